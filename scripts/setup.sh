@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs, only when missing, every Debian package the build and the tests need.
+# Safe to run again: it does nothing when everything is already there.
+set -euo pipefail
+
+need=()
+have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+packages=(cmake make g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
+          wine wine32:i386 xvfb xdotool imagemagick gpsbabel time x11-utils)
+for p in "${packages[@]}"; do have "$p" || need+=("$p"); done
+[ ${#need[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
