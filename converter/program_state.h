@@ -1,0 +1,63 @@
+// The converter's program-wide state: one record, created by ProgramMain when the
+// program starts and alive until it returns. Every command receives it by reference,
+// so nothing of the converter lives in loose globals and tests can build their own.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "services/text.h"
+
+namespace qh {
+
+// The progress report drawn in the root window: at most five lines of 128
+// characters. A line is stored cut or blank-padded to 128 characters.
+//
+// Beyond five lines the oldest line is dropped and the others move up one place,
+// so the report always shows the five latest steps in their order. One Open
+// followed by one Save fills exactly five lines, which therefore stay as drawn;
+// only a second conversion without a new Open scrolls the report.
+class ReportLines {
+ public:
+  static constexpr int kMaxLines = 5;
+  static constexpr std::size_t kLineLength = 128;
+
+  void Clear() { count_ = 0; }
+  void Append(std::string_view line);
+  int Count() const { return count_; }
+  // Line i, 1-based as the report numbers its lines, with its blanks.
+  const FixedText<kLineLength>& Line(int i) const { return lines_[static_cast<std::size_t>(i - 1)]; }
+
+ private:
+  std::array<FixedText<kLineLength>, kMaxLines> lines_{};
+  int count_ = 0;
+};
+
+// The coordinate half of the options; the notes half is held by the check marks
+// of the Option menu and read back from there, so it has no field here.
+struct ConversionOptions {
+  float LongitudeOffset = 0.0f;
+  float LatitudeOffset = 0.0f;
+};
+
+struct ProgramState {
+  FixedText<256> ProgramFolder;   // ends in a backslash
+  FixedText<512> DialogFileName;  // shared by the Open and Save file dialogs
+  FixedText<256> InputFile;       // blank: no input selected
+  FixedText<256> AscName;
+  FixedText<256> Ov2Name;
+  FixedText<256> BmpName;
+  ConversionOptions Options;
+  ReportLines Report;
+  bool QuitFlag = false;
+};
+
+// A file kept beside the program: ProgramFolder without its blanks, then the name.
+std::string BesideProgram(const ProgramState& state, std::string_view fileName);
+
+// True when `path` names an existing plain file. The converter's own existence
+// test (the services offer none); the path is used exactly as given.
+bool FileExists(std::string_view path);
+
+}  // namespace qh

@@ -1,0 +1,57 @@
+// OV2 overlay records as TomTom devices read them: little-endian 32-bit integers,
+// coordinates in units of 0.00001 degree, names as 8-bit text with a NUL.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace qh {
+
+inline constexpr std::uint8_t kOv2SkipperType = 1;
+inline constexpr std::uint8_t kOv2PoiType = 2;
+inline constexpr std::size_t kOv2SkipperSize = 21;
+// type, length, longitude, latitude and the closing NUL of a simple POI.
+inline constexpr std::size_t kOv2PoiOverhead = 14;
+
+// The area a skipper covers, in OV2 units; west <= east and south <= north.
+struct Ov2Box {
+  std::int32_t west = 0, south = 0, east = 0, north = 0;
+};
+
+// Degrees to OV2 units, rounded to nearest with halves away from zero (truncating
+// would move every negative coordinate by one unit). False when the value is not
+// finite or does not fit a 32-bit field.
+bool ToOv2Units(double degrees, std::int32_t& units);
+
+inline std::size_t Ov2PoiSize(std::size_t name_bytes) { return kOv2PoiOverhead + name_bytes; }
+
+void AppendOv2Poi(std::string& out, std::int32_t longitude, std::int32_t latitude,
+                  std::string_view name);
+void AppendOv2Skipper(std::string& out, std::uint32_t block_length, const Ov2Box& box);
+
+// Collects records in a large buffer and hands it to `sink` when full and at
+// Finish. A sink that returns false makes the writer fail; later records are dropped.
+class Ov2Writer {
+ public:
+  using Sink = std::function<bool(std::string_view)>;
+  explicit Ov2Writer(Sink sink, std::size_t buffer_size = std::size_t{1} << 20);
+
+  void Poi(std::int32_t longitude, std::int32_t latitude, std::string_view name);
+  void Skipper(std::uint32_t block_length, const Ov2Box& box);
+  bool Finish();
+  bool Failed() const { return failed_; }
+  std::uint64_t BytesWritten() const { return written_ + buffer_.size(); }
+
+ private:
+  void FlushIfFull();
+  Sink sink_;
+  std::string buffer_;
+  std::size_t limit_;
+  std::uint64_t written_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace qh

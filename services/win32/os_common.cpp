@@ -1,0 +1,32 @@
+// Texts on their way to the system, and the folder split shared by the OS services.
+#include <string>
+
+#include "os_services.h"
+#include "core/error_state.h"
+
+namespace qh::os {
+
+std::size_t OsSignificantLength(std::string_view text) {
+  std::size_t n = text.size();
+  while (n > 0 && (text[n - 1] == ' ' || text[n - 1] == '\0')) --n;
+  return n;
+}
+
+std::optional<std::string> OsText(std::string_view text, std::size_t workingLength) {
+  const std::size_t n = OsSignificantLength(text);
+  if (n + 1 > workingLength) return std::nullopt;
+  return std::string(text.substr(0, n));
+}
+
+std::string_view FolderPart(std::string_view path) {
+  const std::size_t cut = path.find_last_of("\\:");
+  return cut == std::string_view::npos ? std::string_view{} : path.substr(0, cut + 1);
+}
+
+std::string_view FileNamePart(std::string_view path) {
+  return path.substr(FolderPart(path).size());
+}
+
+void KeepSystemError(int number) { SetLastSystemError(number); }
+
+}  // namespace qh::os
