@@ -8,7 +8,7 @@
 #include <cctype>
 #include <string>
 
-#include "layer_state.h"
+#include "boxes.h"
 #include "os_services.h"
 #include "services/errors.h"
 #include "services/os.h"
@@ -115,7 +115,7 @@ void ShowWebAddress(const std::string& address) {
   IErReport(1030);
 }
 
-HWND RootOwner() { return RootFrameWindow(); }
+HWND RootOwner() { return win::RootFrameWindow(); }
 
 }  // namespace
 

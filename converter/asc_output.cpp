@@ -1,0 +1,120 @@
+#include "converter/asc_output.h"
+
+#include <cstdio>
+
+#include "services/numbers.h"
+
+namespace qh {
+
+namespace {
+
+void AppendLowBytes(std::string& out, const std::u16string& text) {
+  for (const char16_t unit : text) out.push_back(static_cast<char>(unit & 0xFF));
+}
+
+}  // namespace
+
+std::string PinText(const PinRecord& pin, NotesMode mode) {
+  std::string text;
+  AppendLowBytes(text, pin.name);
+  if (mode == NotesMode::Append) {
+    AppendLowBytes(text, pin.note1);
+    AppendLowBytes(text, pin.note2);
+  }
+  return text;
+}
+
+std::string AscLine(double longitude, double latitude, std::string_view text) {
+  std::string line = EditF(longitude, 10, 5);
+  line += ',';
+  line += EditF(latitude, 10, 5);
+  line += ",\"";
+  line += text;
+  line += "\"\r\n";
+  return line;
+}
+
+double AddOffset(float offset, double value) { return static_cast<double>(offset) + value; }
+
+namespace {
+
+// True when `path` is an existing file that we could write (never a folder).
+bool IsWritableFile(const std::string& path) {
+  std::FILE* probe = std::fopen(path.c_str(), "r+b");
+  if (probe == nullptr) return false;
+  std::fclose(probe);
+  return true;
+}
+
+}  // namespace
+
+bool ReplaceFile(const std::string& temp, const std::string& target) {
+  if (std::rename(temp.c_str(), target.c_str()) == 0) return true;
+  // Windows' rename refuses an existing target: move the old file aside first. Only a
+  // plain file is moved, never a folder that happens to carry the name.
+  if (!IsWritableFile(target)) return false;
+  const std::string aside = target + ".old";
+  std::remove(aside.c_str());
+  if (std::rename(target.c_str(), aside.c_str()) != 0) return false;
+  if (std::rename(temp.c_str(), target.c_str()) != 0) {
+    std::rename(aside.c_str(), target.c_str());
+    return false;
+  }
+  std::remove(aside.c_str());
+  return true;
+}
+
+SafeFileWriter::~SafeFileWriter() { Abandon(); }
+
+bool SafeFileWriter::Fail(std::string_view condition) {
+  if (!failed_) error_ = IoErrorMessage(condition, unit_, target_);
+  failed_ = true;
+  return false;
+}
+
+bool SafeFileWriter::Open(std::string_view path) {
+  Abandon();
+  target_.assign(path);
+  temp_ = target_ + ".tmp";
+  error_.clear();
+  failed_ = false;
+  file_ = std::fopen(temp_.c_str(), "wb");
+  if (file_ == nullptr) {
+    temp_.clear();  // nothing of ours to remove
+    return Fail(kCannotCreate);
+  }
+  return true;
+}
+
+bool SafeFileWriter::Write(std::string_view bytes) {
+  if (failed_) return false;
+  if (file_ == nullptr) return Fail(kWriteFailed);
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) return Fail(kWriteFailed);
+  return true;
+}
+
+bool SafeFileWriter::Commit() {
+  if (file_ == nullptr && !failed_) Fail(kWriteFailed);
+  if (file_ != nullptr) {
+    const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!flushed || !closed) Fail(kWriteFailed);
+  }
+  if (!failed_ && !ReplaceFile(temp_, target_)) Fail(kCannotCreate);
+  if (failed_) {
+    std::remove(temp_.c_str());
+    return false;
+  }
+  temp_.clear();
+  return true;
+}
+
+void SafeFileWriter::Abandon() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  if (!temp_.empty()) std::remove(temp_.c_str());
+  temp_.clear();
+}
+
+}  // namespace qh

@@ -1,0 +1,91 @@
+// The program's main: start the services, open the root window, load the offsets,
+// check for the converter utility, then run the command loop until Exit or close.
+#include <array>
+#include <string>
+
+#include "converter/command_ids.h"
+#include "converter/commands.h"
+#include "converter/paths.h"
+#include "converter/program_state.h"
+#include "services/services.h"
+
+namespace qh {
+namespace {
+
+constexpr std::string_view kUtilityFile = "MakeOV2_v1-1.exe";
+constexpr std::string_view kMissingFilesMessage =
+    "Please copy the files MakeOV2_v1-1.exe\r"
+    "into the same folder as Quillhaven\r"
+    "and re-start.";
+
+void OpenMainWindow() {
+  RootWindowSpec spec;
+  spec.flags = kSysMenu | kMinButton | kMaxButton | kStatusBar | kFixedSize;
+  spec.x = -1;  // centred
+  spec.y = -1;
+  spec.width = 512;
+  spec.height = 256;
+  spec.menuId = IDM_MAIN;
+  spec.title = "Pushpin to OV2 conversion";
+  IWnOpenRoot(spec);
+
+  // Part 1 (notes option) ends 3500 units across; part 2 (offsets) takes the rest.
+  const std::array<int, 2> widths{3500, -1};
+  IWnStatusParts(2, widths);
+  IWnToolbar(IDT_MAIN);
+}
+
+// The utility is looked for beside the program only, never in the current folder.
+bool UtilityPresent(const ProgramState& state) {
+  return FileExists(BesideProgram(state, kUtilityFile));
+}
+
+void RunCommandLoop(ProgramState& state) {
+  while (!state.QuitFlag) {
+    int kind = 0;
+    MessageInfo info;
+    IWnGetMessage(kind, info);
+    switch (kind) {
+      case kMenuSelect:
+        HandleCommand(state, info.value1, state.QuitFlag);
+        break;
+      case kExpose:
+      case kResize:
+        RepaintReport(state);
+        break;
+      case kCloseRequest:
+        // Unlike Exit, closing the window leaves the help viewer open.
+        state.QuitFlag = true;
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+int ProgramMain() {
+  ProgramState state;
+
+  // Every file the program keeps beside itself is found through its own path,
+  // whatever the current folder is.
+  GetArgument(0, state.ProgramFolder.Span());
+  PathFolder(state.ProgramFolder.Span());
+
+  IWnStart(" ");
+  OpenMainWindow();
+  SelectIgnoreNotes();
+  LoadOffsets(state);
+
+  if (!UtilityPresent(state)) {
+    IWnMessageBox(kBoxOk, kIconExclamation, 1, kMissingFilesMessage, "Missing files");
+    state.QuitFlag = true;
+  }
+
+  RunCommandLoop(state);
+  IWnStop();
+  return 0;
+}
+
+}  // namespace qh

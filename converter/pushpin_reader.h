@@ -1,0 +1,67 @@
+// Reader of pushpin files (".psp"): a 32-byte header with the pin count, then the pin
+// records one after another. The reader streams through a small buffer, never holding
+// the file, and keeps a sticky failure: once a read has failed every later read fails
+// too and the first message stays.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace qh {
+
+// The single-precision number nearest to 57.29578, widened; not 180/pi. The fifth
+// decimal of the output depends on using exactly this factor.
+inline constexpr double kRadiansToDegrees = 57.295780181884765625;
+
+struct PinRecord {
+  std::int32_t pin_id = 0;
+  std::uint8_t flag = 0;
+  double latitude = 0;   // degrees
+  double longitude = 0;  // degrees, negated when flag is 2
+  std::int32_t layout = 0;
+  std::int32_t symbol = 0;
+  std::u16string name, note1, note2;
+};
+
+class PushpinReader {
+ public:
+  PushpinReader() = default;
+  ~PushpinReader();
+  PushpinReader(const PushpinReader&) = delete;
+  PushpinReader& operator=(const PushpinReader&) = delete;
+
+  // False, with "file not found, unit 10, file <path>", when it cannot be opened.
+  bool Open(std::string_view path);
+  // The 32 header bytes; false with "end-of-file during read, ..." when short.
+  bool ReadHeader(std::int32_t& npins);
+  // One pin record; `pin` always starts empty, so nothing of an earlier pin remains.
+  bool NextPin(PinRecord& pin);
+  void Close();
+
+  bool Failed() const { return failed_; }
+  const std::string& ErrorMessage() const { return error_; }
+  // Bytes consumed since Open.
+  std::uint64_t Offset() const { return offset_; }
+
+ private:
+  bool Read(void* target, std::size_t count);
+  bool ReadByte(std::uint8_t& value);
+  bool ReadInt32(std::int32_t& value);
+  bool ReadDouble(double& value);
+  bool ReadText(std::int8_t count, std::u16string& text);
+  bool Fail(std::string_view condition);
+
+  std::FILE* file_ = nullptr;
+  std::string path_;
+  std::string error_;
+  bool failed_ = false;
+  std::uint64_t offset_ = 0;
+  std::size_t position_ = 0;  // next unread byte in buffer_
+  std::size_t filled_ = 0;    // bytes held in buffer_
+  std::array<unsigned char, 4096> buffer_{};
+};
+
+}  // namespace qh

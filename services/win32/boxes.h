@@ -1,0 +1,51 @@
+// Internals shared by the modal boxes (message box, file dialogs, and the modal run
+// of resource dialogs): window snapshots, the modal lock, the window outputs of the
+// error routine, and the lookup of the current resource dialog's window.
+#pragma once
+
+#include <windows.h>
+
+namespace qh::win {
+
+// Takes (or shares) a snapshot of every visible top-level window of the window
+// table, so that they repaint from it while a box covers them. Counted: nested
+// boxes share the snapshots of the outer one.
+void TakeSnapshots();
+// Counts the snapshots down; one that reaches zero is drawn back and released, and
+// its window's pending repaint is cancelled.
+void ReleaseSnapshots();
+
+// Disables the program's other windows for the life of a system box and enables
+// them again afterwards.
+class ModalLock {
+ public:
+  ModalLock();
+  ~ModalLock();
+  ModalLock(const ModalLock&) = delete;
+  ModalLock& operator=(const ModalLock&) = delete;
+  HWND Owner() const { return owner_; }
+
+ private:
+  static constexpr int kMaxDisabled = 32;
+  HWND owner_ = nullptr;
+  HWND disabled_[kMaxDisabled] = {};
+  int disabledCount_ = 0;
+};
+
+// The owner of a box: the dialog shown by the resource dialogs, else the root frame.
+HWND BoxOwner();
+// The root frame, or null while the root window is closed.
+HWND RootFrameWindow();
+
+// The resource dialogs tell IDlInfo (items 6 to 9) which window is the current
+// dialog; without a lookup the open modeless dialog is taken.
+using DialogWindowLookup = HWND (*)();
+void SetCurrentDialogLookup(DialogWindowLookup lookup);
+
+}  // namespace qh::win
+
+namespace qh {
+// Fills the error routine's window hooks (status line, "Library Error" box,
+// abnormal-exit box). IWnStart calls it.
+void InstallWindowErrorOutputs();
+}  // namespace qh

@@ -1,0 +1,149 @@
+// The drawing area's procedure: paints, resizes, keys and mouse buttons become
+// messages for the program; while window snapshots are active it paints from its
+// snapshot and records nothing.
+#include <windows.h>
+#include <windowsx.h>
+
+#include "root_window.h"
+
+namespace qh::win {
+
+namespace {
+
+MessageInfo PointerInfo(HWND hwnd) {
+  MessageInfo info;
+  POINT p{};
+  GetCursorPos(&p);
+  ScreenToClient(hwnd, &p);
+  info.origin = 0;
+  info.x = p.x;
+  info.y = p.y;
+  return info;
+}
+
+void PaintFromSnapshot(HWND hwnd, int index) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (index >= 0) {
+    const WindowSnapshot& snap = Layer().windows[index].snapshot;
+    if (snap.bitmap) {
+      HDC mem = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(mem, snap.bitmap);
+      BitBlt(dc, 0, 0, snap.width, snap.height, mem, 0, 0, SRCCOPY);
+      SelectObject(mem, old);
+      DeleteDC(mem);
+    }
+  }
+  EndPaint(hwnd, &ps);
+}
+
+// Records a paint or resize; when the loop was not waiting for it, the window's
+// pending slot keeps it too.
+void RecordRedraw(HWND hwnd, UINT msg, int kind, const MessageInfo& info) {
+  const int index = WindowIndexOf(hwnd);
+  const bool wasWaiting = Layer().waiting;
+  if (RecordMessage(kind, index, info) && !wasWaiting) KeepPending(index, kind, info, hwnd, msg);
+}
+
+LRESULT OnAreaPaint(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (SnapshotsActive()) {
+    PaintFromSnapshot(hwnd, WindowIndexOf(hwnd));
+    return 0;
+  }
+  RECT r;
+  if (GetUpdateRect(hwnd, &r, FALSE)) {
+    MessageInfo info;
+    info.origin = 0;
+    info.x = r.left;
+    info.y = r.top;
+    info.value1 = r.right - r.left;
+    info.value2 = r.bottom - r.top;
+    RecordRedraw(hwnd, msg, kExpose, info);
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);  // erases with the white background
+}
+
+LRESULT OnAreaEraseBackground(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // While a box is up, what stands on the area must stay: the snapshot covers it.
+  if (SnapshotsActive()) return 1;
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT OnAreaSize(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (wParam == SIZE_MINIMIZED) return 0;
+  ArrangeIconicWindows(hwnd);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  UpdateWindow(hwnd);
+  MessageInfo info;
+  info.value1 = LOWORD(lParam);
+  info.value2 = HIWORD(lParam);
+  RecordRedraw(hwnd, msg, kResize, info);
+  return 0;
+}
+
+void RecordKey(HWND hwnd, int code) {
+  if (code == 0) return;
+  MessageInfo info = PointerInfo(hwnd);
+  info.value1 = code;
+  RecordMessage(kKeyDown, WindowIndexOf(hwnd), info);
+}
+
+LRESULT OnAreaKeyDown(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Pair the key with the character the translation just queued for it, if any.
+  int character = -1;
+  MSG next;
+  if (PeekMessageA(&next, hwnd, 0, 0, PM_NOREMOVE) && next.message == WM_CHAR &&
+      PeekMessageA(&next, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE))
+    character = static_cast<unsigned char>(next.wParam);
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  RecordKey(hwnd, KeyCodeFor(static_cast<UINT>(wParam), character, shift, ctrl));
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT OnAreaChar(HWND hwnd, WPARAM wParam) {
+  // A character without a key press before it.
+  RecordKey(hwnd, static_cast<unsigned char>(wParam));
+  return 0;
+}
+
+int MouseButton(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: return 1;
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: return 2;
+    default: return 3;
+  }
+}
+
+LRESULT OnAreaMouse(HWND hwnd, UINT msg, LPARAM lParam, int kind) {
+  if (kind == kMouseButDown) SetCapture(hwnd);
+  if (kind == kMouseButUp) ReleaseCapture();
+  MessageInfo info;
+  info.origin = 0;
+  info.value1 = kind == kMouseMove ? -1 : MouseButton(msg);
+  info.value2 = static_cast<std::int32_t>(GetMessageTime() / 10);
+  info.x = GET_X_LPARAM(lParam);
+  info.y = GET_Y_LPARAM(lParam);
+  RecordMessage(kind, WindowIndexOf(hwnd), info);
+  return 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK DrawingAreaProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: return OnAreaPaint(hwnd, msg, wParam, lParam);
+    case WM_ERASEBKGND: return OnAreaEraseBackground(hwnd, msg, wParam, lParam);
+    case WM_SIZE: return OnAreaSize(hwnd, msg, wParam, lParam);
+    case WM_KEYDOWN: return OnAreaKeyDown(hwnd, msg, wParam, lParam);
+    case WM_CHAR: return OnAreaChar(hwnd, wParam);
+    case WM_LBUTTONDOWN: case WM_MBUTTONDOWN: case WM_RBUTTONDOWN:
+      return OnAreaMouse(hwnd, msg, lParam, kMouseButDown);
+    case WM_LBUTTONUP: case WM_MBUTTONUP: case WM_RBUTTONUP:
+      return OnAreaMouse(hwnd, msg, lParam, kMouseButUp);
+    case WM_MOUSEMOVE: return OnAreaMouse(hwnd, msg, lParam, kMouseMove);
+    default: return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace qh::win

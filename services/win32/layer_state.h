@@ -1,0 +1,184 @@
+// The Win32 layer's whole state: the 21-slot window table, the drawing state of the
+// current window, the message state of the loop and the dialog state items that
+// IDlInfo reads. One instance for the process; everything runs on one thread, so no
+// locks. Fields are only ever added here, never renamed: several files depend on them.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "services/messages.h"
+#include "services/text.h"
+
+namespace qh::win {
+
+constexpr int kWindowCount = 21;      // 0 is the root window, 1..20 child windows
+constexpr int kToolbarSlots = 4;      // top, left, right, bottom
+constexpr int kStatusPartLimit = 255;
+constexpr int kKindCount = 15;        // message kinds 1..15
+constexpr int kDialogItems = 5;       // IDlInfo items 1..5
+constexpr int kColourCount = 18;
+constexpr int kStatusBarChildId = 999;
+constexpr int kDrawingAreaChildId = -1;
+
+enum ToolbarPosition : int { kToolbarTop = 0, kToolbarLeft = 1, kToolbarRight = 2, kToolbarBottom = 3 };
+
+// Status part border styles as the caller gives them.
+enum StatusBorder : int { kBorderNone = 0, kBorderSunken = 1, kBorderRaised = 2 };
+
+// An off-screen copy of a drawing area, shared by nested modal boxes: the window
+// repaints from it while the count is above zero.
+struct WindowSnapshot {
+  HBITMAP bitmap = nullptr;
+  int useCount = 0;
+  int width = 0;   // pixel size of the copy
+  int height = 0;
+};
+
+struct ToolbarSlot {
+  HWND hwnd = nullptr;
+  WNDPROC toolbarProc = nullptr;  // the control's own procedure, wrapped by ours
+  int width = 0;                  // outer width: the stored width of a left/right toolbar
+  int height = 0;                 // outer height: h + 12 for a top/bottom toolbar
+};
+
+struct TooltipEntry {
+  int commandId = 0;
+  FixedText<80> text;
+};
+
+// One message held back for a window while the program is busy: a kind and the
+// slots 1 to 6 and 11 of its MessageInfo. kind 0 means empty.
+struct PendingRedraw {
+  int kind = 0;
+  MessageInfo info;
+  bool Empty() const { return kind == 0; }
+  void Clear() { kind = 0; info = MessageInfo{}; }
+};
+
+// Menu path table entry: a command id and the 1-based positions that reach it.
+struct MenuPath {
+  int id = 0;
+  std::vector<int> positions;
+};
+
+struct WindowSlot {
+  HWND frame = nullptr;
+  HWND drawingArea = nullptr;
+  HWND statusBar = nullptr;
+  HMENU menu = nullptr;
+  HACCEL accelerators = nullptr;
+  std::vector<MenuPath> menuPaths;  // loaded from the RCDATA resource of the menu's id
+  std::array<ToolbarSlot, kToolbarSlots> toolbars{};
+  std::vector<TooltipEntry> tooltips;
+  std::array<int, kStatusPartLimit> statusStyles{};  // border per part (caller's values)
+  PendingRedraw pending;
+  WindowSnapshot snapshot;
+  bool isChild = false;  // child windows 1..20 (never opened by the converter)
+
+  bool InUse() const { return frame != nullptr; }
+  bool HasToolbar() const {
+    for (const ToolbarSlot& t : toolbars)
+      if (t.hwnd) return true;
+    return false;
+  }
+};
+
+struct DrawingState {
+  int width = 0;   // drawing size: the current drawing area's client size in pixels
+  int height = 0;
+  HDC dc = nullptr;  // held for the life of the root window
+  std::array<COLORREF, kColourCount> colours{};
+  int foreground = 0;
+  int background = 15;
+  bool paletteDisplay = false;  // a 256-entry palette display: match colours to it
+  int paletteSize = 16;
+  // Font settings and the font made for them (family 0 is the stock font: nothing made).
+  int fontFamily = 0;
+  int fontWeight = FW_NORMAL;
+  bool fontItalic = false;
+  int fontSize = 0;
+  HFONT font = nullptr;
+  int fontMadeFamily = -1;  // the settings `font` was made with
+  int fontMadeWeight = 0;
+  bool fontMadeItalic = false;
+  int fontMadeSize = 0;
+  bool underline = false;
+  int charHeight = 0;  // drawing units, for the graphics part
+  int charWidth = 0;
+  int textX = 0;  // current text position in drawing units
+  int textY = 0;
+};
+
+// The last message recorded by a window procedure.
+struct RecordedMessage {
+  int kind = 0;
+  MessageInfo info;
+};
+
+struct LayerState {
+  HINSTANCE instance = nullptr;
+  // Screen size; IWnStart measures it, IWnOpenRoot measures it when still 0.
+  int screenWidth = 0;
+  int screenHeight = 0;
+
+  bool rootOpen = false;
+  int currentWindow = 0;
+  std::array<WindowSlot, kWindowCount> windows{};
+  DrawingState drawing;
+
+  // Message state of the loop.
+  RecordedMessage recorded;
+  bool waiting = false;
+  const MSG* dispatching = nullptr;  // the system message the loop is dispatching
+  std::array<bool, kKindCount + 1> kindOn{};  // index = kind; [0] unused
+
+  // Snapshots are active while a modal box or common dialog is up (counted).
+  int snapshotDepth = 0;
+
+  // Dialog state: items 1..5 ([0] unused), read by IDlInfo.
+  std::array<std::int32_t, kDialogItems + 1> dialogItems{};
+
+  // Resource dialogs hook in here: the open modeless dialog, which the loop lets
+  // handle its own messages, and the routine that hides and destroys all dialogs
+  // (called by IWnStop).
+  HWND modelessDialog = nullptr;
+  void (*closeDialogs)() = nullptr;
+
+  // Captured at IWnOpenRoot for the numeric field classes.
+  WNDPROC editProc = nullptr;
+  UINT findReplaceMessage = 0;
+  HMODULE commonControls = nullptr;
+  HMODULE richEdit = nullptr;
+};
+
+LayerState& Layer();
+
+// The default kind switches (also what the state starts with).
+void SetDefaultKindSwitches();
+// The switches IWnStop leaves: all on, then 5, 6, 10, 11 and 12 off.
+void SetStopKindSwitches();
+bool KindOn(int kind);
+
+// True while window snapshots are active (a modal box or common dialog is up): the
+// drawing area then paints from its snapshot and records nothing.
+bool SnapshotsActive();
+void BeginSnapshots();  // the snapshot code calls these around a box
+void EndSnapshots();
+
+// Index 0..20 of the window whose frame, drawing area, status bar or toolbar `hwnd`
+// is (or lies inside); -1 if none.
+int WindowIndexOf(HWND hwnd);
+
+// The window whose menu the menu operations address: the current window if it has
+// a menu, else the root window.
+int MenuWindow();
+
+// Records one message from a window procedure: nothing if the kind is switched off;
+// otherwise stores it and ends the loop's wait. Returns whether it was recorded.
+bool RecordMessage(int kind, int window, const MessageInfo& info);
+
+}  // namespace qh::win

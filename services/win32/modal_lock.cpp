@@ -1,0 +1,66 @@
+// The modal lock around system boxes: the box's owner, and the program's other
+// windows disabled while it is up.
+#include <windows.h>
+
+#include "boxes.h"
+#include "layer_state.h"
+
+namespace qh::win {
+namespace {
+
+bool IsVisibleWindow(HWND h) { return h && IsWindow(h) && IsWindowVisible(h); }
+
+bool IsChild(HWND h) { return (GetWindowLongA(h, GWL_STYLE) & WS_CHILD) != 0; }
+
+}  // namespace
+
+HWND RootFrameWindow() {
+  const LayerState& s = Layer();
+  return s.rootOpen ? s.windows[0].frame : nullptr;
+}
+
+HWND BoxOwner() {
+  const LayerState& s = Layer();
+  // A modal resource dialog running now is the active window of this thread.
+  HWND active = GetActiveWindow();
+  if (IsVisibleWindow(active) && active != s.windows[0].frame && WindowIndexOf(active) < 0) {
+    char className[16] = {};
+    GetClassNameA(active, className, sizeof(className));
+    if (lstrcmpA(className, "#32770") == 0) return active;
+  }
+  if (IsVisibleWindow(s.modelessDialog)) return s.modelessDialog;
+  return RootFrameWindow();
+}
+
+ModalLock::ModalLock() : owner_(BoxOwner()) {
+  LayerState& s = Layer();
+  auto disable = [this](HWND h) {
+    if (!h || h == owner_ || disabledCount_ >= kMaxDisabled) return;
+    if (!IsWindowEnabled(h)) return;  // not ours to enable again afterwards
+    EnableWindow(h, FALSE);
+    disabled_[disabledCount_++] = h;
+  };
+  if (IsVisibleWindow(s.modelessDialog)) {
+    HWND parent = GetParent(s.modelessDialog);
+    if (!parent || parent == RootFrameWindow()) disable(s.modelessDialog);
+  }
+  for (const WindowSlot& w : s.windows) {
+    if (w.InUse() && IsVisibleWindow(w.frame)) disable(w.frame);
+  }
+}
+
+ModalLock::~ModalLock() {
+  for (int i = 0; i < disabledCount_; ++i) {
+    if (IsWindow(disabled_[i])) EnableWindow(disabled_[i], TRUE);
+  }
+  // An owner inside the root window gets the focus back and is drawn active.
+  if (owner_ && IsWindow(owner_) && IsChild(owner_)) {
+    SetFocus(owner_);
+    for (const WindowSlot& w : Layer().windows) {
+      if (w.InUse() && w.frame != owner_) SendMessageA(w.frame, WM_NCACTIVATE, FALSE, 0);
+    }
+    SendMessageA(owner_, WM_NCACTIVATE, TRUE, 0);
+  }
+}
+
+}  // namespace qh::win

@@ -1,0 +1,446 @@
+// The root window: opening it (classes, frame, status bar, drawing area, menu tables,
+// colours and font) and the frame procedure with its layout.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "core/drawing_units.h"
+#include "root_window.h"
+#include "services/window.h"
+
+namespace qh {
+
+namespace {
+
+using win::LayerState;
+using win::Layer;
+using win::WindowSlot;
+
+constexpr char kFrameClass[] = "PANEWARD";
+constexpr char kDrawingClass[] = "PANECLIENT";
+constexpr char kFatalCaption[] = "Paneward Window";
+constexpr DWORD kDrawingAreaStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+[[noreturn]] void FatalWindowFailure(const char* text) {
+  MessageBoxA(nullptr, text, kFatalCaption, MB_OK | MB_ICONHAND);
+  ExitProcess(0);
+}
+
+// Numeric dialog fields: registered here so that dialogs loaded after the root window
+// find their classes. Their keystroke filtering belongs to the numeric fields of the
+// dialogs; until that exists they behave exactly like the standard edit control.
+LRESULT CALLBACK NumericFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProcA(Layer().editProc, hwnd, msg, wParam, lParam);
+}
+
+void RegisterNumericFieldClasses() {
+  LayerState& s = Layer();
+  WNDCLASSA edit{};
+  if (!GetClassInfoA(nullptr, "EDIT", &edit)) return;
+  s.editProc = edit.lpfnWndProc;
+  for (const char* name : {"INTEGEREDIT", "INTEGERSPIN", "REALEDIT", "DOUBLEEDIT"}) {
+    WNDCLASSA wc = edit;
+    wc.lpfnWndProc = NumericFieldProc;
+    wc.hInstance = s.instance;
+    wc.lpszClassName = name;
+    wc.style &= ~CS_GLOBALCLASS;
+    WNDCLASSA existing{};
+    if (!GetClassInfoA(s.instance, name, &existing)) RegisterClassA(&wc);
+  }
+}
+
+void RegisterWindowClasses(int menuId) {
+  LayerState& s = Layer();
+  UnregisterClassA(kFrameClass, s.instance);
+  WNDCLASSA frame{};
+  frame.lpfnWndProc = win::FrameProc;
+  frame.hInstance = s.instance;
+  frame.hIcon = LoadIconA(s.instance, "ICON1");
+  frame.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  frame.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  frame.lpszMenuName = menuId != 0 ? MAKEINTRESOURCEA(menuId) : nullptr;
+  frame.lpszClassName = kFrameClass;
+  RegisterClassA(&frame);
+
+  WNDCLASSA existing{};
+  if (!GetClassInfoA(s.instance, kDrawingClass, &existing)) {
+    WNDCLASSA area{};
+    area.style = CS_HREDRAW | CS_VREDRAW;
+    area.lpfnWndProc = win::DrawingAreaProc;
+    area.hInstance = s.instance;
+    area.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    area.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    area.lpszClassName = kDrawingClass;
+    RegisterClassA(&area);
+  }
+  if (!GetClassInfoA(s.instance, kFrameClass, &existing) ||
+      !GetClassInfoA(s.instance, kDrawingClass, &existing))
+    FatalWindowFailure("Failed to register class - aborting.");
+}
+
+void LoadCommonControls() {
+  LayerState& s = Layer();
+  if (!s.commonControls) s.commonControls = LoadLibraryA("comctl32.dll");
+  INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+  if (!InitCommonControlsEx(&icc)) InitCommonControls();
+}
+
+void FillColourTable(win::DrawingState& d) {
+  static constexpr COLORREF kFixed[16] = {
+      RGB(0, 0, 0),       RGB(191, 0, 0),   RGB(191, 191, 0), RGB(0, 191, 0),
+      RGB(0, 191, 191),   RGB(0, 0, 191),   RGB(191, 0, 191), RGB(191, 191, 191),
+      RGB(64, 64, 64),    RGB(255, 0, 0),   RGB(255, 255, 0), RGB(0, 255, 0),
+      RGB(0, 255, 255),   RGB(0, 0, 255),   RGB(255, 0, 255), RGB(255, 255, 255)};
+  std::copy(std::begin(kFixed), std::end(kFixed), d.colours.begin());
+  d.colours[16] = GetSysColor(COLOR_WINDOWTEXT);
+  d.colours[17] = GetSysColor(COLOR_WINDOW);
+  d.foreground = 0;
+  d.background = 15;
+}
+
+// Makes the frame taller by the status bar's height; a centred frame moves up by
+// half of it so that it stays centred.
+void GrowFrameForStatusBar(HWND frame, int statusHeight, bool keepTop) {
+  RECT r;
+  GetWindowRect(frame, &r);
+  const int top = keepTop ? r.top : r.top - statusHeight / 2;
+  SetWindowPos(frame, nullptr, r.left, top, r.right - r.left, r.bottom - r.top + statusHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MeasureFont(win::DrawingState& d) {
+  TEXTMETRICA tm{};
+  HGDIOBJ old = SelectObject(d.dc, GetStockObject(SYSTEM_FONT));
+  GetTextMetricsA(d.dc, &tm);
+  SelectObject(d.dc, old);
+  d.charHeight = PixelsToUnits(tm.tmHeight, d.height);
+  d.charWidth = PixelsToUnits(tm.tmAveCharWidth, d.width);
+}
+
+// --- frame procedure handlers ---
+
+LRESULT OnFrameCreate(HWND hwnd, LPARAM lParam) {
+  const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+  const int index = static_cast<int>(reinterpret_cast<INT_PTR>(cs->lpCreateParams));
+  if (index >= 0 && index < win::kWindowCount) Layer().windows[index].frame = hwnd;
+  return TRUE;
+}
+
+LRESULT OnFrameSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (wParam != SIZE_MINIMIZED) {
+    const int index = win::WindowIndexOf(hwnd);
+    if (index >= 0) win::LayoutFrame(index, LOWORD(lParam), HIWORD(lParam));
+  }
+  return 0;
+}
+
+LRESULT OnFrameCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const UINT code = HIWORD(wParam);
+  if (code != 0 && code != 1) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  const int index = win::WindowIndexOf(hwnd);
+  if (lParam != 0) {
+    // A toolbar button: repaint the toolbar so the button comes back up at once.
+    const HWND sender = reinterpret_cast<HWND>(lParam);
+    InvalidateRect(sender, nullptr, TRUE);
+    UpdateWindow(sender);
+  }
+  MessageInfo info;
+  info.value1 = LOWORD(wParam);
+  win::RecordMessage(kMenuSelect, index, info);
+  return 0;
+}
+
+LRESULT OnFrameClose(HWND hwnd) {
+  // The program decides: the window stays open until IWnStop.
+  win::RecordMessage(kCloseRequest, win::WindowIndexOf(hwnd), MessageInfo{});
+  return 0;
+}
+
+int ButtonOf(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_NCLBUTTONDOWN: return 1;
+    case WM_MBUTTONDOWN: case WM_NCMBUTTONDOWN: return 2;
+    default: return 3;
+  }
+}
+
+LRESULT OnFrameButtonDown(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const bool nonClient = msg == WM_NCLBUTTONDOWN || msg == WM_NCMBUTTONDOWN || msg == WM_NCRBUTTONDOWN;
+  if (!(nonClient && wParam == HTMINBUTTON)) {
+    MessageInfo info;
+    info.value1 = ButtonOf(msg);
+    win::RecordMessage(kFrameButtonDown, win::WindowIndexOf(hwnd), info);
+  }
+  // Default handling still moves, sizes and closes the frame.
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT OnFrameTimer(HWND hwnd, WPARAM wParam) {
+  KillTimer(hwnd, wParam);  // timers fire once
+  MessageInfo info;
+  info.value1 = static_cast<std::int32_t>(wParam);
+  win::RecordMessage(kTimerExpired, win::WindowIndexOf(hwnd), info);
+  return 0;
+}
+
+LRESULT OnFrameSetFocus(HWND hwnd) {
+  const int index = win::WindowIndexOf(hwnd);
+  if (index >= 0 && Layer().windows[index].drawingArea) SetFocus(Layer().windows[index].drawingArea);
+  return 0;
+}
+
+LRESULT OnFrameNotify(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (win::AnswerTooltip(win::WindowIndexOf(hwnd), reinterpret_cast<NMHDR*>(lParam))) return 0;
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT OnFramePalette(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const int index = win::WindowIndexOf(hwnd);
+  if (index >= 0 && Layer().windows[index].drawingArea)
+    return SendMessageA(Layer().windows[index].drawingArea, msg, wParam, lParam);
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT OnFrameDestroy(HWND hwnd) {
+  const int index = win::WindowIndexOf(hwnd);
+  if (index < 0) return 0;
+  WindowSlot& w = Layer().windows[index];
+  w.menu = nullptr;
+  w.accelerators = nullptr;  // tables from resources need no destroying
+  w.menuPaths.clear();
+  w.toolbars = {};
+  w.tooltips.clear();
+  return 0;
+}
+
+LRESULT OnFrameNcDestroy(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  for (WindowSlot& w : Layer().windows) {
+    if (w.frame != hwnd) continue;
+    w.frame = nullptr;
+    w.drawingArea = nullptr;
+    w.statusBar = nullptr;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+namespace win {
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_NCCREATE:
+      OnFrameCreate(hwnd, lParam);
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+    case WM_SIZE: return OnFrameSize(hwnd, wParam, lParam);
+    case WM_COMMAND: return OnFrameCommand(hwnd, msg, wParam, lParam);
+    case WM_CLOSE: return OnFrameClose(hwnd);
+    case WM_LBUTTONDOWN: case WM_MBUTTONDOWN: case WM_RBUTTONDOWN:
+    case WM_NCLBUTTONDOWN: case WM_NCMBUTTONDOWN: case WM_NCRBUTTONDOWN:
+      return OnFrameButtonDown(hwnd, msg, wParam, lParam);
+    case WM_TIMER: return OnFrameTimer(hwnd, wParam);
+    case WM_SETFOCUS: return OnFrameSetFocus(hwnd);
+    case WM_NOTIFY: return OnFrameNotify(hwnd, msg, wParam, lParam);
+    case WM_PALETTECHANGED: case WM_QUERYNEWPALETTE:
+      return OnFramePalette(hwnd, msg, wParam, lParam);
+    case WM_DESTROY: return OnFrameDestroy(hwnd);
+    case WM_NCDESTROY: return OnFrameNcDestroy(hwnd, msg, wParam, lParam);
+    default: return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+void LayoutFrame(int window, int clientWidth, int clientHeight) {
+  WindowSlot& w = Layer().windows[window];
+  int left = 0, top = 0, right = clientWidth, bottom = clientHeight;
+  if (w.statusBar) {
+    SendMessageA(w.statusBar, WM_SIZE, 0, 0);  // it places itself at the bottom
+    InvalidateRect(w.statusBar, nullptr, TRUE);
+    RECT r;
+    GetWindowRect(w.statusBar, &r);
+    bottom -= r.bottom - r.top;
+  }
+  constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE;
+  if (const ToolbarSlot& t = w.toolbars[kToolbarTop]; t.hwnd) {
+    SetWindowPos(t.hwnd, nullptr, 0, top, clientWidth, t.height, kPlace);
+    top += t.height;
+  }
+  if (const ToolbarSlot& t = w.toolbars[kToolbarBottom]; t.hwnd) {
+    bottom -= t.height;
+    SetWindowPos(t.hwnd, nullptr, 0, bottom, clientWidth, t.height, kPlace);
+  }
+  if (const ToolbarSlot& t = w.toolbars[kToolbarLeft]; t.hwnd) {
+    SetWindowPos(t.hwnd, nullptr, left, top, t.width, std::max(0, bottom - top), kPlace);
+    left += t.width;
+  }
+  if (const ToolbarSlot& t = w.toolbars[kToolbarRight]; t.hwnd) {
+    right -= t.width;
+    SetWindowPos(t.hwnd, nullptr, right, top, t.width, std::max(0, bottom - top), kPlace);
+  }
+  if (w.drawingArea)
+    MoveWindow(w.drawingArea, left, top, std::max(0, right - left), std::max(0, bottom - top), TRUE);
+}
+
+void RelayoutFrame(int window) {
+  WindowSlot& w = Layer().windows[window];
+  if (!w.frame || IsIconic(w.frame)) return;
+  RECT client;
+  GetClientRect(w.frame, &client);
+  LayoutFrame(window, client.right, client.bottom);
+  RefreshDrawingSize(window);
+}
+
+void RefreshDrawingSize(int window) {
+  LayerState& s = Layer();
+  if (window != s.currentWindow || !s.windows[window].drawingArea) return;
+  RECT r;
+  GetClientRect(s.windows[window].drawingArea, &r);
+  s.drawing.width = r.right;
+  s.drawing.height = r.bottom;
+}
+
+std::vector<std::uint16_t> LoadWordResource(int id) {
+  const HINSTANCE inst = Layer().instance;
+  HRSRC info = FindResourceA(inst, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+  if (!info) return {};
+  HGLOBAL data = LoadResource(inst, info);
+  const auto* bytes = data ? static_cast<const unsigned char*>(LockResource(data)) : nullptr;
+  if (!bytes) return {};
+  const DWORD size = SizeofResource(inst, info);
+  std::vector<std::uint16_t> words(size / 2);
+  for (std::size_t i = 0; i < words.size(); ++i)
+    words[i] = static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  return words;
+}
+
+std::vector<MenuPath> ParseMenuPaths(const std::vector<std::uint16_t>& words) {
+  std::vector<MenuPath> paths;
+  std::size_t i = 0;
+  // A table cut short by its resource's end stops there rather than reading past it.
+  while (i < words.size() && words[i] != 0) {
+    MenuPath p;
+    p.id = words[i++];
+    while (i < words.size() && words[i] != 0) p.positions.push_back(words[i++]);
+    ++i;  // the entry's closing 0
+    if (!p.positions.empty()) paths.push_back(std::move(p));
+  }
+  return paths;
+}
+
+}  // namespace win
+
+void IWnOpenRoot(const RootWindowSpec& spec, std::optional<int> paletteSize) {
+  LayerState& s = Layer();
+  if (s.rootOpen) return;
+  if (s.screenWidth <= 0 || s.screenHeight <= 0) {
+    s.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    s.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  }
+  const int width = spec.width < 1 ? s.screenWidth * 80 / 100 : spec.width;
+  const int height = spec.height < 1 ? s.screenHeight * 80 / 100 : spec.height;
+  const std::int32_t flags = spec.flags;
+  const bool hidden = flags & kHidden;
+  const bool maximised = flags & kMaximised;
+  const bool fixedSize = flags & kFixedSize;
+  const int palette = paletteSize.value_or(16);
+  s.drawing.paletteSize = (palette == 16 || palette == 32 || palette == 64 || palette == 128) ? palette : 16;
+  const std::string title(spec.title.Trim());
+
+  RegisterWindowClasses(spec.menuId);
+  LoadCommonControls();
+
+  DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
+  if (flags & kSysMenu) style |= WS_SYSMENU;
+  if (flags & kMinButton) style |= WS_MINIMIZEBOX;
+  if (flags & kMaxButton) style |= WS_MAXIMIZEBOX;
+  if (!fixedSize) style |= WS_THICKFRAME;
+  if (maximised) style |= WS_MAXIMIZE;
+  const DWORD exStyle = (flags & kAlwaysOnTop) ? WS_EX_TOPMOST : 0;
+
+  RECT outer{0, 0, width, height};
+  AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+  AdjustWindowRectEx(&outer, kDrawingAreaStyle, spec.menuId != 0, 0);
+  const int frameWidth = outer.right - outer.left;
+  const int frameHeight = outer.bottom - outer.top;
+  const int x = spec.x < 0 ? (s.screenWidth - frameWidth) / 2 : spec.x;
+  const int y = spec.y < 0 ? (s.screenHeight - frameHeight) / 2 : spec.y;
+
+  WindowSlot& root = s.windows[0];
+  root = WindowSlot{};
+  HWND frame = CreateWindowExA(exStyle, kFrameClass, title.c_str(), style, x, y, frameWidth,
+                               frameHeight, nullptr, nullptr, s.instance,
+                               reinterpret_cast<LPVOID>(static_cast<INT_PTR>(0)));
+  root.frame = frame;
+  root.statusStyles.fill(0);
+
+  int statusHeight = 0;
+  if (frame && (flags & kStatusBar)) {
+    DWORD sbStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    if (!fixedSize) sbStyle |= SBARS_SIZEGRIP;
+    root.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", sbStyle, 0, 0, frameWidth, 10, frame,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(win::kStatusBarChildId)),
+                                     s.instance, nullptr);
+    if (root.statusBar) {
+      RECT r;
+      GetWindowRect(root.statusBar, &r);
+      statusHeight = r.bottom - r.top;
+      GrowFrameForStatusBar(frame, statusHeight, spec.y >= 0 || maximised);
+      SendMessageA(root.statusBar, WM_SIZE, 0, 0);
+    }
+  }
+
+  HWND area = nullptr;
+  if (frame) {
+    RECT client;
+    GetClientRect(frame, &client);
+    area = CreateWindowExA(0, kDrawingClass, "", kDrawingAreaStyle, 0, 0, client.right,
+                           std::max(0L, client.bottom - statusHeight), frame,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(win::kDrawingAreaChildId)),
+                           s.instance, nullptr);
+    root.drawingArea = area;
+  }
+  if (!frame || !area) FatalWindowFailure("Failed to create window - aborting.");
+
+  if (!hidden) {
+    ShowWindow(frame, maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    ValidateRect(area, nullptr);
+  }
+
+  win::DrawingState& d = s.drawing;
+  d.dc = GetDC(area);
+  SetBkMode(d.dc, TRANSPARENT);
+  SetTextAlign(d.dc, TA_BASELINE);
+  RECT areaRect;
+  GetClientRect(area, &areaRect);
+  d.width = areaRect.right;
+  d.height = areaRect.bottom;
+
+  root.menu = GetMenu(frame);
+  if (spec.menuId != 0) {
+    root.accelerators = LoadAcceleratorsA(s.instance, MAKEINTRESOURCEA(spec.menuId));
+    root.menuPaths = win::ParseMenuPaths(win::LoadWordResource(spec.menuId));
+  }
+
+  FillColourTable(d);
+  d.paletteDisplay = (GetDeviceCaps(d.dc, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(d.dc, SIZEPALETTE) == 256;
+
+  RegisterNumericFieldClasses();
+  if (!s.richEdit) s.richEdit = LoadLibraryA("riched32.dll");
+  s.findReplaceMessage = RegisterWindowMessageA("commdlg_FindReplace");
+
+  for (WindowSlot& w : s.windows) w.pending.Clear();
+  if (!hidden) SetFocus(area);
+
+  s.rootOpen = true;
+  s.currentWindow = 0;
+  d.textX = 0;
+  d.textY = 0;
+  d.fontFamily = 0;
+  d.fontWeight = FW_NORMAL;
+  d.fontItalic = false;
+  d.underline = false;
+  MeasureFont(d);
+}
+
+}  // namespace qh

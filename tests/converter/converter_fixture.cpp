@@ -1,0 +1,127 @@
+#include "tests/converter/converter_fixture.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace qh::test {
+namespace {
+
+void PutBytes(std::string& out, const void* data, std::size_t size) {
+  out.append(static_cast<const char*>(data), size);
+}
+
+template <typename T>
+void PutLittleEndian(std::string& out, T value) {
+  unsigned char bytes[sizeof(T)];
+  std::memcpy(bytes, &value, sizeof(T));  // the test machines are little-endian
+  PutBytes(out, bytes, sizeof(T));
+}
+
+void PutText(std::string& out, const std::u16string& text) {
+  out.push_back(static_cast<char>(static_cast<std::int8_t>(text.size())));
+  for (char16_t unit : text) PutLittleEndian<std::uint16_t>(out, unit);
+}
+
+int testCounter = 0;
+
+}  // namespace
+
+std::string PushpinBytes(const std::vector<StoredPin>& pins, int declared) {
+  std::string out = "1niP" + std::string(8, '\x11');  // 12 bytes the reader skips
+  PutLittleEndian<std::int32_t>(out, declared >= 0 ? declared : static_cast<int>(pins.size()));
+  out += std::string(16, '\x22');
+  std::int32_t id = 1;
+  for (const StoredPin& pin : pins) {
+    PutLittleEndian<std::int32_t>(out, id++);
+    PutLittleEndian<std::uint8_t>(out, pin.flag);
+    PutLittleEndian<double>(out, pin.latitudeRadians);
+    PutLittleEndian<double>(out, pin.longitudeRadians);
+    PutLittleEndian<std::int32_t>(out, 7);  // layout
+    PutLittleEndian<std::int32_t>(out, 3);  // symbol
+    PutText(out, pin.name);
+    PutText(out, pin.note1);
+    PutText(out, pin.note2);
+  }
+  return out;
+}
+
+StoredPin HomePin(std::u16string name) {
+  StoredPin pin;
+  pin.flag = 2;
+  pin.latitudeRadians = 0.25;
+  pin.longitudeRadians = 0.5;
+  pin.name = std::move(name);
+  return pin;
+}
+
+::testing::AssertionResult SameCalls(const std::vector<std::string>& expected,
+                                     const std::vector<std::string>& actual) {
+  if (expected == actual) return ::testing::AssertionSuccess();
+  std::ostringstream text;
+  text << "call tables differ\n  expected (" << expected.size() << "):\n";
+  for (const std::string& call : expected) text << "    " << call << '\n';
+  text << "  actual (" << actual.size() << "):\n";
+  for (const std::string& call : actual) text << "    " << call << '\n';
+  return ::testing::AssertionFailure() << text.str();
+}
+
+void ConverterTest::SetUp() {
+  fake::Reset();
+  // A folder name without dots: several tests depend on the first "." of a name.
+  root_ = std::filesystem::temp_directory_path() /
+          ("qh_converter_" + std::to_string(::getpid()) + "_" + std::to_string(++testCounter));
+  std::filesystem::remove_all(root_);
+  std::filesystem::create_directories(root_ / "cwd");
+  base_ = root_.string() + "/";
+  ASSERT_EQ(base_.find('.'), std::string::npos) << "temporary folder " << base_;
+
+  symbolBytes_ = "BM symbol beside the program";
+  WriteFile(Path("prog\\MakeOV2_v1-1.exe"), "utility");
+  WriteFile(Path("prog\\default_symbol.bmp"), symbolBytes_);
+  fake::State().argument0 = Path("prog\\Quillhaven.exe");
+
+  // The program must not depend on the current folder.
+  previousFolder_ = std::filesystem::current_path();
+  std::filesystem::current_path(root_ / "cwd");
+}
+
+void ConverterTest::TearDown() {
+  std::filesystem::current_path(previousFolder_);
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+void ConverterTest::WriteFile(const std::string& name, std::string_view bytes) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(out.good()) << "cannot write " << name;
+}
+
+std::string ConverterTest::ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool ConverterTest::Exists(const std::string& name) { return std::filesystem::exists(name); }
+
+int ConverterTest::RunProgram() { return ProgramMain(); }
+
+std::vector<std::string> ConverterTest::CallsOfMessage(int n) {
+  std::vector<std::string> calls;
+  int seen = 0;
+  for (const std::string& line : fake::State().log) {
+    if (line.rfind("IWnGetMessage(", 0) == 0) {
+      ++seen;
+      if (seen > n) break;
+      continue;
+    }
+    if (seen == n && line != "IWnStop()") calls.push_back(line);
+  }
+  return calls;
+}
+
+}  // namespace qh::test

@@ -1,0 +1,259 @@
+#include "tests/converter/fake_services.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+namespace qh {
+namespace fake {
+namespace {
+
+// After the message script has run out the fake answers CloseRequest; a program
+// that still asks this many times more is stuck, and the test fails instead of hanging.
+constexpr int kCallsAfterScriptEnd = 50;
+
+std::string Num(long long value) { return std::to_string(value); }
+
+// One log line: Name(arg,arg,...).
+template <typename... Args>
+void Log(std::string_view name, const Args&... args) {
+  std::string line(name);
+  line += '(';
+  bool first = true;
+  ((line += (first ? "" : ","), line += args, first = false), ...);
+  line += ')';
+  State().log.push_back(std::move(line));
+}
+
+std::string T(std::string_view text) { return std::string(Trimmed(text)); }
+
+int extraGetMessageCalls = 0;
+
+}  // namespace
+
+Services& State() {
+  static Services services;
+  return services;
+}
+
+void Reset() {
+  State() = Services{};
+  extraGetMessageCalls = 0;
+}
+
+void QueueCommand(int commandId, std::function<void()> before) {
+  ScriptedMessage message;
+  message.kind = kMenuSelect;
+  message.info.window = 0;
+  message.info.value1 = commandId;
+  message.before = std::move(before);
+  State().messages.push_back(std::move(message));
+}
+
+void QueueMessage(int kind, std::function<void()> before) {
+  ScriptedMessage message;
+  message.kind = kind;
+  message.info.window = 0;
+  if (kind == kResize) {
+    message.info.value1 = 512;
+    message.info.value2 = 228;
+  }
+  message.before = std::move(before);
+  State().messages.push_back(std::move(message));
+}
+
+void QueueDialogAnswer(std::string name) {
+  State().fileDialogs.push_back(DialogAnswer{true, std::move(name)});
+}
+
+void QueueCancelledDialog() { State().fileDialogs.push_back(DialogAnswer{false, {}}); }
+
+std::vector<std::string> CallsOf(std::initializer_list<std::string_view> names) {
+  std::vector<std::string> calls;
+  for (const std::string& line : State().log) {
+    for (std::string_view name : names) {
+      if (line.size() > name.size() && line.compare(0, name.size(), name) == 0 &&
+          line[name.size()] == '(') {
+        calls.push_back(line);
+        break;
+      }
+    }
+  }
+  return calls;
+}
+
+}  // namespace fake
+
+// ---- The services operations the converter calls -------------------------------
+
+using fake::Log;
+using fake::Num;
+using fake::T;
+
+void IWnStart(std::string_view configName) { Log("IWnStart", T(configName)); }
+
+void IWnOpenRoot(const RootWindowSpec& spec, std::optional<int> paletteSize) {
+  if (paletteSize) {
+    Log("IWnOpenRoot", Num(spec.flags), Num(spec.x), Num(spec.y), Num(spec.width),
+        Num(spec.height), Num(spec.menuId), T(spec.title.View()), Num(*paletteSize));
+  } else {
+    Log("IWnOpenRoot", Num(spec.flags), Num(spec.x), Num(spec.y), Num(spec.width),
+        Num(spec.height), Num(spec.menuId), T(spec.title.View()));
+  }
+}
+
+void IWnStatusParts(int count, std::span<const int> widths, std::span<const int> styles) {
+  std::string line = "IWnStatusParts(" + Num(count);
+  for (int width : widths) line += "," + Num(width);
+  if (!styles.empty()) line += ",styles";
+  line += ')';
+  fake::State().log.push_back(line);
+}
+
+void IWnStatusText(int part, std::string_view text) {
+  // Raw text: the converter promises to pass it without trailing blanks.
+  Log("IWnStatusText", Num(part), std::string(text));
+  fake::State().statusParts[part] = std::string(text);
+}
+
+void IWnToolbar(int resourceId, std::optional<int> window, std::optional<int> position) {
+  if (window || position) {
+    Log("IWnToolbar", Num(resourceId), Num(window.value_or(-1)), Num(position.value_or(-1)));
+  } else {
+    Log("IWnToolbar", Num(resourceId));
+  }
+}
+
+void IMnSetState(int itemId, int what, int value) {
+  Log("IMnSetState", Num(itemId), Num(what), Num(value));
+  if (what == kMenuChecked) fake::State().checkMarks[itemId] = value;
+}
+
+int IMnGetState(int itemId, int what) {
+  Log("IMnGetState", Num(itemId), Num(what));
+  if (fake::State().beforeGetState) fake::State().beforeGetState(itemId);
+  if (what != kMenuChecked) return 1;
+  const auto found = fake::State().checkMarks.find(itemId);
+  return found == fake::State().checkMarks.end() ? 0 : found->second;
+}
+
+void IWnClear() { Log("IWnClear"); }
+
+void IWnOutText(int x, int y, std::string_view text) {
+  // Raw text: drawn lines must already be without trailing blanks.
+  Log("IWnOutText", Num(x), Num(y), std::string(text));
+}
+
+void IWnStop() { Log("IWnStop"); }
+
+void IWnGetMessage(int& kind, MessageInfo& info) {
+  fake::Services& s = fake::State();
+  if (s.messages.empty()) {
+    if (++fake::extraGetMessageCalls > fake::kCallsAfterScriptEnd) {
+      throw std::runtime_error("IWnGetMessage called again and again after CloseRequest");
+    }
+    kind = kCloseRequest;
+    info = MessageInfo{};
+    info.window = 0;
+    Log("IWnGetMessage", Num(kind));
+    return;
+  }
+  fake::ScriptedMessage message = std::move(s.messages.front());
+  s.messages.pop_front();
+  if (message.before) message.before();
+  kind = message.kind;
+  info = message.info;
+  ++s.messagesDelivered;
+  if (kind == kMenuSelect) {
+    Log("IWnGetMessage", Num(kind), Num(info.value1));
+  } else {
+    Log("IWnGetMessage", Num(kind));
+  }
+}
+
+void IWnMessageBox(int kind, int icon, int defaultButton, std::string_view message,
+                   std::string_view title) {
+  Log("IWnMessageBox", Num(kind), Num(icon), Num(defaultButton), T(message), T(title));
+  fake::State().dialogExitState = 1;  // every box is answered with OK
+}
+
+void IDlSelectFile(std::string_view filter, int flags, std::span<char> name,
+                   std::string_view title, int* index) {
+  fake::Services& s = fake::State();
+  const std::string current(name.data(), name.size());
+  s.log.push_back("IDlSelectFile(" + T(filter) + "," + Num(flags) + "," + T(current) + "," +
+                  T(title) + (index ? ",index)" : ")"));
+  s.lastFileNameBuffer = name.size();
+
+  fake::DialogAnswer answer;  // an empty script cancels
+  if (!s.fileDialogs.empty()) {
+    answer = std::move(s.fileDialogs.front());
+    s.fileDialogs.pop_front();
+  }
+  if (answer.confirmed) {
+    StoreText(name, answer.name);
+    s.dialogExitState = 1;
+  } else {
+    s.dialogExitState = 0;  // the name stays as it was
+  }
+}
+
+int IDlInfo(int item) {
+  Log("IDlInfo", Num(item));
+  return item == 4 ? fake::State().dialogExitState : 0;
+}
+
+void IOsExecute(std::string_view command, std::optional<int> flags,
+                std::optional<int> timeoutSeconds) {
+  if (timeoutSeconds) {
+    Log("IOsExecute", T(command), Num(flags.value_or(0)), Num(*timeoutSeconds));
+  } else if (flags) {
+    Log("IOsExecute", T(command), Num(*flags));
+  } else {
+    Log("IOsExecute", T(command));
+  }
+  if (fake::State().onExecute) fake::State().onExecute(Trimmed(command));
+}
+
+void IOsFileCopy(std::string_view source, std::string_view target) {
+  Log("IOsFileCopy", T(source), T(target));
+  fake::Services& s = fake::State();
+  const std::string from = T(source);
+  std::string to = T(target);
+  if (from.empty()) return;
+  if (to.empty() || to.back() == '\\' || to.back() == ':') {
+    const std::size_t cut = from.find_last_of("\\:");
+    to += cut == std::string::npos ? from : from.substr(cut + 1);
+  }
+  if (from == to) {
+    s.reportedCodes.push_back(55);
+    return;
+  }
+  std::error_code error;
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+  if (error) s.reportedCodes.push_back(13);
+}
+
+void IOsFileDelete(std::string_view name) {
+  Log("IOsFileDelete", T(name));
+  std::error_code error;
+  if (!std::filesystem::remove(T(name), error) || error) {
+    fake::State().reportedCodes.push_back(13);
+  }
+}
+
+int IOsArgument(int n, std::span<char> text) {
+  Log("IOsArgument", Num(n));
+  if (n == 0) StoreText(text, fake::State().argument0);
+  return 0;
+}
+
+void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optional<int> popup) {
+  if (context || popup) {
+    Log("IWnHelp", T(helpFile), Num(context.value_or(-1)), Num(popup.value_or(0)));
+  } else {
+    Log("IWnHelp", T(helpFile));
+  }
+}
+
+}  // namespace qh

@@ -1,0 +1,76 @@
+// Loading "offsets.txt" at start-up: missing, good and unreadable files.
+#include "converter/command_ids.h"
+#include "tests/converter/converter_fixture.h"
+
+namespace qh::test {
+namespace {
+
+class LoadOffsetsTest : public ConverterTest {
+ protected:
+  std::string OffsetsPath() const { return ProgramFolder() + "offsets.txt"; }
+
+  // The calls of start-up between the notes status and the first message.
+  std::vector<std::string> LoadCalls() {
+    return fake::CallsOf({"IWnMessageBox", "IOsFileDelete", "IWnStatusText"});
+  }
+};
+
+TEST_F(LoadOffsetsTest, NoFileGivesZerosAndCreatesNone) {
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_TRUE(SameCalls({"IWnStatusText(1, Option: Ignore Notes)",
+                         "IWnStatusText(2," + std::string(kZeroOffsetsStatus) + ")"},
+                        LoadCalls()));
+  EXPECT_FALSE(Exists(OffsetsPath()));
+}
+
+TEST_F(LoadOffsetsTest, AGoodFileSetsTheOffsetsAndStaysAsItIs) {
+  WriteFile(OffsetsPath(), "0.001,-0.002");
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_TRUE(SameCalls(
+      {"IWnStatusText(1, Option: Ignore Notes)",
+       "IWnStatusText(2, Longitude, Latitude offsets (degrees):  0.00100, -0.00200)"},
+      LoadCalls()));
+  EXPECT_EQ(ReadFile(OffsetsPath()), "0.001,-0.002");
+}
+
+struct BadCase {
+  const char* label;
+  const char* content;
+};
+
+class BadOffsetsTest : public LoadOffsetsTest, public ::testing::WithParamInterface<BadCase> {};
+
+TEST_P(BadOffsetsTest, ShowsTheErrorDeletesTheFileAndUsesZeros) {
+  WriteFile(OffsetsPath(), GetParam().content);
+  // A conversion afterwards must use zero offsets, also for a longitude read
+  // before the latitude failed.
+  const std::string input = Path("maps\\trip.psp");
+  WriteFile(input, PushpinBytes({HomePin()}));
+  fake::QueueCommand(IDC_OPEN);
+  fake::QueueDialogAnswer(input);
+  fake::QueueCommand(IDC_SAVE);
+
+  EXPECT_EQ(RunProgram(), 0);
+
+  const std::string message = "Error when reading offset data from\r" + OffsetsPath() +
+                              "\rEnter new values using the Options | Offsets menu.\r"
+                              "Offsets have been set to zero";
+  EXPECT_TRUE(SameCalls({"IWnStatusText(1, Option: Ignore Notes)",
+                         "IWnMessageBox(0,3,1," + message + ",Offset data error)",
+                         "IOsFileDelete(" + OffsetsPath() + ")",
+                         "IWnStatusText(2," + std::string(kZeroOffsetsStatus) + ")"},
+                        LoadCalls()));
+  EXPECT_FALSE(Exists(OffsetsPath()));
+  EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), " -28.64789,  14.32395,\"Home\"\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, BadOffsetsTest,
+    ::testing::Values(BadCase{"Empty", ""}, BadCase{"OneNumber", "1.5\r\n"},
+                      BadCase{"NotANumber", "east,north\r\n"},
+                      BadCase{"StatusHeader",
+                              " Longitude, Latitude offsets (degrees):  0.00000,  0.00000\r\n"}),
+    [](const ::testing::TestParamInfo<BadCase>& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace qh::test

@@ -1,0 +1,110 @@
+// The progress report: what is stored, and how a repaint draws it again.
+#include "converter/command_ids.h"
+#include "converter/commands.h"
+#include "converter/program_state.h"
+#include "tests/converter/converter_fixture.h"
+
+namespace qh::test {
+namespace {
+
+class ReportTest : public ConverterTest {
+ protected:
+  std::vector<std::string> Repaint(const std::vector<std::string>& lines) {
+    std::vector<std::string> calls = {"IWnClear()"};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      calls.push_back("IWnOutText(100," + std::to_string(1000 * (i + 1)) + "," + lines[i] + ")");
+    }
+    return calls;
+  }
+};
+
+TEST_F(ReportTest, ExposeAndResizeRedrawTheFiveLinesOfOneOpenAndSave) {
+  const std::string input = Path("maps\\trip.psp");
+  WriteFile(input, PushpinBytes({HomePin()}));
+  // A local symbol draws "Using local symbol file", which is not kept.
+  WriteFile(Path("maps\\default_symbol.bmp"), "local");
+  fake::QueueCommand(IDC_OPEN);
+  fake::QueueDialogAnswer(input);
+  fake::QueueMessage(kExpose);
+  fake::QueueCommand(IDC_SAVE);
+  fake::QueueMessage(kExpose);
+  fake::QueueMessage(kResize);
+
+  EXPECT_EQ(RunProgram(), 0);
+
+  const std::string reading = "Reading from ... " + input;
+  EXPECT_TRUE(SameCalls(Repaint({reading}), CallsOfMessage(2)));
+  const std::vector<std::string> five = {
+      reading, "Text to ... " + Path("maps\\trip.asc"), "Running TomTom MakeOV2 utility",
+      "Output to ... " + Path("maps\\trip.ov2"), "Symbol to ... " + Path("maps\\trip.bmp")};
+  EXPECT_TRUE(SameCalls(Repaint(five), CallsOfMessage(4)));
+  EXPECT_TRUE(SameCalls(Repaint(five), CallsOfMessage(5)));
+}
+
+TEST_F(ReportTest, ASecondConversionScrollsTheReportKeepingTheLatestFive) {
+  const std::string input = Path("maps\\trip.psp");
+  WriteFile(input, PushpinBytes({HomePin()}));
+  fake::QueueCommand(IDC_OPEN);
+  fake::QueueDialogAnswer(input);
+  fake::QueueCommand(IDC_SAVE);
+  fake::QueueCommand(IDC_SAVE);
+  fake::QueueMessage(kExpose);
+  fake::QueueCommand(IDC_OPEN);  // a new Open starts the report again
+  fake::QueueDialogAnswer(input);
+  fake::QueueMessage(kExpose);
+
+  EXPECT_EQ(RunProgram(), 0);
+
+  // While converting, the lines are drawn at their fixed places.
+  std::vector<std::string> drawn;
+  for (const std::string& call : CallsOfMessage(3)) {
+    if (call.rfind("IWnOutText(", 0) == 0) drawn.push_back(call.substr(0, call.find(',', 15)));
+  }
+  EXPECT_TRUE(SameCalls({"IWnOutText(100,2000", "IWnOutText(100,3000", "IWnOutText(100,4000",
+                         "IWnOutText(100,5000"},
+                        drawn));
+  const std::string symbol = "Symbol to ... " + Path("maps\\trip.bmp");
+  EXPECT_TRUE(SameCalls(Repaint({symbol, "Text to ... " + Path("maps\\trip.asc"),
+                                 "Running TomTom MakeOV2 utility",
+                                 "Output to ... " + Path("maps\\trip.ov2"), symbol}),
+                        CallsOfMessage(4)));
+  EXPECT_TRUE(SameCalls(Repaint({"Reading from ... " + input}), CallsOfMessage(6)));
+}
+
+TEST(ReportLinesTest, StoresAtMostFiveLinesCutTo128Characters) {
+  ReportLines report;
+  EXPECT_EQ(report.Count(), 0);
+  const std::string longLine(200, 'x');
+  report.Append(longLine);
+  ASSERT_EQ(report.Count(), 1);
+  EXPECT_EQ(report.Line(1).View(), std::string(128, 'x'));
+
+  report.Append("short");
+  EXPECT_EQ(report.Line(2).View(), "short" + std::string(123, ' '));
+
+  for (int i = 3; i <= 7; ++i) report.Append("line " + std::to_string(i));
+  ASSERT_EQ(report.Count(), 5);
+  const char* expected[] = {"line 3", "line 4", "line 5", "line 6", "line 7"};
+  for (int i = 1; i <= 5; ++i) {
+    EXPECT_EQ(report.Line(i).Trim(), expected[i - 1]) << "line " << i;
+  }
+
+  report.Clear();
+  EXPECT_EQ(report.Count(), 0);
+  report.Append("again");
+  EXPECT_EQ(report.Count(), 1);
+  EXPECT_EQ(report.Line(1).Trim(), "again");
+}
+
+TEST_F(ReportTest, ALongLineIsDrawnInFullButRepaintedCut) {
+  ProgramState state;
+  const std::string longLine = "Reading from ... " + std::string(150, 'p');
+  AddReportLine(state, 1000, longLine);
+  RepaintReport(state);
+  EXPECT_TRUE(SameCalls({"IWnOutText(100,1000," + longLine + ")", "IWnClear()",
+                         "IWnOutText(100,1000," + longLine.substr(0, 128) + ")"},
+                        fake::State().log));
+}
+
+}  // namespace
+}  // namespace qh::test

@@ -1,0 +1,265 @@
+# Helpers of the end-to-end tests: the real Quillhaven.exe under Wine on an X display,
+# driven with xdotool like a person, checked by the windows it shows and the files it
+# writes. Sourced by the case scripts; each case runs in its own temporary folder with
+#   program/  Quillhaven.exe, MakeOV2_v1-1.exe and default_symbol.bmp, as installed
+#   cwd/      the current folder the program is started in (kept apart on purpose)
+#   data/     the pushpin files the case opens and the files the program writes
+#
+# Settings (the ctest entries pass them; a case started by hand finds the defaults):
+#   QH_EXE QH_UTILITY QH_SYMBOL  the three files of the program folder
+#   QH_TESTDATA                  folder of nashville.psp
+#   QH_ARTEFACTS                 where screenshots are kept
+#   QH_PSP2OV2                   the native batch converter, for reference .asc files
+#   WINEPREFIX                   the Wine prefix (default: the project's build/wineprefix)
+set -uo pipefail
+
+QH_SOURCE_DIR=${QH_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+QH_BUILD=${QH_BUILD:-$QH_SOURCE_DIR/build/win}
+QH_EXE=${QH_EXE:-$QH_BUILD/program/Quillhaven.exe}
+QH_UTILITY=${QH_UTILITY:-$QH_BUILD/program/MakeOV2_v1-1.exe}
+QH_SYMBOL=${QH_SYMBOL:-$QH_SOURCE_DIR/resources/default_symbol.bmp}
+QH_TESTDATA=${QH_TESTDATA:-$QH_SOURCE_DIR/../shared/testdata}
+QH_ARTEFACTS=${QH_ARTEFACTS:-$QH_BUILD/tests/e2e/artefacts}
+export WINEPREFIX=${WINEPREFIX:-$QH_SOURCE_DIR/build/wineprefix}
+export WINEDEBUG=-all
+
+QH_TITLE="Pushpin to OV2 conversion"
+QH_PID=""
+QH_CASE=$(basename "${0%.sh}")
+# ctest counts this exit code as a skipped test.
+QH_SKIP=77
+
+qh_log() { printf '[%s %s] %s\n' "$QH_CASE" "$(date +%H:%M:%S)" "$*"; }
+
+qh_fail() {
+  qh_log "FAIL: $*"
+  qh_screenshot "$QH_ARTEFACTS/$QH_CASE-failure.png" >/dev/null 2>&1 || true
+  qh_log "screenshot of the display: $QH_ARTEFACTS/$QH_CASE-failure.png; files kept in $QH_WORK"
+  QH_KEEP_WORK=1
+  exit 1
+}
+
+qh_skip() {
+  qh_log "SKIPPED: $*"
+  exit "$QH_SKIP"
+}
+
+# qh_expect_eq WHAT EXPECTED ACTUAL
+qh_expect_eq() {
+  [ "$2" == "$3" ] || qh_fail "$1: expected '$2', actual '$3'"
+  qh_log "ok: $1 = '$3'"
+}
+
+# qh_expect_same_file WHAT EXPECTED_FILE ACTUAL_FILE: byte-identical, else show the difference.
+qh_expect_same_file() {
+  [ -f "$3" ] || qh_fail "$1: $3 was not written"
+  if ! cmp -s "$2" "$3"; then
+    qh_log "$1: $3 differs from $2; first differences (expected < > actual):"
+    diff <(od -An -c "$2") <(od -An -c "$3") | head -20
+    qh_fail "$1: files differ ($(stat -c %s "$2") bytes expected, $(stat -c %s "$3") actual)"
+  fi
+  qh_log "ok: $1 ($(stat -c %s "$3") bytes, identical)"
+}
+
+qh_cleanup() {
+  if [ -n "$QH_PID" ] && kill -0 "$QH_PID" 2>/dev/null; then
+    kill "$QH_PID" 2>/dev/null
+    sleep 0.5
+    kill -9 "$QH_PID" 2>/dev/null
+  fi
+  if [ -n "${QH_WORK:-}" ] && [ -z "${QH_KEEP_WORK:-}" ]; then rm -rf "$QH_WORK"; fi
+}
+
+# Checks the tools and the display, makes the case's folders and lays out the program
+# folder. With "without-utility" the converter utility is left out.
+qh_setup() {
+  local tool
+  for tool in wine xdotool import cmp; do
+    command -v "$tool" >/dev/null || qh_skip "$tool is not installed"
+  done
+  [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 ||
+    qh_fail "no X display: run the case through scripts/with-display.sh"
+  [ -f "$QH_EXE" ] || qh_skip "$QH_EXE is not built"
+  [ -f "$QH_SYMBOL" ] || qh_skip "$QH_SYMBOL is not there"
+  # No dot in the folder names: the program derives output names at the first dot.
+  QH_WORK=$(mktemp -d /tmp/qh-e2e-XXXXXX)
+  trap qh_cleanup EXIT
+  mkdir -p "$QH_WORK/program" "$QH_WORK/cwd" "$QH_WORK/data" "$QH_ARTEFACTS"
+  cp "$QH_EXE" "$QH_WORK/program/Quillhaven.exe"
+  cp "$QH_SYMBOL" "$QH_WORK/program/default_symbol.bmp"
+  if [ "${1:-}" != without-utility ]; then
+    [ -f "$QH_UTILITY" ] || qh_skip "$QH_UTILITY is not built"
+    cp "$QH_UTILITY" "$QH_WORK/program/MakeOV2_v1-1.exe"
+  fi
+  qh_log "work folder $QH_WORK"
+}
+
+# The Windows name of a Unix path: Wine's drive Z: is the root of the Unix tree.
+qh_win_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Starts the program from the case's current folder, by its full path as a user's
+# shortcut would. The process id stays that of the Windows program.
+qh_start() {
+  (cd "$QH_WORK/cwd" && exec "$QH_SOURCE_DIR/scripts/wine-run.sh" "$QH_WORK/program/Quillhaven.exe" \
+     >"$QH_WORK/program.out" 2>&1) &
+  QH_PID=$!
+  qh_log "started Quillhaven.exe, process $QH_PID"
+}
+
+# qh_find_windows TITLE: ids of the visible windows with exactly this title.
+qh_find_windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
+
+# qh_wait_window TITLE [SECONDS]: prints the window's id once it is visible.
+qh_wait_window() {
+  local title=$1 limit=${2:-30} end id
+  end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    id=$(qh_find_windows "$title" | head -1)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    if [ -n "$QH_PID" ] && ! kill -0 "$QH_PID" 2>/dev/null; then
+      qh_log "the program ended while waiting for the window '$title'"
+      return 1
+    fi
+    sleep 0.2
+  done
+  qh_log "no window '$title' within $limit s"
+  return 1
+}
+
+# qh_wait_no_window TITLE [SECONDS]: succeeds once no visible window has this title.
+qh_wait_no_window() {
+  local title=$1 limit=${2:-15} end
+  end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    [ -z "$(qh_find_windows "$title")" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# qh_keys WINDOW KEY...: gives the window the keyboard focus, then presses the keys.
+# (Without a window manager `key --window` does not reach Wine; the focus does.)
+qh_keys() {
+  local id=$1
+  shift
+  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+  sleep 0.2
+  xdotool key --delay 120 "$@"
+}
+
+# qh_type WINDOW TEXT: types the text into the window's focused field.
+qh_type() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+  sleep 0.2
+  xdotool type --delay 15 -- "$2"
+}
+
+# qh_menu WINDOW KEY...: opens a menu with the keyboard and picks an item. The menu bar
+# of a Wine window answers Alt+letter once the frame has the focus.
+qh_menu() { qh_keys "$@"; }
+
+# qh_choose_file DIALOG_TITLE UNIX_PATH: in an open or save dialog, types the full
+# Windows path into the name field (it has the focus when the dialog opens) and confirms.
+qh_choose_file() {
+  local dialog
+  dialog=$(qh_wait_window "$1" 30) || qh_fail "the dialog '$1' did not appear"
+  qh_log "dialog '$1' is up (window $dialog)"
+  sleep 0.5
+  qh_keys "$dialog" ctrl+a
+  qh_type "$dialog" "$(qh_win_path "$2")"
+  qh_keys "$dialog" Return
+  qh_wait_no_window "$1" 15 || qh_fail "the dialog '$1' stayed open after choosing $2"
+}
+
+# qh_wait_file PATH [SECONDS]: waits until the file exists and its size has settled.
+qh_wait_file() {
+  local path=$1 limit=${2:-30} end size last=-1
+  end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    if [ -f "$path" ]; then
+      size=$(stat -c %s "$path")
+      [ "$size" == "$last" ] && return 0
+      last=$size
+    fi
+    sleep 0.3
+  done
+  return 1
+}
+
+# qh_wait_exit [SECONDS]: waits for the program's process to end.
+qh_wait_exit() {
+  local limit=${1:-20} end
+  end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    kill -0 "$QH_PID" 2>/dev/null || { wait "$QH_PID" 2>/dev/null; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
+qh_running() { kill -0 "$QH_PID" 2>/dev/null; }
+
+# qh_screenshot FILE [WINDOW]: the whole display, or one window.
+qh_screenshot() {
+  mkdir -p "$(dirname "$1")"
+  if [ -n "${2:-}" ]; then import -window "$2" "$1"; else import -window root "$1"; fi
+}
+
+# qh_window_geometry WINDOW: sets QH_X QH_Y QH_W QH_H (screen position and size).
+qh_window_geometry() {
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=-?[0-9]+$')"
+  QH_X=$X QH_Y=$Y QH_W=$WIDTH QH_H=$HEIGHT
+}
+
+# qh_find_colour WINDOW COLOUR TOP HEIGHT: the bounding box "minx miny maxx maxy" (window
+# coordinates) of the pixels of exactly COLOUR (#RRGGBB) within rows TOP..TOP+HEIGHT-1
+# of the window; empty when there are none. Finds pictures on the screen by their paint.
+qh_find_colour() {
+  local shot="$QH_WORK/find-colour.png"
+  import -window "$1" "$shot" || return 1
+  convert "$shot" -crop "10000x$4+0+$3" +repage txt:- 2>/dev/null |
+    awk -v want="$2" -v top="$3" -F'[,: ]+' '
+      NR > 1 && toupper($0) ~ toupper(want) {
+        x = $1; y = $2 + top
+        if (n++ == 0) { minx = maxx = x; miny = maxy = y }
+        if (x < minx) minx = x; if (x > maxx) maxx = x
+        if (y < miny) miny = y; if (y > maxy) maxy = y
+      }
+      END { if (n) print minx, miny, maxx, maxy }'
+}
+
+# qh_click WINDOW X Y: a left click at a position inside the window.
+qh_click() {
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# The native batch converter, for reference ".asc" files; empty when it is not built.
+qh_find_psp2ov2() {
+  local candidate
+  for candidate in "${QH_PSP2OV2:-}" "$QH_SOURCE_DIR"/build/native/bin/psp2ov2; do
+    [ -n "$candidate" ] && [ -f "$candidate" ] && [ -x "$candidate" ] && { echo "$candidate"; return 0; }
+  done
+  candidate=$(find "$QH_SOURCE_DIR"/build*/native -type f -name psp2ov2 -perm -u+x 2>/dev/null | head -1)
+  [ -n "$candidate" ] && echo "$candidate"
+}
+
+# qh_reference_asc PSP OUTPUT_ASC [psp2ov2 options]: what the batch converter writes.
+qh_reference_asc() {
+  local tool=$1 psp=$2 out=$3 folder
+  shift 3
+  folder=$(mktemp -d "$QH_WORK/ref-XXXXXX")
+  cp "$psp" "$folder/ref.psp"
+  "$tool" --asc-only "$@" "$folder/ref.psp" >"$folder/log" 2>&1 ||
+    qh_fail "psp2ov2 --asc-only $* failed: $(cat "$folder/log")"
+  [ -f "$folder/ref.asc" ] || qh_fail "psp2ov2 --asc-only $* wrote no $folder/ref.asc"
+  cp "$folder/ref.asc" "$out"
+}
+
+# qh_ov2_points FILE: the number of points GPSBabel reads from an overlay.
+qh_ov2_points() {
+  gpsbabel -i tomtom -f "$1" -o unicsv -F - 2>/dev/null | tail -n +2 | grep -c .
+}
+
+# qh_asc_texts FILE: the quoted text of each line of an ".asc" file, one per line.
+qh_asc_texts() { tr -d '\r' <"$1" | sed -n 's/^[^"]*"\(.*\)"$/\1/p'; }

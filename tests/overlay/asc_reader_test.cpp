@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "overlay/asc_reader.h"
+#include "tests/overlay/temp_folder.h"
+
+namespace qh {
+namespace {
+
+struct LineCase {
+  const char* line;
+  AscLineKind kind;
+  double longitude, latitude;
+  const char* text;
+};
+
+TEST(ParseAscLine, ReadsTheFormsItShouldAndRefusesTheRest) {
+  const LineCase cases[] = {
+      // The program's own line layout.
+      {"  -0.12345,  51.50000,\"Home\"", AscLineKind::kPoint, -0.12345, 51.5, "Home"},
+      {"  -0.12345,  51.50000,\"Home\"\r", AscLineKind::kPoint, -0.12345, 51.5, "Home"},
+      {"-180.50000,  -0.00001,\"W\"", AscLineKind::kPoint, -180.5, -0.00001, "W"},
+      // Blanks and tabs around numbers and commas, and GPSBabel's form.
+      {"1.5 ,\t2.25\t, \"a b\"  ", AscLineKind::kPoint, 1.5, 2.25, "a b"},
+      {"87.134700,35.972030,\"GCEBB\"", AscLineKind::kPoint, 87.1347, 35.97203, "GCEBB"},
+      {"+3,-4,\"\"", AscLineKind::kPoint, 3, -4, ""},
+      // The text runs from the first to the last quote, so quotes inside survive.
+      {"1,2,\"say \"hi\", then\"", AscLineKind::kPoint, 1, 2, "say \"hi\", then"},
+      {"1,2,\";not a comment\"", AscLineKind::kPoint, 1, 2, ";not a comment"},
+      {"", AscLineKind::kSkip, 0, 0, ""},
+      {" \t \r", AscLineKind::kSkip, 0, 0, ""},
+      {"; comment, with \"quotes\"", AscLineKind::kSkip, 0, 0, ""},
+      {"   ;indented comment", AscLineKind::kSkip, 0, 0, ""},
+      // What the program writes for a coordinate that did not fit its column.
+      {"**********,  51.50000,\"Far\"", AscLineKind::kBad, 0, 0, "longitude is not"},
+      {"  -0.12345,**********,\"Far\"", AscLineKind::kBad, 0, 0, "latitude is not"},
+      {"1 2,\"x\"", AscLineKind::kBad, 0, 0, "comma after the longitude"},
+      {"1,2 \"x\"", AscLineKind::kBad, 0, 0, "comma after the latitude"},
+      {"1,2", AscLineKind::kBad, 0, 0, "comma after the latitude"},
+      {"1,2,x", AscLineKind::kBad, 0, 0, "double quotes"},
+      {"1,2,\"x", AscLineKind::kBad, 0, 0, "double quotes"},
+      {"1,2,\"x\" y", AscLineKind::kBad, 0, 0, "after the closing"},
+      {"+-1,2,\"x\"", AscLineKind::kBad, 0, 0, "longitude is not"},
+      {"30000,2,\"x\"", AscLineKind::kBad, 0, 0, "longitude is out of range"},
+      {"1,nan,\"x\"", AscLineKind::kBad, 0, 0, "latitude is out of range"},
+  };
+  for (const LineCase& c : cases) {
+    AscPoint point;
+    std::string_view reason;
+    const AscLineKind kind = ParseAscLine(c.line, point, reason);
+    ASSERT_EQ(static_cast<int>(kind), static_cast<int>(c.kind)) << "line [" << c.line << "]";
+    if (kind == AscLineKind::kPoint) {
+      EXPECT_DOUBLE_EQ(point.longitude, c.longitude) << c.line;
+      EXPECT_DOUBLE_EQ(point.latitude, c.latitude) << c.line;
+      EXPECT_EQ(point.text, c.text) << c.line;
+    } else if (kind == AscLineKind::kBad) {
+      EXPECT_NE(reason.find(c.text), std::string_view::npos)
+          << "line [" << c.line << "] reason [" << reason << "]";
+    }
+  }
+}
+
+TEST(ParseAscLine, GivesOv2UnitsOfTheCoordinates) {
+  AscPoint point;
+  std::string_view reason;
+  ASSERT_EQ(ParseAscLine(" -86.78190,  36.16270,\"N\"", point, reason), AscLineKind::kPoint);
+  EXPECT_EQ(point.longitude_units, -8678190);
+  EXPECT_EQ(point.latitude_units, 3616270);
+}
+
+TEST(ParseAscLine, EightBitAndControlBytesStayInTheText) {
+  const std::string line("1,2,\"\xE9\x01\x7F\xFF\"", 10);
+  AscPoint point;
+  std::string_view reason;
+  ASSERT_EQ(ParseAscLine(line, point, reason), AscLineKind::kPoint);
+  EXPECT_EQ(point.text, std::string_view("\xE9\x01\x7F\xFF", 4));
+}
+
+struct ReadResult {
+  std::vector<std::string> texts;
+  std::vector<std::size_t> bad_lines;
+  bool failed = false;
+};
+
+ReadResult ReadAll(const std::string& path) {
+  ReadResult r;
+  AscReader reader;
+  if (!reader.Open(path)) {
+    r.failed = true;
+    return r;
+  }
+  AscPoint point;
+  for (;;) {
+    const auto result = reader.Next(point);
+    if (result == AscReader::Result::kEnd) break;
+    if (result == AscReader::Result::kFailed) {
+      r.failed = true;
+      break;
+    }
+    if (result == AscReader::Result::kBadLine) {
+      r.bad_lines.push_back(reader.LineNumber());
+    } else {
+      r.texts.emplace_back(point.text);
+    }
+  }
+  return r;
+}
+
+TEST(AscReader, CountsLinesAcrossLineEndsAndReportsBadOnesByNumber) {
+  test::TempFolder folder;
+  const std::string path = folder.File("mixed.asc");
+  test::WriteFile(path,
+                  "\xEF\xBB\xBF" "1,2,\"one\"\r\n"  // 1, with a byte-order mark
+                  "; comment\n"                      // 2
+                  "**********,2,\"bad\"\r\n"         // 3
+                  "\n"                               // 4
+                  "3,4,\"two\"\n"                    // 5
+                  "Title after points\n"             // 6: reported, not a title any more
+                  "5,6,\"three\"");                  // 7, no line end
+  const ReadResult r = ReadAll(path);
+  EXPECT_FALSE(r.failed);
+  EXPECT_EQ(r.texts, (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(r.bad_lines, (std::vector<std::size_t>{3, 6}));
+}
+
+TEST(AscReader, PassesOverTitleLinesBeforeThePoints) {
+  test::TempFolder folder;
+  const std::string path = folder.File("gpsbabel.asc");
+  test::WriteFile(path,
+                  "TomTom Navigator Places of Interest\r\n"
+                  "GPSBabel-1.8.0 ASCII Export\r\n"
+                  "Points\r\n"
+                  "Created at: Mon Dec 07 08:06:40 2026\r\n"
+                  "87.134700,35.972030,\"GCEBB\"\r\n");
+  const ReadResult r = ReadAll(path);
+  EXPECT_EQ(r.texts, (std::vector<std::string>{"GCEBB"}));
+  EXPECT_TRUE(r.bad_lines.empty()) << "first bad line " << r.bad_lines.front();
+}
+
+TEST(AscReader, StreamsManyLinesAndALineLongerThanItsBuffer) {
+  test::TempFolder folder;
+  const std::string path = folder.File("big.asc");
+  std::string content;
+  const int kLines = 120000;  // several read chunks
+  const std::string long_name(3 * 1024 * 1024 + 17, 'L');
+  for (int i = 0; i < kLines; ++i) {
+    content += "  1.00000,  2.00000,\"p" + std::to_string(i) + "\"\r\n";
+    if (i == kLines / 2) content += "0,0,\"" + long_name + "\"\n";
+  }
+  test::WriteFile(path, content);
+  const ReadResult r = ReadAll(path);
+  ASSERT_EQ(r.texts.size(), static_cast<std::size_t>(kLines + 1));
+  EXPECT_TRUE(r.bad_lines.empty());
+  for (int i = 0; i <= kLines / 2; ++i) {
+    ASSERT_EQ(r.texts[static_cast<std::size_t>(i)], "p" + std::to_string(i));
+  }
+  EXPECT_EQ(r.texts[kLines / 2 + 1], long_name);
+  EXPECT_EQ(r.texts.back(), "p" + std::to_string(kLines - 1));
+}
+
+TEST(AscReader, AMissingFileFailsToOpenWithAReason) {
+  test::TempFolder folder;
+  AscReader reader;
+  EXPECT_FALSE(reader.Open(folder.File("absent.asc")));
+  EXPECT_FALSE(reader.ErrorMessage().empty());
+}
+
+}  // namespace
+}  // namespace qh

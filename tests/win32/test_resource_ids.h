@@ -1,0 +1,34 @@
+/* Ids of the Win32 tests' own resources: a menu shaped like the converter's, with
+   pop-ups reachable only through its menu path table, toolbars, strings and keys. */
+#ifndef QH_TEST_RESOURCE_IDS_H
+#define QH_TEST_RESOURCE_IDS_H
+
+#define IDM_TEST            30001  /* menu, accelerators and menu path table */
+#define IDT_TEST            30101  /* toolbar list + bitmap: 16x16, like the converter's */
+#define IDT_STATES          30102  /* toolbar whose buttons take their state from the menu */
+#define IDT_WIDE            30103  /* 24x20 images, for the side and bottom positions */
+#define IDT_NO_LIST         30104  /* a bitmap without a button list */
+#define IDM_NO_PATHS        30002  /* a menu without path table or accelerators */
+
+#define IDM_FILE_POPUP      40001  /* bar entries: only in the path table */
+#define IDM_OPTION_POPUP    40012
+#define IDM_HELP_POPUP      40006
+#define IDM_RECENT_POPUP    40020  /* a pop-up inside the File pop-up */
+#define IDM_PATH_ONLY_ITEM  40021  /* an id that names a plain item by path only */
+
+#define IDC_OPEN            40002
+#define IDC_SAVE            40003
+#define IDC_EXIT            40005
+#define IDC_ABOUT           40007
+#define IDC_TOOL_ONLY       40011  /* on the toolbar, not in the menu */
+#define IDC_APPEND          40013
+#define IDC_IGNORE          40015
+#define IDC_GREYED          40016
+#define IDC_RECENT_ONE      40022
+#define IDC_RECENT_TWO      40023
+#define IDC_ACCEL_ONLY      40030  /* reached by an accelerator only */
+#define IDC_UNKNOWN         40099  /* in no menu and on no toolbar */
+
+#define IDS_LONG_TIP        40024  /* a tooltip string longer than 79 characters */
+
+#endif

@@ -1,0 +1,120 @@
+// Shared by the Win32 service tests: opening the root window the way the converter
+// does, taking messages with a watchdog so a missing message fails instead of
+// hanging, and small readers of window state.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/drawing_units.h"
+#include "layer_state.h"
+#include "services/services.h"
+#include "test_resource_ids.h"
+
+namespace qh::test {
+
+constexpr UINT_PTR kWatchdogTimer = 0xBEEF;
+
+inline RootWindowSpec ConverterSpec() {
+  RootWindowSpec spec;
+  spec.flags = kSysMenu | kMinButton | kMaxButton | kStatusBar | kFixedSize;  // 103
+  spec.x = -1;
+  spec.y = -1;
+  spec.width = 512;
+  spec.height = 256;
+  spec.menuId = IDM_TEST;
+  spec.title = "Quillhaven test";
+  return spec;
+}
+
+inline win::WindowSlot& Root() { return win::Layer().windows[0]; }
+
+struct Message {
+  int kind = 0;
+  MessageInfo info;
+};
+
+// IWnGetMessage with a ten-second watchdog timer on the frame: a test whose message
+// never comes sees TimerExpired with the watchdog's id instead of blocking.
+inline Message NextMessage() {
+  Message m;
+  SetTimer(Root().frame, kWatchdogTimer, 10000, nullptr);
+  IWnGetMessage(m.kind, m.info);
+  KillTimer(Root().frame, kWatchdogTimer);
+  EXPECT_FALSE(m.kind == kTimerExpired && m.info.value1 == static_cast<int>(kWatchdogTimer))
+      << "no message arrived within 10 s";
+  return m;
+}
+
+// Delivers whatever the window has still to paint and forgets the pending redraws,
+// so that a test starts from a quiet window.
+inline void Settle() {
+  for (int round = 0; round < 3; ++round) {
+    RedrawWindow(Root().frame, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  for (win::WindowSlot& w : win::Layer().windows) w.pending.Clear();
+}
+
+// A posted command that marks the end of what a test expects.
+constexpr int kSentinel = 40777;
+inline void PostSentinel() {
+  PostMessageA(Root().frame, WM_COMMAND, MAKEWPARAM(kSentinel, 0), 0);
+}
+
+inline RECT WindowRectOf(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return r;
+}
+
+inline RECT ClientRectOf(HWND hwnd) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  return r;
+}
+
+// A child's rectangle in its parent's client coordinates.
+inline RECT ChildRect(HWND child) {
+  RECT r = WindowRectOf(child);
+  MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+inline std::string ClassOf(HWND hwnd) {
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
+
+// The last error code of the services, cleared by reading it.
+inline int LastError() { return IErInfo(1); }
+
+// Opens the converter's root window for each test and closes it afterwards.
+class RootWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    IErMode(0);
+    LastError();
+    IWnOpenRoot(ConverterSpec());
+    ASSERT_TRUE(win::Layer().rootOpen);
+    Settle();
+  }
+  void TearDown() override {
+    IWnStop();
+    win::SetDefaultKindSwitches();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+};
+
+}  // namespace qh::test
