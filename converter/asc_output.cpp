@@ -48,12 +48,12 @@ bool IsWritableFile(const std::string& path) {
 
 }  // namespace
 
-bool ReplaceFile(const std::string& temp, const std::string& target) {
+bool MoveIntoPlace(const std::string& temp, const std::string& target) {
   if (std::rename(temp.c_str(), target.c_str()) == 0) return true;
   // Windows' rename refuses an existing target: move the old file aside first. Only a
   // plain file is moved, never a folder that happens to carry the name.
   if (!IsWritableFile(target)) return false;
-  const std::string aside = target + ".old";
+  const std::string aside = target + ".qhold";
   std::remove(aside.c_str());
   if (std::rename(target.c_str(), aside.c_str()) != 0) return false;
   if (std::rename(temp.c_str(), target.c_str()) != 0) {
@@ -75,7 +75,7 @@ bool SafeFileWriter::Fail(std::string_view condition) {
 bool SafeFileWriter::Open(std::string_view path) {
   Abandon();
   target_.assign(path);
-  temp_ = target_ + ".tmp";
+  temp_ = target_ + ".qhtmp";
   error_.clear();
   failed_ = false;
   file_ = std::fopen(temp_.c_str(), "wb");
@@ -101,7 +101,7 @@ bool SafeFileWriter::Commit() {
     file_ = nullptr;
     if (!flushed || !closed) Fail(kWriteFailed);
   }
-  if (!failed_ && !ReplaceFile(temp_, target_)) Fail(kCannotCreate);
+  if (!failed_ && !MoveIntoPlace(temp_, target_)) Fail(kCannotCreate);
   if (failed_) {
     std::remove(temp_.c_str());
     return false;

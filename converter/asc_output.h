@@ -22,7 +22,7 @@ std::string AscLine(double longitude, double latitude, std::string_view text);
 // The offset widened to double, the sum rounded to double.
 double AddOffset(float offset, double value);
 
-// A file that is either complete or not there. Writes go to "<target>.tmp"; Commit
+// A file that is either complete or not there. Writes go to "<target>.qhtmp"; Commit
 // renames it over the target, Abandon (or destruction without Commit) removes it.
 class SafeFileWriter {
  public:
@@ -57,6 +57,6 @@ class AscWriter : public SafeFileWriter {
 // Puts `temp` in the place of `target`, replacing it. When the system will not rename
 // over an existing file, the old one is moved aside first and put back on failure, so
 // that the target is never lost.
-bool ReplaceFile(const std::string& temp, const std::string& target);
+bool MoveIntoPlace(const std::string& temp, const std::string& target);
 
 }  // namespace qh

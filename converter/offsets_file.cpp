@@ -78,12 +78,19 @@ bool ParseOffsets(std::string_view content, float& longitude, float& latitude) {
 }
 
 std::string OffsetsFileLine(float longitude, float latitude) {
-  return " " + EditG(longitude, 15, 7, 2) + EditG(latitude, 15, 7, 2) + "\r\n";
+  std::string line(1, ' ');
+  line += EditG(longitude, 15, 7, 2);
+  line += EditG(latitude, 15, 7, 2);
+  line += "\r\n";
+  return line;
 }
 
 std::string StatusOffsetsText(float longitude, float latitude) {
-  const FixedText<64> text(" Longitude, Latitude offsets (degrees):" + EditF(longitude, 9, 5) +
-                           "," + EditF(latitude, 9, 5));
+  std::string joined = " Longitude, Latitude offsets (degrees):";
+  joined += EditF(longitude, 9, 5);
+  joined += ',';
+  joined += EditF(latitude, 9, 5);
+  const FixedText<64> text(joined);
   return text.TrimmedString();
 }
 

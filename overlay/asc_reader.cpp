@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "overlay/ov2_writer.h"
@@ -33,6 +34,49 @@ bool ReadNumber(std::string_view line, std::size_t& pos, double& value) {
   return true;
 }
 
+// The common form "[-]digits.ddddd" (at most five decimals) read exactly into OV2
+// units with integer arithmetic; anything else is left to the general reader.
+bool ReadFixedUnits(std::string_view line, std::size_t& pos, std::int32_t& units) {
+  std::size_t i = pos;
+  const bool negative = i < line.size() && line[i] == '-';
+  if (negative) ++i;
+  std::int64_t whole = 0;
+  std::size_t digits = 0;
+  for (; i < line.size() && line[i] >= '0' && line[i] <= '9' && digits < 7; ++i, ++digits) {
+    whole = whole * 10 + (line[i] - '0');
+  }
+  if (digits == 0 || i >= line.size() || line[i] != '.') return false;
+  ++i;
+  std::int64_t fraction = 0;
+  std::size_t decimals = 0;
+  for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i, ++decimals) {
+    if (decimals == 5) return false;
+    fraction = fraction * 10 + (line[i] - '0');
+  }
+  if (i < line.size() && (line[i] == 'e' || line[i] == 'E')) return false;
+  for (std::size_t d = decimals; d < 5; ++d) fraction *= 10;
+  std::int64_t value = whole * 100000 + fraction;
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return false;
+  units = static_cast<std::int32_t>(value);
+  pos = i;
+  return true;
+}
+
+// A coordinate: its degrees and its OV2 units. False when it is not a number; a
+// number that does not fit the units is found later by ToOv2Units.
+bool ReadCoordinate(std::string_view line, std::size_t& pos, double& degrees,
+                    std::int32_t& units, bool& fits) {
+  if (ReadFixedUnits(line, pos, units)) {
+    degrees = static_cast<double>(units) / 100000.0;  // the nearest double, as parsing gives
+    fits = true;
+    return true;
+  }
+  if (!ReadNumber(line, pos, degrees)) return false;
+  fits = ToOv2Units(degrees, units);
+  return true;
+}
+
 }  // namespace
 
 AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_view& reason) {
@@ -41,7 +85,8 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
   SkipBlanks(line, pos);
   if (pos == line.size() || line[pos] == ';') return AscLineKind::kSkip;
 
-  if (!ReadNumber(line, pos, point.longitude)) {
+  bool longitude_fits = false, latitude_fits = false;
+  if (!ReadCoordinate(line, pos, point.longitude, point.longitude_units, longitude_fits)) {
     reason = "the longitude is not a number";
     return AscLineKind::kBad;
   }
@@ -52,7 +97,7 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
   }
   ++pos;
   SkipBlanks(line, pos);
-  if (!ReadNumber(line, pos, point.latitude)) {
+  if (!ReadCoordinate(line, pos, point.latitude, point.latitude_units, latitude_fits)) {
     reason = "the latitude is not a number";
     return AscLineKind::kBad;
   }
@@ -74,11 +119,11 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
       return AscLineKind::kBad;
     }
   }
-  if (!ToOv2Units(point.longitude, point.longitude_units)) {
+  if (!longitude_fits) {
     reason = "the longitude is out of range";
     return AscLineKind::kBad;
   }
-  if (!ToOv2Units(point.latitude, point.latitude_units)) {
+  if (!latitude_fits) {
     reason = "the latitude is out of range";
     return AscLineKind::kBad;
   }

@@ -1,6 +1,7 @@
 #include "overlay/ov2_writer.h"
 
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace qh {
@@ -57,9 +58,31 @@ void Ov2Writer::FlushIfFull() {
   if (buffer_.size() >= limit_) Finish();
 }
 
+namespace {
+
+char* PutLe32(char* at, std::uint32_t value) {
+  at[0] = static_cast<char>(value & 0xFF);
+  at[1] = static_cast<char>((value >> 8) & 0xFF);
+  at[2] = static_cast<char>((value >> 16) & 0xFF);
+  at[3] = static_cast<char>((value >> 24) & 0xFF);
+  return at + 4;
+}
+
+}  // namespace
+
 void Ov2Writer::Poi(std::int32_t longitude, std::int32_t latitude, std::string_view name) {
   if (failed_) return;
-  AppendOv2Poi(buffer_, longitude, latitude, name);
+  // One resize and direct stores: this runs once a point.
+  const std::size_t size = Ov2PoiSize(name.size());
+  const std::size_t at = buffer_.size();
+  buffer_.resize(at + size);
+  char* p = buffer_.data() + at;
+  *p++ = static_cast<char>(kOv2PoiType);
+  p = PutLe32(p, static_cast<std::uint32_t>(size));
+  p = PutLe32(p, static_cast<std::uint32_t>(longitude));
+  p = PutLe32(p, static_cast<std::uint32_t>(latitude));
+  if (!name.empty()) std::memcpy(p, name.data(), name.size());
+  p[name.size()] = '\0';
   FlushIfFull();
 }
 

@@ -20,7 +20,8 @@ for f in MakeOV2_v1-1.exe default_symbol.bmp; do
   [ -f "$program_dir/$f" ] || echo "run.sh: note: $program_dir/$f is missing" >&2
 done
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 && [ -z "${QH_RUN_HEADLESS:-}" ]; then
+if [ -z "${QH_RUN_INNER:-}" ] && [ -z "${QH_RUN_HEADLESS:-}" ] &&
+   [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   # A person is at the display: run in the foreground until they quit.
   exec "$root/scripts/wine-run.sh" "$program_dir/Quillhaven.exe"
 fi

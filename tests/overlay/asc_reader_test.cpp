@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,36 @@ TEST(ParseAscLine, GivesOv2UnitsOfTheCoordinates) {
   ASSERT_EQ(ParseAscLine(" -86.78190,  36.16270,\"N\"", point, reason), AscLineKind::kPoint);
   EXPECT_EQ(point.longitude_units, -8678190);
   EXPECT_EQ(point.latitude_units, 3616270);
+}
+
+// Texts with any number of decimals up to five, both signs: the units are the exact
+// decimal value and the degrees are what a general number parser gives.
+TEST(ParseAscLine, CoordinatesGiveExactUnitsAndTheParsedDegrees) {
+  const char* forms[] = {"%lld.%05lld", "%lld.%04lld", "%lld.%lld", "%lld.%03lld"};
+  long long checked = 0;
+  for (long long whole = -18001; whole <= 18001; whole += 127) {
+    for (long long frac : {0LL, 1LL, 5LL, 49999LL, 50000LL, 99999LL, 12345LL}) {
+      for (int f = 0; f < 4; ++f) {
+        const long long scale[] = {1, 10, 1, 100};  // the decimals each form leaves out
+        long long shown = frac / scale[f];
+        if (f == 2) shown = frac % 10;  // one decimal
+        char number[40];
+        std::snprintf(number, sizeof number, forms[f], whole < 0 ? -whole : whole, shown);
+        std::string text = std::string(whole < 0 ? "-" : " ") + number;
+        const long long decimals_value = f == 0 ? shown : f == 1 ? shown * 10 : f == 2 ? shown * 10000 : shown * 100;
+        const long long units = (whole < 0 ? -1 : 1) * ((whole < 0 ? -whole : whole) * 100000 + decimals_value);
+        const std::string line = text + "," + text + ",\"x\"";
+        AscPoint point;
+        std::string_view reason;
+        ASSERT_EQ(ParseAscLine(line, point, reason), AscLineKind::kPoint) << line;
+        ASSERT_EQ(point.longitude_units, units) << line;
+        ASSERT_EQ(point.latitude_units, units) << line;
+        ASSERT_EQ(point.longitude, std::stod(text)) << line;
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GT(checked, 1000);
 }
 
 TEST(ParseAscLine, EightBitAndControlBytesStayInTheText) {

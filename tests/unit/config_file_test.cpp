@@ -17,26 +17,6 @@ class ConfigFile : public ::testing::Test {
   ServiceSettings s;
 };
 
-TEST_F(ConfigFile, DefaultsBeforeAnyLine) {
-  EXPECT_FALSE(s.started);
-  EXPECT_EQ(s.applicationName.Trim(), "Paneward");
-  EXPECT_EQ(s.generalUnit, 40);
-  EXPECT_EQ(s.plotOutputUnit, 41);
-  EXPECT_EQ(s.plotInputUnit, 42);
-  EXPECT_EQ(s.printerDriver, 0);
-  EXPECT_EQ(s.plotterDriver, 0);
-  EXPECT_EQ(s.hpgl2, 0);
-  EXPECT_EQ(s.plotFile.Trim(), "paneward.plt");
-  EXPECT_EQ(s.dumpFile.Trim(), "paneward.dmp");
-  EXPECT_EQ(s.charsetFile.Trim(), "standard.chr");
-  EXPECT_EQ(s.browser.Trim(), "netscape");
-  EXPECT_TRUE(s.charsetFolder.Blank());
-  EXPECT_FALSE(s.versionRequested);
-  EXPECT_EQ(s.applicationName.kLength, 60u);
-  EXPECT_EQ(s.charsetFolder.kLength, 140u);
-  EXPECT_EQ(s.browser.kLength, 200u);
-}
-
 TEST_F(ConfigFile, DebugKeywordInAnyCaseWithBlanksAndTabs) {
   ApplyConfigLine("   debug  =  3", s);
   EXPECT_EQ(ErrorMode(), 3);

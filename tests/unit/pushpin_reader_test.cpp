@@ -100,11 +100,6 @@ class PushpinReaderTest : public ::testing::Test {
   PushpinReader reader_;
 };
 
-TEST(PushpinFactor, IsTheWidenedSinglePrecisionConstant) {
-  EXPECT_EQ(std::bit_cast<std::uint64_t>(kRadiansToDegrees), 0x404CA5DC20000000ull);
-  EXPECT_EQ(static_cast<double>(57.29578f), kRadiansToDegrees);
-}
-
 TEST_F(PushpinReaderTest, HeaderAndPinFieldsWithOffsets) {
   PspBytes b;
   b.Header(2).Pin(-5, 0, 0.25, -1.0, u"AB", u"c", u"de").Pin(0x12345678, 9, 0.0, 0.0, u"");

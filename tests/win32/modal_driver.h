@@ -60,8 +60,11 @@ inline SeenBox Inspect(HWND box) {
       seen.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
     }
   }
-  const LRESULT def = SendMessageA(box, DM_GETDEFID, 0, 0);
-  if (HIWORD(def) == DC_HASDEFID) seen.defaultButton = LOWORD(def);
+  // The button drawn as default; failing that, the one the dialog names.
+  if (seen.defaultButton == 0) {
+    const LRESULT def = SendMessageA(box, DM_GETDEFID, 0, 0);
+    if (HIWORD(def) == DC_HASDEFID) seen.defaultButton = LOWORD(def);
+  }
   return seen;
 }
 

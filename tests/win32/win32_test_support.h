@@ -95,6 +95,12 @@ inline std::string ClassOf(HWND hwnd) {
   return name;
 }
 
+// Wine's ntdll exports wine_get_version; Windows' does not.
+inline bool RunningOnWine() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 // The last error code of the services, cleared by reading it.
 inline int LastError() { return IErInfo(1); }
 
