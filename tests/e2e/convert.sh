@@ -13,7 +13,7 @@ qh_start
 main=$(qh_wait_window "$QH_TITLE" 90) || qh_fail "the main window '$QH_TITLE' did not appear"
 
 # --- File > Open, File > Save: names derived from the input, no Save dialog.
-qh_menu "$main" alt+f o
+qh_open_dialog "$main" "Open File" alt+f o
 qh_choose_file "Open File" "$data/nash.psp"
 qh_menu "$main" alt+f s
 qh_wait_file "$data/nash.ov2" 60 || qh_fail "no $data/nash.ov2 after File > Save"
@@ -41,7 +41,7 @@ cp "$QH_ARTEFACTS/main-after-conversion.png" "$QH_SOURCE_DIR/build/screenshots/"
 
 # --- Option > Append Notes, then File > Save As with a new name.
 qh_menu "$main" alt+f Right a
-qh_menu "$main" alt+f a
+qh_open_dialog "$main" "Save File" alt+f a
 qh_choose_file "Save File" "$data/out/notes.ov2"
 qh_wait_file "$data/out/notes.ov2" 60 || qh_fail "no $data/out/notes.ov2 after File > Save As"
 qh_wait_file "$data/out/notes.asc" 5 || qh_fail "no $data/out/notes.asc after File > Save As"

@@ -10,6 +10,7 @@
 #   QH_TESTDATA                  folder of nashville.psp
 #   QH_ARTEFACTS                 where screenshots are kept
 #   QH_PSP2OV2                   the native batch converter, for reference .asc files
+#                                (default: build/native/bin/psp2ov2, else any native build)
 #   WINEPREFIX                   the Wine prefix (default: the project's build/wineprefix)
 set -uo pipefail
 
@@ -54,8 +55,13 @@ qh_expect_eq() {
 qh_expect_same_file() {
   [ -f "$3" ] || qh_fail "$1: $3 was not written"
   if ! cmp -s "$2" "$3"; then
-    qh_log "$1: $3 differs from $2; first differences (expected < > actual):"
-    diff <(od -An -c "$2") <(od -An -c "$3") | head -20
+    if grep -qI . "$2" && grep -qI . "$3"; then
+      qh_log "$1: $3 differs from $2; first different lines (expected <, actual >; ^M is CR):"
+      diff <(cat -v "$2") <(cat -v "$3") | head -12
+    else
+      qh_log "$1: $3 differs from $2; first different bytes (offset, expected, actual in octal):"
+      cmp -l "$2" "$3" | head -8
+    fi
     qh_fail "$1: files differ ($(stat -c %s "$2") bytes expected, $(stat -c %s "$3") actual)"
   fi
   qh_log "ok: $1 ($(stat -c %s "$3") bytes, identical)"
@@ -157,6 +163,18 @@ qh_type() {
 # qh_menu WINDOW KEY...: opens a menu with the keyboard and picks an item. The menu bar
 # of a Wine window answers Alt+letter once the frame has the focus.
 qh_menu() { qh_keys "$@"; }
+
+# qh_open_dialog WINDOW DIALOG_TITLE KEY...: presses the menu keys that open a file dialog.
+# If the dialog is not up after 15 s the keys are taken as lost and pressed once more;
+# a late dialog then only receives keys that qh_choose_file overwrites.
+qh_open_dialog() {
+  local window=$1 title=$2
+  shift 2
+  qh_menu "$window" "$@"
+  qh_wait_window "$title" 15 >/dev/null && return 0
+  qh_log "no dialog '$title' after the keys $*: pressing them again"
+  qh_menu "$window" "$@"
+}
 
 # qh_choose_file DIALOG_TITLE UNIX_PATH: in an open or save dialog, types the full
 # Windows path into the name field (it has the focus when the dialog opens) and confirms.

@@ -15,7 +15,7 @@ main=$(qh_wait_window "$QH_TITLE" 90) || qh_fail "the main window '$QH_TITLE' di
 
 # convert_broken NAME: Open and Save the file NAME.psp and close the error box.
 convert_broken() {
-  qh_menu "$main" alt+f o
+  qh_open_dialog "$main" "Open File" alt+f o
   qh_choose_file "Open File" "$data/$1.psp"
   qh_menu "$main" alt+f s
   box=$(qh_wait_window "PushPin File" 30) || qh_fail "no 'PushPin File' box for $1.psp"
@@ -33,7 +33,7 @@ qh_expect_eq "again.asc after the failed conversion" "earlier conversion" "$(tr 
 qh_expect_eq "files beside again.psp" "again.asc again.psp cut.psp whole.psp" "$(cd "$data" && echo *)"
 
 # The program still answers: a whole file converts.
-qh_menu "$main" alt+f o
+qh_open_dialog "$main" "Open File" alt+f o
 qh_choose_file "Open File" "$data/whole.psp"
 qh_menu "$main" alt+f s
 qh_wait_file "$data/whole.ov2" 60 || qh_fail "no whole.ov2 after a failed conversion"

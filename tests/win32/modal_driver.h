@@ -68,6 +68,12 @@ inline SeenBox Inspect(HWND box) {
   return seen;
 }
 
+inline std::string Ids(const std::vector<int>& ids) {
+  std::string s;
+  for (int id : ids) s += std::to_string(id) + " ";
+  return s;
+}
+
 // Presses a push button of a dialog box the way the button itself would.
 inline void PressButton(HWND box, int id) {
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),

@@ -32,12 +32,6 @@ class MessageBoxTest : public ::testing::Test {
   }
 };
 
-std::string Ids(const std::vector<int>& ids) {
-  std::string s;
-  for (int id : ids) s += std::to_string(id) + " ";
-  return s;
-}
-
 TEST_F(MessageBoxTest, ButtonsDefaultButtonAndAnswerOfEveryKind) {
   struct Case {
     int kind, defaultButton;
