@@ -9,29 +9,49 @@ namespace qh {
 namespace {
 
 void AppendLowBytes(std::string& out, const std::u16string& text) {
-  for (const char16_t unit : text) out.push_back(static_cast<char>(unit & 0xFF));
+  const std::size_t at = out.size();
+  out.resize(at + text.size());
+  char* to = out.data() + at;
+  for (const char16_t unit : text) *to++ = static_cast<char>(unit & 0xFF);
+}
+
+void AppendPinText(std::string& out, const PinRecord& pin, NotesMode mode) {
+  AppendLowBytes(out, pin.name);
+  if (mode == NotesMode::Append) {
+    AppendLowBytes(out, pin.note1);
+    AppendLowBytes(out, pin.note2);
+  }
+}
+
+// The line up to and including its opening double quote.
+void AppendLineStart(std::string& out, double longitude, double latitude) {
+  out += EditF(longitude, 10, 5);  // ten columns: no allocation
+  out += ',';
+  out += EditF(latitude, 10, 5);
+  out += ",\"";
 }
 
 }  // namespace
 
 std::string PinText(const PinRecord& pin, NotesMode mode) {
   std::string text;
-  AppendLowBytes(text, pin.name);
-  if (mode == NotesMode::Append) {
-    AppendLowBytes(text, pin.note1);
-    AppendLowBytes(text, pin.note2);
-  }
+  AppendPinText(text, pin, mode);
   return text;
 }
 
 std::string AscLine(double longitude, double latitude, std::string_view text) {
-  std::string line = EditF(longitude, 10, 5);
-  line += ',';
-  line += EditF(latitude, 10, 5);
-  line += ",\"";
+  std::string line;
+  AppendLineStart(line, longitude, latitude);
   line += text;
   line += "\"\r\n";
   return line;
+}
+
+void AppendAscLine(std::string& out, double longitude, double latitude, const PinRecord& pin,
+                   NotesMode mode) {
+  AppendLineStart(out, longitude, latitude);
+  AppendPinText(out, pin, mode);
+  out += "\"\r\n";
 }
 
 double AddOffset(float offset, double value) { return static_cast<double>(offset) + value; }

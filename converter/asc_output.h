@@ -19,6 +19,10 @@ enum class NotesMode { Ignore, Append };
 std::string PinText(const PinRecord& pin, NotesMode mode);
 // The whole line, CR LF included.
 std::string AscLine(double longitude, double latitude, std::string_view text);
+// Appends AscLine(longitude, latitude, PinText(pin, mode)) to `out` without building
+// the parts as strings of their own: with a reused `out`, a line costs no allocation.
+void AppendAscLine(std::string& out, double longitude, double latitude, const PinRecord& pin,
+                   NotesMode mode);
 // The offset widened to double, the sum rounded to double.
 double AddOffset(float offset, double value);
 

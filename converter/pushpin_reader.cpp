@@ -33,61 +33,55 @@ bool PushpinReader::Fail(std::string_view condition) {
   return false;
 }
 
-bool PushpinReader::Read(void* target, std::size_t count) {
-  auto* out = static_cast<unsigned char*>(target);
-  if (failed_) {
-    std::memset(out, 0, count);
-    return false;
-  }
-  if (file_ == nullptr) {
-    std::memset(out, 0, count);
-    return Fail(kFileNotFound);
-  }
-  while (count > 0) {
-    if (position_ == filled_) {
-      filled_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-      position_ = 0;
-      if (filled_ == 0) {
-        std::memset(out, 0, count);
-        return Fail(std::ferror(file_) ? kReadFailed : kEndOfFile);
-      }
-    }
-    const std::size_t n = std::min(count, filled_ - position_);
-    std::memcpy(out, buffer_.data() + position_, n);
-    out += n;
-    count -= n;
-    position_ += n;
-    offset_ += n;
+bool PushpinReader::Refill(std::size_t count) {
+  if (file_ == nullptr) return Fail(kFileNotFound);
+  // The unread rest goes to the front so that a field never straddles the buffer's end.
+  const std::size_t rest = filled_ - position_;
+  std::memmove(buffer_.data(), buffer_.data() + position_, rest);
+  position_ = 0;
+  filled_ = rest;
+  while (filled_ < count) {
+    const std::size_t got = std::fread(buffer_.data() + filled_, 1, buffer_.size() - filled_, file_);
+    if (got == 0) return Fail(std::ferror(file_) ? kReadFailed : kEndOfFile);
+    filled_ += got;
   }
   return true;
 }
 
-bool PushpinReader::ReadByte(std::uint8_t& value) { return Read(&value, 1); }
-
-bool PushpinReader::ReadInt32(std::int32_t& value) {
-  unsigned char b[4];
-  const bool ok = Read(b, sizeof b);
-  const std::uint32_t u = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 |
-                          std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24;
-  value = static_cast<std::int32_t>(u);
-  return ok;
+const unsigned char* PushpinReader::Take(std::size_t count) {
+  if (failed_) return nullptr;
+  if (filled_ - position_ < count && !Refill(count)) return nullptr;
+  const unsigned char* bytes = buffer_.data() + position_;
+  position_ += count;
+  offset_ += count;
+  return bytes;
 }
 
-bool PushpinReader::ReadDouble(double& value) {
-  unsigned char b[8];
-  const bool ok = Read(b, sizeof b);
+namespace {
+
+std::int32_t Int32At(const unsigned char* b) {
+  return static_cast<std::int32_t>(std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 |
+                                   std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24);
+}
+
+double DoubleAt(const unsigned char* b) {
   std::uint64_t u = 0;
   for (int i = 7; i >= 0; --i) u = u << 8 | b[i];
-  value = std::bit_cast<double>(u);
-  return ok;
+  return std::bit_cast<double>(u);
+}
+
+}  // namespace
+
+std::int8_t PushpinReader::ReadCount() {
+  const unsigned char* b = Take(1);
+  return b != nullptr ? static_cast<std::int8_t>(*b) : 0;
 }
 
 bool PushpinReader::ReadText(std::int8_t count, std::u16string& text) {
   text.clear();
   if (count <= 0) return !failed_;  // zero or negative: an empty text, no bytes
-  unsigned char b[2 * 127];
-  const auto bytes = static_cast<std::size_t>(count) * 2;
-  if (!Read(b, bytes)) return false;
+  const unsigned char* b = Take(static_cast<std::size_t>(count) * 2);
+  if (b == nullptr) return false;
   text.resize(static_cast<std::size_t>(count));
   for (std::size_t i = 0; i < text.size(); ++i)
     text[i] = static_cast<char16_t>(b[2 * i] | b[2 * i + 1] << 8);
@@ -95,38 +89,49 @@ bool PushpinReader::ReadText(std::int8_t count, std::u16string& text) {
 }
 
 bool PushpinReader::ReadHeader(std::int32_t& npins) {
-  unsigned char skipped[16];
-  npins = 0;
-  Read(skipped, 12);
-  ReadInt32(npins);
-  Read(skipped, 16);
-  if (failed_) npins = 0;
-  return !failed_;
+  // 12 bytes skipped, the count, 16 bytes skipped.
+  const unsigned char* header = Take(32);
+  npins = header != nullptr ? Int32At(header + 12) : 0;
+  return header != nullptr;
 }
 
-bool PushpinReader::NextPin(PinRecord& pin) {
-  pin = PinRecord{};
-  ReadInt32(pin.pin_id);
-  ReadByte(pin.flag);
-  double latitude = 0, longitude = 0;
-  ReadDouble(latitude);
-  ReadDouble(longitude);
-  // Each product is rounded to double on its own (SSE2 arithmetic in the 32-bit build).
-  pin.latitude = latitude * kRadiansToDegrees;
-  pin.longitude = longitude * kRadiansToDegrees;
-  if (pin.flag == 2) pin.longitude = -pin.longitude;
-  ReadInt32(pin.layout);
-  ReadInt32(pin.symbol);
+namespace {
 
-  std::uint8_t c1 = 0, c2 = 0, c3 = 0;
-  ReadByte(c1);
-  ReadText(static_cast<std::int8_t>(c1), pin.name);
-  ReadByte(c2);
-  ReadText(static_cast<std::int8_t>(c2), pin.note1);
-  ReadByte(c3);
+// Empties a record but keeps its texts' room for the next pin.
+void Clear(PinRecord& pin) {
+  pin.pin_id = 0;
+  pin.flag = 0;
+  pin.latitude = pin.longitude = 0;
+  pin.layout = pin.symbol = 0;
+  pin.name.clear();
+  pin.note1.clear();
+  pin.note2.clear();
+}
+
+}  // namespace
+
+bool PushpinReader::NextPin(PinRecord& pin) {
+  Clear(pin);
+  // The fixed part: id, flag, latitude, longitude, layout, symbol and the name's count.
+  const unsigned char* b = Take(30);
+  if (b == nullptr) return false;
+  pin.pin_id = Int32At(b);
+  pin.flag = b[4];
+  // Each product is rounded to double on its own (SSE2 arithmetic in the 32-bit build).
+  pin.latitude = DoubleAt(b + 5) * kRadiansToDegrees;
+  pin.longitude = DoubleAt(b + 13) * kRadiansToDegrees;
+  if (pin.flag == 2) pin.longitude = -pin.longitude;
+  pin.layout = Int32At(b + 21);
+  pin.symbol = Int32At(b + 25);
+  const auto c1 = static_cast<std::int8_t>(b[29]);
+
+  ReadText(c1, pin.name);
+  const std::int8_t c2 = ReadCount();
+  ReadText(c2, pin.note1);
+  const std::int8_t c3 = ReadCount();
   // A negative note-1 count ends the record right after this byte.
-  if (static_cast<std::int8_t>(c2) >= 0) ReadText(static_cast<std::int8_t>(c3), pin.note2);
-  if (failed_) pin = PinRecord{};
+  if (c2 >= 0) ReadText(c3, pin.note2);
+  if (failed_) Clear(pin);
   return !failed_;
 }
 

@@ -37,7 +37,8 @@ class PushpinReader {
   bool Open(std::string_view path);
   // The 32 header bytes; false with "end-of-file during read, ..." when short.
   bool ReadHeader(std::int32_t& npins);
-  // One pin record; `pin` always starts empty, so nothing of an earlier pin remains.
+  // One pin record; `pin` always starts empty, so nothing of an earlier pin remains
+  // (its texts keep their capacity, so a loop over many pins does not allocate).
   bool NextPin(PinRecord& pin);
   void Close();
 
@@ -47,10 +48,11 @@ class PushpinReader {
   std::uint64_t Offset() const { return offset_; }
 
  private:
-  bool Read(void* target, std::size_t count);
-  bool ReadByte(std::uint8_t& value);
-  bool ReadInt32(std::int32_t& value);
-  bool ReadDouble(double& value);
+  // Makes `count` bytes (at most the buffer's size) readable at the returned address
+  // and counts them consumed; null, with the reader failed, when the file ends first.
+  const unsigned char* Take(std::size_t count);
+  bool Refill(std::size_t count);
+  std::int8_t ReadCount();  // a text's signed count byte; 0 once failed
   bool ReadText(std::int8_t count, std::u16string& text);
   bool Fail(std::string_view condition);
 
@@ -61,7 +63,7 @@ class PushpinReader {
   std::uint64_t offset_ = 0;
   std::size_t position_ = 0;  // next unread byte in buffer_
   std::size_t filled_ = 0;    // bytes held in buffer_
-  std::array<unsigned char, 4096> buffer_{};
+  std::array<unsigned char, 32768> buffer_{};
 };
 
 }  // namespace qh

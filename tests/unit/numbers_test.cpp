@@ -2,8 +2,11 @@
 // conversion with its error codes.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "services/errors.h"
 #include "services/numbers.h"
@@ -52,6 +55,60 @@ TEST(EditF, RoundsPadsAndOverflowsAtItsLimits) {
     EXPECT_EQ(EditF(c.value, c.width, c.decimals), c.expected)
         << "F" << c.width << "." << c.decimals << " of " << c.value;
   }
+}
+
+// The field as the text of std::to_chars would give it: an independent reference for
+// the digits, so that any shortcut in EditF must agree with the exact expansion.
+std::string ReferenceF(double value, int width, int decimals) {
+  char buf[400];
+  const auto end = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, decimals).ptr;
+  std::string digits(buf, end);
+  if (decimals == 0) digits += '.';
+  const bool negative = std::signbit(value) && digits.find_first_of("123456789") != std::string::npos;
+  std::string text = (negative ? "-" : "") + digits;
+  if (static_cast<int>(text.size()) > width && digits.rfind("0.", 0) == 0)
+    text = (negative ? "-" : "") + digits.substr(1);
+  if (static_cast<int>(text.size()) > width) return std::string(static_cast<std::size_t>(width), '*');
+  return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
+}
+
+TEST(EditF, AgreesWithTheExactExpansionEverywhere) {
+  std::vector<double> values;
+  std::mt19937_64 random(20240601);
+  // Ordinary coordinates, every binary scale from subnormals to beyond 1e9, and the
+  // halfway points of five and fewer decimals with their neighbours.
+  std::uniform_real_distribution<double> degrees(-10000.0, 10000.0);
+  for (int i = 0; i < 200000; ++i) values.push_back(degrees(random));
+  for (int e = -1074; e <= 40; ++e) {
+    const double scale = std::ldexp(1.0, e);
+    values.push_back(scale);
+    values.push_back(-scale * (1.0 + static_cast<double>(random() % 1000) / 1000.0));
+  }
+  for (int d = 0; d <= 9; ++d) {
+    for (int k = 0; k < 2000; ++k) {
+      const double half = (static_cast<double>(random() % 20000000) + 0.5) / std::pow(10.0, d);
+      for (double v : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300)}) {
+        values.push_back(v);
+        values.push_back(-v);
+      }
+    }
+  }
+  for (double v : {0.015625, 0.046875, 2.5, 0.5, 1.5, 999999999.5, 1e9, 9999.999995, 1e-6, 5e-6})
+    values.push_back(v);
+  int failures = 0;
+  for (const double v : values) {
+    for (int decimals : {0, 1, 2, 3, 5, 6, 9, 10}) {
+      for (int width : {10, 16}) {
+        const std::string expected = ReferenceF(v, width, decimals);
+        const std::string actual = EditF(v, width, decimals);
+        if (actual != expected && ++failures <= 10) {
+          ADD_FAILURE() << "F" << width << "." << decimals << " of " << v << ": expected \""
+                        << expected << "\", got \"" << actual << "\"";
+        }
+      }
+    }
+  }
+  EXPECT_EQ(failures, 0);
 }
 
 TEST(EditF, NotANumberIsAsterisks) {
