@@ -1,6 +1,7 @@
 #include "converter/asc_output.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "services/numbers.h"
 
@@ -9,10 +10,7 @@ namespace qh {
 namespace {
 
 void AppendLowBytes(std::string& out, const std::u16string& text) {
-  const std::size_t at = out.size();
-  out.resize(at + text.size());
-  char* to = out.data() + at;
-  for (const char16_t unit : text) *to++ = static_cast<char>(unit & 0xFF);
+  for (const char16_t unit : text) out.push_back(static_cast<char>(unit & 0xFF));
 }
 
 void AppendPinText(std::string& out, const PinRecord& pin, NotesMode mode) {
@@ -23,12 +21,17 @@ void AppendPinText(std::string& out, const PinRecord& pin, NotesMode mode) {
   }
 }
 
-// The line up to and including its opening double quote.
+// The line up to and including its opening double quote, put together on the stack
+// and appended at once.
 void AppendLineStart(std::string& out, double longitude, double latitude) {
-  out += EditF(longitude, 10, 5);  // ten columns: no allocation
-  out += ',';
-  out += EditF(latitude, 10, 5);
-  out += ",\"";
+  char start[kAscTextColumn];
+  const std::string lon = EditF(longitude, 10, 5), lat = EditF(latitude, 10, 5);  // short: no allocation
+  std::memcpy(start, lon.data(), 10);
+  start[10] = ',';
+  std::memcpy(start + 11, lat.data(), 10);
+  start[21] = ',';
+  start[22] = '"';
+  out.append(start, sizeof start);
 }
 
 }  // namespace

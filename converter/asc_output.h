@@ -15,6 +15,10 @@ namespace qh {
 
 enum class NotesMode { Ignore, Append };
 
+// Where a line's text starts: after two ten-column coordinates, their commas and the
+// opening double quote.
+inline constexpr std::size_t kAscTextColumn = 23;
+
 // The pin's text by the notes mode, one byte per code unit: its low byte.
 std::string PinText(const PinRecord& pin, NotesMode mode);
 // The whole line, CR LF included.

@@ -59,16 +59,23 @@ const unsigned char* PushpinReader::Take(std::size_t count) {
 
 namespace {
 
-std::int32_t Int32At(const unsigned char* b) {
-  return static_cast<std::int32_t>(std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 |
-                                   std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24);
+// The file's numbers are little-endian: one load on the machines this runs on.
+template <class Unsigned>
+Unsigned LittleEndianAt(const unsigned char* b) {
+  Unsigned value = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&value, b, sizeof value);
+  } else {
+    for (std::size_t i = 0; i < sizeof value; ++i) value |= static_cast<Unsigned>(b[i]) << (8 * i);
+  }
+  return value;
 }
 
-double DoubleAt(const unsigned char* b) {
-  std::uint64_t u = 0;
-  for (int i = 7; i >= 0; --i) u = u << 8 | b[i];
-  return std::bit_cast<double>(u);
+std::int32_t Int32At(const unsigned char* b) {
+  return static_cast<std::int32_t>(LittleEndianAt<std::uint32_t>(b));
 }
+
+double DoubleAt(const unsigned char* b) { return std::bit_cast<double>(LittleEndianAt<std::uint64_t>(b)); }
 
 }  // namespace
 
@@ -83,8 +90,7 @@ bool PushpinReader::ReadText(std::int8_t count, std::u16string& text) {
   const unsigned char* b = Take(static_cast<std::size_t>(count) * 2);
   if (b == nullptr) return false;
   text.resize(static_cast<std::size_t>(count));
-  for (std::size_t i = 0; i < text.size(); ++i)
-    text[i] = static_cast<char16_t>(b[2 * i] | b[2 * i + 1] << 8);
+  for (std::size_t i = 0; i < text.size(); ++i) text[i] = LittleEndianAt<char16_t>(b + 2 * i);
   return true;
 }
 

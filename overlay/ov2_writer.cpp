@@ -1,5 +1,6 @@
 #include "overlay/ov2_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -8,15 +9,38 @@ namespace qh {
 
 namespace {
 
-void AppendLe32(std::string& out, std::uint32_t value) {
-  const char bytes[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
-                         static_cast<char>((value >> 16) & 0xFF),
-                         static_cast<char>((value >> 24) & 0xFF)};
-  out.append(bytes, 4);
+char* PutLe32(char* at, std::uint32_t value) {
+  at[0] = static_cast<char>(value & 0xFF);
+  at[1] = static_cast<char>((value >> 8) & 0xFF);
+  at[2] = static_cast<char>((value >> 16) & 0xFF);
+  at[3] = static_cast<char>((value >> 24) & 0xFF);
+  return at + 4;
 }
 
-void AppendLe32(std::string& out, std::int32_t value) {
-  AppendLe32(out, static_cast<std::uint32_t>(value));
+// The records, stored straight into room of their size.
+void PutPoi(char* at, std::int32_t longitude, std::int32_t latitude, std::string_view name) {
+  *at++ = static_cast<char>(kOv2PoiType);
+  at = PutLe32(at, static_cast<std::uint32_t>(Ov2PoiSize(name.size())));
+  at = PutLe32(at, static_cast<std::uint32_t>(longitude));
+  at = PutLe32(at, static_cast<std::uint32_t>(latitude));
+  if (!name.empty()) std::memcpy(at, name.data(), name.size());
+  at[name.size()] = '\0';
+}
+
+void PutSkipper(char* at, std::uint32_t block_length, const Ov2Box& box) {
+  *at++ = static_cast<char>(kOv2SkipperType);
+  at = PutLe32(at, block_length);
+  // East, north, west, south: the order devices are reported to accept.
+  at = PutLe32(at, static_cast<std::uint32_t>(box.east));
+  at = PutLe32(at, static_cast<std::uint32_t>(box.north));
+  at = PutLe32(at, static_cast<std::uint32_t>(box.west));
+  PutLe32(at, static_cast<std::uint32_t>(box.south));
+}
+
+char* AppendRoom(std::string& out, std::size_t size) {
+  const std::size_t at = out.size();
+  out.resize(at + size);
+  return out.data() + at;
 }
 
 }  // namespace
@@ -31,73 +55,43 @@ bool ToOv2Units(double degrees, std::int32_t& units) {
 
 void AppendOv2Poi(std::string& out, std::int32_t longitude, std::int32_t latitude,
                   std::string_view name) {
-  out.push_back(static_cast<char>(kOv2PoiType));
-  AppendLe32(out, static_cast<std::uint32_t>(Ov2PoiSize(name.size())));
-  AppendLe32(out, longitude);
-  AppendLe32(out, latitude);
-  out.append(name);
-  out.push_back('\0');
+  PutPoi(AppendRoom(out, Ov2PoiSize(name.size())), longitude, latitude, name);
 }
 
 void AppendOv2Skipper(std::string& out, std::uint32_t block_length, const Ov2Box& box) {
-  out.push_back(static_cast<char>(kOv2SkipperType));
-  AppendLe32(out, block_length);
-  // East, north, west, south: the order devices are reported to accept.
-  AppendLe32(out, box.east);
-  AppendLe32(out, box.north);
-  AppendLe32(out, box.west);
-  AppendLe32(out, box.south);
+  PutSkipper(AppendRoom(out, kOv2SkipperSize), block_length, box);
 }
 
 Ov2Writer::Ov2Writer(Sink sink, std::size_t buffer_size)
-    : sink_(std::move(sink)), limit_(buffer_size) {
-  buffer_.reserve(buffer_size + 256);
+    : sink_(std::move(sink)), buffer_(buffer_size + 256, '\0'), limit_(buffer_size) {}
+
+char* Ov2Writer::Room(std::size_t size) {
+  // Only a name longer than the buffer makes it grow.
+  if (used_ + size > buffer_.size()) buffer_.resize(std::max(2 * buffer_.size(), used_ + size));
+  char* at = buffer_.data() + used_;
+  used_ += size;
+  return at;
 }
 
-void Ov2Writer::FlushIfFull() {
-  if (buffer_.size() >= limit_) Finish();
-}
-
-namespace {
-
-char* PutLe32(char* at, std::uint32_t value) {
-  at[0] = static_cast<char>(value & 0xFF);
-  at[1] = static_cast<char>((value >> 8) & 0xFF);
-  at[2] = static_cast<char>((value >> 16) & 0xFF);
-  at[3] = static_cast<char>((value >> 24) & 0xFF);
-  return at + 4;
-}
-
-}  // namespace
-
+// Both run once a record: direct stores into the buffer, no string operations.
 void Ov2Writer::Poi(std::int32_t longitude, std::int32_t latitude, std::string_view name) {
   if (failed_) return;
-  // One resize and direct stores: this runs once a point.
-  const std::size_t size = Ov2PoiSize(name.size());
-  const std::size_t at = buffer_.size();
-  buffer_.resize(at + size);
-  char* p = buffer_.data() + at;
-  *p++ = static_cast<char>(kOv2PoiType);
-  p = PutLe32(p, static_cast<std::uint32_t>(size));
-  p = PutLe32(p, static_cast<std::uint32_t>(longitude));
-  p = PutLe32(p, static_cast<std::uint32_t>(latitude));
-  if (!name.empty()) std::memcpy(p, name.data(), name.size());
-  p[name.size()] = '\0';
-  FlushIfFull();
+  PutPoi(Room(Ov2PoiSize(name.size())), longitude, latitude, name);
+  if (used_ >= limit_) Finish();
 }
 
 void Ov2Writer::Skipper(std::uint32_t block_length, const Ov2Box& box) {
   if (failed_) return;
-  AppendOv2Skipper(buffer_, block_length, box);
-  FlushIfFull();
+  PutSkipper(Room(kOv2SkipperSize), block_length, box);
+  if (used_ >= limit_) Finish();
 }
 
 bool Ov2Writer::Finish() {
   if (failed_) return false;
-  if (!buffer_.empty()) {
-    if (!sink_(buffer_)) failed_ = true;
-    written_ += buffer_.size();
-    buffer_.clear();
+  if (used_ > 0) {
+    if (!sink_(std::string_view(buffer_.data(), used_))) failed_ = true;
+    written_ += used_;
+    used_ = 0;
   }
   return !failed_;
 }

@@ -43,12 +43,13 @@ class Ov2Writer {
   void Skipper(std::uint32_t block_length, const Ov2Box& box);
   bool Finish();
   bool Failed() const { return failed_; }
-  std::uint64_t BytesWritten() const { return written_ + buffer_.size(); }
+  std::uint64_t BytesWritten() const { return written_ + used_; }
 
  private:
-  void FlushIfFull();
+  char* Room(std::size_t size);  // `size` bytes at the end of the buffer to fill
   Sink sink_;
-  std::string buffer_;
+  std::string buffer_;  // its first used_ bytes are the records not yet handed on
+  std::size_t used_ = 0;
   std::size_t limit_;
   std::uint64_t written_ = 0;
   bool failed_ = false;

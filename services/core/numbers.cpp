@@ -3,7 +3,6 @@
 // is a correct rounding of the binary value (exact ties go to even).
 #include "services/numbers.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -77,93 +76,87 @@ std::string ExponentForm(double value, int width, int digits, int exponentDigits
   return RightJustify(text, width);
 }
 
-// The fast path of F editing, for the short fields that make up nearly all output
-// (millions of ".asc" columns): the digits go to a stack buffer instead of strings.
-constexpr std::size_t kShortDigits = 64;
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 
-#ifdef __SIZEOF_INT128__
-// |value| * 10^decimals rounded to an integer, ties to even, from the exact binary
-// value: the same digits std::to_chars gives, several times faster. False outside the
-// range it covers.
+// |value| * 10^decimals rounded to an integer as the exact binary value rounds (ties
+// to even). The product in double is within half a unit in its last place of the
+// exact one, so it rounds the same way unless it lies that close to a half; those
+// rare values, and large ones, are left to std::to_chars (false).
 bool ScaledInteger(double magnitude, int decimals, std::uint64_t& scaled) {
-  constexpr std::uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
-                                       100000000, 1000000000};
   if (decimals > 9 || !(magnitude < 1e9)) return false;
-  const auto bits = std::bit_cast<std::uint64_t>(magnitude);
-  const int biased = static_cast<int>(bits >> 52);
-  if (biased == 0) {  // zero or subnormal: far below half a unit of any decimal here
-    scaled = 0;
-    return true;
-  }
-  // magnitude = mantissa / 2^shift, shift > 23 as magnitude < 2^30.
-  const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | std::uint64_t{1} << 52;
-  const int shift = 1075 - biased;
-  const unsigned __int128 product = static_cast<unsigned __int128>(mantissa) * kPowers[decimals];
-  if (shift > 100) {  // product < 2^83: less than half
-    scaled = 0;
-    return true;
-  }
-  std::uint64_t quotient = static_cast<std::uint64_t>(product >> shift);
-  const unsigned __int128 rest = product - (static_cast<unsigned __int128>(quotient) << shift);
-  const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-  if (rest > half || (rest == half && (quotient & 1) != 0)) ++quotient;
-  scaled = quotient;
+  const double product = magnitude * kPowersOfTen[decimals];  // below 2^60
+  const auto whole = static_cast<std::uint64_t>(product);
+  const double fraction = product - static_cast<double>(whole);  // exact
+  if (std::fabs(fraction - 0.5) <= product * 0x1p-52) return false;
+  scaled = whole + (fraction > 0.5 ? 1 : 0);
   return true;
 }
-#endif
 
-// What FixedDigits gives, written to `out` (kShortDigits bytes); 0 when it does not fit.
-std::size_t ShortFixedDigits(double magnitude, int decimals, char* out) {
-  char* end = out;
-#ifdef __SIZEOF_INT128__
-  std::uint64_t scaled = 0;
-  if (ScaledInteger(magnitude, decimals, scaled)) {
-    char reversed[32];
-    std::size_t n = 0;
-    for (int i = 0; i < decimals; ++i, scaled /= 10) reversed[n++] = static_cast<char>('0' + scaled % 10);
-    if (decimals > 0) reversed[n++] = '.';
-    do {
-      reversed[n++] = static_cast<char>('0' + scaled % 10);
-      scaled /= 10;
-    } while (scaled != 0);
-    while (n > 0) *end++ = reversed[--n];
+// Writes `value` in decimal, at least `digits` digits with leading zeros, to end
+// just before `end`; returns where it begins. Two digits a step from a table halve
+// the chain of divisions.
+char* PutDigits(char* end, std::uint32_t value, int digits) {
+  static constexpr char kPairs[] =
+      "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
+      "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
+  for (; value >= 10 || digits > 1; digits -= 2) {
+    const std::uint32_t pair = value % 100;
+    value /= 100;
+    end -= 2;
+    std::memcpy(end, kPairs + 2 * pair, 2);
   }
-#endif
-  if (end == out) {
-    const auto [last, ec] =
-        std::to_chars(out, out + kShortDigits - 1, magnitude, std::chars_format::fixed, decimals);
-    if (ec != std::errc()) return 0;
-    end = last;
-  }
-  if (decimals == 0) *end++ = '.';
-  return static_cast<std::size_t>(end - out);
+  if (value > 0 || digits > 0) *--end = static_cast<char>('0' + value);
+  return end;
 }
 
-// FitFixed on a stack buffer.
-std::string FitShortFixed(bool negative, std::string_view digits, int width) {
-  if (AllZeroDigits(digits)) negative = false;
-  std::size_t length = digits.size() + (negative ? 1 : 0);
-  const auto columns = static_cast<std::size_t>(std::max(width, 0));
-  if (length > columns && digits.size() > 1 && digits[0] == '0' && digits[1] == '.') {
-    digits.remove_prefix(1);
+// The fast path of EditF, for the short fields that make up nearly all output
+// (millions of ".asc" columns): the field is put together right to left in `text`,
+// with no string but the result. False when it does not cover the case.
+constexpr int kShortWidth = 32;
+bool ShortEditF(double value, int width, int decimals, char (&text)[2 * kShortWidth],
+                std::string_view& field) {
+  const double magnitude = std::fabs(value);
+  std::uint64_t scaled = 0;
+  if (width > kShortWidth || !ScaledInteger(magnitude, decimals, scaled)) return false;
+  // Both parts fit 32 bits. The truncated magnitude spares a division; rounding may
+  // carry one unit into it.
+  auto whole = static_cast<std::uint32_t>(magnitude);
+  const auto unit = static_cast<std::uint32_t>(kPowersOfTen[decimals]);
+  auto fraction = static_cast<std::uint32_t>(scaled - std::uint64_t{whole} * unit);
+  if (fraction == unit) {
+    ++whole;
+    fraction = 0;
+  }
+  // Right to left into a buffer of blanks, so the padding is already there.
+  std::memset(text, ' ', sizeof text);
+  char* const end = text + sizeof text;
+  char* first = end;
+  if (decimals == 0) *--first = '.';  // the point is always written
+  first = PutDigits(first, fraction, decimals);
+  if (decimals > 0) *--first = '.';
+  first = PutDigits(first, whole, 1);
+  const bool negative = std::signbit(value) && scaled != 0;  // -0.000004 prints as 0.00000
+  const auto columns = static_cast<std::ptrdiff_t>(std::max(width, 0));
+  std::ptrdiff_t length = (end - first) + (negative ? 1 : 0);
+  if (length > columns && first[0] == '0') {  // the zero before the point goes first
+    *first++ = ' ';
     --length;
   }
-  if (length > columns) return Stars(width);
-  std::string field(columns, ' ');
-  char* at = field.data() + (columns - length);
-  if (negative) *at++ = '-';
-  std::memcpy(at, digits.data(), digits.size());
-  return field;
+  if (length > columns) {
+    std::memset(end - columns, '*', static_cast<std::size_t>(columns));
+  } else if (negative) {
+    *--first = '-';
+  }
+  field = std::string_view(end - columns, static_cast<std::size_t>(columns));
+  return true;
 }
 
 }  // namespace
 
 std::string EditF(double value, int width, int decimals) {
   if (!std::isfinite(value) || decimals < 0) return Stars(width);
-  char short_digits[kShortDigits];
-  if (const std::size_t n = ShortFixedDigits(std::fabs(value), decimals, short_digits)) {
-    return FitShortFixed(std::signbit(value), std::string_view(short_digits, n), width);
-  }
+  char text[2 * kShortWidth];
+  if (std::string_view field; ShortEditF(value, width, decimals, text, field)) return std::string(field);
   const std::string digits = FixedDigits(std::fabs(value), decimals);
   if (digits.empty()) return Stars(width);
   return FitFixed(std::signbit(value), digits, width);

@@ -103,6 +103,22 @@ TEST(Ov2WriterBuffer, SmallBufferFlushesInPiecesThatJoinToTheSameBytes) {
   EXPECT_EQ(test::DecodeOv2(whole).pois.size(), 50u);
 }
 
+TEST(Ov2WriterBuffer, ANameLongerThanTheBufferArrivesWhole) {
+  std::string out;
+  Ov2Writer writer([&](std::string_view b) { out.append(b); return true; }, 16);
+  const std::string name(1000, 'n');
+  writer.Poi(1, 2, "a");
+  writer.Poi(3, 4, name);
+  writer.Skipper(77, Ov2Box{1, 2, 3, 4});
+  ASSERT_TRUE(writer.Finish());
+  std::string expected;
+  AppendOv2Poi(expected, 1, 2, "a");
+  AppendOv2Poi(expected, 3, 4, name);
+  AppendOv2Skipper(expected, 77, Ov2Box{1, 2, 3, 4});
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(writer.BytesWritten(), expected.size());
+}
+
 TEST(Ov2WriterBuffer, AFailingSinkFailsTheWriter) {
   int calls = 0;
   Ov2Writer writer([&](std::string_view) { ++calls; return false; }, 20);

@@ -96,6 +96,64 @@ TEST(SpatialIndex, SkipperBoxesAreTheTightBoundsOfTheirPoints) {
   EXPECT_EQ(test::ReadLe32(bytes, 17), -3);  // south
 }
 
+// Splits at the median: with distinct positions the halves of every split differ by
+// at most one point, so all blocks hold the same number of points give or take one,
+// and no block could have been joined with its neighbour.
+TEST(SpatialIndex, MedianSplitsGiveFullBlocks) {
+  std::mt19937 random(777);
+  std::uniform_int_distribution<std::int32_t> lon(-18000000, 18000000), lat(-9000000, 9000000);
+  std::vector<test::DecodedPoi> points;
+  for (int i = 0; i < 3000; ++i) points.push_back({lon(random), lat(random), std::to_string(i)});
+  SpatialIndex index;
+  for (const auto& p : points) ASSERT_TRUE(index.Add(p.longitude, p.latitude, p.name));
+  const std::string bytes = WriteIndex(index);
+  // Walk the blocks: a skipper directly followed by POIs heads a block.
+  std::size_t pos = 0, smallest = SIZE_MAX, largest = 0;
+  while (pos < bytes.size()) {
+    const std::size_t length = static_cast<std::size_t>(test::ReadLe32(bytes, pos + 1));
+    if (bytes[pos] == '\x01' && bytes[pos + kOv2SkipperSize] == '\x02') {
+      std::size_t count = 0;
+      for (std::size_t p = pos + kOv2SkipperSize; p < pos + length;
+           p += static_cast<std::size_t>(test::ReadLe32(bytes, p + 1))) {
+        ++count;
+      }
+      smallest = std::min(smallest, count);
+      largest = std::max(largest, count);
+      pos += length;
+    } else {
+      pos += bytes[pos] == '\x01' ? kOv2SkipperSize : length;
+    }
+  }
+  EXPECT_LE(largest, SpatialIndex::kLeafPoints);
+  EXPECT_LE(largest - smallest, 1u) << "smallest block " << smallest << ", largest " << largest;
+  EXPECT_GE(2 * smallest + 1, SpatialIndex::kLeafPoints);
+}
+
+// Equal coordinates are ordered by input position: a stack of points at one place
+// comes out in the order it went in, and the overlay depends on the points alone,
+// also when points are added after a first write.
+TEST(SpatialIndex, TiesKeepInputOrderAndLaterPointsRebuildAsNew) {
+  std::vector<test::DecodedPoi> points;
+  for (int i = 0; i < 30; ++i) points.push_back({500, 600, "stack " + std::to_string(i)});
+  for (int i = 0; i < 200; ++i) points.push_back({i % 7, (i * 37) % 11, "grid " + std::to_string(i)});
+  SpatialIndex whole;
+  for (const auto& p : points) ASSERT_TRUE(whole.Add(p.longitude, p.latitude, p.name));
+  const std::string expected = WriteIndex(whole);
+  std::vector<std::string> stack;
+  for (const auto& poi : test::DecodeOv2(expected).pois) {
+    if (poi.name.rfind("stack ", 0) == 0) stack.push_back(poi.name);
+  }
+  ASSERT_EQ(stack.size(), 30u);
+  for (std::size_t i = 0; i < stack.size(); ++i) EXPECT_EQ(stack[i], "stack " + std::to_string(i));
+
+  SpatialIndex in_two_goes;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (i == 100) WriteIndex(in_two_goes);  // reorders the first hundred
+    ASSERT_TRUE(in_two_goes.Add(points[i].longitude, points[i].latitude, points[i].name));
+  }
+  EXPECT_EQ(WriteIndex(in_two_goes), expected);
+}
+
 TEST(SpatialIndex, SplitsNestBlocksUnderGroupSkippers) {
   std::vector<test::DecodedPoi> points;
   for (int i = 0; i < 400; ++i) points.push_back({i * 10, (i * 7919) % 400, std::to_string(i)});

@@ -189,6 +189,51 @@ TEST(Psp2Ov2, OverlayEqualsWhatMakeov2MakesOfTheAsc) {
   }
 }
 
+// Many pins over several batches of lines, with the texts and coordinates that the
+// overlay's shortcut must leave to the general reader: line feeds (which split a line
+// in the file), quotes, carriage returns, and longitudes beyond the ".asc" columns.
+TEST(Psp2Ov2, OverlayAndMessagesEqualMakeov2sOnAwkwardPins) {
+  TempFolder folder;
+  std::vector<Pin> pins;
+  std::uint64_t state = 12345;
+  auto next = [&state] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(state >> 11) / 9007199254740992.0;
+  };
+  const std::vector<std::string> texts = {"plain", "a\"quote\"", "two\nlines", "\n", "cr\r",
+                                          "x\"\ny\"", "\n 1.00000,  2.00000,\"z", "", "; note"};
+  for (int i = 0; i < 5000; ++i) {
+    const double lat = next() * 170 - 85, lon = next() * 360 - 180;
+    pins.push_back({lat * kDegree, lon * kDegree, texts[static_cast<std::size_t>(i) % texts.size()] +
+                                                      std::to_string(i)});
+  }
+  pins[10].lon_rad = 12000 * kDegree;  // asterisks in the longitude column
+  pins[11].lat_rad = -1000.000001 * kDegree;
+  pins[12].lat_rad = -0.000001 * kDegree;  // prints without a sign
+  pins[13].lon_rad = -999.999994 * kDegree;
+  const std::string psp = folder.File("awkward.psp");
+  WriteFile(psp, PushpinFile(pins));
+  for (const char* flat : {"", " --flat"}) {
+    const RunResult ours = RunTool(folder, kPsp2Ov2 + " -q" + flat + " " + Quote(psp));
+    EXPECT_EQ(ours.status, 1) << ours.err;
+    const std::string copy = folder.File("copy.asc");
+    WriteFile(copy, ReadFile(folder.File("awkward.asc")));
+    const RunResult theirs = RunTool(folder, kMakeOv2 + flat + " " + Quote(copy));
+    EXPECT_EQ(theirs.status, 1) << theirs.err;
+    EXPECT_EQ(ReadFile(folder.File("copy.ov2")), ReadFile(folder.File("awkward.ov2")))
+        << "options [" << flat << "]";
+    // The same lines are reported, by the same numbers.
+    std::vector<std::string> ours_lines = Lines(ours.err), theirs_lines = Lines(theirs.err);
+    ASSERT_EQ(ours_lines.size(), theirs_lines.size()) << ours.err << "\n--\n" << theirs.err;
+    ASSERT_GE(ours_lines.size(), 2u);
+    for (std::size_t i = 0; i < ours_lines.size(); ++i) {
+      const std::string where_ours = ours_lines[i].substr(ours_lines[i].find(".asc:"));
+      const std::string where_theirs = theirs_lines[i].substr(theirs_lines[i].find(".asc:"));
+      EXPECT_EQ(where_ours.substr(0, where_ours.find(';')), where_theirs) << "report " << i;
+    }
+  }
+}
+
 TEST(Psp2Ov2, FlatKeepsInputOrderWithoutSkippers) {
   TempFolder folder;
   const std::string psp = Nashville(folder);

@@ -75,6 +75,31 @@ TEST(PinTextTest, NotesModeAndLowBytes) {
   EXPECT_EQ(PinText(pin, NotesMode::Append), expected + "z");
 }
 
+// The line appended in place is byte for byte the line made of strings, after
+// whatever the buffer already holds.
+TEST(AppendAscLineTest, EqualsTheLineOfAscLineAndPinText) {
+  PinRecord pin;
+  pin.name = u"Caf\u00E9 \"A\"";
+  pin.note1 = std::u16string{u'n', u'\u2603', u'\0'};
+  pin.note2 = u"\r\nz";
+  const double coordinates[][2] = {
+      {-0.12345, 51.5}, {-180.5, 0.0}, {10000.0, -0.000004}, {0.015625, -999.999995}};
+  std::string out = "kept";
+  std::string expected = "kept";
+  for (const auto& c : coordinates) {
+    for (NotesMode mode : {NotesMode::Ignore, NotesMode::Append}) {
+      AppendAscLine(out, c[0], c[1], pin, mode);
+      expected += AscLine(c[0], c[1], PinText(pin, mode));
+    }
+  }
+  EXPECT_EQ(out, expected);
+  pin = PinRecord{};
+  out.clear();
+  AppendAscLine(out, 1, 2, pin, NotesMode::Append);
+  EXPECT_EQ(out, "   1.00000,   2.00000,\"\"\r\n");
+  EXPECT_EQ(out.find('"'), kAscTextColumn - 1);
+}
+
 TEST(AddOffsetTest, SingleOffsetWidenedAndSummedInDouble) {
   EXPECT_EQ(AddOffset(0.1f, 1.0), 1.100000001490116119384765625);
   // Summing in single precision would move the fifth decimal here.

@@ -72,11 +72,12 @@ TEST_F(MessageLoopTest, TwoPaintsWhileBusyGiveOneWholeAreaExpose) {
   EXPECT_EQ(m.kind, kExpose);
   EXPECT_EQ(m.info.window, 0);
   EXPECT_EQ(m.info.origin, 0);
-  EXPECT_EQ(m.info.x, 0);
-  EXPECT_EQ(m.info.y, 0);
-  EXPECT_EQ(m.info.value1, PixelsToUnits(w_ - 1, w_)) << "whole width in units";
-  EXPECT_EQ(m.info.value2, PixelsToUnits(h_ - 1, h_)) << "whole height in units";
-  EXPECT_EQ(m.info.value1, 9989);
+  // The whole area from pixel 0 to the last one, as units of the pixels' centres.
+  EXPECT_EQ(m.info.x, PixelsToUnits(0, w_));
+  EXPECT_EQ(m.info.y, PixelsToUnits(0, h_));
+  EXPECT_EQ(m.info.value1, PixelsToUnits(w_ - 1, w_) - PixelsToUnits(0, w_)) << "whole width";
+  EXPECT_EQ(m.info.value2, PixelsToUnits(h_ - 1, h_) - PixelsToUnits(0, h_)) << "whole height";
+  EXPECT_EQ(m.info.value1, 9980);
   EXPECT_TRUE(Root().pending.Empty());
   ExpectSentinelNext("only one Expose");
 }
@@ -126,7 +127,8 @@ TEST_F(MessageLoopTest, CloseBoxGivesCloseRequestAndTheWindowStays) {
 TEST_F(MessageLoopTest, KindsSwitchedOffAreNeverReturned) {
   PostMessageA(Area(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   PostMessageA(Area(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  PostMessageA(Root().frame, WM_NCLBUTTONDOWN, HTCAPTION, 0);  // FrameButtonDown is off
+  // HTNOWHERE: a press on the caption would start the system's modal move loop.
+  PostMessageA(Root().frame, WM_NCLBUTTONDOWN, HTNOWHERE, 0);  // FrameButtonDown is off
   ExpectSentinelNext("mouse move, button up, frame button");
 
   Layer().kindOn[kMenuSelect] = false;
@@ -166,11 +168,14 @@ TEST_F(MessageLoopTest, MouseButtonsGiveButtonTimeAndPosition) {
 
 TEST_F(MessageLoopTest, FrameButtonDownWhenSwitchedOn) {
   Layer().kindOn[kFrameButtonDown] = true;
-  PostMessageA(Root().frame, WM_NCRBUTTONDOWN, HTCAPTION, 0);
+  PostMessageA(Root().frame, WM_NCRBUTTONDOWN, HTBORDER, 0);
   const Message m = NextMessage();
   EXPECT_EQ(m.kind, kFrameButtonDown);
   EXPECT_EQ(m.info.value1, 3);
+  // The minimise box goes to default handling, whose tracking loop ends at the
+  // button release posted behind it (and may minimise the frame).
   PostMessageA(Root().frame, WM_NCLBUTTONDOWN, HTMINBUTTON, 0);
+  PostMessageA(Root().frame, WM_LBUTTONUP, 0, 0);
   ExpectSentinelNext("the minimise box is default handling");
 }
 

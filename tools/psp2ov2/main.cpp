@@ -1,6 +1,8 @@
 // psp2ov2: converts pushpin files (".psp") into TomTom overlays on the command line.
 // For each input it writes the ".asc" file exactly as the Windows program does, the
 // ".ov2" overlay as makeov2 makes it from that file, and the ".bmp" icon beside them.
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -25,6 +28,7 @@
 #include "overlay/output_file.h"
 #include "overlay/overlay_builder.h"
 #include "resources/symbol/default_symbol.h"
+#include "tools/psp2ov2/batch_pipe.h"
 #include "tools/common/version.h"
 
 namespace {
@@ -34,6 +38,8 @@ constexpr int kExitSkipped = 1;
 constexpr int kExitFailed = 2;
 constexpr std::int32_t kProgressThreshold = 100000;
 constexpr std::int32_t kProgressStep = 1 << 16;
+constexpr std::size_t kLineBatch = std::size_t{1} << 16;  // bytes of ".asc" lines a write
+constexpr std::size_t kBatchesInFlight = 4;
 constexpr const char* kSymbolName = "default_symbol.bmp";
 
 struct Options {
@@ -116,6 +122,124 @@ bool ParseOffset(std::string_view text, float& longitude, float& latitude) {
   return parse(text.substr(0, comma), longitude) && parse(text.substr(comma + 1), latitude);
 }
 
+// The OV2 units of a coordinate column as AscLine writes it, "[-]d.ddddd" right-aligned
+// in ten columns: its digits read as one number, as ParseAscLine reads them. Each
+// digit has its place value by its column, so the columns are read independently
+// and without branches. False for anything else (asterisks).
+bool ColumnUnits(const char* column, std::int32_t& units) {
+  static constexpr std::int32_t kPlace[10] = {100000000, 10000000, 1000000, 100000, 0,
+                                              10000,     1000,     100,     10,     1};
+  std::int32_t value = 0;
+  bool negative = false, valid = column[4] == '.' && column[3] != ' ' && column[3] != '-';
+  for (int i = 0; i < 10; ++i) {
+    const char c = column[i];
+    const auto digit = static_cast<unsigned>(c - '0');
+    const bool is_digit = digit < 10;
+    value += is_digit ? static_cast<std::int32_t>(digit) * kPlace[i] : 0;
+    negative |= c == '-';
+    // Blanks and the sign only before the point, digits on both sides of it.
+    valid &= i == 4 || is_digit || (i < 4 && (c == ' ' || c == '-'));
+  }
+  units = negative ? -value : value;
+  return valid;
+}
+
+// The point of a line just made by AppendAscLine, read without the general parser:
+// the same point ParseAscLine gives. False for a line the shortcut does not cover (a
+// coordinate in asterisks, or a line feed in the text, which splits the line).
+bool ReadOwnLine(std::string_view line, qh::AscPoint& point) {
+  constexpr std::size_t kEnd = 3;  // closing quote, CR, LF
+  const std::string_view text = line.substr(qh::kAscTextColumn, line.size() - qh::kAscTextColumn - kEnd);
+  if (std::find(text.begin(), text.end(), '\n') != text.end()) return false;  // short: no library call
+  if (!ColumnUnits(line.data(), point.longitude_units) ||
+      !ColumnUnits(line.data() + 11, point.latitude_units)) {
+    return false;
+  }
+  point.longitude = point.longitude_units / 100000.0;
+  point.latitude = point.latitude_units / 100000.0;
+  point.text = text;
+  return true;
+}
+
+// What becomes of the lines: written to the ".asc" file and, unless only that is
+// wanted, read into the overlay.
+class LineTaker {
+ public:
+  LineTaker(qh::AscWriter& asc, qh::OverlayBuilder* overlay, const std::string& asc_name)
+      : asc_(asc), overlay_(overlay), asc_name_(asc_name) {}
+
+  void Take(const qh::LineBatch& batch) {
+    if (write_failed_) return;
+    if (!asc_.Write(batch.lines)) {
+      write_failed_ = true;
+      return;
+    }
+    if (overlay_ == nullptr) return;
+    std::size_t start = 0;
+    for (const std::size_t end : batch.ends) {
+      AddLine(std::string_view(batch.lines.data() + start, end - start));
+      start = end;
+    }
+  }
+  bool WriteFailed() const { return write_failed_; }
+  std::size_t Skipped() const { return skipped_; }
+
+ private:
+  // The overlay takes each point from its ".asc" line, as makeov2 would, so both
+  // routes give the same overlay. A failure stays with the builder; Commit reports it.
+  void AddLine(std::string_view line) {
+    if (ReadOwnLine(line, point_)) {
+      ++line_number_;
+      overlay_->Add(point_);
+      return;
+    }
+    // The rare lines the shortcut leaves alone: a coordinate that did not fit its
+    // column is lost, and a line feed in a text splits the line as in the file.
+    std::string_view rest = line.substr(0, line.size() - 1);
+    for (bool more = true; more;) {
+      const std::size_t feed = rest.find('\n');
+      const std::string_view piece = rest.substr(0, feed);
+      more = feed != std::string_view::npos;
+      if (more) rest.remove_prefix(feed + 1);
+      ++line_number_;
+      std::string_view reason;
+      const qh::AscLineKind kind = qh::ParseAscLine(piece, point_, reason);
+      if (kind == qh::AscLineKind::kPoint) {
+        overlay_->Add(point_);
+      } else if (kind == qh::AscLineKind::kBad) {
+        ++skipped_;
+        std::fprintf(stderr, "%s:%llu: %.*s; the point is left out of the overlay\n",
+                     asc_name_.c_str(), static_cast<unsigned long long>(line_number_),
+                     static_cast<int>(reason.size()), reason.data());
+      }
+    }
+  }
+
+  qh::AscWriter& asc_;
+  qh::OverlayBuilder* overlay_;
+  const std::string& asc_name_;
+  qh::AscPoint point_;
+  std::uint64_t line_number_ = 0;
+  std::size_t skipped_ = 0;
+  std::atomic<bool> write_failed_{false};  // also read by the thread that makes the lines
+};
+
+// Ends the taking thread, on every way out of a conversion.
+class WorkerEnd {
+ public:
+  WorkerEnd(qh::BatchPipe& pipe, std::thread& worker) : pipe_(pipe), worker_(worker) {}
+  ~WorkerEnd() { Wait(); }
+  void Wait() const {
+    if (!worker_.joinable()) return;
+    pipe_.Close();
+    worker_.join();
+  }
+
+ private:
+  qh::BatchPipe& pipe_;
+  std::thread& worker_;
+};
+
 class Converter {
  public:
   Converter(const Options& options, std::string program_folder)
@@ -161,43 +285,56 @@ class Converter {
     }
     const qh::NotesMode mode = options_.append_notes ? qh::NotesMode::Append : qh::NotesMode::Ignore;
     const bool progress = !options_.quiet && npins > kProgressThreshold && QH_ISATTY(2);
-    std::size_t skipped = 0;
+    // This thread reads the pins and makes the lines; a second one writes them and
+    // reads their points into the overlay, a few batches behind.
+    LineTaker taker(asc, options_.asc_only ? nullptr : &overlay, out.asc);
+    qh::BatchPipe pipe(kBatchesInFlight);
+    std::thread worker;
+    try {
+      worker = std::thread([&] {
+        while (qh::LineBatch* taken = pipe.Receive()) {
+          taker.Take(*taken);
+          pipe.Return(taken);
+        }
+      });
+    } catch (const std::system_error&) {  // no second thread: each batch is taken here
+    }
+    const WorkerEnd worker_end{pipe, worker};
+    qh::LineBatch* batch = pipe.Empty();
+    auto hand_over = [&] {
+      if (worker.joinable()) {
+        pipe.Send(batch);
+        batch = pipe.Empty();
+      } else {
+        taker.Take(*batch);
+        batch->Clear();
+      }
+    };
     qh::PinRecord pin;
-    qh::AscPoint point;
-    std::string_view reason;
-    for (std::int32_t i = 0; i < npins; ++i) {
+    for (std::int32_t i = 0; i < npins && !taker.WriteFailed(); ++i) {
       if (!reader.NextPin(pin)) {
+        worker_end.Wait();
         if (progress) std::fputc('\n', stderr);
         std::fprintf(stderr, "psp2ov2: %s\n", reader.ErrorMessage().c_str());
         return kExitFailed;  // the writers drop their temporary files
       }
-      const std::string line =
-          qh::AscLine(qh::AddOffset(options_.longitude_offset, pin.longitude),
-                      qh::AddOffset(options_.latitude_offset, pin.latitude),
-                      qh::PinText(pin, mode));
-      if (!asc.Write(line)) {
-        std::fprintf(stderr, "psp2ov2: %s\n", asc.ErrorMessage().c_str());
-        return kExitFailed;
-      }
-      if (options_.asc_only) continue;
-      // The overlay takes each point from its ".asc" line, as makeov2 would, so both
-      // routes give the same overlay; a coordinate that did not fit its column is lost.
-      const std::string_view body(line.data(), line.size() - 2);
-      if (qh::ParseAscLine(body, point, reason) != qh::AscLineKind::kPoint) {
-        ++skipped;
-        std::fprintf(stderr, "%s:%ld: %.*s; the point is left out of the overlay\n",
-                     out.asc.c_str(), static_cast<long>(i) + 1, static_cast<int>(reason.size()),
-                     reason.data());
-        continue;
-      }
-      if (!overlay.Add(point)) break;
+      qh::AppendAscLine(batch->lines, qh::AddOffset(options_.longitude_offset, pin.longitude),
+                        qh::AddOffset(options_.latitude_offset, pin.latitude), pin, mode);
+      batch->ends.push_back(batch->lines.size());
+      if (batch->lines.size() >= kLineBatch) hand_over();
       if (progress && (i + 1) % kProgressStep == 0) {
         std::fprintf(stderr, "\r%s: %ld of %ld pins", input.c_str(), static_cast<long>(i) + 1,
                      static_cast<long>(npins));
       }
     }
+    if (!batch->lines.empty()) hand_over();
+    worker_end.Wait();
     if (progress) std::fputc('\n', stderr);
     reader.Close();
+    if (taker.WriteFailed()) {
+      std::fprintf(stderr, "psp2ov2: %s\n", asc.ErrorMessage().c_str());
+      return kExitFailed;
+    }
     // The overlay first: an ".asc" without its overlay is worse than neither.
     if (!options_.asc_only && !overlay.Commit()) {
       std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.ov2.c_str(),
@@ -213,7 +350,7 @@ class Converter {
       std::printf("%s: %ld pins -> %s\n", input.c_str(), static_cast<long>(npins < 0 ? 0 : npins),
                   options_.asc_only ? out.asc.c_str() : out.ov2.c_str());
     }
-    return skipped > 0 ? kExitSkipped : kExitOk;
+    return taker.Skipped() > 0 ? kExitSkipped : kExitOk;
   }
 
  private:
