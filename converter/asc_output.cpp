@@ -25,7 +25,8 @@ void AppendPinText(std::string& out, const PinRecord& pin, NotesMode mode) {
 // and appended at once.
 void AppendLineStart(std::string& out, double longitude, double latitude) {
   char start[kAscTextColumn];
-  const std::string lon = EditF(longitude, 10, 5), lat = EditF(latitude, 10, 5);  // short: no allocation
+  // Ten columns each: short strings, no allocation.
+  const std::string lon = EditF(longitude, 10, 5), lat = EditF(latitude, 10, 5);
   std::memcpy(start, lon.data(), 10);
   start[10] = ',';
   std::memcpy(start + 11, lat.data(), 10);

@@ -32,11 +32,9 @@ constexpr std::array<CommandEntry, 10> kCommands{{
     {IDC_TOOLBAR_EXIT, [](ProgramState&, bool& quit) { ExitProgram(quit); }},
     {IDC_IGNORE_NOTES, [](ProgramState&, bool&) { SelectIgnoreNotes(); }},
     {IDC_APPEND_NOTES, [](ProgramState&, bool&) { SelectAppendNotes(); }},
-    // The Offsets dialog is not built yet; the command does nothing until it is.
-    {IDC_OFFSETS, [](ProgramState&, bool&) {}},
+    {IDC_OFFSETS, [](ProgramState& s, bool&) { EditOffsets(s); }},
     {IDC_HELP, [](ProgramState&, bool&) { ShowHelp(); }},
-    // The About box is not built yet; the command does nothing until it is.
-    {IDC_ABOUT, [](ProgramState&, bool&) {}},
+    {IDC_ABOUT, [](ProgramState&, bool&) { ShowAbout(); }},
 }};
 
 }  // namespace

@@ -27,12 +27,20 @@ void ConvertPushpins(ProgramState& state, int askOutput);
 // Reads "offsets.txt" beside the program at start-up and shows the offsets.
 void LoadOffsets(ProgramState& state);
 
+// Option > Offsets: edit the offsets in their dialog, show them and rewrite
+// "offsets.txt" (a message box says so when it cannot be written).
+void EditOffsets(ProgramState& state);
+
 // Option > Ignore Notes / Append Notes: move the check mark and show the choice.
 void SelectIgnoreNotes();
 void SelectAppendNotes();
 
 // Help > Quillhaven.
 void ShowHelp();
+
+// Help > About: the About box with the version text.
+FixedText<512> AboutText();
+void ShowAbout();
 
 // File > Exit and the toolbar's Exit button: closes the help viewer first.
 void ExitProgram(bool& quitFlag);

@@ -75,7 +75,9 @@ std::int32_t Int32At(const unsigned char* b) {
   return static_cast<std::int32_t>(LittleEndianAt<std::uint32_t>(b));
 }
 
-double DoubleAt(const unsigned char* b) { return std::bit_cast<double>(LittleEndianAt<std::uint64_t>(b)); }
+double DoubleAt(const unsigned char* b) {
+  return std::bit_cast<double>(LittleEndianAt<std::uint64_t>(b));
+}
 
 }  // namespace
 

@@ -169,8 +169,12 @@ void SpatialIndex::WriteNode(std::uint32_t index, Ov2Writer& writer) const {
     for (std::uint32_t i = node.begin; i < node.end; ++i) {
       // Blocks are written in the order of points_, but the names lie scattered over
       // names_: ask for them well before they are needed.
-      if (i + 2 * kLookahead < points_.size()) QH_PREFETCH(&name_starts_[points_[i + 2 * kLookahead].id]);
-      if (i + kLookahead < points_.size()) QH_PREFETCH(names_.data() + name_starts_[points_[i + kLookahead].id]);
+      if (i + 2 * kLookahead < points_.size()) {
+        QH_PREFETCH(&name_starts_[points_[i + 2 * kLookahead].id]);
+      }
+      if (i + kLookahead < points_.size()) {
+        QH_PREFETCH(names_.data() + name_starts_[points_[i + kLookahead].id]);
+      }
       const Point& p = points_[i];
       writer.Poi(p.longitude, p.latitude, NameOf(p.id));
     }

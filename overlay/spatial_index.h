@@ -71,7 +71,8 @@ class SpatialIndex {
   void SizeNodes();  // the bytes of every node, once the tree stands
   void WriteNode(std::uint32_t node, Ov2Writer& writer) const;
   std::string_view NameOf(std::uint32_t id) const {
-    return std::string_view(names_.data() + name_starts_[id], name_starts_[id + 1] - name_starts_[id]);
+    return std::string_view(names_.data() + name_starts_[id],
+                            name_starts_[id + 1] - name_starts_[id]);
   }
 
   std::vector<Point> points_;  // by input position; by longitude, block after block, once built

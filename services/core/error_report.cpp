@@ -99,6 +99,8 @@ void IErMode(int mode) {
   if (mode >= 0 && mode <= 4) State().mode = mode;
 }
 
+void RestoreLastErrorCode(int code) { State().value1 = code; }
+
 int IErInfo(int which) {
   ErrorState& s = State();
   int& value = which == 1 ? s.value1 : which == 2 ? s.value2 : s.value3;

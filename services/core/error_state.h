@@ -10,6 +10,9 @@ void SetLastSystemError(int number);
 void SetGraphicsStatus(int status);
 // The reporting mode now in force (0 to 4).
 int ErrorMode();
+// Puts a code back as the last error without reporting it again (an operation that
+// looks at the last error, clears it and then restores it).
+void RestoreLastErrorCode(int code);
 // Start-up: error values 1 to 3 and the reporting mode back to 0. The debug file,
 // once opened, stays open.
 void ClearErrorState();

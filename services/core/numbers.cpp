@@ -97,8 +97,10 @@ bool ScaledInteger(double magnitude, int decimals, std::uint64_t& scaled) {
 // the chain of divisions.
 char* PutDigits(char* end, std::uint32_t value, int digits) {
   static constexpr char kPairs[] =
-      "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
-      "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
+      "00010203040506070809101112131415161718192021222324"
+      "25262728293031323334353637383940414243444546474849"
+      "50515253545556575859606162636465666768697071727374"
+      "75767778798081828384858687888990919293949596979899";
   for (; value >= 10 || digits > 1; digits -= 2) {
     const std::uint32_t pair = value % 100;
     value /= 100;
@@ -156,7 +158,9 @@ bool ShortEditF(double value, int width, int decimals, char (&text)[2 * kShortWi
 std::string EditF(double value, int width, int decimals) {
   if (!std::isfinite(value) || decimals < 0) return Stars(width);
   char text[2 * kShortWidth];
-  if (std::string_view field; ShortEditF(value, width, decimals, text, field)) return std::string(field);
+  if (std::string_view field; ShortEditF(value, width, decimals, text, field)) {
+    return std::string(field);
+  }
   const std::string digits = FixedDigits(std::fabs(value), decimals);
   if (digits.empty()) return Stars(width);
   return FitFixed(std::signbit(value), digits, width);

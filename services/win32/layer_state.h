@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "services/messages.h"
@@ -113,6 +114,39 @@ struct DrawingState {
   int textY = 0;
 };
 
+// One field of a loaded resource dialog. A range is in force only while
+// lower <= upper, so a new field has none.
+struct DialogField {
+  int id = 0;
+  double lower = 1000.0;
+  double upper = -1000.0;
+  int marker1 = -1;  // kept for the grid and tab fields of the graphics part
+  int marker2 = -1;
+  int textLimit = 0;  // edit fields: the limit set at load time or by "[Lengths]"
+  // "[Colours]": text and background colour, and the brush painting the latter.
+  bool coloured = false;
+  COLORREF textColour = 0;
+  COLORREF backColour = 0;
+  HBRUSH backBrush = nullptr;
+};
+
+constexpr int kDialogLimit = 50;
+
+// One entry of the dialog table: a dialog created hidden from its template by
+// IDlLoad, alive until IDlUnload or IWnStop.
+struct LoadedDialog {
+  int resourceId = 0;
+  HWND hwnd = nullptr;
+  bool shown = false;
+  int exitButton = 0;
+  int exitFocus = 0;
+  int mode = 0;          // 1 modal, 2 modeless, 3 semi-modal while shown
+  HWND owner = nullptr;  // owns it while shown
+  HWND reenable = nullptr;
+  bool childTemplate = false;  // the template makes it a child of the drawing area
+  std::vector<DialogField> fields;
+};
+
 // The last message recorded by a window procedure.
 struct RecordedMessage {
   int kind = 0;
@@ -147,6 +181,14 @@ struct LayerState {
   // (called by IWnStop).
   HWND modelessDialog = nullptr;
   void (*closeDialogs)() = nullptr;
+
+  // The dialog table (at most kDialogLimit entries; the current one is the entry
+  // whose id is dialog state item 3) and the count of semi-modal dialogs shown.
+  std::vector<LoadedDialog> dialogs;
+  int semiModalCount = 0;
+  // Beeps given by the dialog fields (the numeric fields' refusals): counted so that
+  // tests can hear them.
+  int beepCount = 0;
 
   // Captured at IWnOpenRoot for the numeric field classes.
   WNDPROC editProc = nullptr;

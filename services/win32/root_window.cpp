@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/drawing_units.h"
+#include "resource_dialogs.h"
 #include "root_window.h"
 #include "services/window.h"
 
@@ -29,12 +30,7 @@ constexpr DWORD kDrawingAreaStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS
 }
 
 // Numeric dialog fields: registered here so that dialogs loaded after the root window
-// find their classes. Their keystroke filtering belongs to the numeric fields of the
-// dialogs; until that exists they behave exactly like the standard edit control.
-LRESULT CALLBACK NumericFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return CallWindowProcA(Layer().editProc, hwnd, msg, wParam, lParam);
-}
-
+// find their classes; their procedure (numeric_fields.cpp) filters what is typed.
 void RegisterNumericFieldClasses() {
   LayerState& s = Layer();
   WNDCLASSA edit{};
@@ -42,7 +38,7 @@ void RegisterNumericFieldClasses() {
   s.editProc = edit.lpfnWndProc;
   for (const char* name : {"INTEGEREDIT", "INTEGERSPIN", "REALEDIT", "DOUBLEEDIT"}) {
     WNDCLASSA wc = edit;
-    wc.lpfnWndProc = NumericFieldProc;
+    wc.lpfnWndProc = win::NumericFieldProc;
     wc.hInstance = s.instance;
     wc.lpszClassName = name;
     wc.style &= ~CS_GLOBALCLASS;

@@ -1,8 +1,11 @@
 #include "tests/converter/fake_services.h"
 
+#include <charconv>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
+
+#include "core/numeric_text.h"
 
 namespace qh {
 namespace fake {
@@ -26,6 +29,31 @@ void Log(std::string_view name, const Args&... args) {
 }
 
 std::string T(std::string_view text) { return std::string(Trimmed(text)); }
+
+// The shortest text that reads back as the same single-precision value.
+std::string Real(float value) {
+  char digits[32];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  return std::string(digits, end);
+}
+
+// The field text of the loaded dialog, or null (code 1005 or 1006 recorded).
+std::string* DialogField(int fieldId) {
+  Services& s = State();
+  if (s.loadedDialog == 0) {
+    s.reportedCodes.push_back(1005);
+    return nullptr;
+  }
+  return &s.dialogFields[fieldId];
+}
+
+void PutNumber(int fieldId, double value, std::optional<std::string_view> format,
+               std::string_view defaultFormat) {
+  bool fitted = true;
+  const std::string text = FieldNumberText(value, format, defaultFormat, fitted);
+  if (!fitted) State().reportedCodes.push_back(18);
+  if (std::string* field = DialogField(fieldId)) *field = text;
+}
 
 int extraGetMessageCalls = 0;
 
@@ -64,6 +92,10 @@ void QueueMessage(int kind, std::function<void()> before) {
 
 void QueueDialogAnswer(std::string name) {
   State().fileDialogs.push_back(DialogAnswer{true, std::move(name)});
+}
+
+void QueueDialogEdits(std::map<int, std::string> fieldTexts) {
+  State().dialogEdits.push_back(std::move(fieldTexts));
 }
 
 void QueueCancelledDialog() { State().fileDialogs.push_back(DialogAnswer{false, {}}); }
@@ -196,6 +228,76 @@ void IDlSelectFile(std::string_view filter, int flags, std::span<char> name,
   } else {
     s.dialogExitState = 0;  // the name stays as it was
   }
+}
+
+void IDlLoad(int dialogId) {
+  Log("IDlLoad", Num(dialogId));
+  fake::Services& s = fake::State();
+  if (s.loadedDialog != dialogId) s.dialogFields.clear();
+  s.loadedDialog = dialogId;
+}
+
+void IDlPutString(int fieldId, std::string_view text) {
+  Log("IDlPutString", Num(fieldId), T(text));
+  fake::State().lastPutStringLength = text.size();
+  if (std::string* field = fake::DialogField(fieldId)) *field = T(text);
+}
+
+void IDlShow(int x, int y, std::optional<int> focusField, std::optional<int> mode) {
+  std::string line = "IDlShow(" + Num(x) + "," + Num(y);
+  if (focusField) line += "," + Num(*focusField);
+  if (mode) line += "," + Num(*mode);
+  fake::State().log.push_back(line + ")");
+  fake::Services& s = fake::State();
+  if (s.loadedDialog == 0) {
+    s.reportedCodes.push_back(1005);
+    return;
+  }
+  s.shownFields.push_back(s.dialogFields);
+  if (!s.dialogEdits.empty()) {
+    for (const auto& [id, text] : s.dialogEdits.front()) s.dialogFields[id] = text;
+    s.dialogEdits.pop_front();
+  }
+}
+
+void IDlUnload(std::optional<int> unused) {
+  if (unused) Log("IDlUnload", Num(*unused));
+  else Log("IDlUnload");
+  fake::Services& s = fake::State();
+  if (s.loadedDialog == 0) s.reportedCodes.push_back(1005);
+  s.loadedDialog = 0;
+  s.dialogFields.clear();
+}
+
+void IDlPutReal(int fieldId, float value, std::optional<std::string_view> format) {
+  if (format) Log("IDlPutReal", Num(fieldId), fake::Real(value), T(*format));
+  else Log("IDlPutReal", Num(fieldId), fake::Real(value));
+  fake::PutNumber(fieldId, value, format, kRealFieldFormat);
+}
+
+void IDlPutDouble(int fieldId, double value, std::optional<std::string_view> format) {
+  Log("IDlPutDouble", Num(fieldId), fake::Real(static_cast<float>(value)));
+  fake::PutNumber(fieldId, value, format, kRealFieldFormat);
+}
+
+void IDlPutInteger(int fieldId, int value) {
+  Log("IDlPutInteger", Num(fieldId), Num(value));
+  fake::PutNumber(fieldId, value, kIntegerFieldFormat, kIntegerFieldFormat);
+}
+
+void IDlGetReal(int fieldId, float& value) {
+  Log("IDlGetReal", Num(fieldId));
+  const std::string* field = fake::DialogField(fieldId);
+  if (!field) return;
+  if (IsBlank(*field)) {
+    fake::State().reportedCodes.push_back(1010);
+    value = -999.0f;
+    return;
+  }
+  // The services' own conversion; it reports through the error routine.
+  IErInfo(1);
+  value = static_cast<float>(ReadNumber(*field, false));
+  if (const int code = IErInfo(1)) fake::State().reportedCodes.push_back(code);
 }
 
 int IDlInfo(int item) {

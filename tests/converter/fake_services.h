@@ -49,6 +49,16 @@ struct Services {
   std::vector<int> reportedCodes;       // service error codes the fake would report
   int messagesDelivered = 0;
 
+  // Resource dialogs. The fake keeps the texts of the loaded dialog's fields as the
+  // converter puts them; at each IDlShow the front of `dialogEdits` is what the user
+  // leaves in the fields (texts by field id; fields not named keep their text).
+  int loadedDialog = 0;  // 0: none loaded
+  std::map<int, std::string> dialogFields;
+  std::deque<std::map<int, std::string>> dialogEdits;
+  std::size_t lastPutStringLength = 0;  // length of the text last given to IDlPutString
+  // The fields as they stood when the dialog was shown, one map per IDlShow.
+  std::vector<std::map<int, std::string>> shownFields;
+
   // Called by IOsExecute with the command line, in place of running a program.
   std::function<void(std::string_view command)> onExecute;
   // Called by IMnGetState before it answers, to change a check mark in between.
@@ -65,6 +75,8 @@ void QueueCommand(int commandId, std::function<void()> before = {});
 void QueueMessage(int kind, std::function<void()> before = {});
 void QueueDialogAnswer(std::string name);  // a confirmed file dialog
 void QueueCancelledDialog();
+// What the user leaves in the fields of the next resource dialog shown.
+void QueueDialogEdits(std::map<int, std::string> fieldTexts);
 
 // Log lines that start with one of the given call names, in their order.
 std::vector<std::string> CallsOf(std::initializer_list<std::string_view> names);

@@ -31,4 +31,24 @@
 
 #define IDS_LONG_TIP        40024  /* a tooltip string longer than 79 characters */
 
+/* Resource dialogs and their fields. */
+#define IDD_FIELDS          200  /* every kind of field, with extra sections */
+#define IDF_REAL            201
+#define IDF_REAL_RANGED     202  /* [Ranges] 0 to 10 */
+#define IDF_DOUBLE          203
+#define IDF_INTEGER         204
+#define IDF_SPIN            205  /* INTEGERSPIN, [Ranges] 0 to 10 */
+#define IDF_EDIT            206  /* standard edit, [Lengths] 5 */
+#define IDF_MULTI           207  /* multi-line standard edit */
+#define IDF_LIST            208  /* [Menus] three items, the second selected */
+#define IDF_COMBO           209  /* [Menus] two items, the first selected */
+#define IDF_CHECK           210  /* [Checks] on */
+#define IDF_LABEL           211  /* [Colours] */
+#define IDB_OTHER           3    /* a push button other than OK */
+#define IDD_PLAIN           220  /* one REALEDIT and OK, no extra sections */
+#define IDF_PLAIN_REAL      221
+#define IDD_CHILD           230  /* a template that makes a child window */
+#define IDD_MANY_FIRST      300  /* 51 small dialogs, 300 to 350 */
+#define IDD_MISSING         399  /* no such template */
+
 #endif

@@ -149,8 +149,10 @@ bool ColumnUnits(const char* column, std::int32_t& units) {
 // coordinate in asterisks, or a line feed in the text, which splits the line).
 bool ReadOwnLine(std::string_view line, qh::AscPoint& point) {
   constexpr std::size_t kEnd = 3;  // closing quote, CR, LF
-  const std::string_view text = line.substr(qh::kAscTextColumn, line.size() - qh::kAscTextColumn - kEnd);
-  if (std::find(text.begin(), text.end(), '\n') != text.end()) return false;  // short: no library call
+  const std::string_view text =
+      line.substr(qh::kAscTextColumn, line.size() - qh::kAscTextColumn - kEnd);
+  // Texts are short: a plain loop, not a library call.
+  if (std::find(text.begin(), text.end(), '\n') != text.end()) return false;
   if (!ColumnUnits(line.data(), point.longitude_units) ||
       !ColumnUnits(line.data() + 11, point.latitude_units)) {
     return false;
@@ -229,7 +231,7 @@ class WorkerEnd {
  public:
   WorkerEnd(qh::BatchPipe& pipe, std::thread& worker) : pipe_(pipe), worker_(worker) {}
   ~WorkerEnd() { Wait(); }
-  void Wait() const {
+  void Wait() {
     if (!worker_.joinable()) return;
     pipe_.Close();
     worker_.join();
@@ -299,7 +301,7 @@ class Converter {
       });
     } catch (const std::system_error&) {  // no second thread: each batch is taken here
     }
-    const WorkerEnd worker_end{pipe, worker};
+    WorkerEnd worker_end{pipe, worker};
     qh::LineBatch* batch = pipe.Empty();
     auto hand_over = [&] {
       if (worker.joinable()) {

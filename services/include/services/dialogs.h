@@ -3,6 +3,7 @@
 // 0 cancelled, or the message box answer).
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -29,5 +30,26 @@ void IWnMessageBox(int kind, int icon, int defaultButton, std::string_view messa
 void IDlSelectFile(std::string_view filter, int flags, std::span<char> name,
                    std::string_view title, int* index = nullptr);
 int IDlInfo(int item);
+
+// Dialogs laid out in the program's resources. The field operations address the
+// current dialog: the one last loaded (or loaded again).
+enum DialogMode : int { kDialogModal = 1, kDialogModeless = 2, kDialogSemiModal = 3 };
+
+void IDlLoad(int dialogId);
+void IDlPutString(int fieldId, std::string_view text);
+// x, y in drawing units (-1 centres); focus field 0 = none; mode 2 when absent.
+void IDlShow(int x, int y, std::optional<int> focusField = std::nullopt,
+             std::optional<int> mode = std::nullopt);
+void IDlUnload(std::optional<int> unused = std::nullopt);
+
+// Numbers in dialog fields. The format is an edit descriptor such as "(F8.5)";
+// absent or blank, "(G15.5E2)". IDlPutInteger always uses "(I11)".
+void IDlPutReal(int fieldId, float value, std::optional<std::string_view> format = std::nullopt);
+void IDlPutDouble(int fieldId, double value,
+                  std::optional<std::string_view> format = std::nullopt);
+void IDlPutInteger(int fieldId, int value);
+// The field's text as a number; an empty field gives -999.0 (code 1010), a text
+// that is not a number 0.0. Without a dialog or field the value is left as it was.
+void IDlGetReal(int fieldId, float& value);
 
 }  // namespace qh

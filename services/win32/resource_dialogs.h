@@ -1,0 +1,41 @@
+// What the resource dialogs share with the numeric fields and the extra sections:
+// the dialog table lookups, the field records of loaded dialogs and of a modal run,
+// the layer's beep, and the numeric field procedure that the root window registers.
+#pragma once
+
+#include <windows.h>
+
+#include "core/dialog_sections.h"
+#include "layer_state.h"
+
+namespace qh::win {
+
+// The entry whose id is dialog state item 3; null when no dialog is current.
+LoadedDialog* CurrentDialog();
+// The field record of a field window: of its loaded dialog, or of the modal run
+// whose instance holds it. Null for a window outside the table.
+DialogField* FieldRecordOf(HWND field);
+// The field record `id` of a loaded dialog; null when the dialog lacks the field.
+DialogField* FieldRecord(LoadedDialog& dialog, int id);
+
+// A refusal the user hears (counted in the layer's beep count).
+void FieldBeep();
+
+bool IsPushButton(HWND control);
+
+// Numeric fields (numeric_fields.cpp).
+LRESULT CALLBACK NumericFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+bool IsNumericField(HWND field);
+// The field's text passes the scan and lies within the field's range.
+bool NumericFieldValid(HWND field);
+// Puts back the text the field held when it last got the focus.
+void RestoreTextAtFocus(HWND field);
+// Attaches the spin control of an "INTEGERSPIN" field.
+void AttachSpin(HWND field);
+// The spin control attached to a field, or null.
+HWND SpinOf(HWND field);
+
+// Applies the extra sections to a freshly loaded dialog (dialog_sections_apply.cpp).
+void ApplyDialogSections(LoadedDialog& dialog, const DialogSections& sections);
+
+}  // namespace qh::win

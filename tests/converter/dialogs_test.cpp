@@ -1,0 +1,140 @@
+// Option > Offsets and Help > About: the order of the dialog calls, what the offsets
+// dialog leaves in "offsets.txt" and the status bar, and the About text.
+#include <filesystem>
+
+#include "converter/command_ids.h"
+#include "converter/commands.h"
+#include "tests/converter/converter_fixture.h"
+
+namespace qh::test {
+namespace {
+
+class OffsetsDialogTest : public ConverterTest {
+ protected:
+  std::string OffsetsPath() const { return ProgramFolder() + "offsets.txt"; }
+
+  // Starts the program, runs Option > Offsets once per edit map given, and ends.
+  void RunOffsetsDialog(const std::vector<std::map<int, std::string>>& edits) {
+    for (const auto& fields : edits) {
+      fake::QueueCommand(IDC_OFFSETS);
+      fake::QueueDialogEdits(fields);
+    }
+    ASSERT_EQ(RunProgram(), 0);
+  }
+
+  static bool Reported(int code) {
+    const std::vector<int>& codes = fake::State().reportedCodes;
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+  }
+};
+
+TEST_F(OffsetsDialogTest, CallsInTheirOrderAndTheNewValuesWrittenAndShown) {
+  RunOffsetsDialog({{{IDF_LONGITUDE, "1.25"}, {IDF_LATITUDE, "-0.5"}}});
+  EXPECT_TRUE(SameCalls(
+      {"IDlLoad(102)", "IDlPutReal(1004,0,(F8.5))", "IDlPutReal(1003,0,(F8.5))",
+       "IDlShow(-1,-1,0,1)", "IDlGetReal(1004)", "IDlGetReal(1003)",
+       "IWnStatusText(2, Longitude, Latitude offsets (degrees):  1.25000, -0.50000)",
+       "IDlUnload()"},
+      CallsOfMessage(1)));
+  // The fields were put in F8.5 without their leading blanks before the dialog showed.
+  ASSERT_EQ(fake::State().shownFields.size(), 1u);
+  EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "0.00000");
+  EXPECT_EQ(fake::State().shownFields[0][IDF_LONGITUDE], "0.00000");
+  EXPECT_EQ(ReadFile(OffsetsPath()), "    1.250000     -0.5000000    \r\n");
+  EXPECT_TRUE(fake::State().reportedCodes.empty());
+}
+
+TEST_F(OffsetsDialogTest, TheLoadedOffsetsGoIntoTheFieldsLatitudeFirst) {
+  WriteFile(OffsetsPath(), "0.001,-2.5");
+  RunOffsetsDialog({{}});
+  EXPECT_TRUE(SameCalls({"IDlLoad(102)", "IDlPutReal(1004,-2.5,(F8.5))",
+                         "IDlPutReal(1003,0.001,(F8.5))"},
+                        fake::CallsOf({"IDlLoad", "IDlPutReal"})));
+  ASSERT_EQ(fake::State().shownFields.size(), 1u);
+  EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "-2.50000");
+  EXPECT_EQ(fake::State().shownFields[0][IDF_LONGITUDE], "0.00100");
+}
+
+TEST_F(OffsetsDialogTest, FileRewrittenOnEveryUseAndFollowsTheLast) {
+  WriteFile(OffsetsPath(), "0.001,-0.002");
+  const std::string handTyped = ReadFile(OffsetsPath());
+  // First use: OK without changes still replaces the hand-typed layout.
+  fake::QueueCommand(IDC_OFFSETS, [] {});
+  fake::QueueDialogEdits({});
+  std::string afterFirst;
+  fake::QueueCommand(IDC_OFFSETS, [&] { afterFirst = ReadFile(OffsetsPath()); });
+  fake::QueueDialogEdits({{IDF_LONGITUDE, "2.5E1"}, {IDF_LATITUDE, "3"}});
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_NE(afterFirst, handTyped);
+  EXPECT_EQ(afterFirst, "   0.1000000E-02 -0.2000000E-02\r\n");
+  EXPECT_EQ(ReadFile(OffsetsPath()), "    25.00000       3.000000    \r\n");
+  // No temporary file is left beside it.
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(root_)) {
+    if (entry.path().filename().string().find("offsets") != std::string::npos) ++files;
+  }
+  EXPECT_EQ(files, 1) << "files named like offsets* in " << root_;
+}
+
+TEST_F(OffsetsDialogTest, AnEmptyFieldGivesMinus999ThatIsWrittenAndShown) {
+  RunOffsetsDialog({{{IDF_LATITUDE, ""}, {IDF_LONGITUDE, "0.5"}}});
+  EXPECT_TRUE(Reported(1010));
+  EXPECT_EQ(ReadFile(OffsetsPath()), "   0.5000000      -999.0000    \r\n");
+  // -999.00000 needs ten columns: F9.5 shows nine asterisks.
+  EXPECT_EQ(fake::State().statusParts[2],
+            " Longitude, Latitude offsets (degrees):  0.50000,*********");
+}
+
+TEST_F(OffsetsDialogTest, AnOffsetTooWideForTheFieldShowsAsterisksAndClosesAsZero) {
+  WriteFile(OffsetsPath(), "100,-10");
+  RunOffsetsDialog({{}});
+  ASSERT_EQ(fake::State().shownFields.size(), 1u);
+  EXPECT_EQ(fake::State().shownFields[0][IDF_LONGITUDE], "**********");
+  EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "**********");
+  EXPECT_TRUE(Reported(18)) << "numeric to string conversion error";
+  EXPECT_TRUE(Reported(12)) << "the asterisks are not a number";
+  EXPECT_EQ(ReadFile(OffsetsPath()), "    0.000000       0.000000    \r\n");
+  EXPECT_EQ(fake::State().statusParts[2], std::string(kZeroOffsetsStatus));
+}
+
+TEST_F(OffsetsDialogTest, TheNewOffsetsApplyToTheNextConversion) {
+  const std::string input = Path("maps\\trip.psp");
+  WriteFile(input, PushpinBytes({HomePin()}));
+  fake::QueueCommand(IDC_OFFSETS);
+  fake::QueueDialogEdits({{IDF_LONGITUDE, "1"}, {IDF_LATITUDE, "-0.25"}});
+  fake::QueueCommand(IDC_OPEN);
+  fake::QueueDialogAnswer(input);
+  fake::QueueCommand(IDC_SAVE);
+  ASSERT_EQ(RunProgram(), 0);
+  // Unshifted the pin is at -28.64789, 14.32395.
+  EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), " -27.64789,  14.07395,\"Home\"\r\n");
+}
+
+TEST_F(OffsetsDialogTest, AFileThatCannotBeWrittenIsReportedByName) {
+  // A folder in the way of the file: neither it nor the temporary file can take its name.
+  std::filesystem::create_directories(OffsetsPath());
+  WriteFile(OffsetsPath() + "/keep", "x");
+  RunOffsetsDialog({{{IDF_LONGITUDE, "1"}, {IDF_LATITUDE, "2"}}});
+  // The folder cannot be read at start either: that box comes first.
+  const std::vector<std::string> boxes = fake::CallsOf({"IWnMessageBox"});
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1], "IWnMessageBox(0,3,1,Error when writing offset data to\r" + OffsetsPath() +
+                          "\rThe offsets apply until the program ends.,Offset data error)");
+  EXPECT_EQ(fake::State().statusParts[2],
+            " Longitude, Latitude offsets (degrees):  1.00000,  2.00000");
+}
+
+TEST_F(ConverterTest, AboutBoxCallsAndItsPaddedText) {
+  fake::QueueCommand(IDC_ABOUT);
+  ASSERT_EQ(RunProgram(), 0);
+  EXPECT_TRUE(SameCalls({"IDlLoad(101)",
+                         "IDlPutString(1001,Quillhaven\r\nPushpin to OV2\r\nversion 1.0)",
+                         "IDlShow(-1,-1,0,1)", "IDlUnload()"},
+                        CallsOfMessage(1)));
+  EXPECT_EQ(fake::State().lastPutStringLength, 512u);
+  EXPECT_EQ(fake::State().loadedDialog, 0) << "the About box is unloaded again";
+  EXPECT_TRUE(fake::State().reportedCodes.empty());
+}
+
+}  // namespace
+}  // namespace qh::test
