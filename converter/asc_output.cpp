@@ -1,6 +1,5 @@
 #include "converter/asc_output.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "services/numbers.h"
@@ -60,85 +59,18 @@ void AppendAscLine(std::string& out, double longitude, double latitude, const Pi
 
 double AddOffset(float offset, double value) { return static_cast<double>(offset) + value; }
 
-namespace {
-
-// True when `path` is an existing file that we could write (never a folder).
-bool IsWritableFile(const std::string& path) {
-  std::FILE* probe = std::fopen(path.c_str(), "r+b");
-  if (probe == nullptr) return false;
-  std::fclose(probe);
-  return true;
-}
-
-}  // namespace
-
-bool MoveIntoPlace(const std::string& temp, const std::string& target) {
-  if (std::rename(temp.c_str(), target.c_str()) == 0) return true;
-  // Windows' rename refuses an existing target: move the old file aside first. Only a
-  // plain file is moved, never a folder that happens to carry the name.
-  if (!IsWritableFile(target)) return false;
-  const std::string aside = target + ".qhold";
-  std::remove(aside.c_str());
-  if (std::rename(target.c_str(), aside.c_str()) != 0) return false;
-  if (std::rename(temp.c_str(), target.c_str()) != 0) {
-    std::rename(aside.c_str(), target.c_str());
-    return false;
+std::string UnitFileWriter::ErrorMessage() const {
+  switch (file_.WhatFailed()) {
+    case CompleteFile::Failure::None:
+      return {};
+    case CompleteFile::Failure::Write:
+      return IoErrorMessage(kWriteFailed, unit_, file_.Path());
+    case CompleteFile::Failure::Create:
+    case CompleteFile::Failure::Replace:
+      break;
   }
-  std::remove(aside.c_str());
-  return true;
-}
-
-SafeFileWriter::~SafeFileWriter() { Abandon(); }
-
-bool SafeFileWriter::Fail(std::string_view condition) {
-  if (!failed_) error_ = IoErrorMessage(condition, unit_, target_);
-  failed_ = true;
-  return false;
-}
-
-bool SafeFileWriter::Open(std::string_view path) {
-  Abandon();
-  target_.assign(path);
-  temp_ = target_ + ".qhtmp";
-  error_.clear();
-  failed_ = false;
-  file_ = std::fopen(temp_.c_str(), "wb");
-  if (file_ == nullptr) {
-    temp_.clear();  // nothing of ours to remove
-    return Fail(kCannotCreate);
-  }
-  return true;
-}
-
-bool SafeFileWriter::Write(std::string_view bytes) {
-  if (failed_) return false;
-  if (file_ == nullptr) return Fail(kWriteFailed);
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) return Fail(kWriteFailed);
-  return true;
-}
-
-bool SafeFileWriter::Commit() {
-  if (file_ == nullptr && !failed_) Fail(kWriteFailed);
-  if (file_ != nullptr) {
-    const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!flushed || !closed) Fail(kWriteFailed);
-  }
-  if (!failed_ && !MoveIntoPlace(temp_, target_)) Fail(kCannotCreate);
-  if (failed_) {
-    std::remove(temp_.c_str());
-    return false;
-  }
-  temp_.clear();
-  return true;
-}
-
-void SafeFileWriter::Abandon() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
-  if (!temp_.empty()) std::remove(temp_.c_str());
-  temp_.clear();
+  // A file that cannot take the place of the target was, to the user, not created.
+  return IoErrorMessage(kCannotCreate, unit_, file_.Path());
 }
 
 }  // namespace qh

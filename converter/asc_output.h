@@ -1,15 +1,15 @@
 // The ".asc" point file: one line per pin, longitude and latitude in F10.5 columns and
-// the pin's text in double quotes, CR LF. The file is written under a temporary name in
-// the target's folder and renamed into place only when complete, so a failed
-// conversion never leaves a partial file nor destroys the one written before.
+// the pin's text in double quotes, CR LF. The file appears under its name only when
+// complete, so a failed conversion never leaves a partial file nor destroys the one
+// written before.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "converter/io_error.h"
 #include "converter/pushpin_reader.h"
+#include "services/complete_file.h"
 
 namespace qh {
 
@@ -30,41 +30,29 @@ void AppendAscLine(std::string& out, double longitude, double latitude, const Pi
 // The offset widened to double, the sum rounded to double.
 double AddOffset(float offset, double value);
 
-// A file that is either complete or not there. Writes go to "<target>.qhtmp"; Commit
-// renames it over the target, Abandon (or destruction without Commit) removes it.
-class SafeFileWriter {
+// A file of one of the converter's units, written through CompleteFile: either complete
+// or not there. Its first failure is told as "<condition>, unit <n>, file <name>".
+class UnitFileWriter {
  public:
-  explicit SafeFileWriter(int unit) : unit_(unit) {}
-  ~SafeFileWriter();
-  SafeFileWriter(const SafeFileWriter&) = delete;
-  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+  explicit UnitFileWriter(int unit) : unit_(unit) {}
 
-  bool Open(std::string_view path);
-  bool Write(std::string_view bytes);
-  bool Commit();
-  void Abandon();
+  bool Open(std::string_view path) { return file_.Open(path); }
+  bool Write(std::string_view bytes) { return file_.Write(bytes); }
+  bool Commit() { return file_.Commit(); }
+  void Abandon() { file_.Abandon(); }
 
-  bool Failed() const { return failed_; }
-  const std::string& ErrorMessage() const { return error_; }
-  const std::string& TemporaryPath() const { return temp_; }
+  bool Failed() const { return file_.Failed(); }
+  // Empty while nothing failed.
+  std::string ErrorMessage() const;
 
  private:
-  bool Fail(std::string_view condition);
-
   int unit_;
-  std::FILE* file_ = nullptr;
-  std::string target_, temp_, error_;
-  bool failed_ = false;
+  CompleteFile file_;
 };
 
-class AscWriter : public SafeFileWriter {
+class AscWriter : public UnitFileWriter {
  public:
-  AscWriter() : SafeFileWriter(kAscUnit) {}
+  AscWriter() : UnitFileWriter(kAscUnit) {}
 };
-
-// Puts `temp` in the place of `target`, replacing it. When the system will not rename
-// over an existing file, the old one is moved aside first and put back on failure, so
-// that the target is never lost.
-bool MoveIntoPlace(const std::string& temp, const std::string& target);
 
 }  // namespace qh

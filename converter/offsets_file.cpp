@@ -116,7 +116,7 @@ OffsetsRead ReadOffsetsFile(std::string_view path, float& longitude, float& lati
 
 bool WriteOffsetsFile(std::string_view path, float longitude, float latitude,
                       std::string* error) {
-  SafeFileWriter writer(kOffsetsUnit);
+  UnitFileWriter writer(kOffsetsUnit);
   const bool ok = writer.Open(path) && writer.Write(OffsetsFileLine(longitude, latitude)) &&
                   writer.Commit();
   if (!ok && error != nullptr) *error = writer.ErrorMessage();

@@ -9,7 +9,7 @@ bool OverlayBuilder::Open(const std::string& path, bool flat) {
   flat_ = flat;
   points_ = 0;
   error_.clear();
-  if (!file_.Open(path)) return Failed(file_.ErrorMessage());
+  if (!file_.Open(path)) return Failed(file_.Reason());
   return true;
 }
 
@@ -22,7 +22,7 @@ bool OverlayBuilder::Add(const AscPoint& point) {
   ++points_;
   if (flat_) {
     writer_.Poi(point.longitude_units, point.latitude_units, point.text);
-    if (writer_.Failed()) return Failed(file_.ErrorMessage());
+    if (writer_.Failed()) return Failed(file_.Reason());
     return true;
   }
   if (!index_.Add(point.longitude_units, point.latitude_units, point.text)) {
@@ -34,11 +34,11 @@ bool OverlayBuilder::Add(const AscPoint& point) {
 bool OverlayBuilder::Commit() {
   if (!error_.empty()) return false;
   if (!flat_ && !index_.Write(writer_)) {
-    return Failed(writer_.Failed() ? file_.ErrorMessage()
+    return Failed(writer_.Failed() ? file_.Reason()
                                    : std::string("the overlay would exceed 2 GiB"));
   }
-  if (!writer_.Finish()) return Failed(file_.ErrorMessage());
-  if (!file_.Commit()) return Failed(file_.ErrorMessage());
+  if (!writer_.Finish()) return Failed(file_.Reason());
+  if (!file_.Commit()) return Failed(file_.Reason());
   return true;
 }
 

@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "overlay/asc_reader.h"
-#include "overlay/output_file.h"
 #include "overlay/ov2_writer.h"
 #include "overlay/spatial_index.h"
+#include "services/complete_file.h"
 
 namespace qh {
 
@@ -26,12 +26,13 @@ class OverlayBuilder {
   void Abandon();
 
   std::size_t Points() const { return points_; }
+  // The system's reason or the overlay's own; empty while nothing failed.
   const std::string& ErrorMessage() const { return error_; }
 
  private:
   bool Failed(std::string_view why);
 
-  OutputFile file_;
+  CompleteFile file_;
   Ov2Writer writer_;
   SpatialIndex index_;
   bool flat_ = false;

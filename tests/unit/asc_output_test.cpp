@@ -1,5 +1,5 @@
-// ".asc" lines (columns, rounding, asterisks, text bytes) and the writer that never
-// leaves a partial file behind.
+// ".asc" lines (columns, rounding, asterisks, text bytes) and the messages of their
+// writer.
 #include "converter/asc_output.h"
 
 #include <gtest/gtest.h>
@@ -140,55 +140,8 @@ class AscWriterTest : public ::testing::Test {
   std::string target_;
 };
 
-TEST_F(AscWriterTest, CommitWritesExactBytesAndReplacesAnEarlierFile) {
-  Put(target_, "an earlier, longer file that must go entirely\r\n");
-  AscWriter writer;
-  ASSERT_TRUE(writer.Open(target_)) << writer.ErrorMessage();
-  ASSERT_TRUE(writer.Write(AscLine(1, 2, "a")));
-  ASSERT_TRUE(writer.Write(AscLine(-3, -4, "b")));
-  ASSERT_TRUE(writer.Commit()) << writer.ErrorMessage();
-  EXPECT_EQ(Contents(target_), "   1.00000,   2.00000,\"a\"\r\n  -3.00000,  -4.00000,\"b\"\r\n");
-  EXPECT_EQ(FileCount(), 1);
-}
-
-TEST_F(AscWriterTest, NoLinesGiveAnEmptyFile) {
-  Put(target_, "old\r\n");
-  AscWriter writer;
-  ASSERT_TRUE(writer.Open(target_));
-  ASSERT_TRUE(writer.Commit()) << writer.ErrorMessage();
-  EXPECT_TRUE(fs::exists(target_));
-  EXPECT_EQ(Contents(target_), "");
-}
-
-TEST_F(AscWriterTest, AbandonKeepsTheEarlierFileAndLeavesNoTemporary) {
-  Put(target_, "earlier\r\n");
-  {
-    AscWriter writer;
-    ASSERT_TRUE(writer.Open(target_));
-    ASSERT_TRUE(writer.Write("partial line"));
-    EXPECT_EQ(Contents(target_), "earlier\r\n") << "the target changes only at Commit";
-    writer.Abandon();
-  }
-  EXPECT_EQ(Contents(target_), "earlier\r\n");
-  EXPECT_EQ(FileCount(), 1);
-  {
-    AscWriter writer;  // destroyed without Commit: the same as Abandon
-    ASSERT_TRUE(writer.Open(target_));
-    ASSERT_TRUE(writer.Write("partial line"));
-  }
-  EXPECT_EQ(Contents(target_), "earlier\r\n");
-  EXPECT_EQ(FileCount(), 1);
-}
-
-TEST_F(AscWriterTest, NoPartialFileWhenThereWasNone) {
-  AscWriter writer;
-  ASSERT_TRUE(writer.Open(target_));
-  ASSERT_TRUE(writer.Write("x"));
-  writer.Abandon();
-  EXPECT_FALSE(fs::exists(target_));
-  EXPECT_EQ(FileCount(), 0);
-}
-
+// How the file itself behaves is CompleteFile's (complete_file_test.cpp); here, how
+// the writer tells its failures: by condition, unit and file name.
 TEST_F(AscWriterTest, FolderMissingIsReportedWithUnitAndName) {
   const std::string path = (dir_ / "no such folder" / "trip.asc").string();
   AscWriter writer;
@@ -201,28 +154,35 @@ TEST_F(AscWriterTest, FolderMissingIsReportedWithUnitAndName) {
       << "the first failure is kept";
 }
 
-TEST_F(AscWriterTest, CommitOntoAFolderFailsAndLeavesBothAlone) {
+// To the user, a file that cannot take the place of the target was not created.
+TEST_F(AscWriterTest, CommitOntoAFolderIsReportedAsCannotCreate) {
   fs::create_directories(target_);
-  Put((fs::path(target_) / "inside.txt").string(), "keep");
   AscWriter writer;
   ASSERT_TRUE(writer.Open(target_)) << writer.ErrorMessage();
   ASSERT_TRUE(writer.Write("line\r\n"));
   EXPECT_FALSE(writer.Commit());
   EXPECT_EQ(writer.ErrorMessage(), "cannot create file, unit 11, file " + target_);
   EXPECT_TRUE(fs::is_directory(target_));
-  EXPECT_EQ(Contents((fs::path(target_) / "inside.txt").string()), "keep");
-  EXPECT_EQ(FileCount(), 1) << "no temporary left beside the folder";
+  EXPECT_EQ(FileCount(), 1);
 }
 
-TEST_F(AscWriterTest, ReopenStartsAFreshFile) {
+TEST_F(AscWriterTest, NoMessageUntilAFailureThenAWriteError) {
   AscWriter writer;
   ASSERT_TRUE(writer.Open(target_));
-  ASSERT_TRUE(writer.Write("first"));
-  ASSERT_TRUE(writer.Open(target_));  // drops the unfinished first file
-  ASSERT_TRUE(writer.Write("second"));
+  ASSERT_TRUE(writer.Write(AscLine(1, 2, "a")));
   ASSERT_TRUE(writer.Commit());
-  EXPECT_EQ(Contents(target_), "second");
-  EXPECT_EQ(FileCount(), 1);
+  EXPECT_FALSE(writer.Failed());
+  EXPECT_EQ(writer.ErrorMessage(), "");
+  EXPECT_EQ(Contents(target_), "   1.00000,   2.00000,\"a\"\r\n");
+  // A committed file is closed: writing more is a write failure, told with the name.
+  EXPECT_FALSE(writer.Write("more"));
+  EXPECT_EQ(writer.ErrorMessage(), "error during write, unit 11, file " + target_);
+  EXPECT_EQ(Contents(target_), "   1.00000,   2.00000,\"a\"\r\n");
+
+  UnitFileWriter offsets(kOffsetsUnit);
+  EXPECT_FALSE(offsets.Commit());
+  EXPECT_EQ(offsets.ErrorMessage(), "error during write, unit 12, file ")
+      << "committed before any Open";
 }
 
 // A pushpin file that ends early must not cost the user the ".asc" of an earlier run.

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "overlay/asc_reader.h"
-#include "overlay/output_file.h"
+#include "overlay/paths.h"
 #include "overlay/overlay_builder.h"
 #include "tools/common/version.h"
 

@@ -25,9 +25,10 @@
 #include "converter/asc_output.h"
 #include "converter/pushpin_reader.h"
 #include "overlay/asc_reader.h"
-#include "overlay/output_file.h"
+#include "overlay/paths.h"
 #include "overlay/overlay_builder.h"
 #include "resources/symbol/default_symbol.h"
+#include "services/complete_file.h"
 #include "tools/psp2ov2/batch_pipe.h"
 #include "tools/common/version.h"
 
@@ -388,11 +389,11 @@ class Converter {
         bytes = qh::DefaultSymbolBitmap();
       }
     }
-    qh::OutputFile file;
+    qh::CompleteFile file;
     if (!file.Open(bmp) ||
         !file.Write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())) ||
         !file.Commit()) {
-      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", bmp.c_str(), file.ErrorMessage().c_str());
+      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", bmp.c_str(), file.Reason().c_str());
       return false;
     }
     return true;
