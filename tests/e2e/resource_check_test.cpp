@@ -185,4 +185,129 @@ TEST_F(ProgramResources, VersionBlockNamesTheProgram) {
   EXPECT_EQ(fixed->dwFileType, DWORD(VFT_APP));
 }
 
+// A dialog template read field by field (the classic DLGTEMPLATE with DS_SETFONT).
+struct DialogItem {
+  int id;
+  std::string cls;  // "Button", "Edit", "Static" for the system atoms, else the name
+  std::string text;
+  int x, y, cx, cy;
+  DWORD style;
+};
+
+struct DialogTemplate {
+  DWORD style = 0;
+  int cx = 0, cy = 0;
+  std::string caption, font;
+  int pointSize = 0;
+  std::vector<DialogItem> items;
+};
+
+// Reads a counted run of 16-bit units as ASCII, or an ordinal as "#n".
+std::string ReadText(const WORD*& p) {
+  if (*p == 0xFFFF) {
+    const int ordinal = p[1];
+    p += 2;
+    switch (ordinal) {
+      case 0x80: return "Button";
+      case 0x81: return "Edit";
+      case 0x82: return "Static";
+      default: return "#" + std::to_string(ordinal);
+    }
+  }
+  std::string text;
+  while (*p) text += static_cast<char>(*p++);
+  ++p;
+  return text;
+}
+
+const WORD* AlignToDword(const WORD* p, const void* base) {
+  const auto offset = reinterpret_cast<const char*>(p) - static_cast<const char*>(base);
+  return offset % 4 ? p + 1 : p;
+}
+
+bool ReadDialog(HMODULE module, int id, DialogTemplate& out) {
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+  if (!found) return false;
+  const void* base = LockResource(LoadResource(module, found));
+  const auto* head = static_cast<const DLGTEMPLATE*>(base);
+  if (reinterpret_cast<const WORD*>(base)[1] == 0xFFFF) return false;  // an extended template
+  out.style = head->style;
+  out.cx = head->cx;
+  out.cy = head->cy;
+  const WORD* p = reinterpret_cast<const WORD*>(head + 1);
+  ReadText(p);  // menu
+  ReadText(p);  // class
+  out.caption = ReadText(p);
+  if (head->style & DS_SETFONT) {
+    out.pointSize = *p++;
+    out.font = ReadText(p);
+  }
+  for (int i = 0; i < head->cdit; ++i) {
+    p = AlignToDword(p, base);
+    const auto* item = reinterpret_cast<const DLGITEMTEMPLATE*>(p);
+    p = reinterpret_cast<const WORD*>(item + 1);
+    DialogItem d{item->id, "", "", item->x, item->y, item->cx, item->cy, item->style};
+    d.cls = ReadText(p);
+    d.text = ReadText(p);
+    p += 1 + *p / 2;  // creation data
+    out.items.push_back(d);
+  }
+  return true;
+}
+
+std::string Describe(const DialogItem& d) {
+  return std::to_string(d.id) + " " + d.cls + " \"" + d.text + "\" " + std::to_string(d.x) + "," +
+         std::to_string(d.y) + "," + std::to_string(d.cx) + "x" + std::to_string(d.cy);
+}
+
+TEST_F(ProgramResources, AboutDialog) {
+  DialogTemplate t;
+  ASSERT_TRUE(ReadDialog(module_, IDD_ABOUT, t)) << "dialog " << IDD_ABOUT;
+  EXPECT_EQ(t.caption, "About");
+  EXPECT_EQ(t.cx, 120);
+  EXPECT_EQ(t.cy, 110);
+  EXPECT_EQ(t.font, "MS Sans Serif");
+  EXPECT_EQ(t.pointSize, 8);
+  ASSERT_EQ(t.items.size(), 2u);
+  EXPECT_EQ(Describe(t.items[0]), "1001 Static \"\" 25,20,70x50");
+  EXPECT_EQ(t.items[0].style & SS_TYPEMASK, DWORD(SS_CENTER));
+  EXPECT_TRUE(t.items[0].style & SS_SUNKEN);
+  EXPECT_EQ(Describe(t.items[1]), "1 Button \"OK\" 40,80,40x14");
+  EXPECT_EQ(t.items[1].style & 0x0F, DWORD(BS_DEFPUSHBUTTON));
+  EXPECT_EQ(FindResourceA(module_, MAKEINTRESOURCEA(IDD_ABOUT), MAKEINTRESOURCEA(10)), nullptr)
+      << "the About box has no extra sections";
+}
+
+TEST_F(ProgramResources, OffsetsDialogAndItsEmptyExtraSections) {
+  DialogTemplate t;
+  ASSERT_TRUE(ReadDialog(module_, IDD_OFFSETS, t)) << "dialog " << IDD_OFFSETS;
+  EXPECT_EQ(t.caption, "PushPin co-ordinates");
+  EXPECT_EQ(t.cx, 160);
+  EXPECT_EQ(t.cy, 80);
+  EXPECT_EQ(t.font, "MS Sans Serif");
+  EXPECT_EQ(t.pointSize, 8);
+  const std::vector<std::string> expected = {
+      "1002 Button \"Offsets to be added\" 6,8,148x52", "1003 REALEDIT \"0.0\" 12,21,40x14",
+      "1004 REALEDIT \"0.0\" 12,39,40x14",           "1005 Static \"Longitude (degrees)\" 60,24,70x8",
+      "1006 Static \"Latitude (degrees)\" 60,42,70x8", "1 Button \"OK\" 114,64,40x14"};
+  std::vector<std::string> actual;
+  for (const DialogItem& d : t.items) actual.push_back(Describe(d));
+  EXPECT_EQ(actual, expected);
+  ASSERT_EQ(t.items.size(), expected.size());
+  EXPECT_EQ(t.items[0].style & 0x0F, DWORD(BS_GROUPBOX));
+  const DWORD edit = WS_BORDER | WS_TABSTOP;
+  EXPECT_EQ(t.items[1].style & (edit | WS_GROUP), edit | WS_GROUP) << "longitude starts a group";
+  EXPECT_EQ(t.items[2].style & (edit | WS_GROUP), edit) << "latitude";
+  EXPECT_EQ(t.items[5].style & 0x0F, DWORD(BS_DEFPUSHBUTTON));
+
+  HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(IDD_OFFSETS), MAKEINTRESOURCEA(10));
+  ASSERT_NE(found, nullptr) << "extra sections of dialog " << IDD_OFFSETS;
+  const char* bytes = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+  const std::string data(bytes, SizeofResource(module_, found));
+  const std::string text = data.substr(0, data.find('\0'));
+  EXPECT_EQ(text, "[Checks] \n[Menus] \n[Tabs] \n[Ranges] \n[Trackbars] \n[Grids] \n[Colours] \n[Lengths] \n");
+  EXPECT_GT(data.size(), text.size()) << "ended by NUL characters";
+  EXPECT_EQ(data.find_first_not_of('\0', text.size()), std::string::npos) << "only NULs follow";
+}
+
 }  // namespace
