@@ -19,15 +19,15 @@ constexpr std::string_view kMissingFilesMessage =
     "and re-start.";
 
 void OpenMainWindow() {
-  RootWindowSpec spec;
-  spec.flags = kSysMenu | kMinButton | kMaxButton | kStatusBar | kFixedSize;
-  spec.x = -1;  // centred
-  spec.y = -1;
-  spec.width = 512;
-  spec.height = 256;
-  spec.menuId = IDM_MAIN;
-  spec.title = "Pushpin to OV2 conversion";
-  IWnOpenRoot(spec);
+  RootWindowSpec rootSpec;
+  rootSpec.flags = kSysMenu | kMinButton | kMaxButton | kStatusBar | kFixedSize;
+  rootSpec.x = -1;  // centred
+  rootSpec.y = -1;
+  rootSpec.width = 512;
+  rootSpec.height = 256;
+  rootSpec.menuId = IDM_MAIN;
+  rootSpec.title = "Pushpin to OV2 conversion";
+  IWnOpenRoot(rootSpec);
 
   // Part 1 (notes option) ends 3500 units across; part 2 (offsets) takes the rest.
   const std::array<int, 2> widths{3500, -1};

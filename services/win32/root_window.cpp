@@ -326,24 +326,24 @@ std::vector<MenuPath> ParseMenuPaths(const std::vector<std::uint16_t>& words) {
 
 }  // namespace win
 
-void IWnOpenRoot(const RootWindowSpec& spec, std::optional<int> paletteSize) {
+void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize) {
   LayerState& s = Layer();
   if (s.rootOpen) return;
   if (s.screenWidth <= 0 || s.screenHeight <= 0) {
     s.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     s.screenHeight = GetSystemMetrics(SM_CYSCREEN);
   }
-  const int width = spec.width < 1 ? s.screenWidth * 80 / 100 : spec.width;
-  const int height = spec.height < 1 ? s.screenHeight * 80 / 100 : spec.height;
-  const std::int32_t flags = spec.flags;
+  const int width = rootSpec.width < 1 ? s.screenWidth * 80 / 100 : rootSpec.width;
+  const int height = rootSpec.height < 1 ? s.screenHeight * 80 / 100 : rootSpec.height;
+  const std::int32_t flags = rootSpec.flags;
   const bool hidden = flags & kHidden;
   const bool maximised = flags & kMaximised;
   const bool fixedSize = flags & kFixedSize;
   const int palette = paletteSize.value_or(16);
   s.drawing.paletteSize = (palette == 16 || palette == 32 || palette == 64 || palette == 128) ? palette : 16;
-  const std::string title(spec.title.Trim());
+  const std::string title(rootSpec.title.Trim());
 
-  RegisterWindowClasses(spec.menuId);
+  RegisterWindowClasses(rootSpec.menuId);
   LoadCommonControls();
 
   DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
@@ -356,11 +356,11 @@ void IWnOpenRoot(const RootWindowSpec& spec, std::optional<int> paletteSize) {
 
   RECT outer{0, 0, width, height};
   AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-  AdjustWindowRectEx(&outer, kDrawingAreaStyle, spec.menuId != 0, 0);
+  AdjustWindowRectEx(&outer, kDrawingAreaStyle, rootSpec.menuId != 0, 0);
   const int frameWidth = outer.right - outer.left;
   const int frameHeight = outer.bottom - outer.top;
-  const int x = spec.x < 0 ? (s.screenWidth - frameWidth) / 2 : spec.x;
-  const int y = spec.y < 0 ? (s.screenHeight - frameHeight) / 2 : spec.y;
+  const int x = rootSpec.x < 0 ? (s.screenWidth - frameWidth) / 2 : rootSpec.x;
+  const int y = rootSpec.y < 0 ? (s.screenHeight - frameHeight) / 2 : rootSpec.y;
 
   WindowSlot& root = s.windows[0];
   root = WindowSlot{};
@@ -381,7 +381,7 @@ void IWnOpenRoot(const RootWindowSpec& spec, std::optional<int> paletteSize) {
       RECT r;
       GetWindowRect(root.statusBar, &r);
       statusHeight = r.bottom - r.top;
-      GrowFrameForStatusBar(frame, statusHeight, spec.y >= 0 || maximised);
+      GrowFrameForStatusBar(frame, statusHeight, rootSpec.y >= 0 || maximised);
       SendMessageA(root.statusBar, WM_SIZE, 0, 0);
     }
   }
@@ -413,9 +413,9 @@ void IWnOpenRoot(const RootWindowSpec& spec, std::optional<int> paletteSize) {
   d.height = areaRect.bottom;
 
   root.menu = GetMenu(frame);
-  if (spec.menuId != 0) {
-    root.accelerators = LoadAcceleratorsA(s.instance, MAKEINTRESOURCEA(spec.menuId));
-    root.menuPaths = win::ParseMenuPaths(win::LoadWordResource(spec.menuId));
+  if (rootSpec.menuId != 0) {
+    root.accelerators = LoadAcceleratorsA(s.instance, MAKEINTRESOURCEA(rootSpec.menuId));
+    root.menuPaths = win::ParseMenuPaths(win::LoadWordResource(rootSpec.menuId));
   }
 
   FillColourTable(d);

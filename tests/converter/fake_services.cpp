@@ -124,13 +124,13 @@ using fake::T;
 
 void IWnStart(std::string_view configName) { Log("IWnStart", T(configName)); }
 
-void IWnOpenRoot(const RootWindowSpec& spec, std::optional<int> paletteSize) {
+void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize) {
   if (paletteSize) {
-    Log("IWnOpenRoot", Num(spec.flags), Num(spec.x), Num(spec.y), Num(spec.width),
-        Num(spec.height), Num(spec.menuId), T(spec.title.View()), Num(*paletteSize));
+    Log("IWnOpenRoot", Num(rootSpec.flags), Num(rootSpec.x), Num(rootSpec.y), Num(rootSpec.width),
+        Num(rootSpec.height), Num(rootSpec.menuId), T(rootSpec.title.View()), Num(*paletteSize));
   } else {
-    Log("IWnOpenRoot", Num(spec.flags), Num(spec.x), Num(spec.y), Num(spec.width),
-        Num(spec.height), Num(spec.menuId), T(spec.title.View()));
+    Log("IWnOpenRoot", Num(rootSpec.flags), Num(rootSpec.x), Num(rootSpec.y), Num(rootSpec.width),
+        Num(rootSpec.height), Num(rootSpec.menuId), T(rootSpec.title.View()));
   }
 }
 

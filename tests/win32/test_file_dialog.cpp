@@ -22,7 +22,7 @@ using namespace qh::test;
 struct DialogView {
   std::string title;
   std::string folder;  // the folder the dialog shows
-  std::string spec;    // the name field
+  std::string nameField;    // the name field
   std::vector<std::string> filters;
   int selectedFilter = -1;
   std::vector<std::string> listed;  // names in the file list
@@ -64,7 +64,7 @@ DialogView View(HWND dialog) {
   v.folder = Strip(buffer);
   buffer[0] = '\0';
   SendMessageA(dialog, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(buffer));
-  v.spec = buffer;
+  v.nameField = buffer;
   HWND types = GetDlgItem(dialog, kFileTypeCombo);
   const int n = static_cast<int>(SendMessageA(types, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
@@ -145,7 +145,7 @@ TEST_F(FileDialog, SaveStartsFromTheGivenNameAndAsksBeforeOverwriting) {
   qh::IDlSelectFile("Overlay files (*.ov2)|*.ov2|", 3, name, "Save File", &index);
   ASSERT_EQ(views.size(), 1u);
   EXPECT_EQ(views[0].folder, Strip(dir_)) << "initial folder";
-  EXPECT_EQ(views[0].spec, "x.ov2") << "initial name";
+  EXPECT_EQ(views[0].nameField, "x.ov2") << "initial name";
   ASSERT_EQ(driver.Seen().size(), 2u) << "an overwrite question should follow";
   EXPECT_EQ(Ids(driver.Seen()[1].buttons), Ids({IDYES, IDNO})) << "the question";
   EXPECT_EQ(qh::IDlInfo(4), 1);

@@ -89,9 +89,9 @@ TEST_F(MenuStateTest, OutOfRangeArgumentsAreIgnoredWithoutError) {
 
 TEST_F(MenuStateTest, MenuWithoutPathTableCannotAddressPopups) {
   IWnStop();
-  RootWindowSpec spec = ConverterSpec();
-  spec.menuId = IDM_NO_PATHS;
-  IWnOpenRoot(spec);
+  RootWindowSpec rootSpec = ConverterSpec();
+  rootSpec.menuId = IDM_NO_PATHS;
+  IWnOpenRoot(rootSpec);
   EXPECT_EQ(Root().accelerators, nullptr) << "no accelerator table is no error";
   EXPECT_EQ(IMnGetState(IDC_OPEN, kMenuEnabled), 1);
   EXPECT_EQ(LastError(), 0);

@@ -177,9 +177,9 @@ class RootStyleTest : public ::testing::TestWithParam<StyleCase> {
 
 TEST_P(RootStyleTest, StyleBitsShapeTheFrame) {
   const StyleCase& c = GetParam();
-  RootWindowSpec spec = ConverterSpec();
-  spec.flags = c.flags;
-  IWnOpenRoot(spec);
+  RootWindowSpec rootSpec = ConverterSpec();
+  rootSpec.flags = c.flags;
+  IWnOpenRoot(rootSpec);
   const LONG style = GetWindowLongA(Root().frame, GWL_STYLE);
   EXPECT_EQ(style & c.styleOn, c.styleOn) << c.name << ": style " << std::hex << style;
   EXPECT_EQ(style & c.styleOff, 0) << c.name << ": style " << std::hex << style;
@@ -212,10 +212,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<StyleCase>& info) { return std::to_string(info.index); });
 
 TEST(RootWindowPlacement, GivenPositionKeepsTheTopWhenTheStatusBarGrowsTheFrame) {
-  RootWindowSpec spec = ConverterSpec();
-  spec.x = 30;
-  spec.y = 40;
-  IWnOpenRoot(spec);
+  RootWindowSpec rootSpec = ConverterSpec();
+  rootSpec.x = 30;
+  rootSpec.y = 40;
+  IWnOpenRoot(rootSpec);
   const RECT frame = WindowRectOf(Root().frame);
   EXPECT_EQ(frame.left, 30);
   EXPECT_EQ(frame.top, 40);
@@ -224,11 +224,11 @@ TEST(RootWindowPlacement, GivenPositionKeepsTheTopWhenTheStatusBarGrowsTheFrame)
 }
 
 TEST(RootWindowPlacement, ZeroSizeMeansEightyPercentOfTheScreen) {
-  RootWindowSpec spec = ConverterSpec();
-  spec.width = 0;
-  spec.height = -5;
-  spec.flags = kSysMenu | kFixedSize;  // no status bar: the area is the whole client
-  IWnOpenRoot(spec);
+  RootWindowSpec rootSpec = ConverterSpec();
+  rootSpec.width = 0;
+  rootSpec.height = -5;
+  rootSpec.flags = kSysMenu | kFixedSize;  // no status bar: the area is the whole client
+  IWnOpenRoot(rootSpec);
   const int expectedW = GetSystemMetrics(SM_CXSCREEN) * 80 / 100;
   const int expectedH = GetSystemMetrics(SM_CYSCREEN) * 80 / 100;
   EXPECT_EQ(Layer().drawing.width, expectedW);
@@ -240,9 +240,9 @@ TEST(RootWindowPlacement, ZeroSizeMeansEightyPercentOfTheScreen) {
 }
 
 TEST(RootWindowPlacement, NoMenuMeansNoMenuBarAndNoTables) {
-  RootWindowSpec spec = ConverterSpec();
-  spec.menuId = 0;
-  IWnOpenRoot(spec);
+  RootWindowSpec rootSpec = ConverterSpec();
+  rootSpec.menuId = 0;
+  IWnOpenRoot(rootSpec);
   EXPECT_EQ(GetMenu(Root().frame), nullptr);
   EXPECT_EQ(Root().accelerators, nullptr);
   EXPECT_TRUE(Root().menuPaths.empty());

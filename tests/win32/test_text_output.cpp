@@ -224,9 +224,9 @@ TEST_F(StatusBarTest, EdgesStayInPixelsWhenTheFrameGrows) {
 }
 
 TEST(StatusBarAbsent, OperationsWithoutAStatusBarDoNothing) {
-  RootWindowSpec spec = ConverterSpec();
-  spec.flags = kSysMenu | kFixedSize;
-  IWnOpenRoot(spec);
+  RootWindowSpec rootSpec = ConverterSpec();
+  rootSpec.flags = kSysMenu | kFixedSize;
+  IWnOpenRoot(rootSpec);
   const std::array<int, 2> two{3500, -1};
   IWnStatusParts(2, two);
   IWnStatusText(1, "nowhere");

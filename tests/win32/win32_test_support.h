@@ -20,15 +20,15 @@ namespace qh::test {
 constexpr UINT_PTR kWatchdogTimer = 0xBEEF;
 
 inline RootWindowSpec ConverterSpec() {
-  RootWindowSpec spec;
-  spec.flags = kSysMenu | kMinButton | kMaxButton | kStatusBar | kFixedSize;  // 103
-  spec.x = -1;
-  spec.y = -1;
-  spec.width = 512;
-  spec.height = 256;
-  spec.menuId = IDM_TEST;
-  spec.title = "Quillhaven test";
-  return spec;
+  RootWindowSpec rootSpec;
+  rootSpec.flags = kSysMenu | kMinButton | kMaxButton | kStatusBar | kFixedSize;  // 103
+  rootSpec.x = -1;
+  rootSpec.y = -1;
+  rootSpec.width = 512;
+  rootSpec.height = 256;
+  rootSpec.menuId = IDM_TEST;
+  rootSpec.title = "Quillhaven test";
+  return rootSpec;
 }
 
 inline win::WindowSlot& Root() { return win::Layer().windows[0]; }

@@ -38,7 +38,7 @@ struct RootWindowSpec {
 enum MenuStateKind : int { kMenuEnabled = 1, kMenuChecked = 2 };
 
 void IWnStart(std::string_view configName);
-void IWnOpenRoot(const RootWindowSpec& spec, std::optional<int> paletteSize = std::nullopt);
+void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize = std::nullopt);
 void IWnStatusParts(int count, std::span<const int> widths,
                     std::span<const int> styles = {});
 void IWnStatusText(int part, std::string_view text);
