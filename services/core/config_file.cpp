@@ -8,6 +8,7 @@
 #include <string>
 
 #include "services/errors.h"
+#include "core/error_codes.h"
 
 namespace qh {
 namespace {
@@ -76,17 +77,17 @@ bool ConvertConfigInteger(std::string_view value, std::int32_t& result) {
   }
   if (word.empty() || !std::all_of(word.begin(), word.end(),
                                    [](char c) { return c >= '0' && c <= '9'; })) {
-    IErReport(12);
+    IErReport(kErrInvalidCharacter);
     return false;
   }
   if (word.size() > 10 || (word.size() == 10 && word[0] >= kFirstWrongDigit)) {
-    IErReport(4);
+    IErReport(kErrNumberTooLarge);
     return false;
   }
   std::int64_t magnitude = 0;
   for (char c : word) magnitude = magnitude * 10 + (c - '0');
   if (magnitude > kLargest) {
-    IErReport(4);
+    IErReport(kErrNumberTooLarge);
     return false;
   }
   result = static_cast<std::int32_t>(negative ? -magnitude : magnitude);

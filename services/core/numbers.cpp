@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "services/errors.h"
+#include "core/error_codes.h"
 
 namespace qh {
 namespace {
@@ -243,10 +244,6 @@ bool EditFormat(std::string_view format, double value, std::string& out) {
 
 namespace {
 
-constexpr int kNoSubstring = 10;
-constexpr int kTooLarge = 4;
-constexpr int kTwoPoints = 11;
-constexpr int kInvalidCharacter = 12;
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t' || c == '\0'; }
 
@@ -265,16 +262,16 @@ int CheckPart(std::string_view part, bool isExponent, int maxIntegerDigits, std:
   for (std::size_t i = start; i < part.size(); ++i) {
     const char c = part[i];
     if (c == '.') {
-      if (isExponent) return kInvalidCharacter;
-      if (seenPoint) return kTwoPoints;
+      if (isExponent) return kErrInvalidCharacter;
+      if (seenPoint) return kErrTwoDecimalPoints;
       seenPoint = true;
     } else if (c < '0' || c > '9') {
-      return kInvalidCharacter;
+      return kErrInvalidCharacter;
     } else if (!seenPoint) {
       ++integerDigits;
     }
   }
-  if (integerDigits > maxIntegerDigits) return kTooLarge;
+  if (integerDigits > maxIntegerDigits) return kErrNumberTooLarge;
   clean = negative ? "-" : "";
   clean += "0";  // gives a digit before the point and makes an empty part read as zero
   clean.append(part.substr(start));
@@ -292,7 +289,7 @@ double Fail(int code) {
 double ReadNumber(std::string_view text, bool wide) {
   std::size_t first = 0;
   while (first < text.size() && IsBlankChar(text[first])) ++first;
-  if (first == text.size()) return Fail(kNoSubstring);
+  if (first == text.size()) return Fail(kErrNoSubstring);
   std::size_t last = first;
   while (last < text.size() && !IsBlankChar(text[last])) ++last;
   const std::string_view word = text.substr(first, last - first);
@@ -333,20 +330,20 @@ double ReadNumber(std::string_view text, bool wide) {
     if (markerNegates) e = -e;
     const double k = std::trunc(std::log10(std::fabs(m)) - 1.0);
     const double decimalExponent = std::trunc(e) + k;
-    if (decimalExponent > (wide ? 308 : 38)) return Fail(kTooLarge);
+    if (decimalExponent > (wide ? 308 : 38)) return Fail(kErrNumberTooLarge);
     // Read mantissa and exponent together so the result is the correctly rounded value.
     const std::string joined = mantissa + "e" + std::to_string(static_cast<long long>(std::trunc(e)));
     auto [ptr, ec] = std::from_chars(joined.data(), joined.data() + joined.size(), result);
     if (ec == std::errc::result_out_of_range) {
       if (std::fabs(std::trunc(e)) > 0 && decimalExponent < 0) return 0.0;  // underflow reads as zero
-      return Fail(kTooLarge);
+      return Fail(kErrNumberTooLarge);
     }
   }
   if (!wide) {
-    if (std::fabs(result) > 3.4028234663852886e+38) return Fail(kTooLarge);
+    if (std::fabs(result) > 3.4028234663852886e+38) return Fail(kErrNumberTooLarge);
     return static_cast<double>(static_cast<float>(result));
   }
-  if (!std::isfinite(result)) return Fail(kTooLarge);
+  if (!std::isfinite(result)) return Fail(kErrNumberTooLarge);
   return result;
 }
 

@@ -10,6 +10,7 @@
 #include "os_services.h"
 #include "services/errors.h"
 #include "services/os.h"
+#include "core/error_codes.h"
 
 namespace qh {
 namespace {
@@ -95,7 +96,7 @@ void IOsExecute(std::string_view command, std::optional<int> flags,
   if (!text) {
     // Running a cut command line would start something other than what was asked.
     os::KeepSystemError(ERROR_FILENAME_EXCED_RANGE);
-    IErReport(13);
+    IErReport(kErrOsCommand);
     return;
   }
 
@@ -113,11 +114,11 @@ void IOsExecute(std::string_view command, std::optional<int> flags,
   }
 
   if (outcome.status == kTimedOut && !outcome.failed) {
-    IErReport(1034);
+    IErReport(kErrTimedOut);
   } else if (outcome.failed || outcome.status < kStarted) {
     // A system error number of 32 or more still means failure.
     os::KeepSystemError(outcome.status);
-    IErReport(13);
+    IErReport(kErrOsCommand);
   }
 }
 

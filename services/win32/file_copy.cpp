@@ -7,6 +7,7 @@
 #include "os_services.h"
 #include "services/errors.h"
 #include "services/os.h"
+#include "core/error_codes.h"
 
 namespace qh {
 namespace {
@@ -14,7 +15,7 @@ constexpr std::size_t kNameLength = 160;
 
 void ReportTooLong() {
   os::KeepSystemError(ERROR_FILENAME_EXCED_RANGE);
-  IErReport(13);
+  IErReport(kErrOsCommand);
 }
 }  // namespace
 
@@ -33,13 +34,13 @@ void IOsFileCopy(std::string_view source, std::string_view target) {
 
   // Exact comparison only: names differing in case go to the system copy.
   if (*from == *to) {
-    IErReport(55);
+    IErReport(kErrSameCopyNames);
     return;
   }
 
   if (!CopyFileA(from->c_str(), to->c_str(), FALSE)) {
     os::KeepSystemError(static_cast<int>(GetLastError()));
-    IErReport(13);
+    IErReport(kErrOsCommand);
   }
 }
 

@@ -7,6 +7,7 @@
 #include "os_services.h"
 #include "services/errors.h"
 #include "services/os.h"
+#include "core/error_codes.h"
 
 namespace qh {
 namespace {
@@ -14,7 +15,7 @@ constexpr std::size_t kNameLength = 255;
 
 void ReportSystemError(DWORD number) {
   os::KeepSystemError(static_cast<int>(number));
-  IErReport(13);
+  IErReport(kErrOsCommand);
 }
 
 // The folder the matches live in. The system also accepts "/" between folders; a

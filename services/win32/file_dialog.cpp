@@ -11,6 +11,7 @@
 #include "services/dialogs.h"
 #include "services/errors.h"
 #include "services/text.h"
+#include "core/error_codes.h"
 
 namespace qh {
 namespace {
@@ -145,7 +146,7 @@ void IDlSelectFile(std::string_view filter, int flags, std::span<char> name,
   win::LayerState& s = win::Layer();
   s.dialogItems[4] = confirmed;
   s.dialogItems[2] = 0;
-  if (!confirmed && failure > 0) IErReport(1004);
+  if (!confirmed && failure > 0) IErReport(kErrCommonDialog);
 }
 
 }  // namespace qh

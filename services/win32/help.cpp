@@ -13,6 +13,7 @@
 #include "services/errors.h"
 #include "services/os.h"
 #include "services/text.h"
+#include "core/error_codes.h"
 
 namespace qh {
 namespace os {
@@ -81,11 +82,11 @@ void StartBrowser(const std::string& probeFile, const std::string& target) {
   char browser[MAX_PATH + 1] = {};
   const auto found = reinterpret_cast<INT_PTR>(FindExecutableA(probeFile.c_str(), nullptr, browser));
   if (found <= 32) {
-    IErReport(found == SE_ERR_FNF ? 1 : 1030);
+    IErReport(found == SE_ERR_FNF ? kErrOpeningFile : kErrHelpViewer);
     return;
   }
   const std::string commandLine = "\"" + std::string(browser) + "\" \"" + target + "\"";
-  if (Launch(commandLine.c_str(), SW_SHOWNORMAL) < 32) IErReport(1030);
+  if (Launch(commandLine.c_str(), SW_SHOWNORMAL) < 32) IErReport(kErrHelpViewer);
 }
 
 void ShowWebAddress(const std::string& address) {
@@ -112,7 +113,7 @@ void ShowWebAddress(const std::string& address) {
     DeleteFileA(probe.c_str());
     return;
   }
-  IErReport(1030);
+  IErReport(kErrHelpViewer);
 }
 
 HWND RootOwner() { return win::RootFrameWindow(); }
@@ -165,11 +166,11 @@ void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optiona
   const HelpKind kind = DecideHelpKind(significant);
 
   if (kind == HelpKind::Invalid) {
-    IErReport(1031);
+    IErReport(kErrHelpExtension);
     return;
   }
   if (kind == HelpKind::Close) {
-    if (!CallHelpEngine(RootOwner(), "", HELP_QUIT, 0)) IErReport(1030);
+    if (!CallHelpEngine(RootOwner(), "", HELP_QUIT, 0)) IErReport(kErrHelpViewer);
     return;
   }
   if (kind == HelpKind::WebAddress) {
@@ -181,7 +182,7 @@ void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optiona
 
   const std::string fullName = HelpFullName(significant, ProgramFolder());
   if (!FileExists(fullName)) {
-    IErReport(1);
+    IErReport(kErrOpeningFile);
     return;
   }
   if (kind == HelpKind::WebPage) {
@@ -191,7 +192,7 @@ void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optiona
   const HelpRequest request = ChooseHelpRequest(kind, context.value_or(-1), popup.value_or(0),
                                                 FileExists(ContentsFileName(fullName)));
   if (!CallHelpEngine(RootOwner(), fullName.c_str(), request.command, request.data)) {
-    IErReport(1030);
+    IErReport(kErrHelpViewer);
   }
 }
 

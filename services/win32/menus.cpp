@@ -6,6 +6,7 @@
 #include "root_window.h"
 #include "services/errors.h"
 #include "services/window.h"
+#include "core/error_codes.h"
 
 namespace qh {
 
@@ -75,7 +76,7 @@ void IMnSetState(int itemId, int what, int value) {
     InvalidateRect(t.hwnd, nullptr, TRUE);
     UpdateWindow(t.hwnd);
   }
-  if (!found) IErReport(1001);
+  if (!found) IErReport(kErrInvalidMenuItem);
 }
 
 int IMnGetState(int itemId, int what) {
@@ -95,7 +96,7 @@ int IMnGetState(int itemId, int what) {
     const LRESULT state = SendMessageA(t.hwnd, TB_GETSTATE, static_cast<WPARAM>(itemId), 0);
     result = (state & (what == kMenuEnabled ? TBSTATE_ENABLED : TBSTATE_CHECKED)) ? 1 : 0;
   }
-  if (!found) IErReport(1001);
+  if (!found) IErReport(kErrInvalidMenuItem);
   return result;
 }
 

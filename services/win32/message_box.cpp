@@ -9,6 +9,7 @@
 #include "services/dialogs.h"
 #include "services/errors.h"
 #include "services/text.h"
+#include "core/error_codes.h"
 
 namespace qh {
 namespace win {
@@ -86,7 +87,7 @@ void IWnMessageBox(int kind, int icon, int defaultButton, std::string_view messa
   win::LayerState& s = win::Layer();
   s.dialogItems[4] = answer;
   s.dialogItems[2] = 0;
-  if (answer == -1) IErReport(1004);
+  if (answer == -1) IErReport(kErrCommonDialog);
 }
 
 }  // namespace qh

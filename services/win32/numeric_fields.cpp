@@ -16,16 +16,12 @@
 #include "services/errors.h"
 #include "services/numbers.h"
 #include "services/text.h"
+#include "core/error_codes.h"
 
 namespace qh {
 namespace win {
 namespace {
 
-constexpr int kNumericConversion = 18;
-constexpr int kNoDialogs = 1005;
-constexpr int kBadField = 1006;
-constexpr int kOutOfRange = 1009;
-constexpr int kUndefined = 1010;
 constexpr UINT kRefocusMessage = WM_APP + 0x51;
 constexpr char kSpinProperty[] = "QH_SPIN";
 
@@ -89,17 +85,17 @@ void OnRefocus(HWND field) {
 void PutNumberText(int fieldId, double value, const std::string& text) {
   LoadedDialog* dialog = CurrentDialog();
   if (!dialog) {
-    IErReport(kNoDialogs);
+    IErReport(kErrNoDialogs);
     return;
   }
   HWND field = GetDlgItem(dialog->hwnd, fieldId);
   if (!field) {
-    IErReport(kBadField);
+    IErReport(kErrInvalidField);
     return;
   }
   if (const DialogField* record = FieldRecord(*dialog, fieldId);
       record && !WithinRange(record->lower, record->upper, value)) {
-    IErReport(kOutOfRange);
+    IErReport(kErrOutOfRange);
     return;
   }
   IDlPutString(fieldId, text);
@@ -109,7 +105,7 @@ void PutNumber(int fieldId, double value, std::optional<std::string_view> format
                std::string_view defaultFormat) {
   bool fitted = true;
   const std::string text = FieldNumberText(value, format, defaultFormat, fitted);
-  if (!fitted) IErReport(kNumericConversion);  // the asterisks are put all the same
+  if (!fitted) IErReport(kErrNumberToText);  // the asterisks are put all the same
   PutNumberText(fieldId, value, text);
 }
 
@@ -192,17 +188,17 @@ void IDlGetReal(int fieldId, float& value) {
   const int kept = IErInfo(1);
   win::LoadedDialog* dialog = win::CurrentDialog();
   if (!dialog) {
-    IErReport(win::kNoDialogs);
+    IErReport(kErrNoDialogs);
     return;
   }
   HWND field = GetDlgItem(dialog->hwnd, fieldId);
   if (!field) {
-    IErReport(win::kBadField);
+    IErReport(kErrInvalidField);
     return;
   }
   const std::string text = win::FieldText(field, 100);
   if (IsBlank(text)) {
-    IErReport(win::kUndefined);
+    IErReport(kErrFieldUndefined);
     value = -999.0f;
     return;
   }

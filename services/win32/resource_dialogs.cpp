@@ -17,16 +17,12 @@
 #include "services/dialogs.h"
 #include "services/errors.h"
 #include "services/text.h"
+#include "core/error_codes.h"
 
 namespace qh {
 namespace win {
 namespace {
 
-constexpr int kNoDialogs = 1005;
-constexpr int kBadField = 1006;
-constexpr int kCannotLoad = 1007;
-constexpr int kBadMode = 1014;
-constexpr int kRootHidden = 1016;
 constexpr int kDialogMessage = 3;  // a push button of a modeless dialog, for the loop
 
 // A modal run: the second instance of a loaded dialog while it is up.
@@ -476,14 +472,14 @@ void IDlLoad(int dialogId) {
     return;
   }
   if (static_cast<int>(s.dialogs.size()) >= win::kDialogLimit) {
-    IErReport(win::kCannotLoad);
+    IErReport(kErrLoadDialog);
     return;
   }
   HRSRC found = FindResourceA(s.instance, MAKEINTRESOURCEA(dialogId), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
   HGLOBAL data = found ? LoadResource(s.instance, found) : nullptr;
   const auto* bytes = data ? static_cast<const unsigned char*>(LockResource(data)) : nullptr;
   if (!bytes) {
-    IErReport(win::kCannotLoad);
+    IErReport(kErrLoadDialog);
     return;
   }
   win::LoadedDialog entry;
@@ -497,7 +493,7 @@ void IDlLoad(int dialogId) {
       s.instance, reinterpret_cast<LPCDLGTEMPLATEA>(hidden.data()), parent, win::DialogProc,
       reinterpret_cast<LPARAM>(&start));
   if (!dialog) {
-    IErReport(win::kCannotLoad);
+    IErReport(kErrLoadDialog);
     return;
   }
   entry.hwnd = dialog;
@@ -509,12 +505,12 @@ void IDlLoad(int dialogId) {
 void IDlPutString(int fieldId, std::string_view text) {
   win::LoadedDialog* d = win::CurrentDialog();
   if (!d) {
-    IErReport(win::kNoDialogs);
+    IErReport(kErrNoDialogs);
     return;
   }
   HWND field = GetDlgItem(d->hwnd, fieldId);
   if (!field) {
-    IErReport(win::kBadField);
+    IErReport(kErrInvalidField);
     return;
   }
   const std::string value(Trimmed(text));
@@ -526,7 +522,7 @@ void IDlShow(int x, int y, std::optional<int> focusField, std::optional<int> mod
   win::LayerState& s = win::Layer();
   win::LoadedDialog* d = win::CurrentDialog();
   if (!d) {
-    IErReport(win::kNoDialogs);
+    IErReport(kErrNoDialogs);
     return;
   }
   const int focus = focusField.value_or(0);
@@ -541,16 +537,16 @@ void IDlShow(int x, int y, std::optional<int> focusField, std::optional<int> mod
   }
   if (how == kDialogModeless && s.semiModalCount > 0) {
     how = kDialogSemiModal;
-    IErReport(win::kBadMode);
+    IErReport(kErrDialogMode);
   }
   if (d->childTemplate) {
     if (how != kDialogModeless) {
       how = kDialogModeless;
-      IErReport(win::kBadMode);
+      IErReport(kErrDialogMode);
     }
     HWND root = win::RootFrameWindow();
     if (!root || !IsWindowVisible(root)) {
-      IErReport(win::kRootHidden);
+      IErReport(kErrRootHidden);
       return;
     }
   }
@@ -567,7 +563,7 @@ void IDlUnload(std::optional<int>) {
   win::LayerState& s = win::Layer();
   win::LoadedDialog* d = win::CurrentDialog();
   if (!d) {
-    IErReport(win::kNoDialogs);
+    IErReport(kErrNoDialogs);
     return;
   }
   win::HideDialog(*d);

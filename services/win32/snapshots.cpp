@@ -5,11 +5,11 @@
 #include "boxes.h"
 #include "layer_state.h"
 #include "services/errors.h"
+#include "core/error_codes.h"
 
 namespace qh::win {
 namespace {
 
-constexpr int kBitmapCreationFailed = 1020;
 
 bool Eligible(const WindowSlot& w) {
   return w.InUse() && w.drawingArea && !w.isChild && IsWindowVisible(w.frame);
@@ -22,7 +22,7 @@ int Capture(WindowSlot& w) {
   const int width = client.right > 0 ? client.right : 1;
   const int height = client.bottom > 0 ? client.bottom : 1;
   HDC source = GetDC(w.drawingArea);
-  if (!source) return kBitmapCreationFailed;
+  if (!source) return kErrBitmapCreation;
   HDC memory = CreateCompatibleDC(source);
   HBITMAP bitmap = memory ? CreateCompatibleBitmap(source, width, height) : nullptr;
   int code = 0;
@@ -34,7 +34,7 @@ int Capture(WindowSlot& w) {
     w.snapshot.width = width;
     w.snapshot.height = height;
   } else {
-    code = kBitmapCreationFailed;
+    code = kErrBitmapCreation;
   }
   if (memory) DeleteDC(memory);
   ReleaseDC(w.drawingArea, source);

@@ -11,6 +11,7 @@
 #include "root_window.h"
 #include "services/errors.h"
 #include "services/window.h"
+#include "core/error_codes.h"
 
 namespace qh {
 
@@ -20,8 +21,6 @@ using win::Layer;
 using win::ToolbarSlot;
 using win::WindowSlot;
 
-constexpr int kInvalidMenuResource = 1002;
-constexpr int kInvalidWindow = 1003;
 
 // The toolbar control's own procedure, the same for every toolbar.
 WNDPROC g_toolbarClassProc = nullptr;
@@ -169,7 +168,7 @@ bool AnswerTooltip(int window, NMHDR* header) {
 void IWnToolbar(int resourceId, std::optional<int> window, std::optional<int> position) {
   const int index = window.value_or(0);
   if (index < 0 || index >= win::kWindowCount || !Layer().windows[index].frame) {
-    IErReport(kInvalidWindow);
+    IErReport(kErrInvalidWindow);
     return;
   }
   WindowSlot& w = Layer().windows[index];
@@ -179,7 +178,7 @@ void IWnToolbar(int resourceId, std::optional<int> window, std::optional<int> po
   RemoveToolbar(w, slot);
   if (resourceId != 0 && !BuildToolbar(index, slot, resourceId)) {
     RemoveToolbar(w, slot);
-    IErReport(kInvalidMenuResource);
+    IErReport(kErrMenuResource);
   }
   // A new toolbar is placed even when it has the size of the one it replaced: it
   // was created 1 by 1 pixels. The drawing area then keeps its size (no Resize).

@@ -153,7 +153,9 @@ TEST_F(OsServices, ExecuteFailuresAndNoOps) {
     qh::IOsExecute(c.command, c.flags);
     const Errors e = TakeErrors();
     EXPECT_EQ(e.value1, c.value1) << c.name;
-    if (c.value3 >= 0) EXPECT_EQ(e.value3, c.value3) << c.name;
+    if (c.value3 >= 0) {
+      EXPECT_EQ(e.value3, c.value3) << c.name;
+    }
   }
   // Had the cut command run, the wait flag would have let it finish by now.
   EXPECT_FALSE(FileExists(folder_ + "long.txt")) << "an over-long command must not run at all";
@@ -290,7 +292,9 @@ TEST_F(OsServices, FileDeleteFailuresAndNoOps) {
     qh::IOsFileDelete(c.pattern);
     const Errors e = TakeErrors();
     EXPECT_EQ(e.value1, c.value1) << c.name;
-    if (c.value3 >= 0) EXPECT_EQ(e.value3, c.value3) << c.name;
+    if (c.value3 >= 0) {
+      EXPECT_EQ(e.value3, c.value3) << c.name;
+    }
   }
 }
 
@@ -471,7 +475,9 @@ TEST_F(OsServices, HelpRequestsReachTheEngine) {
     if (c.calls == 0) continue;
     EXPECT_EQ(g_engine.command, c.command) << c.name;
     EXPECT_EQ(g_engine.data, c.data) << c.name;
-    if (!c.full.empty()) EXPECT_EQ(g_engine.file, c.full) << c.name;
+    if (!c.full.empty()) {
+      EXPECT_EQ(g_engine.file, c.full) << c.name;
+    }
   }
   qh::os::SetHelpEngine(nullptr);
   DeleteFileA(hlp.c_str());
