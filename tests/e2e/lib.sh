@@ -281,3 +281,240 @@ qh_ov2_points() {
 
 # qh_asc_texts FILE: the quoted text of each line of an ".asc" file, one per line.
 qh_asc_texts() { tr -d '\r' <"$1" | sed -n 's/^[^"]*"\(.*\)"$/\1/p'; }
+
+# --- Wine's virtual desktop ------------------------------------------------------------
+# Without a window manager nothing draws frames; inside `wine explorer /desktop=...` Wine
+# draws them itself, with caption buttons a person can click. The desktop is one X window
+# ("NAME - Wine desktop"); a position on the Windows desktop is the same position inside
+# that X window. What lies on the frame is asked of Windows with window_probe.exe.
+#
+#   QH_WINDOW_PROBE   tests/e2e/window_probe.exe of the Windows build
+QH_WINDOW_PROBE=${QH_WINDOW_PROBE:-$QH_BUILD/tests/e2e/window_probe.exe}
+QH_DESKTOP=qh
+QH_DESKTOP_SIZE=1024x768
+QH_DESKTOP_RUN=""
+QH_DESKTOP_PID=""
+
+# qh_alive PID: the process exists and has not ended. Wine's processes are not our
+# children; an ended one can stay behind as a zombie that nobody reaps.
+qh_alive() {
+  local state
+  [ -n "$1" ] && state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 1
+  [ -n "$state" ] && [ "$state" != Z ] && [ "$state" != X ]
+}
+
+# qh_wait_gone PID [SECONDS]: waits for the process to end.
+qh_wait_gone() {
+  local pid=$1 limit=${2:-20} end
+  end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    qh_alive "$pid" || return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# qh_run_processes [ARGV0]: ids of the live processes started for this case (they carry
+# the case's QH_E2E_RUN in their environment), only those whose first argument is ARGV0
+# when it is given.
+qh_run_processes() {
+  local dir pid
+  for dir in /proc/[0-9]*; do
+    pid=${dir#/proc/}
+    tr '\0' '\n' 2>/dev/null <"$dir/environ" | grep -qxF "QH_E2E_RUN=$QH_WORK" || continue
+    if [ -n "${1:-}" ]; then
+      [ "$(tr '\0' '\n' 2>/dev/null <"$dir/cmdline" | head -1)" == "$1" ] || continue
+    fi
+    qh_alive "$pid" && echo "$pid"
+  done
+}
+
+# Ends what the case started and left running on its desktop, each process by its id:
+# the program, a help viewer it opened, the desktop and the command that made it.
+# Wine's own services go by themselves once no program is left.
+qh_end_desktop() {
+  local pid left=""
+  for pid in "$QH_PID" $(qh_run_processes winhlp32.exe) "$QH_DESKTOP_PID" "$QH_DESKTOP_RUN"; do
+    qh_alive "$pid" && left="$left $pid"
+  done
+  [ -z "$left" ] && return 0
+  qh_log "ending the processes left on the desktop:$left"
+  for pid in $left; do kill "$pid" 2>/dev/null; done
+  sleep 0.5
+  for pid in $left; do qh_alive "$pid" && kill -9 "$pid" 2>/dev/null; done
+  return 0
+}
+
+# qh_wait_run_end [SECONDS]: waits until no process started for the case is left,
+# Wine's services of a prefix the case started included.
+qh_wait_run_end() {
+  local limit=${1:-20} end
+  end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    [ -z "$(qh_run_processes)" ] && return 0
+    sleep 0.3
+  done
+  return 1
+}
+
+# Starts the program on a virtual desktop of its own, from the case's current folder.
+# Sets QH_PID to the program's process and QH_DESKTOP_PID to the desktop's.
+qh_start_on_desktop() {
+  local exe end
+  [ -f "$QH_WINDOW_PROBE" ] || qh_skip "$QH_WINDOW_PROBE is not built"
+  export QH_E2E_RUN=$QH_WORK
+  trap 'qh_end_desktop; qh_cleanup' EXIT
+  exe=$(qh_win_path "$QH_WORK/program/Quillhaven.exe")
+  (cd "$QH_WORK/cwd" && exec "$QH_SOURCE_DIR/scripts/wine-run.sh" explorer \
+     "/desktop=$QH_DESKTOP,$QH_DESKTOP_SIZE" "$exe" >>"$QH_WORK/program.out" 2>&1) &
+  QH_DESKTOP_RUN=$!
+  # The first start of a Wine prefix takes a while.
+  end=$((SECONDS + 90))
+  QH_PID="" QH_DESKTOP_PID=""
+  while [ $SECONDS -lt $end ] && { [ -z "$QH_PID" ] || [ -z "$QH_DESKTOP_PID" ]; }; do
+    QH_PID=$(qh_run_processes "$exe" | head -1)
+    QH_DESKTOP_PID=$(qh_run_processes 'C:\windows\system32\explorer.exe' | head -1)
+    [ -n "$QH_PID" ] && [ -n "$QH_DESKTOP_PID" ] || sleep 0.2
+  done
+  [ -n "$QH_PID" ] || qh_fail "Quillhaven.exe did not start on the desktop '$QH_DESKTOP' within 90 s"
+  [ -n "$QH_DESKTOP_PID" ] || qh_fail "no desktop process for '$QH_DESKTOP'"
+  qh_log "started Quillhaven.exe on the desktop '$QH_DESKTOP': process $QH_PID, desktop process $QH_DESKTOP_PID"
+}
+
+# The desktop's X window.
+qh_desktop_window() { xdotool search --name "^$QH_DESKTOP - Wine desktop\$" 2>/dev/null | head -1; }
+
+# qh_wait_desktop_end [SECONDS]: the desktop closes itself once no program is left on it;
+# waits until its process has ended and its X window is gone.
+qh_wait_desktop_end() {
+  local limit=${1:-20} end
+  end=$((SECONDS + limit))
+  qh_wait_gone "$QH_DESKTOP_PID" "$limit" || return 1
+  while [ $SECONDS -lt $end ]; do
+    [ -z "$(qh_desktop_window)" ] && { wait "$QH_DESKTOP_RUN" 2>/dev/null; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
+# qh_probe (--title TEXT | --class NAME): runs window_probe.exe on the case's desktop and
+# sets QH_PROBE to its "key=value" lines; returns its exit status (0 found, 1 no window,
+# 2 no such desktop).
+qh_probe() {
+  local status
+  WINEDEBUG=-all "$QH_SOURCE_DIR/scripts/wine-run.sh" "$QH_WINDOW_PROBE" --desktop "$QH_DESKTOP" \
+    "$@" >"$QH_WORK/probe.out" 2>"$QH_WORK/probe.err"
+  status=$?
+  QH_PROBE=$(tr -d '\r' <"$QH_WORK/probe.out")
+  return "$status"
+}
+
+# qh_probe_value KEY: the value of KEY in the last probe's answer.
+qh_probe_value() { sed -n "s/^$1=//p" <<<"$QH_PROBE" | head -1; }
+
+# qh_wait_probe SECONDS (--title TEXT | --class NAME): waits until the window is found
+# and visible, leaving its answer in QH_PROBE.
+qh_wait_probe() {
+  local limit=$1 end
+  shift
+  end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    qh_probe "$@" && [ "$(qh_probe_value visible)" == 1 ] && return 0
+    sleep 0.3
+  done
+  return 1
+}
+
+# qh_click_desktop X Y: a left click at a position of the Windows desktop. The pointer
+# is moved first and the click follows once it is there, as a hand would do it.
+qh_click_desktop() {
+  local desk
+  desk=$(qh_desktop_window)
+  [ -n "$desk" ] || qh_fail "the desktop '$QH_DESKTOP' has no X window"
+  xdotool mousemove --window "$desk" --sync "$1" "$2" || qh_fail "cannot move the pointer to $1,$2"
+  sleep 0.2
+  xdotool click 1
+}
+
+# qh_desktop_screenshot FILE [L T R B]: the desktop, or the rectangle of it.
+qh_desktop_screenshot() {
+  local file=$1 desk
+  shift
+  desk=$(qh_desktop_window)
+  [ -n "$desk" ] || return 1
+  mkdir -p "$(dirname "$file")"
+  if [ $# -eq 4 ]; then
+    import -window "$desk" -crop "$(($3 - $1))x$(($4 - $2))+$1+$2" +repage "$file"
+  else
+    import -window "$desk" "$file"
+  fi
+}
+
+# --- A help file for the help viewer -------------------------------------------------
+# qh_write_help_file PATH TITLE: writes a help-engine file (WinHelp 3.1 layout, nothing
+# compressed) with one empty topic, enough for the viewer to open it and show a page.
+qh_le16() {
+  local v
+  for v; do printf "\\x$(printf %02x $((v & 255)))\\x$(printf %02x $(((v >> 8) & 255)))"; done
+}
+qh_le32() {
+  local v
+  for v; do qh_le16 $((v & 0xFFFF)) $(((v >> 16) & 0xFFFF)); done
+}
+# An internal file: its header (room, size, flags) and its bytes.
+qh_help_internal() {
+  local size
+  size=$(stat -c %s "$1")
+  qh_le32 $((size + 9)) "$size"
+  printf '\x04'
+  cat "$1"
+}
+# A B+ tree of one leaf page: STRUCTURE FLAGS PAGE_SIZE ENTRY_COUNT ENTRIES_FILE.
+qh_help_btree() {
+  local used
+  used=$(stat -c %s "$5")
+  {
+    qh_le16 0x293B "$2" "$3"
+    printf '%s' "$1"; head -c $((16 - ${#1})) /dev/zero
+    qh_le16 0 0 0 0xFFFF 1 1
+    qh_le32 "$4"
+    qh_le16 $(($3 - 8 - used)) "$4" 0xFFFF 0xFFFF
+    cat "$5"
+    head -c $(($3 - 8 - used)) /dev/zero
+  }
+}
+qh_write_help_file() {
+  local path=$1 title=$2 dir name offset topic_header
+  dir=$(mktemp -d "$QH_WORK/help-XXXXXX")
+  # |SYSTEM: version 3.1 (21), no compression, and the title record.
+  { qh_le16 0x036C 21 1; qh_le32 0; qh_le16 0 1 $((${#title} + 1)); printf '%s\0' "$title"; } >"$dir/SYSTEM"
+  # |FONT: no faces, no descriptors.
+  qh_le16 0 0 8 8 >"$dir/FONT"
+  # |TOPIC: one 4 KB block: its header, then one topic-header link whose text is the title.
+  topic_header=$(( 7 * 4 ))
+  {
+    qh_le32 0xFFFFFFFF 12 12
+    qh_le32 $((21 + topic_header + ${#title} + 1)) $((${#title} + 1)) 0xFFFFFFFF 0xFFFFFFFF \
+            $((21 + topic_header))
+    printf '\x02'
+    qh_le32 0 0xFFFFFFFF 0xFFFFFFFF 0 0xFFFFFFFF 0xFFFFFFFF 0xFFFFFFFF
+    printf '%s\0' "$title"
+  } >"$dir/TOPIC"
+  truncate -s 4096 "$dir/TOPIC"
+  # |CONTEXT: no context numbers.
+  : >"$dir/none"
+  qh_help_btree L4 0x0002 2048 0 "$dir/none" >"$dir/CONTEXT"
+  # The file: its header, the internal files, then their directory (names in order).
+  offset=16
+  : >"$dir/body"
+  : >"$dir/entries"
+  for name in CONTEXT FONT SYSTEM TOPIC; do
+    { printf '|%s\0' "$name"; qh_le32 "$offset"; } >>"$dir/entries"
+    qh_help_internal "$dir/$name" >>"$dir/body"
+    offset=$((16 + $(stat -c %s "$dir/body")))
+  done
+  qh_help_btree z4 0x0402 1024 4 "$dir/entries" >"$dir/directory"
+  qh_help_internal "$dir/directory" >>"$dir/body"
+  { qh_le32 0x00035F3F "$offset" 0xFFFFFFFF $((16 + $(stat -c %s "$dir/body"))); cat "$dir/body"; } >"$path"
+  rm -rf "$dir"
+}

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up and the close request: the main window appears with its toolbar, the
-# program writes nothing into its current folder, and Alt+F4 (the close box's
-# request) ends the process.
+# program writes nothing into its current folder, and Alt+F4 (the system menu's
+# close request; close_box.sh clicks the real close box) ends the process.
 source "$(dirname "$0")/lib.sh"
 qh_setup
 qh_start
