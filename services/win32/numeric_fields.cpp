@@ -83,16 +83,9 @@ void OnRefocus(HWND field) {
 
 // Steps 3 and 4 of putting a number: the field, its range, then the text.
 void PutNumberText(int fieldId, double value, const std::string& text) {
-  LoadedDialog* dialog = CurrentDialog();
-  if (!dialog) {
-    IErReport(kErrNoDialogs);
-    return;
-  }
-  HWND field = GetDlgItem(dialog->hwnd, fieldId);
-  if (!field) {
-    IErReport(kErrInvalidField);
-    return;
-  }
+  LoadedDialog* dialog = nullptr;
+  HWND field = CurrentDialogField(fieldId, &dialog);
+  if (!field) return;
   if (const DialogField* record = FieldRecord(*dialog, fieldId);
       record && !WithinRange(record->lower, record->upper, value)) {
     IErReport(kErrOutOfRange);
@@ -186,16 +179,8 @@ void IDlPutInteger(int fieldId, int value) {
 
 void IDlGetReal(int fieldId, float& value) {
   const int kept = IErInfo(1);
-  win::LoadedDialog* dialog = win::CurrentDialog();
-  if (!dialog) {
-    IErReport(kErrNoDialogs);
-    return;
-  }
-  HWND field = GetDlgItem(dialog->hwnd, fieldId);
-  if (!field) {
-    IErReport(kErrInvalidField);
-    return;
-  }
+  HWND field = win::CurrentDialogField(fieldId);
+  if (!field) return;
   const std::string text = win::FieldText(field, 100);
   if (IsBlank(text)) {
     IErReport(kErrFieldUndefined);

@@ -433,6 +433,21 @@ LoadedDialog* CurrentDialog() {
   return id != 0 ? DialogOfId(id) : nullptr;
 }
 
+HWND CurrentDialogField(int id, LoadedDialog** dialog) {
+  LoadedDialog* current = CurrentDialog();
+  if (!current) {
+    IErReport(kErrNoDialogs);
+    return nullptr;
+  }
+  HWND field = GetDlgItem(current->hwnd, id);
+  if (!field) {
+    IErReport(kErrInvalidField);
+    return nullptr;
+  }
+  if (dialog) *dialog = current;
+  return field;
+}
+
 DialogField* FieldRecord(LoadedDialog& dialog, int id) {
   for (DialogField& f : dialog.fields)
     if (f.id == id) return &f;
@@ -503,16 +518,8 @@ void IDlLoad(int dialogId) {
 }
 
 void IDlPutString(int fieldId, std::string_view text) {
-  win::LoadedDialog* d = win::CurrentDialog();
-  if (!d) {
-    IErReport(kErrNoDialogs);
-    return;
-  }
-  HWND field = GetDlgItem(d->hwnd, fieldId);
-  if (!field) {
-    IErReport(kErrInvalidField);
-    return;
-  }
+  HWND field = win::CurrentDialogField(fieldId);
+  if (!field) return;
   const std::string value(Trimmed(text));
   SetWindowTextA(field, value.c_str());
   InvalidateRect(field, nullptr, TRUE);

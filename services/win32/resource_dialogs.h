@@ -12,6 +12,9 @@ namespace qh::win {
 
 // The entry whose id is dialog state item 3; null when no dialog is current.
 LoadedDialog* CurrentDialog();
+// The field `id` of the current dialog. Reports 1005 (no dialog) or 1006 (no such
+// field) and gives null, as every field operation does.
+HWND CurrentDialogField(int id, LoadedDialog** dialog = nullptr);
 // The field record of a field window: of its loaded dialog, or of the modal run
 // whose instance holds it. Null for a window outside the table.
 DialogField* FieldRecordOf(HWND field);
