@@ -107,20 +107,12 @@ LRESULT OnAreaChar(HWND hwnd, WPARAM wParam) {
   return 0;
 }
 
-int MouseButton(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: return 1;
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: return 2;
-    default: return 3;
-  }
-}
-
 LRESULT OnAreaMouse(HWND hwnd, UINT msg, LPARAM lParam, int kind) {
   if (kind == kMouseButDown) SetCapture(hwnd);
   if (kind == kMouseButUp) ReleaseCapture();
   MessageInfo info;
   info.origin = 0;
-  info.value1 = kind == kMouseMove ? -1 : MouseButton(msg);
+  info.value1 = kind == kMouseMove ? -1 : MouseButtonOf(msg);
   info.value2 = static_cast<std::int32_t>(GetMessageTime() / 10);
   info.x = GET_X_LPARAM(lParam);
   info.y = GET_Y_LPARAM(lParam);

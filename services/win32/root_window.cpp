@@ -154,19 +154,12 @@ LRESULT OnFrameClose(HWND hwnd) {
   return 0;
 }
 
-int ButtonOf(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: case WM_NCLBUTTONDOWN: return 1;
-    case WM_MBUTTONDOWN: case WM_NCMBUTTONDOWN: return 2;
-    default: return 3;
-  }
-}
 
 LRESULT OnFrameButtonDown(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const bool nonClient = msg == WM_NCLBUTTONDOWN || msg == WM_NCMBUTTONDOWN || msg == WM_NCRBUTTONDOWN;
   if (!(nonClient && wParam == HTMINBUTTON)) {
     MessageInfo info;
-    info.value1 = ButtonOf(msg);
+    info.value1 = win::MouseButtonOf(msg);
     win::RecordMessage(kFrameButtonDown, win::WindowIndexOf(hwnd), info);
   }
   // Default handling still moves, sizes and closes the frame.
@@ -224,6 +217,15 @@ LRESULT OnFrameNcDestroy(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 namespace win {
+
+int MouseButtonOf(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_NCLBUTTONDOWN: return 1;
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_NCMBUTTONDOWN: return 2;
+    default: return 3;
+  }
+}
+
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

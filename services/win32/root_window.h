@@ -35,6 +35,10 @@ struct MenuItemRef {
 };
 bool FindMenuItem(const WindowSlot& w, int itemId, MenuItemRef& ref);
 
+// Mouse button number of a button message, in the client area or on the frame:
+// 1 left, 2 middle, 3 right.
+int MouseButtonOf(UINT msg);
+
 // Key code of the key table for a key press (and the character it produced, or -1).
 // Returns 0 when the key delivers nothing.
 int KeyCodeFor(UINT virtualKey, int character, bool shift, bool ctrl);
