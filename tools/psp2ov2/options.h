@@ -1,0 +1,28 @@
+// The command line of psp2ov2.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qh::psp2ov2 {
+
+struct Options {
+  std::string output;  // -o
+  bool append_notes = false;
+  float longitude_offset = 0.0f, latitude_offset = 0.0f;
+  bool asc_only = false;
+  std::string symbol;  // --symbol
+  bool flat = false;
+  bool quiet = false;
+  std::vector<std::string> inputs;
+};
+
+void PrintUsage(std::FILE* out);
+// "LON,LAT" in degrees, each with an optional "+"; false for anything else.
+bool ParseOffset(std::string_view text, float& longitude, float& latitude);
+// Returns -1 when the options are complete, else the exit code to end with.
+int ParseOptions(int argc, char** argv, Options& options);
+
+}  // namespace qh::psp2ov2
