@@ -4,6 +4,7 @@
 # toolbar's Exit button. Checked by the files written: the ".asc" against the batch
 # converter's, the symbol copy, and the points GPSBabel reads from the overlay.
 source "$(dirname "$0")/lib.sh"
+qh_need_testdata
 qh_setup
 psp2ov2=$(qh_find_psp2ov2)
 data=$QH_WORK/data

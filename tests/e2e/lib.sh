@@ -45,6 +45,11 @@ qh_skip() {
   exit "$QH_SKIP"
 }
 
+# The sample pushpin file comes from the shared test data, which a checkout may lack.
+qh_need_testdata() {
+  [ -f "$QH_TESTDATA/nashville.psp" ] || qh_skip "test data not present in $QH_TESTDATA"
+}
+
 # qh_expect_eq WHAT EXPECTED ACTUAL
 qh_expect_eq() {
   [ "$2" == "$3" ] || qh_fail "$1: expected '$2', actual '$3'"

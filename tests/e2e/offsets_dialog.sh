@@ -5,6 +5,7 @@
 # Save adds the offsets to every point (checked against psp2ov2 --offset), and the
 # About box opens and closes with Enter.
 source "$(dirname "$0")/lib.sh"
+qh_need_testdata
 qh_setup
 psp2ov2=$(qh_find_psp2ov2)
 data=$QH_WORK/data

@@ -3,6 +3,7 @@
 # (nor a temporary file, a symbol copy or an overlay), an earlier ".asc" of the same
 # name stays as it was, and the program goes on: a following Open and Save work.
 source "$(dirname "$0")/lib.sh"
+qh_need_testdata
 qh_setup
 data=$QH_WORK/data
 size=$(stat -c %s "$QH_TESTDATA/nashville.psp")
