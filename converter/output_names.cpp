@@ -8,8 +8,9 @@ namespace qh {
 
 namespace {
 
-OutputNames FromStem(std::string_view stem) {
-  const std::string base(stem);
+// The stem followed by each extension; `dot` is "." when the stem lacks its own.
+OutputNames FromStem(std::string_view stem, std::string_view dot = "") {
+  const std::string base = std::string(stem) + std::string(dot);
   OutputNames names;
   names.asc = base + "asc";
   names.ov2 = base + "ov2";
@@ -30,14 +31,7 @@ OutputNames NamesFromInput(std::string_view chosenName) {
 OutputNames NamesFromSaveAs(std::string_view chosenName) {
   const std::string_view name = Trimmed(chosenName);
   const std::size_t dot = name.find('.');
-  if (dot == std::string_view::npos) {
-    const std::string base(name);
-    OutputNames names;
-    names.asc = base + ".asc";
-    names.ov2 = base + ".ov2";
-    names.bmp = base + ".bmp";
-    return names;
-  }
+  if (dot == std::string_view::npos) return FromStem(name, ".");
   OutputNames names = FromStem(name.substr(0, dot + 1));
   names.ov2 = name;
   return names;
