@@ -10,44 +10,9 @@
 namespace qh::test {
 namespace {
 
-void PutBytes(std::string& out, const void* data, std::size_t size) {
-  out.append(static_cast<const char*>(data), size);
-}
-
-template <typename T>
-void PutLittleEndian(std::string& out, T value) {
-  unsigned char bytes[sizeof(T)];
-  std::memcpy(bytes, &value, sizeof(T));  // the test machines are little-endian
-  PutBytes(out, bytes, sizeof(T));
-}
-
-void PutText(std::string& out, const std::u16string& text) {
-  out.push_back(static_cast<char>(static_cast<std::int8_t>(text.size())));
-  for (char16_t unit : text) PutLittleEndian<std::uint16_t>(out, unit);
-}
-
 int testCounter = 0;
 
 }  // namespace
-
-std::string PushpinBytes(const std::vector<StoredPin>& pins, int declared) {
-  std::string out = "1niP" + std::string(8, '\x11');  // 12 bytes the reader skips
-  PutLittleEndian<std::int32_t>(out, declared >= 0 ? declared : static_cast<int>(pins.size()));
-  out += std::string(16, '\x22');
-  std::int32_t id = 1;
-  for (const StoredPin& pin : pins) {
-    PutLittleEndian<std::int32_t>(out, id++);
-    PutLittleEndian<std::uint8_t>(out, pin.flag);
-    PutLittleEndian<double>(out, pin.latitudeRadians);
-    PutLittleEndian<double>(out, pin.longitudeRadians);
-    PutLittleEndian<std::int32_t>(out, 7);  // layout
-    PutLittleEndian<std::int32_t>(out, 3);  // symbol
-    PutText(out, pin.name);
-    PutText(out, pin.note1);
-    PutText(out, pin.note2);
-  }
-  return out;
-}
 
 StoredPin HomePin(std::u16string name) {
   StoredPin pin;

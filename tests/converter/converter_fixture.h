@@ -1,6 +1,6 @@
 // Shared ground for the converter tests: a fresh temporary world per test (a program
 // folder with the utility and the symbol bitmap beside the program, a current folder
-// elsewhere), pushpin files built byte by byte, and call tables compared whole.
+// elsewhere) and call tables compared whole.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,19 +12,9 @@
 #include <vector>
 
 #include "tests/converter/fake_services.h"
+#include "tests/support/pushpin_builder.h"
 
 namespace qh::test {
-
-// One pin as stored in a pushpin file: coordinates in radians, texts as code units.
-struct StoredPin {
-  std::uint8_t flag = 0;
-  double latitudeRadians = 0;
-  double longitudeRadians = 0;
-  std::u16string name, note1, note2;
-};
-
-// The bytes of a pushpin file with `pins`; `declared` overrides the header's count.
-std::string PushpinBytes(const std::vector<StoredPin>& pins, int declared = -1);
 
 // Flag 2, latitude 0.25 rad, longitude 0.5 rad: -28.64789, 14.32395 in the output.
 StoredPin HomePin(std::u16string name = u"Home");

@@ -4,11 +4,11 @@
 # toolbar's Exit button. Checked by the files written: the ".asc" against the batch
 # converter's, the symbol copy, and the points GPSBabel reads from the overlay.
 source "$(dirname "$0")/lib.sh"
-qh_need_testdata
+qh_need_sample
 qh_setup
 psp2ov2=$(qh_find_psp2ov2)
 data=$QH_WORK/data
-cp "$QH_TESTDATA/nashville.psp" "$data/nash.psp"
+cp "$QH_SAMPLE_PSP" "$data/nash.psp"
 mkdir -p "$data/out"
 qh_start
 main=$(qh_wait_window "$QH_TITLE" 90) || qh_fail "the main window '$QH_TITLE' did not appear"

@@ -7,19 +7,21 @@
 #
 # Settings (the ctest entries pass them; a case started by hand finds the defaults):
 #   QH_EXE QH_UTILITY QH_SYMBOL  the three files of the program folder
-#   QH_TESTDATA                  folder of nashville.psp
+#   QH_SAMPLE_PSP                the sample pushpin file the build's test fixture writes
 #   QH_ARTEFACTS                 where screenshots are kept
 #   QH_PSP2OV2                   the native batch converter, for reference .asc files
 #                                (default: build/native/bin/psp2ov2, else any native build)
 #   WINEPREFIX                   the Wine prefix (default: the project's build/wineprefix)
 set -uo pipefail
+# Files are compared as bytes: the texts the program writes are not UTF-8.
+export LC_ALL=C
 
 QH_SOURCE_DIR=${QH_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 QH_BUILD=${QH_BUILD:-$QH_SOURCE_DIR/build/win}
 QH_EXE=${QH_EXE:-$QH_BUILD/program/Quillhaven.exe}
 QH_UTILITY=${QH_UTILITY:-$QH_BUILD/program/MakeOV2_v1-1.exe}
 QH_SYMBOL=${QH_SYMBOL:-$QH_SOURCE_DIR/resources/default_symbol.bmp}
-QH_TESTDATA=${QH_TESTDATA:-$QH_SOURCE_DIR/../shared/testdata}
+QH_SAMPLE_PSP=${QH_SAMPLE_PSP:-$QH_BUILD/fixtures/sample.psp}
 QH_ARTEFACTS=${QH_ARTEFACTS:-$QH_BUILD/tests/e2e/artefacts}
 export WINEPREFIX=${WINEPREFIX:-$QH_SOURCE_DIR/build/wineprefix}
 export WINEDEBUG=-all
@@ -45,9 +47,11 @@ qh_skip() {
   exit "$QH_SKIP"
 }
 
-# The sample pushpin file comes from the shared test data, which a checkout may lack.
-qh_need_testdata() {
-  [ -f "$QH_TESTDATA/nashville.psp" ] || qh_skip "test data not present in $QH_TESTDATA"
+# The sample pushpin file is written by the build's test fixture (fixture_sample_pushpins);
+# ctest runs it first, and a case run by hand needs it run once.
+qh_need_sample() {
+  [ -f "$QH_SAMPLE_PSP" ] ||
+    qh_fail "no sample pushpin file $QH_SAMPLE_PSP: run 'ctest -R fixture_sample_pushpins' first"
 }
 
 # qh_expect_eq WHAT EXPECTED ACTUAL
@@ -285,7 +289,8 @@ qh_ov2_points() {
 }
 
 # qh_asc_texts FILE: the quoted text of each line of an ".asc" file, one per line.
-qh_asc_texts() { tr -d '\r' <"$1" | sed -n 's/^[^"]*"\(.*\)"$/\1/p'; }
+# Bytes, not characters: texts hold Latin-1 and code page bytes that are not UTF-8.
+qh_asc_texts() { tr -d '\r' <"$1" | LC_ALL=C sed -n 's/^[^"]*"\(.*\)"$/\1/p'; }
 
 # --- Wine's virtual desktop ------------------------------------------------------------
 # Without a window manager nothing draws frames; inside `wine explorer /desktop=...` Wine

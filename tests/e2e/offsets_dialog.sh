@@ -5,11 +5,11 @@
 # Save adds the offsets to every point (checked against psp2ov2 --offset), and the
 # About box opens and closes with Enter.
 source "$(dirname "$0")/lib.sh"
-qh_need_testdata
+qh_need_sample
 qh_setup
 psp2ov2=$(qh_find_psp2ov2)
 data=$QH_WORK/data
-cp "$QH_TESTDATA/nashville.psp" "$data/nash.psp"
+cp "$QH_SAMPLE_PSP" "$data/nash.psp"
 qh_start
 main=$(qh_wait_window "$QH_TITLE" 90) || qh_fail "the main window '$QH_TITLE' did not appear"
 [ -e "$QH_WORK/program/offsets.txt" ] && qh_fail "offsets.txt exists before the dialog was used"

@@ -3,14 +3,14 @@
 # (nor a temporary file, a symbol copy or an overlay), an earlier ".asc" of the same
 # name stays as it was, and the program goes on: a following Open and Save work.
 source "$(dirname "$0")/lib.sh"
-qh_need_testdata
+qh_need_sample
 qh_setup
 data=$QH_WORK/data
-size=$(stat -c %s "$QH_TESTDATA/nashville.psp")
-head -c $((size / 2)) "$QH_TESTDATA/nashville.psp" >"$data/cut.psp"
-head -c $((size / 2)) "$QH_TESTDATA/nashville.psp" >"$data/again.psp"
+size=$(stat -c %s "$QH_SAMPLE_PSP")
+head -c $((size / 2)) "$QH_SAMPLE_PSP" >"$data/cut.psp"
+head -c $((size / 2)) "$QH_SAMPLE_PSP" >"$data/again.psp"
 printf 'earlier conversion\r\n' >"$data/again.asc"
-cp "$QH_TESTDATA/nashville.psp" "$data/whole.psp"
+cp "$QH_SAMPLE_PSP" "$data/whole.psp"
 qh_start
 main=$(qh_wait_window "$QH_TITLE" 90) || qh_fail "the main window '$QH_TITLE' did not appear"
 

@@ -1,10 +1,12 @@
 # Runs MakeOV2_v1-1.exe and psp2ov2.exe under the cross build's emulator (Wine):
-#   cmake -DEMULATOR=... -DMAKEOV2=... -DPSP2OV2=... -DTESTDATA=... -DWORK=... -P windows_tools.cmake
+#   cmake -DEMULATOR=... -DMAKEOV2=... -DPSP2OV2=... -DSAMPLE=... -DTESTDATA=... -DWORK=...
+#         -P windows_tools.cmake
 # Checks exit codes, that an existing overlay is replaced, and that psp2ov2's overlay
-# is the one MakeOV2 makes from psp2ov2's .asc.
+# is the one MakeOV2 makes from psp2ov2's .asc. SAMPLE is the built sample pushpin file;
+# a shared nashville.psp in TESTDATA, when there is one, is converted as well.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
-file(COPY "${TESTDATA}/nashville.psp" DESTINATION "${WORK}")
+configure_file("${SAMPLE}" "${WORK}/sample.psp" COPYONLY)
 
 function(run_tool expected_status)
   execute_process(COMMAND ${EMULATOR} ${ARGN} WORKING_DIRECTORY "${WORK}"
@@ -22,25 +24,34 @@ function(expect_same a b)
   endif()
 endfunction()
 
-run_tool(0 "${PSP2OV2}" -q nashville.psp)
-foreach(ext asc ov2 bmp)
-  if(NOT EXISTS "${WORK}/nashville.${ext}")
-    message(FATAL_ERROR "psp2ov2.exe wrote no nashville.${ext}")
+# psp2ov2.exe NAME: the three outputs, and nine .asc lines.
+function(convert_nine name)
+  run_tool(0 "${PSP2OV2}" -q ${name}.psp)
+  foreach(ext asc ov2 bmp)
+    if(NOT EXISTS "${WORK}/${name}.${ext}")
+      message(FATAL_ERROR "psp2ov2.exe wrote no ${name}.${ext}")
+    endif()
+  endforeach()
+  file(STRINGS "${WORK}/${name}.asc" lines)
+  list(LENGTH lines count)
+  if(NOT count EQUAL 9)
+    message(FATAL_ERROR "expected 9 lines in ${name}.asc, got ${count}")
   endif()
-endforeach()
-file(STRINGS "${WORK}/nashville.asc" lines)
-list(LENGTH lines count)
-if(NOT count EQUAL 9)
-  message(FATAL_ERROR "expected 9 lines in nashville.asc, got ${count}")
+endfunction()
+
+convert_nine(sample)
+if(EXISTS "${TESTDATA}/nashville.psp")
+  file(COPY "${TESTDATA}/nashville.psp" DESTINATION "${WORK}")
+  convert_nine(nashville)
 endif()
 
 # MakeOV2 over the same .asc, twice: the second run replaces the first overlay.
-file(COPY "${WORK}/nashville.asc" DESTINATION "${WORK}/again")
-file(WRITE "${WORK}/again/nashville.ov2" "an older overlay")
-run_tool(0 "${MAKEOV2}" "${WORK}/again/nashville.asc")
-expect_same("${WORK}/again/nashville.ov2" "${WORK}/nashville.ov2")
-run_tool(0 "${MAKEOV2}" "${WORK}/again/nashville.asc")
-expect_same("${WORK}/again/nashville.ov2" "${WORK}/nashville.ov2")
+file(COPY "${WORK}/sample.asc" DESTINATION "${WORK}/again")
+file(WRITE "${WORK}/again/sample.ov2" "an older overlay")
+run_tool(0 "${MAKEOV2}" "${WORK}/again/sample.asc")
+expect_same("${WORK}/again/sample.ov2" "${WORK}/sample.ov2")
+run_tool(0 "${MAKEOV2}" "${WORK}/again/sample.asc")
+expect_same("${WORK}/again/sample.ov2" "${WORK}/sample.ov2")
 file(GLOB leftovers "${WORK}/again/*.tmp")
 if(leftovers)
   message(FATAL_ERROR "temporary files left: ${leftovers}")

@@ -315,8 +315,11 @@ TEST_F(OsServices, FileDeleteWithForwardSlashesStaysInItsFolder) {
 // ---------------------------------------------------------------- IOsArgument
 
 // Runs in a process of its own, started with a bare program name and arguments.
+// Room for the test program's path at any depth of the checkout.
+constexpr std::size_t kArgumentRoom = 512;
+
 TEST(OsArgumentsChild, DISABLED_Report) {
-  char text[64];
+  char text[kArgumentRoom];
   auto put = [&](const char* key, int n) {
     std::memset(text, '#', sizeof(text));
     const int last = qh::IOsArgument(n, text);
@@ -342,17 +345,17 @@ TEST_F(OsServices, ArgumentsOfAProgramStartedByABareName) {
   ASSERT_TRUE(run.started && run.finished) << "child did not run";
   ASSERT_EQ(run.exitCode, 0u);
   const std::string r = ReadText(out);
-  auto padded = [](const std::string& s) { return s + std::string(64 - s.size(), ' '); };
+  auto padded = [](const std::string& s) { return s + std::string(kArgumentRoom - s.size(), ' '); };
   struct Expect {
     const char* key;
     std::string value;
   };
   const std::vector<Expect> expects = {
-      {"n-1.text", std::string(64, '#')}, {"n-1.last", "4"},
+      {"n-1.text", std::string(kArgumentRoom, '#')}, {"n-1.last", "4"},
       {"n0.text", padded(program)},       {"n0.last", "0"},
       {"n3.text", padded("a b")},         {"n3.last", "3"},
       {"n4.text", padded("xyz")},         {"n4.last", "4"},
-      {"n5.text", std::string(64, '#')},  {"n5.last", "4"},
+      {"n5.text", std::string(kArgumentRoom, '#')},  {"n5.last", "4"},
   };
   for (const Expect& x : expects) {
     EXPECT_EQ(ResultOf(r, x.key), x.value) << x.key;
