@@ -59,6 +59,11 @@ void AppendAscLine(std::string& out, double longitude, double latitude, const Pi
 
 double AddOffset(float offset, double value) { return static_cast<double>(offset) + value; }
 
+bool AscCoordinatesFit(std::string_view line) {
+  constexpr std::size_t kLatitudeColumn = 11;
+  return line.size() > kLatitudeColumn && line[0] != '*' && line[kLatitudeColumn] != '*';
+}
+
 std::string UnitFileWriter::ErrorMessage() const {
   switch (file_.WhatFailed()) {
     case CompleteFile::Failure::None:

@@ -29,6 +29,9 @@ void AppendAscLine(std::string& out, double longitude, double latitude, const Pi
                    NotesMode mode);
 // The offset widened to double, the sum rounded to double.
 double AddOffset(float offset, double value);
+// False when a coordinate of the line did not fit its ten columns and stands there as
+// asterisks: the overlay compiler leaves such a point out.
+bool AscCoordinatesFit(std::string_view line);
 
 // A file of one of the converter's units, written through CompleteFile: either complete
 // or not there. Its first failure is told as "<condition>, unit <n>, file <name>".

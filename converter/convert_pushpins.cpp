@@ -17,7 +17,9 @@ namespace {
 constexpr int kShortPathLimit = 50;
 constexpr std::string_view kBoxTitle = "PushPin File";
 constexpr std::string_view kSymbolFile = "default_symbol.bmp";
-constexpr std::string_view kUtilityCommand = "MakeOV2_v1-1";
+constexpr std::string_view kUtilityFile = "MakeOV2_v1-1.exe";
+// The status with which the utility says it left some points out of a written overlay.
+constexpr int kUtilityLeftPointsOut = 1;
 
 std::string WithShortPath(std::string_view lead, const FixedText<256>& path) {
   std::string line(lead);
@@ -53,7 +55,8 @@ bool AppendNotesChecked() { return IMnGetState(IDC_APPEND_NOTES, kMenuChecked) =
 
 // Reads every pin and writes its line. The ".asc" file appears under its name only
 // when it is complete; on a failure an earlier file of that name stays untouched.
-bool WriteAscFile(ProgramState& state) {
+// `unfitPoints` counts the lines whose coordinates stand as asterisks.
+bool WriteAscFile(ProgramState& state, int& unfitPoints) {
   PushpinReader reader;
   if (!reader.Open(state.InputFile.Trim())) {
     ReportFileFailure(reader.ErrorMessage());
@@ -88,6 +91,7 @@ bool WriteAscFile(ProgramState& state) {
     const std::string line = AscLine(AddOffset(options.LongitudeOffset, pin.longitude),
                                      AddOffset(options.LatitudeOffset, pin.latitude),
                                      PinText(pin, mode));
+    if (!AscCoordinatesFit(line)) ++unfitPoints;
     if (!writer.Write(line)) return fail(writer.ErrorMessage());
   }
 
@@ -115,17 +119,85 @@ void PlaceSymbol(const ProgramState& state) {
   }
 }
 
-// Runs the utility on the ".asc" file and waits for it; its result is not checked.
-void RunMakeOV2(ProgramState& state) {
-  AddReportLine(state, 3000, "Running TomTom MakeOV2 utility");
-  AddReportLine(state, 4000, WithShortPath("Output to ... ", state.Ov2Name));
-
-  // The utility's own path goes unquoted; the quoted ".asc" path is its only argument.
-  std::string command = BesideProgram(state, kUtilityCommand);
-  command += " \"";
+// The utility's command line: its own path and the ".asc" path, each quoted, so that
+// blanks in either (C:\Program Files\...) start the right program on the right file.
+std::string UtilityCommand(const ProgramState& state) {
+  std::string command = "\"";
+  command += BesideProgram(state, kUtilityFile);
+  command += "\" \"";
   command += state.AscName.Trim();
   command += '"';
-  IOsExecute(command, kExecHidden | kExecWait);
+  return command;
+}
+
+// Names the services would refuse to copy or run are told before anything is written,
+// rather than failing silently half-way.
+bool NamesFitTheServices(const ProgramState& state) {
+  FixedText<256> localSymbol = state.BmpName;
+  PathFolder(localSymbol.Span());
+  const std::string copySources[] = {std::string(localSymbol.Trim()) + std::string(kSymbolFile),
+                                     BesideProgram(state, kSymbolFile)};
+  std::string_view tooLong;
+  if (state.BmpName.Trim().size() > kCopyNameLimit) tooLong = state.BmpName.Trim();
+  for (const std::string& source : copySources) {
+    if (tooLong.empty() && source.size() > kCopyNameLimit) tooLong = source;
+  }
+  const std::string command = UtilityCommand(state);
+  if (tooLong.empty() && command.size() > kCommandLimit) tooLong = state.AscName.Trim();
+  if (tooLong.empty()) return true;
+
+  std::string message = "The path is too long:\r";
+  message += tooLong;
+  message += "\rChoose a shorter folder or file name; nothing was written.";
+  IWnMessageBox(kBoxOk, kIconStop, 1, message, kBoxTitle);
+  return false;
+}
+
+// Runs the utility on the ".asc" file and waits for it. True when it made the overlay:
+// it ended with status 0 (or with the status that says it left out the points counted
+// as not fitting) and the overlay file is a new one.
+bool RunMakeOV2(ProgramState& state, int unfitPoints) {
+  AddReportLine(state, 3000, "Running TomTom MakeOV2 utility");
+  const FileStamp before = StampOf(state.Ov2Name.Trim());
+  IOsExecute(UtilityCommand(state), kExecHidden | kExecWait);
+  const int status = IOsExitCode();
+  const FileStamp after = StampOf(state.Ov2Name.Trim());
+
+  const bool written = after.exists && after != before;
+  if (written && (status == 0 || (status == kUtilityLeftPointsOut && unfitPoints > 0))) {
+    return true;
+  }
+  std::string message = "The overlay was not made:\r";
+  message += state.Ov2Name.Trim();
+  message += '\r';
+  if (status < 0) {
+    message += "MakeOV2_v1-1.exe could not be run, or its end could not be read.";
+  } else {
+    message += "MakeOV2_v1-1.exe ended with status " + std::to_string(status);
+    message += written ? "." : " and wrote no overlay.";
+  }
+  IWnMessageBox(kBoxOk, kIconStop, 1, message, kBoxTitle);
+  return false;
+}
+
+// Points that do not fit the ".asc" columns never reach the overlay: say how many.
+void ReportUnfitPoints(int unfitPoints) {
+  if (unfitPoints == 0) return;
+  std::string message = std::to_string(unfitPoints);
+  message += unfitPoints == 1 ? " point was" : " points were";
+  message += " left out of the overlay: with the offsets added, a coordinate did not fit "
+             "the .asc columns (longitude or latitude from -999.99999 to 9999.99999).";
+  IWnMessageBox(kBoxOk, kIconExclamation, 1, message, kBoxTitle);
+}
+
+// A conversion run again without a new Open starts its report below the input line,
+// so the window shows this conversion's steps in order.
+void RestartReport(ProgramState& state) {
+  if (state.Report.Count() <= 1) return;
+  const FixedText<ReportLines::kLineLength> inputLine = state.Report.Line(1);
+  state.Report.Clear();
+  state.Report.Append(inputLine.View());
+  RepaintReport(state);
 }
 
 }  // namespace
@@ -136,11 +208,17 @@ void ConvertPushpins(ProgramState& state, int askOutput) {
     return;
   }
   if (!SettleOutputNames(state, askOutput)) return;
-  if (!WriteAscFile(state)) return;
+  RestartReport(state);
+  if (!NamesFitTheServices(state)) return;
+
+  int unfitPoints = 0;
+  if (!WriteAscFile(state, unfitPoints)) return;
 
   PlaceSymbol(state);
-  RunMakeOV2(state);
+  if (!RunMakeOV2(state, unfitPoints)) return;
+  AddReportLine(state, 4000, WithShortPath("Output to ... ", state.Ov2Name));
   AddReportLine(state, 5000, WithShortPath("Symbol to ... ", state.BmpName));
+  ReportUnfitPoints(unfitPoints);
 }
 
 }  // namespace qh

@@ -10,7 +10,45 @@
 namespace qh {
 namespace {
 
-constexpr std::string_view kOffsetsFormat = "(F8.5)";
+// Wide enough for every offset the ".asc" columns can carry, so a stored value always
+// shows in full and OK without changes keeps it exactly.
+constexpr std::string_view kOffsetsFormat = "(F10.5)";
+constexpr int kOkButton = 1;
+
+// Reads a field as an offset; false, leaving `value` alone, when the field is empty or
+// does not hold a number (the services record why as their last error).
+bool ReadOffsetField(int fieldId, float& value) {
+  IErInfo(1);
+  float read = value;
+  IDlGetReal(fieldId, read);
+  if (IErInfo(1) != 0) return false;
+  value = read;
+  return true;
+}
+
+// Shows the dialog until it is closed with OK and both fields hold numbers. False
+// when it was closed any other way: the offsets then stay as they were.
+bool AskOffsets(ConversionOptions& options) {
+  int focusField = 0;
+  for (;;) {
+    IDlShow(-1, -1, focusField, kDialogModal);
+    if (IDlInfo(1) != kOkButton) return false;
+    float latitude = options.LatitudeOffset;
+    float longitude = options.LongitudeOffset;
+    const bool latitudeRead = ReadOffsetField(IDF_LATITUDE, latitude);
+    const bool longitudeRead = ReadOffsetField(IDF_LONGITUDE, longitude);
+    if (latitudeRead && longitudeRead) {
+      options.LatitudeOffset = latitude;
+      options.LongitudeOffset = longitude;
+      return true;
+    }
+    // The upper field first, as the user reads the dialog.
+    focusField = longitudeRead ? IDF_LATITUDE : IDF_LONGITUDE;
+    std::string message = longitudeRead ? "Latitude (degrees)" : "Longitude (degrees)";
+    message += " is not a number.\rEnter the offset in degrees, such as 0.5 or -0.00125.";
+    IWnMessageBox(kBoxOk, kIconExclamation, 1, message, "PushPin co-ordinates");
+  }
+}
 
 }  // namespace
 
@@ -19,12 +57,10 @@ void EditOffsets(ProgramState& state) {
   IDlLoad(IDD_OFFSETS);
   IDlPutReal(IDF_LATITUDE, options.LatitudeOffset, kOffsetsFormat);
   IDlPutReal(IDF_LONGITUDE, options.LongitudeOffset, kOffsetsFormat);
-  IDlShow(-1, -1, 0, kDialogModal);
-  // Whichever way the dialog was closed, the fields give the new offsets.
-  IDlGetReal(IDF_LATITUDE, options.LatitudeOffset);
-  IDlGetReal(IDF_LONGITUDE, options.LongitudeOffset);
-  IWnStatusText(2, StatusOffsetsText(options.LongitudeOffset, options.LatitudeOffset));
+  const bool changed = AskOffsets(options);
   IDlUnload();
+  if (!changed) return;
+  IWnStatusText(2, StatusOffsetsText(options.LongitudeOffset, options.LatitudeOffset));
 
   const std::string path = BesideProgram(state, "offsets.txt");
   if (!WriteOffsetsFile(path, options.LongitudeOffset, options.LatitudeOffset)) {

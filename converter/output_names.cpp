@@ -8,33 +8,32 @@ namespace qh {
 
 namespace {
 
-// The stem followed by each extension; `dot` is "." when the stem lacks its own.
-OutputNames FromStem(std::string_view stem, std::string_view dot = "") {
-  const std::string base = std::string(stem) + std::string(dot);
+// The name without a final `extension` (any case), or the whole name: the stem that
+// each output extension follows.
+std::string_view StemBefore(std::string_view name, std::string_view extension) {
+  if (name.size() < extension.size()) return name;
+  FixedText<8> tail(name.substr(name.size() - extension.size()));
+  ITextLower(tail.Span());
+  return tail.Trim() == extension ? name.substr(0, name.size() - extension.size()) : name;
+}
+
+OutputNames FromStem(std::string_view stem) {
+  const std::string base(stem);
   OutputNames names;
-  names.asc = base + "asc";
-  names.ov2 = base + "ov2";
-  names.bmp = base + "bmp";
+  names.asc = base + ".asc";
+  names.ov2 = base + ".ov2";
+  names.bmp = base + ".bmp";
   return names;
 }
 
 }  // namespace
 
 OutputNames NamesFromInput(std::string_view chosenName) {
-  FixedText<256> lower(chosenName);
-  ITextLower(lower.Span());
-  const std::size_t dot = lower.View().find(".psp");
-  const std::size_t k = dot == std::string_view::npos ? 0 : dot + 1;
-  return FromStem(chosenName.substr(0, k));
+  return FromStem(StemBefore(Trimmed(chosenName), ".psp"));
 }
 
 OutputNames NamesFromSaveAs(std::string_view chosenName) {
-  const std::string_view name = Trimmed(chosenName);
-  const std::size_t dot = name.find('.');
-  if (dot == std::string_view::npos) return FromStem(name, ".");
-  OutputNames names = FromStem(name.substr(0, dot + 1));
-  names.ov2 = name;
-  return names;
+  return FromStem(StemBefore(Trimmed(chosenName), ".ov2"));
 }
 
 }  // namespace qh

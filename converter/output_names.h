@@ -12,11 +12,12 @@ struct OutputNames {
   FixedText<256> asc, ov2, bmp;
 };
 
-// Open: the stem runs up to and including the dot of the first ".psp" (any case) and
-// keeps the chosen case; without ".psp" the names are the bare extensions.
+// Open: a final ".psp" (any case) gives way to each extension; any other name keeps
+// all of itself and gets the extension added, so the outputs always land beside the
+// input and never replace it.
 OutputNames NamesFromInput(std::string_view chosenName);
-// Save As: the stem runs up to and including the first "." anywhere in the name, the
-// overlay keeps the chosen name itself; without a dot the extensions are appended.
+// Save As: the same rule with a final ".ov2", so a dot in a folder or in the middle of
+// the name ("route v1.2") never moves or shortens the outputs.
 OutputNames NamesFromSaveAs(std::string_view chosenName);
 
 }  // namespace qh

@@ -11,11 +11,12 @@
 #include "services/errors.h"
 #include "services/os.h"
 #include "core/error_codes.h"
+#include "layer_state.h"
 
 namespace qh {
 namespace {
 
-constexpr std::size_t kCommandLength = 255;
+constexpr std::size_t kCommandLength = kCommandLimit + 1;  // with its NUL
 constexpr int kTimedOut = -1;
 constexpr int kStarted = 32;
 
@@ -79,6 +80,11 @@ Outcome RunAndWait(std::string& commandLine, WORD show, int timeout) {
   }
   const Outcome outcome =
       timeout < 0 ? WaitPumpingPaint(process.hProcess) : WaitLimited(process.hProcess, timeout);
+  DWORD exitCode = 0;
+  if (outcome.status == kStarted && !outcome.failed &&
+      GetExitCodeProcess(process.hProcess, &exitCode) && exitCode != STILL_ACTIVE) {
+    win::Layer().lastExitCode = static_cast<int>(exitCode);
+  }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return outcome;
@@ -90,6 +96,8 @@ void IOsExecute(std::string_view command, std::optional<int> flags,
                 std::optional<int> timeoutSeconds) {
   const int flagBits = flags.value_or(0);
   const int timeout = timeoutSeconds.value_or(-1);
+  // A status belongs to the run that produced it: none until this one has ended.
+  win::Layer().lastExitCode = -1;
   if (os::OsSignificantLength(command) == 0) return;
 
   std::optional<std::string> text = os::OsText(command, kCommandLength);
@@ -121,5 +129,7 @@ void IOsExecute(std::string_view command, std::optional<int> flags,
     IErReport(kErrOsCommand);
   }
 }
+
+int IOsExitCode() { return win::Layer().lastExitCode; }
 
 }  // namespace qh

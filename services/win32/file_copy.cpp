@@ -11,7 +11,7 @@
 
 namespace qh {
 namespace {
-constexpr std::size_t kNameLength = 160;
+constexpr std::size_t kNameLength = kCopyNameLimit + 1;  // with its NUL
 
 void ReportTooLong() {
   os::KeepSystemError(ERROR_FILENAME_EXCED_RANGE);

@@ -190,6 +190,9 @@ struct LayerState {
   // tests can hear them.
   int beepCount = 0;
 
+  // IOsExitCode: the status of the program the last IOsExecute waited for; -1 none.
+  int lastExitCode = -1;
+
   // Captured at IWnOpenRoot for the numeric field classes.
   WNDPROC editProc = nullptr;
   UINT findReplaceMessage = 0;

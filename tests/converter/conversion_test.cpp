@@ -80,8 +80,9 @@ TEST_F(ConversionTest, ALocalSymbolIsPreferredAndAnnounced) {
       "IOsFileCopy(" + Path("maps\\default_symbol.bmp") + "," + Path("maps\\trip.bmp") + ")",
       "IWnOutText(100,6000,Using local symbol file)",
       "IWnOutText(100,3000,Running TomTom MakeOV2 utility)",
+      "IOsExecute(\"" + ProgramFolder() + "MakeOV2_v1-1.exe\" \"" + Path("maps\\trip.asc") + "\",3)",
+      "IOsExitCode()",
       "IWnOutText(100,4000,Output to ... " + Path("maps\\trip.ov2") + ")",
-      "IOsExecute(" + ProgramFolder() + "MakeOV2_v1-1 \"" + Path("maps\\trip.asc") + "\",3)",
       "IWnOutText(100,5000,Symbol to ... " + Path("maps\\trip.bmp") + ")"};
   EXPECT_TRUE(SameCalls(expected, calls));
   EXPECT_EQ(ReadFile(Path("maps\\trip.bmp")), "local symbol");

@@ -31,12 +31,11 @@ class OffsetsDialogTest : public ConverterTest {
 TEST_F(OffsetsDialogTest, CallsInTheirOrderAndTheNewValuesWrittenAndShown) {
   RunOffsetsDialog({{{IDF_LONGITUDE, "1.25"}, {IDF_LATITUDE, "-0.5"}}});
   EXPECT_TRUE(SameCalls(
-      {"IDlLoad(102)", "IDlPutReal(1004,0,(F8.5))", "IDlPutReal(1003,0,(F8.5))",
-       "IDlShow(-1,-1,0,1)", "IDlGetReal(1004)", "IDlGetReal(1003)",
-       "IWnStatusText(2, Longitude, Latitude offsets (degrees):  1.25000, -0.50000)",
-       "IDlUnload()"},
+      {"IDlLoad(102)", "IDlPutReal(1004,0,(F10.5))", "IDlPutReal(1003,0,(F10.5))",
+       "IDlShow(-1,-1,0,1)", "IDlInfo(1)", "IDlGetReal(1004)", "IDlGetReal(1003)", "IDlUnload()",
+       "IWnStatusText(2, Longitude, Latitude offsets (degrees):  1.25000, -0.50000)"},
       CallsOfMessage(1)));
-  // The fields were put in F8.5 without their leading blanks before the dialog showed.
+  // The fields were put without their leading blanks before the dialog showed.
   ASSERT_EQ(fake::State().shownFields.size(), 1u);
   EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "0.00000");
   EXPECT_EQ(fake::State().shownFields[0][IDF_LONGITUDE], "0.00000");
@@ -47,8 +46,8 @@ TEST_F(OffsetsDialogTest, CallsInTheirOrderAndTheNewValuesWrittenAndShown) {
 TEST_F(OffsetsDialogTest, TheLoadedOffsetsGoIntoTheFieldsLatitudeFirst) {
   WriteFile(OffsetsPath(), "0.001,-2.5");
   RunOffsetsDialog({{}});
-  EXPECT_TRUE(SameCalls({"IDlLoad(102)", "IDlPutReal(1004,-2.5,(F8.5))",
-                         "IDlPutReal(1003,0.001,(F8.5))"},
+  EXPECT_TRUE(SameCalls({"IDlLoad(102)", "IDlPutReal(1004,-2.5,(F10.5))",
+                         "IDlPutReal(1003,0.001,(F10.5))"},
                         fake::CallsOf({"IDlLoad", "IDlPutReal"})));
   ASSERT_EQ(fake::State().shownFields.size(), 1u);
   EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "-2.50000");
@@ -76,25 +75,70 @@ TEST_F(OffsetsDialogTest, FileRewrittenOnEveryUseAndFollowsTheLast) {
   EXPECT_EQ(files, 1) << "files named like offsets* in " << root_;
 }
 
-TEST_F(OffsetsDialogTest, AnEmptyFieldGivesMinus999ThatIsWrittenAndShown) {
-  RunOffsetsDialog({{{IDF_LATITUDE, ""}, {IDF_LONGITUDE, "0.5"}}});
-  EXPECT_TRUE(Reported(1010));
-  EXPECT_EQ(ReadFile(OffsetsPath()), "   0.5000000      -999.0000    \r\n");
-  // -999.00000 needs ten columns: F9.5 shows nine asterisks.
+// A field that is empty or not a number never becomes an offset: the dialog comes
+// back with the focus on that field after a box that names it, and closing it without
+// OK keeps the offsets and the file as they were.
+struct RefusedEditCase {
+  const char* label;
+  std::map<int, std::string> fieldTexts;
+  int exitButton;
+  const char* namedField;  // in the box after OK; empty: no box
+  int refocused;           // the focus field when the dialog comes back
+};
+
+class RefusedOffsetsTest : public OffsetsDialogTest,
+                           public ::testing::WithParamInterface<RefusedEditCase> {};
+
+TEST_P(RefusedOffsetsTest, NothingIsStored) {
+  const RefusedEditCase& c = GetParam();
+  WriteFile(OffsetsPath(), "0.25,-0.5");
+  const std::string before = ReadFile(OffsetsPath());
+  fake::QueueCommand(IDC_OFFSETS);
+  // After this edit the fake closes the dialog without OK.
+  fake::QueueDialogEdits(c.fieldTexts, c.exitButton);
+  ASSERT_EQ(RunProgram(), 0);
+
+  EXPECT_EQ(ReadFile(OffsetsPath()), before);
   EXPECT_EQ(fake::State().statusParts[2],
-            " Longitude, Latitude offsets (degrees):  0.50000,*********");
+            " Longitude, Latitude offsets (degrees):  0.25000, -0.50000");
+  const std::vector<std::string> boxes = fake::CallsOf({"IWnMessageBox"});
+  const std::vector<std::string> shows = fake::CallsOf({"IDlShow"});
+  if (*c.namedField == '\0') {
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(shows.size(), 1u);
+    return;
+  }
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find(c.namedField), std::string::npos) << boxes[0];
+  ASSERT_EQ(shows.size(), 2u);
+  EXPECT_EQ(shows[1], "IDlShow(-1,-1," + std::to_string(c.refocused) + ",1)");
+  // The user's text is still there when the dialog comes back.
+  for (const auto& [id, text] : c.fieldTexts) EXPECT_EQ(fake::State().shownFields[1][id], text);
 }
 
-TEST_F(OffsetsDialogTest, AnOffsetTooWideForTheFieldShowsAsterisksAndClosesAsZero) {
-  WriteFile(OffsetsPath(), "100,-10");
+INSTANTIATE_TEST_SUITE_P(
+    Edits, RefusedOffsetsTest,
+    ::testing::Values(
+        RefusedEditCase{"EmptyLatitude", {{IDF_LATITUDE, ""}, {IDF_LONGITUDE, "0.5"}}, 1,
+                        "Latitude (degrees)", IDF_LATITUDE},
+        RefusedEditCase{"LongitudeNotANumber", {{IDF_LONGITUDE, "1.2.3"}}, 1,
+                        "Longitude (degrees)", IDF_LONGITUDE},
+        RefusedEditCase{"BothWrongUpperFieldFirst", {{IDF_LONGITUDE, ""}, {IDF_LATITUDE, "x"}}, 1,
+                        "Longitude (degrees)", IDF_LONGITUDE},
+        RefusedEditCase{"ClosedWithoutOk", {{IDF_LONGITUDE, "7"}, {IDF_LATITUDE, "8"}}, 2, "", 0}),
+    [](const ::testing::TestParamInfo<RefusedEditCase>& info) {
+      return std::string(info.param.label);
+    });
+
+// Offsets up to the width of the ".asc" columns show in full and survive OK unchanged.
+TEST_F(OffsetsDialogTest, WideOffsetsShowInFullAndSurviveOk) {
+  WriteFile(OffsetsPath(), "100,-999.5");
   RunOffsetsDialog({{}});
   ASSERT_EQ(fake::State().shownFields.size(), 1u);
-  EXPECT_EQ(fake::State().shownFields[0][IDF_LONGITUDE], "**********");
-  EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "**********");
-  EXPECT_TRUE(Reported(18)) << "numeric to string conversion error";
-  EXPECT_TRUE(Reported(12)) << "the asterisks are not a number";
-  EXPECT_EQ(ReadFile(OffsetsPath()), "    0.000000       0.000000    \r\n");
-  EXPECT_EQ(fake::State().statusParts[2], std::string(kZeroOffsetsStatus));
+  EXPECT_EQ(fake::State().shownFields[0][IDF_LONGITUDE], "100.00000");
+  EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "-999.50000");
+  EXPECT_TRUE(fake::State().reportedCodes.empty());
+  EXPECT_EQ(ReadFile(OffsetsPath()), "    100.0000      -999.5000    \r\n");
 }
 
 TEST_F(OffsetsDialogTest, TheNewOffsetsApplyToTheNextConversion) {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -94,8 +95,8 @@ void QueueDialogAnswer(std::string name) {
   State().fileDialogs.push_back(DialogAnswer{true, std::move(name)});
 }
 
-void QueueDialogEdits(std::map<int, std::string> fieldTexts) {
-  State().dialogEdits.push_back(std::move(fieldTexts));
+void QueueDialogEdits(std::map<int, std::string> fieldTexts, int exitButton) {
+  State().dialogEdits.push_back({std::move(fieldTexts), exitButton});
 }
 
 void QueueCancelledDialog() { State().fileDialogs.push_back(DialogAnswer{false, {}}); }
@@ -254,8 +255,11 @@ void IDlShow(int x, int y, std::optional<int> focusField, std::optional<int> mod
     return;
   }
   s.shownFields.push_back(s.dialogFields);
+  // Past its script the user gives up and closes the dialog, so no test loops on it.
+  s.dialogExitButton = 2;
   if (!s.dialogEdits.empty()) {
-    for (const auto& [id, text] : s.dialogEdits.front()) s.dialogFields[id] = text;
+    for (const auto& [id, text] : s.dialogEdits.front().fieldTexts) s.dialogFields[id] = text;
+    s.dialogExitButton = s.dialogEdits.front().exitButton;
     s.dialogEdits.pop_front();
   }
 }
@@ -289,19 +293,27 @@ void IDlGetReal(int fieldId, float& value) {
   Log("IDlGetReal", Num(fieldId));
   const std::string* field = fake::DialogField(fieldId);
   if (!field) return;
+  // Codes go through the services' own error routine too, where IErInfo finds them.
+  const int earlier = IErInfo(1);
   if (IsBlank(*field)) {
     fake::State().reportedCodes.push_back(1010);
+    IErReport(1010);
     value = -999.0f;
     return;
   }
   // The services' own conversion; it reports through the error routine.
-  IErInfo(1);
   value = static_cast<float>(ReadNumber(*field, false));
-  if (const int code = IErInfo(1)) fake::State().reportedCodes.push_back(code);
+  if (const int code = IErInfo(1)) {
+    fake::State().reportedCodes.push_back(code);
+    IErReport(code);
+  } else if (earlier != 0) {
+    IErReport(earlier);
+  }
 }
 
 int IDlInfo(int item) {
   Log("IDlInfo", Num(item));
+  if (item == 1) return fake::State().dialogExitButton;
   return item == 4 ? fake::State().dialogExitState : 0;
 }
 
@@ -314,7 +326,24 @@ void IOsExecute(std::string_view command, std::optional<int> flags,
   } else {
     Log("IOsExecute", T(command));
   }
-  if (fake::State().onExecute) fake::State().onExecute(Trimmed(command));
+  fake::Services& s = fake::State();
+  s.lastExitCode = -1;
+  if (s.onExecute) s.onExecute(Trimmed(command));
+  // The utility's only argument is the last quoted text: the ".asc" path.
+  const std::string line = T(command);
+  if (line.find("MakeOV2_v1-1.exe\"") == std::string::npos) return;
+  const std::size_t close = line.rfind('"');
+  const std::size_t open = line.rfind('"', close - 1);
+  std::string asc = line.substr(open + 1, close - open - 1);
+  if (s.utilityWritesOverlay && asc.size() > 4) {
+    std::ofstream(asc.substr(0, asc.size() - 4) + ".ov2", std::ios::binary) << "overlay of " << asc;
+  }
+  s.lastExitCode = s.utilityExitCode;
+}
+
+int IOsExitCode() {
+  Log("IOsExitCode");
+  return fake::State().lastExitCode;
 }
 
 void IOsFileCopy(std::string_view source, std::string_view target) {

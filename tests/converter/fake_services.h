@@ -54,13 +54,24 @@ struct Services {
   // leaves in the fields (texts by field id; fields not named keep their text).
   int loadedDialog = 0;  // 0: none loaded
   std::map<int, std::string> dialogFields;
-  std::deque<std::map<int, std::string>> dialogEdits;
+  struct DialogEdit {
+    std::map<int, std::string> fieldTexts;
+    int exitButton = 1;  // 1 OK; 2 Esc or the title bar's close box
+  };
+  std::deque<DialogEdit> dialogEdits;
+  int dialogExitButton = 0;  // IDlInfo item 1
   std::size_t lastPutStringLength = 0;  // length of the text last given to IDlPutString
   // The fields as they stood when the dialog was shown, one map per IDlShow.
   std::vector<std::map<int, std::string>> shownFields;
 
   // Called by IOsExecute with the command line, in place of running a program.
   std::function<void(std::string_view command)> onExecute;
+  // The overlay utility as the fake plays it: after onExecute, a command line that
+  // starts the utility writes the overlay beside its ".asc" (unless told not to) and
+  // ends with utilityExitCode, which IOsExitCode then gives.
+  bool utilityWritesOverlay = true;
+  int utilityExitCode = 0;
+  int lastExitCode = -1;
   // Called by IMnGetState before it answers, to change a check mark in between.
   std::function<void(int itemId)> beforeGetState;
 };
@@ -75,8 +86,9 @@ void QueueCommand(int commandId, std::function<void()> before = {});
 void QueueMessage(int kind, std::function<void()> before = {});
 void QueueDialogAnswer(std::string name);  // a confirmed file dialog
 void QueueCancelledDialog();
-// What the user leaves in the fields of the next resource dialog shown.
-void QueueDialogEdits(std::map<int, std::string> fieldTexts);
+// What the user leaves in the fields of the next resource dialog shown, and the
+// button that ends it (1 OK, 2 Esc or close box).
+void QueueDialogEdits(std::map<int, std::string> fieldTexts, int exitButton = 1);
 
 // Log lines that start with one of the given call names, in their order.
 std::vector<std::string> CallsOf(std::initializer_list<std::string_view> names);

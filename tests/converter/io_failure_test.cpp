@@ -1,5 +1,6 @@
 // A conversion whose input or output fails ends with a message box and leaves the
 // files as they were; the program itself keeps running.
+#include <chrono>
 #include <filesystem>
 
 #include "converter/command_ids.h"
@@ -94,6 +95,97 @@ TEST_F(ConverterTest, AnAscFileThatCannotBeCreatedIsReportedAndNothingElseHappen
   EXPECT_EQ(boxes[1], boxes[0]);
   EXPECT_TRUE(fake::CallsOf({"IOsFileCopy", "IOsExecute"}).empty());
   EXPECT_FALSE(Exists(Path("maps\\trip.asc")));
+}
+
+// What the utility did decides the report: only an overlay written by this run with
+// status 0 (or 1 explained by points that did not fit) is reported as output, and an
+// earlier overlay stays as it was when the run failed.
+struct UtilityCase {
+  const char* label;
+  int exitCode;
+  bool writesOverlay;
+  double latitudeDegrees;  // 1e4 does not fit the .asc columns
+  const char* stopBox;     // a part of the stop box's text; empty: no stop box
+  const char* warningBox;  // a part of the warning box's text; empty: none
+};
+
+class UtilityOutcomeTest : public ConverterTest, public ::testing::WithParamInterface<UtilityCase> {};
+
+TEST_P(UtilityOutcomeTest, OnlyAMadeOverlayIsReported) {
+  const UtilityCase& c = GetParam();
+  const std::string input = Path("maps\\trip.psp");
+  const std::string ov2 = Path("maps\\trip.ov2");
+  StoredPin far = HomePin(u"Far");
+  far.latitudeRadians = c.latitudeDegrees * kRadiansPerDegree;
+  WriteFile(input, PushpinBytes({HomePin(), far}));
+  WriteFile(ov2, "earlier overlay");
+  std::filesystem::last_write_time(ov2, std::filesystem::file_time_type::clock::now() -
+                                            std::chrono::hours(1));
+  fake::State().utilityExitCode = c.exitCode;
+  fake::State().utilityWritesOverlay = c.writesOverlay;
+  fake::QueueCommand(IDC_OPEN);
+  fake::QueueDialogAnswer(input);
+  fake::QueueCommand(IDC_SAVE);
+  EXPECT_EQ(RunProgram(), 0);
+
+  const std::vector<std::string> boxes = fake::CallsOf({"IWnMessageBox"});
+  auto drawnAt = [](std::string_view y) {
+    int count = 0;
+    for (const std::string& call : fake::CallsOf({"IWnOutText"})) {
+      count += call.rfind("IWnOutText(100," + std::string(y) + ",", 0) == 0;
+    }
+    return count;
+  };
+  std::size_t expectedBoxes = 0;
+  for (const auto& [part, icon] : {std::pair{c.stopBox, 1}, std::pair{c.warningBox, 3}}) {
+    if (*part == '\0') continue;
+    ASSERT_LT(expectedBoxes, boxes.size());
+    const std::string& box = boxes[expectedBoxes++];
+    EXPECT_EQ(box.rfind("IWnMessageBox(0," + std::to_string(icon) + ",1,", 0), 0u) << box;
+    EXPECT_NE(box.find(part), std::string::npos) << box;
+  }
+  EXPECT_EQ(boxes.size(), expectedBoxes);
+  if (*c.stopBox != '\0') {
+    EXPECT_NE(boxes[0].find(ov2), std::string::npos) << "the box names the overlay";
+    EXPECT_EQ(drawnAt("4000"), 0) << "no Output to ... line after a failed run";
+    EXPECT_EQ(drawnAt("5000"), 0);
+    if (!c.writesOverlay) {
+      EXPECT_EQ(ReadFile(ov2), "earlier overlay");
+    }
+  } else {
+    EXPECT_EQ(drawnAt("4000"), 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, UtilityOutcomeTest,
+    ::testing::Values(
+        UtilityCase{"Made", 0, true, 10, "", ""},
+        UtilityCase{"FailedStatus", 2, false, 10, "status 2 and wrote no overlay", ""},
+        UtilityCase{"StatusZeroButNoOverlay", 0, false, 10, "status 0 and wrote no overlay", ""},
+        UtilityCase{"NotRun", -1, false, 10, "could not be run", ""},
+        UtilityCase{"UnexplainedStatusOne", 1, true, 10, "ended with status 1.", ""},
+        UtilityCase{"PointThatDidNotFit", 1, true, 1e4, "", "1 point was left out"}),
+    [](const ::testing::TestParamInfo<UtilityCase>& info) { return std::string(info.param.label); });
+
+// A name the services could not copy or run is told before anything is written.
+TEST_F(ConverterTest, ANameTooLongForTheServicesIsToldAndNothingIsWritten) {
+  const std::string input = Path("maps\\trip.psp");
+  WriteFile(input, PushpinBytes({HomePin()}));
+  const std::string longName = Path("maps\\" + std::string(160, 'x'));
+  fake::QueueCommand(IDC_OPEN);
+  fake::QueueDialogAnswer(input);
+  fake::QueueCommand(IDC_SAVE_AS);
+  fake::QueueDialogAnswer(longName);
+  EXPECT_EQ(RunProgram(), 0);
+  const std::vector<std::string> boxes = fake::CallsOf({"IWnMessageBox"});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("The path is too long"), std::string::npos) << boxes[0];
+  EXPECT_TRUE(fake::CallsOf({"IOsFileCopy", "IOsExecute"}).empty());
+  for (const std::string& call : fake::CallsOf({"IWnOutText"})) {
+    EXPECT_EQ(call.find("Text to"), std::string::npos) << call;
+  }
+  EXPECT_FALSE(Exists(longName + ".asc"));
 }
 
 }  // namespace

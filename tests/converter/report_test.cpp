@@ -41,7 +41,7 @@ TEST_F(ReportTest, ExposeAndResizeRedrawTheFiveLinesOfOneOpenAndSave) {
   EXPECT_TRUE(SameCalls(Repaint(five), CallsOfMessage(5)));
 }
 
-TEST_F(ReportTest, ASecondConversionScrollsTheReportKeepingTheLatestFive) {
+TEST_F(ReportTest, ASecondConversionShowsItsOwnLinesInOrder) {
   const std::string input = Path("maps\\trip.psp");
   WriteFile(input, PushpinBytes({HomePin()}));
   fake::QueueCommand(IDC_OPEN);
@@ -55,19 +55,22 @@ TEST_F(ReportTest, ASecondConversionScrollsTheReportKeepingTheLatestFive) {
 
   EXPECT_EQ(RunProgram(), 0);
 
-  // While converting, the lines are drawn at their fixed places.
+  // The second conversion starts again below the input's line, and a repaint shows
+  // the same five lines in the order they happened.
+  const std::string reading = "Reading from ... " + input;
+  const std::vector<std::string> five = {
+      reading, "Text to ... " + Path("maps\\trip.asc"), "Running TomTom MakeOV2 utility",
+      "Output to ... " + Path("maps\\trip.ov2"), "Symbol to ... " + Path("maps\\trip.bmp")};
   std::vector<std::string> drawn;
   for (const std::string& call : CallsOfMessage(3)) {
-    if (call.rfind("IWnOutText(", 0) == 0) drawn.push_back(call.substr(0, call.find(',', 15)));
+    if (call.rfind("IWn", 0) == 0) drawn.push_back(call);
   }
-  EXPECT_TRUE(SameCalls({"IWnOutText(100,2000", "IWnOutText(100,3000", "IWnOutText(100,4000",
-                         "IWnOutText(100,5000"},
-                        drawn));
-  const std::string symbol = "Symbol to ... " + Path("maps\\trip.bmp");
-  EXPECT_TRUE(SameCalls(Repaint({symbol, "Text to ... " + Path("maps\\trip.asc"),
-                                 "Running TomTom MakeOV2 utility",
-                                 "Output to ... " + Path("maps\\trip.ov2"), symbol}),
-                        CallsOfMessage(4)));
+  std::vector<std::string> expected = Repaint({reading});
+  for (std::size_t i = 1; i < five.size(); ++i) {
+    expected.push_back("IWnOutText(100," + std::to_string(1000 * (i + 1)) + "," + five[i] + ")");
+  }
+  EXPECT_TRUE(SameCalls(expected, drawn));
+  EXPECT_TRUE(SameCalls(Repaint(five), CallsOfMessage(4)));
   EXPECT_TRUE(SameCalls(Repaint({"Reading from ... " + input}), CallsOfMessage(6)));
 }
 

@@ -151,42 +151,35 @@ void ExpectNames(const OutputNames& names, std::string_view asc, std::string_vie
   EXPECT_EQ(names.bmp.Trim(), bmp);
 }
 
-TEST(OutputNamesTest, FromOpenedPushpinFile) {
-  ExpectNames(NamesFromInput("D:\\Data\\Pins.PSP"), "D:\\Data\\Pins.asc", "D:\\Data\\Pins.ov2",
-              "D:\\Data\\Pins.bmp");
-  ExpectNames(NamesFromInput("D:\\maps\\trip.psp"), "D:\\maps\\trip.asc", "D:\\maps\\trip.ov2",
-              "D:\\maps\\trip.bmp");
-  // The first ".psp" counts, even inside a folder name.
-  ExpectNames(NamesFromInput("D:\\old.psp files\\Pins.psp"), "D:\\old.asc", "D:\\old.ov2",
-              "D:\\old.bmp");
-  ExpectNames(NamesFromInput("D:\\Data\\Pins.PsP.bak"), "D:\\Data\\Pins.asc", "D:\\Data\\Pins.ov2",
-              "D:\\Data\\Pins.bmp");
-  // No ".psp": bare names.
-  ExpectNames(NamesFromInput("D:\\Data\\Pins.dat"), "asc", "ov2", "bmp");
-}
-
-TEST(OutputNamesTest, FromTheDialogBuffer) {
-  FixedText<512> dialog("E:\\Trips\\Spring.psp");
-  ExpectNames(NamesFromInput(dialog.View()), "E:\\Trips\\Spring.asc", "E:\\Trips\\Spring.ov2",
-              "E:\\Trips\\Spring.bmp");
-  // Only the first 256 characters are searched.
-  const std::string deep = "D:\\" + std::string(260, 'f') + "\\x.psp";
-  ExpectNames(NamesFromInput(FixedText<512>(deep).View()), "asc", "ov2", "bmp");
-  // The stem keeps its case; only the search is done on the lower-cased copy.
-  const OutputNames names = NamesFromInput("C:\\MIXED\\Case.Psp");
-  EXPECT_EQ(names.asc.Trim(), "C:\\MIXED\\Case.asc");
-}
-
-TEST(OutputNamesTest, FromSaveAs) {
-  ExpectNames(NamesFromSaveAs("D:\\out\\tour"), "D:\\out\\tour.asc", "D:\\out\\tour.ov2",
-              "D:\\out\\tour.bmp");
-  ExpectNames(NamesFromSaveAs("D:\\out\\tour.ov2"), "D:\\out\\tour.asc", "D:\\out\\tour.ov2",
-              "D:\\out\\tour.bmp");
-  // The first dot anywhere: here the one in the folder name.
-  ExpectNames(NamesFromSaveAs("D:\\out.old\\tour"), "D:\\out.asc", "D:\\out.old\\tour",
-              "D:\\out.bmp");
-  ExpectNames(NamesFromSaveAs(FixedText<512>("D:\\out\\tour").View()), "D:\\out\\tour.asc",
-              "D:\\out\\tour.ov2", "D:\\out\\tour.bmp");
+// Only a final ".psp" / ".ov2" (any case) gives way; every other dot stays where the
+// user put it, and the outputs never leave the chosen folder.
+TEST(OutputNamesTest, OnlyTheFinalExtensionGivesWay) {
+  struct Case {
+    bool saveAs;
+    const char* chosen;
+    const char* stem;
+  };
+  const Case cases[] = {
+      {false, "D:\\Data\\Pins.PSP", "D:\\Data\\Pins"},
+      {false, "D:\\maps\\trip.psp", "D:\\maps\\trip"},
+      {false, "D:\\old.psp files\\Pins.psp", "D:\\old.psp files\\Pins"},
+      {false, "D:\\Data\\Pins.PsP.bak", "D:\\Data\\Pins.PsP.bak"},
+      {false, "D:\\Data\\Pins.dat", "D:\\Data\\Pins.dat"},
+      {false, "C:\\MIXED\\Case.Psp", "C:\\MIXED\\Case"},
+      {true, "D:\\out\\tour", "D:\\out\\tour"},
+      {true, "D:\\out\\tour.ov2", "D:\\out\\tour"},
+      {true, "D:\\out\\tour.OV2", "D:\\out\\tour"},
+      {true, "D:\\out.old\\tour", "D:\\out.old\\tour"},
+      {true, "D:\\out\\route v1.2", "D:\\out\\route v1.2"},
+      {true, "D:\\out\\trip.psp", "D:\\out\\trip.psp"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    const FixedText<512> dialog(c.chosen);  // as the dialog leaves it: blank-padded
+    const OutputNames names = c.saveAs ? NamesFromSaveAs(dialog.View()) : NamesFromInput(dialog.View());
+    const std::string stem = c.stem;
+    ExpectNames(names, stem + ".asc", stem + ".ov2", stem + ".bmp");
+  }
 }
 
 TEST(OutputNamesTest, SaveAsNamesCutTo256) {

@@ -2,6 +2,7 @@
 // command line, environment variables, help files, case conversion.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -10,8 +11,17 @@ namespace qh {
 
 enum ExecuteFlag : int { kExecHidden = 1, kExecWait = 2 };
 
+// The longest texts the services hand to the system: each name of a copy, and a whole
+// command line. Longer ones are refused, never cut; callers that must not fail check
+// against these first.
+inline constexpr std::size_t kCopyNameLimit = 159;
+inline constexpr std::size_t kCommandLimit = 254;
+
 void IOsExecute(std::string_view command, std::optional<int> flags = std::nullopt,
                 std::optional<int> timeoutSeconds = std::nullopt);
+// The exit status of the program that the last IOsExecute started and waited for to
+// its end; -1 when that call did not wait for an end or the status could not be read.
+int IOsExitCode();
 void IOsFileCopy(std::string_view source, std::string_view target);
 void IOsFileDelete(std::string_view name);
 // Puts argument n into `text` (n = 0: the running program's full path); returns
