@@ -46,7 +46,7 @@ bool AskOffsets(ConversionOptions& options) {
     focusField = longitudeRead ? IDF_LATITUDE : IDF_LONGITUDE;
     std::string message = longitudeRead ? "Latitude (degrees)" : "Longitude (degrees)";
     message += " is not a number.\rEnter the offset in degrees, such as 0.5 or -0.00125.";
-    IWnMessageBox(kBoxOk, kIconExclamation, 1, message, "PushPin co-ordinates");
+    IWnMessageBox(kBoxOk, kIconExclamation, 1, message, "Offset data error");
   }
 }
 

@@ -1,7 +1,8 @@
 # Helpers of the end-to-end tests: the real Quillhaven.exe under Wine on an X display,
 # driven with xdotool like a person, checked by the windows it shows and the files it
 # writes. Sourced by the case scripts; each case runs in its own temporary folder with
-#   program/  Quillhaven.exe, MakeOV2_v1-1.exe and default_symbol.bmp, as installed
+#   Program Files/Quillhaven/  Quillhaven.exe, MakeOV2_v1-1.exe and default_symbol.bmp, as
+#             installed (a blank in the folder, as on a real installation)
 #   cwd/      the current folder the program is started in (kept apart on purpose)
 #   data/     the pushpin files the case opens and the files the program writes
 #
@@ -96,15 +97,15 @@ qh_setup() {
     qh_fail "no X display: run the case through scripts/with-display.sh"
   [ -f "$QH_EXE" ] || qh_skip "$QH_EXE is not built"
   [ -f "$QH_SYMBOL" ] || qh_skip "$QH_SYMBOL is not there"
-  # No dot in the folder names: the program derives output names at the first dot.
   QH_WORK=$(mktemp -d /tmp/qh-e2e-XXXXXX)
+  QH_PROGRAM="$QH_WORK/Program Files/Quillhaven"
   trap qh_cleanup EXIT
-  mkdir -p "$QH_WORK/program" "$QH_WORK/cwd" "$QH_WORK/data" "$QH_ARTEFACTS"
-  cp "$QH_EXE" "$QH_WORK/program/Quillhaven.exe"
-  cp "$QH_SYMBOL" "$QH_WORK/program/default_symbol.bmp"
+  mkdir -p "$QH_PROGRAM" "$QH_WORK/cwd" "$QH_WORK/data" "$QH_ARTEFACTS"
+  cp "$QH_EXE" "$QH_PROGRAM/Quillhaven.exe"
+  cp "$QH_SYMBOL" "$QH_PROGRAM/default_symbol.bmp"
   if [ "${1:-}" != without-utility ]; then
     [ -f "$QH_UTILITY" ] || qh_skip "$QH_UTILITY is not built"
-    cp "$QH_UTILITY" "$QH_WORK/program/MakeOV2_v1-1.exe"
+    cp "$QH_UTILITY" "$QH_PROGRAM/MakeOV2_v1-1.exe"
   fi
   qh_log "work folder $QH_WORK"
 }
@@ -115,7 +116,7 @@ qh_win_path() { printf 'Z:%s' "${1//\//\\}"; }
 # Starts the program from the case's current folder, by its full path as a user's
 # shortcut would. The process id stays that of the Windows program.
 qh_start() {
-  (cd "$QH_WORK/cwd" && exec "$QH_SOURCE_DIR/scripts/wine-run.sh" "$QH_WORK/program/Quillhaven.exe" \
+  (cd "$QH_WORK/cwd" && exec "$QH_SOURCE_DIR/scripts/wine-run.sh" "$QH_PROGRAM/Quillhaven.exe" \
      >"$QH_WORK/program.out" 2>&1) &
   QH_PID=$!
   qh_log "started Quillhaven.exe, process $QH_PID"
@@ -374,7 +375,7 @@ qh_start_on_desktop() {
   [ -f "$QH_WINDOW_PROBE" ] || qh_skip "$QH_WINDOW_PROBE is not built"
   export QH_E2E_RUN=$QH_WORK
   trap 'qh_end_desktop; qh_cleanup' EXIT
-  exe=$(qh_win_path "$QH_WORK/program/Quillhaven.exe")
+  exe=$(qh_win_path "$QH_PROGRAM/Quillhaven.exe")
   (cd "$QH_WORK/cwd" && exec "$QH_SOURCE_DIR/scripts/wine-run.sh" explorer \
      "/desktop=$QH_DESKTOP,$QH_DESKTOP_SIZE" "$exe" >>"$QH_WORK/program.out" 2>&1) &
   QH_DESKTOP_RUN=$!

@@ -12,7 +12,7 @@ data=$QH_WORK/data
 cp "$QH_SAMPLE_PSP" "$data/nash.psp"
 qh_start
 main=$(qh_wait_window "$QH_TITLE" 90) || qh_fail "the main window '$QH_TITLE' did not appear"
-[ -e "$QH_WORK/program/offsets.txt" ] && qh_fail "offsets.txt exists before the dialog was used"
+[ -e "$QH_PROGRAM/offsets.txt" ] && qh_fail "offsets.txt exists before the dialog was used"
 
 # --- Option > Offsets. The menu title "Option" has no mnemonic: reach it from File.
 dialog_title="PushPin co-ordinates"
@@ -36,7 +36,7 @@ qh_screenshot "$QH_ARTEFACTS/offsets-typed.png" "$dialog"
 qh_keys "$dialog" Return
 qh_wait_no_window "$dialog_title" 15 || qh_fail "the dialog stayed open after Enter (OK)"
 
-offsets=$QH_WORK/program/offsets.txt
+offsets=$QH_PROGRAM/offsets.txt
 qh_wait_file "$offsets" 10 || qh_fail "no $offsets after OK"
 printf ' %s%s\r\n' '   1.250000    ' ' -0.2500000    ' >"$QH_WORK/expected-offsets.txt"
 qh_expect_same_file "offsets.txt in its fixed layout" "$QH_WORK/expected-offsets.txt" "$offsets"

@@ -32,7 +32,8 @@ const bool kSleeperMode = [] {
     path = path.substr(0, path.find(' '));
     WriteText(path, "done");
   }
-  ExitProcess(0);
+  const std::size_t status = line.find("--qh-exit=");
+  ExitProcess(status == std::string::npos ? 0 : static_cast<UINT>(std::atoi(line.c_str() + status + 10)));
   return true;
 }();
 
@@ -166,6 +167,35 @@ TEST_F(OsServices, ExecuteWithoutWaitStartsTheProgram) {
   qh::IOsExecute(Sleeper(200, done), 1);
   EXPECT_EQ(TakeErrors().value1, 0);
   EXPECT_TRUE(WaitForFile(done, 15000)) << "program started without waiting never ran";
+}
+
+// The status of the program IOsExecute waited for, and -1 for any call that did not
+// wait for an end: a status never outlives the run that produced it.
+TEST_F(OsServices, ExitCodeBelongsToTheLastWaitedRun) {
+  struct Case {
+    const char* name;
+    std::string command;
+    int flags;
+    int timeout;  // -1: none
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {"waited, status 7", Sleeper(10, "") + " --qh-exit=7", 3, -1, 7},
+      {"waited, status 0", Sleeper(10, ""), 3, -1, 0},
+      {"not waited for", Sleeper(10, "") + " --qh-exit=5", 1, -1, -1},
+      {"missing program", "qh_no_such_program_d2.exe", 3, -1, -1},
+      {"timed out", Sleeper(3000, "") + " --qh-exit=4", 2, 1, -1},
+      {"waited with a time-out", Sleeper(10, "") + " --qh-exit=9", 2, 20, 9},
+  };
+  for (const Case& c : cases) {
+    if (c.timeout < 0) {
+      qh::IOsExecute(c.command, c.flags);
+    } else {
+      qh::IOsExecute(c.command, c.flags, c.timeout);
+    }
+    TakeErrors();
+    EXPECT_EQ(qh::IOsExitCode(), c.expected) << c.name;
+  }
 }
 
 // ---------------------------------------------------------------- IOsFileCopy
