@@ -49,7 +49,7 @@ void AppendWindows1252(std::string& out, std::u16string_view text) {
     if (unit < 0x100) {
       *next++ = kTextByte[unit];
     } else if (IsHighSurrogate(unit)) {
-      // A character beyond the BMP is in no code page: one "?" for the pair.
+      // A character beyond U+FFFF is not in Windows-1252: one "?" for the pair.
       if (i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
       *next++ = '?';
     } else {
