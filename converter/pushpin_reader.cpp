@@ -105,6 +105,23 @@ bool PushpinReader::ReadHeader(std::int32_t& npins) {
 
 namespace {
 
+// The longitude in degrees as the flag byte places it.
+double PlacedLongitude(std::uint8_t flag, double longitude, LongitudeRule rule) {
+  if (rule == LongitudeRule::kFlag2Only) return flag == 2 ? -longitude : longitude;
+  // Zero, and anything not a number, is neither form: it stays as read.
+  if (!(longitude > 0)) return longitude;
+  switch (flag) {
+    case 2:
+    case 6:
+      return -longitude;
+    case 3:
+    case 7:
+      return longitude - 180.0;
+    default:
+      return longitude;
+  }
+}
+
 // Empties a record but keeps its texts' room for the next pin.
 void Clear(PinRecord& pin) {
   pin.pin_id = 0;
@@ -127,8 +144,7 @@ bool PushpinReader::NextPin(PinRecord& pin) {
   pin.flag = b[4];
   // Each product is rounded to double on its own (SSE2 arithmetic in the 32-bit build).
   pin.latitude = DoubleAt(b + 5) * kRadiansToDegrees;
-  pin.longitude = DoubleAt(b + 13) * kRadiansToDegrees;
-  if (pin.flag == 2) pin.longitude = -pin.longitude;
+  pin.longitude = PlacedLongitude(pin.flag, DoubleAt(b + 13) * kRadiansToDegrees, longitudeRule_);
   pin.layout = Int32At(b + 21);
   pin.symbol = Int32At(b + 25);
   const auto c1 = static_cast<std::int8_t>(b[29]);

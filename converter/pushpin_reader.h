@@ -16,11 +16,23 @@ namespace qh {
 // decimal of the output depends on using exactly this factor.
 inline constexpr double kRadiansToDegrees = 57.295780181884765625;
 
+// How the flag byte places the longitude. The byte is the pin's quadrant: bit 1 west of
+// Greenwich, bit 0 more than 90 degrees from it, bit 2 south of the equator.
+enum class LongitudeRule {
+  // The mapping program stores a western longitude as its magnitude (flags 2 and 6) or
+  // as its distance from 180 degrees east (flags 3 and 7); other writers store it signed.
+  // So in those zones a positive longitude is negated, or has 180 taken off; a negative
+  // one is already right. Every other flag leaves the longitude as read.
+  kZone,
+  // Flag 2 negates the longitude whatever its sign; every other flag leaves it.
+  kFlag2Only,
+};
+
 struct PinRecord {
   std::int32_t pin_id = 0;
   std::uint8_t flag = 0;
   double latitude = 0;   // degrees
-  double longitude = 0;  // degrees, negated when flag is 2
+  double longitude = 0;  // degrees, placed by the flag under the reader's LongitudeRule
   std::int32_t layout = 0;
   std::int32_t symbol = 0;
   std::u16string name, note1, note2;
@@ -28,7 +40,8 @@ struct PinRecord {
 
 class PushpinReader {
  public:
-  PushpinReader() = default;
+  explicit PushpinReader(LongitudeRule longitudeRule = LongitudeRule::kZone)
+      : longitudeRule_(longitudeRule) {}
   ~PushpinReader();
   PushpinReader(const PushpinReader&) = delete;
   PushpinReader& operator=(const PushpinReader&) = delete;
@@ -56,6 +69,7 @@ class PushpinReader {
   bool ReadText(std::int8_t count, std::u16string& text);
   bool Fail(std::string_view condition);
 
+  LongitudeRule longitudeRule_;
   std::FILE* file_ = nullptr;
   std::string path_;
   std::string error_;

@@ -198,9 +198,9 @@ TEST(Psp2Ov2, OverlayEqualsWhatMakeov2MakesOfTheAsc) {
   }
 }
 
-// Many pins over several batches of lines, with the texts and coordinates that the
-// overlay's shortcut must leave to the general reader: line feeds (which split a line
-// in the file), quotes, carriage returns, and longitudes beyond the ".asc" columns.
+// Many pins over several batches of lines, with awkward texts (quotes, and line breaks,
+// which the ".asc" holds as blanks) and the coordinates that the overlay's shortcut
+// must leave to the general reader: longitudes beyond the ".asc" columns.
 TEST(Psp2Ov2, OverlayAndMessagesEqualMakeov2sOnAwkwardPins) {
   TempFolder folder;
   std::vector<Pin> pins;
@@ -321,6 +321,35 @@ TEST(Psp2Ov2, APointBeyondTheAscColumnsIsLeftOutAndReported) {
   EXPECT_NE(ReadFile(folder.File("far.asc")).find("**********"), std::string::npos);
   const test::Ov2Contents ov2 = DecodeFile(folder.File("far.ov2"));
   ASSERT_EQ(ov2.pois.size(), 2u);
+}
+
+// The flag rule and the text encoding as chosen on the command line: a zone-3 pin in
+// the mapping program's form, a zone-2 pin in the signed form, and a text with a line
+// feed and a character beyond ASCII.
+TEST(Psp2Ov2, FlagRuleAndTextEncodingOptions) {
+  TempFolder folder;
+  std::vector<Pin> pins = {{34 * kDegree, 61.75 * kDegree, "Caf\xE9\nbar"},
+                           {36 * kDegree, -86.5 * kDegree, "x"}};
+  pins[0].flag = 3;
+  pins[1].flag = 2;
+  const std::string psp = folder.File("zones.psp");
+  WriteFile(psp, PushpinFile(pins));
+  struct Case {
+    const char* options;
+    const char* asc;
+  };
+  const Case cases[] = {
+      {"", "-118.25000,  34.00000,\"Caf\xE9 bar\"\r\n -86.50000,  36.00000,\"x\"\r\n"},
+      {" --flag2-only", "  61.75000,  34.00000,\"Caf\xE9 bar\"\r\n  86.50000,  36.00000,\"x\"\r\n"},
+      {" --utf8", "-118.25000,  34.00000,\"Caf\xC3\xA9 bar\"\r\n -86.50000,  36.00000,\"x\"\r\n"},
+      {" --utf8 --flag2-only",
+       "  61.75000,  34.00000,\"Caf\xC3\xA9 bar\"\r\n  86.50000,  36.00000,\"x\"\r\n"},
+  };
+  for (const Case& c : cases) {
+    const RunResult r = RunTool(folder, kPsp2Ov2 + " -q --asc-only" + c.options + " " + Quote(psp));
+    ASSERT_EQ(r.status, 0) << "options [" << c.options << "] " << r.err;
+    EXPECT_EQ(ReadFile(folder.File("zones.asc")), c.asc) << "options [" << c.options << "]";
+  }
 }
 
 TEST(Psp2Ov2, UsageErrorsExitWithTwo) {

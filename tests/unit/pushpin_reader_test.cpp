@@ -6,7 +6,6 @@
 
 #include <bit>
 #include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -137,12 +136,13 @@ TEST_F(PushpinReaderTest, CoordinateConversionExamples) {
     double latRad, lonRad;
     double lat, lon;
   };
+  // The longitude is placed after the conversion: 180 comes off the rounded product.
   const Case cases[] = {
       {2, 0.25, 0.5, 14.32394504547119140625, -28.6478900909423828125},
       {1, 0.0, 0.5, 0.0, 28.6478900909423828125},
-      {3, 0.0, 0.5, 0.0, 28.6478900909423828125},
+      {3, 0.0, 0.5, 0.0, -151.3521099090576171875},
       {0, 0.0, -0.5, 0.0, -28.6478900909423828125},
-      {2, 0.0, -0.5, 0.0, 28.6478900909423828125},
+      {2, 0.0, -0.5, 0.0, -28.6478900909423828125},
   };
   PspBytes b;
   b.Header(static_cast<std::int32_t>(std::size(cases)));
@@ -155,6 +155,55 @@ TEST_F(PushpinReaderTest, CoordinateConversionExamples) {
     ASSERT_TRUE(reader_.NextPin(pin));
     EXPECT_EQ(pin.latitude, c.lat) << "flag " << int(c.flag);
     EXPECT_EQ(pin.longitude, c.lon) << "flag " << int(c.flag) << " lon rad " << c.lonRad;
+  }
+}
+
+// Each zone in both stored forms: the mapping program's (a magnitude in zones 2 and 6,
+// the distance from 180 degrees east in zones 3 and 7) and the signed one of other
+// writers; under the zone rule both give the same place. Degrees throughout.
+TEST_F(PushpinReaderTest, FlagByteIsTheZoneOrUnderFlag2OnlyNegatesFlag2) {
+  struct Case {
+    std::uint8_t flag;
+    double latitude, stored;
+    double zone, flag2Only;
+  };
+  const Case cases[] = {
+      {0, 51.5, 10.5, 10.5, 10.5},
+      {0, 51.5, -10.5, -10.5, -10.5},
+      {1, 35.5, 120.25, 120.25, 120.25},
+      {2, 36.0, 86.5, -86.5, -86.5},         // magnitude
+      {2, 36.0, -86.5, -86.5, 86.5},         // signed
+      {3, 34.0, 61.75, -118.25, 61.75},      // from 180 degrees east
+      {3, 34.0, -118.25, -118.25, -118.25},  // signed
+      {3, 34.0, 0.0, 0.0, 0.0},              // zero is neither form
+      {4, -33.5, 20.0, 20.0, 20.0},
+      {5, -36.75, 174.75, 174.75, 174.75},
+      {6, -34.5, 58.25, -58.25, 58.25},
+      {6, -34.5, -58.25, -58.25, -58.25},
+      {7, -17.5, 30.5, -149.5, 30.5},
+      {7, -17.5, -149.5, -149.5, -149.5},
+      // Only the values 2, 3, 6 and 7 are zones: other bits set leave the longitude.
+      {8, 1.0, 61.75, 61.75, 61.75},
+      {10, 1.0, 61.75, 61.75, 61.75},
+      {0xFF, 1.0, 61.75, 61.75, 61.75},
+  };
+  constexpr double kRadian = 1.0 / kRadiansToDegrees;
+  PspBytes b;
+  b.Header(static_cast<std::int32_t>(std::size(cases)));
+  for (const Case& c : cases) b.Pin(1, c.flag, c.latitude * kRadian, c.stored * kRadian, u"x");
+  const std::string path = OpenBytes(b);
+  PushpinReader flag2Only(LongitudeRule::kFlag2Only);
+  ASSERT_TRUE(flag2Only.Open(path));
+  std::int32_t npins = 0;
+  ASSERT_TRUE(reader_.ReadHeader(npins) && flag2Only.ReadHeader(npins));
+  for (const Case& c : cases) {
+    PinRecord zonePin, flag2Pin;
+    ASSERT_TRUE(reader_.NextPin(zonePin) && flag2Only.NextPin(flag2Pin));
+    SCOPED_TRACE(::testing::Message() << "flag " << int(c.flag) << ", stored " << c.stored);
+    EXPECT_NEAR(zonePin.longitude, c.zone, 1e-9) << "zone rule";
+    EXPECT_NEAR(flag2Pin.longitude, c.flag2Only, 1e-9) << "flag 2 only";
+    EXPECT_NEAR(zonePin.latitude, c.latitude, 1e-9);
+    EXPECT_EQ(flag2Pin.latitude, zonePin.latitude);
   }
 }
 
@@ -368,8 +417,8 @@ TEST_F(PushpinReaderTest, ReopeningClearsAnEarlierFailure) {
   EXPECT_EQ(pin.name, u"ok");
 }
 
-// The sample written by another program: its names and coordinates must agree with the
-// waypoint file it was made from.
+// The sample written by another program, which stores signed longitudes under flag 2:
+// its names and coordinates must agree with the waypoint file it was made from.
 struct Waypoint {
   std::string id;
   double lat = 0, lon = 0;
@@ -426,8 +475,7 @@ TEST(PushpinSample, NashvilleAgreesWithItsWaypoints) {
     EXPECT_FALSE(pin.note1.empty()) << w.id;
     EXPECT_TRUE(pin.note2.empty()) << w.id;
     EXPECT_NEAR(pin.latitude, w.lat, 1.0e-5) << w.id;
-    EXPECT_NEAR(std::fabs(pin.longitude), std::fabs(w.lon), 1.0e-5) << w.id;
-    EXPECT_GT(pin.longitude, 0) << w.id << ": flag 2 negates the stored negative longitude";
+    EXPECT_NEAR(pin.longitude, w.lon, 1.0e-5) << w.id;
   }
   reader.Close();
 }

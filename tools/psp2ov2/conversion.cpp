@@ -53,7 +53,7 @@ int Converter::Convert(const std::string& input) {
                  input.c_str());
     return kExitFailed;
   }
-  PushpinReader reader;
+  PushpinReader reader(options_.longitudeRule);
   std::int32_t npins = 0;
   if (!reader.Open(input) || !reader.ReadHeader(npins)) {
     std::fprintf(stderr, "psp2ov2: %s\n", reader.ErrorMessage().c_str());
@@ -109,7 +109,8 @@ int Converter::Convert(const std::string& input) {
       return kExitFailed;  // the writers drop their temporary files
     }
     AppendAscLine(batch->lines, AddOffset(options_.longitude_offset, pin.longitude),
-                  AddOffset(options_.latitude_offset, pin.latitude), pin, mode);
+                  AddOffset(options_.latitude_offset, pin.latitude), pin, mode,
+                  options_.textEncoding);
     batch->ends.push_back(batch->lines.size());
     if (batch->lines.size() >= kLineBatch) hand_over();
     if (progress && (i + 1) % kProgressStep == 0) {

@@ -17,6 +17,12 @@ void PrintUsage(std::FILE* out) {
       "                     take its name with their own extensions\n"
       "  --append-notes     a point's text is the name followed by both notes\n"
       "  --offset LON,LAT   add these degrees to every longitude and latitude\n"
+      "  --flag2-only       the old flag rule: flag 2 negates the longitude, whatever\n"
+      "                     its sign, and no other flag changes it (default: the flag\n"
+      "                     is the pin's zone, so western pins in either stored form\n"
+      "                     are placed correctly)\n"
+      "  --utf8             texts in UTF-8, for newer devices (default: Windows-1252,\n"
+      "                     \"?\" for characters it lacks)\n"
       "  --asc-only         write only the .asc file\n"
       "  --symbol FILE      the icon to copy (default: default_symbol.bmp in the output\n"
       "                     folder, else beside this program, else a built-in pushpin)\n"
@@ -67,6 +73,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
         std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees, not %s\n", v);
         return kExitFailed;
       }
+    } else if (arg == "--flag2-only") {
+      options.longitudeRule = LongitudeRule::kFlag2Only;
+    } else if (arg == "--utf8") {
+      options.textEncoding = TextEncoding::kUtf8;
     } else if (arg == "--asc-only") {
       options.asc_only = true;
     } else if (arg == "--symbol") {

@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "converter/asc_output.h"
+#include "converter/pushpin_reader.h"
+
 namespace qh::psp2ov2 {
 
 struct Options {
@@ -16,6 +19,8 @@ struct Options {
   std::string symbol;  // --symbol
   bool flat = false;
   bool quiet = false;
+  LongitudeRule longitudeRule = LongitudeRule::kZone;      // --flag2-only
+  TextEncoding textEncoding = TextEncoding::kWindows1252;  // --utf8
   std::vector<std::string> inputs;
 };
 
