@@ -14,6 +14,9 @@ inline constexpr int kAscUnit = 11;
 inline constexpr int kOffsetsUnit = 12;
 
 inline constexpr std::string_view kFileNotFound = "file not found";
+inline constexpr std::string_view kAccessDenied = "access denied";
+inline constexpr std::string_view kIsFolder = "the name is a folder";
+inline constexpr std::string_view kCannotOpen = "cannot open file";
 inline constexpr std::string_view kEndOfFile = "end-of-file during read";
 inline constexpr std::string_view kReadFailed = "error during read";
 inline constexpr std::string_view kCannotCreate = "cannot create file";

@@ -1,6 +1,9 @@
 #include "converter/pushpin_reader.h"
 
+#include <sys/stat.h>
+
 #include <bit>
+#include <cerrno>
 #include <cstring>
 
 #include "converter/io_error.h"
@@ -16,8 +19,15 @@ bool PushpinReader::Open(std::string_view path) {
   failed_ = false;
   offset_ = 0;
   position_ = filled_ = 0;
+  // A folder opens on some systems and fails with "access denied" on others: tell it
+  // as what it is, before trying.
+  struct stat info {};
+  if (stat(path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return Fail(kIsFolder);
   file_ = std::fopen(path_.c_str(), "rb");
-  if (file_ == nullptr) return Fail(kFileNotFound);
+  if (file_ == nullptr) {
+    if (errno == ENOENT) return Fail(kFileNotFound);
+    return Fail(errno == EACCES ? kAccessDenied : kCannotOpen);
+  }
   return true;
 }
 

@@ -340,6 +340,15 @@ TEST_F(PushpinReaderTest, MissingFileIsReportedWithUnitAndName) {
   EXPECT_EQ(reader_.ErrorMessage(), "file not found, unit 10, file " + path);
 }
 
+// A folder is named as one, not as a missing file (it opens on Linux and is refused
+// on Windows, so a plain open tells neither truth).
+TEST_F(PushpinReaderTest, AFolderIsToldAsAFolder) {
+  const fs::path folder = dir_ / "pins.psp";
+  fs::create_directories(folder);
+  EXPECT_FALSE(reader_.Open(folder.string()));
+  EXPECT_EQ(reader_.ErrorMessage(), "the name is a folder, unit 10, file " + folder.string());
+}
+
 TEST_F(PushpinReaderTest, TruncatedFileFailsAtEveryCutAndStaysFailed) {
   PspBytes b;
   b.Header(2).Pin(1, 0, 0.1, 0.2, u"ab", u"c", u"").PinStart(2, 0, 0.3, 0.4).Byte(0).Byte(0).Byte(3).Units(u"xyz");
