@@ -37,8 +37,19 @@ const bool kSleeperMode = [] {
   return true;
 }();
 
+// A copy of this program in the temporary folder: its path stays short however deep
+// the checkout lies, so the commands below stay within the command-line limit.
+const std::string& SleeperProgram() {
+  static const std::string path = [] {
+    const std::string copy = MakeTempFolder("sleeper") + "sleeper.exe";
+    CopyFileA(ThisProgram().c_str(), copy.c_str(), FALSE);
+    return copy;
+  }();
+  return path;
+}
+
 std::string Sleeper(int ms, const std::string& touch) {
-  return "\"" + ThisProgram() + "\" --qh-sleep=" + std::to_string(ms) +
+  return "\"" + SleeperProgram() + "\" --qh-sleep=" + std::to_string(ms) +
          (touch.empty() ? "" : " --qh-touch=" + touch);
 }
 
