@@ -3,6 +3,7 @@
 #include <array>
 
 #include "converter/command_ids.h"
+#include "converter/paths.h"
 #include "services/services.h"
 
 namespace qh {
@@ -10,12 +11,13 @@ namespace {
 
 constexpr int kReportX = 100;
 constexpr int kReportLineHeight = 1000;
+constexpr int kReportPathLimit = 50;  // characters of a path shown in a report line
 
 constexpr std::string_view kIgnoreNotesStatus = " Option: Ignore Notes";
 constexpr std::string_view kAppendNotesStatus = " Option: Append Notes";
 constexpr std::string_view kHelpFile = "Quillhaven.hlp";
 
-using CommandHandler = void (*)(ProgramState& state, bool& quitFlag);
+using CommandHandler = void (*)(ProgramState& state);
 
 struct CommandEntry {
   int id;
@@ -25,24 +27,24 @@ struct CommandEntry {
 // One row per command; the menu, the toolbar and this table share the ids of
 // command_ids.h.
 constexpr std::array<CommandEntry, 10> kCommands{{
-    {IDC_OPEN, [](ProgramState& s, bool&) { OpenInput(s); }},
-    {IDC_SAVE, [](ProgramState& s, bool&) { ConvertPushpins(s, 0); }},
-    {IDC_SAVE_AS, [](ProgramState& s, bool&) { ConvertPushpins(s, 1); }},
-    {IDC_EXIT, [](ProgramState&, bool& quit) { ExitProgram(quit); }},
-    {IDC_TOOLBAR_EXIT, [](ProgramState&, bool& quit) { ExitProgram(quit); }},
-    {IDC_IGNORE_NOTES, [](ProgramState&, bool&) { SelectIgnoreNotes(); }},
-    {IDC_APPEND_NOTES, [](ProgramState&, bool&) { SelectAppendNotes(); }},
-    {IDC_OFFSETS, [](ProgramState& s, bool&) { EditOffsets(s); }},
-    {IDC_HELP, [](ProgramState&, bool&) { ShowHelp(); }},
-    {IDC_ABOUT, [](ProgramState&, bool&) { ShowAbout(); }},
+    {IDC_OPEN, [](ProgramState& s) { OpenInput(s); }},
+    {IDC_SAVE, [](ProgramState& s) { ConvertPushpins(s, SaveMode::Save); }},
+    {IDC_SAVE_AS, [](ProgramState& s) { ConvertPushpins(s, SaveMode::SaveAs); }},
+    {IDC_EXIT, [](ProgramState& s) { ExitProgram(s); }},
+    {IDC_TOOLBAR_EXIT, [](ProgramState& s) { ExitProgram(s); }},
+    {IDC_IGNORE_NOTES, [](ProgramState&) { SelectIgnoreNotes(); }},
+    {IDC_APPEND_NOTES, [](ProgramState&) { SelectAppendNotes(); }},
+    {IDC_OFFSETS, [](ProgramState& s) { EditOffsets(s); }},
+    {IDC_HELP, [](ProgramState&) { ShowHelp(); }},
+    {IDC_ABOUT, [](ProgramState&) { ShowAbout(); }},
 }};
 
 }  // namespace
 
-void HandleCommand(ProgramState& state, int id, bool& quitFlag) {
+void HandleCommand(ProgramState& state, int id) {
   for (const CommandEntry& entry : kCommands) {
     if (entry.id == id) {
-      entry.handler(state, quitFlag);
+      entry.handler(state);
       return;
     }
   }
@@ -50,15 +52,25 @@ void HandleCommand(ProgramState& state, int id, bool& quitFlag) {
 
 void RepaintReport(const ProgramState& state) {
   IWnClear();
-  for (int i = 1; i <= state.Report.Count(); ++i) {
-    IWnOutText(kReportX, kReportLineHeight * i, state.Report.Line(i).Trim());
+  for (int i = 1; i <= state.report.Count(); ++i) {
+    IWnOutText(kReportX, kReportLineHeight * i, state.report.Line(i).Trim());
   }
 }
 
-void AddReportLine(ProgramState& state, int y, std::string_view text) {
+std::string ReportLineWithPath(std::string_view lead, std::string_view path) {
+  std::string line(lead);
+  line.append(ShortenPath(path, kReportPathLimit).Trim());
+  return line;
+}
+
+void DrawReportText(ReportRow row, std::string_view text) {
+  IWnOutText(kReportX, kReportLineHeight * static_cast<int>(row), Trimmed(text));
+}
+
+void AddReportLine(ProgramState& state, ReportRow row, std::string_view text) {
   // Drawn in full now; a repaint shows the stored, possibly cut, line.
-  IWnOutText(kReportX, y, Trimmed(text));
-  state.Report.Append(text);
+  DrawReportText(row, text);
+  state.report.Append(text);
 }
 
 void SelectIgnoreNotes() {
@@ -75,10 +87,10 @@ void SelectAppendNotes() {
 
 void ShowHelp() { IWnHelp(kHelpFile); }
 
-void ExitProgram(bool& quitFlag) {
+void ExitProgram(ProgramState& state) {
   // A blank name closes the help viewer this program may have opened.
   IWnHelp(" ");
-  quitFlag = true;
+  state.quitFlag = true;
 }
 
 }  // namespace qh

@@ -2,6 +2,7 @@
 // and toolbar choices to. All of them work on the program-wide state they are given.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "converter/program_state.h"
@@ -9,20 +10,30 @@
 namespace qh {
 
 // Runs the command `id` of a MenuSelect message; ids without an entry in the
-// dispatch table do nothing. `quitFlag` is set only by Exit.
-void HandleCommand(ProgramState& state, int id, bool& quitFlag);
+// dispatch table do nothing. Only Exit sets the state's quit flag.
+void HandleCommand(ProgramState& state, int id);
 
 // Clears the drawing area and draws every stored report line again.
 void RepaintReport(const ProgramState& state);
 
-// Draws `text` at x 100 and the given y, and stores it as the next report line.
-void AddReportLine(ProgramState& state, int y, std::string_view text);
+// The places of the report's lines in the drawing area, top to bottom: one Open and
+// one Save fill the first five; the last is drawn but never stored.
+enum class ReportRow : int { Reading = 1, Text, Running, Output, Symbol, LocalSymbol };
+
+// A report line that names a file: `lead` and the path's short display form.
+std::string ReportLineWithPath(std::string_view lead, std::string_view path);
+
+// Draws `text` on its row and stores it as the next report line.
+void AddReportLine(ProgramState& state, ReportRow row, std::string_view text);
+// Draws `text` on its row without storing it.
+void DrawReportText(ReportRow row, std::string_view text);
 
 // File > Open: choose the pushpin file and derive the output names from it.
 void OpenInput(ProgramState& state);
 
-// File > Save (askOutput 0) and File > Save As (askOutput 1).
-void ConvertPushpins(ProgramState& state, int askOutput);
+// File > Save keeps the names derived at the last Open or Save As; Save As asks.
+enum class SaveMode { Save, SaveAs };
+void ConvertPushpins(ProgramState& state, SaveMode mode);
 
 // Reads "offsets.txt" beside the program at start-up and shows the offsets.
 void LoadOffsets(ProgramState& state);
@@ -43,6 +54,6 @@ FixedText<512> AboutText();
 void ShowAbout();
 
 // File > Exit and the toolbar's Exit button: closes the help viewer first.
-void ExitProgram(bool& quitFlag);
+void ExitProgram(ProgramState& state);
 
 }  // namespace qh

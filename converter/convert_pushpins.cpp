@@ -14,18 +14,10 @@
 namespace qh {
 namespace {
 
-constexpr int kShortPathLimit = 50;
 constexpr std::string_view kBoxTitle = "PushPin File";
 constexpr std::string_view kSymbolFile = "default_symbol.bmp";
-constexpr std::string_view kUtilityFile = "MakeOV2_v1-1.exe";
 // The status with which the utility says it left some points out of a written overlay.
 constexpr int kUtilityLeftPointsOut = 1;
-
-std::string WithShortPath(std::string_view lead, const FixedText<256>& path) {
-  std::string line(lead);
-  line.append(ShortenPath(path.View(), kShortPathLimit).Trim());
-  return line;
-}
 
 // An input or output failure ends only this conversion: the user sees why, and
 // the program goes on with the files as they were before.
@@ -34,20 +26,20 @@ void ReportFileFailure(const std::string& message) {
 }
 
 // True when the output names are settled; false when the Save dialog was cancelled.
-bool SettleOutputNames(ProgramState& state, int askOutput) {
-  PathFolder(state.DialogFileName.Span());
-  if (!state.DialogFileName.Blank() && askOutput == 0) return true;
+bool SettleOutputNames(ProgramState& state, SaveMode mode) {
+  PathFolder(state.dialogFileName.Span());
+  if (!state.dialogFileName.Blank() && mode == SaveMode::Save) return true;
 
   // Starting from the bare folder, the dialog opens there with an empty name.
   const FixedText<256> filter("Overlay files (*.ov2)|*.ov2|");
-  IDlSelectFile(filter.View(), kFileSave | kFilePrompt, state.DialogFileName.Span(),
+  IDlSelectFile(filter.View(), kFileSave | kFilePrompt, state.dialogFileName.Span(),
                 "Save File");
-  if (IDlInfo(4) != 1) return false;
+  if (IDlInfo(kInfoExitState) != 1) return false;
 
-  const OutputNames names = NamesFromSaveAs(state.DialogFileName.Trim());
-  state.AscName = names.asc;
-  state.Ov2Name = names.ov2;
-  state.BmpName = names.bmp;
+  const OutputNames names = NamesFromSaveAs(state.dialogFileName.Trim());
+  state.ascName = names.asc;
+  state.ov2Name = names.ov2;
+  state.bmpName = names.bmp;
   return true;
 }
 
@@ -58,15 +50,15 @@ bool AppendNotesChecked() { return IMnGetState(IDC_APPEND_NOTES, kMenuChecked) =
 // `unfitPoints` counts the lines whose coordinates stand as asterisks.
 bool WriteAscFile(ProgramState& state, int& unfitPoints) {
   PushpinReader reader;
-  if (!reader.Open(state.InputFile.Trim())) {
+  if (!reader.Open(state.inputFile.Trim())) {
     ReportFileFailure(reader.ErrorMessage());
     return false;
   }
 
-  AddReportLine(state, 2000, WithShortPath("Text to ... ", state.AscName));
+  AddReportLine(state, ReportRow::Text, ReportLineWithPath("Text to ... ", state.ascName.View()));
 
   AscWriter writer;
-  if (!writer.Open(state.AscName.Trim())) {
+  if (!writer.Open(state.ascName.Trim())) {
     reader.Close();
     ReportFileFailure(writer.ErrorMessage());
     return false;
@@ -82,14 +74,14 @@ bool WriteAscFile(ProgramState& state, int& unfitPoints) {
   std::int32_t npins = 0;
   if (!reader.ReadHeader(npins)) return fail(reader.ErrorMessage());
 
-  const ConversionOptions& options = state.Options;
+  const ConversionOptions& options = state.options;
   for (std::int32_t i = 0; i < npins; ++i) {
     PinRecord pin;
     if (!reader.NextPin(pin)) return fail(reader.ErrorMessage());
     // The notes choice is read for every pin, as the menu holds it.
     const NotesMode mode = AppendNotesChecked() ? NotesMode::Append : NotesMode::Ignore;
-    const std::string line = AscLine(AddOffset(options.LongitudeOffset, pin.longitude),
-                                     AddOffset(options.LatitudeOffset, pin.latitude),
+    const std::string line = AscLine(AddOffset(options.longitudeOffset, pin.longitude),
+                                     AddOffset(options.latitudeOffset, pin.latitude),
                                      PinText(pin, mode));
     if (!AscCoordinatesFit(line)) ++unfitPoints;
     if (!writer.Write(line)) return fail(writer.ErrorMessage());
@@ -106,16 +98,16 @@ bool WriteAscFile(ProgramState& state, int& unfitPoints) {
 // Copies "default_symbol.bmp" from the output's folder, or failing that from the
 // program's folder, to the overlay's bitmap name. Copy failures are the services'.
 void PlaceSymbol(const ProgramState& state) {
-  FixedText<256> localSymbol = state.BmpName;
+  FixedText<256> localSymbol = state.bmpName;
   PathFolder(localSymbol.Span());
   std::string localPath(localSymbol.Trim());
   localPath.append(kSymbolFile);
 
   if (FileExists(localPath)) {
-    IOsFileCopy(localPath, state.BmpName.Trim());
-    IWnOutText(100, 6000, "Using local symbol file");  // drawn once, not kept
+    IOsFileCopy(localPath, state.bmpName.Trim());
+    DrawReportText(ReportRow::LocalSymbol, "Using local symbol file");
   } else {
-    IOsFileCopy(BesideProgram(state, kSymbolFile), state.BmpName.Trim());
+    IOsFileCopy(BesideProgram(state, kSymbolFile), state.bmpName.Trim());
   }
 }
 
@@ -125,7 +117,7 @@ std::string UtilityCommand(const ProgramState& state) {
   std::string command = "\"";
   command += BesideProgram(state, kUtilityFile);
   command += "\" \"";
-  command += state.AscName.Trim();
+  command += state.ascName.Trim();
   command += '"';
   return command;
 }
@@ -133,17 +125,17 @@ std::string UtilityCommand(const ProgramState& state) {
 // Names the services would refuse to copy or run are told before anything is written,
 // rather than failing silently half-way.
 bool NamesFitTheServices(const ProgramState& state) {
-  FixedText<256> localSymbol = state.BmpName;
+  FixedText<256> localSymbol = state.bmpName;
   PathFolder(localSymbol.Span());
   const std::string copySources[] = {std::string(localSymbol.Trim()) + std::string(kSymbolFile),
                                      BesideProgram(state, kSymbolFile)};
   std::string_view tooLong;
-  if (state.BmpName.Trim().size() > kCopyNameLimit) tooLong = state.BmpName.Trim();
+  if (state.bmpName.Trim().size() > kCopyNameLimit) tooLong = state.bmpName.Trim();
   for (const std::string& source : copySources) {
     if (tooLong.empty() && source.size() > kCopyNameLimit) tooLong = source;
   }
   const std::string command = UtilityCommand(state);
-  if (tooLong.empty() && command.size() > kCommandLimit) tooLong = state.AscName.Trim();
+  if (tooLong.empty() && command.size() > kCommandLimit) tooLong = state.ascName.Trim();
   if (tooLong.empty()) return true;
 
   std::string message = "The path is too long:\r";
@@ -157,18 +149,18 @@ bool NamesFitTheServices(const ProgramState& state) {
 // it ended with status 0 (or with the status that says it left out the points counted
 // as not fitting) and the overlay file is a new one.
 bool RunMakeOV2(ProgramState& state, int unfitPoints) {
-  AddReportLine(state, 3000, "Running TomTom MakeOV2 utility");
-  const FileStamp before = StampOf(state.Ov2Name.Trim());
+  AddReportLine(state, ReportRow::Running, "Running TomTom MakeOV2 utility");
+  const FileStamp before = StampOf(state.ov2Name.Trim());
   IOsExecute(UtilityCommand(state), kExecHidden | kExecWait);
   const int status = IOsExitCode();
-  const FileStamp after = StampOf(state.Ov2Name.Trim());
+  const FileStamp after = StampOf(state.ov2Name.Trim());
 
   const bool written = after.exists && after != before;
   if (written && (status == 0 || (status == kUtilityLeftPointsOut && unfitPoints > 0))) {
     return true;
   }
   std::string message = "The overlay was not made:\r";
-  message += state.Ov2Name.Trim();
+  message += state.ov2Name.Trim();
   message += '\r';
   if (status < 0) {
     message += "MakeOV2_v1-1.exe could not be run, or its end could not be read.";
@@ -193,21 +185,21 @@ void ReportUnfitPoints(int unfitPoints) {
 // A conversion run again without a new Open starts its report below the input line,
 // so the window shows this conversion's steps in order.
 void RestartReport(ProgramState& state) {
-  if (state.Report.Count() <= 1) return;
-  const FixedText<ReportLines::kLineLength> inputLine = state.Report.Line(1);
-  state.Report.Clear();
-  state.Report.Append(inputLine.View());
+  if (state.report.Count() <= 1) return;
+  const FixedText<ReportLines::kLineLength> inputLine = state.report.Line(1);
+  state.report.Clear();
+  state.report.Append(inputLine.View());
   RepaintReport(state);
 }
 
 }  // namespace
 
-void ConvertPushpins(ProgramState& state, int askOutput) {
-  if (state.InputFile.Blank()) {
+void ConvertPushpins(ProgramState& state, SaveMode mode) {
+  if (state.inputFile.Blank()) {
     IWnMessageBox(kBoxOk, kIconInformation, 1, "No input file selected", kBoxTitle);
     return;
   }
-  if (!SettleOutputNames(state, askOutput)) return;
+  if (!SettleOutputNames(state, mode)) return;
   RestartReport(state);
   if (!NamesFitTheServices(state)) return;
 
@@ -216,8 +208,10 @@ void ConvertPushpins(ProgramState& state, int askOutput) {
 
   PlaceSymbol(state);
   if (!RunMakeOV2(state, unfitPoints)) return;
-  AddReportLine(state, 4000, WithShortPath("Output to ... ", state.Ov2Name));
-  AddReportLine(state, 5000, WithShortPath("Symbol to ... ", state.BmpName));
+  AddReportLine(state, ReportRow::Output,
+                ReportLineWithPath("Output to ... ", state.ov2Name.View()));
+  AddReportLine(state, ReportRow::Symbol,
+                ReportLineWithPath("Symbol to ... ", state.bmpName.View()));
   ReportUnfitPoints(unfitPoints);
 }
 

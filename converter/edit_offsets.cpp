@@ -13,7 +13,6 @@ namespace {
 // Wide enough for every offset the ".asc" columns can carry, so a stored value always
 // shows in full and OK without changes keeps it exactly.
 constexpr std::string_view kOffsetsFormat = "(F10.5)";
-constexpr int kOkButton = 1;
 
 // Reads a field as an offset; false, leaving `value` alone, when the field is empty or
 // does not hold a number (the services record why as their last error).
@@ -32,14 +31,14 @@ bool AskOffsets(ConversionOptions& options) {
   int focusField = 0;
   for (;;) {
     IDlShow(-1, -1, focusField, kDialogModal);
-    if (IDlInfo(1) != kOkButton) return false;
-    float latitude = options.LatitudeOffset;
-    float longitude = options.LongitudeOffset;
+    if (IDlInfo(kInfoExitButton) != kButtonOk) return false;
+    float latitude = options.latitudeOffset;
+    float longitude = options.longitudeOffset;
     const bool latitudeRead = ReadOffsetField(IDF_LATITUDE, latitude);
     const bool longitudeRead = ReadOffsetField(IDF_LONGITUDE, longitude);
     if (latitudeRead && longitudeRead) {
-      options.LatitudeOffset = latitude;
-      options.LongitudeOffset = longitude;
+      options.latitudeOffset = latitude;
+      options.longitudeOffset = longitude;
       return true;
     }
     // The upper field first, as the user reads the dialog.
@@ -53,17 +52,17 @@ bool AskOffsets(ConversionOptions& options) {
 }  // namespace
 
 void EditOffsets(ProgramState& state) {
-  ConversionOptions& options = state.Options;
+  ConversionOptions& options = state.options;
   IDlLoad(IDD_OFFSETS);
-  IDlPutReal(IDF_LATITUDE, options.LatitudeOffset, kOffsetsFormat);
-  IDlPutReal(IDF_LONGITUDE, options.LongitudeOffset, kOffsetsFormat);
+  IDlPutReal(IDF_LATITUDE, options.latitudeOffset, kOffsetsFormat);
+  IDlPutReal(IDF_LONGITUDE, options.longitudeOffset, kOffsetsFormat);
   const bool changed = AskOffsets(options);
   IDlUnload();
   if (!changed) return;
-  IWnStatusText(2, StatusOffsetsText(options.LongitudeOffset, options.LatitudeOffset));
+  IWnStatusText(2, StatusOffsetsText(options.longitudeOffset, options.latitudeOffset));
 
   const std::string path = BesideProgram(state, "offsets.txt");
-  if (!WriteOffsetsFile(path, options.LongitudeOffset, options.LatitudeOffset)) {
+  if (!WriteOffsetsFile(path, options.longitudeOffset, options.latitudeOffset)) {
     // The new offsets still apply to this run; the user must know they were not kept.
     std::string message = "Error when writing offset data to\r";
     message += path;

@@ -30,8 +30,8 @@ void LoadOffsets(ProgramState& state) {
     latitude = 0.0f;
   }
 
-  state.Options.LongitudeOffset = longitude;
-  state.Options.LatitudeOffset = latitude;
+  state.options.longitudeOffset = longitude;
+  state.options.latitudeOffset = latitude;
   IWnStatusText(2, StatusOffsetsText(longitude, latitude));
 }
 

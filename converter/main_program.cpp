@@ -12,7 +12,6 @@
 namespace qh {
 namespace {
 
-constexpr std::string_view kUtilityFile = "MakeOV2_v1-1.exe";
 constexpr std::string_view kMissingFilesMessage =
     "Please copy the files MakeOV2_v1-1.exe\r"
     "into the same folder as Quillhaven\r"
@@ -41,13 +40,13 @@ bool UtilityPresent(const ProgramState& state) {
 }
 
 void RunCommandLoop(ProgramState& state) {
-  while (!state.QuitFlag) {
+  while (!state.quitFlag) {
     int kind = 0;
     MessageInfo info;
     IWnGetMessage(kind, info);
     switch (kind) {
       case kMenuSelect:
-        HandleCommand(state, info.value1, state.QuitFlag);
+        HandleCommand(state, info.value1);
         break;
       case kExpose:
       case kResize:
@@ -55,7 +54,7 @@ void RunCommandLoop(ProgramState& state) {
         break;
       case kCloseRequest:
         // Unlike Exit, closing the window leaves the help viewer open.
-        state.QuitFlag = true;
+        state.quitFlag = true;
         break;
       default:
         break;
@@ -70,8 +69,8 @@ int ProgramMain() {
 
   // Every file the program keeps beside itself is found through its own path,
   // whatever the current folder is.
-  GetArgument(0, state.ProgramFolder.Span());
-  PathFolder(state.ProgramFolder.Span());
+  GetArgument(0, state.programFolder.Span());
+  PathFolder(state.programFolder.Span());
 
   IWnStart(" ");
   OpenMainWindow();
@@ -80,7 +79,7 @@ int ProgramMain() {
 
   if (!UtilityPresent(state)) {
     IWnMessageBox(kBoxOk, kIconExclamation, 1, kMissingFilesMessage, "Missing files");
-    state.QuitFlag = true;
+    state.quitFlag = true;
   }
 
   RunCommandLoop(state);

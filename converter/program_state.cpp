@@ -17,7 +17,7 @@ void ReportLines::Append(std::string_view line) {
 }
 
 std::string BesideProgram(const ProgramState& state, std::string_view fileName) {
-  std::string path(state.ProgramFolder.Trim());
+  std::string path(state.programFolder.Trim());
   path.append(fileName);
   return path;
 }

@@ -37,23 +37,26 @@ class ReportLines {
 // The coordinate half of the options; the notes half is held by the check marks
 // of the Option menu and read back from there, so it has no field here.
 struct ConversionOptions {
-  float LongitudeOffset = 0.0f;
-  float LatitudeOffset = 0.0f;
+  float longitudeOffset = 0.0f;
+  float latitudeOffset = 0.0f;
 };
 
 struct ProgramState {
-  FixedText<256> ProgramFolder;   // ends in a backslash
-  FixedText<512> DialogFileName;  // shared by the Open and Save file dialogs
-  FixedText<256> InputFile;       // blank: no input selected
-  FixedText<256> AscName;
-  FixedText<256> Ov2Name;
-  FixedText<256> BmpName;
-  ConversionOptions Options;
-  ReportLines Report;
-  bool QuitFlag = false;
+  FixedText<256> programFolder;   // ends in a backslash
+  FixedText<512> dialogFileName;  // shared by the Open and Save file dialogs
+  FixedText<256> inputFile;       // blank: no input selected
+  FixedText<256> ascName;
+  FixedText<256> ov2Name;
+  FixedText<256> bmpName;
+  ConversionOptions options;
+  ReportLines report;
+  bool quitFlag = false;
 };
 
-// A file kept beside the program: ProgramFolder without its blanks, then the name.
+// The overlay compiler the program runs; it must stand beside the program.
+inline constexpr std::string_view kUtilityFile = "MakeOV2_v1-1.exe";
+
+// A file kept beside the program: its folder without the blanks, then the name.
 std::string BesideProgram(const ProgramState& state, std::string_view fileName);
 
 // What tells one version of a file from another without reading it: whether it is

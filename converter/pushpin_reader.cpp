@@ -134,7 +134,7 @@ double PlacedLongitude(std::uint8_t flag, double longitude, LongitudeRule rule) 
 
 // Empties a record but keeps its texts' room for the next pin.
 void Clear(PinRecord& pin) {
-  pin.pin_id = 0;
+  pin.pinId = 0;
   pin.flag = 0;
   pin.latitude = pin.longitude = 0;
   pin.layout = pin.symbol = 0;
@@ -150,7 +150,7 @@ bool PushpinReader::NextPin(PinRecord& pin) {
   // The fixed part: id, flag, latitude, longitude, layout, symbol and the name's count.
   const unsigned char* b = Take(30);
   if (b == nullptr) return false;
-  pin.pin_id = Int32At(b);
+  pin.pinId = Int32At(b);
   pin.flag = b[4];
   // Each product is rounded to double on its own (SSE2 arithmetic in the 32-bit build).
   pin.latitude = DoubleAt(b + 5) * kRadiansToDegrees;

@@ -29,7 +29,7 @@ enum class LongitudeRule {
 };
 
 struct PinRecord {
-  std::int32_t pin_id = 0;
+  std::int32_t pinId = 0;
   std::uint8_t flag = 0;
   double latitude = 0;   // degrees
   double longitude = 0;  // degrees, placed by the flag under the reader's LongitudeRule

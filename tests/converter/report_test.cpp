@@ -102,7 +102,7 @@ TEST(ReportLinesTest, StoresAtMostFiveLinesCutTo128Characters) {
 TEST_F(ReportTest, ALongLineIsDrawnInFullButRepaintedCut) {
   ProgramState state;
   const std::string longLine = "Reading from ... " + std::string(150, 'p');
-  AddReportLine(state, 1000, longLine);
+  AddReportLine(state, ReportRow::Reading, longLine);
   RepaintReport(state);
   EXPECT_TRUE(SameCalls({"IWnOutText(100,1000," + longLine + ")", "IWnClear()",
                          "IWnOutText(100,1000," + longLine.substr(0, 128) + ")"},

@@ -110,7 +110,7 @@ TEST_F(PushpinReaderTest, HeaderAndPinFieldsWithOffsets) {
 
   PinRecord pin;
   ASSERT_TRUE(reader_.NextPin(pin)) << reader_.ErrorMessage();
-  EXPECT_EQ(pin.pin_id, -5);
+  EXPECT_EQ(pin.pinId, -5);
   EXPECT_EQ(pin.flag, 0);
   EXPECT_EQ(pin.layout, 7);
   EXPECT_EQ(pin.symbol, -3);
@@ -122,7 +122,7 @@ TEST_F(PushpinReaderTest, HeaderAndPinFieldsWithOffsets) {
   EXPECT_EQ(reader_.Offset(), 32u + 32u + 2u * 5u);
 
   ASSERT_TRUE(reader_.NextPin(pin)) << reader_.ErrorMessage();
-  EXPECT_EQ(pin.pin_id, 0x12345678);
+  EXPECT_EQ(pin.pinId, 0x12345678);
   EXPECT_EQ(pin.flag, 9);
   // Texts never carry over from the pin before.
   EXPECT_TRUE(pin.name.empty() && pin.note1.empty() && pin.note2.empty());
@@ -254,7 +254,7 @@ TEST_F(PushpinReaderTest, SignedCountBytes) {
     PinRecord pin;
     ASSERT_TRUE(reader_.NextPin(pin)) << "pin " << e.id << ": " << reader_.ErrorMessage();
     offset += e.length;
-    EXPECT_EQ(pin.pin_id, e.id);
+    EXPECT_EQ(pin.pinId, e.id);
     EXPECT_EQ(pin.name, e.name) << "pin " << e.id;
     EXPECT_EQ(pin.note1, e.note1) << "pin " << e.id;
     EXPECT_EQ(pin.note2, e.note2) << "pin " << e.id;
@@ -320,7 +320,7 @@ TEST_F(PushpinReaderTest, ManyPinsAcrossBufferRefills) {
   for (int i = 0; i < kPins; ++i) {
     PinRecord pin;
     ASSERT_TRUE(reader_.NextPin(pin)) << "pin " << i << ": " << reader_.ErrorMessage();
-    ASSERT_EQ(pin.pin_id, i);
+    ASSERT_EQ(pin.pinId, i);
     ASSERT_EQ(pin.name.size(), static_cast<std::size_t>(1 + i % 127)) << "pin " << i;
     ASSERT_EQ(pin.name[0], 0x100 + i) << "pin " << i;
     ASSERT_EQ(pin.note2, u"m") << "pin " << i;
@@ -365,7 +365,7 @@ TEST_F(PushpinReaderTest, TruncatedFileFailsAtEveryCutAndStaysFailed) {
       {"inside the first skip", 11, false, 0},
       {"inside npins", 14, false, 0},
       {"inside the second skip", 31, false, 0},
-      {"inside pin_id", 34, true, 0},
+      {"inside pinId", 34, true, 0},
       {"after flag", 37, true, 0},
       {"inside latitude", 40, true, 0},
       {"inside longitude", 32 + 16, true, 0},
@@ -398,7 +398,7 @@ TEST_F(PushpinReaderTest, TruncatedFileFailsAtEveryCutAndStaysFailed) {
     pin.name = u"stale";
     EXPECT_FALSE(reader_.NextPin(pin));
     EXPECT_TRUE(pin.name.empty());
-    EXPECT_EQ(pin.pin_id, 0);
+    EXPECT_EQ(pin.pinId, 0);
     EXPECT_EQ(reader_.ErrorMessage(), message);
     reader_.Close();
   }

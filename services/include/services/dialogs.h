@@ -29,6 +29,19 @@ void IWnMessageBox(int kind, int icon, int defaultButton, std::string_view messa
 // `name` is the caller's whole buffer: the initial suggestion and, on OK, the result.
 void IDlSelectFile(std::string_view filter, int flags, std::span<char> name,
                    std::string_view title, int* index = nullptr);
+
+// The items IDlInfo answers: how the last modal resource dialog ended (its button, the
+// field that had the focus, the dialog that held the button), the current dialog, and
+// the exit state of the last message box or file dialog.
+enum DialogInfoItem : int {
+  kInfoExitButton = 1,
+  kInfoExitFocus = 2,
+  kInfoCurrentDialog = 3,
+  kInfoExitState = 4,
+  kInfoExitDialog = 5,
+};
+// The button of a resource dialog that confirms it; Esc and the close box end it as 2.
+inline constexpr int kButtonOk = 1;
 int IDlInfo(int item);
 
 // Dialogs laid out in the program's resources. The field operations address the
