@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "converter/command_ids.h"
+#include "core/error_codes.h"
 #include "tests/converter/converter_fixture.h"
 
 namespace qh::test {
@@ -58,7 +59,9 @@ TEST_F(ConversionTest, TheMenuIsAskedOncePerPinAndEveryAnswerCounts) {
 
   EXPECT_EQ(RunProgram(), 0);
 
-  EXPECT_TRUE(SameCalls({"IMnGetState(40013,2)", "IMnGetState(40013,2)", "IMnGetState(40013,2)"},
+  EXPECT_TRUE(SameCalls({Call("IMnGetState", IDC_APPEND_NOTES, kMenuChecked),
+                         Call("IMnGetState", IDC_APPEND_NOTES, kMenuChecked),
+                         Call("IMnGetState", IDC_APPEND_NOTES, kMenuChecked)},
                         fake::CallsOf({"IMnGetState"})));
   EXPECT_EQ(ReadFile(Path("maps\\trip.asc")),
             " -28.64789,  14.32395,\"A\"\r\n"
@@ -76,11 +79,12 @@ TEST_F(ConversionTest, ALocalSymbolIsPreferredAndAnnounced) {
   const std::vector<std::string> calls = CallsOfMessage(2);
   const std::vector<std::string> expected = {
       "IWnOutText(100,2000,Text to ... " + Path("maps\\trip.asc") + ")",
-      "IMnGetState(40013,2)",
+      Call("IMnGetState", IDC_APPEND_NOTES, kMenuChecked),
       "IOsFileCopy(" + Path("maps\\default_symbol.bmp") + "," + Path("maps\\trip.bmp") + ")",
       "IWnOutText(100,6000,Using local symbol file)",
       "IWnOutText(100,3000,Running TomTom MakeOV2 utility)",
-      "IOsExecute(\"" + ProgramFolder() + "MakeOV2_v1-1.exe\" \"" + Path("maps\\trip.asc") + "\",3)",
+      "IOsExecute(\"" + ProgramFolder() + "MakeOV2_v1-1.exe\" \"" + Path("maps\\trip.asc") +
+          "\",3)",
       "IOsExitCode()",
       "IWnOutText(100,4000,Output to ... " + Path("maps\\trip.ov2") + ")",
       "IWnOutText(100,5000,Symbol to ... " + Path("maps\\trip.bmp") + ")"};
@@ -97,9 +101,9 @@ TEST_F(ConversionTest, AnOutputNamedLikeTheLocalSymbolCopiesOntoItselfAndGoesOn)
   EXPECT_EQ(RunProgram(), 0);
 
   const std::string local = Path("maps\\default_symbol.bmp");
-  EXPECT_TRUE(SameCalls({"IOsFileCopy(" + local + "," + local + ")"},
-                        fake::CallsOf({"IOsFileCopy"})));
-  EXPECT_EQ(fake::State().reportedCodes, std::vector<int>{55});
+  EXPECT_TRUE(
+      SameCalls({"IOsFileCopy(" + local + "," + local + ")"}, fake::CallsOf({"IOsFileCopy"})));
+  EXPECT_EQ(fake::State().reportedCodes, std::vector<int>{kErrSameCopyNames});
   EXPECT_EQ(ReadFile(local), "local symbol");
   EXPECT_EQ(fake::CallsOf({"IOsExecute"}).size(), 1u);
 }
@@ -109,7 +113,7 @@ TEST_F(ConversionTest, AFailedSymbolCopyDoesNotStopTheUtility) {
   QueueOpenOf({HomePin()});
   fake::QueueCommand(IDC_SAVE);
   EXPECT_EQ(RunProgram(), 0);
-  EXPECT_EQ(fake::State().reportedCodes, std::vector<int>{13});
+  EXPECT_EQ(fake::State().reportedCodes, std::vector<int>{kErrOsCommand});
   EXPECT_EQ(fake::CallsOf({"IOsExecute"}).size(), 1u);
   EXPECT_EQ(fake::CallsOf({"IWnMessageBox"}).size(), 0u);
 }

@@ -19,6 +19,20 @@ namespace qh::test {
 // Flag 2, latitude 0.25 rad, longitude 0.5 rad: -28.64789, 14.32395 in the output.
 StoredPin HomePin(std::u16string name = u"Home");
 
+// One line of the fake's call log as the fake writes it (numbers in decimal, texts as
+// they stand), so tables name ids and codes instead of repeating their numbers.
+inline void AppendCallArgument(std::string& line, int value) { line += std::to_string(value); }
+inline void AppendCallArgument(std::string& line, std::string_view text) { line += text; }
+template <typename... Args>
+std::string Call(std::string_view operation, const Args&... args) {
+  std::string line(operation);
+  line += '(';
+  bool first = true;
+  ((line += first ? "" : ",", first = false, AppendCallArgument(line, args)), ...);
+  line += ')';
+  return line;
+}
+
 // Compares two call tables and prints both, one call per line, when they differ.
 ::testing::AssertionResult SameCalls(const std::vector<std::string>& expected,
                                      const std::vector<std::string>& actual);

@@ -21,20 +21,17 @@ class OffsetsDialogTest : public ConverterTest {
     }
     ASSERT_EQ(RunProgram(), 0);
   }
-
-  static bool Reported(int code) {
-    const std::vector<int>& codes = fake::State().reportedCodes;
-    return std::find(codes.begin(), codes.end(), code) != codes.end();
-  }
 };
 
 TEST_F(OffsetsDialogTest, CallsInTheirOrderAndTheNewValuesWrittenAndShown) {
   RunOffsetsDialog({{{IDF_LONGITUDE, "1.25"}, {IDF_LATITUDE, "-0.5"}}});
-  EXPECT_TRUE(SameCalls(
-      {"IDlLoad(102)", "IDlPutReal(1004,0,(F10.5))", "IDlPutReal(1003,0,(F10.5))",
-       "IDlShow(-1,-1,0,1)", "IDlInfo(1)", "IDlGetReal(1004)", "IDlGetReal(1003)", "IDlUnload()",
-       "IWnStatusText(2, Longitude, Latitude offsets (degrees):  1.25000, -0.50000)"},
-      CallsOfMessage(1)));
+  EXPECT_TRUE(
+      SameCalls({Call("IDlLoad", IDD_OFFSETS), Call("IDlPutReal", IDF_LATITUDE, "0", "(F10.5)"),
+                 Call("IDlPutReal", IDF_LONGITUDE, "0", "(F10.5)"),
+                 Call("IDlShow", -1, -1, 0, kDialogModal), Call("IDlInfo", kInfoExitButton),
+                 Call("IDlGetReal", IDF_LATITUDE), Call("IDlGetReal", IDF_LONGITUDE), "IDlUnload()",
+                 "IWnStatusText(2, Longitude, Latitude offsets (degrees):  1.25000, -0.50000)"},
+                CallsOfMessage(1)));
   // The fields were put without their leading blanks before the dialog showed.
   ASSERT_EQ(fake::State().shownFields.size(), 1u);
   EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "0.00000");
@@ -46,9 +43,10 @@ TEST_F(OffsetsDialogTest, CallsInTheirOrderAndTheNewValuesWrittenAndShown) {
 TEST_F(OffsetsDialogTest, TheLoadedOffsetsGoIntoTheFieldsLatitudeFirst) {
   WriteFile(OffsetsPath(), "0.001,-2.5");
   RunOffsetsDialog({{}});
-  EXPECT_TRUE(SameCalls({"IDlLoad(102)", "IDlPutReal(1004,-2.5,(F10.5))",
-                         "IDlPutReal(1003,0.001,(F10.5))"},
-                        fake::CallsOf({"IDlLoad", "IDlPutReal"})));
+  EXPECT_TRUE(
+      SameCalls({Call("IDlLoad", IDD_OFFSETS), Call("IDlPutReal", IDF_LATITUDE, "-2.5", "(F10.5)"),
+                 Call("IDlPutReal", IDF_LONGITUDE, "0.001", "(F10.5)")},
+                fake::CallsOf({"IDlLoad", "IDlPutReal"})));
   ASSERT_EQ(fake::State().shownFields.size(), 1u);
   EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "-2.50000");
   EXPECT_EQ(fake::State().shownFields[0][IDF_LONGITUDE], "0.00100");
@@ -111,7 +109,7 @@ TEST_P(RefusedOffsetsTest, NothingIsStored) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].find(c.namedField), std::string::npos) << boxes[0];
   ASSERT_EQ(shows.size(), 2u);
-  EXPECT_EQ(shows[1], "IDlShow(-1,-1," + std::to_string(c.refocused) + ",1)");
+  EXPECT_EQ(shows[1], Call("IDlShow", -1, -1, c.refocused, kDialogModal));
   // The user's text is still there when the dialog comes back.
   for (const auto& [id, text] : c.fieldTexts) EXPECT_EQ(fake::State().shownFields[1][id], text);
 }
@@ -119,12 +117,21 @@ TEST_P(RefusedOffsetsTest, NothingIsStored) {
 INSTANTIATE_TEST_SUITE_P(
     Edits, RefusedOffsetsTest,
     ::testing::Values(
-        RefusedEditCase{"EmptyLatitude", {{IDF_LATITUDE, ""}, {IDF_LONGITUDE, "0.5"}}, 1,
-                        "Latitude (degrees)", IDF_LATITUDE},
-        RefusedEditCase{"LongitudeNotANumber", {{IDF_LONGITUDE, "1.2.3"}}, 1,
-                        "Longitude (degrees)", IDF_LONGITUDE},
-        RefusedEditCase{"BothWrongUpperFieldFirst", {{IDF_LONGITUDE, ""}, {IDF_LATITUDE, "x"}}, 1,
-                        "Longitude (degrees)", IDF_LONGITUDE},
+        RefusedEditCase{"EmptyLatitude",
+                        {{IDF_LATITUDE, ""}, {IDF_LONGITUDE, "0.5"}},
+                        1,
+                        "Latitude (degrees)",
+                        IDF_LATITUDE},
+        RefusedEditCase{"LongitudeNotANumber",
+                        {{IDF_LONGITUDE, "1.2.3"}},
+                        1,
+                        "Longitude (degrees)",
+                        IDF_LONGITUDE},
+        RefusedEditCase{"BothWrongUpperFieldFirst",
+                        {{IDF_LONGITUDE, ""}, {IDF_LATITUDE, "x"}},
+                        1,
+                        "Longitude (degrees)",
+                        IDF_LONGITUDE},
         RefusedEditCase{"ClosedWithoutOk", {{IDF_LONGITUDE, "7"}, {IDF_LATITUDE, "8"}}, 2, "", 0}),
     [](const ::testing::TestParamInfo<RefusedEditCase>& info) {
       return std::string(info.param.label);
@@ -171,10 +178,11 @@ TEST_F(OffsetsDialogTest, AFileThatCannotBeWrittenIsReportedByName) {
 TEST_F(ConverterTest, AboutBoxCallsAndItsPaddedText) {
   fake::QueueCommand(IDC_ABOUT);
   ASSERT_EQ(RunProgram(), 0);
-  EXPECT_TRUE(SameCalls({"IDlLoad(101)",
-                         "IDlPutString(1001,Quillhaven\r\nPushpin to OV2\r\nversion 1.0)",
-                         "IDlShow(-1,-1,0,1)", "IDlUnload()"},
-                        CallsOfMessage(1)));
+  EXPECT_TRUE(SameCalls(
+      {Call("IDlLoad", IDD_ABOUT),
+       Call("IDlPutString", IDF_ABOUT_TEXT, "Quillhaven\r\nPushpin to OV2\r\nversion 1.0"),
+       Call("IDlShow", -1, -1, 0, kDialogModal), "IDlUnload()"},
+      CallsOfMessage(1)));
   EXPECT_EQ(fake::State().lastPutStringLength, 512u);
   EXPECT_EQ(fake::State().loadedDialog, 0) << "the About box is unloaded again";
   EXPECT_TRUE(fake::State().reportedCodes.empty());

@@ -50,9 +50,9 @@ TEST_P(ExitTest, EndsTheLoopAndStopsTheServices) {
 
   const auto& log = fake::State().log;
   ASSERT_GE(log.size(), c.lastCalls.size());
-  EXPECT_TRUE(SameCalls(c.lastCalls, std::vector<std::string>(
-                                         log.end() - static_cast<long>(c.lastCalls.size()),
-                                         log.end())));
+  EXPECT_TRUE(SameCalls(
+      c.lastCalls,
+      std::vector<std::string>(log.end() - static_cast<long>(c.lastCalls.size()), log.end())));
   EXPECT_EQ(fake::State().messagesDelivered, 2);
   EXPECT_EQ(fake::State().messages.size(), 1u);
   EXPECT_EQ(fake::CallsOf({"IWnStop"}).size(), 1u);
@@ -62,13 +62,19 @@ INSTANTIATE_TEST_SUITE_P(
     AllWaysOut, ExitTest,
     ::testing::Values(
         // File > Exit and the toolbar's third button close the help viewer first.
-        ExitCase{"MenuExit", kMenuSelect, IDC_EXIT,
-                 {"IWnGetMessage(2,40005)", "IWnHelp()", "IWnStop()"}},
-        ExitCase{"ToolbarExit", kMenuSelect, IDC_TOOLBAR_EXIT,
-                 {"IWnGetMessage(2,40011)", "IWnHelp()", "IWnStop()"}},
+        ExitCase{"MenuExit",
+                 kMenuSelect,
+                 IDC_EXIT,
+                 {Call("IWnGetMessage", kMenuSelect, IDC_EXIT), "IWnHelp()", "IWnStop()"}},
+        ExitCase{"ToolbarExit",
+                 kMenuSelect,
+                 IDC_TOOLBAR_EXIT,
+                 {Call("IWnGetMessage", kMenuSelect, IDC_TOOLBAR_EXIT), "IWnHelp()", "IWnStop()"}},
         // The close box leaves the help viewer open.
-        ExitCase{"CloseRequest", kCloseRequest, 0,
-                 {"IWnHelp(Quillhaven.hlp)", "IWnGetMessage(9)", "IWnStop()"}}),
+        ExitCase{"CloseRequest",
+                 kCloseRequest,
+                 0,
+                 {"IWnHelp(Quillhaven.hlp)", Call("IWnGetMessage", kCloseRequest), "IWnStop()"}}),
     [](const ::testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
 
 TEST_F(DispatchTest, NotesOptionsMoveTheCheckMarkAndTheStatusText) {
@@ -79,9 +85,11 @@ TEST_F(DispatchTest, NotesOptionsMoveTheCheckMarkAndTheStatusText) {
 
   EXPECT_EQ(RunProgram(), 0);
 
-  const std::vector<std::string> append = {"IMnSetState(40015,2,0)", "IMnSetState(40013,2,1)",
+  const std::vector<std::string> append = {Call("IMnSetState", IDC_IGNORE_NOTES, kMenuChecked, 0),
+                                           Call("IMnSetState", IDC_APPEND_NOTES, kMenuChecked, 1),
                                            "IWnStatusText(1, Option: Append Notes)"};
-  const std::vector<std::string> ignore = {"IMnSetState(40015,2,1)", "IMnSetState(40013,2,0)",
+  const std::vector<std::string> ignore = {Call("IMnSetState", IDC_IGNORE_NOTES, kMenuChecked, 1),
+                                           Call("IMnSetState", IDC_APPEND_NOTES, kMenuChecked, 0),
                                            "IWnStatusText(1, Option: Ignore Notes)"};
   // Choosing the selected option again repeats the same three steps.
   EXPECT_TRUE(SameCalls(append, CallsOfMessage(1)));

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/error_codes.h"
 #include "core/numeric_text.h"
 
 namespace qh {
@@ -42,7 +43,7 @@ std::string Real(float value) {
 std::string* DialogField(int fieldId) {
   Services& s = State();
   if (s.loadedDialog == 0) {
-    s.reportedCodes.push_back(1005);
+    s.reportedCodes.push_back(kErrNoDialogs);
     return nullptr;
   }
   return &s.dialogFields[fieldId];
@@ -52,7 +53,7 @@ void PutNumber(int fieldId, double value, std::optional<std::string_view> format
                std::string_view defaultFormat) {
   bool fitted = true;
   const std::string text = FieldNumberText(value, format, defaultFormat, fitted);
-  if (!fitted) State().reportedCodes.push_back(18);
+  if (!fitted) State().reportedCodes.push_back(kErrNumberToText);
   if (std::string* field = DialogField(fieldId)) *field = text;
 }
 
@@ -251,7 +252,7 @@ void IDlShow(int x, int y, std::optional<int> focusField, std::optional<int> mod
   fake::State().log.push_back(line + ")");
   fake::Services& s = fake::State();
   if (s.loadedDialog == 0) {
-    s.reportedCodes.push_back(1005);
+    s.reportedCodes.push_back(kErrNoDialogs);
     return;
   }
   s.shownFields.push_back(s.dialogFields);
@@ -268,7 +269,7 @@ void IDlUnload(std::optional<int> unused) {
   if (unused) Log("IDlUnload", Num(*unused));
   else Log("IDlUnload");
   fake::Services& s = fake::State();
-  if (s.loadedDialog == 0) s.reportedCodes.push_back(1005);
+  if (s.loadedDialog == 0) s.reportedCodes.push_back(kErrNoDialogs);
   s.loadedDialog = 0;
   s.dialogFields.clear();
 }
@@ -296,8 +297,8 @@ void IDlGetReal(int fieldId, float& value) {
   // Codes go through the services' own error routine too, where IErInfo finds them.
   const int earlier = IErInfo(1);
   if (IsBlank(*field)) {
-    fake::State().reportedCodes.push_back(1010);
-    IErReport(1010);
+    fake::State().reportedCodes.push_back(kErrFieldUndefined);
+    IErReport(kErrFieldUndefined);
     value = -999.0f;
     return;
   }
@@ -357,19 +358,19 @@ void IOsFileCopy(std::string_view source, std::string_view target) {
     to += cut == std::string::npos ? from : from.substr(cut + 1);
   }
   if (from == to) {
-    s.reportedCodes.push_back(55);
+    s.reportedCodes.push_back(kErrSameCopyNames);
     return;
   }
   std::error_code error;
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
-  if (error) s.reportedCodes.push_back(13);
+  if (error) s.reportedCodes.push_back(kErrOsCommand);
 }
 
 void IOsFileDelete(std::string_view name) {
   Log("IOsFileDelete", T(name));
   std::error_code error;
   if (!std::filesystem::remove(T(name), error) || error) {
-    fake::State().reportedCodes.push_back(13);
+    fake::State().reportedCodes.push_back(kErrOsCommand);
   }
 }
 

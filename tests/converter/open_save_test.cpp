@@ -22,7 +22,8 @@ class OpenSaveTest : public ConverterTest {
 
   std::vector<std::string> OpenCalls(const std::string& initialName, const std::string& shown) {
     return {"IDlSelectFile(" + std::string(kOpenFilter) + ",2," + initialName + ",Open File)",
-            "IWnClear()", "IWnOutText(100,1000,Reading from ... " + shown + ")", "IDlInfo(4)"};
+            "IWnClear()", "IWnOutText(100,1000,Reading from ... " + shown + ")",
+            Call("IDlInfo", kInfoExitState)};
   }
 
   // The calls of one conversion of `pins` pins into asc/ov2/bmp, with the symbol
@@ -30,7 +31,8 @@ class OpenSaveTest : public ConverterTest {
   std::vector<std::string> ConversionCalls(const std::string& asc, const std::string& ov2,
                                            const std::string& bmp, int pins) {
     std::vector<std::string> calls = {"IWnOutText(100,2000,Text to ... " + asc + ")"};
-    for (int i = 0; i < pins; ++i) calls.push_back("IMnGetState(40013,2)");
+    for (int i = 0; i < pins; ++i)
+      calls.push_back(Call("IMnGetState", IDC_APPEND_NOTES, kMenuChecked));
     calls.push_back("IOsFileCopy(" + ProgramFolder() + "default_symbol.bmp," + bmp + ")");
     calls.push_back("IWnOutText(100,3000,Running TomTom MakeOV2 utility)");
     calls.push_back("IOsExecute(\"" + ProgramFolder() + "MakeOV2_v1-1.exe\" \"" + asc + "\",3)");
@@ -65,11 +67,10 @@ TEST_F(OpenSaveTest, SaveAfterOpenWritesBesideTheInputWithoutADialog) {
 
   EXPECT_TRUE(SameCalls(OpenCalls("", input), CallsOfMessage(1)));
   EXPECT_EQ(fake::State().lastFileNameBuffer, 512u);
-  EXPECT_TRUE(SameCalls(ConversionCalls(Path("maps\\trip.asc"), Path("maps\\trip.ov2"),
-                                        Path("maps\\trip.bmp"), 2),
-                        CallsOfMessage(2)));
-  const std::string expectedAsc =
-      std::string(kHomeLine) + " -28.64789,  14.32395,\"Work\"\r\n";
+  EXPECT_TRUE(SameCalls(
+      ConversionCalls(Path("maps\\trip.asc"), Path("maps\\trip.ov2"), Path("maps\\trip.bmp"), 2),
+      CallsOfMessage(2)));
+  const std::string expectedAsc = std::string(kHomeLine) + " -28.64789,  14.32395,\"Work\"\r\n";
   EXPECT_EQ(ascAtRun, expectedAsc);
   EXPECT_EQ(bmpAtRun, symbolBytes_);
   // The .asc stays on disk afterwards, and no temporary file is left beside it.
@@ -82,9 +83,9 @@ TEST_F(OpenSaveTest, OpenKeepsTheCaseOfTheStemAndAddsLowerCaseExtensions) {
   QueueOpen(input, {HomePin()});
   fake::QueueCommand(IDC_SAVE);
   EXPECT_EQ(RunProgram(), 0);
-  EXPECT_TRUE(SameCalls(ConversionCalls(Path("Data\\Pins.asc"), Path("Data\\Pins.ov2"),
-                                        Path("Data\\Pins.bmp"), 1),
-                        CallsOfMessage(2)));
+  EXPECT_TRUE(SameCalls(
+      ConversionCalls(Path("Data\\Pins.asc"), Path("Data\\Pins.ov2"), Path("Data\\Pins.bmp"), 1),
+      CallsOfMessage(2)));
   EXPECT_EQ(ReadFile(Path("Data\\Pins.asc")), kHomeLine);
 }
 
@@ -110,7 +111,7 @@ TEST_P(SaveAsNamesTest, DerivesTheThreeNamesFromTheChosenName) {
   // The dialog starts in the input's folder with an empty file name.
   std::vector<std::string> expected = {
       "IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("maps\\") + ",Save File)",
-      "IDlInfo(4)"};
+      Call("IDlInfo", kInfoExitState)};
   const std::vector<std::string> conversion =
       ConversionCalls(Path(c.asc), Path(c.ov2), Path(c.bmp), 1);
   expected.insert(expected.end(), conversion.begin(), conversion.end());
@@ -126,15 +127,15 @@ TEST_P(SaveAsNamesTest, DerivesTheThreeNamesFromTheChosenName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, SaveAsNamesTest,
-    ::testing::Values(
-        SaveAsCase{"NoExtension", "out\\tour", "out\\tour.asc", "out\\tour.ov2", "out\\tour.bmp"},
-        SaveAsCase{"Ov2Extension", "out\\tour.ov2", "out\\tour.asc", "out\\tour.ov2",
-                   "out\\tour.bmp"},
-        // Only a final ".ov2" gives way: dots elsewhere stay.
-        SaveAsCase{"DotInFolder", "out.old\\tour", "out.old\\tour.asc", "out.old\\tour.ov2",
-                   "out.old\\tour.bmp"},
-        SaveAsCase{"DotInName", "out\\route v1.2", "out\\route v1.2.asc", "out\\route v1.2.ov2",
-                   "out\\route v1.2.bmp"}),
+    ::testing::Values(SaveAsCase{"NoExtension", "out\\tour", "out\\tour.asc", "out\\tour.ov2",
+                                 "out\\tour.bmp"},
+                      SaveAsCase{"Ov2Extension", "out\\tour.ov2", "out\\tour.asc", "out\\tour.ov2",
+                                 "out\\tour.bmp"},
+                      // Only a final ".ov2" gives way: dots elsewhere stay.
+                      SaveAsCase{"DotInFolder", "out.old\\tour", "out.old\\tour.asc",
+                                 "out.old\\tour.ov2", "out.old\\tour.bmp"},
+                      SaveAsCase{"DotInName", "out\\route v1.2", "out\\route v1.2.asc",
+                                 "out\\route v1.2.ov2", "out\\route v1.2.bmp"}),
     [](const ::testing::TestParamInfo<SaveAsCase>& info) { return std::string(info.param.label); });
 
 TEST_F(OpenSaveTest, CancelledFirstOpenDrawsAnEmptyNameAndLeavesNoInput) {
@@ -142,9 +143,10 @@ TEST_F(OpenSaveTest, CancelledFirstOpenDrawsAnEmptyNameAndLeavesNoInput) {
   fake::QueueCancelledDialog();
   fake::QueueCommand(IDC_SAVE);
   EXPECT_EQ(RunProgram(), 0);
-  EXPECT_TRUE(SameCalls({"IDlSelectFile(" + std::string(kOpenFilter) + ",2,,Open File)",
-                         "IWnClear()", "IWnOutText(100,1000,Reading from ...)", "IDlInfo(4)"},
-                        CallsOfMessage(1)));
+  EXPECT_TRUE(
+      SameCalls({"IDlSelectFile(" + std::string(kOpenFilter) + ",2,,Open File)", "IWnClear()",
+                 "IWnOutText(100,1000,Reading from ...)", Call("IDlInfo", kInfoExitState)},
+                CallsOfMessage(1)));
   EXPECT_TRUE(SameCalls({std::string(kNoInputBox)}, CallsOfMessage(2)));
 }
 
@@ -172,7 +174,7 @@ TEST_F(OpenSaveTest, CancelledSaveAsTouchesNothing) {
 
   EXPECT_TRUE(SameCalls(
       {"IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("maps\\") + ",Save File)",
-       "IDlInfo(4)"},
+       Call("IDlInfo", kInfoExitState)},
       CallsOfMessage(2)));
   EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), "earlier");
   EXPECT_FALSE(Exists(Path("maps\\trip.bmp")));

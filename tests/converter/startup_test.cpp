@@ -18,14 +18,14 @@ TEST_F(StartupTest, OpensTheWindowLoadsOffsetsAndEndsOnCloseRequest) {
   const std::vector<std::string> expected = {
       "IOsArgument(0)",
       "IWnStart()",
-      "IWnOpenRoot(103,-1,-1,512,256,30001,Pushpin to OV2 conversion)",
+      Call("IWnOpenRoot", 103, -1, -1, 512, 256, IDM_MAIN, "Pushpin to OV2 conversion"),
       "IWnStatusParts(2,3500,-1)",
-      "IWnToolbar(30101)",
-      "IMnSetState(40015,2,1)",
-      "IMnSetState(40013,2,0)",
+      Call("IWnToolbar", IDT_MAIN),
+      Call("IMnSetState", IDC_IGNORE_NOTES, kMenuChecked, 1),
+      Call("IMnSetState", IDC_APPEND_NOTES, kMenuChecked, 0),
       "IWnStatusText(1, Option: Ignore Notes)",
       "IWnStatusText(2," + std::string(kZeroOffsetsStatus) + ")",
-      "IWnGetMessage(9)",
+      Call("IWnGetMessage", kCloseRequest),
       "IWnStop()",
   };
   EXPECT_TRUE(SameCalls(expected, fake::State().log));
