@@ -675,12 +675,15 @@ TEST(Tools, OutputsThatWouldOverwriteAnInputOrEachOtherAreRefused) {
       {"a folder in the icon's place", kPsp2Ov2 + " c.psp", "cannot write c.bmp: Is a directory"},
       {"makeov2 onto its own input", kMakeOv2 + " d.asc", "the overlay d.ov2 would overwrite the input"},
       {"makeov2 onto a FIFO", kMakeOv2 + " e.asc", "cannot write e.ov2: it is not a regular file"},
+      {"makeov2 onto a device", kMakeOv2 + " f.asc", "cannot write f.ov2: it is not a regular file"},
   };
   for (const Case& c : cases) {
     TempFolder folder;
     for (const char* name : {"a.psp", "a.dat", "b.psp", "c.psp"}) WriteFile(folder.File(name), ThreePins());
     WriteFile(folder.File("d.asc"), "1,2,\"d\"\n");
     WriteFile(folder.File("e.asc"), "1,2,\"e\"\n");
+    WriteFile(folder.File("f.asc"), "1,2,\"f\"\n");
+    std::filesystem::create_symlink("/dev/null", folder.File("f.ov2"));
     std::filesystem::create_directory(folder.File("sub"));
     std::filesystem::create_symlink("a.psp", folder.File("linked.asc"));
     std::filesystem::create_symlink("d.asc", folder.File("d.ov2"));
