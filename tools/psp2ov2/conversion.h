@@ -26,8 +26,8 @@ class Converter {
   // input or another output, or exists and is not a regular file: then nothing may be
   // written.
   bool PlanOutputs();
-  // Converts the input of that number (after PlanOutputs) and returns its exit code.
-  int Convert(std::size_t input);
+  // Converts the input at `index` (after PlanOutputs) and returns its exit code.
+  int Convert(std::size_t index);
 
  private:
   Outputs OutputNames(const std::string& input) const;
