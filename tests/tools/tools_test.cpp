@@ -505,7 +505,7 @@ TEST(Tools, HostileInputsEndWithTwoAndLeaveNothingBehind) {
       {"a folder named x.asc", "x.asc", "folder", kMakeOv2, ": Is a directory"},
       // Bytes without a line end for as long as they are read.
       {"endless input without a line end", "endless.asc", "fifo",
-       "cat /dev/zero >" + std::string("\"$FIFO\"") + " & exec timeout 60 " + kMakeOv2,
+       "timeout 60 sh -c 'cat /dev/zero >\"$FIFO\"' & exec timeout 60 " + kMakeOv2,
        ": line 1 is longer than 1 MiB"},
   };
   for (const Case& c : cases) {
@@ -520,7 +520,7 @@ TEST(Tools, HostileInputsEndWithTwoAndLeaveNothingBehind) {
     }
     const std::vector<std::string> before = Names(folder);
     const RunResult r =
-        RunTool(folder, "FIFO=" + Quote(input) + "; " + c.command + " " + Quote(input));
+        RunTool(folder, "export FIFO=" + Quote(input) + "; " + c.command + " " + Quote(input));
     EXPECT_EQ(r.status, 2) << c.name << ": " << r.err;
     EXPECT_NE(r.err.find(input + c.message), std::string::npos) << c.name << ": " << r.err;
     EXPECT_EQ(Joined(Names(folder)), Joined(before)) << c.name;
@@ -566,16 +566,25 @@ TEST(Tools, AnInterruptRemovesTheTemporaryFilesAndKeepsTheEarlierOutputs) {
     argv.push_back(nullptr);
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, c.tool, nullptr, nullptr, argv.data(), environ), 0) << c.name;
-    const int writer = open(fifo.c_str(), O_WRONLY);  // waits for the tool to open it
-    ASSERT_GE(writer, 0) << c.name << ": " << std::strerror(errno);
-    ASSERT_EQ(write(writer, c.given.data(), c.given.size()), static_cast<ssize_t>(c.given.size()));
+    // The writing end opens once the tool has opened the reading end; a tool that ends
+    // first must not leave the test waiting, nor end it by SIGPIPE.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int writer = -1;
+    while ((writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_GE(writer, 0) << c.name << ": the tool did not open its input";
+    fcntl(writer, F_SETFL, fcntl(writer, F_GETFL) & ~O_NONBLOCK);
+    const auto pipeWas = signal(SIGPIPE, SIG_IGN);
+    EXPECT_EQ(write(writer, c.given.data(), c.given.size()), static_cast<ssize_t>(c.given.size()));
+    signal(SIGPIPE, pipeWas);
     // The tool is ready to be interrupted once its temporary files are there.
     auto temporaries = [&folder] {
       std::size_t count = 0;
       for (const std::string& name : Names(folder)) count += name.size() > 4 && name.ends_with(".tmp");
       return count;
     };
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (temporaries() < c.outputs.size() - (c.outputs.size() > 1 ? 1 : 0) &&
            std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
