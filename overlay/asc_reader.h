@@ -20,12 +20,32 @@ enum class AscLineKind { kPoint, kSkip, kBad };
 
 // Reads one line (without its line end; a trailing CR is allowed). Blank lines and
 // lines whose first non-blank character is ";" are kSkip. For kBad, `reason` says
-// what is wrong. The text view points into `line`.
+// what is wrong: a coordinate that is not a number, or that Quillhaven wrote as
+// asterisks because it did not fit its column; a longitude outside -180..180 or a
+// latitude outside -90..90; a text that is not in double quotes or that holds a NUL
+// byte (which would end the name in the overlay). The text view points into `line`.
 AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_view& reason);
 
-// Streams a file through a large buffer; nothing but the current line is kept. Lines
-// before the first point that hold neither a comma nor a double quote are titles
-// and are passed over.
+// A decimal number in the C locale's form and nothing else, with an optional sign
+// ("+" or "-", not both); no "nan" or "inf". A number too small for a double reads as
+// zero, one too large as infinity.
+bool ParseDecimal(std::string_view text, double& value);
+
+// Where the first line of `text` ends: LF, CR LF and a lone CR each end a line. The
+// line is text[0, end); the next one starts at `next` (both text.size() when no line
+// end is found).
+void FindAscLineEnd(std::string_view text, std::size_t& end, std::size_t& next);
+
+// A line before the first point that holds neither a comma nor a double quote is a
+// title (GPSBabel writes four) and is passed over.
+bool IsAscTitle(std::string_view line);
+
+// The longest line taken, its line end not counted: a longer one fails the read, so
+// that endless input without a line end ends.
+inline constexpr std::size_t kAscLineLimit = std::size_t{1} << 20;
+
+// Streams a file through a buffer; nothing but the current line is kept, and no line
+// is longer than kAscLineLimit.
 class AscReader {
  public:
   enum class Result { kPoint, kBadLine, kEnd, kFailed };
@@ -43,12 +63,17 @@ class AscReader {
 
   std::size_t LineNumber() const { return line_number_; }
   std::string_view BadReason() const { return bad_reason_; }
+  // Why the file could not be opened or read: the system's words, or the line that
+  // is too long.
   const std::string& ErrorMessage() const { return error_; }
-  // Size of the open file, or 0 when unknown: a hint for reserving room.
-  std::uint64_t FileSize() const { return file_size_; }
+  // Title lines passed over so far.
+  std::size_t TitleLines() const { return title_lines_; }
 
  private:
   bool Fill();  // moves the unread rest to the front and reads more; false at end or error
+  // The end of the line at begin_ and the start of the next, reading more as needed;
+  // false at the end of the input or on a failure.
+  bool FindLineEnd(std::size_t& stop, std::size_t& next);
 
   std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
@@ -56,9 +81,9 @@ class AscReader {
   bool eof_ = false;
   bool seen_point_ = false;
   std::size_t line_number_ = 0;
+  std::size_t title_lines_ = 0;
   std::string_view bad_reason_;
   std::string error_;
-  std::uint64_t file_size_ = 0;
 };
 
 }  // namespace qh

@@ -13,10 +13,6 @@ bool OverlayBuilder::Open(const std::string& path, bool flat) {
   return true;
 }
 
-void OverlayBuilder::Expect(std::size_t points, std::size_t name_bytes) {
-  if (!flat_) index_.Reserve(points, name_bytes);
-}
-
 bool OverlayBuilder::Add(const AscPoint& point) {
   if (!error_.empty()) return false;
   ++points_;
@@ -31,13 +27,18 @@ bool OverlayBuilder::Add(const AscPoint& point) {
   return true;
 }
 
-bool OverlayBuilder::Commit() {
+bool OverlayBuilder::Finish() {
   if (!error_.empty()) return false;
   if (!flat_ && !index_.Write(writer_)) {
     return Failed(writer_.Failed() ? file_.Reason()
                                    : std::string("the overlay would exceed 2 GiB"));
   }
-  if (!writer_.Finish()) return Failed(file_.Reason());
+  if (!writer_.Finish() || !file_.Finish()) return Failed(file_.Reason());
+  return true;
+}
+
+bool OverlayBuilder::Commit() {
+  if (!Finish()) return false;
   if (!file_.Commit()) return Failed(file_.Reason());
   return true;
 }

@@ -1,6 +1,7 @@
 // Builds one ".ov2" file from points: streamed in input order (flat), or gathered
-// into the spatial index and written at Commit. Either the whole overlay replaces
-// the target or the target is left untouched.
+// into the spatial index and written at Finish. Either the whole overlay replaces
+// the target or the target is left untouched. Memory grows with the points added,
+// never by a count announced beforehand.
 #pragma once
 
 #include <cstddef>
@@ -19,11 +20,14 @@ class OverlayBuilder {
   OverlayBuilder();
 
   bool Open(const std::string& path, bool flat);
-  // A guess of the point count and name bytes to come, so the index grows once.
-  void Expect(std::size_t points, std::size_t name_bytes);
   bool Add(const AscPoint& point);
+  // Writes the whole overlay to its temporary file; the target is not yet touched.
+  bool Finish();
+  // Finish, then the overlay takes the target's place.
   bool Commit();
   void Abandon();
+  // The file being written, to commit together with others after Finish.
+  CompleteFile& File() { return file_; }
 
   std::size_t Points() const { return points_; }
   // The system's reason or the overlay's own; empty while nothing failed.

@@ -25,17 +25,17 @@ std::uint32_t RadixKey(std::int32_t value) { return static_cast<std::uint32_t>(v
 }  // namespace
 
 void SpatialIndex::Reserve(std::size_t points, std::size_t name_bytes) {
-  points_.reserve(points);
-  name_starts_.reserve(points + 1);
-  names_.reserve(name_bytes);
+  points_.Reserve(points);
+  name_starts_.Reserve(points + 1);
+  names_.Reserve(name_bytes);
 }
 
 bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::string_view name) {
   constexpr std::uint64_t kLimit = std::numeric_limits<std::uint32_t>::max();
-  if (names_.size() + name.size() > kLimit || points_.size() >= kLimit / 2) return false;
-  points_.push_back(Point{longitude, latitude, static_cast<std::uint32_t>(points_.size())});
-  names_.append(name);
-  name_starts_.push_back(static_cast<std::uint32_t>(names_.size()));
+  if (names_.Size() + name.size() > kLimit || points_.Size() >= kLimit / 2) return false;
+  points_.PushBack(Point{longitude, latitude, static_cast<std::uint32_t>(points_.Size())});
+  names_.Append(name.data(), name.size());
+  name_starts_.PushBack(static_cast<std::uint32_t>(names_.Size()));
   built_ = false;
   return true;
 }
@@ -108,7 +108,7 @@ std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, Li
     SplitAt<&Point::longitude>(lists.by_latitude.get(), points_[middle], begin, middle, end,
                                lists.spare.get());
   } else {
-    SplitAt<&Point::latitude>(points_.data(), by_latitude[middle], begin, middle, end,
+    SplitAt<&Point::latitude>(points_.Data(), by_latitude[middle], begin, middle, end,
                               lists.spare.get());
   }
   const std::uint32_t left = BuildNode(begin, middle, lists);
@@ -121,7 +121,7 @@ std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, Li
 void SpatialIndex::Build() {
   if (built_) return;
   nodes_.clear();
-  const std::size_t count = points_.size();
+  const std::size_t count = points_.Size();
   if (count > 0) {
     // Left uninitialised: every point is written before it is read.
     Lists lists{std::unique_ptr<Point[]>(new Point[count]), std::unique_ptr<Point[]>(new Point[count])};
@@ -129,8 +129,8 @@ void SpatialIndex::Build() {
       for (const Point& p : points_) lists.by_latitude[p.id] = p;
       std::copy(lists.by_latitude.get(), lists.by_latitude.get() + count, points_.begin());
     }
-    SortBy<&Point::latitude>(points_.data(), lists.by_latitude.get(), lists.spare.get(), count);
-    SortBy<&Point::longitude>(points_.data(), points_.data(), lists.spare.get(), count);
+    SortBy<&Point::latitude>(points_.Data(), lists.by_latitude.get(), lists.spare.get(), count);
+    SortBy<&Point::longitude>(points_.Data(), points_.Data(), lists.spare.get(), count);
     in_input_order_ = false;
     // About two nodes for every full block.
     nodes_.reserve(count / (kLeafPoints / 2) * 2 + 2);
@@ -169,11 +169,11 @@ void SpatialIndex::WriteNode(std::uint32_t index, Ov2Writer& writer) const {
     for (std::uint32_t i = node.begin; i < node.end; ++i) {
       // Blocks are written in the order of points_, but the names lie scattered over
       // names_: ask for them well before they are needed.
-      if (i + 2 * kLookahead < points_.size()) {
+      if (i + 2 * kLookahead < points_.Size()) {
         QH_PREFETCH(&name_starts_[points_[i + 2 * kLookahead].id]);
       }
-      if (i + kLookahead < points_.size()) {
-        QH_PREFETCH(names_.data() + name_starts_[points_[i + kLookahead].id]);
+      if (i + kLookahead < points_.Size()) {
+        QH_PREFETCH(names_.Data() + name_starts_[points_[i + kLookahead].id]);
       }
       const Point& p = points_[i];
       writer.Poi(p.longitude, p.latitude, NameOf(p.id));

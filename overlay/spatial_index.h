@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "overlay/growing_array.h"
 #include "overlay/ov2_writer.h"
 
 namespace qh {
@@ -29,7 +30,9 @@ class SpatialIndex {
   // False when the index cannot take more (names beyond 4 GiB, or more points than
   // one overlay can describe).
   bool Add(std::int32_t longitude, std::int32_t latitude, std::string_view name);
-  std::size_t Size() const { return points_.size(); }
+  SpatialIndex() { name_starts_.PushBack(0); }
+
+  std::size_t Size() const { return points_.Size(); }
   // Size in bytes of the overlay Write produces.
   std::uint64_t OverlaySize();
 
@@ -71,13 +74,13 @@ class SpatialIndex {
   void SizeNodes();  // the bytes of every node, once the tree stands
   void WriteNode(std::uint32_t node, Ov2Writer& writer) const;
   std::string_view NameOf(std::uint32_t id) const {
-    return std::string_view(names_.data() + name_starts_[id],
+    return std::string_view(names_.Data() + name_starts_[id],
                             name_starts_[id + 1] - name_starts_[id]);
   }
 
-  std::vector<Point> points_;  // by input position; by longitude, block after block, once built
-  std::vector<std::uint32_t> name_starts_{0};  // point i's name: [start i, start i+1) of names_
-  std::string names_;
+  GrowingArray<Point> points_;  // by input position; by longitude, block after block, once built
+  GrowingArray<std::uint32_t> name_starts_;  // point i's name: [start i, start i+1) of names_
+  GrowingArray<char> names_;
   std::vector<Node> nodes_;
   bool built_ = false;
   bool in_input_order_ = true;  // points_ as added, not yet sorted by a build

@@ -8,18 +8,9 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <vector>
 
-#ifdef _WIN32
-// The C runtime's rename will not replace an existing file, and std::filesystem reads a
-// narrow name as Latin-1 rather than in the ANSI code page that fopen uses, so a name
-// with other characters would miss the file just written. The ANSI call reads names
-// as fopen does and replaces in one step. Declared here to keep <windows.h> out.
-extern "C" {
-__declspec(dllimport) int __stdcall MoveFileExA(const char* from, const char* to,
-                                                unsigned long flags);
-__declspec(dllimport) unsigned long __stdcall GetLastError(void);
-}
-#endif
+#include "temporary_files.h"
 
 namespace qh {
 
@@ -57,40 +48,20 @@ std::string TemporaryNameFor(const std::string& path) {
   return name;
 }
 
-#ifdef _WIN32
-// The nearest C runtime code of a Windows error, for its wording.
-int ErrnoOf(unsigned long windows_error) {
-  switch (windows_error) {
-    case 2:    // ERROR_FILE_NOT_FOUND
-    case 3:    // ERROR_PATH_NOT_FOUND
-      return ENOENT;
-    case 5:    // ERROR_ACCESS_DENIED
-    case 32:   // ERROR_SHARING_VIOLATION
-    case 33:   // ERROR_LOCK_VIOLATION
-      return EACCES;
-    case 17:   // ERROR_NOT_SAME_DEVICE
-      return EXDEV;
-    case 39:   // ERROR_HANDLE_DISK_FULL
-    case 112:  // ERROR_DISK_FULL
-      return ENOSPC;
-    case 206:  // ERROR_FILENAME_EXCED_RANGE
-      return ENAMETOOLONG;
-    default:
-      return EIO;
+// Hands all of `bytes` to the system; false with errno set when it takes no more.
+bool WriteAll(FileHandle file, std::string_view bytes) {
+  const FileCalls& calls = CurrentFileCalls();
+  while (!bytes.empty()) {
+    errno = 0;
+    const std::ptrdiff_t written = calls.write(file, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
   }
-}
-#endif
-
-bool RenameOver(const std::string& from, const std::string& to, std::string& reason) {
-#ifdef _WIN32
-  constexpr unsigned long kReplaceExisting = 1;  // MOVEFILE_REPLACE_EXISTING
-  if (MoveFileExA(from.c_str(), to.c_str(), kReplaceExisting) != 0) return true;
-  reason = SystemReason(ErrnoOf(GetLastError()));
-#else
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  reason = SystemReason(errno);
-#endif
-  return false;
+  return true;
 }
 
 }  // namespace
@@ -100,15 +71,28 @@ bool CompleteFile::Open(std::string_view path) {
   path_.assign(path);
   reason_.clear();
   failure_ = Failure::None;
+  const FileCalls& calls = CurrentFileCalls();
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string name = TemporaryNameFor(path_);
-    bool folder = false;
-    if (Exists(name, folder)) continue;  // someone else's: never overwritten
+    // Entered before it exists, so that no moment passes in which an interrupt would
+    // leave it behind.
+    const int place = temporary_files::Add(name);
+    if (place < 0) {
+      return Fail(Failure::Create, name.size() >= temporary_files::kPathBytes
+                                       ? SystemReason(ENAMETOOLONG)
+                                       : std::string("too many files are being written at once"));
+    }
     errno = 0;
-    file_ = std::fopen(name.c_str(), "wb");
-    if (file_ == nullptr) return Fail(Failure::Create, SystemReason(errno));
+    const FileHandle file = calls.createNew(name.c_str());
+    if (file == kNoFile) {
+      const int error = errno;
+      temporary_files::Drop(place);
+      if (error == EEXIST) continue;  // someone else's: never overwritten
+      return Fail(Failure::Create, SystemReason(error));
+    }
+    file_ = file;
     temporary_ = std::move(name);
-    std::setvbuf(file_, nullptr, _IOFBF, kBufferBytes);
+    place_ = place;
     return true;
   }
   return Fail(Failure::Create, "no free temporary name beside the file");
@@ -116,35 +100,42 @@ bool CompleteFile::Open(std::string_view path) {
 
 bool CompleteFile::Write(std::string_view bytes) {
   if (Failed()) return false;
-  if (file_ == nullptr) return Fail(Failure::Write, "the file is not open");
-  if (bytes.empty()) return true;
-  errno = 0;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-    return Fail(Failure::Write, SystemReason(errno));
+  if (file_ == kNoFile) return Fail(Failure::Write, "the file is not open");
+  if (buffer_.size() + bytes.size() <= kBufferBytes) {
+    buffer_.append(bytes);
+    return true;
   }
+  if (!Flush()) return false;
+  if (bytes.size() < kBufferBytes) {
+    buffer_.append(bytes);
+    return true;
+  }
+  if (!WriteAll(file_, bytes)) return Fail(Failure::Write, SystemReason(errno));
   return true;
 }
 
-bool CompleteFile::Commit() {
-  if (Failed()) return false;
-  if (file_ == nullptr) return Fail(Failure::Write, "the file is not open");
-  errno = 0;
-  const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
-  const int flush_error = errno;
-  errno = 0;
-  const bool closed = std::fclose(file_) == 0;
-  const int close_error = errno;
-  file_ = nullptr;
-  if (!flushed) return Fail(Failure::Write, SystemReason(flush_error));
-  if (!closed) return Fail(Failure::Write, SystemReason(close_error));
-  // Said plainly rather than left to each system's rename rules.
-  bool folder = false;
-  if (Exists(path_, folder) && folder) return Fail(Failure::Replace, SystemReason(EISDIR));
-  std::string reason;
-  if (!RenameOver(temporary_, path_, reason)) return Fail(Failure::Replace, std::move(reason));
-  temporary_.clear();
+bool CompleteFile::Flush() {
+  if (!WriteAll(file_, buffer_)) return Fail(Failure::Write, SystemReason(errno));
+  buffer_.clear();
   return true;
 }
+
+bool CompleteFile::Finish() {
+  if (Failed()) return false;
+  if (file_ == kNoFile) {
+    // Finished already, or never opened (or committed).
+    return !temporary_.empty() || Fail(Failure::Write, "the file is not open");
+  }
+  if (!Flush()) return false;
+  std::string().swap(buffer_);
+  errno = 0;
+  const int closed = CurrentFileCalls().close(file_);
+  file_ = kNoFile;
+  if (closed != 0) return Fail(Failure::Write, SystemReason(errno));
+  return true;
+}
+
+bool CompleteFile::Commit() { return CommitTogether({this}); }
 
 void CompleteFile::Abandon() { DropTemporary(); }
 
@@ -158,10 +149,99 @@ bool CompleteFile::Fail(Failure what, std::string reason) {
 }
 
 void CompleteFile::DropTemporary() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
-  if (!temporary_.empty()) std::remove(temporary_.c_str());
+  const FileCalls& calls = CurrentFileCalls();
+  if (file_ != kNoFile) calls.close(file_);
+  file_ = kNoFile;
+  std::string().swap(buffer_);
+  if (!temporary_.empty()) calls.remove(temporary_.c_str());
   temporary_.clear();
+  temporary_files::Drop(place_);
+  place_ = -1;
 }
+
+bool CommitTogether(std::initializer_list<CompleteFile*> files) {
+  auto abandonAll = [&files] {
+    for (CompleteFile* file : files) {
+      if (file != nullptr) file->Abandon();
+    }
+  };
+  for (CompleteFile* file : files) {
+    if (file != nullptr && !file->Finish()) {
+      abandonAll();
+      return false;
+    }
+  }
+  const temporary_files::InterruptsHeld held;
+  const FileCalls& calls = CurrentFileCalls();
+  // What each target was before: absent, or present and kept under a second name
+  // until all are in place. The last one renamed is never needed back.
+  struct Before {
+    bool existed = false;
+    std::string keptAs;
+  };
+  std::vector<Before> before(files.size());
+  const CompleteFile* last = nullptr;
+  for (CompleteFile* file : files) {
+    if (file != nullptr) last = file;
+  }
+  std::size_t i = 0;
+  for (CompleteFile* file : files) {
+    Before& was = before[i++];
+    if (file == nullptr) continue;
+    bool folder = false;
+    was.existed = Exists(file->path_, folder);
+    // Said plainly rather than left to each system's rename rules.
+    if (folder) {
+      file->Fail(CompleteFile::Failure::Replace, SystemReason(EISDIR));
+      abandonAll();
+      return false;
+    }
+    if (!was.existed || file == last) continue;
+    // A volume without hard links (FAT) gives no second name: that file cannot come
+    // back, and the others still do.
+    std::string keep = TemporaryNameFor(file->path_);
+    if (calls.link(file->path_.c_str(), keep.c_str()) == 0) was.keptAs = std::move(keep);
+  }
+  auto forgetKept = [&before, &calls] {
+    for (Before& was : before) {
+      if (!was.keptAs.empty()) calls.remove(was.keptAs.c_str());
+    }
+  };
+  i = 0;
+  for (CompleteFile* file : files) {
+    const std::size_t index = i++;
+    if (file == nullptr) continue;
+    errno = 0;
+    if (calls.rename(file->temporary_.c_str(), file->path_.c_str()) == 0) {
+      file->temporary_.clear();
+      temporary_files::Drop(file->place_);
+      file->place_ = -1;
+      continue;
+    }
+    const std::string reason = SystemReason(errno);
+    std::size_t j = 0;
+    for (CompleteFile* done : files) {
+      if (j == index) break;
+      Before& was = before[j++];
+      if (done == nullptr) continue;
+      if (!was.keptAs.empty()) {
+        if (calls.rename(was.keptAs.c_str(), done->path_.c_str()) == 0) was.keptAs.clear();
+      } else if (!was.existed) {
+        calls.remove(done->path_.c_str());
+      }
+    }
+    file->Fail(CompleteFile::Failure::Replace, reason);
+    abandonAll();
+    // A second name that could not go back stays: it is the only copy of that file.
+    for (std::size_t k = index; k < before.size(); ++k) {
+      if (!before[k].keptAs.empty()) calls.remove(before[k].keptAs.c_str());
+    }
+    return false;
+  }
+  forgetKept();
+  return true;
+}
+
+void RemoveTemporaryFilesOnInterrupt() { temporary_files::RemoveOnInterrupt(); }
 
 }  // namespace qh

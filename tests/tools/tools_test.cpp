@@ -10,7 +10,15 @@
 #include <vector>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 #endif
 
 #include "converter/asc_output.h"
@@ -198,9 +206,10 @@ TEST(Psp2Ov2, OverlayEqualsWhatMakeov2MakesOfTheAsc) {
   }
 }
 
-// Many pins over several batches of lines, with awkward texts (quotes, and line breaks,
-// which the ".asc" holds as blanks) and the coordinates that the overlay's shortcut
-// must leave to the general reader: longitudes beyond the ".asc" columns.
+// Many pins over several batches of lines, with the texts and coordinates that the
+// overlay's shortcut must leave to the general reader: line breaks (which the ".asc"
+// holds as blanks), quotes, NULs, coordinates beyond the ".asc" columns or beyond
+// -180..180 and -90..90.
 TEST(Psp2Ov2, OverlayAndMessagesEqualMakeov2sOnAwkwardPins) {
   TempFolder folder;
   std::vector<Pin> pins;
@@ -219,7 +228,11 @@ TEST(Psp2Ov2, OverlayAndMessagesEqualMakeov2sOnAwkwardPins) {
   pins[10].lon_rad = 12000 * kDegree;  // asterisks in the longitude column
   pins[11].lat_rad = -1000.000001 * kDegree;
   pins[12].lat_rad = -0.000001 * kDegree;  // prints without a sign
-  pins[13].lon_rad = -999.999994 * kDegree;
+  pins[13].lon_rad = -999.999994 * kDegree;  // fits the columns, but no longitude
+  pins[14].lat_rad = 90.00001 * kDegree;
+  pins[15].name = std::string("nul\0inside", 11);
+  // Before the first point a piece without comma or quote is a title, passed over.
+  pins[0].name = "x\ntitle\n";
   const std::string psp = folder.File("awkward.psp");
   WriteFile(psp, PushpinFile(pins));
   for (const char* flat : {"", " --flat"}) {
@@ -264,7 +277,7 @@ TEST(Psp2Ov2, ABrokenInputLeavesNoFilesAndTheOthersAreStillConverted) {
   const RunResult r =
       RunTool(folder, kPsp2Ov2 + " -q " + Quote(cut) + " " + Quote(absent) + " " + Quote(good));
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("end-of-file during read"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("file ends early (pin "), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(cut), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(absent), std::string::npos) << r.err;
   for (const char* ext : {".asc", ".ov2", ".bmp"}) {
@@ -352,12 +365,41 @@ TEST(Psp2Ov2, FlagRuleAndTextEncodingOptions) {
   }
 }
 
-TEST(Psp2Ov2, UsageErrorsExitWithTwo) {
+// Offsets are finite numbers and names are names: anything else ends the run with 2
+// and a word on what is wrong, before an input is opened.
+TEST(Psp2Ov2, UsageErrorsAndOffsetsThatAreNotNumbersExitWithTwo) {
   TempFolder folder;
-  EXPECT_EQ(RunTool(folder, kPsp2Ov2).status, 2);
-  EXPECT_EQ(RunTool(folder, kPsp2Ov2 + " --offset 1 x.psp").status, 2);
-  EXPECT_EQ(RunTool(folder, kPsp2Ov2 + " -o a.ov2 x.psp y.psp").status, 2);
-  EXPECT_EQ(RunTool(folder, kPsp2Ov2 + " --bogus x.psp").status, 2);
+  const std::string psp = folder.File("in.psp");
+  WriteFile(psp, PushpinFile({{10 * kDegree, 20 * kDegree, "near"}}));
+  struct Case {
+    std::string arguments;
+    const char* message;
+  };
+  const Case refused[] = {
+      {"", "Usage:"},
+      {"--offset 1 " + Quote(psp), "--offset takes"},
+      {"--offset nan,0 " + Quote(psp), "--offset takes"},
+      {"--offset 0,inf " + Quote(psp), "--offset takes"},
+      {"--offset +-1,0 " + Quote(psp), "--offset takes"},
+      {"--offset 1e39,0 " + Quote(psp), "--offset takes"},  // infinite in single precision
+      {"--offset 1,2,3 " + Quote(psp), "--offset takes"},
+      {"-o '' " + Quote(psp), "-o takes"},
+      {"'' " + Quote(psp), "empty"},
+      {"-o a.ov2 x.psp y.psp", "one input"},
+      {"--bogus x.psp", "unknown option"},
+  };
+  for (const Case& c : refused) {
+    const RunResult r = RunTool(folder, kPsp2Ov2 + " " + c.arguments);
+    EXPECT_EQ(r.status, 2) << c.arguments;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.arguments << ": " << r.err;
+    EXPECT_EQ(folder.Entries(), 1u) << c.arguments << ": something was written";
+  }
+  // A number too small for a double is zero.
+  ASSERT_EQ(RunTool(folder, kPsp2Ov2 + " -q --asc-only " + Quote(psp)).status, 0);
+  const std::string plain = ReadFile(folder.File("in.asc"));
+  const RunResult tiny = RunTool(folder, kPsp2Ov2 + " -q --asc-only --offset 1e-400,-1e-400 " + Quote(psp));
+  EXPECT_EQ(tiny.status, 0) << tiny.err;
+  EXPECT_EQ(ReadFile(folder.File("in.asc")), plain);
   const RunResult help = RunTool(folder, kPsp2Ov2 + " --help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--append-notes"), std::string::npos);
@@ -369,7 +411,8 @@ TEST(MakeOv2, ExitCodesAndMessages) {
   WriteFile(asc, "  1.00000,  2.00000,\"a\"\r\n**********,  2.00000,\"b\"\r\n 3,4,\"c\"\r\n");
   RunResult r = RunTool(folder, kMakeOv2 + " " + Quote(asc));
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(asc + ":2:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(asc + ":2: the longitude did not fit the .asc columns"), std::string::npos)
+      << r.err;
   EXPECT_EQ(DecodeFile(folder.File("pts.ov2")).pois.size(), 2u);
 
   WriteFile(asc, " 5,6,\"only\"\n");
@@ -398,15 +441,346 @@ TEST(MakeOv2, ExitCodesAndMessages) {
   EXPECT_EQ(RunTool(folder, kMakeOv2 + " --version").status, 0);
 }
 
-TEST(MakeOv2, AnEmptyInputGivesAnEmptyOverlay) {
-  TempFolder folder;
-  const std::string asc = folder.File("none.asc");
-  WriteFile(asc, "");
-  const RunResult r = RunTool(folder, kMakeOv2 + " " + Quote(asc));
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(std::filesystem::exists(folder.File("none.ov2")));
-  EXPECT_EQ(ReadFile(folder.File("none.ov2")), "");
+// Lines that give no point are no overlay: makeov2 says so, ends with 1 and leaves
+// the earlier overlay. CR alone ends a line as CR LF and LF do; a file without lines
+// is an empty overlay.
+TEST(MakeOv2, AFileOfLinesWithoutAPointIsNotAnOverlay) {
+  std::string binary;
+  for (int i = 0; i < 1024; ++i) binary.push_back(static_cast<char>((i * 37) & 0xFF));
+  struct Case {
+    const char* name;
+    std::string content;
+    int status;
+    std::size_t points;  // in the new overlay; unused when none is written
+    const char* message;
+  };
+  const Case cases[] = {
+      {"lines ended by CR alone", " 1.5,2.5,\"a\"\r 3,4,\"b\"\r", 0, 2, ""},
+      {"no lines", "", 0, 0, ""},
+      {"tab-separated", "1.5\t2.5\ta\r\n3\t4\tb\r\n", 1, 0, "no line holds a point"},
+      {"binary", binary, 1, 0, "no line holds a point"},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const std::string asc = folder.File("pts.asc");
+    WriteFile(asc, c.content);
+    WriteFile(folder.File("pts.ov2"), "earlier overlay");
+    const RunResult r = RunTool(folder, kMakeOv2 + " " + Quote(asc));
+    EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+    if (c.status == 0) {
+      const test::Ov2Contents ov2 = DecodeFile(folder.File("pts.ov2"));
+      EXPECT_TRUE(ov2.faults.empty()) << c.name << ": " << test::JoinFaults(ov2);
+      EXPECT_EQ(ov2.pois.size(), c.points) << c.name;
+    } else {
+      EXPECT_EQ(ReadFile(folder.File("pts.ov2")), "earlier overlay") << c.name;
+    }
+    EXPECT_EQ(folder.Entries(), 2u) << c.name << ": a temporary file was left";
+  }
 }
+
+#ifndef _WIN32
+// The names in a folder, sorted: what a run left there.
+std::vector<std::string> Names(const TempFolder& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
+  return text;
+}
+
+// A pushpin file with the count field (bytes 12 to 15) replaced.
+std::string WithCount(std::string file, std::uint32_t count) {
+  for (int i = 0; i < 4; ++i) file[12 + i] = static_cast<char>((count >> (8 * i)) & 0xFF);
+  return file;
+}
+
+std::string ThreePins() {
+  return PushpinFile({{36.1 * kDegree, -86.7 * kDegree, "GCEBB", "Mountain Bike Heaven"},
+                      {36.2 * kDegree, -86.8 * kDegree, "GC1A37", "The Troll"},
+                      {36.3 * kDegree, -86.9 * kDegree, "GC1C2B", "Dive Bomb"}});
+}
+
+// Inputs no tool may take down: each ends the run with 2 and the file's name and
+// what is wrong with it, and leaves nothing behind (no output, no temporary file).
+TEST(Tools, HostileInputsEndWithTwoAndLeaveNothingBehind) {
+  const std::string three = ThreePins();
+  struct Case {
+    const char* name;
+    std::string file;        // the input's name in the folder
+    std::string content;     // its bytes; "folder" makes it a folder, "fifo" a FIFO
+    std::string command;     // the tool and its options; the input's path follows
+    std::string message;     // after the input's path
+  };
+  const Case cases[] = {
+      {"a count of 2,147,483,647 in 32 bytes", "huge.psp", WithCount(std::string(32, '\0'), 0x7FFFFFFF),
+       kPsp2Ov2 + " -q", ": file ends early (pin 1 of 2147483647)"},
+      {"one bit more in the count", "flip.psp", WithCount(three, 3 | 1u << 28), kPsp2Ov2 + " -q",
+       ": file ends early (pin 4 of 268435459)"},
+      {"one bit more in the count, --asc-only", "flip.psp", WithCount(three, 3 | 1u << 29),
+       kPsp2Ov2 + " -q --asc-only", ": file ends early (pin 4 of 536870915)"},
+      {"the count's sign bit", "sign.psp", WithCount(three, 3 | 1u << 31), kPsp2Ov2 + " -q",
+       ": the pin count -2147483645 is negative"},
+      {"cut in the header", "cut.psp", three.substr(0, 20), kPsp2Ov2 + " -q",
+       ": file ends early (in its header)"},
+      {"a folder named x.psp", "x.psp", "folder", kPsp2Ov2 + " -q", ": Is a directory"},
+      {"a folder named x.asc", "x.asc", "folder", kMakeOv2, ": Is a directory"},
+      // Bytes without a line end for as long as they are read.
+      {"endless input without a line end", "endless.asc", "fifo",
+       "timeout 60 sh -c 'cat /dev/zero >\"$FIFO\"' & exec timeout 60 " + kMakeOv2,
+       ": line 1 is longer than 1 MiB"},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const std::string input = folder.File(c.file);
+    if (c.content == "folder") {
+      std::filesystem::create_directory(input);
+    } else if (c.content == "fifo") {
+      ASSERT_EQ(mkfifo(input.c_str(), 0600), 0) << std::strerror(errno);
+    } else {
+      WriteFile(input, c.content);
+    }
+    const std::vector<std::string> before = Names(folder);
+    const RunResult r =
+        RunTool(folder, "export FIFO=" + Quote(input) + "; " + c.command + " " + Quote(input));
+    EXPECT_EQ(r.status, 2) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(input + c.message), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_EQ(Joined(Names(folder)), Joined(before)) << c.name;
+  }
+}
+
+// A tool blocked reading its input (a FIFO that gives no more) is interrupted: it
+// ends by that signal, its temporary files are gone and the earlier outputs are as
+// they were.
+TEST(Tools, AnInterruptRemovesTheTemporaryFilesAndKeepsTheEarlierOutputs) {
+  // More pins than the reader takes in one read: it holds the header and waits.
+  std::vector<Pin> pins;
+  for (int i = 0; i < 4000; ++i) pins.push_back({(i % 80) * kDegree, (i % 170) * kDegree, "pin " + std::to_string(i)});
+  const std::string many = PushpinFile(pins);
+  struct Case {
+    const char* name;
+    const char* tool;
+    std::vector<std::string> options;
+    std::string input;
+    std::string given;  // what the FIFO gives before it stops
+    std::vector<std::string> outputs;
+    int signal;
+  };
+  const Case cases[] = {
+      {"psp2ov2, Ctrl+C", QH_PSP2OV2, {"-q"}, "in.psp", many.substr(0, many.size() / 2),
+       {"in.asc", "in.ov2", "in.bmp"}, SIGINT},
+      {"psp2ov2, kill", QH_PSP2OV2, {"-q", "--flat"}, "in.psp", many.substr(0, many.size() / 2),
+       {"in.asc", "in.ov2", "in.bmp"}, SIGTERM},
+      {"makeov2, Ctrl+C", QH_MAKEOV2, {}, "in.asc", "1,2,\"a\"\n3,4,\"b\"\n", {"in.ov2"}, SIGINT},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const std::string fifo = folder.File(c.input);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << std::strerror(errno);
+    for (const std::string& output : c.outputs) WriteFile(folder.File(output), "earlier " + output);
+    const std::vector<std::string> before = Names(folder);
+
+    std::vector<std::string> arguments{c.tool};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    arguments.push_back(fifo);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, c.tool, nullptr, nullptr, argv.data(), environ), 0) << c.name;
+    // The writing end opens once the tool has opened the reading end; a tool that ends
+    // first must not leave the test waiting, nor end it by SIGPIPE.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int writer = -1;
+    while ((writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_GE(writer, 0) << c.name << ": the tool did not open its input";
+    fcntl(writer, F_SETFL, fcntl(writer, F_GETFL) & ~O_NONBLOCK);
+    const auto pipeWas = signal(SIGPIPE, SIG_IGN);
+    EXPECT_EQ(write(writer, c.given.data(), c.given.size()), static_cast<ssize_t>(c.given.size()));
+    signal(SIGPIPE, pipeWas);
+    // The tool is ready to be interrupted once its temporary files are there.
+    auto temporaries = [&folder] {
+      std::size_t count = 0;
+      for (const std::string& name : Names(folder)) count += name.size() > 4 && name.ends_with(".tmp");
+      return count;
+    };
+    while (temporaries() < c.outputs.size() - (c.outputs.size() > 1 ? 1 : 0) &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_GT(temporaries(), 0u) << c.name << ": no temporary file appeared";
+    ASSERT_EQ(kill(pid, c.signal), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    close(writer);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal)
+        << c.name << ": status " << status;
+    EXPECT_EQ(Joined(Names(folder)), Joined(before)) << c.name;
+    for (const std::string& output : c.outputs) {
+      EXPECT_EQ(ReadFile(folder.File(output)), "earlier " + output) << c.name;
+    }
+  }
+}
+
+// A fault while the three files of an input are written: none of the earlier three is
+// replaced, nothing is left beside them, and the message names the file and the
+// system's reason. The faults are real: a file size limit, and (where this machine
+// lets a test mount one in a namespace of its own) a small or read-only tmpfs.
+TEST(Psp2Ov2, TheThreeOutputsTakeTheirPlacesTogetherOrNotAtAll) {
+  TempFolder folder;
+  const std::string psp = folder.File("in.psp");
+  WriteFile(psp, ThreePins());
+  // An icon too large for the limits, written after the .asc and the overlay.
+  const std::string icon = folder.File("large.bmp");
+  WriteFile(icon, "BM" + std::string(200 * 1024, 'i'));
+  const std::string volume = folder.File("volume");
+  const std::string seen = folder.File("seen");  // the volume's files, copied out
+  std::filesystem::create_directory(volume);
+  std::filesystem::create_directory(seen);
+  const std::string earlier = "for f in trip.asc trip.ov2 trip.bmp; do printf 'earlier %s' $f > " +
+                              Quote(volume) + "/$f; done\n";
+  const std::string mount = "mount -t tmpfs -o size=64k qh " + Quote(volume) + "\n";
+  const std::string run = kPsp2Ov2 + " -q --symbol " + Quote(icon) + " -o " +
+                          Quote(volume + "/trip.ov2") + " " + Quote(psp) + "\n";
+  // The volume's files are copied out: a tmpfs in a namespace of its own is gone with it.
+  const std::string copyOut = "status=$?\ncp -a " + Quote(volume) + "/. " + Quote(seen) +
+                              "\nexit $status\n";
+  const bool mountable =
+      std::system("unshare -m sh -c 'mount -t tmpfs -o size=64k qh /mnt' >/dev/null 2>&1") == 0;
+  struct Case {
+    const char* name;
+    std::string script;
+    const char* reason;
+    bool needsMount;
+  };
+  const Case cases[] = {
+      {"file size limit", earlier + "trap '' XFSZ\nulimit -f 64\n" + run + copyOut,
+       "trip.bmp: File too large", false},
+      {"disk full", mount + earlier + run + copyOut, "trip.bmp: No space left on device", true},
+      {"read-only volume", mount + earlier + "mount -o remount,ro " + Quote(volume) + "\n" + run + copyOut,
+       "trip.asc: Read-only file system", true},
+  };
+  for (const Case& c : cases) {
+    if (c.needsMount && !mountable) {
+      std::printf("[ SKIPPED  ] %s: no tmpfs can be mounted here\n", c.name);
+      continue;
+    }
+    std::filesystem::remove_all(seen);
+    std::filesystem::create_directory(seen);
+    const std::string script = folder.File("fault.sh");
+    WriteFile(script, c.script);
+    const RunResult r = RunTool(folder, (c.needsMount ? "unshare -m sh " : "sh ") + Quote(script));
+    EXPECT_EQ(r.status, 2) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find("psp2ov2: cannot write " + volume + "/" + c.reason), std::string::npos)
+        << c.name << ": " << r.err;
+    for (const char* name : {"trip.asc", "trip.ov2", "trip.bmp"}) {
+      EXPECT_EQ(ReadFile(seen + "/" + name), std::string("earlier ") + name) << c.name;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(seen),
+                            std::filesystem::directory_iterator()), 3)
+        << c.name << ": something was left beside the outputs";
+    std::filesystem::remove_all(volume);
+    std::filesystem::create_directory(volume);
+  }
+}
+
+// Outputs that would overwrite an input or one another, whatever their spelling, and
+// outputs whose place holds something other than a regular file: refused with 2
+// before anything is written.
+TEST(Tools, OutputsThatWouldOverwriteAnInputOrEachOtherAreRefused) {
+  struct Case {
+    const char* name;
+    std::string command;  // run in the folder
+    const char* message;
+  };
+  const Case cases[] = {
+      {"-o ./a.psp a.psp", kPsp2Ov2 + " -o ./a.psp a.psp", "its overlay ./a.psp would overwrite the input a.psp"},
+      {"overlay and icon one file", kPsp2Ov2 + " -o x.bmp a.psp", "its overlay and its icon would both be x.bmp"},
+      {"two inputs, one set of outputs", kPsp2Ov2 + " a.psp a.dat", "a.psp and a.dat would both write a.asc"},
+      {"one input twice", kPsp2Ov2 + " a.psp sub/../a.psp", "a.psp and sub/../a.psp are the same file"},
+      {"an output linked to the input", kPsp2Ov2 + " -o linked.ov2 a.psp", "would overwrite the input a.psp"},
+      {"a FIFO in the overlay's place", kPsp2Ov2 + " b.psp", "cannot write b.ov2: it is not a regular file"},
+      {"a folder in the icon's place", kPsp2Ov2 + " c.psp", "cannot write c.bmp: Is a directory"},
+      {"makeov2 onto its own input", kMakeOv2 + " d.asc", "the overlay d.ov2 would overwrite the input"},
+      {"makeov2 onto a FIFO", kMakeOv2 + " e.asc", "cannot write e.ov2: it is not a regular file"},
+      {"makeov2 onto a device", kMakeOv2 + " f.asc", "cannot write f.ov2: it is not a regular file"},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    for (const char* name : {"a.psp", "a.dat", "b.psp", "c.psp"}) WriteFile(folder.File(name), ThreePins());
+    WriteFile(folder.File("d.asc"), "1,2,\"d\"\n");
+    WriteFile(folder.File("e.asc"), "1,2,\"e\"\n");
+    WriteFile(folder.File("f.asc"), "1,2,\"f\"\n");
+    std::filesystem::create_symlink("/dev/null", folder.File("f.ov2"));
+    std::filesystem::create_directory(folder.File("sub"));
+    std::filesystem::create_symlink("a.psp", folder.File("linked.asc"));
+    std::filesystem::create_symlink("d.asc", folder.File("d.ov2"));
+    ASSERT_EQ(mkfifo(folder.File("b.ov2").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(folder.File("e.ov2").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder.File("c.bmp"));
+    const std::vector<std::string> before = Names(folder);
+    const RunResult r = RunTool(folder, "cd " + Quote(folder.Path().string()) + " && " + c.command);
+    EXPECT_EQ(r.status, 2) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_EQ(Joined(Names(folder)), Joined(before)) << c.name;
+    EXPECT_EQ(ReadFile(folder.File("a.psp")), ThreePins()) << c.name;
+    EXPECT_EQ(ReadFile(folder.File("d.asc")), "1,2,\"d\"\n") << c.name;
+  }
+}
+
+// The tools speak for themselves: the file, what happened in their own words and the
+// system's reason; a summary that cannot be written is a failure too.
+TEST(Tools, MessagesNameTheFileAndTheSystemsReasonInTheToolsWords) {
+  TempFolder folder;
+  const std::string psp = folder.File("trip.psp");
+  const std::string pins = ThreePins();
+  WriteFile(psp, pins.substr(0, pins.size() - 10));
+  WriteFile(folder.File("whole.psp"), pins);
+  std::filesystem::create_directory(folder.File("locked"));
+  std::filesystem::permissions(folder.File("locked"), std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::owner_exec);
+  struct Case {
+    const char* name;
+    std::string command;
+    int status;
+    std::string message;
+    bool deniedToRoot;  // root may write anywhere: no "Permission denied" to see
+  };
+  const Case cases[] = {
+      {"ends early", kPsp2Ov2 + " -q " + Quote(psp), 2, "psp2ov2: " + psp + ": file ends early (pin 3 of 3)", false},
+      {"missing", kPsp2Ov2 + " -q " + Quote(folder.File("absent.psp")), 2,
+       "psp2ov2: " + folder.File("absent.psp") + ": No such file or directory", false},
+      {"summary to a full disk", kPsp2Ov2 + " " + Quote(folder.File("whole.psp")) + " >/dev/full", 2,
+       "psp2ov2: cannot write to standard output: No space left on device", false},
+      {"version to a full disk", kMakeOv2 + " --version >/dev/full", 2,
+       "makeov2: cannot write to standard output: No space left on device", false},
+      {"a folder without write permission",
+       kPsp2Ov2 + " -q -o " + Quote(folder.File("locked/trip.ov2")) + " " + Quote(folder.File("whole.psp")), 2,
+       "psp2ov2: cannot write " + folder.File("locked/trip.asc") + ": Permission denied", true},
+  };
+  for (const Case& c : cases) {
+    if (c.deniedToRoot && geteuid() == 0) {
+      std::printf("[ SKIPPED  ] %s: running as root, which no permission denies\n", c.name);
+      continue;
+    }
+    // The shell's own redirection comes after RunTool's, so the command is grouped.
+    const RunResult r = RunTool(folder, "{ " + c.command + "; }");
+    EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_EQ(r.err.find("unit "), std::string::npos) << c.name << ": " << r.err;
+  }
+}
+#endif
 
 #ifndef _WIN32
 // GPSBabel drops commas and double quotes from the names it writes.

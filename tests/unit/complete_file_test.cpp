@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "services/file_calls.h"
 #include "tests/overlay/temp_folder.h"
 
 namespace qh {
@@ -217,6 +218,108 @@ TEST(CompleteFile, NamesWithBytesBeyondAsciiAreReplacedInPlace) {
     EXPECT_EQ(ReadFile(path), "later") << name;
   }
   EXPECT_EQ(folder.Entries(), 3u) << "a temporary file was left behind";
+}
+
+// The system calls with one of them made to fail, as a full disk, a read-only volume
+// or a refused rename would: the call's kind, which one of that kind, and its errno.
+enum class Call { kCreate, kWrite, kClose, kRename, kRemove, kLink, kNone };
+
+struct FailurePlan {
+  Call call = Call::kNone;
+  int nth = 0;
+  int error = 0;
+  int counts[6] = {};
+};
+FailurePlan plan;
+
+bool Hit(Call call) {
+  if (++plan.counts[static_cast<int>(call)] != plan.nth || call != plan.call) return false;
+  errno = plan.error;
+  return true;
+}
+
+const FileCalls kFailingCalls{
+    [](const char* path) { return Hit(Call::kCreate) ? kNoFile : SystemFileCalls().createNew(path); },
+    [](FileHandle file, const void* bytes, std::size_t size) -> std::ptrdiff_t {
+      return Hit(Call::kWrite) ? -1 : SystemFileCalls().write(file, bytes, size);
+    },
+    [](FileHandle file) {
+      // A close that fails has still closed the file.
+      const int closed = SystemFileCalls().close(file);
+      return Hit(Call::kClose) ? -1 : closed;
+    },
+    [](const char* from, const char* to) {
+      return Hit(Call::kRename) ? -1 : SystemFileCalls().rename(from, to);
+    },
+    [](const char* path) { return Hit(Call::kRemove) ? -1 : SystemFileCalls().remove(path); },
+    [](const char* existing, const char* name) {
+      return Hit(Call::kLink) ? -1 : SystemFileCalls().link(existing, name);
+    },
+};
+
+class FailingCalls {
+ public:
+  explicit FailingCalls(const FailurePlan& wanted) {
+    plan = wanted;
+    SetFileCallsForTest(&kFailingCalls);
+  }
+  ~FailingCalls() { SetFileCallsForTest(nullptr); }
+};
+
+// Three files committed together, two of which replace earlier ones: whatever call
+// fails, every target keeps what it had, the file that failed says why in the
+// system's words, and nothing else is left in the folder (no temporary file, no
+// second name of an earlier file).
+TEST(CompleteFile, AFailureAnywhereLeavesEveryTargetAsItWas) {
+  struct Case {
+    const char* name;
+    FailurePlan plan;
+    int failing;  // which of the three files (-1: none)
+    Failure failure;
+    int error;
+  };
+  const Case cases[] = {
+      {"read-only volume at the third file", {Call::kCreate, 3, EROFS}, 2, Failure::Create, EROFS},
+      {"disk full at the second file", {Call::kWrite, 2, ENOSPC}, 1, Failure::Write, ENOSPC},
+      {"close of the third fails", {Call::kClose, 3, EIO}, 2, Failure::Write, EIO},
+      {"second rename refused", {Call::kRename, 2, EACCES}, 1, Failure::Replace, EACCES},
+      {"third rename refused", {Call::kRename, 3, EBUSY}, 2, Failure::Replace, EBUSY},
+      // A volume without hard links (FAT) still commits.
+      {"no second names", {Call::kLink, 1, ENOSYS}, -1, Failure::None, 0},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const std::string paths[] = {folder.File("trip.asc"), folder.File("trip.ov2"),
+                                 folder.File("trip.bmp")};
+    WriteFile(paths[0], "earlier asc");
+    WriteFile(paths[1], "earlier ov2");
+    CompleteFile files[3];
+    {
+      const FailingCalls failing(c.plan);
+      for (int i = 0; i < 3; ++i) {
+        if (files[i].Open(paths[i])) files[i].Write("later " + std::to_string(i));
+      }
+      const bool committed = CommitTogether({&files[0], &files[1], &files[2]});
+      EXPECT_EQ(committed, c.failing < 0) << c.name;
+    }
+    for (int i = 0; i < 3; ++i) {
+      const bool failed = i == c.failing;
+      EXPECT_EQ(files[i].Failed(), failed) << c.name << ", file " << i;
+      if (failed) {
+        EXPECT_STREQ(FailureName(files[i].WhatFailed()), FailureName(c.failure)) << c.name;
+        EXPECT_EQ(files[i].Reason(), std::strerror(c.error)) << c.name;
+      }
+    }
+    if (c.failing < 0) {
+      for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadFile(paths[i]), "later " + std::to_string(i)) << c.name;
+    } else {
+      EXPECT_EQ(ReadFile(paths[0]), "earlier asc") << c.name;
+      EXPECT_EQ(ReadFile(paths[1]), "earlier ov2") << c.name;
+      EXPECT_FALSE(fs::exists(paths[2])) << c.name << ": a new file stayed";
+    }
+    EXPECT_EQ(folder.Entries(), c.failing < 0 ? 3u : 2u)
+        << c.name << ": " << testing::PrintToString(OtherNames(folder, ""));
+  }
 }
 
 }  // namespace

@@ -1,14 +1,20 @@
 // makeov2 (MakeOV2_v1-1.exe on Windows): turns an ".asc" point file into the ".ov2"
-// overlay beside it. Exit 0 when every line became a point, 1 when lines were
-// skipped, 2 when the input could not be read or the overlay not written.
+// overlay beside it. Exit 0 when every line became a point, 1 when lines were left
+// out (or none gave a point: then no overlay is written), 2 when the input could not
+// be read or the overlay not written.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 
 #include "overlay/asc_reader.h"
-#include "overlay/paths.h"
 #include "overlay/overlay_builder.h"
+#include "overlay/paths.h"
+#include "services/complete_file.h"
+#include "tools/common/file_identity.h"
+#include "tools/common/standard_output.h"
 #include "tools/common/version.h"
 
 namespace {
@@ -16,8 +22,9 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitSkipped = 1;
 constexpr int kExitFailed = 2;
+constexpr const char* kProgram = "makeov2";
 
-void PrintUsage(std::FILE* out, const char* program) {
+void PrintUsage(std::FILE* out) {
   std::fprintf(out,
                "Usage: %s [--flat] FILE.asc\n"
                "Writes the TomTom overlay FILE.ov2 from the points of FILE.asc, one point a\n"
@@ -25,19 +32,39 @@ void PrintUsage(std::FILE* out, const char* program) {
                "  --flat     write the points in input order without a spatial index\n"
                "  --help     show this help\n"
                "  --version  show the version\n",
-               program);
+               kProgram);
+}
+
+// The overlay may take its place: it is not the input under another name, and what
+// has its name now is a file that may be replaced.
+bool MayWrite(const std::string& input, const std::string& output) {
+  qh::tools::FileClaims claims;
+  claims.Take(input, "input", 0);
+  if (claims.Take(output, "overlay", 0) != nullptr) {
+    std::fprintf(stderr, "makeov2: %s: the overlay %s would overwrite the input\n",
+                 input.c_str(), output.c_str());
+    return false;
+  }
+  qh::tools::FileFacts facts;
+  if (!qh::tools::LookAt(output, facts)) {
+    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", output.c_str(), std::strerror(errno));
+    return false;
+  }
+  if (facts.kind == qh::tools::FileKind::kFolder || facts.kind == qh::tools::FileKind::kOther) {
+    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", output.c_str(),
+                 facts.kind == qh::tools::FileKind::kFolder ? std::strerror(EISDIR)
+                                                            : "it is not a regular file");
+    return false;
+  }
+  return true;
 }
 
 int Convert(const std::string& input, bool flat) {
   const std::string output = qh::ReplaceExtension(input, ".ov2");
-  if (output == input) {
-    std::fprintf(stderr, "makeov2: %s: the input already has the extension .ov2\n",
-                 input.c_str());
-    return kExitFailed;
-  }
+  if (!MayWrite(input, output)) return kExitFailed;
   qh::AscReader reader;
   if (!reader.Open(input)) {
-    std::fprintf(stderr, "makeov2: cannot open %s: %s\n", input.c_str(),
+    std::fprintf(stderr, "makeov2: cannot read %s: %s\n", input.c_str(),
                  reader.ErrorMessage().c_str());
     return kExitFailed;
   }
@@ -47,9 +74,6 @@ int Convert(const std::string& input, bool flat) {
                  builder.ErrorMessage().c_str());
     return kExitFailed;
   }
-  // A line of the program's own form takes at least 25 bytes.
-  builder.Expect(static_cast<std::size_t>(reader.FileSize() / 25),
-                 static_cast<std::size_t>(reader.FileSize() / 2));
   std::size_t skipped = 0;
   qh::AscPoint point;
   for (;;) {
@@ -58,8 +82,7 @@ int Convert(const std::string& input, bool flat) {
     if (result == qh::AscReader::Result::kFailed) {
       std::fprintf(stderr, "makeov2: cannot read %s: %s\n", input.c_str(),
                    reader.ErrorMessage().c_str());
-      builder.Abandon();
-      return kExitFailed;
+      return kExitFailed;  // the builder drops its temporary file
     }
     if (result == qh::AscReader::Result::kBadLine) {
       ++skipped;
@@ -71,6 +94,13 @@ int Convert(const std::string& input, bool flat) {
     }
     if (!builder.Add(point)) break;
   }
+  // Lines that gave no point at all: not an overlay, whatever they are (another
+  // format, a binary file). An empty file is an empty overlay.
+  if (builder.Points() == 0 && skipped + reader.TitleLines() > 0) {
+    std::fprintf(stderr, "makeov2: %s: no line holds a point; %s is not written\n",
+                 input.c_str(), output.c_str());
+    return kExitSkipped;
+  }
   if (!builder.Commit()) {
     std::fprintf(stderr, "makeov2: cannot write %s: %s\n", output.c_str(),
                  builder.ErrorMessage().c_str());
@@ -79,40 +109,55 @@ int Convert(const std::string& input, bool flat) {
   return skipped > 0 ? kExitSkipped : kExitOk;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const char* program = "makeov2";
+int Run(int argc, char** argv) {
   bool flat = false;
   std::string input;
-  bool options_done = false;
+  bool optionsDone = false;
+  bool haveInput = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (!options_done && arg == "--") {
-      options_done = true;
-    } else if (!options_done && arg == "--flat") {
+    if (!optionsDone && arg == "--") {
+      optionsDone = true;
+    } else if (!optionsDone && arg == "--flat") {
       flat = true;
-    } else if (!options_done && (arg == "--help" || arg == "-h")) {
-      PrintUsage(stdout, program);
-      return kExitOk;
-    } else if (!options_done && arg == "--version") {
-      std::printf("%s %s\n", program, QH_TOOLS_VERSION);
-      return kExitOk;
-    } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
+    } else if (!optionsDone && (arg == "--help" || arg == "-h")) {
+      PrintUsage(stdout);
+      return qh::tools::StandardOutputDone(kProgram) ? kExitOk : kExitFailed;
+    } else if (!optionsDone && arg == "--version") {
+      std::printf("%s %s\n", kProgram, QH_TOOLS_VERSION);
+      return qh::tools::StandardOutputDone(kProgram) ? kExitOk : kExitFailed;
+    } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
       std::fprintf(stderr, "makeov2: unknown option %s\n", argv[i]);
-      PrintUsage(stderr, program);
+      PrintUsage(stderr);
       return kExitFailed;
-    } else if (input.empty()) {
+    } else if (!haveInput) {
       input = argv[i];
+      haveInput = true;
     } else {
       std::fprintf(stderr, "makeov2: only one input file is taken\n");
-      PrintUsage(stderr, program);
+      PrintUsage(stderr);
       return kExitFailed;
     }
   }
+  if (!haveInput) {
+    PrintUsage(stderr);
+    return kExitFailed;
+  }
   if (input.empty()) {
-    PrintUsage(stderr, program);
+    std::fprintf(stderr, "makeov2: the input file name is empty\n");
     return kExitFailed;
   }
   return Convert(input, flat);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qh::RemoveTemporaryFilesOnInterrupt();
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {  // the overlay's files are gone by now
+    std::fprintf(stderr, "makeov2: out of memory\n");
+    return kExitFailed;
+  }
 }

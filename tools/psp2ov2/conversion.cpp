@@ -1,6 +1,8 @@
 #include "tools/psp2ov2/conversion.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -14,11 +16,13 @@
 #endif
 
 #include "converter/asc_output.h"
+#include "converter/io_error.h"
 #include "converter/pushpin_reader.h"
 #include "overlay/overlay_builder.h"
 #include "overlay/paths.h"
 #include "resources/symbol/default_symbol.h"
 #include "services/complete_file.h"
+#include "tools/common/file_identity.h"
 #include "tools/psp2ov2/batch_pipe.h"
 #include "tools/psp2ov2/exit_status.h"
 #include "tools/psp2ov2/files.h"
@@ -32,13 +36,63 @@ constexpr std::int32_t kProgressStep = 1 << 16;
 constexpr std::size_t kLineBatch = std::size_t{1} << 16;  // bytes of ".asc" lines a write
 constexpr std::size_t kBatchesInFlight = 4;
 constexpr const char* kSymbolName = "default_symbol.bmp";
+// An overlay's icon is a small bitmap; more than this is not one.
+constexpr std::size_t kSymbolLimit = std::size_t{16} << 20;
+
+// The shared reader words its failures for the program's boxes; here they are said as
+// a command-line tool says them. `where` is the place in the file; `error` the
+// system's code at the failure.
+std::string ReadFailure(const PushpinReader& reader, const std::string& where, int error) {
+  if (reader.ErrorMessage().compare(0, kReadFailed.size(), kReadFailed) == 0) {
+    return "cannot read it (" + where + "): " + std::strerror(error != 0 ? error : EIO);
+  }
+  return "file ends early (" + where + ")";
+}
+
+std::string PinPlace(std::int32_t pin, std::int32_t count) {
+  return "pin " + std::to_string(pin) + " of " + std::to_string(count);
+}
+
+void CannotWrite(const CompleteFile& file) {
+  std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", file.Path().c_str(),
+               file.Reason().c_str());
+}
+
+// Opens the pushpin file and reads its pin count; false, and said why, when it cannot.
+bool OpenPushpins(const std::string& input, PushpinReader& reader, std::int32_t& npins) {
+  tools::FileFacts facts;
+  if (tools::LookAt(input, facts) && facts.kind == tools::FileKind::kFolder) {
+    std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(), std::strerror(EISDIR));
+    return false;
+  }
+  // The shared reader keeps no system reason; its open leaves it in errno.
+  errno = 0;
+  if (!reader.Open(input)) {
+    std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(),
+                 std::strerror(errno != 0 ? errno : ENOENT));
+    return false;
+  }
+  errno = 0;
+  if (!reader.ReadHeader(npins)) {
+    std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(),
+                 ReadFailure(reader, "in its header", errno).c_str());
+    return false;
+  }
+  if (npins < 0) {
+    // A count no pushpin file holds (one flipped bit makes it): not taken as none.
+    std::fprintf(stderr, "psp2ov2: %s: the pin count %ld is negative; not a pushpin file\n",
+                 input.c_str(), static_cast<long>(npins));
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 
 bool Converter::LoadExplicitSymbol() {
   if (options_.symbol.empty()) return true;
   std::string error;
-  if (!ReadWholeFile(options_.symbol, explicit_symbol_, error)) {
+  if (!ReadWholeFile(options_.symbol, kSymbolLimit, explicitSymbol_, error)) {
     std::fprintf(stderr, "psp2ov2: cannot read the symbol %s: %s\n", options_.symbol.c_str(),
                  error.c_str());
     return false;
@@ -46,38 +100,86 @@ bool Converter::LoadExplicitSymbol() {
   return true;
 }
 
-int Converter::Convert(const std::string& input) {
-  const Outputs out = OutputNames(input);
-  if (out.asc == input || out.ov2 == input || out.bmp == input || out.asc == out.ov2) {
-    std::fprintf(stderr, "psp2ov2: %s: an output would overwrite the input or another output\n",
-                 input.c_str());
-    return kExitFailed;
+bool Converter::PlanOutputs() {
+  const std::vector<std::string>& inputs = options_.inputs;
+  tools::FileClaims claims;
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    if (const auto* earlier = claims.Take(inputs[i], "input", i)) {
+      std::fprintf(stderr, "psp2ov2: %s and %s are the same file\n", earlier->path.c_str(),
+                   inputs[i].c_str());
+      return false;
+    }
   }
+  outputs_.clear();
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    outputs_.push_back(OutputNames(inputs[i]));
+    const Outputs& out = outputs_.back();
+    struct Named {
+      const std::string& path;
+      const char* role;
+    };
+    std::vector<Named> written{{out.asc, ".asc file"}};
+    if (!options_.ascOnly) {
+      written.push_back({out.ov2, "overlay"});
+      written.push_back({out.bmp, "icon"});
+    }
+    for (const Named& output : written) {
+      if (const auto* earlier = claims.Take(output.path, output.role, i)) {
+        if (earlier->role == "input") {
+          std::fprintf(stderr, "psp2ov2: %s: its %s %s would overwrite the input %s\n",
+                       inputs[i].c_str(), output.role, output.path.c_str(),
+                       earlier->path.c_str());
+        } else if (earlier->owner == i) {
+          std::fprintf(stderr, "psp2ov2: %s: its %s and its %s would both be %s\n",
+                       inputs[i].c_str(), earlier->role.c_str(), output.role,
+                       output.path.c_str());
+        } else {
+          std::fprintf(stderr, "psp2ov2: %s and %s would both write %s\n",
+                       inputs[earlier->owner].c_str(), inputs[i].c_str(), output.path.c_str());
+        }
+        return false;
+      }
+      tools::FileFacts facts;
+      const char* refusal = nullptr;
+      if (!tools::LookAt(output.path, facts)) {
+        refusal = std::strerror(errno);
+      } else if (facts.kind == tools::FileKind::kFolder) {
+        refusal = std::strerror(EISDIR);
+      } else if (facts.kind == tools::FileKind::kOther) {
+        refusal = "it is not a regular file";
+      }
+      if (refusal != nullptr) {
+        std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", output.path.c_str(), refusal);
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+int Converter::Convert(std::size_t index) {
+  const std::string& input = options_.inputs[index];
+  const Outputs& out = outputs_[index];
   PushpinReader reader(options_.longitudeRule);
   std::int32_t npins = 0;
-  if (!reader.Open(input) || !reader.ReadHeader(npins)) {
-    std::fprintf(stderr, "psp2ov2: %s\n", reader.ErrorMessage().c_str());
-    return kExitFailed;
-  }
-  AscWriter asc;
-  if (!asc.Open(out.asc)) {
-    std::fprintf(stderr, "psp2ov2: %s\n", asc.ErrorMessage().c_str());
-    return kExitFailed;
-  }
+  if (!OpenPushpins(input, reader, npins)) return kExitFailed;
+  const bool ascOnly = options_.ascOnly;
+  CompleteFile asc, bmp;
   OverlayBuilder overlay;
-  if (!options_.asc_only) {
-    if (!overlay.Open(out.ov2, options_.flat)) {
-      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.ov2.c_str(),
-                   overlay.ErrorMessage().c_str());
-      return kExitFailed;
-    }
-    if (npins > 0) overlay.Expect(static_cast<std::size_t>(npins), static_cast<std::size_t>(npins) * 16);
+  if (!asc.Open(out.asc)) {
+    CannotWrite(asc);
+    return kExitFailed;
   }
-  const NotesMode mode = options_.append_notes ? NotesMode::Append : NotesMode::Ignore;
+  if (!ascOnly && !overlay.Open(out.ov2, options_.flat)) {
+    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.ov2.c_str(),
+                 overlay.ErrorMessage().c_str());
+    return kExitFailed;
+  }
+  const NotesMode mode = options_.appendNotes ? NotesMode::Append : NotesMode::Ignore;
   const bool progress = !options_.quiet && npins > kProgressThreshold && QH_ISATTY(2);
   // This thread reads the pins and makes the lines; a second one writes them and
   // reads their points into the overlay, a few batches behind.
-  LineTaker taker(asc, options_.asc_only ? nullptr : &overlay, out.asc);
+  LineTaker taker(asc, ascOnly ? nullptr : &overlay, out.asc);
   BatchPipe pipe(kBatchesInFlight);
   std::thread worker;
   try {
@@ -89,9 +191,9 @@ int Converter::Convert(const std::string& input) {
     });
   } catch (const std::system_error&) {  // no second thread: each batch is taken here
   }
-  WorkerEnd worker_end{pipe, worker};
+  WorkerEnd workerEnd{pipe, worker};
   LineBatch* batch = pipe.Empty();
-  auto hand_over = [&] {
+  auto handOver = [&] {
     if (worker.joinable()) {
       pipe.Send(batch);
       batch = pipe.Empty();
@@ -101,86 +203,93 @@ int Converter::Convert(const std::string& input) {
     }
   };
   PinRecord pin;
-  for (std::int32_t i = 0; i < npins && !taker.WriteFailed(); ++i) {
+  for (std::int32_t i = 0; i < npins && !taker.Failed(); ++i) {
+    errno = 0;
     if (!reader.NextPin(pin)) {
-      worker_end.Wait();
+      const int error = errno;
+      workerEnd.Wait();
       if (progress) std::fputc('\n', stderr);
-      std::fprintf(stderr, "psp2ov2: %s\n", reader.ErrorMessage().c_str());
+      std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(),
+                   ReadFailure(reader, PinPlace(i + 1, npins), error).c_str());
       return kExitFailed;  // the writers drop their temporary files
     }
-    AppendAscLine(batch->lines, AddOffset(options_.longitude_offset, pin.longitude),
-                  AddOffset(options_.latitude_offset, pin.latitude), pin, mode,
+    AppendAscLine(batch->lines, AddOffset(options_.longitudeOffset, pin.longitude),
+                  AddOffset(options_.latitudeOffset, pin.latitude), pin, mode,
                   options_.textEncoding);
     batch->ends.push_back(batch->lines.size());
-    if (batch->lines.size() >= kLineBatch) hand_over();
+    if (batch->lines.size() >= kLineBatch) handOver();
     if (progress && (i + 1) % kProgressStep == 0) {
       std::fprintf(stderr, "\r%s: %ld of %ld pins", input.c_str(), static_cast<long>(i) + 1,
                    static_cast<long>(npins));
     }
   }
-  if (!batch->lines.empty()) hand_over();
-  worker_end.Wait();
+  if (!batch->lines.empty()) handOver();
+  workerEnd.Wait();
   if (progress) std::fputc('\n', stderr);
   reader.Close();
-  if (taker.WriteFailed()) {
-    std::fprintf(stderr, "psp2ov2: %s\n", asc.ErrorMessage().c_str());
+  if (taker.Failed()) {
+    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.asc.c_str(),
+                 taker.Reason().c_str());
     return kExitFailed;
   }
-  // The overlay first: an ".asc" without its overlay is worse than neither.
-  if (!options_.asc_only && !overlay.Commit()) {
-    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.ov2.c_str(),
-                 overlay.ErrorMessage().c_str());
+  if (!ascOnly) {
+    // Pins that gave no point at all: no overlay, and nothing replaced.
+    if (overlay.Points() == 0 && taker.Skipped() + taker.TitleLines() > 0) {
+      std::fprintf(stderr, "psp2ov2: %s: no pin gave a point; nothing is written\n",
+                   input.c_str());
+      return kExitSkipped;
+    }
+    if (!overlay.Finish()) {
+      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.ov2.c_str(),
+                   overlay.ErrorMessage().c_str());
+      return kExitFailed;
+    }
+    std::vector<std::uint8_t> symbol;
+    if (!SymbolBytes(out.bmp, symbol)) return kExitFailed;
+    if (!bmp.Open(out.bmp) ||
+        !bmp.Write(std::string_view(reinterpret_cast<const char*>(symbol.data()), symbol.size()))) {
+      CannotWrite(bmp);
+      return kExitFailed;
+    }
+  }
+  // All three take their places, or none does.
+  if (!CommitTogether({&asc, ascOnly ? nullptr : &overlay.File(), ascOnly ? nullptr : &bmp})) {
+    for (const CompleteFile* file : {&asc, &overlay.File(), &bmp}) {
+      if (file->Failed()) CannotWrite(*file);
+    }
     return kExitFailed;
   }
-  if (!asc.Commit()) {
-    std::fprintf(stderr, "psp2ov2: %s\n", asc.ErrorMessage().c_str());
-    return kExitFailed;
-  }
-  if (!options_.asc_only && !PlaceSymbol(out.bmp)) return kExitFailed;
   if (!options_.quiet) {
-    std::printf("%s: %ld pins -> %s\n", input.c_str(), static_cast<long>(npins < 0 ? 0 : npins),
-                options_.asc_only ? out.asc.c_str() : out.ov2.c_str());
+    std::printf("%s: %ld pins -> %s\n", input.c_str(), static_cast<long>(npins),
+                ascOnly ? out.asc.c_str() : out.ov2.c_str());
   }
   return taker.Skipped() > 0 ? kExitSkipped : kExitOk;
 }
 
 Outputs Converter::OutputNames(const std::string& input) const {
+  const std::string& named = options_.output.empty() ? input : options_.output;
   Outputs out;
-  if (!options_.output.empty()) {
-    out.ov2 = options_.output;
-    out.asc = ReplaceExtension(options_.output, ".asc");
-    out.bmp = ReplaceExtension(options_.output, ".bmp");
-  } else {
-    out.ov2 = ReplaceExtension(input, ".ov2");
-    out.asc = ReplaceExtension(input, ".asc");
-    out.bmp = ReplaceExtension(input, ".bmp");
-  }
+  out.ov2 = options_.output.empty() ? ReplaceExtension(input, ".ov2") : options_.output;
+  out.asc = ReplaceExtension(named, ".asc");
+  out.bmp = ReplaceExtension(named, ".bmp");
   return out;
 }
 
-bool Converter::PlaceSymbol(const std::string& bmp) {
-  std::vector<std::uint8_t> bytes;
-  std::string error;
-  if (!explicit_symbol_.empty() || !options_.symbol.empty()) {
-    bytes = explicit_symbol_;
-  } else {
-    const std::string local = std::string(FolderPart(bmp)) + kSymbolName;
-    const std::string beside = program_folder_ + kSymbolName;
-    const std::string& source = FileExists(local) ? local : beside;
-    if (FileExists(source)) {
-      if (!ReadWholeFile(source, bytes, error)) {
-        std::fprintf(stderr, "psp2ov2: cannot read %s: %s\n", source.c_str(), error.c_str());
-        return false;
-      }
-    } else {
-      bytes = DefaultSymbolBitmap();
-    }
+bool Converter::SymbolBytes(const std::string& bmp, std::vector<std::uint8_t>& bytes) const {
+  if (!options_.symbol.empty()) {
+    bytes = explicitSymbol_;
+    return true;
   }
-  CompleteFile file;
-  if (!file.Open(bmp) ||
-      !file.Write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())) ||
-      !file.Commit()) {
-    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", bmp.c_str(), file.Reason().c_str());
+  const std::string local = std::string(FolderPart(bmp)) + kSymbolName;
+  const std::string beside = programFolder_ + kSymbolName;
+  const std::string& source = FileExists(local) ? local : beside;
+  if (!FileExists(source)) {
+    bytes = DefaultSymbolBitmap();
+    return true;
+  }
+  std::string error;
+  if (!ReadWholeFile(source, kSymbolLimit, bytes, error)) {
+    std::fprintf(stderr, "psp2ov2: cannot read %s: %s\n", source.c_str(), error.c_str());
     return false;
   }
   return true;

@@ -1,6 +1,7 @@
-// The conversion of one pushpin file into its ".asc", ".ov2" and ".bmp" files.
+// The conversion of pushpin files into their ".asc", ".ov2" and ".bmp" files.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -16,21 +17,26 @@ struct Outputs {
 
 class Converter {
  public:
-  Converter(const Options& options, std::string program_folder)
-      : options_(options), program_folder_(std::move(program_folder)) {}
+  Converter(const Options& options, std::string programFolder)
+      : options_(options), programFolder_(std::move(programFolder)) {}
 
   // Reads the --symbol file, once for all inputs; false (and said why) when it cannot.
   bool LoadExplicitSymbol();
-  // Converts one input and returns its exit code.
-  int Convert(const std::string& input);
+  // Names the outputs of every input. False, and said why, when one would overwrite an
+  // input or another output, or exists and is not a regular file: then nothing may be
+  // written.
+  bool PlanOutputs();
+  // Converts the input at `index` (after PlanOutputs) and returns its exit code.
+  int Convert(std::size_t index);
 
  private:
   Outputs OutputNames(const std::string& input) const;
-  bool PlaceSymbol(const std::string& bmp);
+  bool SymbolBytes(const std::string& bmp, std::vector<std::uint8_t>& bytes) const;
 
   const Options& options_;
-  std::string program_folder_;
-  std::vector<std::uint8_t> explicit_symbol_;
+  std::string programFolder_;
+  std::vector<std::uint8_t> explicitSymbol_;
+  std::vector<Outputs> outputs_;
 };
 
 }  // namespace qh::psp2ov2

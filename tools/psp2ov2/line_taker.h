@@ -9,33 +9,40 @@
 #include <string_view>
 #include <thread>
 
-#include "converter/asc_output.h"
 #include "overlay/asc_reader.h"
 #include "overlay/overlay_builder.h"
+#include "services/complete_file.h"
 #include "tools/psp2ov2/batch_pipe.h"
 
 namespace qh::psp2ov2 {
 
 class LineTaker {
  public:
-  // `overlay` null: only the ".asc" file. `asc_name` names the lines in messages.
-  LineTaker(AscWriter& asc, OverlayBuilder* overlay, const std::string& asc_name)
-      : asc_(asc), overlay_(overlay), asc_name_(asc_name) {}
+  // `overlay` null: only the ".asc" file. `ascName` names the lines in messages.
+  LineTaker(CompleteFile& asc, OverlayBuilder* overlay, const std::string& ascName)
+      : asc_(asc), overlay_(overlay), ascName_(ascName) {}
 
   void Take(const LineBatch& batch);
-  bool WriteFailed() const { return write_failed_; }
+  // The lines could not be written or taken (see Reason); later batches are dropped.
+  bool Failed() const { return failed_.load(std::memory_order_acquire); }
+  const std::string& Reason() const { return reason_; }
   std::size_t Skipped() const { return skipped_; }
+  std::size_t TitleLines() const { return titleLines_; }
 
  private:
   void AddLine(std::string_view line);
+  void Fail(std::string reason);
 
-  AscWriter& asc_;
+  CompleteFile& asc_;
   OverlayBuilder* overlay_;
-  const std::string& asc_name_;
+  const std::string& ascName_;
   AscPoint point_;
-  std::uint64_t line_number_ = 0;
+  std::uint64_t lineNumber_ = 0;
   std::size_t skipped_ = 0;
-  std::atomic<bool> write_failed_{false};  // also read by the thread that makes the lines
+  std::size_t titleLines_ = 0;
+  bool seenPoint_ = false;
+  std::string reason_;             // set before failed_
+  std::atomic<bool> failed_{false};  // also read by the thread that makes the lines
 };
 
 // Ends the taking thread, on every way out of a conversion.

@@ -1,24 +1,44 @@
 // psp2ov2: converts pushpin files (".psp") into TomTom overlays on the command line.
 // For each input it writes the ".asc" file exactly as the Windows program does, the
 // ".ov2" overlay as makeov2 makes it from that file, and the ".bmp" icon beside them.
-#include <string>
+#include <cstddef>
+#include <cstdio>
+#include <new>
 
+#include "services/complete_file.h"
+#include "tools/common/standard_output.h"
 #include "tools/psp2ov2/conversion.h"
 #include "tools/psp2ov2/exit_status.h"
 #include "tools/psp2ov2/files.h"
 #include "tools/psp2ov2/options.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   using namespace qh::psp2ov2;
   Options options;
   const int early = ParseOptions(argc, argv, options);
   if (early >= 0) return early;
   Converter converter(options, ProgramFolder(argc > 0 ? argv[0] : nullptr));
-  if (!converter.LoadExplicitSymbol()) return kExitFailed;
+  if (!converter.LoadExplicitSymbol() || !converter.PlanOutputs()) return kExitFailed;
   int status = kExitOk;
-  for (const std::string& input : options.inputs) {
-    const int result = converter.Convert(input);
+  for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+    const int result = converter.Convert(i);
     if (result > status) status = result;
   }
+  // The summary lines are part of what was asked for.
+  if (!qh::tools::StandardOutputDone("psp2ov2")) status = kExitFailed;
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qh::RemoveTemporaryFilesOnInterrupt();
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {  // the files being written are gone by now
+    std::fprintf(stderr, "psp2ov2: out of memory\n");
+    return qh::psp2ov2::kExitFailed;
+  }
 }

@@ -1,8 +1,9 @@
 #include "tools/psp2ov2/options.h"
 
-#include <charconv>
-#include <system_error>
+#include <cmath>
 
+#include "overlay/asc_reader.h"
+#include "tools/common/standard_output.h"
 #include "tools/common/version.h"
 #include "tools/psp2ov2/exit_status.h"
 
@@ -29,24 +30,35 @@ void PrintUsage(std::FILE* out) {
       "  --flat             write the overlay without a spatial index\n"
       "  -q                 no progress and no summary lines\n"
       "  --help, --version\n"
-      "Exit status: 0 done, 1 some points did not fit and were left out, 2 an input\n"
-      "could not be converted.\n",
+      "Outputs are refused before anything is written when one would overwrite an input\n"
+      "or another output, or is not a regular file. The three files of an input take\n"
+      "their places together, or none does.\n"
+      "Exit status: 0 done, 1 some points could not be read and were left out of the\n"
+      "overlay (when none was left, nothing is written), 2 an input could not be\n"
+      "converted.\n",
       out);
 }
 
 bool ParseOffset(std::string_view text, float& longitude, float& latitude) {
   const std::size_t comma = text.find(',');
   if (comma == std::string_view::npos) return false;
+  // Read as the .asc coordinates are (so "1e-400" is 0), then kept in single precision
+  // as the program keeps its offsets: one that grows infinite there is refused too.
   auto parse = [](std::string_view part, float& value) {
-    if (!part.empty() && part.front() == '+') part.remove_prefix(1);
-    const auto [ptr, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
-    return ec == std::errc() && ptr == part.data() + part.size() && !part.empty();
+    double number = 0;
+    if (!ParseDecimal(part, number)) return false;
+    value = static_cast<float>(number);
+    return std::isfinite(value);
   };
-  return parse(text.substr(0, comma), longitude) && parse(text.substr(comma + 1), latitude);
+  float lon = 0, lat = 0;
+  if (!parse(text.substr(0, comma), lon) || !parse(text.substr(comma + 1), lat)) return false;
+  longitude = lon;
+  latitude = lat;
+  return true;
 }
 
 int ParseOptions(int argc, char** argv, Options& options) {
-  bool options_done = false;
+  bool optionsDone = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     auto value = [&](const char* name) -> const char* {
@@ -56,21 +68,26 @@ int ParseOptions(int argc, char** argv, Options& options) {
       }
       return argv[++i];
     };
-    if (options_done || arg.empty() || arg[0] != '-' || arg == "-") {
+    if (optionsDone || arg.empty() || arg[0] != '-' || arg == "-") {
       options.inputs.emplace_back(arg);
     } else if (arg == "--") {
-      options_done = true;
+      optionsDone = true;
     } else if (arg == "-o") {
       const char* v = value("-o");
       if (v == nullptr) return kExitFailed;
+      if (*v == '\0') {
+        std::fprintf(stderr, "psp2ov2: -o takes the overlay's name, not an empty one\n");
+        return kExitFailed;
+      }
       options.output = v;
     } else if (arg == "--append-notes") {
-      options.append_notes = true;
+      options.appendNotes = true;
     } else if (arg == "--offset") {
       const char* v = value("--offset");
       if (v == nullptr) return kExitFailed;
-      if (!ParseOffset(v, options.longitude_offset, options.latitude_offset)) {
-        std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees, not %s\n", v);
+      if (!ParseOffset(v, options.longitudeOffset, options.latitudeOffset)) {
+        std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
+                   v);
         return kExitFailed;
       }
     } else if (arg == "--flag2-only") {
@@ -78,7 +95,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--utf8") {
       options.textEncoding = TextEncoding::kUtf8;
     } else if (arg == "--asc-only") {
-      options.asc_only = true;
+      options.ascOnly = true;
     } else if (arg == "--symbol") {
       const char* v = value("--symbol");
       if (v == nullptr) return kExitFailed;
@@ -89,10 +106,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
       options.quiet = true;
     } else if (arg == "--help" || arg == "-h") {
       PrintUsage(stdout);
-      return kExitOk;
+      return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
     } else if (arg == "--version") {
       std::printf("psp2ov2 %s\n", QH_TOOLS_VERSION);
-      return kExitOk;
+      return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
     } else {
       std::fprintf(stderr, "psp2ov2: unknown option %s\n", argv[i]);
       PrintUsage(stderr);
@@ -102,6 +119,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
   if (options.inputs.empty()) {
     PrintUsage(stderr);
     return kExitFailed;
+  }
+  for (const std::string& input : options.inputs) {
+    if (input.empty()) {
+      std::fprintf(stderr, "psp2ov2: an input file name is empty\n");
+      return kExitFailed;
+    }
   }
   if (!options.output.empty() && options.inputs.size() > 1) {
     std::fprintf(stderr, "psp2ov2: -o takes one input only\n");

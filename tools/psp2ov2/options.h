@@ -13,9 +13,9 @@ namespace qh::psp2ov2 {
 
 struct Options {
   std::string output;  // -o
-  bool append_notes = false;
-  float longitude_offset = 0.0f, latitude_offset = 0.0f;
-  bool asc_only = false;
+  bool appendNotes = false;
+  float longitudeOffset = 0.0f, latitudeOffset = 0.0f;
+  bool ascOnly = false;
   std::string symbol;  // --symbol
   bool flat = false;
   bool quiet = false;
@@ -25,7 +25,8 @@ struct Options {
 };
 
 void PrintUsage(std::FILE* out);
-// "LON,LAT" in degrees, each with an optional "+"; false for anything else.
+// "LON,LAT" in degrees, each a finite decimal number with an optional sign ("+" or
+// "-", not both) that single precision holds; false for anything else.
 bool ParseOffset(std::string_view text, float& longitude, float& latitude);
 // Returns -1 when the options are complete, else the exit code to end with.
 int ParseOptions(int argc, char** argv, Options& options);

@@ -1,0 +1,49 @@
+// The table of temporary files that exist right now, kept so that an interrupt (a
+// signal, or Ctrl+C and console close on Windows) can remove them before the process
+// ends. Its room is fixed and filled without allocation, and removing the files takes
+// only calls that are safe inside a signal handler.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
+namespace qh::temporary_files {
+
+// The longest name the table holds, its closing NUL included.
+#ifdef _WIN32
+inline constexpr std::size_t kPathBytes = 1024;  // the ANSI calls take no more than MAX_PATH
+#else
+inline constexpr std::size_t kPathBytes = 4096;  // PATH_MAX
+#endif
+
+// Enters `path`; the place to hand to Drop, or -1 when the table is full or the name
+// longer than a place holds.
+int Add(const std::string& path);
+// Forgets the file at `place` (it was renamed or removed); -1 is ignored.
+void Drop(int place);
+// Removes every file in the table with the system's own call.
+void RemoveAll();
+// Makes interrupts remove the files in the table before the process ends; an
+// interrupt that was ignored when the program started stays ignored.
+void RemoveOnInterrupt();
+
+// While one lives, the interrupts wait: a commit of several files is not cut in two.
+// (POSIX: they are blocked for the calling thread; Windows: the console handler waits.)
+class InterruptsHeld {
+ public:
+  InterruptsHeld();
+  ~InterruptsHeld();
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+#ifndef _WIN32
+  sigset_t saved_;  // the thread's signal mask before
+#endif
+};
+
+}  // namespace qh::temporary_files
