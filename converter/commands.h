@@ -38,6 +38,10 @@ void ConvertPushpins(ProgramState& state, SaveMode mode);
 // Reads "offsets.txt" beside the program at start-up and shows the offsets.
 void LoadOffsets(ProgramState& state);
 
+// The status-bar text of the offsets: the header, both offsets in F9.5, trailing
+// blanks removed.
+std::string StatusOffsetsText(float longitude, float latitude);
+
 // Option > Offsets: edit the offsets in their dialog, show them and rewrite
 // "offsets.txt" (a message box says so when it cannot be written).
 void EditOffsets(ProgramState& state);

@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <string>
 
-#include "converter/asc_output.h"
 #include "converter/command_ids.h"
 #include "converter/commands.h"
 #include "converter/output_names.h"
 #include "converter/paths.h"
-#include "converter/pushpin_reader.h"
+#include "converter/unit_files.h"
+#include "formats/asc_writer.h"
+#include "formats/file_system.h"
+#include "formats/pushpin_reader.h"
 #include "services/services.h"
 
 namespace qh {
@@ -51,7 +53,7 @@ bool AppendNotesChecked() { return IMnGetState(IDC_APPEND_NOTES, kMenuChecked) =
 bool WriteAscFile(ProgramState& state, int& unfitPoints) {
   PushpinReader reader;
   if (!reader.Open(state.inputFile.Trim())) {
-    ReportFileFailure(reader.ErrorMessage());
+    ReportFileFailure(UnitMessage(reader.Error(), kPushpinUnit));
     return false;
   }
 
@@ -72,12 +74,12 @@ bool WriteAscFile(ProgramState& state, int& unfitPoints) {
   };
 
   std::int32_t npins = 0;
-  if (!reader.ReadHeader(npins)) return fail(reader.ErrorMessage());
+  if (!reader.ReadHeader(npins)) return fail(UnitMessage(reader.Error(), kPushpinUnit));
 
   const ConversionOptions& options = state.options;
   for (std::int32_t i = 0; i < npins; ++i) {
     PinRecord pin;
-    if (!reader.NextPin(pin)) return fail(reader.ErrorMessage());
+    if (!reader.NextPin(pin)) return fail(UnitMessage(reader.Error(), kPushpinUnit));
     // The notes choice is read for every pin, as the menu holds it.
     const NotesMode mode = AppendNotesChecked() ? NotesMode::Append : NotesMode::Ignore;
     const std::string line = AscLine(AddOffset(options.longitudeOffset, pin.longitude),

@@ -4,7 +4,7 @@
 
 #include "converter/command_ids.h"
 #include "converter/commands.h"
-#include "converter/offsets_file.h"
+#include "formats/offsets_file.h"
 #include "services/services.h"
 
 namespace qh {

@@ -2,10 +2,18 @@
 #include <string>
 
 #include "converter/commands.h"
-#include "converter/offsets_file.h"
+#include "formats/offsets_file.h"
 #include "services/services.h"
 
 namespace qh {
+
+std::string StatusOffsetsText(float longitude, float latitude) {
+  std::string joined = " Longitude, Latitude offsets (degrees):";
+  joined += EditF(longitude, 9, 5);
+  joined += ',';
+  joined += EditF(latitude, 9, 5);
+  return FixedText<64>(joined).TrimmedString();
+}
 
 void LoadOffsets(ProgramState& state) {
   const std::string path = BesideProgram(state, "offsets.txt");

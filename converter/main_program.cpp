@@ -7,6 +7,7 @@
 #include "converter/commands.h"
 #include "converter/paths.h"
 #include "converter/program_state.h"
+#include "formats/file_system.h"
 #include "services/services.h"
 
 namespace qh {

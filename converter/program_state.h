@@ -59,18 +59,4 @@ inline constexpr std::string_view kUtilityFile = "MakeOV2_v1-1.exe";
 // A file kept beside the program: its folder without the blanks, then the name.
 std::string BesideProgram(const ProgramState& state, std::string_view fileName);
 
-// What tells one version of a file from another without reading it: whether it is
-// there, its size and its last change (as finely as the platform keeps it).
-struct FileStamp {
-  bool exists = false;
-  long long size = 0;
-  long long changed = 0;
-  bool operator==(const FileStamp&) const = default;
-};
-FileStamp StampOf(std::string_view path);
-
-// True when `path` names an existing plain file. The converter's own existence
-// test (the services offer none); the path is used exactly as given.
-bool FileExists(std::string_view path);
-
 }  // namespace qh

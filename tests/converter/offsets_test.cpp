@@ -1,9 +1,20 @@
 // Loading "offsets.txt" at start-up: missing, good and unreadable files.
 #include "converter/command_ids.h"
+#include "converter/commands.h"
 #include "tests/converter/converter_fixture.h"
 
 namespace qh::test {
 namespace {
+
+TEST(StatusOffsetsTextTest, HeaderAndF95Fields) {
+  const std::string header = " Longitude, Latitude offsets (degrees):";
+  EXPECT_EQ(StatusOffsetsText(0, 0), header + "  0.00000,  0.00000");
+  EXPECT_EQ(StatusOffsetsText(0, 0).size(), 58u);
+  EXPECT_EQ(StatusOffsetsText(0.001f, -0.002f), header + "  0.00100, -0.00200");
+  EXPECT_EQ(StatusOffsetsText(-99.99999f, 999.5f), header + "-99.99999,999.50000");
+  EXPECT_EQ(StatusOffsetsText(-100.0f, 1000.0f), header + "*********,*********");
+  EXPECT_EQ(StatusOffsetsText(-0.000001f, 0.000004f), header + "  0.00000,  0.00000");
+}
 
 class LoadOffsetsTest : public ConverterTest {
  protected:

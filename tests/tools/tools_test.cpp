@@ -21,12 +21,12 @@
 #include <thread>
 #endif
 
-#include "converter/asc_output.h"
-#include "converter/pushpin_reader.h"
-#include "overlay/asc_reader.h"
+#include "formats/asc_writer.h"
+#include "formats/pushpin_reader.h"
+#include "formats/asc_reader.h"
 #include "resources/symbol/default_symbol.h"
-#include "tests/overlay/ov2_check.h"
-#include "tests/overlay/temp_folder.h"
+#include "tests/formats/ov2_check.h"
+#include "tests/support/temp_folder.h"
 
 namespace qh {
 namespace {

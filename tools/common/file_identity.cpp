@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <string_view>
 
-#include "overlay/paths.h"
+#include "formats/file_system.h"
 
 #ifdef _WIN32
 // Declared here to keep <windows.h> out of the tools, as the portable core does.

@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "overlay/asc_reader.h"
-#include "overlay/overlay_builder.h"
-#include "overlay/paths.h"
-#include "services/complete_file.h"
+#include "formats/asc_reader.h"
+#include "formats/overlay_builder.h"
+#include "formats/file_system.h"
+#include "formats/complete_file.h"
 #include "tools/common/file_identity.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/version.h"

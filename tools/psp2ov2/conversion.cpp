@@ -15,17 +15,16 @@
 #define QH_ISATTY(fd) isatty(fd)
 #endif
 
-#include "converter/asc_output.h"
-#include "converter/io_error.h"
-#include "converter/pushpin_reader.h"
-#include "overlay/overlay_builder.h"
-#include "overlay/paths.h"
+#include "formats/asc_writer.h"
+#include "formats/io_error.h"
+#include "formats/pushpin_reader.h"
+#include "formats/overlay_builder.h"
+#include "formats/file_system.h"
 #include "resources/symbol/default_symbol.h"
-#include "services/complete_file.h"
+#include "formats/complete_file.h"
 #include "tools/common/file_identity.h"
 #include "tools/psp2ov2/batch_pipe.h"
 #include "tools/psp2ov2/exit_status.h"
-#include "tools/psp2ov2/files.h"
 #include "tools/psp2ov2/line_taker.h"
 
 namespace qh::psp2ov2 {
@@ -39,12 +38,12 @@ constexpr const char* kSymbolName = "default_symbol.bmp";
 // An overlay's icon is a small bitmap; more than this is not one.
 constexpr std::size_t kSymbolLimit = std::size_t{16} << 20;
 
-// The shared reader words its failures for the program's boxes; here they are said as
-// a command-line tool says them. `where` is the place in the file; `error` the
-// system's code at the failure.
-std::string ReadFailure(const PushpinReader& reader, const std::string& where, int error) {
-  if (reader.ErrorMessage().compare(0, kReadFailed.size(), kReadFailed) == 0) {
-    return "cannot read it (" + where + "): " + std::strerror(error != 0 ? error : EIO);
+// A failure of the reader as a command-line tool says it. `where` is the place in the
+// file.
+std::string ReadFailure(const PushpinReader& reader, const std::string& where) {
+  const IoError& error = reader.Error();
+  if (error.what == IoFailure::kReadFailed) {
+    return "cannot read it (" + where + "): " + (error.reason.empty() ? "I/O error" : error.reason);
   }
   return "file ends early (" + where + ")";
 }
@@ -60,22 +59,13 @@ void CannotWrite(const CompleteFile& file) {
 
 // Opens the pushpin file and reads its pin count; false, and said why, when it cannot.
 bool OpenPushpins(const std::string& input, PushpinReader& reader, std::int32_t& npins) {
-  tools::FileFacts facts;
-  if (tools::LookAt(input, facts) && facts.kind == tools::FileKind::kFolder) {
-    std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(), std::strerror(EISDIR));
-    return false;
-  }
-  // The shared reader keeps no system reason; its open leaves it in errno.
-  errno = 0;
   if (!reader.Open(input)) {
-    std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(),
-                 std::strerror(errno != 0 ? errno : ENOENT));
+    std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(), reader.Error().reason.c_str());
     return false;
   }
-  errno = 0;
   if (!reader.ReadHeader(npins)) {
     std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(),
-                 ReadFailure(reader, "in its header", errno).c_str());
+                 ReadFailure(reader, "in its header").c_str());
     return false;
   }
   if (npins < 0) {
@@ -91,10 +81,10 @@ bool OpenPushpins(const std::string& input, PushpinReader& reader, std::int32_t&
 
 bool Converter::LoadExplicitSymbol() {
   if (options_.symbol.empty()) return true;
-  std::string error;
+  IoError error;
   if (!ReadWholeFile(options_.symbol, kSymbolLimit, explicitSymbol_, error)) {
     std::fprintf(stderr, "psp2ov2: cannot read the symbol %s: %s\n", options_.symbol.c_str(),
-                 error.c_str());
+                 error.reason.c_str());
     return false;
   }
   return true;
@@ -204,13 +194,11 @@ int Converter::Convert(std::size_t index) {
   };
   PinRecord pin;
   for (std::int32_t i = 0; i < npins && !taker.Failed(); ++i) {
-    errno = 0;
     if (!reader.NextPin(pin)) {
-      const int error = errno;
       workerEnd.Wait();
       if (progress) std::fputc('\n', stderr);
       std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(),
-                   ReadFailure(reader, PinPlace(i + 1, npins), error).c_str());
+                   ReadFailure(reader, PinPlace(i + 1, npins)).c_str());
       return kExitFailed;  // the writers drop their temporary files
     }
     AppendAscLine(batch->lines, AddOffset(options_.longitudeOffset, pin.longitude),
@@ -244,10 +232,9 @@ int Converter::Convert(std::size_t index) {
                    overlay.ErrorMessage().c_str());
       return kExitFailed;
     }
-    std::vector<std::uint8_t> symbol;
+    std::string symbol;
     if (!SymbolBytes(out.bmp, symbol)) return kExitFailed;
-    if (!bmp.Open(out.bmp) ||
-        !bmp.Write(std::string_view(reinterpret_cast<const char*>(symbol.data()), symbol.size()))) {
+    if (!bmp.Open(out.bmp) || !bmp.Write(symbol)) {
       CannotWrite(bmp);
       return kExitFailed;
     }
@@ -275,7 +262,7 @@ Outputs Converter::OutputNames(const std::string& input) const {
   return out;
 }
 
-bool Converter::SymbolBytes(const std::string& bmp, std::vector<std::uint8_t>& bytes) const {
+bool Converter::SymbolBytes(const std::string& bmp, std::string& bytes) const {
   if (!options_.symbol.empty()) {
     bytes = explicitSymbol_;
     return true;
@@ -284,12 +271,13 @@ bool Converter::SymbolBytes(const std::string& bmp, std::vector<std::uint8_t>& b
   const std::string beside = programFolder_ + kSymbolName;
   const std::string& source = FileExists(local) ? local : beside;
   if (!FileExists(source)) {
-    bytes = DefaultSymbolBitmap();
+    const std::vector<std::uint8_t> picture = DefaultSymbolBitmap();
+    bytes.assign(picture.begin(), picture.end());
     return true;
   }
-  std::string error;
+  IoError error;
   if (!ReadWholeFile(source, kSymbolLimit, bytes, error)) {
-    std::fprintf(stderr, "psp2ov2: cannot read %s: %s\n", source.c_str(), error.c_str());
+    std::fprintf(stderr, "psp2ov2: cannot read %s: %s\n", source.c_str(), error.reason.c_str());
     return false;
   }
   return true;

@@ -31,11 +31,11 @@ class Converter {
 
  private:
   Outputs OutputNames(const std::string& input) const;
-  bool SymbolBytes(const std::string& bmp, std::vector<std::uint8_t>& bytes) const;
+  bool SymbolBytes(const std::string& bmp, std::string& bytes) const;
 
   const Options& options_;
   std::string programFolder_;
-  std::vector<std::uint8_t> explicitSymbol_;
+  std::string explicitSymbol_;
   std::vector<Outputs> outputs_;
 };
 

@@ -6,7 +6,7 @@
 #include <new>
 #include <utility>
 
-#include "converter/asc_output.h"
+#include "formats/asc_writer.h"
 
 namespace qh::psp2ov2 {
 namespace {

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <thread>
 
-#include "overlay/asc_reader.h"
-#include "overlay/overlay_builder.h"
-#include "services/complete_file.h"
+#include "formats/asc_reader.h"
+#include "formats/overlay_builder.h"
+#include "formats/complete_file.h"
 #include "tools/psp2ov2/batch_pipe.h"
 
 namespace qh::psp2ov2 {

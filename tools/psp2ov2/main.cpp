@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <new>
 
-#include "services/complete_file.h"
+#include "formats/complete_file.h"
 #include "tools/common/standard_output.h"
 #include "tools/psp2ov2/conversion.h"
 #include "tools/psp2ov2/exit_status.h"
-#include "tools/psp2ov2/files.h"
+#include "formats/file_system.h"
 #include "tools/psp2ov2/options.h"
 
 namespace {
@@ -19,7 +19,7 @@ int Run(int argc, char** argv) {
   Options options;
   const int early = ParseOptions(argc, argv, options);
   if (early >= 0) return early;
-  Converter converter(options, ProgramFolder(argc > 0 ? argv[0] : nullptr));
+  Converter converter(options, qh::ProgramFolder(argc > 0 ? argv[0] : nullptr));
   if (!converter.LoadExplicitSymbol() || !converter.PlanOutputs()) return kExitFailed;
   int status = kExitOk;
   for (std::size_t i = 0; i < options.inputs.size(); ++i) {

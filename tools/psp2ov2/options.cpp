@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "overlay/asc_reader.h"
+#include "formats/asc_reader.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/version.h"
 #include "tools/psp2ov2/exit_status.h"

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/asc_output.h"
-#include "converter/pushpin_reader.h"
+#include "formats/asc_writer.h"
+#include "formats/pushpin_reader.h"
 
 namespace qh::psp2ov2 {
 

@@ -1,25 +1,14 @@
-// Numeric editing of the text-output services (the F, G and I edit descriptors)
-// and the services' own text-to-number conversion. Locale-free and exact.
+// Numbers in the services: the edit descriptors of the text output (shared with the
+// file formats, in numeric/) and the services' own text-to-number conversion.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace qh {
+#include "numeric/edit_descriptors.h"
 
-// Fw.d: rounded to d decimals, right-justified in w columns, a zero before the point
-// when there is room, no sign for a value that rounds to zero; w asterisks when the
-// value does not fit.
-std::string EditF(double value, int width, int decimals);
-// Gw.dEe: d significant digits, fixed notation (followed by e + 2 blanks) for
-// magnitudes from 0.1 up to 10^d, exponent notation otherwise.
-std::string EditG(double value, int width, int digits, int exponentDigits = 2);
-// Iw: right-justified integer; w asterisks when it does not fit.
-std::string EditI(std::int64_t value, int width);
-// Formats by a format text such as "(F8.5)", "(G15.5E2)" or "(I11)". Returns false
-// when the format cannot be understood; the text then is empty.
-bool EditFormat(std::string_view format, double value, std::string& out);
+namespace qh {
 
 // Text to number: the first word of `text`; codes 4, 10, 11 and 12 through IErReport,
 // and 0.0 after any of them. `wide` selects the 64-bit limits (and D as exponent).

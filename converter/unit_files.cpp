@@ -1,0 +1,46 @@
+#include "converter/unit_files.h"
+
+#include <string_view>
+
+namespace qh {
+namespace {
+
+std::string_view Condition(IoFailure what) {
+  switch (what) {
+    case IoFailure::kNone:
+      break;
+    case IoFailure::kNotFound:
+      return "file not found";
+    case IoFailure::kAccessDenied:
+      return "access denied";
+    case IoFailure::kIsFolder:
+      return "the name is a folder";
+    case IoFailure::kCannotOpen:
+      return "cannot open file";
+    case IoFailure::kEndOfFile:
+      return "end-of-file during read";
+    case IoFailure::kReadFailed:
+      return "error during read";
+    case IoFailure::kTooLarge:
+      return "file too large";
+    case IoFailure::kCannotCreate:
+      return "cannot create file";
+    case IoFailure::kWriteFailed:
+      return "error during write";
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string UnitMessage(const IoError& error, int unit) {
+  if (!error) return {};
+  std::string text(Condition(error.what));
+  text += ", unit ";
+  text += std::to_string(unit);
+  text += ", file ";
+  text += error.path;
+  return text;
+}
+
+}  // namespace qh

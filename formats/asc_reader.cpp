@@ -1,0 +1,341 @@
+#include "formats/asc_reader.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include <sys/stat.h>
+
+#include "formats/ov2_writer.h"
+
+namespace qh {
+
+namespace {
+
+constexpr std::size_t kReadChunk = std::size_t{1} << 20;
+// The OV2 units of the coordinates' ranges.
+constexpr std::int32_t kLongitudeLimit = 180 * 100000;
+constexpr std::int32_t kLatitudeLimit = 90 * 100000;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+void SkipBlanks(std::string_view line, std::size_t& pos) {
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
+}
+
+// For a number that a double cannot hold: whether its first significant digit lies
+// below the units (so that it reads as zero) rather than above. `number` is what
+// from_chars matched: [-]digits[.digits][e[sign]digits].
+bool IsTooSmall(std::string_view number) {
+  std::size_t i = !number.empty() && number[0] == '-' ? 1 : 0;
+  const std::size_t wholeStart = i;
+  while (i < number.size() && IsDigit(number[i])) ++i;
+  const std::size_t wholeEnd = i;
+  long long place = 0;  // of the first significant digit: 0 for the units, -1 for tenths
+  bool found = false;
+  for (std::size_t k = wholeStart; k < wholeEnd && !found; ++k) {
+    found = number[k] != '0';
+    place = static_cast<long long>(wholeEnd - 1 - k);
+  }
+  if (i < number.size() && number[i] == '.') {
+    ++i;
+    for (long long decimal = 1; i < number.size() && IsDigit(number[i]); ++i, ++decimal) {
+      if (!found && number[i] != '0') {
+        found = true;
+        place = -decimal;
+      }
+    }
+  }
+  long long exponent = 0;
+  bool negative = false;
+  if (i < number.size()) {  // 'e' or 'E'
+    ++i;
+    if (i < number.size() && (number[i] == '-' || number[i] == '+')) negative = number[i++] == '-';
+    for (; i < number.size() && IsDigit(number[i]); ++i) {
+      if (exponent < 1000000) exponent = exponent * 10 + (number[i] - '0');
+    }
+  }
+  return !found || place + (negative ? -exponent : exponent) < 0;
+}
+
+// A decimal number at `pos`: an optional sign ("+" or "-", not both) and then a digit
+// or a point, so that "nan" and "inf" are not numbers. The C locale's form, whatever
+// the locale.
+bool ReadNumber(std::string_view line, std::size_t& pos, double& value) {
+  std::size_t start = pos;
+  if (start < line.size() && line[start] == '+') ++start;
+  std::size_t lead = start;
+  if (lead == pos && lead < line.size() && line[lead] == '-') ++lead;
+  if (lead >= line.size() || !(IsDigit(line[lead]) || line[lead] == '.')) return false;
+  const char* first = line.data() + start;
+  const char* last = line.data() + line.size();
+  const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+  if (ptr == first) return false;
+  if (ec == std::errc::result_out_of_range) {
+    const bool negative = *first == '-';
+    const std::string_view number(first, static_cast<std::size_t>(ptr - first));
+    value = IsTooSmall(number) ? 0.0 : std::numeric_limits<double>::infinity();
+    if (negative) value = -value;
+  } else if (ec != std::errc()) {
+    return false;
+  }
+  pos = static_cast<std::size_t>(ptr - line.data());
+  return true;
+}
+
+// The common form "[-]digits.ddddd" (at most five decimals) read exactly into OV2
+// units with integer arithmetic; anything else is left to the general reader.
+bool ReadFixedUnits(std::string_view line, std::size_t& pos, std::int32_t& units) {
+  std::size_t i = pos;
+  const bool negative = i < line.size() && line[i] == '-';
+  if (negative) ++i;
+  std::int64_t whole = 0;
+  std::size_t digits = 0;
+  for (; i < line.size() && IsDigit(line[i]) && digits < 7; ++i, ++digits) {
+    whole = whole * 10 + (line[i] - '0');
+  }
+  if (digits == 0 || i >= line.size() || line[i] != '.') return false;
+  ++i;
+  std::int64_t fraction = 0;
+  std::size_t decimals = 0;
+  for (; i < line.size() && IsDigit(line[i]); ++i, ++decimals) {
+    if (decimals == 5) return false;
+    fraction = fraction * 10 + (line[i] - '0');
+  }
+  if (i < line.size() && (line[i] == 'e' || line[i] == 'E')) return false;
+  for (std::size_t d = decimals; d < 5; ++d) fraction *= 10;
+  std::int64_t value = whole * 100000 + fraction;
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return false;
+  units = static_cast<std::int32_t>(value);
+  pos = i;
+  return true;
+}
+
+enum class Coordinate { kRead, kNotANumber, kAsterisks };
+
+// A coordinate: its degrees, and its OV2 units with `fits` true when it has them.
+Coordinate ReadCoordinate(std::string_view line, std::size_t& pos, double& degrees,
+                          std::int32_t& units, bool& fits) {
+  if (ReadFixedUnits(line, pos, units)) {
+    degrees = static_cast<double>(units) / 100000.0;  // the nearest double, as parsing gives
+    fits = true;
+    return Coordinate::kRead;
+  }
+  // Quillhaven's mark for a number too wide for its ten columns.
+  if (pos < line.size() && line[pos] == '*') return Coordinate::kAsterisks;
+  if (!ReadNumber(line, pos, degrees)) return Coordinate::kNotANumber;
+  fits = ToOv2Units(degrees, units);
+  return Coordinate::kRead;
+}
+
+}  // namespace
+
+AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_view& reason) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::size_t pos = 0;
+  SkipBlanks(line, pos);
+  if (pos == line.size() || line[pos] == ';') return AscLineKind::kSkip;
+
+  bool longitudeFits = false, latitudeFits = false;
+  switch (ReadCoordinate(line, pos, point.longitude, point.longitude_units, longitudeFits)) {
+    case Coordinate::kRead: break;
+    case Coordinate::kNotANumber:
+      reason = "the longitude is not a number";
+      return AscLineKind::kBad;
+    case Coordinate::kAsterisks:
+      reason = "the longitude did not fit the .asc columns";
+      return AscLineKind::kBad;
+  }
+  SkipBlanks(line, pos);
+  if (pos == line.size() || line[pos] != ',') {
+    reason = "expected a comma after the longitude";
+    return AscLineKind::kBad;
+  }
+  ++pos;
+  SkipBlanks(line, pos);
+  switch (ReadCoordinate(line, pos, point.latitude, point.latitude_units, latitudeFits)) {
+    case Coordinate::kRead: break;
+    case Coordinate::kNotANumber:
+      reason = "the latitude is not a number";
+      return AscLineKind::kBad;
+    case Coordinate::kAsterisks:
+      reason = "the latitude did not fit the .asc columns";
+      return AscLineKind::kBad;
+  }
+  SkipBlanks(line, pos);
+  if (pos == line.size() || line[pos] != ',') {
+    reason = "expected a comma after the latitude";
+    return AscLineKind::kBad;
+  }
+  ++pos;
+  SkipBlanks(line, pos);
+  const std::size_t close = line.rfind('"');
+  if (pos == line.size() || line[pos] != '"' || close == pos) {
+    reason = "the text is not enclosed in double quotes";
+    return AscLineKind::kBad;
+  }
+  for (std::size_t i = close + 1; i < line.size(); ++i) {
+    if (!IsBlank(line[i])) {
+      reason = "unexpected characters after the closing double quote";
+      return AscLineKind::kBad;
+    }
+  }
+  if (!longitudeFits || point.longitude_units < -kLongitudeLimit ||
+      point.longitude_units > kLongitudeLimit) {
+    reason = "the longitude is outside -180..180";
+    return AscLineKind::kBad;
+  }
+  if (!latitudeFits || point.latitude_units < -kLatitudeLimit ||
+      point.latitude_units > kLatitudeLimit) {
+    reason = "the latitude is outside -90..90";
+    return AscLineKind::kBad;
+  }
+  point.text = line.substr(pos + 1, close - pos - 1);
+  if (point.text.find('\0') != std::string_view::npos) {
+    reason = "the text holds a NUL byte";
+    return AscLineKind::kBad;
+  }
+  return AscLineKind::kPoint;
+}
+
+bool ParseDecimal(std::string_view text, double& value) {
+  std::size_t pos = 0;
+  return ReadNumber(text, pos, value) && pos == text.size();
+}
+
+void FindAscLineEnd(std::string_view text, std::size_t& end, std::size_t& next) {
+  const std::size_t at = text.find_first_of("\r\n");
+  if (at == std::string_view::npos) {
+    end = next = text.size();
+    return;
+  }
+  end = at;
+  next = at + (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1);
+}
+
+bool IsAscTitle(std::string_view line) {
+  return line.find_first_of(",\"") == std::string_view::npos;
+}
+
+bool AscReader::Open(const std::string& path) {
+  Close();
+  error_.clear();
+  // Reading a folder fails on some systems only at the first read, and on others
+  // not at all.
+  struct stat status;
+  if (::stat(path.c_str(), &status) == 0 && (status.st_mode & S_IFMT) == S_IFDIR) {
+    error_ = std::strerror(EISDIR);
+    return false;
+  }
+  file_ = std::fopen(path.c_str(), "rb");
+  if (file_ == nullptr) {
+    error_ = std::strerror(errno);
+    return false;
+  }
+  buffer_.resize(kReadChunk);
+  begin_ = end_ = 0;
+  eof_ = false;
+  line_number_ = 0;
+  title_lines_ = 0;
+  seen_point_ = false;
+  return true;
+}
+
+void AscReader::Close() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+}
+
+bool AscReader::Fill() {
+  if (eof_ || file_ == nullptr) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  // A line longer than half the buffer makes it grow, once: lines are limited.
+  if (buffer_.size() - end_ < kReadChunk / 2) buffer_.resize(buffer_.size() * 2);
+  errno = 0;
+  const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+  end_ += got;
+  if (got == 0) {
+    eof_ = true;
+    if (std::ferror(file_)) error_ = std::strerror(errno != 0 ? errno : EIO);
+    return false;
+  }
+  return true;
+}
+
+bool AscReader::FindLineEnd(std::size_t& stop, std::size_t& next) {
+  auto tooLong = [this] {
+    char number[24];
+    const auto last = std::to_chars(number, number + sizeof number, line_number_ + 1).ptr;
+    error_ = "line " + std::string(number, last) + " is longer than 1 MiB";
+    return false;
+  };
+  std::size_t scan = 0;  // from begin_: bytes known to hold no line end
+  for (;;) {
+    const char* from = buffer_.data() + begin_ + scan;
+    const std::size_t length = end_ - begin_ - scan;
+    const auto* feed = static_cast<const char*>(std::memchr(from, '\n', length));
+    const auto* ret = static_cast<const char*>(
+        std::memchr(from, '\r', feed != nullptr ? static_cast<std::size_t>(feed - from) : length));
+    if (ret != nullptr) {
+      stop = static_cast<std::size_t>(ret - buffer_.data());
+      // A CR at the end of what is read may be the first half of CR LF.
+      if (stop + 1 < end_ || eof_) {
+        next = stop + 1 + (stop + 1 < end_ && buffer_[stop + 1] == '\n' ? 1 : 0);
+        return stop - begin_ <= kAscLineLimit || tooLong();
+      }
+      scan = stop - begin_;
+    } else if (feed != nullptr) {
+      stop = static_cast<std::size_t>(feed - buffer_.data());
+      next = stop + 1;
+      return stop - begin_ <= kAscLineLimit || tooLong();
+    } else {
+      scan = end_ - begin_;
+    }
+    if (scan > kAscLineLimit) return tooLong();
+    if (!Fill()) {
+      if (!error_.empty() || scan == end_ - begin_) return false;
+      // The input ended right after a CR.
+      stop = begin_ + scan;
+      next = end_;
+      return true;
+    }
+  }
+}
+
+AscReader::Result AscReader::Next(AscPoint& point) {
+  for (;;) {
+    std::size_t stop = 0, next = 0;
+    if (!FindLineEnd(stop, next)) {
+      if (!error_.empty()) return Result::kFailed;
+      if (begin_ == end_) return Result::kEnd;
+      stop = next = end_;  // a last line without a line end
+    }
+    std::string_view line(buffer_.data() + begin_, stop - begin_);
+    begin_ = next;
+    ++line_number_;
+    // A byte-order mark some editors put in front of the first line.
+    if (line_number_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    switch (ParseAscLine(line, point, bad_reason_)) {
+      case AscLineKind::kPoint:
+        seen_point_ = true;
+        return Result::kPoint;
+      case AscLineKind::kBad:
+        if (!seen_point_ && IsAscTitle(line)) {
+          ++title_lines_;
+          break;
+        }
+        return Result::kBadLine;
+      case AscLineKind::kSkip: break;
+    }
+  }
+}
+
+}  // namespace qh

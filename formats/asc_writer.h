@@ -1,0 +1,46 @@
+// The lines of the ".asc" point file: one line per pin, longitude and latitude in F10.5
+// columns and the pin's text in double quotes, CR LF. Written through CompleteFile, so
+// a failed conversion never leaves a partial file nor destroys the one written before.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "formats/pushpin_reader.h"
+
+namespace qh {
+
+enum class NotesMode { Ignore, Append };
+
+// Where a line's text starts: after two ten-column coordinates, their commas and the
+// opening double quote.
+inline constexpr std::size_t kAscTextColumn = 23;
+
+// How a pin's UTF-16 text becomes the bytes of its line. Either way a CR or LF in the
+// text becomes a blank, so that a line break in a note never splits the pin's line.
+enum class TextEncoding {
+  // One byte per character: a unit up to U+00FF is its own byte; any other character
+  // its Windows-1252 byte where that code page has one, else "?". A surrogate pair is
+  // one character, a lone surrogate one "?". What older devices show.
+  kWindows1252,
+  // UTF-8; a lone surrogate becomes U+FFFD. What newer devices show.
+  kUtf8,
+};
+
+// The pin's text by the notes mode.
+std::string PinText(const PinRecord& pin, NotesMode mode,
+                    TextEncoding encoding = TextEncoding::kWindows1252);
+// The whole line, CR LF included; `text` is written as it stands.
+std::string AscLine(double longitude, double latitude, std::string_view text);
+// Appends AscLine(longitude, latitude, PinText(pin, mode, encoding)) to `out` without
+// building the parts as strings of their own: with a reused `out`, a line costs no
+// allocation.
+void AppendAscLine(std::string& out, double longitude, double latitude, const PinRecord& pin,
+                   NotesMode mode, TextEncoding encoding = TextEncoding::kWindows1252);
+// The offset widened to double, the sum rounded to double.
+double AddOffset(float offset, double value);
+// False when a coordinate of the line did not fit its ten columns and stands there as
+// asterisks: the overlay compiler leaves such a point out.
+bool AscCoordinatesFit(std::string_view line);
+
+}  // namespace qh

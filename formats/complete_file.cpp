@@ -1,0 +1,260 @@
+#include "formats/complete_file.h"
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "formats/temporary_files.h"
+
+namespace qh {
+
+namespace {
+
+// Large writes reach the system in few calls; an overlay of a million points is
+// written a record at a time.
+constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
+constexpr int kNameAttempts = 8;
+
+std::string SystemReason(int code) { return std::strerror(code != 0 ? code : EIO); }
+
+bool Exists(const std::string& path, bool& folder) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) return false;
+  folder = (status.st_mode & S_IFMT) == S_IFDIR;
+  return true;
+}
+
+// "<path>.~XXXXXXXX.tmp": a random start per process and a counter, mixed, so that
+// two writers of one target (or two runs) do not pick the same name.
+std::string TemporaryNameFor(const std::string& path) {
+  static const std::uint64_t seed =
+      std::random_device{}() ^
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  static std::atomic<std::uint64_t> counter{0};
+  std::uint64_t bits = seed + 0x9E3779B97F4A7C15ull * ++counter;
+  bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9ull;
+  bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBull;
+  bits ^= bits >> 31;
+  static const char kDigits[] = "0123456789abcdef";
+  std::string name = path + ".~";
+  for (int i = 0; i < 8; ++i, bits >>= 4) name.push_back(kDigits[bits & 15]);
+  name += ".tmp";
+  return name;
+}
+
+// Hands all of `bytes` to the system; false with errno set when it takes no more.
+bool WriteAll(FileHandle file, std::string_view bytes) {
+  const FileCalls& calls = CurrentFileCalls();
+  while (!bytes.empty()) {
+    errno = 0;
+    const std::ptrdiff_t written = calls.write(file, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CompleteFile::Open(std::string_view path) {
+  Abandon();
+  path_.assign(path);
+  reason_.clear();
+  failure_ = Failure::None;
+  const FileCalls& calls = CurrentFileCalls();
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string name = TemporaryNameFor(path_);
+    // Entered before it exists, so that no moment passes in which an interrupt would
+    // leave it behind.
+    const int place = temporary_files::Add(name);
+    if (place < 0) {
+      return Fail(Failure::Create, name.size() >= temporary_files::kPathBytes
+                                       ? SystemReason(ENAMETOOLONG)
+                                       : std::string("too many files are being written at once"));
+    }
+    errno = 0;
+    const FileHandle file = calls.createNew(name.c_str());
+    if (file == kNoFile) {
+      const int error = errno;
+      temporary_files::Drop(place);
+      if (error == EEXIST) continue;  // someone else's: never overwritten
+      return Fail(Failure::Create, SystemReason(error));
+    }
+    file_ = file;
+    temporary_ = std::move(name);
+    place_ = place;
+    return true;
+  }
+  return Fail(Failure::Create, "no free temporary name beside the file");
+}
+
+bool CompleteFile::Write(std::string_view bytes) {
+  if (Failed()) return false;
+  if (file_ == kNoFile) return Fail(Failure::Write, "the file is not open");
+  if (buffer_.size() + bytes.size() <= kBufferBytes) {
+    buffer_.append(bytes);
+    return true;
+  }
+  if (!Flush()) return false;
+  if (bytes.size() < kBufferBytes) {
+    buffer_.append(bytes);
+    return true;
+  }
+  if (!WriteAll(file_, bytes)) return Fail(Failure::Write, SystemReason(errno));
+  return true;
+}
+
+bool CompleteFile::Flush() {
+  if (!WriteAll(file_, buffer_)) return Fail(Failure::Write, SystemReason(errno));
+  buffer_.clear();
+  return true;
+}
+
+bool CompleteFile::Finish() {
+  if (Failed()) return false;
+  if (file_ == kNoFile) {
+    // Finished already, or never opened (or committed).
+    return !temporary_.empty() || Fail(Failure::Write, "the file is not open");
+  }
+  if (!Flush()) return false;
+  std::string().swap(buffer_);
+  errno = 0;
+  const int closed = CurrentFileCalls().close(file_);
+  file_ = kNoFile;
+  if (closed != 0) return Fail(Failure::Write, SystemReason(errno));
+  return true;
+}
+
+bool CompleteFile::Commit() { return CommitTogether({this}); }
+
+void CompleteFile::Abandon() { DropTemporary(); }
+
+bool CompleteFile::Fail(Failure what, std::string reason) {
+  if (!Failed()) {
+    failure_ = what;
+    reason_ = std::move(reason);
+  }
+  DropTemporary();
+  return false;
+}
+
+void CompleteFile::DropTemporary() {
+  const FileCalls& calls = CurrentFileCalls();
+  if (file_ != kNoFile) calls.close(file_);
+  file_ = kNoFile;
+  std::string().swap(buffer_);
+  if (!temporary_.empty()) calls.remove(temporary_.c_str());
+  temporary_.clear();
+  temporary_files::Drop(place_);
+  place_ = -1;
+}
+
+bool CommitTogether(std::initializer_list<CompleteFile*> files) {
+  auto abandonAll = [&files] {
+    for (CompleteFile* file : files) {
+      if (file != nullptr) file->Abandon();
+    }
+  };
+  for (CompleteFile* file : files) {
+    if (file != nullptr && !file->Finish()) {
+      abandonAll();
+      return false;
+    }
+  }
+  const temporary_files::InterruptsHeld held;
+  const FileCalls& calls = CurrentFileCalls();
+  // What each target was before: absent, or present and kept under a second name
+  // until all are in place. The last one renamed is never needed back.
+  struct Before {
+    bool existed = false;
+    std::string keptAs;
+  };
+  std::vector<Before> before(files.size());
+  const CompleteFile* last = nullptr;
+  for (CompleteFile* file : files) {
+    if (file != nullptr) last = file;
+  }
+  std::size_t i = 0;
+  for (CompleteFile* file : files) {
+    Before& was = before[i++];
+    if (file == nullptr) continue;
+    bool folder = false;
+    was.existed = Exists(file->path_, folder);
+    // Said plainly rather than left to each system's rename rules.
+    if (folder) {
+      file->Fail(CompleteFile::Failure::Replace, SystemReason(EISDIR));
+      abandonAll();
+      return false;
+    }
+    if (!was.existed || file == last) continue;
+    // A volume without hard links (FAT) gives no second name: that file cannot come
+    // back, and the others still do.
+    std::string keep = TemporaryNameFor(file->path_);
+    if (calls.link(file->path_.c_str(), keep.c_str()) == 0) was.keptAs = std::move(keep);
+  }
+  auto forgetKept = [&before, &calls] {
+    for (Before& was : before) {
+      if (!was.keptAs.empty()) calls.remove(was.keptAs.c_str());
+    }
+  };
+  i = 0;
+  for (CompleteFile* file : files) {
+    const std::size_t index = i++;
+    if (file == nullptr) continue;
+    errno = 0;
+    if (calls.rename(file->temporary_.c_str(), file->path_.c_str()) == 0) {
+      file->temporary_.clear();
+      temporary_files::Drop(file->place_);
+      file->place_ = -1;
+      continue;
+    }
+    const std::string reason = SystemReason(errno);
+    std::size_t j = 0;
+    for (CompleteFile* done : files) {
+      if (j == index) break;
+      Before& was = before[j++];
+      if (done == nullptr) continue;
+      if (!was.keptAs.empty()) {
+        if (calls.rename(was.keptAs.c_str(), done->path_.c_str()) == 0) was.keptAs.clear();
+      } else if (!was.existed) {
+        calls.remove(done->path_.c_str());
+      }
+    }
+    file->Fail(CompleteFile::Failure::Replace, reason);
+    abandonAll();
+    // A second name that could not go back stays: it is the only copy of that file.
+    for (std::size_t k = index; k < before.size(); ++k) {
+      if (!before[k].keptAs.empty()) calls.remove(before[k].keptAs.c_str());
+    }
+    return false;
+  }
+  forgetKept();
+  return true;
+}
+
+void RemoveTemporaryFilesOnInterrupt() { temporary_files::RemoveOnInterrupt(); }
+
+IoError CompleteFile::Error() const {
+  switch (failure_) {
+    case Failure::None:
+      return {};
+    case Failure::Write:
+      return {IoFailure::kWriteFailed, path_, reason_};
+    case Failure::Create:
+    case Failure::Replace:
+      break;
+  }
+  return {IoFailure::kCannotCreate, path_, reason_};
+}
+
+}  // namespace qh

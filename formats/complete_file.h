@@ -1,0 +1,82 @@
+// A file that is either complete or not there. The bytes go to a temporary file in the
+// target's folder; Commit puts that file in the target's place in one step, replacing
+// an earlier file of the name; anything short of a successful Commit (a failure,
+// Abandon, a new Open, destruction) removes the temporary file and leaves the target
+// as it was. A folder that carries the target's name is never replaced.
+//
+// Several files that belong together (an overlay, its point list and its icon) are
+// finished one by one and then committed together: all take their places, or none.
+//
+// The system calls go through formats/file_calls.h, where tests can make them fail.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "formats/file_calls.h"
+#include "formats/io_error.h"
+
+namespace qh {
+
+class CompleteFile {
+ public:
+  // What went wrong first: making the temporary file, writing or closing it, or
+  // putting it in the target's place.
+  enum class Failure { None, Create, Write, Replace };
+
+  CompleteFile() = default;
+  ~CompleteFile() { Abandon(); }
+  CompleteFile(const CompleteFile&) = delete;
+  CompleteFile& operator=(const CompleteFile&) = delete;
+
+  // Starts a fresh file for `path`, dropping one still open.
+  bool Open(std::string_view path);
+  bool Write(std::string_view bytes);
+  // Writes out and closes the temporary file: every byte has reached the system, and
+  // the target is not yet touched. Commit or CommitTogether follows.
+  bool Finish();
+  // Finishes the file and renames it over the target. After Commit (either way) the
+  // object is closed; Open starts again.
+  bool Commit();
+  // Drops what was written; the target keeps what it had.
+  void Abandon();
+
+  // The first failure since Open sticks: later calls fail without touching the system.
+  bool Failed() const { return failure_ != Failure::None; }
+  Failure WhatFailed() const { return failure_; }
+  // The system's words for the first failure; empty while there is none.
+  const std::string& Reason() const { return reason_; }
+  // The target named at Open.
+  const std::string& Path() const { return path_; }
+  // The first failure as an I/O error: writing, or creating (a file that cannot take
+  // the target's place was, to the user, not created).
+  IoError Error() const;
+
+ private:
+  friend bool CommitTogether(std::initializer_list<CompleteFile*> files);
+
+  bool Flush();
+  bool Fail(Failure what, std::string reason);
+  void DropTemporary();
+
+  FileHandle file_ = kNoFile;
+  std::string buffer_;  // bytes not yet handed to the system
+  std::string path_, temporary_, reason_;
+  int place_ = -1;  // in the table of temporary files that interrupts remove
+  Failure failure_ = Failure::None;
+};
+
+// Finishes each file and puts all of them in their targets' places, or none: when one
+// cannot be finished or renamed, the targets already replaced get their earlier files
+// back (kept meanwhile under a second name), those that were new are removed, and
+// every temporary file goes. The file that failed says why; the others are abandoned.
+// Interrupts wait until it is done. Null entries are passed over.
+bool CommitTogether(std::initializer_list<CompleteFile*> files);
+
+// Makes SIGINT, SIGTERM, SIGHUP, SIGPIPE and abort (on Windows: Ctrl+C, Ctrl+Break and
+// closing the console) remove the temporary files of every open CompleteFile before
+// the program ends. For command-line programs; call once at start.
+void RemoveTemporaryFilesOnInterrupt();
+
+}  // namespace qh

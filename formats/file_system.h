@@ -1,0 +1,44 @@
+// The file module of the formats: the parts of a path, whether a file is there and
+// which version of it, reading a small file whole, and the folder a program stands in.
+// Both "/" and "\" separate folders, so a Windows path reads the same on every system.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "formats/io_error.h"
+
+namespace qh {
+
+// The file name part of a path (after the last "/" or "\").
+std::string_view FileNamePart(std::string_view path);
+// The folder part of a path including its last separator; empty when there is none.
+std::string_view FolderPart(std::string_view path);
+// `path` with the extension of its file name (from its last ".") replaced by
+// `extension` (which starts with "."), or with `extension` added when it has none.
+std::string ReplaceExtension(std::string_view path, std::string_view extension);
+
+// True when `path` names an existing plain file (not a folder or a device). The name
+// is used exactly as given, as the platform's narrow path.
+bool FileExists(std::string_view path);
+
+// What tells one version of a file from another without reading it: whether it is
+// there, its size and its last change (as finely as the platform keeps it).
+struct FileStamp {
+  bool exists = false;
+  long long size = 0;
+  long long changed = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(std::string_view path);
+
+// The whole file into `bytes`; false with the error when it cannot be opened or read,
+// or holds more than `limit` bytes (so that an endless input ends).
+bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes, IoError& error);
+
+// The folder this program stands in, with its separator; empty when unknown. `argv0`
+// is the program's first argument, used where the system cannot say.
+std::string ProgramFolder(const char* argv0);
+
+}  // namespace qh

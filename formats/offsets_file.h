@@ -1,0 +1,31 @@
+// The coordinate offsets kept between runs in "offsets.txt": one line holding the
+// longitude and latitude offsets (degrees) in two G15.7 fields, read back in free form.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "formats/io_error.h"
+
+namespace qh {
+
+// The first two numbers of `content` (fixed-point, integer or exponent form), separated
+// by blanks, a comma or line ends; the rest is ignored. False when an item before the
+// second number is not a number, or the content ends before it.
+bool ParseOffsets(std::string_view content, float& longitude, float& latitude);
+
+// " " + two G15.7E2 fields + CR LF.
+std::string OffsetsFileLine(float longitude, float latitude);
+
+enum class OffsetsRead { Missing, Loaded, Bad };
+
+// Missing when there is no such file, Bad when it cannot be read or does not hold two
+// numbers; in both cases the offsets are 0.
+OffsetsRead ReadOffsetsFile(std::string_view path, float& longitude, float& latitude);
+
+// Replaces the file with the one line, never leaving a partial file. On failure the
+// reason goes to `error` when given.
+bool WriteOffsetsFile(std::string_view path, float longitude, float latitude,
+                      IoError* error = nullptr);
+
+}  // namespace qh

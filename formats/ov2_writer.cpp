@@ -1,0 +1,99 @@
+#include "formats/ov2_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+namespace qh {
+
+namespace {
+
+char* PutLe32(char* at, std::uint32_t value) {
+  at[0] = static_cast<char>(value & 0xFF);
+  at[1] = static_cast<char>((value >> 8) & 0xFF);
+  at[2] = static_cast<char>((value >> 16) & 0xFF);
+  at[3] = static_cast<char>((value >> 24) & 0xFF);
+  return at + 4;
+}
+
+// The records, stored straight into room of their size.
+void PutPoi(char* at, std::int32_t longitude, std::int32_t latitude, std::string_view name) {
+  *at++ = static_cast<char>(kOv2PoiType);
+  at = PutLe32(at, static_cast<std::uint32_t>(Ov2PoiSize(name.size())));
+  at = PutLe32(at, static_cast<std::uint32_t>(longitude));
+  at = PutLe32(at, static_cast<std::uint32_t>(latitude));
+  if (!name.empty()) std::memcpy(at, name.data(), name.size());
+  at[name.size()] = '\0';
+}
+
+void PutSkipper(char* at, std::uint32_t block_length, const Ov2Box& box) {
+  *at++ = static_cast<char>(kOv2SkipperType);
+  at = PutLe32(at, block_length);
+  // East, north, west, south: the order devices are reported to accept.
+  at = PutLe32(at, static_cast<std::uint32_t>(box.east));
+  at = PutLe32(at, static_cast<std::uint32_t>(box.north));
+  at = PutLe32(at, static_cast<std::uint32_t>(box.west));
+  PutLe32(at, static_cast<std::uint32_t>(box.south));
+}
+
+char* AppendRoom(std::string& out, std::size_t size) {
+  const std::size_t at = out.size();
+  out.resize(at + size);
+  return out.data() + at;
+}
+
+}  // namespace
+
+bool ToOv2Units(double degrees, std::int32_t& units) {
+  if (!std::isfinite(degrees)) return false;
+  const double scaled = std::round(degrees * 100000.0);
+  if (scaled < -2147483648.0 || scaled > 2147483647.0) return false;
+  units = static_cast<std::int32_t>(scaled);
+  return true;
+}
+
+void AppendOv2Poi(std::string& out, std::int32_t longitude, std::int32_t latitude,
+                  std::string_view name) {
+  PutPoi(AppendRoom(out, Ov2PoiSize(name.size())), longitude, latitude, name);
+}
+
+void AppendOv2Skipper(std::string& out, std::uint32_t block_length, const Ov2Box& box) {
+  PutSkipper(AppendRoom(out, kOv2SkipperSize), block_length, box);
+}
+
+Ov2Writer::Ov2Writer(Sink sink, std::size_t buffer_size)
+    : sink_(std::move(sink)), buffer_(buffer_size + 256, '\0'), limit_(buffer_size) {}
+
+char* Ov2Writer::Room(std::size_t size) {
+  // Only a name longer than the buffer makes it grow.
+  if (used_ + size > buffer_.size()) buffer_.resize(std::max(2 * buffer_.size(), used_ + size));
+  char* at = buffer_.data() + used_;
+  used_ += size;
+  return at;
+}
+
+// Both run once a record: direct stores into the buffer, no string operations.
+void Ov2Writer::Poi(std::int32_t longitude, std::int32_t latitude, std::string_view name) {
+  if (failed_) return;
+  PutPoi(Room(Ov2PoiSize(name.size())), longitude, latitude, name);
+  if (used_ >= limit_) Finish();
+}
+
+void Ov2Writer::Skipper(std::uint32_t block_length, const Ov2Box& box) {
+  if (failed_) return;
+  PutSkipper(Room(kOv2SkipperSize), block_length, box);
+  if (used_ >= limit_) Finish();
+}
+
+bool Ov2Writer::Finish() {
+  if (failed_) return false;
+  if (used_ > 0) {
+    if (!sink_(std::string_view(buffer_.data(), used_))) failed_ = true;
+    written_ += used_;
+    used_ = 0;
+  }
+  return !failed_;
+}
+
+}  // namespace qh

@@ -1,0 +1,54 @@
+#include "formats/overlay_builder.h"
+
+namespace qh {
+
+OverlayBuilder::OverlayBuilder()
+    : writer_([this](std::string_view bytes) { return file_.Write(bytes); }) {}
+
+bool OverlayBuilder::Open(const std::string& path, bool flat) {
+  flat_ = flat;
+  points_ = 0;
+  error_.clear();
+  if (!file_.Open(path)) return Failed(file_.Reason());
+  return true;
+}
+
+bool OverlayBuilder::Add(const AscPoint& point) {
+  if (!error_.empty()) return false;
+  ++points_;
+  if (flat_) {
+    writer_.Poi(point.longitude_units, point.latitude_units, point.text);
+    if (writer_.Failed()) return Failed(file_.Reason());
+    return true;
+  }
+  if (!index_.Add(point.longitude_units, point.latitude_units, point.text)) {
+    return Failed("too many points or names for one overlay");
+  }
+  return true;
+}
+
+bool OverlayBuilder::Finish() {
+  if (!error_.empty()) return false;
+  if (!flat_ && !index_.Write(writer_)) {
+    return Failed(writer_.Failed() ? file_.Reason()
+                                   : std::string("the overlay would exceed 2 GiB"));
+  }
+  if (!writer_.Finish() || !file_.Finish()) return Failed(file_.Reason());
+  return true;
+}
+
+bool OverlayBuilder::Commit() {
+  if (!Finish()) return false;
+  if (!file_.Commit()) return Failed(file_.Reason());
+  return true;
+}
+
+void OverlayBuilder::Abandon() { file_.Abandon(); }
+
+bool OverlayBuilder::Failed(std::string_view why) {
+  if (error_.empty()) error_ = why.empty() ? std::string("write failed") : std::string(why);
+  file_.Abandon();
+  return false;
+}
+
+}  // namespace qh

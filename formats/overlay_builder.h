@@ -1,0 +1,47 @@
+// Builds one ".ov2" file from points: streamed in input order (flat), or gathered
+// into the spatial index and written at Finish. Either the whole overlay replaces
+// the target or the target is left untouched. Memory grows with the points added,
+// never by a count announced beforehand.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "formats/asc_reader.h"
+#include "formats/ov2_writer.h"
+#include "formats/spatial_index.h"
+#include "formats/complete_file.h"
+
+namespace qh {
+
+class OverlayBuilder {
+ public:
+  OverlayBuilder();
+
+  bool Open(const std::string& path, bool flat);
+  bool Add(const AscPoint& point);
+  // Writes the whole overlay to its temporary file; the target is not yet touched.
+  bool Finish();
+  // Finish, then the overlay takes the target's place.
+  bool Commit();
+  void Abandon();
+  // The file being written, to commit together with others after Finish.
+  CompleteFile& File() { return file_; }
+
+  std::size_t Points() const { return points_; }
+  // The system's reason or the overlay's own; empty while nothing failed.
+  const std::string& ErrorMessage() const { return error_; }
+
+ private:
+  bool Failed(std::string_view why);
+
+  CompleteFile file_;
+  Ov2Writer writer_;
+  SpatialIndex index_;
+  bool flat_ = false;
+  std::size_t points_ = 0;
+  std::string error_;
+};
+
+}  // namespace qh

@@ -1,0 +1,85 @@
+// Reader of pushpin files (".psp"): a 32-byte header with the pin count, then the pin
+// records one after another. The reader streams through a small buffer, never holding
+// the file, and keeps a sticky failure: once a read has failed every later read fails
+// too and the first message stays.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "formats/io_error.h"
+
+namespace qh {
+
+// The single-precision number nearest to 57.29578, widened; not 180/pi. The fifth
+// decimal of the output depends on using exactly this factor.
+inline constexpr double kRadiansToDegrees = 57.295780181884765625;
+
+// How the flag byte places the longitude. The byte is the pin's quadrant: bit 1 west of
+// Greenwich, bit 0 more than 90 degrees from it, bit 2 south of the equator.
+enum class LongitudeRule {
+  // The mapping program stores a western longitude as its magnitude (flags 2 and 6) or
+  // as its distance from 180 degrees east (flags 3 and 7); other writers store it signed.
+  // So in those zones a positive longitude is negated, or has 180 taken off; a negative
+  // one is already right. Every other flag leaves the longitude as read.
+  kZone,
+  // Flag 2 negates the longitude whatever its sign; every other flag leaves it.
+  kFlag2Only,
+};
+
+struct PinRecord {
+  std::int32_t pinId = 0;
+  std::uint8_t flag = 0;
+  double latitude = 0;   // degrees
+  double longitude = 0;  // degrees, placed by the flag under the reader's LongitudeRule
+  std::int32_t layout = 0;
+  std::int32_t symbol = 0;
+  std::u16string name, note1, note2;
+};
+
+class PushpinReader {
+ public:
+  explicit PushpinReader(LongitudeRule longitudeRule = LongitudeRule::kZone)
+      : longitudeRule_(longitudeRule) {}
+  ~PushpinReader();
+  PushpinReader(const PushpinReader&) = delete;
+  PushpinReader& operator=(const PushpinReader&) = delete;
+
+  // False, with the reason in Error(), when it cannot be opened.
+  bool Open(std::string_view path);
+  // The 32 header bytes; false (end of file) when short.
+  bool ReadHeader(std::int32_t& npins);
+  // One pin record; `pin` always starts empty, so nothing of an earlier pin remains
+  // (its texts keep their capacity, so a loop over many pins does not allocate).
+  bool NextPin(PinRecord& pin);
+  void Close();
+
+  bool Failed() const { return static_cast<bool>(error_); }
+  // The first failure since Open; it stays, and every later read fails.
+  const IoError& Error() const { return error_; }
+  // Bytes consumed since Open.
+  std::uint64_t Offset() const { return offset_; }
+
+ private:
+  // Makes `count` bytes (at most the buffer's size) readable at the returned address
+  // and counts them consumed; null, with the reader failed, when the file ends first.
+  const unsigned char* Take(std::size_t count);
+  bool Refill(std::size_t count);
+  std::int8_t ReadCount();  // a text's signed count byte; 0 once failed
+  bool ReadText(std::int8_t count, std::u16string& text);
+  bool Fail(IoFailure what, int errorNumber = 0);
+
+  LongitudeRule longitudeRule_;
+  std::FILE* file_ = nullptr;
+  std::string path_;
+  IoError error_;
+  std::uint64_t offset_ = 0;
+  std::size_t position_ = 0;  // next unread byte in buffer_
+  std::size_t filled_ = 0;    // bytes held in buffer_
+  std::array<unsigned char, 32768> buffer_{};
+};
+
+}  // namespace qh

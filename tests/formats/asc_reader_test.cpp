@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "formats/asc_reader.h"
+#include "tests/support/temp_folder.h"
+
+namespace qh {
+namespace {
+
+struct LineCase {
+  const char* line;
+  AscLineKind kind;
+  double longitude, latitude;
+  const char* text;
+};
+
+TEST(ParseAscLine, ReadsTheFormsItShouldAndRefusesTheRest) {
+  const LineCase cases[] = {
+      // The program's own line layout.
+      {"  -0.12345,  51.50000,\"Home\"", AscLineKind::kPoint, -0.12345, 51.5, "Home"},
+      {"  -0.12345,  51.50000,\"Home\"\r", AscLineKind::kPoint, -0.12345, 51.5, "Home"},
+      {"-180.00000,  -0.00001,\"W\"", AscLineKind::kPoint, -180, -0.00001, "W"},
+      {" 180.00000,  90.00000,\"NE\"", AscLineKind::kPoint, 180, 90, "NE"},
+      // Blanks and tabs around numbers and commas, and GPSBabel's form.
+      {"1.5 ,\t2.25\t, \"a b\"  ", AscLineKind::kPoint, 1.5, 2.25, "a b"},
+      {"87.134700,35.972030,\"GCEBB\"", AscLineKind::kPoint, 87.1347, 35.97203, "GCEBB"},
+      {"+3,-4,\"\"", AscLineKind::kPoint, 3, -4, ""},
+      // Too small for a double is still a number: zero.
+      {"1e-400,-1e-400,\"tiny\"", AscLineKind::kPoint, 0, 0, "tiny"},
+      // The text runs from the first to the last quote, so quotes inside survive.
+      {"1,2,\"say \"hi\", then\"", AscLineKind::kPoint, 1, 2, "say \"hi\", then"},
+      {"1,2,\";not a comment\"", AscLineKind::kPoint, 1, 2, ";not a comment"},
+      {"", AscLineKind::kSkip, 0, 0, ""},
+      {" \t \r", AscLineKind::kSkip, 0, 0, ""},
+      {"; comment, with \"quotes\"", AscLineKind::kSkip, 0, 0, ""},
+      {"   ;indented comment", AscLineKind::kSkip, 0, 0, ""},
+      // What the program writes for a coordinate that did not fit its column.
+      {"**********,  51.50000,\"Far\"", AscLineKind::kBad, 0, 0,
+       "longitude did not fit the .asc columns"},
+      {"  -0.12345,**********,\"Far\"", AscLineKind::kBad, 0, 0,
+       "latitude did not fit the .asc columns"},
+      {"1 2,\"x\"", AscLineKind::kBad, 0, 0, "comma after the longitude"},
+      {"1,2 \"x\"", AscLineKind::kBad, 0, 0, "comma after the latitude"},
+      {"1,2", AscLineKind::kBad, 0, 0, "comma after the latitude"},
+      {"1,2,x", AscLineKind::kBad, 0, 0, "double quotes"},
+      {"1,2,\"x", AscLineKind::kBad, 0, 0, "double quotes"},
+      {"1,2,\"x\" y", AscLineKind::kBad, 0, 0, "after the closing"},
+      {"+-1,2,\"x\"", AscLineKind::kBad, 0, 0, "longitude is not a number"},
+      {"1,nan,\"x\"", AscLineKind::kBad, 0, 0, "latitude is not a number"},
+      {"-inf,2,\"x\"", AscLineKind::kBad, 0, 0, "longitude is not a number"},
+      {"1,+infinity,\"x\"", AscLineKind::kBad, 0, 0, "latitude is not a number"},
+      // Numbers, but no place on earth.
+      {"30000,2,\"x\"", AscLineKind::kBad, 0, 0, "longitude is outside -180..180"},
+      {"1e400,2,\"x\"", AscLineKind::kBad, 0, 0, "longitude is outside -180..180"},
+      {"-180.00001,2,\"x\"", AscLineKind::kBad, 0, 0, "longitude is outside -180..180"},
+      {"1,90.00001,\"x\"", AscLineKind::kBad, 0, 0, "latitude is outside -90..90"},
+      {"1,-999.99999,\"x\"", AscLineKind::kBad, 0, 0, "latitude is outside -90..90"},
+  };
+  for (const LineCase& c : cases) {
+    AscPoint point;
+    std::string_view reason;
+    const AscLineKind kind = ParseAscLine(c.line, point, reason);
+    ASSERT_EQ(static_cast<int>(kind), static_cast<int>(c.kind)) << "line [" << c.line << "]";
+    if (kind == AscLineKind::kPoint) {
+      EXPECT_DOUBLE_EQ(point.longitude, c.longitude) << c.line;
+      EXPECT_DOUBLE_EQ(point.latitude, c.latitude) << c.line;
+      EXPECT_EQ(point.text, c.text) << c.line;
+    } else if (kind == AscLineKind::kBad) {
+      EXPECT_NE(reason.find(c.text), std::string_view::npos)
+          << "line [" << c.line << "] reason [" << reason << "]";
+    }
+  }
+}
+
+// A NUL would end the name in the overlay: the line is refused rather than cut.
+TEST(ParseAscLine, ATextWithANulIsRefused) {
+  AscPoint point;
+  std::string_view reason;
+  const std::string line("1,2,\"a\0b\"", 9);
+  ASSERT_EQ(ParseAscLine(line, point, reason), AscLineKind::kBad);
+  EXPECT_EQ(reason, "the text holds a NUL byte");
+}
+
+TEST(ParseAscLine, GivesOv2UnitsOfTheCoordinates) {
+  AscPoint point;
+  std::string_view reason;
+  ASSERT_EQ(ParseAscLine(" -86.78190,  36.16270,\"N\"", point, reason), AscLineKind::kPoint);
+  EXPECT_EQ(point.longitude_units, -8678190);
+  EXPECT_EQ(point.latitude_units, 3616270);
+}
+
+// Texts with any number of decimals up to five, both signs: the units are the exact
+// decimal value and the degrees are what a general number parser gives; beyond
+// 180 and 90 degrees the line is refused.
+TEST(ParseAscLine, CoordinatesGiveExactUnitsAndTheParsedDegrees) {
+  const char* forms[] = {"%lld.%05lld", "%lld.%04lld", "%lld.%lld", "%lld.%03lld"};
+  long long checked = 0;
+  std::vector<long long> wholes;
+  for (long long whole = -181; whole <= 181; ++whole) wholes.push_back(whole);
+  for (long long whole = -18001; whole <= 18001; whole += 127) wholes.push_back(whole);
+  for (const long long whole : wholes) {
+    for (long long frac : {0LL, 1LL, 5LL, 49999LL, 50000LL, 99999LL, 12345LL}) {
+      for (int f = 0; f < 4; ++f) {
+        const long long scale[] = {1, 10, 1, 100};  // the decimals each form leaves out
+        long long shown = frac / scale[f];
+        if (f == 2) shown = frac % 10;  // one decimal
+        char number[40];
+        std::snprintf(number, sizeof number, forms[f], whole < 0 ? -whole : whole, shown);
+        std::string text = std::string(whole < 0 ? "-" : " ") + number;
+        const long long decimals_value = f == 0 ? shown : f == 1 ? shown * 10 : f == 2 ? shown * 10000 : shown * 100;
+        const long long units = (whole < 0 ? -1 : 1) * ((whole < 0 ? -whole : whole) * 100000 + decimals_value);
+        const std::string line = text + "," + text + ",\"x\"";
+        AscPoint point;
+        std::string_view reason;
+        const long long magnitude = units < 0 ? -units : units;
+        if (magnitude > 9000000) {
+          ASSERT_EQ(ParseAscLine(line, point, reason), AscLineKind::kBad) << line;
+          ASSERT_EQ(reason, magnitude > 18000000 ? "the longitude is outside -180..180"
+                                                 : "the latitude is outside -90..90")
+              << line;
+          ++checked;
+          continue;
+        }
+        ASSERT_EQ(ParseAscLine(line, point, reason), AscLineKind::kPoint) << line;
+        ASSERT_EQ(point.longitude_units, units) << line;
+        ASSERT_EQ(point.latitude_units, units) << line;
+        ASSERT_EQ(point.longitude, std::stod(text)) << line;
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GT(checked, 1000);
+}
+
+TEST(ParseAscLine, EightBitAndControlBytesStayInTheText) {
+  const std::string line("1,2,\"\xE9\x01\x7F\xFF\"", 10);
+  AscPoint point;
+  std::string_view reason;
+  ASSERT_EQ(ParseAscLine(line, point, reason), AscLineKind::kPoint);
+  EXPECT_EQ(point.text, std::string_view("\xE9\x01\x7F\xFF", 4));
+}
+
+struct ReadResult {
+  std::vector<std::string> texts;
+  std::vector<std::size_t> bad_lines;
+  bool failed = false;
+  std::string error;
+};
+
+ReadResult ReadAll(const std::string& path) {
+  ReadResult r;
+  AscReader reader;
+  if (!reader.Open(path)) {
+    r.failed = true;
+    r.error = reader.ErrorMessage();
+    return r;
+  }
+  AscPoint point;
+  for (;;) {
+    const auto result = reader.Next(point);
+    if (result == AscReader::Result::kEnd) break;
+    if (result == AscReader::Result::kFailed) {
+      r.failed = true;
+      r.error = reader.ErrorMessage();
+      break;
+    }
+    if (result == AscReader::Result::kBadLine) {
+      r.bad_lines.push_back(reader.LineNumber());
+    } else {
+      r.texts.emplace_back(point.text);
+    }
+  }
+  return r;
+}
+
+TEST(AscReader, CountsLinesAcrossLineEndsAndReportsBadOnesByNumber) {
+  test::TempFolder folder;
+  const std::string path = folder.File("mixed.asc");
+  test::WriteFile(path,
+                  "\xEF\xBB\xBF" "1,2,\"one\"\r\n"  // 1, with a byte-order mark
+                  "; comment\n"                      // 2
+                  "**********,2,\"bad\"\r\n"         // 3
+                  "\n"                               // 4
+                  "3,4,\"two\"\n"                    // 5
+                  "Title after points\n"             // 6: reported, not a title any more
+                  "5,6,\"three\"");                  // 7, no line end
+  const ReadResult r = ReadAll(path);
+  EXPECT_FALSE(r.failed);
+  EXPECT_EQ(r.texts, (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(r.bad_lines, (std::vector<std::size_t>{3, 6}));
+}
+
+TEST(AscReader, PassesOverTitleLinesBeforeThePoints) {
+  test::TempFolder folder;
+  const std::string path = folder.File("gpsbabel.asc");
+  test::WriteFile(path,
+                  "TomTom Navigator Places of Interest\r\n"
+                  "GPSBabel-1.8.0 ASCII Export\r\n"
+                  "Points\r\n"
+                  "Created at: Mon Dec 07 08:06:40 2026\r\n"
+                  "87.134700,35.972030,\"GCEBB\"\r\n");
+  const ReadResult r = ReadAll(path);
+  EXPECT_EQ(r.texts, (std::vector<std::string>{"GCEBB"}));
+  EXPECT_TRUE(r.bad_lines.empty()) << "first bad line " << r.bad_lines.front();
+}
+
+TEST(AscReader, StreamsManyLinesAndALineAsLongAsTheLimit) {
+  test::TempFolder folder;
+  const std::string path = folder.File("big.asc");
+  std::string content;
+  const int kLines = 120000;  // several read chunks
+  const std::string long_name(kAscLineLimit - 6, 'L');  // 0,0,"..." is the longest line
+  for (int i = 0; i < kLines; ++i) {
+    content += "  1.00000,  2.00000,\"p" + std::to_string(i) + "\"\r\n";
+    if (i == kLines / 2) content += "0,0,\"" + long_name + "\"\r\n";
+  }
+  test::WriteFile(path, content);
+  const ReadResult r = ReadAll(path);
+  ASSERT_FALSE(r.failed) << r.error;
+  ASSERT_EQ(r.texts.size(), static_cast<std::size_t>(kLines + 1));
+  EXPECT_TRUE(r.bad_lines.empty());
+  for (int i = 0; i <= kLines / 2; ++i) {
+    ASSERT_EQ(r.texts[static_cast<std::size_t>(i)], "p" + std::to_string(i));
+  }
+  EXPECT_EQ(r.texts[kLines / 2 + 1], long_name);
+  EXPECT_EQ(r.texts.back(), "p" + std::to_string(kLines - 1));
+}
+
+// LF, CR LF and a lone CR each end a line, wherever the reads cut the file; a line
+// longer than the limit (or input without any line end) ends the reading with its
+// number, however much follows.
+TEST(AscReader, LineEndsAndLinesBeyondTheLimit) {
+  // A CR as the last byte of the first read, its LF the first of the next.
+  std::string cut(std::size_t{1} << 20, ' ');
+  cut.replace(0, 8, "1,2,\"a\"");
+  cut.back() = '\r';
+  cut += "\n3,4,\"b\"\n,\n";
+  struct Case {
+    const char* name;
+    std::string content;
+    std::vector<std::string> texts;
+    std::vector<std::size_t> badLines;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"lone CRs", "1,2,\"a\"\r3,4,\"b\"\r,\r", {"a", "b"}, {3}, ""},
+      {"CR before CR LF", "1,2,\"a\"\r\r\n3,4,\"b\"\r\n,", {"a", "b"}, {4}, ""},
+      {"CR at the end", "1,2,\"a\"\r", {"a"}, {}, ""},
+      {"CR LF across reads", cut, {"a", "b"}, {3}, ""},
+      {"one byte too long", "1,2,\"a\"\n0,0,\"" + std::string(kAscLineLimit - 5, 'L') + "\"\n1,2,\"c\"\n",
+       {"a"}, {}, "line 2 is longer than 1 MiB"},
+      {"no line end", std::string(3 << 20, 'x'), {}, {}, "line 1 is longer than 1 MiB"},
+  };
+  test::TempFolder folder;
+  for (const Case& c : cases) {
+    const std::string path = folder.File("ends.asc");
+    test::WriteFile(path, c.content);
+    const ReadResult r = ReadAll(path);
+    EXPECT_EQ(r.texts, c.texts) << c.name;
+    EXPECT_EQ(r.bad_lines, c.badLines) << c.name;
+    EXPECT_EQ(r.failed, !c.error.empty()) << c.name;
+    EXPECT_EQ(r.error, c.error) << c.name;
+  }
+}
+
+TEST(AscReader, AMissingFileFailsToOpenWithAReason) {
+  test::TempFolder folder;
+  AscReader reader;
+  EXPECT_FALSE(reader.Open(folder.File("absent.asc")));
+  EXPECT_FALSE(reader.ErrorMessage().empty());
+}
+
+}  // namespace
+}  // namespace qh

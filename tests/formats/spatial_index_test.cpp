@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "formats/spatial_index.h"
+#include "tests/formats/ov2_check.h"
+
+namespace qh {
+namespace {
+
+std::string WriteIndex(SpatialIndex& index) {
+  std::string bytes;
+  Ov2Writer writer([&](std::string_view b) { bytes.append(b); return true; }, 4096);
+  EXPECT_TRUE(index.Write(writer));
+  EXPECT_TRUE(writer.Finish());
+  return bytes;
+}
+
+// Adds the points to an index, writes it, and checks the file the way a device
+// would read it: valid structure, every point exactly once, blocks kept small.
+void CheckRoundTrip(const std::vector<test::DecodedPoi>& points, const char* what) {
+  SpatialIndex index;
+  for (const auto& p : points) ASSERT_TRUE(index.Add(p.longitude, p.latitude, p.name));
+  const std::uint64_t predicted = index.OverlaySize();
+  const std::string bytes = WriteIndex(index);
+  EXPECT_EQ(bytes.size(), predicted) << what;
+  const test::Ov2Contents c = test::DecodeOv2(bytes);
+  ASSERT_TRUE(c.faults.empty()) << what << ":\n" << test::JoinFaults(c);
+  std::vector<test::DecodedPoi> expected = points, actual = c.pois;
+  std::sort(expected.begin(), expected.end());
+  std::sort(actual.begin(), actual.end());
+  ASSERT_EQ(actual.size(), expected.size()) << what;
+  EXPECT_TRUE(actual == expected) << what << ": the points read back differ";
+  EXPECT_LE(c.largest_spread_block, SpatialIndex::kLeafPoints) << what;
+  if (!points.empty()) {
+    EXPECT_GE(c.skippers, 1u) << what;
+  }
+  // Writing again gives the same bytes.
+  EXPECT_EQ(WriteIndex(index), bytes) << what;
+}
+
+TEST(SpatialIndex, RandomPointsComeBackOnceEachInsideTheirBoxes) {
+  std::mt19937 random(12345);
+  std::uniform_int_distribution<std::int32_t> lon(-18000000, 18000000), lat(-9000000, 9000000);
+  std::vector<test::DecodedPoi> points;
+  for (int i = 0; i < 5000; ++i) points.push_back({lon(random), lat(random), "p" + std::to_string(i)});
+  CheckRoundTrip(points, "random");
+}
+
+TEST(SpatialIndex, TenThousandPointsAtOnePositionEndAndStayValid) {
+  std::vector<test::DecodedPoi> points;
+  for (int i = 0; i < 10000; ++i) points.push_back({-8678190, 3616270, "same " + std::to_string(i)});
+  CheckRoundTrip(points, "one position");
+}
+
+TEST(SpatialIndex, ClustersLinesAndDuplicatesMixed) {
+  std::vector<test::DecodedPoi> points;
+  for (int i = 0; i < 3000; ++i) points.push_back({100, 200, "stack " + std::to_string(i)});
+  for (int i = 0; i < 500; ++i) points.push_back({i * 3, 7, "row " + std::to_string(i)});
+  for (int i = 0; i < 500; ++i) points.push_back({-5, -i, "column " + std::to_string(i)});
+  // Neighbours one unit apart: the narrowest box that still splits.
+  for (int i = 0; i < 100; ++i) points.push_back({i % 2, 0, "pair " + std::to_string(i)});
+  points.push_back({-2147483647 - 1, 2147483647, "corner"});
+  points.push_back({2147483647, -2147483647 - 1, "other corner"});
+  CheckRoundTrip(points, "mixed");
+}
+
+TEST(SpatialIndex, SmallCasesAndEmptyNames) {
+  CheckRoundTrip({}, "empty");
+  CheckRoundTrip({{1, 2, ""}}, "one point");
+  std::vector<test::DecodedPoi> twenty, twenty_one;
+  for (int i = 0; i < 21; ++i) {
+    test::DecodedPoi p{i, -i, std::string(static_cast<std::size_t>(i), 'x')};
+    if (i < 20) twenty.push_back(p);
+    twenty_one.push_back(p);
+  }
+  CheckRoundTrip(twenty, "twenty");
+  CheckRoundTrip(twenty_one, "twenty-one");
+}
+
+TEST(SpatialIndex, SkipperBoxesAreTheTightBoundsOfTheirPoints) {
+  SpatialIndex index;
+  ASSERT_TRUE(index.Add(-5, 10, "a"));
+  ASSERT_TRUE(index.Add(7, -3, "b"));
+  ASSERT_TRUE(index.Add(2, 4, "c"));
+  const std::string bytes = WriteIndex(index);
+  ASSERT_EQ(bytes.size(), kOv2SkipperSize + 3 * Ov2PoiSize(1));
+  EXPECT_EQ(bytes[0], '\x01');
+  EXPECT_EQ(test::ReadLe32(bytes, 1), static_cast<std::int32_t>(bytes.size()));
+  EXPECT_EQ(test::ReadLe32(bytes, 5), 7);    // east
+  EXPECT_EQ(test::ReadLe32(bytes, 9), 10);   // north
+  EXPECT_EQ(test::ReadLe32(bytes, 13), -5);  // west
+  EXPECT_EQ(test::ReadLe32(bytes, 17), -3);  // south
+}
+
+// Splits at the median: with distinct positions the halves of every split differ by
+// at most one point, so all blocks hold the same number of points give or take one,
+// and no block could have been joined with its neighbour.
+TEST(SpatialIndex, MedianSplitsGiveFullBlocks) {
+  std::mt19937 random(777);
+  std::uniform_int_distribution<std::int32_t> lon(-18000000, 18000000), lat(-9000000, 9000000);
+  std::vector<test::DecodedPoi> points;
+  for (int i = 0; i < 3000; ++i) points.push_back({lon(random), lat(random), std::to_string(i)});
+  SpatialIndex index;
+  for (const auto& p : points) ASSERT_TRUE(index.Add(p.longitude, p.latitude, p.name));
+  const std::string bytes = WriteIndex(index);
+  // Walk the blocks: a skipper directly followed by POIs heads a block.
+  std::size_t pos = 0, smallest = SIZE_MAX, largest = 0;
+  while (pos < bytes.size()) {
+    const std::size_t length = static_cast<std::size_t>(test::ReadLe32(bytes, pos + 1));
+    if (bytes[pos] == '\x01' && bytes[pos + kOv2SkipperSize] == '\x02') {
+      std::size_t count = 0;
+      for (std::size_t p = pos + kOv2SkipperSize; p < pos + length;
+           p += static_cast<std::size_t>(test::ReadLe32(bytes, p + 1))) {
+        ++count;
+      }
+      smallest = std::min(smallest, count);
+      largest = std::max(largest, count);
+      pos += length;
+    } else {
+      pos += bytes[pos] == '\x01' ? kOv2SkipperSize : length;
+    }
+  }
+  EXPECT_LE(largest, SpatialIndex::kLeafPoints);
+  EXPECT_LE(largest - smallest, 1u) << "smallest block " << smallest << ", largest " << largest;
+  EXPECT_GE(2 * smallest + 1, SpatialIndex::kLeafPoints);
+}
+
+// Equal coordinates are ordered by input position: a stack of points at one place
+// comes out in the order it went in, and the overlay depends on the points alone,
+// also when points are added after a first write.
+TEST(SpatialIndex, TiesKeepInputOrderAndLaterPointsRebuildAsNew) {
+  std::vector<test::DecodedPoi> points;
+  for (int i = 0; i < 30; ++i) points.push_back({500, 600, "stack " + std::to_string(i)});
+  for (int i = 0; i < 200; ++i) points.push_back({i % 7, (i * 37) % 11, "grid " + std::to_string(i)});
+  SpatialIndex whole;
+  for (const auto& p : points) ASSERT_TRUE(whole.Add(p.longitude, p.latitude, p.name));
+  const std::string expected = WriteIndex(whole);
+  std::vector<std::string> stack;
+  for (const auto& poi : test::DecodeOv2(expected).pois) {
+    if (poi.name.rfind("stack ", 0) == 0) stack.push_back(poi.name);
+  }
+  ASSERT_EQ(stack.size(), 30u);
+  for (std::size_t i = 0; i < stack.size(); ++i) EXPECT_EQ(stack[i], "stack " + std::to_string(i));
+
+  SpatialIndex in_two_goes;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (i == 100) WriteIndex(in_two_goes);  // reorders the first hundred
+    ASSERT_TRUE(in_two_goes.Add(points[i].longitude, points[i].latitude, points[i].name));
+  }
+  EXPECT_EQ(WriteIndex(in_two_goes), expected);
+}
+
+TEST(SpatialIndex, SplitsNestBlocksUnderGroupSkippers) {
+  std::vector<test::DecodedPoi> points;
+  for (int i = 0; i < 400; ++i) points.push_back({i * 10, (i * 7919) % 400, std::to_string(i)});
+  SpatialIndex index;
+  for (const auto& p : points) ASSERT_TRUE(index.Add(p.longitude, p.latitude, p.name));
+  const test::Ov2Contents c = test::DecodeOv2(WriteIndex(index));
+  ASSERT_TRUE(c.faults.empty()) << test::JoinFaults(c);
+  // 400 points in blocks of at most 20: at least 20 blocks, and groups above them.
+  EXPECT_GE(c.skippers, 39u);
+  EXPECT_GE(c.depth, 5);
+}
+
+}  // namespace
+}  // namespace qh
