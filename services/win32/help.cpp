@@ -14,6 +14,7 @@
 #include "services/os.h"
 #include "services/text.h"
 #include "core/error_codes.h"
+#include "layer_state.h"
 
 namespace qh {
 namespace os {
@@ -21,16 +22,14 @@ namespace {
 
 constexpr std::size_t kHelpNameLength = 513;
 
-HelpEngineFn g_helpEngine = nullptr;
-LaunchFn g_launcher = nullptr;
-
 BOOL CallHelpEngine(HWND owner, const char* file, UINT command, ULONG_PTR data) {
-  return g_helpEngine ? g_helpEngine(owner, file, command, data)
-                      : WinHelpA(owner, file, command, data);
+  const HelpEngineFn engine = win::Os().helpEngine;
+  return engine ? engine(owner, file, command, data) : WinHelpA(owner, file, command, data);
 }
 
 UINT Launch(const char* commandLine, UINT show) {
-  return g_launcher ? g_launcher(commandLine, show) : WinExec(commandLine, show);
+  const LaunchFn launcher = win::Os().launcher;
+  return launcher ? launcher(commandLine, show) : WinExec(commandLine, show);
 }
 
 std::string Upper(std::string_view text) {
@@ -153,8 +152,8 @@ HelpRequest ChooseHelpRequest(HelpKind kind, int context, int popup, bool conten
   return {contentsExists ? static_cast<UINT>(HELP_FINDER) : static_cast<UINT>(HELP_INDEX), 0};
 }
 
-void SetHelpEngine(HelpEngineFn fn) { g_helpEngine = fn; }
-void SetLauncher(LaunchFn fn) { g_launcher = fn; }
+void SetHelpEngine(HelpEngineFn fn) { win::Os().helpEngine = fn; }
+void SetLauncher(LaunchFn fn) { win::Os().launcher = fn; }
 
 }  // namespace os
 
