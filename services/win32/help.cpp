@@ -121,12 +121,12 @@ HWND RootOwner() { return win::RootFrameWindow(); }
 
 HelpKind DecideHelpKind(std::string_view name) {
   const std::string_view significant = Trimmed(name);
-  if (significant.empty()) return HelpKind::Close;
+  if (significant.empty()) return HelpKind::kClose;
   const std::string upper = Upper(significant);
-  if (EndsWith(upper, ".HLP")) return HelpKind::EngineFile;
-  if (upper.find("HTTP://") != std::string::npos) return HelpKind::WebAddress;
-  if (EndsWith(upper, ".HTM") || EndsWith(upper, ".HTML")) return HelpKind::WebPage;
-  return HelpKind::Invalid;
+  if (EndsWith(upper, ".HLP")) return HelpKind::kEngineFile;
+  if (upper.find("HTTP://") != std::string::npos) return HelpKind::kWebAddress;
+  if (EndsWith(upper, ".HTM") || EndsWith(upper, ".HTML")) return HelpKind::kWebPage;
+  return HelpKind::kInvalid;
 }
 
 std::string HelpFullName(std::string_view name, std::string_view programFolder) {
@@ -144,7 +144,7 @@ std::string ContentsFileName(std::string_view fullName) {
 }
 
 HelpRequest ChooseHelpRequest(HelpKind kind, int context, int popup, bool contentsExists) {
-  if (kind == HelpKind::Close) return {HELP_QUIT, 0};
+  if (kind == HelpKind::kClose) return {HELP_QUIT, 0};
   if (context != -1) {
     return {popup == 1 ? static_cast<UINT>(HELP_CONTEXTPOPUP) : static_cast<UINT>(HELP_CONTEXT),
             static_cast<ULONG_PTR>(static_cast<DWORD>(context))};
@@ -164,15 +164,15 @@ void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optiona
   const std::string significant(name.substr(0, OsSignificantLength(name)));
   const HelpKind kind = DecideHelpKind(significant);
 
-  if (kind == HelpKind::Invalid) {
+  if (kind == HelpKind::kInvalid) {
     IErReport(kErrHelpExtension);
     return;
   }
-  if (kind == HelpKind::Close) {
+  if (kind == HelpKind::kClose) {
     if (!CallHelpEngine(RootOwner(), "", HELP_QUIT, 0)) IErReport(kErrHelpViewer);
     return;
   }
-  if (kind == HelpKind::WebAddress) {
+  if (kind == HelpKind::kWebAddress) {
     // An address is no file name: putting the program's folder before it would
     // only spoil it.
     ShowWebAddress(significant);
@@ -184,7 +184,7 @@ void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optiona
     IErReport(kErrOpeningFile);
     return;
   }
-  if (kind == HelpKind::WebPage) {
+  if (kind == HelpKind::kWebPage) {
     StartBrowser(fullName, fullName);
     return;
   }
