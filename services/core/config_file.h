@@ -24,7 +24,6 @@ struct ServiceSettings {
   int screenHeight = 0;
   std::int64_t displayColours = 0;
   int defaultPaletteSize = 0;
-  int platform = 0;
 
   FixedText<60> applicationName{"Paneward"};
   FixedText<140> libraryFolder;

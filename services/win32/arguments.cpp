@@ -7,32 +7,34 @@
 #include <cstring>
 
 #include "core/argument_walk.h"
+#include "layer_state.h"
 #include "services/os.h"
 #include "services/text.h"
 
 namespace qh {
 namespace {
 
-constexpr std::size_t kCacheLength = 1024;
 constexpr DWORD kPathLength = 255;
 
-std::array<char, kCacheLength> g_cache;
-bool g_cached = false;
-
-void FillCache() {
-  g_cache.fill(' ');
-  if (const char* line = GetCommandLineA()) {
-    const std::size_t n = std::min(std::strlen(line), kCacheLength);
-    std::copy_n(line, n, g_cache.begin());
+// The command line as the cache holds it, read from the system on first use.
+const win::CommandLineCache& CommandLine() {
+  win::OsState& os = win::Os();
+  if (!os.commandLineRead) {
+    os.commandLine.fill(' ');
+    if (const char* line = GetCommandLineA()) {
+      const std::size_t n = std::min(std::strlen(line), os.commandLine.size());
+      std::copy_n(line, n, os.commandLine.begin());
+    }
+    os.commandLineRead = true;
   }
-  g_cached = true;
+  return os.commandLine;
 }
 
 }  // namespace
 
 int IOsArgument(int n, std::span<char> text) {
-  if (!g_cached) FillCache();
-  const int last = WalkArgument(std::string_view(g_cache.data(), g_cache.size()), n, text);
+  const win::CommandLineCache& line = CommandLine();
+  const int last = WalkArgument(std::string_view(line.data(), line.size()), n, text);
   if (n == 0) {
     // Argument 0 as typed may be a bare or relative name; the module path is whole.
     char path[kPathLength + 1] = {};

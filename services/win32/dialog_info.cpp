@@ -9,21 +9,19 @@
 namespace qh {
 namespace win {
 namespace {
-DialogWindowLookup g_dialogLookup = nullptr;
-
 HWND CurrentDialogWindow() {
-  if (g_dialogLookup) return g_dialogLookup();
-  return Layer().modelessDialog;
+  const DialogState& dialogs = Dialogs();
+  if (dialogs.currentWindowLookup) return dialogs.currentWindowLookup();
+  return dialogs.modeless;
 }
 }  // namespace
 
-void SetCurrentDialogLookup(DialogWindowLookup lookup) { g_dialogLookup = lookup; }
+void SetCurrentDialogLookup(DialogWindowLookup lookup) { Dialogs().currentWindowLookup = lookup; }
 
 }  // namespace win
 
 int IDlInfo(int item) {
-  const win::LayerState& s = win::Layer();
-  if (item >= 1 && item <= win::kDialogItems) return s.dialogItems[item];
+  if (item >= 1 && item <= win::kDialogItems) return win::Dialogs().items[item];
   if (item < 6 || item > 9) return 0;
   HWND dialog = win::CurrentDialogWindow();
   RECT r{};

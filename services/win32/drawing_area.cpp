@@ -25,7 +25,7 @@ void PaintFromSnapshot(HWND hwnd, int index) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   if (index >= 0) {
-    const WindowSnapshot& snap = Layer().windows[index].snapshot;
+    const WindowSnapshot& snap = Windows().slots[index].snapshot;
     if (snap.bitmap) {
       HDC mem = CreateCompatibleDC(dc);
       HGDIOBJ old = SelectObject(mem, snap.bitmap);
@@ -41,7 +41,7 @@ void PaintFromSnapshot(HWND hwnd, int index) {
 // pending slot keeps it too.
 void RecordRedraw(HWND hwnd, UINT msg, int kind, const MessageInfo& info) {
   const int index = WindowIndexOf(hwnd);
-  const bool wasWaiting = Layer().waiting;
+  const bool wasWaiting = Messages().waiting;
   if (RecordMessage(kind, index, info) && !wasWaiting) KeepPending(index, kind, info, hwnd, msg);
 }
 

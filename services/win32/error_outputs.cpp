@@ -14,13 +14,13 @@ namespace qh {
 namespace {
 
 void StatusLine(std::string_view line) {
-  win::LayerState& s = win::Layer();
-  if (!s.rootOpen) return;
+  win::WindowState& table = win::Windows();
+  if (!table.rootOpen) return;
   // Always the root window's bar, whatever window is current.
-  const int current = s.currentWindow;
-  s.currentWindow = 0;
+  const int current = table.current;
+  table.current = 0;
   IWnStatusText(1, line);
-  s.currentWindow = current;
+  table.current = current;
 }
 
 bool LibraryBox(std::string_view line) {

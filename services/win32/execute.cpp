@@ -20,16 +20,14 @@ constexpr std::size_t kCommandLength = kCommandLimit + 1;  // with its NUL
 constexpr int kTimedOut = -1;
 constexpr int kStarted = 32;
 
-// 0 marks a platform that cannot start a process and wait for it; -1 not asked yet.
-int g_platform = -1;
-
 int PlatformId() {
-  if (g_platform < 0) {
+  int& platform = win::Os().platform;
+  if (platform < 0) {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof(info);
-    g_platform = GetVersionExA(&info) ? static_cast<int>(info.dwPlatformId) : 0;
+    platform = GetVersionExA(&info) ? static_cast<int>(info.dwPlatformId) : 0;
   }
-  return g_platform;
+  return platform;
 }
 
 struct Outcome {
@@ -83,7 +81,7 @@ Outcome RunAndWait(std::string& commandLine, WORD show, int timeout) {
   DWORD exitCode = 0;
   if (outcome.status == kStarted && !outcome.failed &&
       GetExitCodeProcess(process.hProcess, &exitCode) && exitCode != STILL_ACTIVE) {
-    win::Layer().lastExitCode = static_cast<int>(exitCode);
+    win::Os().lastExitCode = static_cast<int>(exitCode);
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
@@ -97,7 +95,7 @@ void IOsExecute(std::string_view command, std::optional<int> flags,
   const int flagBits = flags.value_or(0);
   const int timeout = timeoutSeconds.value_or(-1);
   // A status belongs to the run that produced it: none until this one has ended.
-  win::Layer().lastExitCode = -1;
+  win::Os().lastExitCode = -1;
   if (os::OsSignificantLength(command) == 0) return;
 
   std::optional<std::string> text = os::OsText(command, kCommandLength);
@@ -130,6 +128,6 @@ void IOsExecute(std::string_view command, std::optional<int> flags,
   }
 }
 
-int IOsExitCode() { return win::Layer().lastExitCode; }
+int IOsExitCode() { return win::Os().lastExitCode; }
 
 }  // namespace qh

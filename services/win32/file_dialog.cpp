@@ -143,9 +143,9 @@ void IDlSelectFile(std::string_view filter, int flags, std::span<char> name,
   if (!(flags & kFileKeepFolder) && !notedFolder.empty()) SetCurrentDirectoryA(notedFolder.c_str());
   win::ReleaseSnapshots();
 
-  win::LayerState& s = win::Layer();
-  s.dialogItems[4] = confirmed;
-  s.dialogItems[2] = 0;
+  win::DialogItems& items = win::Dialogs().items;
+  items[4] = confirmed;
+  items[2] = 0;
   if (!confirmed && failure > 0) IErReport(kErrCommonDialog);
 }
 

@@ -14,6 +14,7 @@
 #include "services/os.h"
 #include "services/text.h"
 #include "core/error_codes.h"
+#include "layer_state.h"
 
 namespace qh {
 namespace os {
@@ -21,16 +22,14 @@ namespace {
 
 constexpr std::size_t kHelpNameLength = 513;
 
-HelpEngineFn g_helpEngine = nullptr;
-LaunchFn g_launcher = nullptr;
-
 BOOL CallHelpEngine(HWND owner, const char* file, UINT command, ULONG_PTR data) {
-  return g_helpEngine ? g_helpEngine(owner, file, command, data)
-                      : WinHelpA(owner, file, command, data);
+  const HelpEngineFn engine = win::Os().helpEngine;
+  return engine ? engine(owner, file, command, data) : WinHelpA(owner, file, command, data);
 }
 
 UINT Launch(const char* commandLine, UINT show) {
-  return g_launcher ? g_launcher(commandLine, show) : WinExec(commandLine, show);
+  const LaunchFn launcher = win::Os().launcher;
+  return launcher ? launcher(commandLine, show) : WinExec(commandLine, show);
 }
 
 std::string Upper(std::string_view text) {
@@ -122,12 +121,12 @@ HWND RootOwner() { return win::RootFrameWindow(); }
 
 HelpKind DecideHelpKind(std::string_view name) {
   const std::string_view significant = Trimmed(name);
-  if (significant.empty()) return HelpKind::Close;
+  if (significant.empty()) return HelpKind::kClose;
   const std::string upper = Upper(significant);
-  if (EndsWith(upper, ".HLP")) return HelpKind::EngineFile;
-  if (upper.find("HTTP://") != std::string::npos) return HelpKind::WebAddress;
-  if (EndsWith(upper, ".HTM") || EndsWith(upper, ".HTML")) return HelpKind::WebPage;
-  return HelpKind::Invalid;
+  if (EndsWith(upper, ".HLP")) return HelpKind::kEngineFile;
+  if (upper.find("HTTP://") != std::string::npos) return HelpKind::kWebAddress;
+  if (EndsWith(upper, ".HTM") || EndsWith(upper, ".HTML")) return HelpKind::kWebPage;
+  return HelpKind::kInvalid;
 }
 
 std::string HelpFullName(std::string_view name, std::string_view programFolder) {
@@ -145,7 +144,7 @@ std::string ContentsFileName(std::string_view fullName) {
 }
 
 HelpRequest ChooseHelpRequest(HelpKind kind, int context, int popup, bool contentsExists) {
-  if (kind == HelpKind::Close) return {HELP_QUIT, 0};
+  if (kind == HelpKind::kClose) return {HELP_QUIT, 0};
   if (context != -1) {
     return {popup == 1 ? static_cast<UINT>(HELP_CONTEXTPOPUP) : static_cast<UINT>(HELP_CONTEXT),
             static_cast<ULONG_PTR>(static_cast<DWORD>(context))};
@@ -153,8 +152,8 @@ HelpRequest ChooseHelpRequest(HelpKind kind, int context, int popup, bool conten
   return {contentsExists ? static_cast<UINT>(HELP_FINDER) : static_cast<UINT>(HELP_INDEX), 0};
 }
 
-void SetHelpEngine(HelpEngineFn fn) { g_helpEngine = fn; }
-void SetLauncher(LaunchFn fn) { g_launcher = fn; }
+void SetHelpEngine(HelpEngineFn fn) { win::Os().helpEngine = fn; }
+void SetLauncher(LaunchFn fn) { win::Os().launcher = fn; }
 
 }  // namespace os
 
@@ -165,15 +164,15 @@ void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optiona
   const std::string significant(name.substr(0, OsSignificantLength(name)));
   const HelpKind kind = DecideHelpKind(significant);
 
-  if (kind == HelpKind::Invalid) {
+  if (kind == HelpKind::kInvalid) {
     IErReport(kErrHelpExtension);
     return;
   }
-  if (kind == HelpKind::Close) {
+  if (kind == HelpKind::kClose) {
     if (!CallHelpEngine(RootOwner(), "", HELP_QUIT, 0)) IErReport(kErrHelpViewer);
     return;
   }
-  if (kind == HelpKind::WebAddress) {
+  if (kind == HelpKind::kWebAddress) {
     // An address is no file name: putting the program's folder before it would
     // only spoil it.
     ShowWebAddress(significant);
@@ -185,7 +184,7 @@ void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optiona
     IErReport(kErrOpeningFile);
     return;
   }
-  if (kind == HelpKind::WebPage) {
+  if (kind == HelpKind::kWebPage) {
     StartBrowser(fullName, fullName);
     return;
   }

@@ -1,16 +1,21 @@
-// The Win32 layer's whole state: the 21-slot window table, the drawing state of the
-// current window, the message state of the loop and the dialog state items that
-// IDlInfo reads. One instance for the process; everything runs on one thread, so no
-// locks. Fields are only ever added here, never renamed: several files depend on them.
+// The Win32 layer's whole state, one struct per concern: the window table, the
+// drawing state of the current window, the message loop, the resource dialogs, the
+// operating-system services, and what the layer takes from the system. One instance
+// for the process, reached through the small accessors at the end; everything runs
+// on one thread, so no locks. No other file of the layer keeps state of its own. The
+// settings read at start (Settings()) and the error routine's values are not the
+// Win32 layer's: they are portable and stay in the core.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "os_services.h"
 #include "services/messages.h"
 #include "services/text.h"
 
@@ -24,6 +29,13 @@ constexpr int kDialogItems = 5;       // IDlInfo items 1..5
 constexpr int kColourCount = 18;
 constexpr int kStatusBarChildId = 999;
 constexpr int kDrawingAreaChildId = -1;
+constexpr std::size_t kCommandLineCacheLength = 1024;  // IOsArgument's copy of the command line
+
+// Dialog state items 1..5 ([0] unused), the kind switches by kind ([0] unused), and
+// the blank-padded copy of the command line.
+using DialogItems = std::array<std::int32_t, kDialogItems + 1>;
+using KindSwitches = std::array<bool, kKindCount + 1>;
+using CommandLineCache = std::array<char, kCommandLineCacheLength>;
 
 enum ToolbarPosition : int { kToolbarTop = 0, kToolbarLeft = 1, kToolbarRight = 2, kToolbarBottom = 3 };
 
@@ -41,7 +53,6 @@ struct WindowSnapshot {
 
 struct ToolbarSlot {
   HWND hwnd = nullptr;
-  WNDPROC toolbarProc = nullptr;  // the control's own procedure, wrapped by ours
   int width = 0;                  // outer width: the stored width of a left/right toolbar
   int height = 0;                 // outer height: h + 12 for a top/bottom toolbar
 };
@@ -147,60 +158,111 @@ struct LoadedDialog {
   std::vector<DialogField> fields;
 };
 
+// A modal run: the second instance of a loaded dialog while it is up.
+struct ModalRun {
+  int resourceId = 0;
+  HWND hwnd = nullptr;
+  int x = -1, y = -1;  // final position in screen pixels
+  int focusField = 0;
+  int exitButton = 0;
+  int exitFocus = 0;
+  std::vector<DialogField> fields;
+};
+
 // The last message recorded by a window procedure.
 struct RecordedMessage {
   int kind = 0;
   MessageInfo info;
 };
 
-struct LayerState {
-  HINSTANCE instance = nullptr;
-  // Screen size; IWnStart measures it, IWnOpenRoot measures it when still 0.
+// The window table: the root window (slot 0), the child windows, the current one.
+struct WindowState {
+  bool rootOpen = false;
+  int current = 0;
+  std::array<WindowSlot, kWindowCount> slots{};
+  // Screen size in pixels; the first IWnOpenRoot measures it.
   int screenWidth = 0;
   int screenHeight = 0;
-
-  bool rootOpen = false;
-  int currentWindow = 0;
-  std::array<WindowSlot, kWindowCount> windows{};
-  DrawingState drawing;
-
-  // Message state of the loop.
-  RecordedMessage recorded;
-  bool waiting = false;
-  const MSG* dispatching = nullptr;  // the system message the loop is dispatching
-  std::array<bool, kKindCount + 1> kindOn{};  // index = kind; [0] unused
-
   // Snapshots are active while a modal box or common dialog is up (counted).
   int snapshotDepth = 0;
+};
 
-  // Dialog state: items 1..5 ([0] unused), read by IDlInfo.
-  std::array<std::int32_t, kDialogItems + 1> dialogItems{};
+// The message loop: the last message recorded, whether the loop waits for one, the
+// system message it is dispatching, and the kind switches.
+struct MessageState {
+  RecordedMessage recorded;
+  bool waiting = false;
+  const MSG* dispatching = nullptr;
+  KindSwitches kindOn{};
+};
 
-  // Resource dialogs hook in here: the open modeless dialog, which the loop lets
-  // handle its own messages, and the routine that hides and destroys all dialogs
-  // (called by IWnStop).
-  HWND modelessDialog = nullptr;
-  void (*closeDialogs)() = nullptr;
-
+struct DialogState {
+  DialogItems items{};  // read by IDlInfo
   // The dialog table (at most kDialogLimit entries; the current one is the entry
-  // whose id is dialog state item 3) and the count of semi-modal dialogs shown.
-  std::vector<LoadedDialog> dialogs;
+  // whose id is item 3), and the modal runs under way, innermost last.
+  std::vector<LoadedDialog> loaded;
+  std::vector<ModalRun*> runs;
+  // The open modeless dialog, which the loop lets handle its own messages.
+  HWND modeless = nullptr;
   int semiModalCount = 0;
   // Beeps given by the dialog fields (the numeric fields' refusals): counted so that
   // tests can hear them.
   int beepCount = 0;
+  // Numeric fields: the text each held when it last got the focus, and a flag set
+  // while an invalid field takes the focus back, so that the field it is taken from
+  // is not checked in turn (two invalid fields would otherwise pass it to and fro).
+  std::map<HWND, std::string> textAtFocus;
+  bool refocusing = false;
+  // Filled by the resource dialogs at IDlLoad: the routine that hides and destroys
+  // all dialogs (IWnStop calls it), and the lookup of the current dialog's window for
+  // IDlInfo items 6 to 9 (without one the open modeless dialog is taken; tests put
+  // their own in).
+  void (*closeAll)() = nullptr;
+  HWND (*currentWindowLookup)() = nullptr;
+};
 
+// The operating-system services.
+struct OsState {
+  // IOsArgument's blank-padded copy of the command line, read once on first use.
+  CommandLineCache commandLine{};
+  bool commandLineRead = false;
+  // The platform identifier, asked for on the first IOsExecute; 0 marks a platform
+  // that cannot start a process and wait for it, -1 not asked yet.
+  int platform = -1;
   // IOsExitCode: the status of the program the last IOsExecute waited for; -1 none.
   int lastExitCode = -1;
+  // IWnHelp's help engine and program launcher; null means the system's (WinHelpA,
+  // WinExec). Tests put their own in to watch the requests.
+  os::HelpEngineFn helpEngine = nullptr;
+  os::LaunchFn launcher = nullptr;
+};
 
-  // Captured at IWnOpenRoot for the numeric field classes.
-  WNDPROC editProc = nullptr;
-  UINT findReplaceMessage = 0;
+// What the layer takes from the system: its module, the standard controls'
+// procedures under the ones it wraps, and the libraries it loads once.
+struct SystemState {
+  HINSTANCE instance = nullptr;
+  WNDPROC editProc = nullptr;     // captured at IWnOpenRoot, under the numeric fields
+  WNDPROC toolbarProc = nullptr;  // under every toolbar: the same for all of them
   HMODULE commonControls = nullptr;
   HMODULE richEdit = nullptr;
 };
 
+struct LayerState {
+  WindowState windows;
+  DrawingState drawing;
+  MessageState messages;
+  DialogState dialogs;
+  OsState os;
+  SystemState system;
+};
+
 LayerState& Layer();
+inline WindowState& Windows() { return Layer().windows; }
+inline DrawingState& Drawing() { return Layer().drawing; }
+inline MessageState& Messages() { return Layer().messages; }
+inline DialogState& Dialogs() { return Layer().dialogs; }
+inline OsState& Os() { return Layer().os; }
+inline SystemState& System() { return Layer().system; }
 
 // The default kind switches (also what the state starts with).
 void SetDefaultKindSwitches();

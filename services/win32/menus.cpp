@@ -44,7 +44,7 @@ bool FindMenuItem(const WindowSlot& w, int itemId, MenuItemRef& ref) {
 
 namespace {
 
-using win::Layer;
+using win::Windows;
 
 // Index of the button with `itemId` on a toolbar, or -1.
 bool HasButton(HWND toolbar, int itemId) {
@@ -56,7 +56,7 @@ bool HasButton(HWND toolbar, int itemId) {
 
 void IMnSetState(int itemId, int what, int value) {
   if (what < kMenuEnabled || what > kMenuChecked || value < 0 || value > 1) return;
-  win::WindowSlot& w = Layer().windows[win::MenuWindow()];
+  win::WindowSlot& w = Windows().slots[win::MenuWindow()];
   bool found = false;
   win::MenuItemRef ref;
   if (win::FindMenuItem(w, itemId, ref)) {
@@ -81,7 +81,7 @@ void IMnSetState(int itemId, int what, int value) {
 
 int IMnGetState(int itemId, int what) {
   if (what < kMenuEnabled || what > kMenuChecked) return 0;
-  const win::WindowSlot& w = Layer().windows[win::MenuWindow()];
+  const win::WindowSlot& w = Windows().slots[win::MenuWindow()];
   win::MenuItemRef ref;
   if (win::FindMenuItem(w, itemId, ref)) {
     const UINT state = GetMenuState(ref.menu, ref.item, ref.byFlag);

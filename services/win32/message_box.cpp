@@ -84,9 +84,9 @@ void IWnMessageBox(int kind, int icon, int defaultButton, std::string_view messa
     answer = win::MapAnswer(MessageBoxA(lock.Owner(), text.c_str(), caption.c_str(), style));
   }
   win::ReleaseSnapshots();
-  win::LayerState& s = win::Layer();
-  s.dialogItems[4] = answer;
-  s.dialogItems[2] = 0;
+  win::DialogItems& items = win::Dialogs().items;
+  items[4] = answer;
+  items[2] = 0;
   if (answer == -1) IErReport(kErrCommonDialog);
 }
 

@@ -51,11 +51,11 @@ int KeyCodeFor(UINT vk, int character, bool shift, bool ctrl) {
 }
 
 void KeepPending(int window, int kind, const MessageInfo& info, HWND hwnd, UINT msg) {
-  LayerState& s = Layer();
   if (window < 0 || window >= kWindowCount || SnapshotsActive()) return;
   // The message the loop itself is dispatching reaches the program directly.
-  if (s.dispatching && s.dispatching->hwnd == hwnd && s.dispatching->message == msg) return;
-  PendingRedraw& slot = s.windows[window].pending;
+  const MSG* dispatching = Messages().dispatching;
+  if (dispatching && dispatching->hwnd == hwnd && dispatching->message == msg) return;
+  PendingRedraw& slot = Windows().slots[window].pending;
   if (kind == kExpose && slot.kind == kResize) return;  // a resize redraws everything anyway
   slot.kind = kind;
   slot.info = info;
@@ -67,14 +67,16 @@ void KeepPending(int window, int kind, const MessageInfo& info, HWND hwnd, UINT 
 
 namespace {
 
-using win::Layer;
-using win::LayerState;
+using win::Messages;
+using win::MessageState;
+using win::Windows;
+using win::WindowState;
 
 // An Expose of the window's whole drawing area, in pixels.
 void WholeArea(int window, MessageInfo& info) {
   RECT r{};
-  if (window >= 0 && window < win::kWindowCount && Layer().windows[window].drawingArea)
-    GetClientRect(Layer().windows[window].drawingArea, &r);
+  if (window >= 0 && window < win::kWindowCount && Windows().slots[window].drawingArea)
+    GetClientRect(Windows().slots[window].drawingArea, &r);
   info.x = 0;
   info.y = 0;
   info.value1 = r.right;
@@ -83,7 +85,7 @@ void WholeArea(int window, MessageInfo& info) {
 
 bool TakePending(int& kind, MessageInfo& info) {
   for (int i = 0; i < win::kWindowCount; ++i) {
-    win::PendingRedraw& slot = Layer().windows[i].pending;
+    win::PendingRedraw& slot = Windows().slots[i].pending;
     if (slot.Empty()) continue;
     kind = slot.kind;
     info = slot.info;
@@ -97,44 +99,44 @@ bool TakePending(int& kind, MessageInfo& info) {
 // The accelerator table for a message: its window's if that window has a menu, else
 // the root window's if the root has one.
 bool TranslateAccelerators(MSG& msg) {
-  LayerState& s = Layer();
+  WindowState& table = Windows();
   const int index = win::WindowIndexOf(msg.hwnd);
   const win::WindowSlot* w = nullptr;
-  if (index >= 0 && s.windows[index].menu) w = &s.windows[index];
-  else if (s.windows[0].menu) w = &s.windows[0];
+  if (index >= 0 && table.slots[index].menu) w = &table.slots[index];
+  else if (table.slots[0].menu) w = &table.slots[0];
   return w && w->accelerators && TranslateAcceleratorA(w->frame, w->accelerators, &msg);
 }
 
 void WaitForRecorded() {
-  LayerState& s = Layer();
-  s.waiting = true;
+  MessageState& m = Messages();
+  m.waiting = true;
   MSG msg;
-  while (s.waiting) {
+  while (m.waiting) {
     const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) {
       // A quit message or a broken queue: waiting on would spin or hang, so the
       // program is asked to close instead (and a quit stays visible to later loops).
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-      s.waiting = false;
-      s.recorded.kind = kCloseRequest;
-      s.recorded.info = MessageInfo{};
-      s.recorded.info.window = 0;
+      m.waiting = false;
+      m.recorded.kind = kCloseRequest;
+      m.recorded.info = MessageInfo{};
+      m.recorded.info.window = 0;
       return;
     }
-    if (s.modelessDialog && IsWindow(s.modelessDialog) && IsDialogMessageA(s.modelessDialog, &msg))
-      continue;
+    const HWND modeless = win::Dialogs().modeless;
+    if (modeless && IsWindow(modeless) && IsDialogMessageA(modeless, &msg)) continue;
     if (TranslateAccelerators(msg)) continue;
     TranslateMessage(&msg);
-    s.dispatching = &msg;
+    m.dispatching = &msg;
     DispatchMessageA(&msg);
-    s.dispatching = nullptr;
+    m.dispatching = nullptr;
   }
 }
 
 void ConvertToUnits(int kind, MessageInfo& info) {
-  LayerState& s = Layer();
-  const int w = s.drawing.width;
-  const int h = s.drawing.height;
+  win::DrawingState& drawing = win::Drawing();
+  const int w = drawing.width;
+  const int h = drawing.height;
   switch (kind) {
     case kKeyDown: case kMouseButDown: case kMouseButUp: case kMouseMove:
       if (info.origin == 0) {
@@ -159,9 +161,9 @@ void ConvertToUnits(int kind, MessageInfo& info) {
       break;
     }
     case kResize:
-      if (info.window == s.currentWindow) {
-        s.drawing.width = info.value1;
-        s.drawing.height = info.value2;
+      if (info.window == Windows().current) {
+        drawing.width = info.value1;
+        drawing.height = info.value2;
       }
       break;
     default:
@@ -172,14 +174,14 @@ void ConvertToUnits(int kind, MessageInfo& info) {
 }  // namespace
 
 void IWnGetMessage(int& kind, MessageInfo& info) {
-  LayerState& s = Layer();
   if (!TakePending(kind, info)) {
     WaitForRecorded();
-    kind = s.recorded.kind;
-    info = s.recorded.info;
+    const win::RecordedMessage& recorded = Messages().recorded;
+    kind = recorded.kind;
+    info = recorded.info;
     if (kind == kResize || (kind == kExpose && info.origin == 0)) {
       if (info.window >= 0 && info.window < win::kWindowCount) {
-        win::PendingRedraw& slot = s.windows[info.window].pending;
+        win::PendingRedraw& slot = Windows().slots[info.window].pending;
         const bool heldExpose = slot.kind == kExpose;
         slot.Clear();
         if (heldExpose && kind == kExpose) WholeArea(info.window, info);

@@ -15,36 +15,36 @@ bool IsChild(HWND h) { return (GetWindowLongA(h, GWL_STYLE) & WS_CHILD) != 0; }
 }  // namespace
 
 HWND RootFrameWindow() {
-  const LayerState& s = Layer();
-  return s.rootOpen ? s.windows[0].frame : nullptr;
+  const WindowState& table = Windows();
+  return table.rootOpen ? table.slots[0].frame : nullptr;
 }
 
 HWND BoxOwner() {
-  const LayerState& s = Layer();
   // A modal resource dialog running now is the active window of this thread.
   HWND active = GetActiveWindow();
-  if (IsVisibleWindow(active) && active != s.windows[0].frame && WindowIndexOf(active) < 0) {
+  if (IsVisibleWindow(active) && active != Windows().slots[0].frame && WindowIndexOf(active) < 0) {
     char className[16] = {};
     GetClassNameA(active, className, sizeof(className));
     if (lstrcmpA(className, "#32770") == 0) return active;
   }
-  if (IsVisibleWindow(s.modelessDialog)) return s.modelessDialog;
+  const HWND modeless = Dialogs().modeless;
+  if (IsVisibleWindow(modeless)) return modeless;
   return RootFrameWindow();
 }
 
 ModalLock::ModalLock() : owner_(BoxOwner()) {
-  LayerState& s = Layer();
   auto disable = [this](HWND h) {
     if (!h || h == owner_ || disabledCount_ >= kMaxDisabled) return;
     if (!IsWindowEnabled(h)) return;  // not ours to enable again afterwards
     EnableWindow(h, FALSE);
     disabled_[disabledCount_++] = h;
   };
-  if (IsVisibleWindow(s.modelessDialog)) {
-    HWND parent = GetParent(s.modelessDialog);
-    if (!parent || parent == RootFrameWindow()) disable(s.modelessDialog);
+  const HWND modeless = Dialogs().modeless;
+  if (IsVisibleWindow(modeless)) {
+    HWND parent = GetParent(modeless);
+    if (!parent || parent == RootFrameWindow()) disable(modeless);
   }
-  for (const WindowSlot& w : s.windows) {
+  for (const WindowSlot& w : Windows().slots) {
     if (w.InUse() && IsVisibleWindow(w.frame)) disable(w.frame);
   }
 }
@@ -56,7 +56,7 @@ ModalLock::~ModalLock() {
   // An owner inside the root window gets the focus back and is drawn active.
   if (owner_ && IsWindow(owner_) && IsChild(owner_)) {
     SetFocus(owner_);
-    for (const WindowSlot& w : Layer().windows) {
+    for (const WindowSlot& w : Windows().slots) {
       if (w.InUse() && w.frame != owner_) SendMessageA(w.frame, WM_NCACTIVATE, FALSE, 0);
     }
     SendMessageA(owner_, WM_NCACTIVATE, TRUE, 0);

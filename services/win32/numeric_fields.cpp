@@ -6,7 +6,6 @@
 #include <commctrl.h>
 
 #include <climits>
-#include <map>
 #include <string>
 
 #include "core/error_state.h"
@@ -25,11 +24,6 @@ namespace {
 constexpr UINT kRefocusMessage = WM_APP + 0x51;
 constexpr char kSpinProperty[] = "QH_SPIN";
 
-std::map<HWND, std::string> g_textAtFocus;
-// Set while an invalid field takes the focus back, so that the field it is taken
-// from is not checked in turn (two invalid fields would otherwise pass it to and fro).
-bool g_refocusing = false;
-
 std::string ClassOf(HWND h) {
   char name[64] = {};
   GetClassNameA(h, name, sizeof name);
@@ -44,7 +38,7 @@ std::string FieldText(HWND field, int limit) {
 }
 
 LRESULT CallEdit(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WNDPROC edit = Layer().editProc;
+  WNDPROC edit = System().editProc;
   return edit ? CallWindowProcA(edit, hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
@@ -64,7 +58,7 @@ LRESULT OnChar(HWND field, NumericFieldKind kind, WPARAM wParam, LPARAM lParam) 
 // Leaving a field for another field of its dialog checks it; moving to a push button
 // other than OK does not (such a button may well mean "never mind").
 void OnKillFocus(HWND field, HWND next) {
-  if (g_refocusing || !next) return;
+  if (Dialogs().refocusing || !next) return;
   HWND dialog = GetParent(field);
   if (!dialog || GetParent(next) != dialog) return;
   if (IsPushButton(next) && GetDlgCtrlID(next) != IDOK) return;
@@ -75,9 +69,10 @@ void OnKillFocus(HWND field, HWND next) {
 }
 
 void OnRefocus(HWND field) {
-  g_refocusing = true;
+  bool& refocusing = Dialogs().refocusing;
+  refocusing = true;
   SetFocus(field);
-  g_refocusing = false;
+  refocusing = false;
   SendMessageA(field, EM_SETSEL, 0, -1);
 }
 
@@ -115,8 +110,9 @@ bool NumericFieldValid(HWND field) {
 }
 
 void RestoreTextAtFocus(HWND field) {
-  const auto found = g_textAtFocus.find(field);
-  if (found != g_textAtFocus.end()) SetWindowTextA(field, found->second.c_str());
+  const std::map<HWND, std::string>& kept = Dialogs().textAtFocus;
+  const auto found = kept.find(field);
+  if (found != kept.end()) SetWindowTextA(field, found->second.c_str());
 }
 
 void AttachSpin(HWND field) {
@@ -124,7 +120,7 @@ void AttachSpin(HWND field) {
   HWND spin = CreateWindowExA(0, UPDOWN_CLASSA, "",
                               WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS |
                                   UDS_SETBUDDYINT | UDS_NOTHOUSANDS,
-                              0, 0, 0, 0, GetParent(field), nullptr, Layer().instance, nullptr);
+                              0, 0, 0, 0, GetParent(field), nullptr, System().instance, nullptr);
   if (!spin) return;
   // The buddy's text stays what the template gave it: the range is set first, then
   // the position taken from the text.
@@ -145,7 +141,7 @@ LRESULT CALLBACK NumericFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
       break;
     }
     case WM_SETFOCUS:
-      g_textAtFocus[hwnd] = FieldText(hwnd, 255);
+      Dialogs().textAtFocus[hwnd] = FieldText(hwnd, 255);
       break;
     case WM_KILLFOCUS:
       OnKillFocus(hwnd, reinterpret_cast<HWND>(wParam));
@@ -154,7 +150,7 @@ LRESULT CALLBACK NumericFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
       OnRefocus(hwnd);
       return 0;
     case WM_NCDESTROY:
-      g_textAtFocus.erase(hwnd);
+      Dialogs().textAtFocus.erase(hwnd);
       RemovePropA(hwnd, kSpinProperty);
       break;
     default:

@@ -29,7 +29,7 @@ std::string_view FileNamePart(std::string_view path);
 void KeepSystemError(int number);
 
 // --- IWnHelp ---
-enum class HelpKind { Close, EngineFile, WebAddress, WebPage, Invalid };
+enum class HelpKind { kClose, kEngineFile, kWebAddress, kWebPage, kInvalid };
 HelpKind DecideHelpKind(std::string_view name);
 
 // A name without "\" whose second character is not ":" lies in the program's folder.

@@ -25,24 +25,11 @@ namespace {
 
 constexpr int kDialogMessage = 3;  // a push button of a modeless dialog, for the loop
 
-// A modal run: the second instance of a loaded dialog while it is up.
-struct ModalRun {
-  int resourceId = 0;
-  HWND hwnd = nullptr;
-  int x = -1, y = -1;  // final position in screen pixels
-  int focusField = 0;
-  int exitButton = 0;
-  int exitFocus = 0;
-  std::vector<DialogField> fields;
-};
-
 // What WM_INITDIALOG receives: a dialog being loaded, or a modal run.
 struct DialogStart {
   LoadedDialog* loading = nullptr;
   ModalRun* run = nullptr;
 };
-
-std::vector<ModalRun*> g_runs;  // nested modal runs, innermost last
 
 std::string ClassOf(HWND h) {
   char name[64] = {};
@@ -61,19 +48,19 @@ std::string TextOf(HWND h) {
 }
 
 LoadedDialog* DialogOfWindow(HWND hwnd) {
-  for (LoadedDialog& d : Layer().dialogs)
+  for (LoadedDialog& d : Dialogs().loaded)
     if (d.hwnd == hwnd) return &d;
   return nullptr;
 }
 
 LoadedDialog* DialogOfId(int id) {
-  for (LoadedDialog& d : Layer().dialogs)
+  for (LoadedDialog& d : Dialogs().loaded)
     if (d.resourceId == id) return &d;
   return nullptr;
 }
 
 ModalRun* RunOf(HWND hwnd) {
-  for (ModalRun* r : g_runs)
+  for (ModalRun* r : Dialogs().runs)
     if (r->hwnd == hwnd) return r;
   return nullptr;
 }
@@ -95,7 +82,7 @@ bool HasImageStyle(HWND control, bool& icon, bool& bitmap) {
 // edit fields, the images of image buttons and statics, the spin controls, and the
 // greyed size items of the system menu.
 void SetUpFields(HWND dialog, std::vector<DialogField>* records) {
-  const HINSTANCE instance = Layer().instance;
+  const HINSTANCE instance = System().instance;
   for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     const int id = GetDlgCtrlID(c);
     DialogField field;
@@ -298,7 +285,7 @@ std::vector<unsigned char> HiddenTemplate(const unsigned char* bytes, DWORD size
 }
 
 void ApplySectionsResource(LoadedDialog& dialog) {
-  const HINSTANCE instance = Layer().instance;
+  const HINSTANCE instance = System().instance;
   HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(dialog.resourceId), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
   if (!found) return;
   HGLOBAL data = LoadResource(instance, found);
@@ -312,10 +299,9 @@ void ApplySectionsResource(LoadedDialog& dialog) {
 // Every other top-level window of the program, for the semi-modal lock.
 template <typename F>
 void ForOtherWindows(HWND except, F f) {
-  LayerState& s = Layer();
-  for (const WindowSlot& w : s.windows)
+  for (const WindowSlot& w : Windows().slots)
     if (w.InUse() && w.frame != except) f(w.frame);
-  for (const LoadedDialog& d : s.dialogs)
+  for (const LoadedDialog& d : Dialogs().loaded)
     if (d.hwnd != except && d.shown && !d.childTemplate) f(d.hwnd);
 }
 
@@ -328,27 +314,27 @@ void DeleteBrushes(LoadedDialog& d) {
 
 // Hides a dialog and gives the focus back (IDlUnload's and IWnStop's part).
 void HideDialog(LoadedDialog& d) {
-  LayerState& s = Layer();
+  DialogState& dialogs = Dialogs();
   if (d.shown && d.mode == kDialogSemiModal) {
-    if (s.semiModalCount > 0) --s.semiModalCount;
+    if (dialogs.semiModalCount > 0) --dialogs.semiModalCount;
     ForOtherWindows(d.hwnd, [](HWND h) { EnableWindow(h, TRUE); });
   }
   if (IsWindow(d.hwnd)) ShowWindow(d.hwnd, SW_HIDE);
   if (d.shown && d.owner && IsWindow(d.owner)) SetFocus(d.owner);
-  if (s.modelessDialog == d.hwnd) s.modelessDialog = nullptr;
+  if (dialogs.modeless == d.hwnd) dialogs.modeless = nullptr;
   d.shown = false;
 }
 
 void CloseAllDialogs() {
-  LayerState& s = Layer();
-  for (LoadedDialog& d : s.dialogs) {
+  DialogState& dialogs = Dialogs();
+  for (LoadedDialog& d : dialogs.loaded) {
     HideDialog(d);
     if (IsWindow(d.hwnd)) DestroyWindow(d.hwnd);
     DeleteBrushes(d);
   }
-  s.dialogs.clear();
-  s.semiModalCount = 0;
-  s.modelessDialog = nullptr;
+  dialogs.loaded.clear();
+  dialogs.semiModalCount = 0;
+  dialogs.modeless = nullptr;
 }
 
 HWND CurrentDialogWindow() {
@@ -357,7 +343,7 @@ HWND CurrentDialogWindow() {
 }
 
 void InstallHooks() {
-  Layer().closeDialogs = &CloseAllDialogs;
+  Dialogs().closeAll = &CloseAllDialogs;
   SetCurrentDialogLookup(&CurrentDialogWindow);
 }
 
@@ -367,8 +353,9 @@ POINT PlaceDialog(const LoadedDialog& d, int x, int y) {
   GetWindowRect(d.hwnd, &r);
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
-  int areaWidth = Layer().screenWidth > 0 ? Layer().screenWidth : GetSystemMetrics(SM_CXSCREEN);
-  int areaHeight = Layer().screenHeight > 0 ? Layer().screenHeight : GetSystemMetrics(SM_CYSCREEN);
+  const WindowState& table = Windows();
+  int areaWidth = table.screenWidth > 0 ? table.screenWidth : GetSystemMetrics(SM_CXSCREEN);
+  int areaHeight = table.screenHeight > 0 ? table.screenHeight : GetSystemMetrics(SM_CYSCREEN);
   if (d.childTemplate) {
     RECT area{};
     GetClientRect(GetParent(d.hwnd), &area);
@@ -382,7 +369,7 @@ POINT PlaceDialog(const LoadedDialog& d, int x, int y) {
 }
 
 void ShowModal(LoadedDialog& d, POINT at, int focusField) {
-  LayerState& s = Layer();
+  DialogState& dialogs = Dialogs();
   ModalRun run;
   run.resourceId = d.resourceId;
   run.x = at.x;
@@ -395,20 +382,21 @@ void ShowModal(LoadedDialog& d, POINT at, int focusField) {
   {
     ModalLock lock;
     owner = lock.Owner();
-    g_runs.push_back(&run);
-    DialogBoxParamA(s.instance, MAKEINTRESOURCEA(d.resourceId), owner, DialogProc,
+    dialogs.runs.push_back(&run);
+    DialogBoxParamA(System().instance, MAKEINTRESOURCEA(d.resourceId), owner, DialogProc,
                     reinterpret_cast<LPARAM>(&start));
-    g_runs.erase(std::remove(g_runs.begin(), g_runs.end(), &run), g_runs.end());
+    dialogs.runs.erase(std::remove(dialogs.runs.begin(), dialogs.runs.end(), &run),
+                       dialogs.runs.end());
   }
   if (owner && IsWindow(owner)) SetFocus(owner);
   ReleaseSnapshots();
-  s.dialogItems[1] = run.exitButton;
-  s.dialogItems[2] = run.exitFocus;
-  s.dialogItems[5] = run.resourceId;
+  dialogs.items[1] = run.exitButton;
+  dialogs.items[2] = run.exitFocus;
+  dialogs.items[5] = run.resourceId;
 }
 
 void ShowModeless(LoadedDialog& d, POINT at, int focusField, int mode) {
-  LayerState& s = Layer();
+  DialogState& dialogs = Dialogs();
   SetWindowPos(d.hwnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   d.owner = d.childTemplate ? GetParent(d.hwnd) : RootFrameWindow();
   d.mode = mode;
@@ -418,18 +406,18 @@ void ShowModeless(LoadedDialog& d, POINT at, int focusField, int mode) {
   SetFocus(field ? field : d.hwnd);
   HWND focus = GetFocus();
   d.exitFocus = (focus && GetParent(focus) == d.hwnd) ? GetDlgCtrlID(focus) : 0;
-  s.modelessDialog = d.hwnd;
+  dialogs.modeless = d.hwnd;
   if (mode == kDialogSemiModal) {
     d.reenable = d.owner;
     ForOtherWindows(d.hwnd, [](HWND h) { EnableWindow(h, FALSE); });
-    ++s.semiModalCount;
+    ++dialogs.semiModalCount;
   }
 }
 
 }  // namespace
 
 LoadedDialog* CurrentDialog() {
-  const int id = Layer().dialogItems[3];
+  const int id = Dialogs().items[3];
   return id != 0 ? DialogOfId(id) : nullptr;
 }
 
@@ -467,7 +455,7 @@ DialogField* FieldRecordOf(HWND field) {
 }
 
 void FieldBeep() {
-  ++Layer().beepCount;
+  ++Dialogs().beepCount;
   MessageBeep(MB_OK);
 }
 
@@ -480,18 +468,19 @@ bool IsPushButton(HWND control) {
 }  // namespace win
 
 void IDlLoad(int dialogId) {
-  win::LayerState& s = win::Layer();
+  win::DialogState& dialogs = win::Dialogs();
+  const HINSTANCE instance = win::System().instance;
   win::InstallHooks();
   if (win::DialogOfId(dialogId)) {
-    s.dialogItems[3] = dialogId;
+    dialogs.items[3] = dialogId;
     return;
   }
-  if (static_cast<int>(s.dialogs.size()) >= win::kDialogLimit) {
+  if (static_cast<int>(dialogs.loaded.size()) >= win::kDialogLimit) {
     IErReport(kErrLoadDialog);
     return;
   }
-  HRSRC found = FindResourceA(s.instance, MAKEINTRESOURCEA(dialogId), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
-  HGLOBAL data = found ? LoadResource(s.instance, found) : nullptr;
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(dialogId), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+  HGLOBAL data = found ? LoadResource(instance, found) : nullptr;
   const auto* bytes = data ? static_cast<const unsigned char*>(LockResource(data)) : nullptr;
   if (!bytes) {
     IErReport(kErrLoadDialog);
@@ -500,21 +489,21 @@ void IDlLoad(int dialogId) {
   win::LoadedDialog entry;
   entry.resourceId = dialogId;
   const std::vector<unsigned char> hidden =
-      win::HiddenTemplate(bytes, SizeofResource(s.instance, found), entry.childTemplate);
+      win::HiddenTemplate(bytes, SizeofResource(instance, found), entry.childTemplate);
   win::DialogStart start;
   start.loading = &entry;
-  HWND parent = s.windows[0].drawingArea;
+  HWND parent = win::Windows().slots[0].drawingArea;
   HWND dialog = CreateDialogIndirectParamA(
-      s.instance, reinterpret_cast<LPCDLGTEMPLATEA>(hidden.data()), parent, win::DialogProc,
+      instance, reinterpret_cast<LPCDLGTEMPLATEA>(hidden.data()), parent, win::DialogProc,
       reinterpret_cast<LPARAM>(&start));
   if (!dialog) {
     IErReport(kErrLoadDialog);
     return;
   }
   entry.hwnd = dialog;
-  s.dialogs.push_back(std::move(entry));
-  win::ApplySectionsResource(s.dialogs.back());
-  s.dialogItems[3] = dialogId;
+  dialogs.loaded.push_back(std::move(entry));
+  win::ApplySectionsResource(dialogs.loaded.back());
+  dialogs.items[3] = dialogId;
 }
 
 void IDlPutString(int fieldId, std::string_view text) {
@@ -526,7 +515,6 @@ void IDlPutString(int fieldId, std::string_view text) {
 }
 
 void IDlShow(int x, int y, std::optional<int> focusField, std::optional<int> mode) {
-  win::LayerState& s = win::Layer();
   win::LoadedDialog* d = win::CurrentDialog();
   if (!d) {
     IErReport(kErrNoDialogs);
@@ -535,14 +523,14 @@ void IDlShow(int x, int y, std::optional<int> focusField, std::optional<int> mod
   const int focus = focusField.value_or(0);
   int how = mode.value_or(kDialogModeless);
   RECT area{};
-  if (s.windows[0].drawingArea) GetClientRect(s.windows[0].drawingArea, &area);
+  if (HWND rootArea = win::Windows().slots[0].drawingArea) GetClientRect(rootArea, &area);
   const int px = x == -1 ? -1 : UnitsToPixels(x, area.right);
   const int py = y == -1 ? -1 : UnitsToPixels(y, area.bottom);
   if (d->shown) {
     RedrawWindow(d->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     return;
   }
-  if (how == kDialogModeless && s.semiModalCount > 0) {
+  if (how == kDialogModeless && win::Dialogs().semiModalCount > 0) {
     how = kDialogSemiModal;
     IErReport(kErrDialogMode);
   }
@@ -567,7 +555,7 @@ void IDlShow(int x, int y, std::optional<int> focusField, std::optional<int> mod
 }
 
 void IDlUnload(std::optional<int>) {
-  win::LayerState& s = win::Layer();
+  win::DialogState& dialogs = win::Dialogs();
   win::LoadedDialog* d = win::CurrentDialog();
   if (!d) {
     IErReport(kErrNoDialogs);
@@ -577,10 +565,10 @@ void IDlUnload(std::optional<int>) {
   if (IsWindow(d->hwnd)) DestroyWindow(d->hwnd);
   win::DeleteBrushes(*d);
   const int id = d->resourceId;
-  s.dialogs.erase(std::remove_if(s.dialogs.begin(), s.dialogs.end(),
-                                 [id](const win::LoadedDialog& e) { return e.resourceId == id; }),
-                  s.dialogs.end());
-  s.dialogItems[3] = 0;
+  dialogs.loaded.erase(std::remove_if(dialogs.loaded.begin(), dialogs.loaded.end(),
+                                      [id](const win::LoadedDialog& e) { return e.resourceId == id; }),
+                       dialogs.loaded.end());
+  dialogs.items[3] = 0;
 }
 
 }  // namespace qh

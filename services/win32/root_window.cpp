@@ -15,9 +15,11 @@ namespace qh {
 
 namespace {
 
-using win::LayerState;
-using win::Layer;
+using win::System;
+using win::SystemState;
+using win::Windows;
 using win::WindowSlot;
+using win::WindowState;
 
 constexpr char kFrameClass[] = "PANEWARD";
 constexpr char kDrawingClass[] = "PANECLIENT";
@@ -32,7 +34,7 @@ constexpr DWORD kDrawingAreaStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS
 // Numeric dialog fields: registered here so that dialogs loaded after the root window
 // find their classes; their procedure (numeric_fields.cpp) filters what is typed.
 void RegisterNumericFieldClasses() {
-  LayerState& s = Layer();
+  SystemState& s = System();
   WNDCLASSA edit{};
   if (!GetClassInfoA(nullptr, "EDIT", &edit)) return;
   s.editProc = edit.lpfnWndProc;
@@ -48,7 +50,7 @@ void RegisterNumericFieldClasses() {
 }
 
 void RegisterWindowClasses(int menuId) {
-  LayerState& s = Layer();
+  const SystemState& s = System();
   UnregisterClassA(kFrameClass, s.instance);
   WNDCLASSA frame{};
   frame.lpfnWndProc = win::FrameProc;
@@ -77,7 +79,7 @@ void RegisterWindowClasses(int menuId) {
 }
 
 void LoadCommonControls() {
-  LayerState& s = Layer();
+  SystemState& s = System();
   if (!s.commonControls) s.commonControls = LoadLibraryA("comctl32.dll");
   INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   if (!InitCommonControlsEx(&icc)) InitCommonControls();
@@ -120,7 +122,7 @@ void MeasureFont(win::DrawingState& d) {
 LRESULT OnFrameCreate(HWND hwnd, LPARAM lParam) {
   const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
   const int index = static_cast<int>(reinterpret_cast<INT_PTR>(cs->lpCreateParams));
-  if (index >= 0 && index < win::kWindowCount) Layer().windows[index].frame = hwnd;
+  if (index >= 0 && index < win::kWindowCount) Windows().slots[index].frame = hwnd;
   return TRUE;
 }
 
@@ -176,7 +178,7 @@ LRESULT OnFrameTimer(HWND hwnd, WPARAM wParam) {
 
 LRESULT OnFrameSetFocus(HWND hwnd) {
   const int index = win::WindowIndexOf(hwnd);
-  if (index >= 0 && Layer().windows[index].drawingArea) SetFocus(Layer().windows[index].drawingArea);
+  if (index >= 0 && Windows().slots[index].drawingArea) SetFocus(Windows().slots[index].drawingArea);
   return 0;
 }
 
@@ -187,15 +189,15 @@ LRESULT OnFrameNotify(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT OnFramePalette(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const int index = win::WindowIndexOf(hwnd);
-  if (index >= 0 && Layer().windows[index].drawingArea)
-    return SendMessageA(Layer().windows[index].drawingArea, msg, wParam, lParam);
+  if (index >= 0 && Windows().slots[index].drawingArea)
+    return SendMessageA(Windows().slots[index].drawingArea, msg, wParam, lParam);
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 LRESULT OnFrameDestroy(HWND hwnd) {
   const int index = win::WindowIndexOf(hwnd);
   if (index < 0) return 0;
-  WindowSlot& w = Layer().windows[index];
+  WindowSlot& w = Windows().slots[index];
   w.menu = nullptr;
   w.accelerators = nullptr;  // tables from resources need no destroying
   w.menuPaths.clear();
@@ -205,7 +207,7 @@ LRESULT OnFrameDestroy(HWND hwnd) {
 }
 
 LRESULT OnFrameNcDestroy(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  for (WindowSlot& w : Layer().windows) {
+  for (WindowSlot& w : Windows().slots) {
     if (w.frame != hwnd) continue;
     w.frame = nullptr;
     w.drawingArea = nullptr;
@@ -250,7 +252,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void LayoutFrame(int window, int clientWidth, int clientHeight) {
-  WindowSlot& w = Layer().windows[window];
+  WindowSlot& w = Windows().slots[window];
   int left = 0, top = 0, right = clientWidth, bottom = clientHeight;
   if (w.statusBar) {
     SendMessageA(w.statusBar, WM_SIZE, 0, 0);  // it places itself at the bottom
@@ -281,7 +283,7 @@ void LayoutFrame(int window, int clientWidth, int clientHeight) {
 }
 
 void RelayoutFrame(int window) {
-  WindowSlot& w = Layer().windows[window];
+  WindowSlot& w = Windows().slots[window];
   if (!w.frame || IsIconic(w.frame)) return;
   RECT client;
   GetClientRect(w.frame, &client);
@@ -290,16 +292,17 @@ void RelayoutFrame(int window) {
 }
 
 void RefreshDrawingSize(int window) {
-  LayerState& s = Layer();
-  if (window != s.currentWindow || !s.windows[window].drawingArea) return;
+  const WindowState& table = Windows();
+  if (window != table.current || !table.slots[window].drawingArea) return;
   RECT r;
-  GetClientRect(s.windows[window].drawingArea, &r);
-  s.drawing.width = r.right;
-  s.drawing.height = r.bottom;
+  GetClientRect(table.slots[window].drawingArea, &r);
+  DrawingState& d = Drawing();
+  d.width = r.right;
+  d.height = r.bottom;
 }
 
 std::vector<std::uint16_t> LoadWordResource(int id) {
-  const HINSTANCE inst = Layer().instance;
+  const HINSTANCE inst = System().instance;
   HRSRC info = FindResourceA(inst, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
   if (!info) return {};
   HGLOBAL data = LoadResource(inst, info);
@@ -329,20 +332,22 @@ std::vector<MenuPath> ParseMenuPaths(const std::vector<std::uint16_t>& words) {
 }  // namespace win
 
 void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize) {
-  LayerState& s = Layer();
-  if (s.rootOpen) return;
-  if (s.screenWidth <= 0 || s.screenHeight <= 0) {
-    s.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    s.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  WindowState& table = Windows();
+  SystemState& system = System();
+  win::DrawingState& d = win::Drawing();
+  if (table.rootOpen) return;
+  if (table.screenWidth <= 0 || table.screenHeight <= 0) {
+    table.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    table.screenHeight = GetSystemMetrics(SM_CYSCREEN);
   }
-  const int width = rootSpec.width < 1 ? s.screenWidth * 80 / 100 : rootSpec.width;
-  const int height = rootSpec.height < 1 ? s.screenHeight * 80 / 100 : rootSpec.height;
+  const int width = rootSpec.width < 1 ? table.screenWidth * 80 / 100 : rootSpec.width;
+  const int height = rootSpec.height < 1 ? table.screenHeight * 80 / 100 : rootSpec.height;
   const std::int32_t flags = rootSpec.flags;
   const bool hidden = flags & kHidden;
   const bool maximised = flags & kMaximised;
   const bool fixedSize = flags & kFixedSize;
   const int palette = paletteSize.value_or(16);
-  s.drawing.paletteSize = (palette == 16 || palette == 32 || palette == 64 || palette == 128) ? palette : 16;
+  d.paletteSize = (palette == 16 || palette == 32 || palette == 64 || palette == 128) ? palette : 16;
   const std::string title(rootSpec.title.Trim());
 
   RegisterWindowClasses(rootSpec.menuId);
@@ -361,13 +366,13 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
   AdjustWindowRectEx(&outer, kDrawingAreaStyle, rootSpec.menuId != 0, 0);
   const int frameWidth = outer.right - outer.left;
   const int frameHeight = outer.bottom - outer.top;
-  const int x = rootSpec.x < 0 ? (s.screenWidth - frameWidth) / 2 : rootSpec.x;
-  const int y = rootSpec.y < 0 ? (s.screenHeight - frameHeight) / 2 : rootSpec.y;
+  const int x = rootSpec.x < 0 ? (table.screenWidth - frameWidth) / 2 : rootSpec.x;
+  const int y = rootSpec.y < 0 ? (table.screenHeight - frameHeight) / 2 : rootSpec.y;
 
-  WindowSlot& root = s.windows[0];
+  WindowSlot& root = table.slots[0];
   root = WindowSlot{};
   HWND frame = CreateWindowExA(exStyle, kFrameClass, title.c_str(), style, x, y, frameWidth,
-                               frameHeight, nullptr, nullptr, s.instance,
+                               frameHeight, nullptr, nullptr, system.instance,
                                reinterpret_cast<LPVOID>(static_cast<INT_PTR>(0)));
   root.frame = frame;
   root.statusStyles.fill(0);
@@ -378,7 +383,7 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
     if (!fixedSize) sbStyle |= SBARS_SIZEGRIP;
     root.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", sbStyle, 0, 0, frameWidth, 10, frame,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(win::kStatusBarChildId)),
-                                     s.instance, nullptr);
+                                     system.instance, nullptr);
     if (root.statusBar) {
       RECT r;
       GetWindowRect(root.statusBar, &r);
@@ -395,7 +400,7 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
     area = CreateWindowExA(0, kDrawingClass, "", kDrawingAreaStyle, 0, 0, client.right,
                            std::max(0L, client.bottom - statusHeight), frame,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(win::kDrawingAreaChildId)),
-                           s.instance, nullptr);
+                           system.instance, nullptr);
     root.drawingArea = area;
   }
   if (!frame || !area) FatalWindowFailure("Failed to create window - aborting.");
@@ -405,7 +410,6 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
     ValidateRect(area, nullptr);
   }
 
-  win::DrawingState& d = s.drawing;
   d.dc = GetDC(area);
   SetBkMode(d.dc, TRANSPARENT);
   SetTextAlign(d.dc, TA_BASELINE);
@@ -416,7 +420,7 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
 
   root.menu = GetMenu(frame);
   if (rootSpec.menuId != 0) {
-    root.accelerators = LoadAcceleratorsA(s.instance, MAKEINTRESOURCEA(rootSpec.menuId));
+    root.accelerators = LoadAcceleratorsA(system.instance, MAKEINTRESOURCEA(rootSpec.menuId));
     root.menuPaths = win::ParseMenuPaths(win::LoadWordResource(rootSpec.menuId));
   }
 
@@ -424,14 +428,15 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
   d.paletteDisplay = (GetDeviceCaps(d.dc, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(d.dc, SIZEPALETTE) == 256;
 
   RegisterNumericFieldClasses();
-  if (!s.richEdit) s.richEdit = LoadLibraryA("riched32.dll");
-  s.findReplaceMessage = RegisterWindowMessageA("commdlg_FindReplace");
+  if (!system.richEdit) system.richEdit = LoadLibraryA("riched32.dll");
+  // Registered for the find dialogs of the graphics part; nothing here reads its number.
+  RegisterWindowMessageA("commdlg_FindReplace");
 
-  for (WindowSlot& w : s.windows) w.pending.Clear();
+  for (WindowSlot& w : table.slots) w.pending.Clear();
   if (!hidden) SetFocus(area);
 
-  s.rootOpen = true;
-  s.currentWindow = 0;
+  table.rootOpen = true;
+  table.current = 0;
   d.textX = 0;
   d.textY = 0;
   d.fontFamily = 0;

@@ -57,9 +57,8 @@ void DrawBack(WindowSlot& w) {
 }  // namespace
 
 void TakeSnapshots() {
-  LayerState& s = Layer();
   int failure = 0;
-  for (WindowSlot& w : s.windows) {
+  for (WindowSlot& w : Windows().slots) {
     if (!Eligible(w)) continue;
     if (!w.snapshot.bitmap) {
       const int code = Capture(w);
@@ -76,8 +75,7 @@ void TakeSnapshots() {
 }
 
 void ReleaseSnapshots() {
-  LayerState& s = Layer();
-  for (WindowSlot& w : s.windows) {
+  for (WindowSlot& w : Windows().slots) {
     if (!w.snapshot.bitmap || w.snapshot.useCount <= 0) continue;
     if (--w.snapshot.useCount > 0) continue;
     if (w.drawingArea && IsWindow(w.drawingArea)) {

@@ -16,8 +16,6 @@
 namespace qh {
 namespace {
 
-SYSTEMTIME g_startTime{};
-
 template <std::size_t N>
 std::string Variable(const char* name) {
   FixedText<N> value;
@@ -55,10 +53,6 @@ void MeasureScreen(ServiceSettings& s) {
   s.displayColours = DisplayColours(GetDeviceCaps(screen, PLANES), GetDeviceCaps(screen, BITSPIXEL));
   ReleaseDC(nullptr, screen);
   s.defaultPaletteSize = DefaultPaletteSize(s.displayColours);
-
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof(version);
-  s.platform = GetVersionExA(&version) ? static_cast<int>(version.dwPlatformId) : 0;
 }
 
 // The first configuration file that exists: "PANEINIT", then "paneward.ini" in the
@@ -109,22 +103,6 @@ bool ReadConfigFile(const std::string& name, std::string& text) {
   return true;
 }
 
-void ReadStartTime() {
-  SYSTEMTIME first;
-  SYSTEMTIME second;
-  GetLocalTime(&first);
-  for (;;) {
-    GetLocalTime(&second);
-    if (first.wYear == second.wYear && first.wMonth == second.wMonth &&
-        first.wDay == second.wDay && first.wHour == second.wHour &&
-        first.wMinute == second.wMinute && first.wSecond == second.wSecond) {
-      break;
-    }
-    first = second;
-  }
-  g_startTime = second;
-}
-
 }  // namespace
 
 void IWnStart(std::string_view configName) {
@@ -166,8 +144,8 @@ void IWnStart(std::string_view configName) {
   // Printer and plotter drivers belong to the graphics part, which this program lacks.
 
   if (s.versionRequested) IErAbnormalExit(kVersionMessage, 0);
-
-  ReadStartTime();
+  // No start time is kept, as nothing reads one; the platform is asked for by
+  // IOsExecute when it first needs it.
 }
 
 }  // namespace qh

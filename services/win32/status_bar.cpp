@@ -14,7 +14,7 @@ namespace qh {
 
 namespace {
 
-using win::Layer;
+using win::Windows;
 
 WPARAM BorderFlag(int style) {
   switch (style) {
@@ -25,9 +25,9 @@ WPARAM BorderFlag(int style) {
 }
 
 win::WindowSlot* CurrentWithStatusBar() {
-  const int current = Layer().currentWindow;
+  const int current = Windows().current;
   if (current < 0 || current >= win::kWindowCount) return nullptr;
-  win::WindowSlot& w = Layer().windows[current];
+  win::WindowSlot& w = Windows().slots[current];
   return w.statusBar ? &w : nullptr;
 }
 
@@ -46,7 +46,7 @@ void IWnStatusParts(int count, std::span<const int> widths, std::span<const int>
   if (count < 1 || count > win::kStatusPartLimit) return;
   win::WindowSlot* w = CurrentWithStatusBar();
   if (!w) return;
-  const int drawingWidth = Layer().drawing.width;
+  const int drawingWidth = win::Drawing().width;
   std::array<int, win::kStatusPartLimit> edges{};
   int parts = 0;
   int total = 0;

@@ -8,34 +8,36 @@
 namespace qh {
 
 void IWnStop() {
-  win::LayerState& s = win::Layer();
-  win::DrawingState& d = s.drawing;
+  win::WindowState& table = win::Windows();
+  win::DrawingState& d = win::Drawing();
   // Graphics output to plot files and media devices belong to the graphics part,
   // which this layer does not carry; nothing of theirs is open here.
   if (d.font) DeleteObject(d.font);
   d.font = nullptr;
   d.fontMadeFamily = -1;
-  if (s.closeDialogs) s.closeDialogs();
-  if (d.dc) ReleaseDC(s.windows[0].drawingArea, d.dc);
+  if (const auto closeAll = win::Dialogs().closeAll) closeAll();
+  if (d.dc) ReleaseDC(table.slots[0].drawingArea, d.dc);
   d.dc = nullptr;
   for (int i = win::kWindowCount - 1; i >= 1; --i) {
-    win::WindowSlot& w = s.windows[i];
+    win::WindowSlot& w = table.slots[i];
     if (w.frame) DestroyWindow(w.frame);
     w.frame = nullptr;
     w.drawingArea = nullptr;
     w.statusBar = nullptr;
   }
-  s.currentWindow = 0;
-  for (win::WindowSlot& w : s.windows) {
+  table.current = 0;
+  for (win::WindowSlot& w : table.slots) {
     w.statusBar = nullptr;
     w.toolbars = {};
   }
   win::SetStopKindSwitches();
-  if (s.windows[0].frame) DestroyWindow(s.windows[0].frame);
-  s.windows[0].frame = nullptr;
-  s.windows[0].drawingArea = nullptr;
-  s.rootOpen = false;
-  for (int item = 1; item <= win::kDialogItems; ++item) s.dialogItems[item] = 0;
+  win::WindowSlot& root = table.slots[0];
+  if (root.frame) DestroyWindow(root.frame);
+  root.frame = nullptr;
+  root.drawingArea = nullptr;
+  table.rootOpen = false;
+  win::DialogItems& items = win::Dialogs().items;
+  for (int item = 1; item <= win::kDialogItems; ++item) items[item] = 0;
 }
 
 }  // namespace qh

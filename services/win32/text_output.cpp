@@ -10,7 +10,7 @@ namespace qh {
 namespace win {
 
 COLORREF ColourOf(int index) {
-  const DrawingState& d = Layer().drawing;
+  const DrawingState& d = Drawing();
   const COLORREF c = d.colours[static_cast<std::size_t>(index) % kColourCount];
   // On a palette display the nearest palette colour is used.
   return d.paletteDisplay ? (c | 0x02000000) : c;
@@ -19,7 +19,7 @@ COLORREF ColourOf(int index) {
 // The font for the current settings: family 0 is the stock proportional font; any
 // other font is made anew only when the settings differ from the last one made.
 HFONT CurrentFont() {
-  DrawingState& d = Layer().drawing;
+  DrawingState& d = Drawing();
   if (d.fontFamily == 0) return static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
   if (d.font && d.fontMadeFamily == d.fontFamily && d.fontMadeWeight == d.fontWeight &&
       d.fontMadeItalic == d.fontItalic && d.fontMadeSize == d.fontSize)
@@ -48,9 +48,8 @@ HFONT CurrentFont() {
 }  // namespace win
 
 void IWnClear() {
-  win::LayerState& s = win::Layer();
-  win::DrawingState& d = s.drawing;
-  if (!s.rootOpen || !d.dc) return;
+  win::DrawingState& d = win::Drawing();
+  if (!win::Windows().rootOpen || !d.dc) return;
   HBRUSH brush = CreateSolidBrush(win::ColourOf(d.background));
   HGDIOBJ oldBrush = SelectObject(d.dc, brush);
   HGDIOBJ oldPen = SelectObject(d.dc, GetStockObject(NULL_PEN));
@@ -64,9 +63,8 @@ void IWnClear() {
 }
 
 void IWnOutText(int x, int y, std::string_view text) {
-  win::LayerState& s = win::Layer();
-  win::DrawingState& d = s.drawing;
-  if (!s.rootOpen || !d.dc) return;
+  win::DrawingState& d = win::Drawing();
+  if (!win::Windows().rootOpen || !d.dc) return;
   if (text.empty()) {
     d.textX = x;
     d.textY = y;

@@ -17,18 +17,15 @@ namespace qh {
 
 namespace {
 
-using win::Layer;
+using win::System;
 using win::ToolbarSlot;
+using win::Windows;
 using win::WindowSlot;
-
-
-// The toolbar control's own procedure, the same for every toolbar.
-WNDPROC g_toolbarClassProc = nullptr;
 
 // The toolbar never sizes itself: the frame layout places it.
 LRESULT CALLBACK ToolbarWrapProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_SIZE) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return CallWindowProcA(g_toolbarClassProc, hwnd, msg, wParam, lParam);
+  return CallWindowProcA(System().toolbarProc, hwnd, msg, wParam, lParam);
 }
 
 int SlotOfPosition(std::optional<int> position) {
@@ -61,7 +58,7 @@ void RemoveToolbar(WindowSlot& w, int slot) {
 
 // Builds the toolbar; false when the list is missing or the control cannot be made.
 bool BuildToolbar(int window, int slot, int resourceId) {
-  WindowSlot& w = Layer().windows[window];
+  WindowSlot& w = Windows().slots[window];
   const std::vector<std::uint16_t> words = win::LoadWordResource(resourceId);
   if (words.size() < 2) return false;
   const bool vertical = slot == win::kToolbarLeft || slot == win::kToolbarRight;
@@ -69,11 +66,11 @@ bool BuildToolbar(int window, int slot, int resourceId) {
                       CCS_NOPARENTALIGN | CCS_NODIVIDER;
   HWND bar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", style, 0, 0, 1, 1, w.frame,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(resourceId)),
-                             Layer().instance, nullptr);
+                             System().instance, nullptr);
   if (!bar) return false;
   const auto previous = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ToolbarWrapProc)));
-  if (!g_toolbarClassProc) g_toolbarClassProc = previous;
+  if (!System().toolbarProc) System().toolbarProc = previous;
   // Status bar and toolbars stand above the drawing area.
   if (w.drawingArea)
     SetWindowPos(w.drawingArea, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -86,7 +83,6 @@ bool BuildToolbar(int window, int slot, int resourceId) {
 
   ToolbarSlot& t = w.toolbars[slot];
   t.hwnd = bar;
-  t.toolbarProc = previous;
   t.width = vertical ? imageWidth + 9 : 0;
   t.height = vertical ? 0 : imageHeight + 12;
 
@@ -112,7 +108,7 @@ bool BuildToolbar(int window, int slot, int resourceId) {
     if (vertical) b.fsState |= TBSTATE_WRAP;  // one column
     buttons.push_back(b);
   }
-  TBADDBITMAP bitmap{Layer().instance, static_cast<UINT_PTR>(resourceId)};
+  TBADDBITMAP bitmap{System().instance, static_cast<UINT_PTR>(resourceId)};
   SendMessageA(bar, TB_ADDBITMAP, entries.size(), reinterpret_cast<LPARAM>(&bitmap));
   if (!buttons.empty())
     SendMessageA(bar, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
@@ -134,7 +130,7 @@ bool AnswerTooltip(int window, NMHDR* header) {
   const int id = static_cast<int>(header->idFrom);
   std::string text;
   bool fromTable = false;
-  for (const TooltipEntry& e : Layer().windows[window].tooltips) {
+  for (const TooltipEntry& e : Windows().slots[window].tooltips) {
     if (e.commandId == id && id != 0) {
       text = e.text.TrimmedString();
       fromTable = true;
@@ -143,7 +139,7 @@ bool AnswerTooltip(int window, NMHDR* header) {
   }
   if (!fromTable) {
     char buffer[80] = {};
-    if (LoadStringA(Layer().instance, static_cast<UINT>(id), buffer, sizeof buffer) > 0) text = buffer;
+    if (LoadStringA(System().instance, static_cast<UINT>(id), buffer, sizeof buffer) > 0) text = buffer;
   }
   if (header->code == TTN_GETDISPINFOA) {
     auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
@@ -167,11 +163,11 @@ bool AnswerTooltip(int window, NMHDR* header) {
 
 void IWnToolbar(int resourceId, std::optional<int> window, std::optional<int> position) {
   const int index = window.value_or(0);
-  if (index < 0 || index >= win::kWindowCount || !Layer().windows[index].frame) {
+  if (index < 0 || index >= win::kWindowCount || !Windows().slots[index].frame) {
     IErReport(kErrInvalidWindow);
     return;
   }
-  WindowSlot& w = Layer().windows[index];
+  WindowSlot& w = Windows().slots[index];
   const int slot = SlotOfPosition(position);
   const int oldWidth = w.toolbars[slot].width;
   const int oldHeight = w.toolbars[slot].height;

@@ -19,7 +19,7 @@
 namespace {
 
 using namespace qh::test;
-using qh::win::Layer;
+using qh::win::Windows;
 
 void RecordBoxAndPress(HWND box, const SeenBox& seen, int button) {
   AppendResult("box.caption", seen.caption);
@@ -151,10 +151,10 @@ TEST_F(ErrorModes, StatusLineGoesToPartOneOfTheRootWindow) {
   const int widths[] = {3500, -1};
   qh::IWnStatusParts(2, widths);
   qh::IWnStatusText(2, "second part");
-  Layer().currentWindow = 7;  // another window current: the line still goes to window 0
+  Windows().current = 7;  // another window current: the line still goes to window 0
   qh::IErReport(1003);
-  EXPECT_EQ(Layer().currentWindow, 7) << "the current window is restored";
-  Layer().currentWindow = 0;
+  EXPECT_EQ(Windows().current, 7) << "the current window is restored";
+  Windows().current = 0;
   EXPECT_EQ(StatusPart(0), "Error=1003:Invalid window handle");
   EXPECT_EQ(StatusPart(1), "second part");
   EXPECT_EQ(qh::IErInfo(1), 1003);

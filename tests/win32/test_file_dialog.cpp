@@ -117,7 +117,7 @@ TEST_F(FileDialog, OpenInTheCurrentFolderShowsTheFilterAndCancels) {
   }});
   char name[512];
   std::fill(std::begin(name), std::end(name), ' ');
-  qh::win::Layer().dialogItems[2] = 9;
+  qh::win::Dialogs().items[2] = 9;
   qh::IDlSelectFile("Pushpin files (*.psp)|*.psp|", 2, name, "Open File");
   EXPECT_EQ(view.title, "Open File");
   EXPECT_EQ(view.folder, Strip(dir_)) << "opens in the current folder";

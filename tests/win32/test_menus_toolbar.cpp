@@ -9,7 +9,6 @@
 namespace qh::test {
 namespace {
 
-using win::Layer;
 
 UINT MenuFlagsAt(std::initializer_list<int> path) {
   HMENU menu = GetMenu(Root().frame);

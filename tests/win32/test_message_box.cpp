@@ -17,7 +17,8 @@
 namespace {
 
 using namespace qh::test;
-using qh::win::Layer;
+using qh::win::Dialogs;
+using qh::win::Windows;
 
 class MessageBoxTest : public ::testing::Test {
  protected:
@@ -26,7 +27,7 @@ class MessageBoxTest : public ::testing::Test {
     qh::IWnOpenRoot(ConverterSpec());
   }
   void SetUp() override {
-    ASSERT_TRUE(Layer().rootOpen);
+    ASSERT_TRUE(Windows().rootOpen);
     Settle();
     qh::IErInfo(1);
   }
@@ -59,7 +60,7 @@ TEST_F(MessageBoxTest, ButtonsDefaultButtonAndAnswerOfEveryKind) {
       {-1, 2, {IDOK}, IDOK, IDOK, 1},
   };
   for (const Case& c : cases) {
-    Layer().dialogItems[2] = 55;  // sentinel: a box sets item 2 to 0
+    Dialogs().items[2] = 55;  // sentinel: a box sets item 2 to 0
     ModalDriver driver({ModalDriver::Press(c.press)});
     qh::IWnMessageBox(c.kind, 3, c.defaultButton, "Message", "Title");
     const std::string label =
@@ -180,7 +181,7 @@ TEST_F(MessageBoxTest, WindowRepaintsFromItsSnapshotAndNestedBoxesShareIt) {
 // ---------------------------------------------------------------- IDlInfo
 
 TEST(DialogInfo, ItemsAndCurrentDialogRectangle) {
-  auto& items = Layer().dialogItems;
+  auto& items = Dialogs().items;
   for (int i = 1; i <= 5; ++i) items[i] = 100 + i;
   HWND dialog = CreateWindowA("STATIC", "d", WS_POPUP, 40, 30, 200, 120, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);

@@ -7,7 +7,8 @@
 namespace qh::test {
 namespace {
 
-using win::Layer;
+using win::Drawing;
+using win::Messages;
 
 class MessageLoopTest : public RootWindowTest {
  protected:
@@ -17,8 +18,8 @@ class MessageLoopTest : public RootWindowTest {
     const Message first = NextMessage();
     ASSERT_EQ(first.kind, kResize);
     Settle();
-    w_ = Layer().drawing.width;
-    h_ = Layer().drawing.height;
+    w_ = Drawing().width;
+    h_ = Drawing().height;
     ASSERT_EQ(w_, 512);
     ASSERT_EQ(h_, 228);
   }
@@ -93,8 +94,8 @@ TEST_F(MessageLoopTest, ResizeThenPaintWhileBusyGiveOneResize) {
   EXPECT_EQ(m.kind, kResize);
   EXPECT_EQ(m.info.value1, 552);
   EXPECT_EQ(m.info.value2, 248);
-  EXPECT_EQ(Layer().drawing.width, 552);
-  EXPECT_EQ(Layer().drawing.height, 248);
+  EXPECT_EQ(Drawing().width, 552);
+  EXPECT_EQ(Drawing().height, 248);
   ExpectSentinelNext("only one Resize");
 }
 
@@ -131,15 +132,15 @@ TEST_F(MessageLoopTest, KindsSwitchedOffAreNeverReturned) {
   PostMessageA(Root().frame, WM_NCLBUTTONDOWN, HTNOWHERE, 0);  // FrameButtonDown is off
   ExpectSentinelNext("mouse move, button up, frame button");
 
-  Layer().kindOn[kMenuSelect] = false;
+  Messages().kindOn[kMenuSelect] = false;
   PostCommand(IDC_OPEN);
-  Layer().kindOn[kCloseRequest] = true;
+  Messages().kindOn[kCloseRequest] = true;
   PostMessageA(Root().frame, WM_CLOSE, 0, 0);
   const Message m = NextMessage();
   EXPECT_EQ(m.kind, kCloseRequest) << "the command was dropped";
-  Layer().kindOn[kMenuSelect] = true;
+  Messages().kindOn[kMenuSelect] = true;
 
-  Layer().kindOn[kMouseButUp] = true;
+  Messages().kindOn[kMouseButUp] = true;
   PostMessageA(Area(), WM_RBUTTONUP, 0, MAKELPARAM(128, 57));
   const Message up = NextMessage();
   EXPECT_EQ(up.kind, kMouseButUp);
@@ -167,7 +168,7 @@ TEST_F(MessageLoopTest, MouseButtonsGiveButtonTimeAndPosition) {
 }
 
 TEST_F(MessageLoopTest, FrameButtonDownWhenSwitchedOn) {
-  Layer().kindOn[kFrameButtonDown] = true;
+  Messages().kindOn[kFrameButtonDown] = true;
   PostMessageA(Root().frame, WM_NCRBUTTONDOWN, HTBORDER, 0);
   const Message m = NextMessage();
   EXPECT_EQ(m.kind, kFrameButtonDown);
@@ -283,14 +284,14 @@ TEST_F(MessageLoopTest, SnapshotsActiveServePaintsFromTheSnapshotAndRecordNothin
 
   Root().snapshot = win::WindowSnapshot{bitmap, 1, w_, h_};
   win::BeginSnapshots();
-  const int recordedBefore = Layer().recorded.kind;
+  const int recordedBefore = Messages().recorded.kind;
   RECT part{20, 20, 60, 60};
   InvalidateRect(Area(), &part, TRUE);
   UpdateWindow(Area());
   EXPECT_TRUE(Root().pending.Empty()) << "no slot filled while snapshots are active";
-  EXPECT_EQ(Layer().recorded.kind, recordedBefore);
-  EXPECT_EQ(GetPixel(Layer().drawing.dc, 30, 30), RGB(255, 0, 0)) << "painted from the snapshot";
-  EXPECT_NE(GetPixel(Layer().drawing.dc, 100, 100), RGB(255, 0, 0)) << "outside the paint";
+  EXPECT_EQ(Messages().recorded.kind, recordedBefore);
+  EXPECT_EQ(GetPixel(Drawing().dc, 30, 30), RGB(255, 0, 0)) << "painted from the snapshot";
+  EXPECT_NE(GetPixel(Drawing().dc, 100, 100), RGB(255, 0, 0)) << "outside the paint";
 
   win::EndSnapshots();
   Root().snapshot = win::WindowSnapshot{};

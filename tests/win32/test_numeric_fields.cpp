@@ -17,7 +17,7 @@
 namespace qh::test {
 namespace {
 
-using win::Layer;
+using win::Dialogs;
 
 HWND Dialog() { return win::CurrentDialog()->hwnd; }
 HWND Field(int id) { return GetDlgItem(Dialog(), id); }
@@ -131,10 +131,10 @@ TEST_F(NumericFieldTest, TypedCharactersAreFilteredPerClass) {
   for (const Case& c : cases) {
     const HWND field = Field(c.field);
     SetWindowTextA(field, "");
-    const int before = Layer().beepCount;
+    const int before = Dialogs().beepCount;
     for (const char* p = c.typed; *p; ++p) SendMessageA(field, WM_CHAR, static_cast<unsigned char>(*p), 1);
     EXPECT_EQ(WindowText(field), c.text) << "typed \"" << c.typed << "\" into " << c.field;
-    EXPECT_EQ(Layer().beepCount - before, c.beeps) << "beeps for \"" << c.typed << "\" into " << c.field;
+    EXPECT_EQ(Dialogs().beepCount - before, c.beeps) << "beeps for \"" << c.typed << "\" into " << c.field;
   }
   // Character 1 selects the whole text.
   const HWND field = Field(IDF_REAL);
@@ -161,11 +161,11 @@ TEST_F(NumericFieldTest, OkWithAnInvalidFieldBeepsKeepsTheDialogAndSelectsTheTex
     const HWND field = GetDlgItem(box, IDF_REAL);
     SetFocus(field);
     SetWindowTextA(field, "1.5x");  // pasted text is not filtered
-    const int before = Layer().beepCount;
+    const int before = Dialogs().beepCount;
     PressButton(box, IDOK);
     Pump(box);
     seen.openAfterOk = IsWindow(box) && IsWindowVisible(box);
-    seen.beeps = Layer().beepCount - before;
+    seen.beeps = Dialogs().beepCount - before;
     seen.selection = Selection(field);
     seen.focusKept = GetFocus() == field;
     SetWindowTextA(field, "2.5");
@@ -218,11 +218,11 @@ TEST_F(NumericFieldTest, LeavingAnInvalidFieldForAnotherFieldTakesTheFocusBack) 
       const HWND from = GetDlgItem(box, s.from);
       SetFocus(from);
       SetWindowTextA(from, s.text);
-      const int before = Layer().beepCount;
+      const int before = Dialogs().beepCount;
       SetFocus(GetDlgItem(box, s.to));
       Pump(box);
       const bool back = GetFocus() == from;
-      const int beeps = Layer().beepCount - before;
+      const int beeps = Dialogs().beepCount - before;
       if (back != s.back || beeps != (s.back ? 1 : 0))
         failures.push_back(std::string(s.label) + ": focus back " + std::to_string(back) +
                            ", beeps " + std::to_string(beeps));

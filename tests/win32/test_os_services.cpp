@@ -412,12 +412,12 @@ TEST(HelpDecision, KindsOfNames) {
     HelpKind kind;
   };
   const Case cases[] = {
-      {"Quillhaven.hlp", HelpKind::EngineFile},  {"C:\\X\\Q.HLP     ", HelpKind::EngineFile},
-      {"http://example.org/x.txt", HelpKind::WebAddress},
-      {"see HTTP://a", HelpKind::WebAddress},      {"page.htm", HelpKind::WebPage},
-      {"page.HTML  ", HelpKind::WebPage},          {"notes.txt", HelpKind::Invalid},
-      {"hlp", HelpKind::Invalid},                  {"x.hlpx", HelpKind::Invalid},
-      {"      ", HelpKind::Close},                 {"", HelpKind::Close},
+      {"Quillhaven.hlp", HelpKind::kEngineFile},  {"C:\\X\\Q.HLP     ", HelpKind::kEngineFile},
+      {"http://example.org/x.txt", HelpKind::kWebAddress},
+      {"see HTTP://a", HelpKind::kWebAddress},      {"page.htm", HelpKind::kWebPage},
+      {"page.HTML  ", HelpKind::kWebPage},          {"notes.txt", HelpKind::kInvalid},
+      {"hlp", HelpKind::kInvalid},                  {"x.hlpx", HelpKind::kInvalid},
+      {"      ", HelpKind::kClose},                 {"", HelpKind::kClose},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(static_cast<int>(qh::os::DecideHelpKind(c.name)), static_cast<int>(c.kind))
@@ -449,11 +449,11 @@ TEST(HelpDecision, NamesAndRequests) {
     ULONG_PTR data;
   };
   const RequestCase requests[] = {
-      {HelpKind::Close, -1, 0, false, HELP_QUIT, 0},
-      {HelpKind::EngineFile, -1, 0, true, HELP_FINDER, 0},
-      {HelpKind::EngineFile, -1, 0, false, HELP_INDEX, 0},
-      {HelpKind::EngineFile, 12, 0, true, HELP_CONTEXT, 12},
-      {HelpKind::EngineFile, 12, 1, false, HELP_CONTEXTPOPUP, 12},
+      {HelpKind::kClose, -1, 0, false, HELP_QUIT, 0},
+      {HelpKind::kEngineFile, -1, 0, true, HELP_FINDER, 0},
+      {HelpKind::kEngineFile, -1, 0, false, HELP_INDEX, 0},
+      {HelpKind::kEngineFile, 12, 0, true, HELP_CONTEXT, 12},
+      {HelpKind::kEngineFile, 12, 1, false, HELP_CONTEXTPOPUP, 12},
   };
   for (const RequestCase& c : requests) {
     const qh::os::HelpRequest r = qh::os::ChooseHelpRequest(c.kind, c.context, c.popup, c.contents);

@@ -15,7 +15,7 @@
 namespace qh::test {
 namespace {
 
-using win::Layer;
+using win::Dialogs;
 
 std::string FieldText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
@@ -31,7 +31,7 @@ TEST_F(ResourceDialogTest, TheTableKeepsOneEntryPerIdAndRefusesTheFiftyFirst) {
   const HWND first = LoadedWindow();
   IDlLoad(IDD_PLAIN);
   EXPECT_EQ(LastError(), 0);
-  EXPECT_EQ(Layer().dialogs.size(), 1u) << "loading twice keeps one entry";
+  EXPECT_EQ(Dialogs().loaded.size(), 1u) << "loading twice keeps one entry";
   EXPECT_EQ(LoadedWindow(), first);
   EXPECT_EQ(IDlInfo(3), IDD_PLAIN);
   ASSERT_NE(first, nullptr);
@@ -40,17 +40,17 @@ TEST_F(ResourceDialogTest, TheTableKeepsOneEntryPerIdAndRefusesTheFiftyFirst) {
 
   IDlLoad(IDD_MISSING);
   EXPECT_EQ(LastError(), 1007) << "no template";
-  EXPECT_EQ(Layer().dialogs.size(), 1u);
+  EXPECT_EQ(Dialogs().loaded.size(), 1u);
   EXPECT_EQ(IDlInfo(3), IDD_PLAIN) << "the current dialog stays";
 
   for (int id = IDD_MANY_FIRST; id < IDD_MANY_FIRST + 49; ++id) {
     IDlLoad(id);
     ASSERT_EQ(LastError(), 0) << "dialog " << id;
   }
-  EXPECT_EQ(Layer().dialogs.size(), 50u);
+  EXPECT_EQ(Dialogs().loaded.size(), 50u);
   IDlLoad(IDD_MANY_FIRST + 49);
   EXPECT_EQ(LastError(), 1007) << "the 51st distinct dialog";
-  EXPECT_EQ(Layer().dialogs.size(), 50u);
+  EXPECT_EQ(Dialogs().loaded.size(), 50u);
   IDlLoad(IDD_MANY_FIRST);
   EXPECT_EQ(LastError(), 0) << "one already loaded is only made current";
   EXPECT_EQ(IDlInfo(3), IDD_MANY_FIRST);
@@ -169,7 +169,7 @@ TEST_F(ResourceDialogTest, ModelessShowCentresOrPlacesInDrawingUnits) {
   EXPECT_EQ(IDlInfo(7), r.top);
   EXPECT_EQ(IDlInfo(8), w);
   EXPECT_EQ(IDlInfo(9), h);
-  EXPECT_EQ(Layer().modelessDialog, dialog);
+  EXPECT_EQ(Dialogs().modeless, dialog);
   EXPECT_TRUE(IsWindowEnabled(Root().frame)) << "modeless locks nothing";
 
   // A push button of a modeless dialog ends nothing: the loop hears of it.
@@ -182,7 +182,7 @@ TEST_F(ResourceDialogTest, ModelessShowCentresOrPlacesInDrawingUnits) {
   IDlUnload();
   EXPECT_FALSE(IsWindow(dialog));
   EXPECT_EQ(IDlInfo(3), 0);
-  EXPECT_EQ(Layer().modelessDialog, nullptr);
+  EXPECT_EQ(Dialogs().modeless, nullptr);
 
   IDlLoad(IDD_PLAIN);
   const RECT area = ClientRectOf(Root().drawingArea);
@@ -205,7 +205,7 @@ TEST_F(ResourceDialogTest, SemiModalLocksTheOtherWindowsAndAModelessRequestBecom
   IDlLoad(IDD_PLAIN);
   IDlUnload();
   EXPECT_TRUE(IsWindowEnabled(Root().frame)) << "enabled again after the last unload";
-  EXPECT_EQ(Layer().semiModalCount, 0);
+  EXPECT_EQ(Dialogs().semiModalCount, 0);
 }
 
 TEST_F(ResourceDialogTest, AChildTemplateIsOnlyModelessAndNeedsTheRootShown) {
@@ -266,7 +266,7 @@ TEST_F(ResourceDialogTest, ModalRunsEndedEveryWayKeepTheTypedTexts) {
       SetWindowTextA(GetDlgItem(box, IDF_PLAIN_REAL), typed.c_str());
       e.action(box, s);
     }});
-    Layer().dialogItems[2] = 77;
+    Dialogs().items[2] = 77;
     IDlShow(-1, -1, IDF_PLAIN_REAL, 1);
     ASSERT_EQ(driver.Seen().size(), 1u) << e.how;
     EXPECT_EQ(driver.Seen()[0].caption, "Plain") << e.how;
@@ -314,8 +314,8 @@ TEST_F(ResourceDialogTest, StopHidesAndDestroysEveryDialog) {
   IWnStop();
   EXPECT_FALSE(IsWindow(shown));
   EXPECT_FALSE(IsWindow(hidden));
-  EXPECT_TRUE(Layer().dialogs.empty());
-  EXPECT_EQ(Layer().modelessDialog, nullptr);
+  EXPECT_TRUE(Dialogs().loaded.empty());
+  EXPECT_EQ(Dialogs().modeless, nullptr);
   for (int item = 1; item <= 5; ++item) EXPECT_EQ(IDlInfo(item), 0) << "item " << item;
   IWnOpenRoot(ConverterSpec());  // for the fixture's own stop
 }

@@ -8,7 +8,11 @@
 namespace qh::test {
 namespace {
 
-using win::Layer;
+using win::Dialogs;
+using win::Drawing;
+using win::Messages;
+using win::System;
+using win::Windows;
 
 TEST_F(RootWindowTest, ConverterSetupGivesItsFiguresAndAFirstResize) {
   const HWND frame = Root().frame;
@@ -20,8 +24,8 @@ TEST_F(RootWindowTest, ConverterSetupGivesItsFiguresAndAFirstResize) {
   RECT area = ClientRectOf(Root().drawingArea);
   EXPECT_EQ(area.right, 512) << "drawing area width after opening";
   EXPECT_EQ(area.bottom, 256) << "drawing area height after opening";
-  EXPECT_EQ(Layer().drawing.width, 512);
-  EXPECT_EQ(Layer().drawing.height, 256);
+  EXPECT_EQ(Drawing().width, 512);
+  EXPECT_EQ(Drawing().height, 256);
 
   const std::array<int, 2> widths{3500, -1};
   IWnStatusParts(2, widths);
@@ -47,8 +51,8 @@ TEST_F(RootWindowTest, ConverterSetupGivesItsFiguresAndAFirstResize) {
   EXPECT_EQ(m.info.window, 0);
   EXPECT_EQ(m.info.value1, 512) << "Resize width";
   EXPECT_EQ(m.info.value2, 228) << "Resize height";
-  EXPECT_EQ(Layer().drawing.width, 512);
-  EXPECT_EQ(Layer().drawing.height, 228);
+  EXPECT_EQ(Drawing().width, 512);
+  EXPECT_EQ(Drawing().height, 228);
   EXPECT_TRUE(Root().pending.Empty()) << "the Resize was delivered once";
 }
 
@@ -105,9 +109,9 @@ TEST_F(RootWindowTest, TitleMenuAndIconComeFromTheSpec) {
 TEST_F(RootWindowTest, NumericFieldClassesPassEverythingToTheEditControl) {
   for (const char* name : {"INTEGEREDIT", "INTEGERSPIN", "REALEDIT", "DOUBLEEDIT"}) {
     WNDCLASSA wc{};
-    EXPECT_TRUE(GetClassInfoA(Layer().instance, name, &wc)) << name;
+    EXPECT_TRUE(GetClassInfoA(System().instance, name, &wc)) << name;
     HWND field = CreateWindowExA(0, name, "12.5", WS_CHILD, 0, 0, 80, 20, Root().frame, nullptr,
-                                 Layer().instance, nullptr);
+                                 System().instance, nullptr);
     ASSERT_NE(field, nullptr) << name;
     SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-3x"));
     char text[16] = {};
@@ -123,29 +127,29 @@ TEST_F(RootWindowTest, StopResetsEverythingAndOpenWorksAgain) {
   const HWND frame = Root().frame;
   const HWND area = Root().drawingArea;
   IWnToolbar(IDT_TEST);
-  Layer().kindOn[5] = true;
-  Layer().kindOn[3] = false;
-  for (int item = 1; item <= 5; ++item) Layer().dialogItems[item] = 10 + item;
+  Messages().kindOn[5] = true;
+  Messages().kindOn[3] = false;
+  for (int item = 1; item <= 5; ++item) Dialogs().items[item] = 10 + item;
 
   IWnStop();
-  EXPECT_FALSE(Layer().rootOpen);
+  EXPECT_FALSE(Windows().rootOpen);
   EXPECT_FALSE(IsWindow(frame));
   EXPECT_FALSE(IsWindow(area));
   EXPECT_EQ(Root().frame, nullptr);
   EXPECT_EQ(Root().statusBar, nullptr);
   EXPECT_FALSE(Root().HasToolbar());
   EXPECT_EQ(Root().menu, nullptr);
-  EXPECT_EQ(Layer().drawing.dc, nullptr);
-  EXPECT_EQ(Layer().currentWindow, 0);
+  EXPECT_EQ(Drawing().dc, nullptr);
+  EXPECT_EQ(Windows().current, 0);
   for (int item = 1; item <= 5; ++item)
     EXPECT_EQ(IDlInfo(item), 0) << "IDlInfo item " << item;
   const std::array<bool, 16> afterStop{false, true, true, true, true, false, false, true, true,
                                        true, false, false, false, true, true, true};
   for (int kind = 1; kind <= 15; ++kind)
-    EXPECT_EQ(Layer().kindOn[kind], afterStop[kind]) << "switch of kind " << kind;
+    EXPECT_EQ(Messages().kindOn[kind], afterStop[kind]) << "switch of kind " << kind;
 
   IWnOpenRoot(ConverterSpec());
-  EXPECT_TRUE(Layer().rootOpen);
+  EXPECT_TRUE(Windows().rootOpen);
   EXPECT_TRUE(IsWindow(Root().frame));
   EXPECT_NE(Root().frame, frame);
   EXPECT_NE(GetMenu(Root().frame), nullptr) << "class menu after re-registering";
@@ -231,8 +235,8 @@ TEST(RootWindowPlacement, ZeroSizeMeansEightyPercentOfTheScreen) {
   IWnOpenRoot(rootSpec);
   const int expectedW = GetSystemMetrics(SM_CXSCREEN) * 80 / 100;
   const int expectedH = GetSystemMetrics(SM_CYSCREEN) * 80 / 100;
-  EXPECT_EQ(Layer().drawing.width, expectedW);
-  EXPECT_EQ(Layer().drawing.height, expectedH);
+  EXPECT_EQ(Drawing().width, expectedW);
+  EXPECT_EQ(Drawing().height, expectedH);
   const RECT frame = WindowRectOf(Root().frame);
   EXPECT_LE(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)), 1) << "centred";
   IWnStop();

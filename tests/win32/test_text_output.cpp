@@ -9,7 +9,7 @@
 namespace qh::test {
 namespace {
 
-using win::Layer;
+using win::Drawing;
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -18,9 +18,9 @@ class TextOutputTest : public RootWindowTest {
  protected:
   void SetUp() override {
     RootWindowTest::SetUp();
-    dc_ = Layer().drawing.dc;
-    w_ = Layer().drawing.width;
-    h_ = Layer().drawing.height;
+    dc_ = Drawing().dc;
+    w_ = Drawing().width;
+    h_ = Drawing().height;
   }
   void FillArea(COLORREF colour) {
     HBRUSH brush = CreateSolidBrush(colour);
@@ -50,7 +50,7 @@ TEST_F(TextOutputTest, ClearFillsTheWholeAreaWithTheBackground) {
   for (const POINT& p : points)
     EXPECT_EQ(Pixel(p.x, p.y), kWhite) << "pixel " << p.x << "," << p.y;
 
-  Layer().drawing.background = 13;  // blue
+  Drawing().background = 13;  // blue
   IWnClear();
   EXPECT_EQ(Pixel(w_ - 1, h_ - 1), RGB(0, 0, 255)) << "background index 13";
   EXPECT_EQ(Pixel(0, 0), RGB(0, 0, 255));
@@ -83,8 +83,8 @@ TEST_F(TextOutputTest, TextSitsOnItsBaselineAtTheUnitPosition) {
   EXPECT_LE(minX, px + 2) << "starts at the x position";
   EXPECT_LT(maxX, px + size.cx) << "ends inside the text's extent";
 
-  EXPECT_EQ(Layer().drawing.textX, PixelsToUnits(px + size.cx, w_)) << "current position x";
-  EXPECT_EQ(Layer().drawing.textY, PixelsToUnits(py, h_)) << "current position y";
+  EXPECT_EQ(Drawing().textX, PixelsToUnits(px + size.cx, w_)) << "current position x";
+  EXPECT_EQ(Drawing().textY, PixelsToUnits(py, h_)) << "current position y";
 }
 
 TEST_F(TextOutputTest, CellsAreOpaqueSoBlanksWipeWhatStoodThere) {
@@ -111,18 +111,18 @@ TEST_F(TextOutputTest, CellsAreOpaqueSoBlanksWipeWhatStoodThere) {
 
 TEST_F(TextOutputTest, EmptyTextDrawsNothingAndSetsThePositionToTheStart) {
   FillArea(kBlack);
-  Layer().drawing.textX = 1;
-  Layer().drawing.textY = 2;
+  Drawing().textX = 1;
+  Drawing().textY = 2;
   IWnOutText(4000, 6000, "");
-  EXPECT_EQ(Layer().drawing.textX, 4000);
-  EXPECT_EQ(Layer().drawing.textY, 6000);
+  EXPECT_EQ(Drawing().textX, 4000);
+  EXPECT_EQ(Drawing().textY, 6000);
   EXPECT_EQ(Pixel(UnitsToPixels(4000, w_), UnitsToPixels(6000, h_) - 3), kBlack);
 }
 
 TEST_F(TextOutputTest, ColoursComeFromTheColourTable) {
   IWnClear();
-  Layer().drawing.foreground = 9;   // red
-  Layer().drawing.background = 14;  // magenta
+  Drawing().foreground = 9;   // red
+  Drawing().background = 14;  // magenta
   IWnOutText(0, 5000, "H");
   const int py = UnitsToPixels(5000, h_);
   bool red = false;
@@ -142,11 +142,11 @@ TEST_F(TextOutputTest, ColourTableHoldsTheEighteenColours) {
       RGB(64, 64, 64),  RGB(255, 0, 0),   RGB(255, 255, 0), RGB(0, 255, 0),
       RGB(0, 255, 255), RGB(0, 0, 255),   RGB(255, 0, 255), RGB(255, 255, 255)};
   for (std::size_t i = 0; i < fixed.size(); ++i)
-    EXPECT_EQ(Layer().drawing.colours[i], fixed[i]) << "colour " << i;
-  EXPECT_EQ(Layer().drawing.colours[16], GetSysColor(COLOR_WINDOWTEXT));
-  EXPECT_EQ(Layer().drawing.colours[17], GetSysColor(COLOR_WINDOW));
-  EXPECT_EQ(Layer().drawing.foreground, 0);
-  EXPECT_EQ(Layer().drawing.background, 15);
+    EXPECT_EQ(Drawing().colours[i], fixed[i]) << "colour " << i;
+  EXPECT_EQ(Drawing().colours[16], GetSysColor(COLOR_WINDOWTEXT));
+  EXPECT_EQ(Drawing().colours[17], GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(Drawing().foreground, 0);
+  EXPECT_EQ(Drawing().background, 15);
 }
 
 class StatusBarTest : public RootWindowTest {

@@ -31,7 +31,7 @@ inline RootWindowSpec ConverterSpec() {
   return rootSpec;
 }
 
-inline win::WindowSlot& Root() { return win::Layer().windows[0]; }
+inline win::WindowSlot& Root() { return win::Windows().slots[0]; }
 
 struct Message {
   int kind = 0;
@@ -61,7 +61,7 @@ inline void Settle() {
       DispatchMessageA(&msg);
     }
   }
-  for (win::WindowSlot& w : win::Layer().windows) w.pending.Clear();
+  for (win::WindowSlot& w : win::Windows().slots) w.pending.Clear();
 }
 
 // A posted command that marks the end of what a test expects.
@@ -111,7 +111,7 @@ class RootWindowTest : public ::testing::Test {
     IErMode(0);
     LastError();
     IWnOpenRoot(ConverterSpec());
-    ASSERT_TRUE(win::Layer().rootOpen);
+    ASSERT_TRUE(win::Windows().rootOpen);
     Settle();
   }
   void TearDown() override {
