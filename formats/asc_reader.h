@@ -40,6 +40,12 @@ void FindAscLineEnd(std::string_view text, std::size_t& end, std::size_t& next);
 // title (GPSBabel writes four) and is passed over.
 bool IsAscTitle(std::string_view line);
 
+// The point of a line in the writer's own fixed columns (AscLine, CR LF included), read
+// without the general parser: the same point ParseAscLine gives, much faster. False for
+// a line it does not cover, which the general parser then takes: a coordinate in
+// asterisks or out of range, a text with a line end or a NUL.
+bool ReadFixedColumnLine(std::string_view line, AscPoint& point);
+
 // The longest line taken, its line end not counted: a longer one fails the read, so
 // that endless input without a line end ends.
 inline constexpr std::size_t kAscLineLimit = std::size_t{1} << 20;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/asc_reader.h"
+#include "formats/asc_writer.h"
 #include "tests/support/temp_folder.h"
 
 namespace qh {
@@ -174,6 +175,41 @@ ReadResult ReadAll(const std::string& path) {
     }
   }
   return r;
+}
+
+// The shortcut for the writer's own lines gives the general parser's point, or leaves
+// the line to it: at the column and range limits, on both signs and for awkward texts.
+TEST(ReadFixedColumnLine, AgreesWithTheGeneralParserOrDeclines) {
+  struct Case {
+    double longitude, latitude;
+    std::string text;
+    bool taken;  // whether the shortcut reads it
+  };
+  const Case cases[] = {
+      {-0.12345, 51.5, "Home", true},      {0, 0, "", true},
+      {-180, -90, "corner", true},         {180, 90, "corner", true},
+      {-0.000004, 0.000004, "zero", true}, {-180.00001, 0, "beyond", false},
+      {0, 90.00001, "beyond", false},      {12000, 0, "asterisks", false},
+      {-999.99999, 0, "wide", false},      {1, 2, std::string("nul\0in", 6), false},
+      {1, 2, "a \"quoted\" name", true},  {1, 2, "\xE9\x92", true},
+  };
+  for (const Case& c : cases) {
+    const std::string line = AscLine(c.longitude, c.latitude, c.text);
+    SCOPED_TRACE(line);
+    AscPoint fast;
+    const bool taken = ReadFixedColumnLine(line, fast);
+    EXPECT_EQ(taken, c.taken);
+    if (!taken) continue;
+    AscPoint general;
+    std::string_view reason;
+    ASSERT_EQ(ParseAscLine(line.substr(0, line.size() - 2), general, reason), AscLineKind::kPoint)
+        << reason;
+    EXPECT_EQ(fast.longitude_units, general.longitude_units);
+    EXPECT_EQ(fast.latitude_units, general.latitude_units);
+    EXPECT_EQ(fast.longitude, general.longitude);
+    EXPECT_EQ(fast.latitude, general.latitude);
+    EXPECT_EQ(fast.text, general.text);
+  }
 }
 
 TEST(AscReader, CountsLinesAcrossLineEndsAndReportsBadOnesByNumber) {
