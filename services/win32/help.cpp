@@ -44,22 +44,6 @@ bool EndsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
-bool FileExists(const std::string& name) {
-  const DWORD attributes = GetFileAttributesA(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderUsable(const std::string& folder) {
-  if (folder.empty()) return false;
-  const DWORD attributes = GetFileAttributesA(folder.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string WithBackslash(std::string folder) {
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
 std::string ProgramFolder() {
   std::array<char, 256> path;
   path.fill(' ');
@@ -95,7 +79,7 @@ void ShowWebAddress(const std::string& address) {
       program.size() >= 2 && program[1] == ':' ? program.substr(0, 3) : std::string(),
       "C:\\"};
   for (const std::string& candidate : candidates) {
-    if (!FolderUsable(candidate)) continue;
+    if (!os::IsFolder(candidate)) continue;
     const std::string probe = WithBackslash(candidate) + "$$tmp$$.htm";
     HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -180,7 +164,7 @@ void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optiona
   }
 
   const std::string fullName = HelpFullName(significant, ProgramFolder());
-  if (!FileExists(fullName)) {
+  if (!os::IsFile(fullName)) {
     IErReport(kErrOpeningFile);
     return;
   }
@@ -189,7 +173,7 @@ void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optiona
     return;
   }
   const HelpRequest request = ChooseHelpRequest(kind, context.value_or(-1), popup.value_or(0),
-                                                FileExists(ContentsFileName(fullName)));
+                                                os::IsFile(ContentsFileName(fullName)));
   if (!CallHelpEngine(RootOwner(), fullName.c_str(), request.command, request.data)) {
     IErReport(kErrHelpViewer);
   }

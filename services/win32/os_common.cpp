@@ -1,4 +1,5 @@
-// Texts on their way to the system, and the folder split shared by the OS services.
+// Texts on their way to the system, and the name and folder helpers shared by the OS
+// services.
 #include <string>
 
 #include "os_services.h"
@@ -28,5 +29,22 @@ std::string_view FileNamePart(std::string_view path) {
 }
 
 void KeepSystemError(int number) { SetLastSystemError(number); }
+
+bool IsFile(const std::string& name) {
+  if (name.empty()) return false;
+  const DWORD attributes = GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFolder(const std::string& name) {
+  if (name.empty()) return false;
+  const DWORD attributes = GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string WithBackslash(std::string folder) {
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
 
 }  // namespace qh::os

@@ -25,6 +25,12 @@ std::string_view FolderPart(std::string_view path);
 // File-name part: what follows the folder part.
 std::string_view FileNamePart(std::string_view path);
 
+// Whether a name is an existing plain file, or an existing folder; false when empty.
+bool IsFile(const std::string& name);
+bool IsFolder(const std::string& name);
+// The folder with a closing backslash (an empty folder stays empty).
+std::string WithBackslash(std::string folder);
+
 // Records the system's error number as the last operating-system error value.
 void KeepSystemError(int number);
 

@@ -9,6 +9,7 @@
 #include "boxes.h"
 #include "core/config_file.h"
 #include "core/error_state.h"
+#include "os_services.h"
 #include "services/errors.h"
 #include "services/os.h"
 #include "services/window.h"
@@ -21,23 +22,6 @@ std::string Variable(const char* name) {
   FixedText<N> value;
   IOsVariable(name, value.Span());
   return value.TrimmedString();
-}
-
-bool IsFile(const std::string& name) {
-  if (name.empty()) return false;
-  const DWORD attributes = GetFileAttributesA(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsFolder(const std::string& name) {
-  if (name.empty()) return false;
-  const DWORD attributes = GetFileAttributesA(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string WithBackslash(std::string folder) {
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder;
 }
 
 std::string CurrentFolder() {
@@ -59,12 +43,12 @@ void MeasureScreen(ServiceSettings& s) {
 // current folder, then in the library folder.
 std::string FindConfigFile(const ServiceSettings& s) {
   const std::string named = Variable<160>("PANEINIT");
-  if (IsFile(named)) return named;
-  const std::string here = WithBackslash(CurrentFolder()) + "paneward.ini";
-  if (IsFile(here)) return here;
+  if (os::IsFile(named)) return named;
+  const std::string here = os::WithBackslash(CurrentFolder()) + "paneward.ini";
+  if (os::IsFile(here)) return here;
   if (!s.libraryFolder.Blank()) {
     const std::string inLibrary = s.libraryFolder.TrimmedString() + "paneward.ini";
-    if (IsFile(inLibrary)) return inLibrary;
+    if (os::IsFile(inLibrary)) return inLibrary;
   }
   return {};
 }
@@ -78,7 +62,7 @@ std::string TempPlotFile() {
   const unsigned number = static_cast<unsigned>(GetCurrentProcessId() % 100);
   digits[0] = static_cast<char>('0' + number / 10);
   digits[1] = static_cast<char>('0' + number % 10);
-  return WithBackslash(folder) + "pnw$$" + digits + ".plt";
+  return os::WithBackslash(folder) + "pnw$$" + digits + ".plt";
 }
 
 std::string SystemFolder() {
@@ -90,7 +74,7 @@ std::string SystemFolder() {
 // Reads the whole file, or nothing when it cannot be opened for reading as an
 // existing file. A read error ends the text where it happened.
 bool ReadConfigFile(const std::string& name, std::string& text) {
-  if (!IsFile(name)) return false;
+  if (!os::IsFile(name)) return false;
   HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -124,7 +108,7 @@ void IWnStart(std::string_view configName) {
   std::string charsetFolder = Variable<140>("PANECHDIR");
   if (charsetFolder.empty() && !s.libraryFolder.Blank()) {
     const std::string candidate = s.libraryFolder.TrimmedString() + "charsets";
-    if (IsFolder(candidate)) charsetFolder = candidate;
+    if (os::IsFolder(candidate)) charsetFolder = candidate;
   }
   s.charsetFolder = charsetFolder;
   s.systemFolder = SystemFolder();

@@ -1,6 +1,7 @@
 // Pushpin reader: byte layout, signed count bytes, coordinate factor, sticky failures,
 // and the real sample file.
 #include "formats/pushpin_reader.h"
+#include "tests/support/pushpin_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -29,56 +30,7 @@ std::string Describe(const IoError& error) {
   }
 }
 
-// Builds pushpin file bytes field by field.
-class PspBytes {
- public:
-  PspBytes& Header(std::int32_t npins) {
-    for (int i = 0; i < 12; ++i) bytes_.push_back(static_cast<std::uint8_t>(0xA0 + i));
-    Int32(npins);
-    for (int i = 0; i < 16; ++i) bytes_.push_back(static_cast<std::uint8_t>(0xB0 + i));
-    return *this;
-  }
-  PspBytes& Int32(std::int32_t v) {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
-    return *this;
-  }
-  PspBytes& Byte(std::uint8_t v) {
-    bytes_.push_back(v);
-    return *this;
-  }
-  PspBytes& Double(double v) {
-    const auto u = std::bit_cast<std::uint64_t>(v);
-    for (int i = 0; i < 8; ++i) bytes_.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
-    return *this;
-  }
-  PspBytes& Units(const std::u16string& text) {
-    for (const char16_t c : text) {
-      bytes_.push_back(static_cast<std::uint8_t>(c & 0xFF));
-      bytes_.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    return *this;
-  }
-  // Pin fields up to and including `symbol` (29 bytes).
-  PspBytes& PinStart(std::int32_t id, std::uint8_t flag, double latRad, double lonRad,
-                     std::int32_t layout = 7, std::int32_t symbol = -3) {
-    return Int32(id).Byte(flag).Double(latRad).Double(lonRad).Int32(layout).Int32(symbol);
-  }
-  // A whole pin with ordinary (non-negative) counts.
-  PspBytes& Pin(std::int32_t id, std::uint8_t flag, double latRad, double lonRad,
-                const std::u16string& name, const std::u16string& n1 = u"",
-                const std::u16string& n2 = u"") {
-    PinStart(id, flag, latRad, lonRad);
-    Byte(static_cast<std::uint8_t>(name.size())).Units(name);
-    Byte(static_cast<std::uint8_t>(n1.size())).Units(n1);
-    return Byte(static_cast<std::uint8_t>(n2.size())).Units(n2);
-  }
-  std::size_t Size() const { return bytes_.size(); }
-  const std::vector<std::uint8_t>& Data() const { return bytes_; }
-
- private:
-  std::vector<std::uint8_t> bytes_;
-};
+using test::PspBytes;
 
 class PushpinReaderTest : public ::testing::Test {
  protected:

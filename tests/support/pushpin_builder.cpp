@@ -23,6 +23,52 @@ void PutText(std::string& out, const std::u16string& text) {
 
 }  // namespace
 
+PspBytes& PspBytes::Header(std::int32_t npins) {
+  for (int i = 0; i < 12; ++i) bytes_.push_back(static_cast<std::uint8_t>(0xA0 + i));
+  Int32(npins);
+  for (int i = 0; i < 16; ++i) bytes_.push_back(static_cast<std::uint8_t>(0xB0 + i));
+  return *this;
+}
+
+PspBytes& PspBytes::Int32(std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
+  return *this;
+}
+
+PspBytes& PspBytes::Byte(std::uint8_t value) {
+  bytes_.push_back(value);
+  return *this;
+}
+
+PspBytes& PspBytes::Double(double value) {
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  for (int i = 0; i < 8; ++i) bytes_.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
+  return *this;
+}
+
+PspBytes& PspBytes::Units(const std::u16string& text) {
+  for (const char16_t unit : text) {
+    bytes_.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes_.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  return *this;
+}
+
+PspBytes& PspBytes::PinStart(std::int32_t id, std::uint8_t flag, double latRad, double lonRad,
+                             std::int32_t layout, std::int32_t symbol) {
+  return Int32(id).Byte(flag).Double(latRad).Double(lonRad).Int32(layout).Int32(symbol);
+}
+
+PspBytes& PspBytes::Pin(std::int32_t id, std::uint8_t flag, double latRad, double lonRad,
+                        const std::u16string& name, const std::u16string& note1,
+                        const std::u16string& note2) {
+  PinStart(id, flag, latRad, lonRad);
+  Byte(static_cast<std::uint8_t>(name.size())).Units(name);
+  Byte(static_cast<std::uint8_t>(note1.size())).Units(note1);
+  return Byte(static_cast<std::uint8_t>(note2.size())).Units(note2);
+}
+
 std::string PushpinBytes(const std::vector<StoredPin>& pins, int declared) {
   std::string out = "1niP" + std::string(8, '\x11');  // 12 bytes the reader skips
   PutLittleEndian<std::int32_t>(out, declared >= 0 ? declared : static_cast<int>(pins.size()));

@@ -12,6 +12,31 @@ namespace qh::test {
 // The reader's factor, inverted: degrees in, the radians a file stores.
 inline constexpr double kRadiansPerDegree = 1.0 / 57.295780181884765625;
 
+// Pushpin file bytes field by field, for records no well-formed pin gives (negative
+// counts, texts cut short, files that end inside a field).
+class PspBytes {
+ public:
+  // 12 and 16 marked filler bytes around the pin count.
+  PspBytes& Header(std::int32_t npins);
+  PspBytes& Int32(std::int32_t value);
+  PspBytes& Byte(std::uint8_t value);
+  PspBytes& Double(double value);
+  // UTF-16 code units, low byte first, with no count.
+  PspBytes& Units(const std::u16string& text);
+  // Pin fields up to and including `symbol` (29 bytes).
+  PspBytes& PinStart(std::int32_t id, std::uint8_t flag, double latRad, double lonRad,
+                     std::int32_t layout = 7, std::int32_t symbol = -3);
+  // A whole pin with ordinary (non-negative) counts.
+  PspBytes& Pin(std::int32_t id, std::uint8_t flag, double latRad, double lonRad,
+                const std::u16string& name, const std::u16string& note1 = u"",
+                const std::u16string& note2 = u"");
+  std::size_t Size() const { return bytes_.size(); }
+  const std::vector<std::uint8_t>& Data() const { return bytes_; }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
 // One pin as a file stores it: coordinates in radians, texts as UTF-16 code units.
 struct StoredPin {
   std::uint8_t flag = 0;

@@ -21,11 +21,12 @@
 #include <thread>
 #endif
 
+#include "formats/asc_reader.h"
 #include "formats/asc_writer.h"
 #include "formats/pushpin_reader.h"
-#include "formats/asc_reader.h"
 #include "resources/symbol/default_symbol.h"
 #include "tests/formats/ov2_check.h"
+#include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"
 
 namespace qh {
@@ -101,37 +102,28 @@ struct Pin {
   std::uint8_t flag = 0;
 };
 
-void PutLe(std::string& out, std::uint64_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
+// The pins in the test support's builder: Latin-1 texts, one code unit a byte.
 std::string PushpinFile(const std::vector<Pin>& pins) {
-  std::string out(12, '\x07');
-  PutLe(out, pins.size(), 4);
-  out.append(16, '\0');
-  std::int32_t id = 1;
+  auto units = [](const std::string& text) {
+    std::u16string out;
+    for (const char c : text) out.push_back(static_cast<unsigned char>(c));
+    return out;
+  };
+  std::vector<test::StoredPin> stored;
   for (const Pin& pin : pins) {
-    PutLe(out, static_cast<std::uint32_t>(id++), 4);
-    out.push_back(static_cast<char>(pin.flag));
-    std::uint64_t bits;
-    std::memcpy(&bits, &pin.lat_rad, 8);
-    PutLe(out, bits, 8);
-    std::memcpy(&bits, &pin.lon_rad, 8);
-    PutLe(out, bits, 8);
-    PutLe(out, 20, 4);
-    PutLe(out, 0, 4);
-    for (const std::string* text : {&pin.name, &pin.note1, &pin.note2}) {
-      out.push_back(static_cast<char>(text->size()));
-      for (char c : *text) {
-        out.push_back(c);
-        out.push_back('\0');
-      }
-    }
+    test::StoredPin s;
+    s.flag = pin.flag;
+    s.latitudeRadians = pin.lat_rad;
+    s.longitudeRadians = pin.lon_rad;
+    s.name = units(pin.name);
+    s.note1 = units(pin.note1);
+    s.note2 = units(pin.note2);
+    stored.push_back(s);
   }
-  return out;
+  return test::PushpinBytes(stored);
 }
 
-constexpr double kDegree = 1.0 / 57.295780181884765625;
+constexpr double kDegree = test::kRadiansPerDegree;
 
 bool HaveNashville() { return std::filesystem::exists(QH_TESTDATA "/nashville.psp"); }
 
