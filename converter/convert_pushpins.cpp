@@ -77,14 +77,16 @@ bool WriteAscFile(ProgramState& state, int& unfitPoints) {
   if (!reader.ReadHeader(npins)) return fail(UnitMessage(reader.Error(), kPushpinUnit));
 
   const ConversionOptions& options = state.options;
+  // One pin record and one line buffer for the whole file: a pin costs no allocation.
+  PinRecord pin;
+  std::string line;
   for (std::int32_t i = 0; i < npins; ++i) {
-    PinRecord pin;
     if (!reader.NextPin(pin)) return fail(UnitMessage(reader.Error(), kPushpinUnit));
     // The notes choice is read for every pin, as the menu holds it.
     const NotesMode mode = AppendNotesChecked() ? NotesMode::Append : NotesMode::Ignore;
-    const std::string line = AscLine(AddOffset(options.longitudeOffset, pin.longitude),
-                                     AddOffset(options.latitudeOffset, pin.latitude),
-                                     PinText(pin, mode));
+    line.clear();
+    AppendAscLine(line, AddOffset(options.longitudeOffset, pin.longitude),
+                  AddOffset(options.latitudeOffset, pin.latitude), pin, mode);
     if (!AscCoordinatesFit(line)) ++unfitPoints;
     if (!writer.Write(line)) return fail(writer.ErrorMessage());
   }
