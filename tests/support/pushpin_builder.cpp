@@ -95,13 +95,14 @@ std::vector<StoredPin> SamplePins() {
     const char16_t* note;
   };
   static const Place kPlaces[] = {
-      {36.16266, -86.78160, u"Riverfront Landing", u"Steps down to the water, small container"},
+      // A note of two lines, as word processors leave them.
+      {36.16266, -86.78160, u"Riverfront Landing", u"Steps down to the water,\r\nsmall container"},
       {36.14970, -86.81260, u"Centennial Oak", u"Behind the big oak, north side"},
       {36.10450, -86.73420, u"Old Mill Bridge", u"Magnetic, under the east rail"},
       {36.20110, -86.62180, u"Lakeside Bench", u"Caf\u00e9 sign points the way"},
       {36.05870, -86.96030, u"Harpeth Bend", u"Bring a torch; tree hollow"},
       {36.28530, -86.86740, u"Ridge Overlook", u"Park at the gate, 300 m walk"},
-      {35.96410, -86.81770, u"Library Steps", u"Open hours only"},
+      {35.96410, -86.81770, u"Library\u2019s Steps", u"Open hours only"},
       {36.17390, -86.51470, u"Dam Trail \"North\"", u"Quote marks in the name on purpose"},
       {36.11220, -86.94340, u"Cedar Glade", u"Under a flat rock, 5 m off the path"},
   };

@@ -53,7 +53,8 @@ std::string PushpinBytes(const std::vector<StoredPin>& pins, int declared = -1);
 
 // Nine pins shaped like a file exported by a real mapping program: zone flag 2,
 // western longitudes already stored negative, a name, a first note and an empty
-// second note on every pin.
+// second note on every pin; one note holds a line break, one name a typographic
+// apostrophe.
 std::vector<StoredPin> SamplePins();
 
 }  // namespace qh::test
