@@ -1,11 +1,17 @@
 // Help > About: a short version text, centred in the About box's sunken field.
+#include "quillhaven_version.h"
+
 #include "converter/command_ids.h"
 #include "converter/commands.h"
 #include "services/services.h"
 
 namespace qh {
 
-FixedText<512> AboutText() { return FixedText<512>("Quillhaven\r\nPushpin to OV2\r\nversion 1.0"); }
+FixedText<512> AboutText() {
+  // "\xA9" is the copyright sign in the program's code page.
+  return FixedText<512>("Quillhaven\r\nPushpin to OV2\r\nversion " QH_VERSION_TEXT
+                        "\r\n\xA9 2026 Quillhaven\r\nOV2 format \xA9 TomTom");
+}
 
 void ShowAbout() {
   const FixedText<512> text = AboutText();

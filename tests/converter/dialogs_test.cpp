@@ -2,6 +2,8 @@
 // dialog leaves in "offsets.txt" and the status bar, and the About text.
 #include <filesystem>
 
+#include "quillhaven_version.h"
+
 #include "converter/command_ids.h"
 #include "converter/commands.h"
 #include "tests/converter/converter_fixture.h"
@@ -180,7 +182,9 @@ TEST_F(ConverterTest, AboutBoxCallsAndItsPaddedText) {
   ASSERT_EQ(RunProgram(), 0);
   EXPECT_TRUE(SameCalls(
       {Call("IDlLoad", IDD_ABOUT),
-       Call("IDlPutString", IDF_ABOUT_TEXT, "Quillhaven\r\nPushpin to OV2\r\nversion 1.0"),
+       Call("IDlPutString", IDF_ABOUT_TEXT,
+                              "Quillhaven\r\nPushpin to OV2\r\nversion " QH_VERSION_TEXT
+                              "\r\n\xA9 2026 Quillhaven\r\nOV2 format \xA9 TomTom"),
        Call("IDlShow", -1, -1, 0, kDialogModal), "IDlUnload()"},
       CallsOfMessage(1)));
   EXPECT_EQ(fake::State().lastPutStringLength, 512u);

@@ -91,12 +91,13 @@ TEST_F(ProgramResources, MainMenuHasTheThreePopupsWithTheirItems) {
     EXPECT_NE(GetSubMenu(menu, i), nullptr) << titles[i] << " is not a pop-up";
   }
   ExpectItems(GetSubMenu(menu, 0),
-              {{"&Open", IDC_OPEN, false}, {"&Save", IDC_SAVE, false},
+              {{"&Open\tCtrl+O", IDC_OPEN, false}, {"&Save\tCtrl+S", IDC_SAVE, false},
                {"Save &As", IDC_SAVE_AS, false}, {"E&xit", IDC_EXIT, false}}, "File");
   ExpectItems(GetSubMenu(menu, 1),
               {{"&Ignore Notes", IDC_IGNORE_NOTES, true}, {"&Append Notes", IDC_APPEND_NOTES, false},
                {"&Offsets", IDC_OFFSETS, false}}, "Option");
-  ExpectItems(GetSubMenu(menu, 2), {{"&Quillhaven", IDC_HELP, false}, {"&About", IDC_ABOUT, false}},
+  ExpectItems(GetSubMenu(menu, 2),
+              {{"&Quillhaven\tF1", IDC_HELP, false}, {"&About", IDC_ABOUT, false}},
               "Help");
   DestroyMenu(menu);
 }
@@ -138,13 +139,37 @@ TEST_F(ProgramResources, ToolbarButtonListAndItsStrip) {
   EXPECT_NE(images[1], images[2]);
 }
 
-TEST_F(ProgramResources, TipStringsOfTheFirstTwoButtonsOnly) {
-  char text[80];
+TEST_F(ProgramResources, TipStringsOfTheThreeButtons) {
+  char text[64] = {};
   EXPECT_EQ(LoadStringA(module_, IDC_OPEN, text, sizeof text), 4);
   EXPECT_STREQ(text, "Open");
   EXPECT_EQ(LoadStringA(module_, IDC_SAVE, text, sizeof text), 4);
   EXPECT_STREQ(text, "Save");
-  EXPECT_EQ(LoadStringA(module_, IDC_TOOLBAR_EXIT, text, sizeof text), 0) << "the Exit button has no tip";
+  EXPECT_EQ(LoadStringA(module_, IDC_TOOLBAR_EXIT, text, sizeof text), 4);
+  EXPECT_STREQ(text, "Exit");
+}
+
+// Ctrl+O, Ctrl+S and F1 reach the commands through the table loaded with the menu.
+TEST_F(ProgramResources, AcceleratorsForOpenSaveAndHelp) {
+  HACCEL table = LoadAcceleratorsA(module_, MAKEINTRESOURCEA(IDM_MAIN));
+  ASSERT_NE(table, nullptr);
+  ACCEL keys[8] = {};
+  const int count = CopyAcceleratorTableA(table, keys, 8);
+  struct Expected {
+    WORD key;
+    BYTE modifiers;
+    WORD command;
+  };
+  const Expected expected[] = {{'O', FVIRTKEY | FCONTROL, IDC_OPEN},
+                               {'S', FVIRTKEY | FCONTROL, IDC_SAVE},
+                               {VK_F1, FVIRTKEY, IDC_HELP}};
+  ASSERT_EQ(count, 3);
+  for (int i = 0; i < count; ++i) {
+    EXPECT_EQ(keys[i].key, expected[i].key) << "entry " << i;
+    EXPECT_EQ(keys[i].fVirt & ~0x80, expected[i].modifiers) << "entry " << i;
+    EXPECT_EQ(keys[i].cmd, expected[i].command) << "entry " << i;
+  }
+  DestroyAcceleratorTable(table);
 }
 
 TEST_F(ProgramResources, IconGroupIcon1HoldsOne32By32SixteenColourImage) {

@@ -15,10 +15,11 @@ mkdir "$data/blocked/trip.ov2"  # a folder in the way of the overlay
 qh_start
 main=$(qh_wait_window "$QH_TITLE" 90) || qh_fail "the main window '$QH_TITLE' did not appear"
 
-# --- Open and Save: the outputs stand beside the input, in the folder named "old.psp files".
-qh_open_dialog "$main" "Open File" alt+f o
+# --- Open and Save, by their keys Ctrl+O and Ctrl+S: the outputs stand beside the input,
+# in the folder named "old.psp files".
+qh_open_dialog "$main" "Open File" ctrl+o
 qh_choose_file "Open File" "$data/old.psp files/Pins.psp"
-qh_menu "$main" alt+f s
+qh_menu "$main" ctrl+s
 qh_wait_file "$data/old.psp files/Pins.ov2" 60 || qh_fail "no Pins.ov2 beside Pins.psp"
 for ext in asc bmp; do
   [ -f "$data/old.psp files/Pins.$ext" ] || qh_fail "no Pins.$ext beside Pins.psp"

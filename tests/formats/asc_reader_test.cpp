@@ -202,8 +202,8 @@ TEST(ReadFixedColumnLine, AgreesWithTheGeneralParserOrDeclines) {
     if (!taken) continue;
     AscPoint general;
     std::string_view reason;
-    ASSERT_EQ(ParseAscLine(line.substr(0, line.size() - 2), general, reason), AscLineKind::kPoint)
-        << reason;
+    const std::string withoutLineEnd = line.substr(0, line.size() - 2);  // the point's text points into it
+    ASSERT_EQ(ParseAscLine(withoutLineEnd, general, reason), AscLineKind::kPoint) << reason;
     EXPECT_EQ(fast.longitude_units, general.longitude_units);
     EXPECT_EQ(fast.latitude_units, general.latitude_units);
     EXPECT_EQ(fast.longitude, general.longitude);

@@ -15,7 +15,7 @@
 #include "formats/complete_file.h"
 #include "tools/common/file_identity.h"
 #include "tools/common/standard_output.h"
-#include "tools/common/version.h"
+#include "quillhaven_version.h"
 
 namespace {
 
@@ -124,7 +124,7 @@ int Run(int argc, char** argv) {
       PrintUsage(stdout);
       return qh::tools::StandardOutputDone(kProgram) ? kExitOk : kExitFailed;
     } else if (!optionsDone && arg == "--version") {
-      std::printf("%s %s\n", kProgram, QH_TOOLS_VERSION);
+      std::printf("%s %s\n", kProgram, QH_VERSION_TEXT);
       return qh::tools::StandardOutputDone(kProgram) ? kExitOk : kExitFailed;
     } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
       std::fprintf(stderr, "makeov2: unknown option %s\n", argv[i]);

@@ -4,7 +4,7 @@
 
 #include "formats/asc_reader.h"
 #include "tools/common/standard_output.h"
-#include "tools/common/version.h"
+#include "quillhaven_version.h"
 #include "tools/psp2ov2/exit_status.h"
 
 namespace qh::psp2ov2 {
@@ -108,7 +108,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
       PrintUsage(stdout);
       return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
     } else if (arg == "--version") {
-      std::printf("psp2ov2 %s\n", QH_TOOLS_VERSION);
+      std::printf("psp2ov2 %s\n", QH_VERSION_TEXT);
       return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
     } else {
       std::fprintf(stderr, "psp2ov2: unknown option %s\n", argv[i]);
