@@ -10,7 +10,7 @@ namespace qh {
 FixedText<512> AboutText() {
   // "\xA9" is the copyright sign in the program's code page.
   return FixedText<512>("Quillhaven\r\nPushpin to OV2\r\nversion " QH_VERSION_TEXT
-                        "\r\n\xA9 2026 Quillhaven\r\nOV2 format \xA9 TomTom");
+                        "\r\n\xA9 2026 Quillhaven\r\nOV2 \xA9 TomTom");
 }
 
 void ShowAbout() {
