@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN := build/win
 
-.PHONY: setup native win test test-native test-win run bench clean
+.PHONY: setup native win test test-native test-win run bench dist deb clean
 
 setup:
 	@bash scripts/setup.sh
@@ -30,6 +30,14 @@ run: native win
 
 bench: native
 	scripts/bench.sh
+
+# Packages: the Windows zip (build/win/Quillhaven-<version>-win32.zip) and the Debian
+# package of the command-line tools (build/packages/).
+dist: win
+	cmake --build $(WIN) --target dist
+
+deb: native
+	cd $(NATIVE) && cpack -G DEB -B $(CURDIR)/build/packages
 
 clean:
 	rm -rf build

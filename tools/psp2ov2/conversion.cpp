@@ -267,10 +267,20 @@ bool Converter::SymbolBytes(const std::string& bmp, std::string& bytes) const {
     bytes = explicitSymbol_;
     return true;
   }
-  const std::string local = std::string(FolderPart(bmp)) + kSymbolName;
-  const std::string beside = programFolder_ + kSymbolName;
-  const std::string& source = FileExists(local) ? local : beside;
-  if (!FileExists(source)) {
+  // The output's folder, the tool's own folder, then where an installation keeps it
+  // (bin/../share/quillhaven/).
+  const std::string candidates[] = {std::string(FolderPart(bmp)) + kSymbolName,
+                                    programFolder_ + kSymbolName,
+                                    programFolder_ + "../share/quillhaven/" + kSymbolName};
+  std::string source;
+  for (const std::string& candidate : candidates) {
+    if (programFolder_.empty() && &candidate == &candidates[2]) break;  // no folder to go from
+    if (FileExists(candidate)) {
+      source = candidate;
+      break;
+    }
+  }
+  if (source.empty()) {
     const std::vector<std::uint8_t> picture = DefaultSymbolBitmap();
     bytes.assign(picture.begin(), picture.end());
     return true;
