@@ -380,6 +380,11 @@ bool HasLineEndOrNul(std::string_view text) {
 bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
   constexpr std::size_t kEnd = 3;  // closing quote, CR, LF
   constexpr std::int32_t kLongitudeLimit = 180 * 100000, kLatitudeLimit = 90 * 100000;
+  // Only the writer's shape: anything else, however short, is the general parser's.
+  if (line.size() < kAscTextColumn + kEnd || line[10] != ',' || line[21] != ',' ||
+      line[kAscTextColumn - 1] != '"' || !line.ends_with("\"\r\n")) {
+    return false;
+  }
   const std::string_view text = line.substr(kAscTextColumn, line.size() - kAscTextColumn - kEnd);
   if (HasLineEndOrNul(text)) return false;
   if (!ColumnUnits(line.data(), point.longitude_units) ||

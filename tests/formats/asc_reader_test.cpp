@@ -212,6 +212,23 @@ TEST(ReadFixedColumnLine, AgreesWithTheGeneralParserOrDeclines) {
   }
 }
 
+// Lines of any other shape, however short, are left to the general parser rather
+// than read past their end or taken by their columns alone.
+TEST(ReadFixedColumnLine, DeclinesLinesNotInTheWritersShape) {
+  const std::string good = AscLine(4.9, 52.37, "Amsterdam");
+  std::string noComma = good, noQuote = good, noLineEnd = good;
+  noComma[10] = ' ';
+  noQuote[kAscTextColumn - 1] = ' ';
+  noLineEnd.pop_back();
+  for (const std::string& line : {std::string(), std::string("\r\n"), std::string("\"\r\n"),
+                                  good.substr(0, kAscTextColumn + 2), noComma, noQuote, noLineEnd}) {
+    AscPoint point;
+    EXPECT_FALSE(ReadFixedColumnLine(line, point)) << line;
+  }
+  AscPoint point;
+  EXPECT_TRUE(ReadFixedColumnLine(good, point));
+}
+
 TEST(AscReader, CountsLinesAcrossLineEndsAndReportsBadOnesByNumber) {
   test::TempFolder folder;
   const std::string path = folder.File("mixed.asc");
