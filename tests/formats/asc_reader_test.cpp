@@ -200,9 +200,11 @@ TEST(ReadFixedColumnLine, AgreesWithTheGeneralParserOrDeclines) {
     const bool taken = ReadFixedColumnLine(line, fast);
     EXPECT_EQ(taken, c.taken);
     if (!taken) continue;
+    // The parsed text views into the line it was given: keep that line alive.
+    const std::string body = line.substr(0, line.size() - 2);
     AscPoint general;
     std::string_view reason;
-    ASSERT_EQ(ParseAscLine(line.substr(0, line.size() - 2), general, reason), AscLineKind::kPoint)
+    ASSERT_EQ(ParseAscLine(body, general, reason), AscLineKind::kPoint)
         << reason;
     EXPECT_EQ(fast.longitude_units, general.longitude_units);
     EXPECT_EQ(fast.latitude_units, general.latitude_units);
@@ -220,7 +222,10 @@ TEST(ReadFixedColumnLine, DeclinesLinesNotInTheWritersShape) {
   noComma[10] = ' ';
   noQuote[kAscTextColumn - 1] = ' ';
   noLineEnd.pop_back();
-  for (const std::string& line : {std::string(), std::string("\r\n"), std::string("\"\r\n"),
+  std::string blankInColumn = good, twoSigns = good;
+  blankInColumn[11] = '0';  // "0  52.37000": a digit, then blanks
+  twoSigns.replace(0, 10, " --4.90000");
+  for (const std::string& line : {blankInColumn, twoSigns,std::string(), std::string("\r\n"), std::string("\"\r\n"),
                                   good.substr(0, kAscTextColumn + 2), noComma, noQuote, noLineEnd}) {
     AscPoint point;
     EXPECT_FALSE(ReadFixedColumnLine(line, point)) << line;
