@@ -3,7 +3,7 @@
 # in BUILD/corpus/<harness>; an input that breaks a harness lands in BUILD/crashes/<harness>/
 # and belongs, once fixed, in tests/fuzz/corpus/<harness>/ as a regression file.
 set -uo pipefail
-build=${1:?build folder}
+build=$(mkdir -p "${1:?build folder}" && cd "$1" && pwd)  # absolute: a harness may change folder
 seconds=${2:-60}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 status=0
