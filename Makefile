@@ -1,9 +1,15 @@
 # The two commands of the README: `make run` and `make test`. Both set up the machine first.
 JOBS ?= $(shell nproc)
 NATIVE := build/native
+ASAN := build/asan
+FUZZ := build/fuzz
 WIN := build/win
+FUZZ_SECONDS ?= 60
+# A sanitizer finding ends the test with its own status, never mistaken for a tool's 1.
+SANITIZER_ENV := ASAN_OPTIONS=exitcode=86:detect_leaks=1 \
+                 UBSAN_OPTIONS=exitcode=86:print_stacktrace=1
 
-.PHONY: setup native win test test-native test-win run bench dist deb clean
+.PHONY: setup native asan fuzz win test test-native test-asan test-win run bench dist deb clean
 
 setup:
 	@bash scripts/setup.sh
@@ -12,6 +18,18 @@ native: setup
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(NATIVE) -j $(JOBS)
 
+# The same native build under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: setup
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQH_SANITIZE=ON >/dev/null
+	cmake --build $(ASAN) -j $(JOBS)
+
+# The parsers under libFuzzer (clang), FUZZ_SECONDS each.
+fuzz: setup
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQH_SANITIZE=ON -DQH_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ) --target fuzz_harnesses -j $(JOBS)
+	scripts/fuzz.sh $(FUZZ) $(FUZZ_SECONDS)
+
 win: setup
 	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(WIN) -j $(JOBS)
@@ -19,11 +37,15 @@ win: setup
 test-native: native
 	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
 
+# Every native test again under the sanitizers, the corpus replays included.
+test-asan: asan
+	$(SANITIZER_ENV) ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS)
+
 # Windows tests share one Wine prefix and one display; run them one after another.
 test-win: win
 	scripts/with-display.sh ctest --test-dir $(WIN) --output-on-failure
 
-test: test-native test-win
+test: test-native test-asan test-win
 
 run: native win
 	scripts/run.sh

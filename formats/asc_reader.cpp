@@ -350,14 +350,20 @@ bool ColumnUnits(const char* column, std::int32_t& units) {
                                               10000,     1000,     100,     10,     1};
   std::int32_t value = 0;
   bool negative = false, valid = column[4] == '.' && column[3] != ' ' && column[3] != '-';
+  bool seen_digit = false, seen_sign = false;
   for (int i = 0; i < 10; ++i) {
     const char c = column[i];
     const auto digit = static_cast<unsigned>(c - '0');
     const bool is_digit = digit < 10;
     value += is_digit ? static_cast<std::int32_t>(digit) * kPlace[i] : 0;
     negative |= c == '-';
-    // Blanks and the sign only before the point, digits on both sides of it.
-    valid &= i == 4 || is_digit || (i < 4 && (c == ' ' || c == '-'));
+    // Blanks, then at most one sign, then digits: a blank or a sign after a digit (or a
+    // second sign) is no number the writer makes, and the parser refuses it.
+    const bool blank = c == ' ', sign = c == '-';
+    valid &= i == 4 || is_digit || (i < 4 && ((blank && !seen_digit && !seen_sign) ||
+                                              (sign && !seen_digit && !seen_sign)));
+    seen_digit |= is_digit;
+    seen_sign |= sign;
   }
   units = negative ? -value : value;
   return valid;
@@ -380,6 +386,11 @@ bool HasLineEndOrNul(std::string_view text) {
 bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
   constexpr std::size_t kEnd = 3;  // closing quote, CR, LF
   constexpr std::int32_t kLongitudeLimit = 180 * 100000, kLatitudeLimit = 90 * 100000;
+  // Only the writer's shape: anything else, however short, is the general parser's.
+  if (line.size() < kAscTextColumn + kEnd || line[10] != ',' || line[21] != ',' ||
+      line[kAscTextColumn - 1] != '"' || !line.ends_with("\"\r\n")) {
+    return false;
+  }
   const std::string_view text = line.substr(kAscTextColumn, line.size() - kAscTextColumn - kEnd);
   if (HasLineEndOrNul(text)) return false;
   if (!ColumnUnits(line.data(), point.longitude_units) ||

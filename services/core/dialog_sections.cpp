@@ -1,6 +1,8 @@
 #include "core/dialog_sections.h"
 
+#include <algorithm>
 #include <charconv>
+#include <limits>
 #include <cstddef>
 #include <system_error>
 
@@ -56,13 +58,15 @@ class Words {
  public:
   explicit Words(std::string_view line) : rest_(line) {}
 
-  // An unsigned integer: decimal digits up to the first non-digit of the word.
+  // An unsigned integer: decimal digits up to the first non-digit of the word. One too
+  // large for an int stays at the largest, never wraps round to a negative id.
   int Unsigned() {
     const std::string_view word = Next();
+    constexpr long long kLargest = std::numeric_limits<int>::max();
     long long value = 0;
     for (char c : word) {
       if (!IsDigit(c)) break;
-      if (value < 1000000000LL) value = value * 10 + (c - '0');
+      value = std::min(value * 10 + (c - '0'), kLargest);
     }
     return static_cast<int>(value);
   }

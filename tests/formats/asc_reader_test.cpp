@@ -200,16 +200,37 @@ TEST(ReadFixedColumnLine, AgreesWithTheGeneralParserOrDeclines) {
     const bool taken = ReadFixedColumnLine(line, fast);
     EXPECT_EQ(taken, c.taken);
     if (!taken) continue;
+    // The parsed text views into the line it was given: keep that line alive.
+    const std::string body = line.substr(0, line.size() - 2);
     AscPoint general;
     std::string_view reason;
-    const std::string withoutLineEnd = line.substr(0, line.size() - 2);  // the point's text points into it
-    ASSERT_EQ(ParseAscLine(withoutLineEnd, general, reason), AscLineKind::kPoint) << reason;
+    ASSERT_EQ(ParseAscLine(body, general, reason), AscLineKind::kPoint) << reason;
     EXPECT_EQ(fast.longitude_units, general.longitude_units);
     EXPECT_EQ(fast.latitude_units, general.latitude_units);
     EXPECT_EQ(fast.longitude, general.longitude);
     EXPECT_EQ(fast.latitude, general.latitude);
     EXPECT_EQ(fast.text, general.text);
   }
+}
+
+// Lines of any other shape, however short, are left to the general parser rather
+// than read past their end or taken by their columns alone.
+TEST(ReadFixedColumnLine, DeclinesLinesNotInTheWritersShape) {
+  const std::string good = AscLine(4.9, 52.37, "Amsterdam");
+  std::string noComma = good, noQuote = good, noLineEnd = good;
+  noComma[10] = ' ';
+  noQuote[kAscTextColumn - 1] = ' ';
+  noLineEnd.pop_back();
+  std::string blankInColumn = good, twoSigns = good;
+  blankInColumn[11] = '0';  // "0  52.37000": a digit, then blanks
+  twoSigns.replace(0, 10, " --4.90000");
+  for (const std::string& line : {blankInColumn, twoSigns,std::string(), std::string("\r\n"), std::string("\"\r\n"),
+                                  good.substr(0, kAscTextColumn + 2), noComma, noQuote, noLineEnd}) {
+    AscPoint point;
+    EXPECT_FALSE(ReadFixedColumnLine(line, point)) << line;
+  }
+  AscPoint point;
+  EXPECT_TRUE(ReadFixedColumnLine(good, point));
 }
 
 TEST(AscReader, CountsLinesAcrossLineEndsAndReportsBadOnesByNumber) {

@@ -100,6 +100,15 @@ TEST(DialogSections, UnsignedNumbersStopAtTheFirstNonDigitAndMissingOnesAreZero)
   EXPECT_EQ(s.checks[0].state, 0) << "a sign is no digit";
 }
 
+TEST(DialogSections, UnsignedNumbersTooLargeForAnIntStayAtTheLargest) {
+  const DialogSections s = ParseDialogSections("[Checks]\n2999999999 99999999999\n2147483647 7\n");
+  ASSERT_EQ(s.checks.size(), 2u);
+  EXPECT_EQ(s.checks[0].field, 2147483647) << "no wrap round to a negative id";
+  EXPECT_EQ(s.checks[0].state, 2147483647);
+  EXPECT_EQ(s.checks[1].field, 2147483647);
+  EXPECT_EQ(s.checks[1].state, 7);
+}
+
 TEST(DialogSections, LinesThatAreNoEntriesAreSkipped) {
   const DialogSections s = ParseDialogSections(
       "201 1 2\n"           // before any header
