@@ -169,7 +169,11 @@ std::string EditG(double value, int width, int digits, int exponentDigits) {
   if (!std::isfinite(value) || digits < 1) return Stars(width);
   const int trailing = exponentDigits + 2;
   const double magnitude = std::fabs(value);
+  // The fixed form needs a digit before its trailing blanks; a narrower field cannot
+  // hold it, and the field keeps its width whatever the value.
+  const bool fixedFits = width - trailing >= 1;
   if (magnitude == 0.0) {
+    if (!fixedFits) return Stars(width);
     const std::string fixed = FitFixed(false, FixedDigits(0.0, digits - 1), width - trailing);
     return fixed + std::string(static_cast<std::size_t>(trailing), ' ');
   }
@@ -183,6 +187,7 @@ std::string EditG(double value, int width, int digits, int exponentDigits) {
   std::from_chars(s.data() + e + 1 + (s[e + 1] == '+'), s.data() + s.size(), exponent);
   const int k = exponent + 1;  // 10^(k-1) <= rounded magnitude < 10^k
   if (k >= 0 && k <= digits) {
+    if (!fixedFits) return Stars(width);
     const std::string fixed = FitFixed(std::signbit(value), FixedDigits(magnitude, digits - k), width - trailing);
     if (fixed.find('*') != std::string::npos) return Stars(width);
     return fixed + std::string(static_cast<std::size_t>(trailing), ' ');

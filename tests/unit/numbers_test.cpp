@@ -141,6 +141,9 @@ TEST(EditG, FixedInsideItsRangeExponentOutside) {
       {1.5, 15, 5, 2, "     1.5000    "},
       {100000.0, 15, 5, 2, "    0.10000E+06"},
       {12345.0, 15, 5, 2, "     12345.    "},
+      // Too narrow for a digit before the four trailing blanks: stars, never a shorter text.
+      {0.5, 1, 1, 2, "*"},
+      {0.0, 4, 1, 2, "****"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(EditG(c.value, c.width, c.digits, c.exponent), c.expected)
