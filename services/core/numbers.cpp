@@ -103,6 +103,9 @@ double ReadNumber(std::string_view text, bool wide) {
     const double k = std::trunc(std::log10(std::fabs(m)) - 1.0);
     const double decimalExponent = std::trunc(e) + k;
     if (decimalExponent > (wide ? 308 : 38)) return Fail(kErrNumberTooLarge);
+    // Far below the smallest double it can only read as zero; the exponent would not
+    // even fit an integer on its way to the text below.
+    if (decimalExponent < -400) return 0.0;
     // Read mantissa and exponent together so the result is the correctly rounded value.
     const std::string joined = mantissa + "e" + std::to_string(static_cast<long long>(std::trunc(e)));
     auto [ptr, ec] = std::from_chars(joined.data(), joined.data() + joined.size(), result);

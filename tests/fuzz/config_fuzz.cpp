@@ -24,14 +24,17 @@ bool Same(const qh::ServiceSettings& a, const qh::ServiceSettings& b) {
          a.browser == b.browser && a.versionRequested == b.versionRequested;
 }
 
-// The text with every line cut to the limit, its CR dropped first.
+// The text with every line cut to the limit; a CR that ends a line stays after the cut,
+// so that the reader drops it as it drops the original's.
 std::string CutLines(std::string_view text) {
   std::string out;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
-    if (line.ends_with('\r')) line.remove_suffix(1);
+    const bool endsInCr = line.ends_with('\r');
+    if (endsInCr) line.remove_suffix(1);
     out.append(line.substr(0, qh::kConfigLineLength));
+    if (endsInCr) out += '\r';
     if (end == std::string_view::npos) break;
     out += '\n';
     text.remove_prefix(end + 1);

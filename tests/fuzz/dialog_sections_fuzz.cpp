@@ -21,9 +21,11 @@ std::size_t LineCount(std::string_view text) {
   return lines;
 }
 
+// Lines end at LF (a CR before it goes too); a CR inside a line is data. An item never
+// holds a line end nor keeps trailing blanks.
 bool CleanItem(std::string_view item) {
-  return item.find_first_of("\r\n") == std::string_view::npos &&
-         (item.empty() || (item.back() != ' ' && item.back() != '\t'));
+  return item.find('\n') == std::string_view::npos &&
+         (item.empty() || (item.back() != ' ' && item.back() != '\t' && item.back() != '\r'));
 }
 
 void CheckAnyText(std::string_view text) {

@@ -212,6 +212,9 @@ TEST(ReadNumber, ConvertsOrReportsTheCode) {
       {"1d-1", true, 0.1, 0},
       {"1D309", true, 0.0, 4},
       {"0.1", true, 0.1, 0},
+      // An exponent far beyond any integer reads as the underflow it is.
+      {"5D-455555555555555555555555555555", true, 0.0, 0},
+      {"5E-999999999999999999999999999999", false, 0.0, 0},
   };
   for (const auto& c : cases) {
     IErInfo(1);  // clear the last error
