@@ -142,7 +142,7 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
   if (pos == line.size() || line[pos] == ';') return AscLineKind::kSkip;
 
   bool longitudeFits = false, latitudeFits = false;
-  switch (ReadCoordinate(line, pos, point.longitude, point.longitude_units, longitudeFits)) {
+  switch (ReadCoordinate(line, pos, point.longitude, point.longitudeUnits, longitudeFits)) {
     case Coordinate::kRead: break;
     case Coordinate::kNotANumber:
       reason = "the longitude is not a number";
@@ -158,7 +158,7 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
   }
   ++pos;
   SkipBlanks(line, pos);
-  switch (ReadCoordinate(line, pos, point.latitude, point.latitude_units, latitudeFits)) {
+  switch (ReadCoordinate(line, pos, point.latitude, point.latitudeUnits, latitudeFits)) {
     case Coordinate::kRead: break;
     case Coordinate::kNotANumber:
       reason = "the latitude is not a number";
@@ -185,13 +185,13 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
       return AscLineKind::kBad;
     }
   }
-  if (!longitudeFits || point.longitude_units < -kLongitudeLimit ||
-      point.longitude_units > kLongitudeLimit) {
+  if (!longitudeFits || point.longitudeUnits < -kLongitudeLimit ||
+      point.longitudeUnits > kLongitudeLimit) {
     reason = "the longitude is outside -180..180";
     return AscLineKind::kBad;
   }
-  if (!latitudeFits || point.latitude_units < -kLatitudeLimit ||
-      point.latitude_units > kLatitudeLimit) {
+  if (!latitudeFits || point.latitudeUnits < -kLatitudeLimit ||
+      point.latitudeUnits > kLatitudeLimit) {
     reason = "the latitude is outside -90..90";
     return AscLineKind::kBad;
   }
@@ -240,9 +240,9 @@ bool AscReader::Open(const std::string& path) {
   buffer_.resize(kReadChunk);
   begin_ = end_ = 0;
   eof_ = false;
-  line_number_ = 0;
-  title_lines_ = 0;
-  seen_point_ = false;
+  lineNumber_ = 0;
+  titleLines_ = 0;
+  seenPoint_ = false;
   return true;
 }
 
@@ -274,7 +274,7 @@ bool AscReader::Fill() {
 bool AscReader::FindLineEnd(std::size_t& stop, std::size_t& next) {
   auto tooLong = [this] {
     char number[24];
-    const auto last = std::to_chars(number, number + sizeof number, line_number_ + 1).ptr;
+    const auto last = std::to_chars(number, number + sizeof number, lineNumber_ + 1).ptr;
     error_ = "line " + std::string(number, last) + " is longer than 1 MiB";
     return false;
   };
@@ -321,16 +321,16 @@ AscReader::Result AscReader::Next(AscPoint& point) {
     }
     std::string_view line(buffer_.data() + begin_, stop - begin_);
     begin_ = next;
-    ++line_number_;
+    ++lineNumber_;
     // A byte-order mark some editors put in front of the first line.
-    if (line_number_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-    switch (ParseAscLine(line, point, bad_reason_)) {
+    if (lineNumber_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    switch (ParseAscLine(line, point, badReason_)) {
       case AscLineKind::kPoint:
-        seen_point_ = true;
+        seenPoint_ = true;
         return Result::kPoint;
       case AscLineKind::kBad:
-        if (!seen_point_ && IsAscTitle(line)) {
-          ++title_lines_;
+        if (!seenPoint_ && IsAscTitle(line)) {
+          ++titleLines_;
           break;
         }
         return Result::kBadLine;
@@ -393,16 +393,16 @@ bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
   }
   const std::string_view text = line.substr(kAscTextColumn, line.size() - kAscTextColumn - kEnd);
   if (HasLineEndOrNul(text)) return false;
-  if (!ColumnUnits(line.data(), point.longitude_units) ||
-      !ColumnUnits(line.data() + 11, point.latitude_units)) {
+  if (!ColumnUnits(line.data(), point.longitudeUnits) ||
+      !ColumnUnits(line.data() + 11, point.latitudeUnits)) {
     return false;
   }
-  if (point.longitude_units < -kLongitudeLimit || point.longitude_units > kLongitudeLimit ||
-      point.latitude_units < -kLatitudeLimit || point.latitude_units > kLatitudeLimit) {
+  if (point.longitudeUnits < -kLongitudeLimit || point.longitudeUnits > kLongitudeLimit ||
+      point.latitudeUnits < -kLatitudeLimit || point.latitudeUnits > kLatitudeLimit) {
     return false;
   }
-  point.longitude = point.longitude_units / 100000.0;
-  point.latitude = point.latitude_units / 100000.0;
+  point.longitude = point.longitudeUnits / 100000.0;
+  point.latitude = point.latitudeUnits / 100000.0;
   point.text = text;
   return true;
 }

@@ -12,7 +12,7 @@ namespace qh {
 
 struct AscPoint {
   double longitude = 0, latitude = 0;
-  std::int32_t longitude_units = 0, latitude_units = 0;  // OV2 units
+  std::int32_t longitudeUnits = 0, latitudeUnits = 0;  // OV2 units
   std::string_view text;  // the bytes between the first and the last double quote
 };
 
@@ -67,13 +67,13 @@ class AscReader {
   Result Next(AscPoint& point);
   void Close();
 
-  std::size_t LineNumber() const { return line_number_; }
-  std::string_view BadReason() const { return bad_reason_; }
+  std::size_t LineNumber() const { return lineNumber_; }
+  std::string_view BadReason() const { return badReason_; }
   // Why the file could not be opened or read: the system's words, or the line that
   // is too long.
   const std::string& ErrorMessage() const { return error_; }
   // Title lines passed over so far.
-  std::size_t TitleLines() const { return title_lines_; }
+  std::size_t TitleLines() const { return titleLines_; }
 
  private:
   bool Fill();  // moves the unread rest to the front and reads more; false at end or error
@@ -85,10 +85,10 @@ class AscReader {
   std::vector<char> buffer_;
   std::size_t begin_ = 0, end_ = 0;
   bool eof_ = false;
-  bool seen_point_ = false;
-  std::size_t line_number_ = 0;
-  std::size_t title_lines_ = 0;
-  std::string_view bad_reason_;
+  bool seenPoint_ = false;
+  std::size_t lineNumber_ = 0;
+  std::size_t titleLines_ = 0;
+  std::string_view badReason_;
   std::string error_;
 };
 

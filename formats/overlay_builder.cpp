@@ -17,11 +17,11 @@ bool OverlayBuilder::Add(const AscPoint& point) {
   if (!error_.empty()) return false;
   ++points_;
   if (flat_) {
-    writer_.Poi(point.longitude_units, point.latitude_units, point.text);
+    writer_.Poi(point.longitudeUnits, point.latitudeUnits, point.text);
     if (writer_.Failed()) return Failed(file_.Reason());
     return true;
   }
-  if (!index_.Add(point.longitude_units, point.latitude_units, point.text)) {
+  if (!index_.Add(point.longitudeUnits, point.latitudeUnits, point.text)) {
     return Failed("too many points or names for one overlay");
   }
   return true;

@@ -89,8 +89,8 @@ TEST(ParseAscLine, GivesOv2UnitsOfTheCoordinates) {
   AscPoint point;
   std::string_view reason;
   ASSERT_EQ(ParseAscLine(" -86.78190,  36.16270,\"N\"", point, reason), AscLineKind::kPoint);
-  EXPECT_EQ(point.longitude_units, -8678190);
-  EXPECT_EQ(point.latitude_units, 3616270);
+  EXPECT_EQ(point.longitudeUnits, -8678190);
+  EXPECT_EQ(point.latitudeUnits, 3616270);
 }
 
 // Texts with any number of decimals up to five, both signs: the units are the exact
@@ -126,8 +126,8 @@ TEST(ParseAscLine, CoordinatesGiveExactUnitsAndTheParsedDegrees) {
           continue;
         }
         ASSERT_EQ(ParseAscLine(line, point, reason), AscLineKind::kPoint) << line;
-        ASSERT_EQ(point.longitude_units, units) << line;
-        ASSERT_EQ(point.latitude_units, units) << line;
+        ASSERT_EQ(point.longitudeUnits, units) << line;
+        ASSERT_EQ(point.latitudeUnits, units) << line;
         ASSERT_EQ(point.longitude, std::stod(text)) << line;
         ++checked;
       }
@@ -146,7 +146,7 @@ TEST(ParseAscLine, EightBitAndControlBytesStayInTheText) {
 
 struct ReadResult {
   std::vector<std::string> texts;
-  std::vector<std::size_t> bad_lines;
+  std::vector<std::size_t> badLines;
   bool failed = false;
   std::string error;
 };
@@ -169,7 +169,7 @@ ReadResult ReadAll(const std::string& path) {
       break;
     }
     if (result == AscReader::Result::kBadLine) {
-      r.bad_lines.push_back(reader.LineNumber());
+      r.badLines.push_back(reader.LineNumber());
     } else {
       r.texts.emplace_back(point.text);
     }
@@ -205,8 +205,8 @@ TEST(ReadFixedColumnLine, AgreesWithTheGeneralParserOrDeclines) {
     AscPoint general;
     std::string_view reason;
     ASSERT_EQ(ParseAscLine(body, general, reason), AscLineKind::kPoint) << reason;
-    EXPECT_EQ(fast.longitude_units, general.longitude_units);
-    EXPECT_EQ(fast.latitude_units, general.latitude_units);
+    EXPECT_EQ(fast.longitudeUnits, general.longitudeUnits);
+    EXPECT_EQ(fast.latitudeUnits, general.latitudeUnits);
     EXPECT_EQ(fast.longitude, general.longitude);
     EXPECT_EQ(fast.latitude, general.latitude);
     EXPECT_EQ(fast.text, general.text);
@@ -247,7 +247,7 @@ TEST(AscReader, CountsLinesAcrossLineEndsAndReportsBadOnesByNumber) {
   const ReadResult r = ReadAll(path);
   EXPECT_FALSE(r.failed);
   EXPECT_EQ(r.texts, (std::vector<std::string>{"one", "two", "three"}));
-  EXPECT_EQ(r.bad_lines, (std::vector<std::size_t>{3, 6}));
+  EXPECT_EQ(r.badLines, (std::vector<std::size_t>{3, 6}));
 }
 
 TEST(AscReader, PassesOverTitleLinesBeforeThePoints) {
@@ -261,7 +261,7 @@ TEST(AscReader, PassesOverTitleLinesBeforeThePoints) {
                   "87.134700,35.972030,\"GCEBB\"\r\n");
   const ReadResult r = ReadAll(path);
   EXPECT_EQ(r.texts, (std::vector<std::string>{"GCEBB"}));
-  EXPECT_TRUE(r.bad_lines.empty()) << "first bad line " << r.bad_lines.front();
+  EXPECT_TRUE(r.badLines.empty()) << "first bad line " << r.badLines.front();
 }
 
 TEST(AscReader, StreamsManyLinesAndALineAsLongAsTheLimit) {
@@ -269,20 +269,20 @@ TEST(AscReader, StreamsManyLinesAndALineAsLongAsTheLimit) {
   const std::string path = folder.File("big.asc");
   std::string content;
   const int kLines = 120000;  // several read chunks
-  const std::string long_name(kAscLineLimit - 6, 'L');  // 0,0,"..." is the longest line
+  const std::string longName(kAscLineLimit - 6, 'L');  // 0,0,"..." is the longest line
   for (int i = 0; i < kLines; ++i) {
     content += "  1.00000,  2.00000,\"p" + std::to_string(i) + "\"\r\n";
-    if (i == kLines / 2) content += "0,0,\"" + long_name + "\"\r\n";
+    if (i == kLines / 2) content += "0,0,\"" + longName + "\"\r\n";
   }
   test::WriteFile(path, content);
   const ReadResult r = ReadAll(path);
   ASSERT_FALSE(r.failed) << r.error;
   ASSERT_EQ(r.texts.size(), static_cast<std::size_t>(kLines + 1));
-  EXPECT_TRUE(r.bad_lines.empty());
+  EXPECT_TRUE(r.badLines.empty());
   for (int i = 0; i <= kLines / 2; ++i) {
     ASSERT_EQ(r.texts[static_cast<std::size_t>(i)], "p" + std::to_string(i));
   }
-  EXPECT_EQ(r.texts[kLines / 2 + 1], long_name);
+  EXPECT_EQ(r.texts[kLines / 2 + 1], longName);
   EXPECT_EQ(r.texts.back(), "p" + std::to_string(kLines - 1));
 }
 
@@ -317,7 +317,7 @@ TEST(AscReader, LineEndsAndLinesBeyondTheLimit) {
     test::WriteFile(path, c.content);
     const ReadResult r = ReadAll(path);
     EXPECT_EQ(r.texts, c.texts) << c.name;
-    EXPECT_EQ(r.bad_lines, c.badLines) << c.name;
+    EXPECT_EQ(r.badLines, c.badLines) << c.name;
     EXPECT_EQ(r.failed, !c.error.empty()) << c.name;
     EXPECT_EQ(r.error, c.error) << c.name;
   }

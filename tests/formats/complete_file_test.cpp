@@ -151,10 +151,10 @@ TEST(CompleteFile, CommitOntoAFolderFailsAndLeavesBothAlone) {
 
 TEST(CompleteFile, CommitNeedsAnOpenFile) {
   TempFolder folder;
-  CompleteFile never_opened;
-  EXPECT_FALSE(never_opened.Write("x"));
-  EXPECT_STREQ(FailureName(never_opened.WhatFailed()), "Write");
-  EXPECT_FALSE(never_opened.Reason().empty());
+  CompleteFile neverOpened;
+  EXPECT_FALSE(neverOpened.Write("x"));
+  EXPECT_STREQ(FailureName(neverOpened.WhatFailed()), "Write");
+  EXPECT_FALSE(neverOpened.Reason().empty());
 
   CompleteFile twice;
   const std::string path = folder.File("once.asc");

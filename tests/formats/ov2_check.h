@@ -31,7 +31,7 @@ struct Ov2Contents {
   std::vector<DecodedPoi> pois;  // in file order
   std::vector<std::string> faults;
   std::size_t skippers = 0;
-  std::size_t largest_block = 0;  // most POIs directly under one skipper
+  std::size_t largestBlock = 0;  // most POIs directly under one skipper
   // POIs directly under one skipper whose box is wider than one point.
   std::size_t largest_spread_block = 0;
   int depth = 0;
@@ -44,7 +44,7 @@ inline std::int32_t ReadLe32(std::string_view b, std::size_t at) {
 
 inline void DecodeBlock(std::string_view b, std::size_t pos, std::size_t end,
                         const std::vector<DecodedBox>& boxes, Ov2Contents& out) {
-  std::size_t direct_pois = 0;
+  std::size_t directPois = 0;
   while (pos < end && out.faults.size() < 20) {
     const auto type = static_cast<unsigned char>(b[pos]);
     if (end - pos < 5) {
@@ -88,7 +88,7 @@ inline void DecodeBlock(std::string_view b, std::size_t pos, std::size_t end,
         }
       }
       out.pois.push_back(std::move(poi));
-      ++direct_pois;
+      ++directPois;
     } else {
       out.faults.push_back("unknown record type " + std::to_string(type) + " at " +
                            std::to_string(pos));
@@ -96,11 +96,11 @@ inline void DecodeBlock(std::string_view b, std::size_t pos, std::size_t end,
     }
     pos += static_cast<std::size_t>(length);
   }
-  out.largest_block = std::max(out.largest_block, direct_pois);
+  out.largestBlock = std::max(out.largestBlock, directPois);
   if (!boxes.empty()) {
     const DecodedBox& box = boxes.back();
     if (box.west != box.east || box.south != box.north) {
-      out.largest_spread_block = std::max(out.largest_spread_block, direct_pois);
+      out.largest_spread_block = std::max(out.largest_spread_block, directPois);
     }
   }
 }

@@ -71,14 +71,14 @@ TEST(SpatialIndex, ClustersLinesAndDuplicatesMixed) {
 TEST(SpatialIndex, SmallCasesAndEmptyNames) {
   CheckRoundTrip({}, "empty");
   CheckRoundTrip({{1, 2, ""}}, "one point");
-  std::vector<test::DecodedPoi> twenty, twenty_one;
+  std::vector<test::DecodedPoi> twenty, twentyOne;
   for (int i = 0; i < 21; ++i) {
     test::DecodedPoi p{i, -i, std::string(static_cast<std::size_t>(i), 'x')};
     if (i < 20) twenty.push_back(p);
-    twenty_one.push_back(p);
+    twentyOne.push_back(p);
   }
   CheckRoundTrip(twenty, "twenty");
-  CheckRoundTrip(twenty_one, "twenty-one");
+  CheckRoundTrip(twentyOne, "twenty-one");
 }
 
 TEST(SpatialIndex, SkipperBoxesAreTheTightBoundsOfTheirPoints) {

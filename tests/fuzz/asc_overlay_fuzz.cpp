@@ -36,7 +36,7 @@ bool SameDouble(double a, double b) {
 
 bool SamePoint(const qh::AscPoint& a, const qh::AscPoint& b) {
   return SameDouble(a.longitude, b.longitude) && SameDouble(a.latitude, b.latitude) &&
-         a.longitude_units == b.longitude_units && a.latitude_units == b.latitude_units &&
+         a.longitudeUnits == b.longitudeUnits && a.latitudeUnits == b.latitudeUnits &&
          a.text == b.text;
 }
 
@@ -79,7 +79,7 @@ std::vector<Event> ModelEvents(std::string_view bytes, std::size_t& titles) {
 }
 
 qh::test::DecodedPoi PoiOf(const qh::AscPoint& p) {
-  return {p.longitude_units, p.latitude_units, std::string(p.text)};
+  return {p.longitudeUnits, p.latitudeUnits, std::string(p.text)};
 }
 
 }  // namespace

@@ -135,8 +135,8 @@ void CheckLine(const std::string& line, double longitude, double latitude,
   if (qh::ReadFixedColumnLine(line, fast)) {
     QH_FUZZ_CHECK(kind == qh::AscLineKind::kPoint && SameDouble(fast.longitude, point.longitude) &&
                       SameDouble(fast.latitude, point.latitude) &&
-                      fast.longitude_units == point.longitude_units &&
-                      fast.latitude_units == point.latitude_units && fast.text == point.text,
+                      fast.longitudeUnits == point.longitudeUnits &&
+                      fast.latitudeUnits == point.latitudeUnits && fast.text == point.text,
                   "the fixed-column path disagrees with the parser on " + Shown(line));
   }
 }

@@ -83,7 +83,7 @@ std::vector<test::DecodedPoi> AscPoints(const std::string& text) {
     AscPoint p;
     std::string_view reason;
     if (ParseAscLine(line, p, reason) == AscLineKind::kPoint) {
-      points.push_back({p.longitude_units, p.latitude_units, std::string(p.text)});
+      points.push_back({p.longitudeUnits, p.latitudeUnits, std::string(p.text)});
     }
   }
   return points;
@@ -96,8 +96,8 @@ test::Ov2Contents DecodeFile(const std::string& path) {
 // A pushpin file of the given pins: latitude/longitude in radians, texts as Latin-1.
 struct Pin {
   Pin(double lat, double lon, std::string n, std::string n1 = {}, std::string n2 = {})
-      : lat_rad(lat), lon_rad(lon), name(std::move(n)), note1(std::move(n1)), note2(std::move(n2)) {}
-  double lat_rad, lon_rad;
+      : latRad(lat), lonRad(lon), name(std::move(n)), note1(std::move(n1)), note2(std::move(n2)) {}
+  double latRad, lonRad;
   std::string name, note1, note2;
   std::uint8_t flag = 0;
 };
@@ -113,8 +113,8 @@ std::string PushpinFile(const std::vector<Pin>& pins) {
   for (const Pin& pin : pins) {
     test::StoredPin s;
     s.flag = pin.flag;
-    s.latitudeRadians = pin.lat_rad;
-    s.longitudeRadians = pin.lon_rad;
+    s.latitudeRadians = pin.latRad;
+    s.longitudeRadians = pin.lonRad;
     s.name = units(pin.name);
     s.note1 = units(pin.note1);
     s.note2 = units(pin.note2);
@@ -217,11 +217,11 @@ TEST(Psp2Ov2, OverlayAndMessagesEqualMakeov2sOnAwkwardPins) {
     pins.push_back({lat * kDegree, lon * kDegree, texts[static_cast<std::size_t>(i) % texts.size()] +
                                                       std::to_string(i)});
   }
-  pins[10].lon_rad = 12000 * kDegree;  // asterisks in the longitude column
-  pins[11].lat_rad = -1000.000001 * kDegree;
-  pins[12].lat_rad = -0.000001 * kDegree;  // prints without a sign
-  pins[13].lon_rad = -999.999994 * kDegree;  // fits the columns, but no longitude
-  pins[14].lat_rad = 90.00001 * kDegree;
+  pins[10].lonRad = 12000 * kDegree;  // asterisks in the longitude column
+  pins[11].latRad = -1000.000001 * kDegree;
+  pins[12].latRad = -0.000001 * kDegree;  // prints without a sign
+  pins[13].lonRad = -999.999994 * kDegree;  // fits the columns, but no longitude
+  pins[14].latRad = 90.00001 * kDegree;
   pins[15].name = std::string("nul\0inside", 11);
   // Before the first point a piece without comma or quote is a title, passed over.
   pins[0].name = "x\ntitle\n";
@@ -237,13 +237,13 @@ TEST(Psp2Ov2, OverlayAndMessagesEqualMakeov2sOnAwkwardPins) {
     EXPECT_EQ(ReadFile(folder.File("copy.ov2")), ReadFile(folder.File("awkward.ov2")))
         << "options [" << flat << "]";
     // The same lines are reported, by the same numbers.
-    std::vector<std::string> ours_lines = Lines(ours.err), theirs_lines = Lines(theirs.err);
-    ASSERT_EQ(ours_lines.size(), theirs_lines.size()) << ours.err << "\n--\n" << theirs.err;
-    ASSERT_GE(ours_lines.size(), 2u);
-    for (std::size_t i = 0; i < ours_lines.size(); ++i) {
-      const std::string where_ours = ours_lines[i].substr(ours_lines[i].find(".asc:"));
-      const std::string where_theirs = theirs_lines[i].substr(theirs_lines[i].find(".asc:"));
-      EXPECT_EQ(where_ours.substr(0, where_ours.find(';')), where_theirs) << "report " << i;
+    std::vector<std::string> oursLines = Lines(ours.err), theirsLines = Lines(theirs.err);
+    ASSERT_EQ(oursLines.size(), theirsLines.size()) << ours.err << "\n--\n" << theirs.err;
+    ASSERT_GE(oursLines.size(), 2u);
+    for (std::size_t i = 0; i < oursLines.size(); ++i) {
+      const std::string whereOurs = oursLines[i].substr(oursLines[i].find(".asc:"));
+      const std::string whereTheirs = theirsLines[i].substr(theirsLines[i].find(".asc:"));
+      EXPECT_EQ(whereOurs.substr(0, whereOurs.find(';')), whereTheirs) << "report " << i;
     }
   }
 }
