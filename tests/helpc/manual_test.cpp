@@ -14,6 +14,7 @@
 #include "tools/helpc/html_page.h"
 #include "tools/helpc/manual_parser.h"
 #include "tools/helpc/paragraph_record.h"
+#include "tools/helpc/system_file.h"
 #include "tools/helpc/topic_file.h"
 
 namespace qh::help {

@@ -46,6 +46,8 @@ struct ManualError {
 struct Manual {
   std::string title;      // the help file's title, shown in the viewer's caption
   std::string copyright;  // shown by the viewer's About box
+  int titleLine = 0;      // where they were given
+  int copyrightLine = 0;
   std::vector<Topic> topics;  // the first is the contents page
 };
 

@@ -123,8 +123,10 @@ void Parser::Directive(std::string_view line) {
       blank == std::string_view::npos ? std::string_view() : TrimBlanks(line.substr(blank + 1));
   if (word == "@title") {
     result_.manual.title = rest;
+    result_.manual.titleLine = line_;
   } else if (word == "@copyright") {
     result_.manual.copyright = rest;
+    result_.manual.copyrightLine = line_;
   } else if (word == "@heading") {
     if (rest.empty()) return Error(line_, "@heading without its text");
     StartBlock(BlockKind::kHeading, rest);
