@@ -4,9 +4,9 @@
 //
 // Two kinds of positions point into it:
 //   - a record's place (TOPICPOS): the number of the block it starts in times 0x4000,
-//     plus its offset in that block, the block's header counted (a viewer reads every
-//     block into a buffer of 16 KB, the room a compressed block needs); records chain
-//     to each other by it;
+//     plus its offset in that block, the block's header counted. 0x4000 even though
+//     our blocks are 4 KB: it is the size a compressed block unpacks to, and viewers
+//     count every file's places that way. Records chain to each other by it;
 //   - a topic's address (TOPICOFFSET): the number of the block the topic's header
 //     record starts in times 0x8000, plus the characters of the text records that
 //     start in that block before it. The context table and the browse chain use it.
