@@ -9,7 +9,7 @@
 #   3. File > Exit closes the viewer too.
 source "$(dirname "$0")/lib.sh"
 qh_setup
-qh_write_help_file "$QH_PROGRAM/Quillhaven.hlp" "Quillhaven"
+qh_need_help_file
 
 # qh_close_box_of (--title TEXT | --class NAME): sets BOX_X BOX_Y (the centre of the
 # window's close box) after checking that a click there reaches that box.

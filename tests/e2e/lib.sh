@@ -1,13 +1,13 @@
 # Helpers of the end-to-end tests: the real Quillhaven.exe under Wine on an X display,
 # driven with xdotool like a person, checked by the windows it shows and the files it
 # writes. Sourced by the case scripts; each case runs in its own temporary folder with
-#   Program Files/Quillhaven/  Quillhaven.exe, MakeOV2_v1-1.exe and default_symbol.bmp, as
-#             installed (a blank in the folder, as on a real installation)
+#   Program Files/Quillhaven/  Quillhaven.exe, MakeOV2_v1-1.exe, default_symbol.bmp and
+#             Quillhaven.hlp, as installed (a blank in the folder, as on a real installation)
 #   cwd/      the current folder the program is started in (kept apart on purpose)
 #   data/     the pushpin files the case opens and the files the program writes
 #
 # Settings (the ctest entries pass them; a case started by hand finds the defaults):
-#   QH_EXE QH_UTILITY QH_SYMBOL  the three files of the program folder
+#   QH_EXE QH_UTILITY QH_SYMBOL QH_HELP  the files of the program folder
 #   QH_SAMPLE_PSP                the sample pushpin file the build's test fixture writes
 #   QH_ARTEFACTS                 where screenshots are kept
 #   QH_PSP2OV2                   the native batch converter, for reference .asc files
@@ -22,6 +22,7 @@ QH_BUILD=${QH_BUILD:-$QH_SOURCE_DIR/build/win}
 QH_EXE=${QH_EXE:-$QH_BUILD/program/Quillhaven.exe}
 QH_UTILITY=${QH_UTILITY:-$QH_BUILD/program/MakeOV2_v1-1.exe}
 QH_SYMBOL=${QH_SYMBOL:-$QH_SOURCE_DIR/resources/default_symbol.bmp}
+QH_HELP=${QH_HELP:-$QH_BUILD/manual/Quillhaven.hlp}
 QH_SAMPLE_PSP=${QH_SAMPLE_PSP:-$QH_BUILD/fixtures/sample.psp}
 QH_ARTEFACTS=${QH_ARTEFACTS:-$QH_BUILD/tests/e2e/artefacts}
 export WINEPREFIX=${WINEPREFIX:-$QH_SOURCE_DIR/build/wineprefix}
@@ -103,6 +104,7 @@ qh_setup() {
   mkdir -p "$QH_PROGRAM" "$QH_WORK/cwd" "$QH_WORK/data" "$QH_ARTEFACTS"
   cp "$QH_EXE" "$QH_PROGRAM/Quillhaven.exe"
   cp "$QH_SYMBOL" "$QH_PROGRAM/default_symbol.bmp"
+  if [ -f "$QH_HELP" ]; then cp "$QH_HELP" "$QH_PROGRAM/Quillhaven.hlp"; fi
   if [ "${1:-}" != without-utility ]; then
     [ -f "$QH_UTILITY" ] || qh_skip "$QH_UTILITY is not built"
     cp "$QH_UTILITY" "$QH_PROGRAM/MakeOV2_v1-1.exe"
@@ -461,71 +463,7 @@ qh_desktop_screenshot() {
   fi
 }
 
-# --- A help file for the help viewer -------------------------------------------------
-# qh_write_help_file PATH TITLE: writes a help-engine file (WinHelp 3.1 layout, nothing
-# compressed) with one empty topic, enough for the viewer to open it and show a page.
-qh_le16() {
-  local v
-  for v; do printf "\\x$(printf %02x $((v & 255)))\\x$(printf %02x $(((v >> 8) & 255)))"; done
-}
-qh_le32() {
-  local v
-  for v; do qh_le16 $((v & 0xFFFF)) $(((v >> 16) & 0xFFFF)); done
-}
-# An internal file: its header (room, size, flags) and its bytes.
-qh_help_internal() {
-  local size
-  size=$(stat -c %s "$1")
-  qh_le32 $((size + 9)) "$size"
-  printf '\x04'
-  cat "$1"
-}
-# A B+ tree of one leaf page: STRUCTURE FLAGS PAGE_SIZE ENTRY_COUNT ENTRIES_FILE.
-qh_help_btree() {
-  local used
-  used=$(stat -c %s "$5")
-  {
-    qh_le16 0x293B "$2" "$3"
-    printf '%s' "$1"; head -c $((16 - ${#1})) /dev/zero
-    qh_le16 0 0 0 0xFFFF 1 1
-    qh_le32 "$4"
-    qh_le16 $(($3 - 8 - used)) "$4" 0xFFFF 0xFFFF
-    cat "$5"
-    head -c $(($3 - 8 - used)) /dev/zero
-  }
-}
-qh_write_help_file() {
-  local path=$1 title=$2 dir name offset topic_header
-  dir=$(mktemp -d "$QH_WORK/help-XXXXXX")
-  # |SYSTEM: version 3.1 (21), no compression, and the title record.
-  { qh_le16 0x036C 21 1; qh_le32 0; qh_le16 0 1 $((${#title} + 1)); printf '%s\0' "$title"; } >"$dir/SYSTEM"
-  # |FONT: no faces, no descriptors.
-  qh_le16 0 0 8 8 >"$dir/FONT"
-  # |TOPIC: one 4 KB block: its header, then one topic-header link whose text is the title.
-  topic_header=$(( 7 * 4 ))
-  {
-    qh_le32 0xFFFFFFFF 12 12
-    qh_le32 $((21 + topic_header + ${#title} + 1)) $((${#title} + 1)) 0xFFFFFFFF 0xFFFFFFFF \
-            $((21 + topic_header))
-    printf '\x02'
-    qh_le32 0 0xFFFFFFFF 0xFFFFFFFF 0 0xFFFFFFFF 0xFFFFFFFF 0xFFFFFFFF
-    printf '%s\0' "$title"
-  } >"$dir/TOPIC"
-  truncate -s 4096 "$dir/TOPIC"
-  # |CONTEXT: no context numbers.
-  : >"$dir/none"
-  qh_help_btree L4 0x0002 2048 0 "$dir/none" >"$dir/CONTEXT"
-  # The file: its header, the internal files, then their directory (names in order).
-  offset=16
-  : >"$dir/body"
-  : >"$dir/entries"
-  for name in CONTEXT FONT SYSTEM TOPIC; do
-    { printf '|%s\0' "$name"; qh_le32 "$offset"; } >>"$dir/entries"
-    qh_help_internal "$dir/$name" >>"$dir/body"
-    offset=$((16 + $(stat -c %s "$dir/body")))
-  done
-  qh_help_btree z4 0x0402 1024 4 "$dir/entries" >"$dir/directory"
-  qh_help_internal "$dir/directory" >>"$dir/body"
-  { qh_le32 0x00035F3F "$offset" 0xFFFFFFFF $((16 + $(stat -c %s "$dir/body"))); cat "$dir/body"; } >"$path"
-  rm -rf "$dir"
+# The build makes the help file; a case that opens it needs it.
+qh_need_help_file() {
+  [ -f "$QH_PROGRAM/Quillhaven.hlp" ] || qh_fail "no help file $QH_HELP: build the manual target first"
 }
