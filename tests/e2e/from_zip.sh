@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows zip as a user meets it: unpacked into an empty folder, the program
 # started from there converts a pushpin file with the utility and the symbol that came
-# in the zip, and the zip's README.txt and LICENSE.txt have Windows line ends.
+# in the zip, F1 opens the manual that came in the zip, and the zip's README.txt and
+# LICENSE.txt have Windows line ends.
 source "$(dirname "$0")/lib.sh"
 qh_need_sample
 qh_setup
@@ -12,7 +13,8 @@ mkdir -p "$QH_WORK/unpack"
 (cd "$QH_WORK/unpack" && cmake -E tar xf "$QH_DIST_ZIP") || qh_fail "cannot unpack $QH_DIST_ZIP"
 mv "$QH_WORK"/unpack/Quillhaven-* "$QH_PROGRAM"
 qh_log "unpacked: $(cd "$QH_PROGRAM" && echo *)"
-for f in Quillhaven.exe MakeOV2_v1-1.exe psp2ov2.exe default_symbol.bmp README.txt LICENSE.txt; do
+for f in Quillhaven.exe MakeOV2_v1-1.exe psp2ov2.exe default_symbol.bmp Quillhaven.hlp \
+         Quillhaven.htm README.txt LICENSE.txt; do
   [ -f "$QH_PROGRAM/$f" ] || qh_fail "the zip has no $f"
 done
 for f in README.txt LICENSE.txt; do
@@ -34,6 +36,19 @@ qh_expect_same_file "trip.bmp against the zip's default_symbol.bmp" \
 if command -v gpsbabel >/dev/null; then
   qh_expect_eq "points GPSBabel reads from trip.ov2" 9 "$(qh_ov2_points "$data/trip.ov2")"
 fi
-qh_keys "$main" alt+F4
-qh_wait_exit 20 || qh_fail "the program still runs 20 s after the close request"
-qh_log "ok: the program from the zip converted and ended"
+
+# --- F1: the manual from the zip, in its viewer; File > Exit closes both.
+qh_keys "$main" F1
+viewer=$(qh_wait_window "Quillhaven Help" 30) || qh_fail "no help viewer after F1"
+sleep 1
+qh_screenshot "$QH_ARTEFACTS/from-zip-help.png" "$viewer"
+qh_log "ok: F1 opened the manual (window $viewer)"
+# The viewer has the focus now: bring the main window back as a person would.
+xdotool windowraise "$main"
+qh_window_geometry "$main"
+qh_click "$main" 10 $((QH_H - 8))
+sleep 0.5
+qh_menu "$main" alt+f x
+qh_wait_exit 20 || qh_fail "the program still runs 20 s after File > Exit"
+qh_wait_no_window "Quillhaven Help" 20 || qh_fail "the help viewer stayed after File > Exit"
+qh_log "ok: the program from the zip converted, showed its manual and ended"
