@@ -182,6 +182,11 @@ LRESULT CALLBACK DrawingAreaProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_KEYDOWN: return OnAreaKeyDown(hwnd, msg, wParam, lParam);
     case WM_CHAR: return OnAreaChar(hwnd, wParam);
     case WM_SYSKEYDOWN: return OnAreaSysKeyDown(hwnd, msg, wParam, lParam);
+    case WM_QUERYNEWPALETTE: return RealiseWindowPalette(hwnd);
+    case WM_PALETTECHANGED:
+      // A change this window's own realisation caused needs nothing more.
+      if (WindowIndexOf(reinterpret_cast<HWND>(wParam)) >= 0) return 0;
+      return RealiseWindowPalette(hwnd);
     case WM_LBUTTONDOWN: case WM_MBUTTONDOWN: case WM_RBUTTONDOWN:
       return OnAreaMouse(hwnd, msg, lParam, kMouseButDown);
     case WM_LBUTTONUP: case WM_MBUTTONUP: case WM_RBUTTONUP:

@@ -108,6 +108,7 @@ struct DrawingState {
   int background = 15;
   bool paletteDisplay = false;  // a 256-entry palette display: match colours to it
   int paletteSize = 16;
+  HPALETTE palette = nullptr;  // the window's own palette there, selected into `dc`
   // Font settings and the font made for them (family 0 is the stock font: nothing made).
   int fontFamily = 0;
   int fontWeight = FW_NORMAL;
