@@ -29,6 +29,13 @@ int CheckPart(std::string_view part, bool isExponent, int maxIntegerDigits, std:
     negative = part[0] == '-';
     start = 1;
   }
+  // A second decimal point in the mantissa is reported before any stray character.
+  if (!isExponent) {
+    const std::size_t point = part.find('.');
+    if (point != std::string_view::npos && part.find('.', point + 1) != std::string_view::npos) {
+      return kErrTwoDecimalPoints;
+    }
+  }
   int integerDigits = 0;
   bool seenPoint = false;
   for (std::size_t i = start; i < part.size(); ++i) {

@@ -12,7 +12,7 @@ namespace {
 HWND CurrentDialogWindow() {
   const DialogState& dialogs = Dialogs();
   if (dialogs.currentWindowLookup) return dialogs.currentWindowLookup();
-  return dialogs.modeless;
+  return LatestModeless();
 }
 }  // namespace
 

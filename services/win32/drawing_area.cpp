@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <cstring>
+
 #include "root_window.h"
 
 namespace qh::win {
@@ -101,6 +103,56 @@ LRESULT OnAreaKeyDown(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
+// The system's lower case of one character (the menu compares mnemonics so).
+UINT_PTR LowerOf(int character) {
+  return reinterpret_cast<UINT_PTR>(CharLowerA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(character))));
+}
+
+// Whether a character is the "&" mnemonic of an entry of a menu bar.
+bool IsBarMnemonic(HMENU bar, int character) {
+  const int count = GetMenuItemCount(bar);
+  for (int i = 0; i < count; ++i) {
+    char text[256] = {};
+    GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    const char* p = text;
+    while ((p = std::strchr(p, '&')) != nullptr && p[1] == '&') p += 2;
+    if (p && p[1] != '\0' && LowerOf(static_cast<unsigned char>(p[1])) == LowerOf(character)) return true;
+  }
+  return false;
+}
+
+// F10 and Alt with a key. Where the window has a menu bar, the keys the menu uses win:
+// F10, and Alt with the mnemonic of a bar entry, open the menu and are not recorded,
+// as a key taken by an accelerator is not; keyboard users reach the commands that way
+// and one key press must not do two things. Every other Alt+key, and F10 where there
+// is no menu bar, is recorded after the key table. Alt+F4 (close) and Alt+Space (the
+// window menu) always stay the system's.
+LRESULT OnAreaSysKeyDown(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const UINT vk = static_cast<UINT>(wParam);
+  const bool alt = (HIWORD(lParam) & KF_ALTDOWN) != 0;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  const HMENU bar = GetMenu(GetAncestor(hwnd, GA_ROOT));
+  if (!alt) {
+    if (vk != VK_F10 || bar) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    // Not passed on: the system would take the window menu on its release.
+    RecordKey(hwnd, KeyCodeFor(vk, -1, shift, ctrl));
+    return 0;
+  }
+  if (vk == VK_F4) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  int character = -1;
+  MSG next;
+  if (PeekMessageA(&next, hwnd, 0, 0, PM_NOREMOVE) && next.message == WM_SYSCHAR) {
+    character = static_cast<unsigned char>(next.wParam);
+    if (character == ' ' || (bar && IsBarMnemonic(bar, character)))
+      return DefWindowProcA(hwnd, msg, wParam, lParam);  // the character opens the menu
+    PeekMessageA(&next, hwnd, WM_SYSCHAR, WM_SYSCHAR, PM_REMOVE);
+  }
+  RecordKey(hwnd, KeyCodeFor(vk, character, shift, ctrl));
+  // Still passed on, so that releasing Alt afterwards does not activate the menu bar.
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
 LRESULT OnAreaChar(HWND hwnd, WPARAM wParam) {
   // A character without a key press before it.
   RecordKey(hwnd, static_cast<unsigned char>(wParam));
@@ -129,6 +181,12 @@ LRESULT CALLBACK DrawingAreaProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_SIZE: return OnAreaSize(hwnd, msg, wParam, lParam);
     case WM_KEYDOWN: return OnAreaKeyDown(hwnd, msg, wParam, lParam);
     case WM_CHAR: return OnAreaChar(hwnd, wParam);
+    case WM_SYSKEYDOWN: return OnAreaSysKeyDown(hwnd, msg, wParam, lParam);
+    case WM_QUERYNEWPALETTE: return RealiseWindowPalette(hwnd);
+    case WM_PALETTECHANGED:
+      // A change this window's own realisation caused needs nothing more.
+      if (WindowIndexOf(reinterpret_cast<HWND>(wParam)) >= 0) return 0;
+      return RealiseWindowPalette(hwnd);
     case WM_LBUTTONDOWN: case WM_MBUTTONDOWN: case WM_RBUTTONDOWN:
       return OnAreaMouse(hwnd, msg, lParam, kMouseButDown);
     case WM_LBUTTONUP: case WM_MBUTTONUP: case WM_RBUTTONUP:

@@ -40,6 +40,11 @@ bool KindOn(int kind) {
   return Messages().kindOn[kind];
 }
 
+HWND LatestModeless() {
+  const std::vector<HWND>& shown = Dialogs().modeless;
+  return shown.empty() ? nullptr : shown.back();
+}
+
 bool SnapshotsActive() { return Windows().snapshotDepth > 0; }
 void BeginSnapshots() { ++Windows().snapshotDepth; }
 void EndSnapshots() {

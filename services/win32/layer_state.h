@@ -108,6 +108,7 @@ struct DrawingState {
   int background = 15;
   bool paletteDisplay = false;  // a 256-entry palette display: match colours to it
   int paletteSize = 16;
+  HPALETTE palette = nullptr;  // the window's own palette there, selected into `dc`
   // Font settings and the font made for them (family 0 is the stock font: nothing made).
   int fontFamily = 0;
   int fontWeight = FW_NORMAL;
@@ -202,8 +203,9 @@ struct DialogState {
   // whose id is item 3), and the modal runs under way, innermost last.
   std::vector<LoadedDialog> loaded;
   std::vector<ModalRun*> runs;
-  // The open modeless dialog, which the loop lets handle its own messages.
-  HWND modeless = nullptr;
+  // The shown modeless and semi-modal dialogs in the order shown, the latest last: the
+  // loop hands each the messages of its own windows, and the latest owns a box.
+  std::vector<HWND> modeless;
   int semiModalCount = 0;
   // Beeps given by the dialog fields (the numeric fields' refusals): counted so that
   // tests can hear them.
@@ -269,6 +271,9 @@ void SetDefaultKindSwitches();
 // The switches IWnStop leaves: all on, then 5, 6, 10, 11 and 12 off.
 void SetStopKindSwitches();
 bool KindOn(int kind);
+
+// The modeless dialog shown last and still shown; null if none.
+HWND LatestModeless();
 
 // True while window snapshots are active (a modal box or common dialog is up): the
 // drawing area then paints from its snapshot and records nothing.

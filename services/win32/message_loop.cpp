@@ -3,6 +3,8 @@
 // pending-slot rule shared with the drawing area.
 #include <windows.h>
 
+#include <vector>
+
 #include "core/drawing_units.h"
 #include "root_window.h"
 #include "services/messages.h"
@@ -107,6 +109,16 @@ bool TranslateAccelerators(MSG& msg) {
   return w && w->accelerators && TranslateAcceleratorA(w->frame, w->accelerators, &msg);
 }
 
+// The shown modeless dialog that the message's window is or lies in; null if none.
+HWND ModelessDialogOf(HWND target) {
+  if (!target) return nullptr;
+  const std::vector<HWND>& shown = win::Dialogs().modeless;
+  for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+    if (IsWindow(*it) && (*it == target || IsChild(*it, target))) return *it;
+  }
+  return nullptr;
+}
+
 void WaitForRecorded() {
   MessageState& m = Messages();
   m.waiting = true;
@@ -123,8 +135,8 @@ void WaitForRecorded() {
       m.recorded.info.window = 0;
       return;
     }
-    const HWND modeless = win::Dialogs().modeless;
-    if (modeless && IsWindow(modeless) && IsDialogMessageA(modeless, &msg)) continue;
+    const HWND modeless = ModelessDialogOf(msg.hwnd);
+    if (modeless && IsDialogMessageA(modeless, &msg)) continue;
     if (TranslateAccelerators(msg)) continue;
     TranslateMessage(&msg);
     m.dispatching = &msg;

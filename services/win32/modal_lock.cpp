@@ -27,7 +27,7 @@ HWND BoxOwner() {
     GetClassNameA(active, className, sizeof(className));
     if (lstrcmpA(className, "#32770") == 0) return active;
   }
-  const HWND modeless = Dialogs().modeless;
+  const HWND modeless = LatestModeless();
   if (IsVisibleWindow(modeless)) return modeless;
   return RootFrameWindow();
 }
@@ -39,10 +39,11 @@ ModalLock::ModalLock() : owner_(BoxOwner()) {
     EnableWindow(h, FALSE);
     disabled_[disabledCount_++] = h;
   };
-  const HWND modeless = Dialogs().modeless;
-  if (IsVisibleWindow(modeless)) {
-    HWND parent = GetParent(modeless);
-    if (!parent || parent == RootFrameWindow()) disable(modeless);
+  // Every shown top-level dialog, not only the latest: any of them could take input.
+  for (const LoadedDialog& d : Dialogs().loaded) {
+    if (!d.shown || !IsVisibleWindow(d.hwnd)) continue;
+    const HWND parent = GetParent(d.hwnd);
+    if (!parent || parent == RootFrameWindow()) disable(d.hwnd);
   }
   for (const WindowSlot& w : Windows().slots) {
     if (w.InUse() && IsVisibleWindow(w.frame)) disable(w.frame);

@@ -321,7 +321,7 @@ void HideDialog(LoadedDialog& d) {
   }
   if (IsWindow(d.hwnd)) ShowWindow(d.hwnd, SW_HIDE);
   if (d.shown && d.owner && IsWindow(d.owner)) SetFocus(d.owner);
-  if (dialogs.modeless == d.hwnd) dialogs.modeless = nullptr;
+  std::erase(dialogs.modeless, d.hwnd);
   d.shown = false;
 }
 
@@ -334,7 +334,7 @@ void CloseAllDialogs() {
   }
   dialogs.loaded.clear();
   dialogs.semiModalCount = 0;
-  dialogs.modeless = nullptr;
+  dialogs.modeless.clear();
 }
 
 HWND CurrentDialogWindow() {
@@ -406,7 +406,8 @@ void ShowModeless(LoadedDialog& d, POINT at, int focusField, int mode) {
   SetFocus(field ? field : d.hwnd);
   HWND focus = GetFocus();
   d.exitFocus = (focus && GetParent(focus) == d.hwnd) ? GetDlgCtrlID(focus) : 0;
-  dialogs.modeless = d.hwnd;
+  std::erase(dialogs.modeless, d.hwnd);
+  dialogs.modeless.push_back(d.hwnd);
   if (mode == kDialogSemiModal) {
     d.reenable = d.owner;
     ForOtherWindows(d.hwnd, [](HWND h) { EnableWindow(h, FALSE); });

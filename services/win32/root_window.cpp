@@ -98,6 +98,55 @@ void FillColourTable(win::DrawingState& d) {
   d.background = 15;
 }
 
+}  // namespace
+
+namespace win {
+
+void BuildWindowPalette(DrawingState& d) {
+  ReleaseWindowPalette(d);
+  const int size = d.paletteSize;
+  std::vector<unsigned char> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * static_cast<std::size_t>(size));
+  auto* logical = reinterpret_cast<LOGPALETTE*>(storage.data());
+  logical->palVersion = 0x300;
+  logical->palNumEntries = static_cast<WORD>(size);
+  const int fromTable = size < kColourCount ? size : kColourCount;
+  for (int i = 0; i < size; ++i) {
+    COLORREF c;
+    if (i < fromTable) {
+      c = d.colours[static_cast<std::size_t>(i)];
+    } else {
+      // The entries beyond the table: an even grey ramp for graphics colours.
+      const int level = 255 * (i - fromTable + 1) / (size - fromTable + 1);
+      c = RGB(level, level, level);
+    }
+    logical->palPalEntry[i] = PALETTEENTRY{GetRValue(c), GetGValue(c), GetBValue(c), 0};
+  }
+  d.palette = CreatePalette(logical);
+  if (!d.palette || !d.dc) return;
+  SelectPalette(d.dc, d.palette, FALSE);
+  RealizePalette(d.dc);
+}
+
+LRESULT RealiseWindowPalette(HWND area) {
+  DrawingState& d = Drawing();
+  if (!d.palette || !d.dc) return 0;
+  SelectPalette(d.dc, d.palette, FALSE);
+  const UINT remapped = RealizePalette(d.dc);
+  if (remapped > 0) InvalidateRect(area, nullptr, TRUE);
+  return remapped > 0 ? TRUE : FALSE;
+}
+
+void ReleaseWindowPalette(DrawingState& d) {
+  if (!d.palette) return;
+  if (d.dc) SelectPalette(d.dc, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), TRUE);
+  DeleteObject(d.palette);
+  d.palette = nullptr;
+}
+
+}  // namespace win
+
+namespace {
+
 // Makes the frame taller by the status bar's height; a centred frame moves up by
 // half of it so that it stays centred.
 void GrowFrameForStatusBar(HWND frame, int statusHeight, bool keepTop) {
@@ -426,6 +475,7 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
 
   FillColourTable(d);
   d.paletteDisplay = (GetDeviceCaps(d.dc, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(d.dc, SIZEPALETTE) == 256;
+  if (d.paletteDisplay) win::BuildWindowPalette(d);
 
   RegisterNumericFieldClasses();
   if (!system.richEdit) system.richEdit = LoadLibraryA("riched32.dll");

@@ -50,6 +50,16 @@ bool AnswerTooltip(int window, NMHDR* header);
 // is not waiting for it.
 void KeepPending(int window, int kind, const MessageInfo& info, HWND hwnd, UINT msg);
 
+// On a palette display: makes the window's palette of `paletteSize` entries (the
+// colour table first, then a grey ramp), selects it into the drawing area's device
+// context and realises it. Drawn colours are then matched to it.
+void BuildWindowPalette(DrawingState& d);
+// Realises the window's palette again (the system palette changed or the window is
+// about to be activated); repaints the area when entries were remapped.
+LRESULT RealiseWindowPalette(HWND area);
+// Releases the window's palette from the device context and deletes it.
+void ReleaseWindowPalette(DrawingState& d);
+
 // Sets the drawing size from the window's drawing area when it is the current window.
 void RefreshDrawingSize(int window);
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "layer_state.h"
+#include "root_window.h"
 #include "services/window.h"
 
 namespace qh {
@@ -16,6 +17,7 @@ void IWnStop() {
   d.font = nullptr;
   d.fontMadeFamily = -1;
   if (const auto closeAll = win::Dialogs().closeAll) closeAll();
+  win::ReleaseWindowPalette(d);
   if (d.dc) ReleaseDC(table.slots[0].drawingArea, d.dc);
   d.dc = nullptr;
   for (int i = win::kWindowCount - 1; i >= 1; --i) {

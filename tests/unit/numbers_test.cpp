@@ -197,6 +197,7 @@ TEST(ReadNumber, ConvertsOrReportsTheCode) {
       {"2+003", false, 2000.0, 0},
       {"0E50", false, 0.0, 0},      // a zero mantissa is zero whatever the exponent
       {"1.2.3", false, 0.0, 11},
+      {"1x.2.3", false, 0.0, 11},  // two points are found before the stray letter
       {"1,5", false, 0.0, 12},
       {"1.5x", false, 0.0, 12},
       {"1E2.5", false, 0.0, 12},

@@ -262,6 +262,58 @@ TEST_F(MessageLoopTest, AcceleratorBecomesMenuSelect) {
   EXPECT_EQ(m.info.value1, IDC_ACCEL_ONLY);
 }
 
+// F10 and Alt+key arrive as WM_SYSKEYDOWN; Alt is in bit 29 of the key data.
+LPARAM SysKeyData(UINT vk, bool alt) {
+  return 1 | (static_cast<LPARAM>(MapVirtualKeyA(vk, 0)) << 16) | (alt ? KF_ALTDOWN << 16 : 0);
+}
+
+bool menuWasOpen = false;
+
+// Ends the menu that a mnemonic opened, noting whether one was up, and marks the end.
+void CALLBACK EndMenuTimer(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+  KillTimer(hwnd, id);
+  const HWND popup = FindWindowA("#32768", nullptr);
+  menuWasOpen = popup && IsWindowVisible(popup);
+  EndMenu();
+  PostSentinel();
+}
+
+TEST_F(MessageLoopTest, SystemKeysFollowTheKeyTableUnlessTheMenuBarTakesThem) {
+  struct Case { UINT vk; int code; };
+  for (const Case& c : {Case{'X', 'x'}, Case{VK_F2, 302}, Case{VK_UP, 258}, Case{'7', '7'}}) {
+    PostMessageA(Area(), WM_SYSKEYDOWN, c.vk, SysKeyData(c.vk, true));
+    const Message m = NextMessage();
+    EXPECT_EQ(m.kind, kKeyDown) << "Alt with vk " << c.vk;
+    EXPECT_EQ(m.info.value1, c.code) << "Alt with vk " << c.vk;
+  }
+  ExpectSentinelNext("no system character left behind");
+
+  PostMessageA(Area(), WM_SYSKEYDOWN, VK_F10, SysKeyData(VK_F10, false));
+  ExpectSentinelNext("F10 belongs to the menu bar");
+
+  PostMessageA(Area(), WM_SYSKEYDOWN, VK_F4, SysKeyData(VK_F4, true));
+  EXPECT_EQ(NextMessage().kind, kCloseRequest) << "Alt+F4 stays the system's";
+
+  // A mnemonic of the bar opens its menu, and the program hears nothing of the key.
+  menuWasOpen = false;
+  SetTimer(Root().frame, 0x3E7, 300, &EndMenuTimer);
+  PostMessageA(Area(), WM_SYSKEYDOWN, 'F', SysKeyData('F', true));
+  const Message afterMenu = NextMessage();
+  EXPECT_TRUE(menuWasOpen) << "Alt+F opens the File menu";
+  EXPECT_EQ(afterMenu.kind, kMenuSelect);
+  EXPECT_EQ(afterMenu.info.value1, kSentinel) << "no KeyDown for Alt+F";
+
+  // Without a menu bar F10 is an ordinary key.
+  SetMenu(Root().frame, nullptr);
+  Settle();
+  PostMessageA(Area(), WM_SYSKEYDOWN, VK_F10, SysKeyData(VK_F10, false));
+  const Message f10 = NextMessage();
+  SetMenu(Root().frame, Root().menu);
+  Settle();
+  EXPECT_EQ(f10.kind, kKeyDown);
+  EXPECT_EQ(f10.info.value1, 310) << "F10 without a menu bar";
+}
+
 TEST_F(MessageLoopTest, TimerFiresOnce) {
   SetTimer(Root().frame, 77, 10, nullptr);
   const Message m = NextMessage();

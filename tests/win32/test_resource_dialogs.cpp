@@ -169,7 +169,7 @@ TEST_F(ResourceDialogTest, ModelessShowCentresOrPlacesInDrawingUnits) {
   EXPECT_EQ(IDlInfo(7), r.top);
   EXPECT_EQ(IDlInfo(8), w);
   EXPECT_EQ(IDlInfo(9), h);
-  EXPECT_EQ(Dialogs().modeless, dialog);
+  EXPECT_EQ(Dialogs().modeless, std::vector<HWND>{dialog});
   EXPECT_TRUE(IsWindowEnabled(Root().frame)) << "modeless locks nothing";
 
   // A push button of a modeless dialog ends nothing: the loop hears of it.
@@ -182,7 +182,7 @@ TEST_F(ResourceDialogTest, ModelessShowCentresOrPlacesInDrawingUnits) {
   IDlUnload();
   EXPECT_FALSE(IsWindow(dialog));
   EXPECT_EQ(IDlInfo(3), 0);
-  EXPECT_EQ(Dialogs().modeless, nullptr);
+  EXPECT_TRUE(Dialogs().modeless.empty());
 
   IDlLoad(IDD_PLAIN);
   const RECT area = ClientRectOf(Root().drawingArea);
@@ -190,6 +190,62 @@ TEST_F(ResourceDialogTest, ModelessShowCentresOrPlacesInDrawingUnits) {
   const RECT placed = WindowRectOf(LoadedWindow());
   EXPECT_EQ(placed.left, (area.right - 1) * 5000 / 9999) << "x in drawing units";
   EXPECT_EQ(placed.top, (area.bottom - 1) * 2500 / 9999) << "y in drawing units";
+}
+
+// Posts Escape to a field and says whether its dialog heard it as the cancel command
+// before the sentinel came.
+bool EscapeReachesDialog(HWND field) {
+  PostMessageA(field, WM_KEYDOWN, VK_ESCAPE, 1 | (MapVirtualKeyA(VK_ESCAPE, 0) << 16));
+  PostSentinel();
+  const Message m = NextMessage();
+  if (m.kind == kMenuSelect && m.info.value1 == kSentinel) return false;
+  EXPECT_EQ(m.kind, 3);
+  EXPECT_EQ(m.info.value1, IDCANCEL);
+  const Message sentinel = NextMessage();
+  EXPECT_EQ(sentinel.info.value1, kSentinel);
+  return m.kind == 3 && m.info.value1 == IDCANCEL;
+}
+
+TEST_F(ResourceDialogTest, EachShownModelessDialogKeepsItsKeysWhenAnotherIsUnloaded) {
+  IDlLoad(IDD_PLAIN);
+  const HWND first = LoadedWindow();
+  IDlShow(-1, -1);
+  IDlLoad(IDD_MANY_FIRST);
+  const HWND second = LoadedWindow();
+  IDlShow(10, 10);
+  ASSERT_EQ(LastError(), 0);
+  EXPECT_TRUE(EscapeReachesDialog(GetDlgItem(first, IDF_PLAIN_REAL)))
+      << "the first dialog while the second is shown";
+  IDlUnload();  // the second, the current one
+  EXPECT_FALSE(IsWindow(second));
+  EXPECT_TRUE(EscapeReachesDialog(GetDlgItem(first, IDF_PLAIN_REAL)))
+      << "the first dialog after the second was unloaded";
+}
+
+TEST_F(ResourceDialogTest, AMessageBoxDisablesEveryShownModelessDialog) {
+  IDlLoad(IDD_PLAIN);
+  const HWND first = LoadedWindow();
+  IDlShow(-1, -1);
+  IDlLoad(IDD_MANY_FIRST);
+  const HWND second = LoadedWindow();
+  IDlShow(10, 10);
+  bool firstEnabled = true, secondEnabled = true;
+  HWND owner = nullptr;
+  {
+    ModalDriver driver({[&](HWND box, const SeenBox&) {
+      owner = GetWindow(box, GW_OWNER);
+      firstEnabled = IsWindowEnabled(first) != FALSE;
+      secondEnabled = IsWindowEnabled(second) != FALSE;
+      PressButton(box, IDOK);
+    }});
+    IWnMessageBox(0, 0, 1, "Locked?", "Box");
+    ASSERT_EQ(driver.Seen().size(), 1u);
+  }
+  EXPECT_EQ(owner, second) << "the dialog shown last owns the box";
+  EXPECT_FALSE(firstEnabled) << "the earlier modeless dialog is locked as well";
+  EXPECT_FALSE(secondEnabled) << "the owner is disabled by the box itself";
+  EXPECT_TRUE(IsWindowEnabled(first)) << "and enabled again afterwards";
+  EXPECT_TRUE(IsWindowEnabled(second));
 }
 
 TEST_F(ResourceDialogTest, SemiModalLocksTheOtherWindowsAndAModelessRequestBecomesSemiModal) {
@@ -315,7 +371,7 @@ TEST_F(ResourceDialogTest, StopHidesAndDestroysEveryDialog) {
   EXPECT_FALSE(IsWindow(shown));
   EXPECT_FALSE(IsWindow(hidden));
   EXPECT_TRUE(Dialogs().loaded.empty());
-  EXPECT_EQ(Dialogs().modeless, nullptr);
+  EXPECT_TRUE(Dialogs().modeless.empty());
   for (int item = 1; item <= 5; ++item) EXPECT_EQ(IDlInfo(item), 0) << "item " << item;
   IWnOpenRoot(ConverterSpec());  // for the fixture's own stop
 }

@@ -1,6 +1,7 @@
 // IWnOutText and IWnClear, read back pixel by pixel: drawing units, the baseline,
 // opaque character cells, colours of the colour table, the current text position,
-// and the status bar texts and part styles.
+// the window palette on palette displays, and the status bar texts and part styles.
+#include "root_window.h"
 #include "win32_test_support.h"
 
 #include <array>
@@ -165,6 +166,30 @@ class StatusBarTest : public RootWindowTest {
     return edges;
   }
 };
+
+// A true-colour display (as under Xvfb) has no palette, so the palette is built
+// directly, as IWnOpenRoot does on a 256-entry palette display.
+TEST_F(TextOutputTest, APaletteDisplayGetsAPaletteOfTheAskedSizeSelectedForDrawing) {
+  win::DrawingState& d = Drawing();
+  for (int size : {16, 32, 128}) {
+    d.paletteSize = size;
+    win::BuildWindowPalette(d);
+    ASSERT_NE(d.palette, nullptr) << "size " << size;
+    EXPECT_EQ(GetPaletteEntries(d.palette, 0, 0, nullptr), static_cast<UINT>(size));
+    EXPECT_EQ(GetCurrentObject(dc_, OBJ_PAL), d.palette) << "selected into the drawing area";
+    std::array<PALETTEENTRY, 128> entries{};
+    GetPaletteEntries(d.palette, 0, static_cast<UINT>(size), entries.data());
+    const int fromTable = size < win::kColourCount ? size : win::kColourCount;
+    for (int i = 0; i < fromTable; ++i) {
+      const PALETTEENTRY& e = entries[static_cast<std::size_t>(i)];
+      EXPECT_EQ(RGB(e.peRed, e.peGreen, e.peBlue), d.colours[static_cast<std::size_t>(i)])
+          << "entry " << i << " of " << size;
+    }
+  }
+  IWnStop();
+  EXPECT_EQ(d.palette, nullptr) << "released with the window";
+  IWnOpenRoot(ConverterSpec());  // for the fixture's own stop
+}
 
 TEST_F(StatusBarTest, PartsInDrawingUnitsWithBorderStyles) {
   const std::array<int, 3> widths{2000, 3000, -1};
