@@ -14,7 +14,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
   { cat "$work/cpack.log" >&2; fail "cpack could not build the package"; }
 deb=$(ls "$work"/packages/*.deb 2>/dev/null | head -1)
 [ -n "$deb" ] || fail "no .deb in $work/packages"
-dpkg-deb --info "$deb" | grep -q "Package: quillhaven-tools" || fail "the package has another name"
+info=$(dpkg-deb --info "$deb")  # whole, so that grep -q cannot cut the pipe
+grep -q "Package: quillhaven-tools" <<<"$info" || fail "the package has another name"
 mkdir "$work/root"
 dpkg-deb -x "$deb" "$work/root"
 root=$work/root/usr
@@ -39,7 +40,8 @@ cmp -s "$root/share/quillhaven/default_symbol.bmp" "$work/data/trip.bmp" ||
 cp "$work/data/trip.asc" "$work/data/again.asc"
 "$root/bin/makeov2" "$work/data/again.asc" || fail "makeov2 from the package failed"
 cmp -s "$work/data/trip.ov2" "$work/data/again.ov2" || fail "makeov2 and psp2ov2 made different overlays"
-"$root/bin/psp2ov2" --version | grep -q "^psp2ov2 [0-9]" || fail "psp2ov2 --version"
+version=$("$root/bin/psp2ov2" --version) || fail "psp2ov2 --version failed"
+grep -q "^psp2ov2 [0-9]" <<<"$version" || fail "psp2ov2 --version says: $version"
 
 for page in psp2ov2 makeov2; do
   text=$(MANWIDTH=80 man -l "$root/share/man/man1/$page.1" 2>&1) || fail "man -l $page.1 failed"
