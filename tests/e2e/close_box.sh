@@ -30,9 +30,10 @@ qh_close_box_of() {
 
 # qh_uncover_main WINDOW: brings the main window in front of the help viewer and makes
 # it the active window, as a person would before reaching for it: the viewer covers it
-# whole, so the window is raised first, then its caption is clicked.
+# whole, so the window is raised first, then its caption is clicked. Each probe starts a
+# Windows program, which takes seconds on a loaded machine: allow several rounds.
 qh_uncover_main() {
-  local main=$1 end=$((SECONDS + 15)) l t r b
+  local main=$1 end=$((SECONDS + 45)) l t r b
   while [ $SECONDS -lt $end ]; do
     qh_probe --title "$QH_TITLE" || qh_fail "the main window is gone from the desktop"
     if [ "$(qh_probe_value close_covered)" == 0 ]; then
