@@ -24,8 +24,9 @@ bool Same(const qh::ServiceSettings& a, const qh::ServiceSettings& b) {
          a.browser == b.browser && a.versionRequested == b.versionRequested;
 }
 
-// The text with every line cut to the limit; a CR that ends a line stays after the cut,
-// so that the reader drops it as it drops the original's.
+// The text with every line cut to the limit. A CR goes after the cut wherever the reader
+// would otherwise drop one it keeps in the original: the line's own last CR, or one the
+// cut leaves at the end.
 std::string CutLines(std::string_view text) {
   std::string out;
   while (!text.empty()) {
@@ -33,8 +34,9 @@ std::string CutLines(std::string_view text) {
     std::string_view line = text.substr(0, end);
     const bool endsInCr = line.ends_with('\r');
     if (endsInCr) line.remove_suffix(1);
-    out.append(line.substr(0, qh::kConfigLineLength));
-    if (endsInCr) out += '\r';
+    const std::string_view kept = line.substr(0, qh::kConfigLineLength);
+    out.append(kept);
+    if (endsInCr || kept.ends_with('\r')) out += '\r';
     if (end == std::string_view::npos) break;
     out += '\n';
     text.remove_prefix(end + 1);
