@@ -51,7 +51,7 @@ test: test-native test-asan test-win
 run: native win
 	scripts/run.sh
 
-bench: native
+bench: native win
 	scripts/bench.sh
 
 # Packages: the Windows zip (build/win/Quillhaven-<version>-win32.zip) and the Debian

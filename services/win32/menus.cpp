@@ -14,14 +14,9 @@ namespace win {
 
 bool FindMenuItem(const WindowSlot& w, int itemId, MenuItemRef& ref) {
   if (!w.menu) return false;
-  if (GetMenuState(w.menu, static_cast<UINT>(itemId), MF_BYCOMMAND) != static_cast<UINT>(-1)) {
-    ref.menu = w.menu;
-    ref.item = static_cast<UINT>(itemId);
-    ref.byFlag = MF_BYCOMMAND;
-    ref.onMenuBar = false;
-    const int count = GetMenuItemCount(w.menu);
-    for (int i = 0; i < count; ++i)
-      if (GetMenuItemID(w.menu, i) == static_cast<UINT>(itemId)) ref.onMenuBar = true;
+  const UINT state = GetMenuState(w.menu, static_cast<UINT>(itemId), MF_BYCOMMAND);
+  if (state != static_cast<UINT>(-1)) {
+    ref = {w.menu, static_cast<UINT>(itemId), MF_BYCOMMAND, state};
     return true;
   }
   for (const MenuPath& path : w.menuPaths) {
@@ -31,12 +26,19 @@ bool FindMenuItem(const WindowSlot& w, int itemId, MenuItemRef& ref) {
       menu = GetSubMenu(menu, path.positions[k] - 1);
     const int last = path.positions.back() - 1;
     if (!menu || last < 0 || last >= GetMenuItemCount(menu)) return false;
-    ref.menu = menu;
-    ref.item = static_cast<UINT>(last);
-    ref.byFlag = MF_BYPOSITION;
-    ref.onMenuBar = path.positions.size() == 1;
+    ref = {menu, static_cast<UINT>(last), MF_BYPOSITION,
+           GetMenuState(menu, static_cast<UINT>(last), MF_BYPOSITION)};
     return true;
   }
+  return false;
+}
+
+bool OnMenuBar(const WindowSlot& w, const MenuItemRef& ref) {
+  if (ref.menu != w.menu) return false;
+  if (ref.byFlag == MF_BYPOSITION) return true;
+  const int count = GetMenuItemCount(w.menu);
+  for (int i = 0; i < count; ++i)
+    if (GetMenuItemID(w.menu, i) == ref.item) return true;
   return false;
 }
 
@@ -63,7 +65,7 @@ void IMnSetState(int itemId, int what, int value) {
     found = true;
     if (what == kMenuEnabled) {
       EnableMenuItem(ref.menu, ref.item, ref.byFlag | (value ? MF_ENABLED : MF_GRAYED));
-      if (ref.onMenuBar) DrawMenuBar(w.frame);
+      if (OnMenuBar(w, ref)) DrawMenuBar(w.frame);
     } else {
       CheckMenuItem(ref.menu, ref.item, ref.byFlag | (value ? MF_CHECKED : MF_UNCHECKED));
     }
@@ -84,9 +86,8 @@ int IMnGetState(int itemId, int what) {
   const win::WindowSlot& w = Windows().slots[win::MenuWindow()];
   win::MenuItemRef ref;
   if (win::FindMenuItem(w, itemId, ref)) {
-    const UINT state = GetMenuState(ref.menu, ref.item, ref.byFlag);
-    if (what == kMenuEnabled) return (state & MF_GRAYED) ? 0 : 1;
-    return (state & MF_CHECKED) ? 1 : 0;
+    if (what == kMenuEnabled) return (ref.state & MF_GRAYED) ? 0 : 1;
+    return (ref.state & MF_CHECKED) ? 1 : 0;
   }
   bool found = false;
   int result = 0;

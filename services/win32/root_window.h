@@ -26,14 +26,18 @@ std::vector<std::uint16_t> LoadWordResource(int id);
 std::vector<MenuPath> ParseMenuPaths(const std::vector<std::uint16_t>& words);
 
 // Finds a menu item by command id, else through the window's menu path table.
-// On success `menu` and `position` name it (position -1: by command id in `menu`).
+// On success `menu`, `item` and `byFlag` name it and `state` holds its menu state
+// (MF_CHECKED, MF_GRAYED...) as the lookup found it: a program may read an item once
+// per record it writes, so a read costs one call to the system.
 struct MenuItemRef {
   HMENU menu = nullptr;
   UINT item = 0;
   UINT byFlag = MF_BYCOMMAND;
-  bool onMenuBar = false;
+  UINT state = 0;
 };
 bool FindMenuItem(const WindowSlot& w, int itemId, MenuItemRef& ref);
+// Whether the item found stands on the window's menu bar itself.
+bool OnMenuBar(const WindowSlot& w, const MenuItemRef& ref);
 
 // Mouse button number of a button message, in the client area or on the frame:
 // 1 left, 2 middle, 3 right.

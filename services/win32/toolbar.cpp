@@ -40,10 +40,9 @@ int SlotOfPosition(std::optional<int> position) {
 BYTE ButtonState(const WindowSlot& w, int commandId) {
   win::MenuItemRef ref;
   if (!win::FindMenuItem(w, commandId, ref)) return TBSTATE_ENABLED;
-  const UINT state = GetMenuState(ref.menu, ref.item, ref.byFlag);
   BYTE result = 0;
-  if (state & MF_CHECKED) result |= TBSTATE_CHECKED;
-  if (!(state & MF_GRAYED)) result |= TBSTATE_ENABLED;
+  if (ref.state & MF_CHECKED) result |= TBSTATE_CHECKED;
+  if (!(ref.state & MF_GRAYED)) result |= TBSTATE_ENABLED;
   return result;
 }
 
