@@ -70,6 +70,8 @@ bool CompleteFile::Open(std::string_view path) {
   Abandon();
   path_.assign(path);
   reason_.clear();
+  leftover_.clear();
+  leftoverReason_.clear();
   failure_ = Failure::None;
   const FileCalls& calls = CurrentFileCalls();
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -202,9 +204,16 @@ bool CommitTogether(std::initializer_list<CompleteFile*> files) {
     std::string keep = TemporaryNameFor(file->path_);
     if (calls.link(file->path_.c_str(), keep.c_str()) == 0) was.keptAs = std::move(keep);
   }
-  auto forgetKept = [&before, &calls] {
-    for (Before& was : before) {
-      if (!was.keptAs.empty()) calls.remove(was.keptAs.c_str());
+  auto forgetKept = [&before, &calls, &files] {
+    std::size_t k = 0;
+    for (CompleteFile* file : files) {
+      Before& was = before[k++];
+      if (was.keptAs.empty()) continue;
+      errno = 0;
+      if (calls.remove(was.keptAs.c_str()) != 0) {
+        file->leftover_ = std::move(was.keptAs);
+        file->leftoverReason_ = SystemReason(errno);
+      }
     }
   };
   i = 0;

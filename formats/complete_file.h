@@ -52,6 +52,11 @@ class CompleteFile {
   // The first failure as an I/O error: writing, or creating (a file that cannot take
   // the target's place was, to the user, not created).
   IoError Error() const;
+  // After a commit that succeeded: the second name under which the earlier file was
+  // kept meanwhile, when the system refused to remove it (empty otherwise), and why.
+  // The new file is in place; only the user can take the old copy away.
+  const std::string& Leftover() const { return leftover_; }
+  const std::string& LeftoverReason() const { return leftoverReason_; }
 
  private:
   friend bool CommitTogether(std::initializer_list<CompleteFile*> files);
@@ -62,7 +67,7 @@ class CompleteFile {
 
   FileHandle file_ = kNoFile;
   std::string buffer_;  // bytes not yet handed to the system
-  std::string path_, temporary_, reason_;
+  std::string path_, temporary_, reason_, leftover_, leftoverReason_;
   int place_ = -1;  // in the table of temporary files that interrupts remove
   Failure failure_ = Failure::None;
 };

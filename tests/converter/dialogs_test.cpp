@@ -1,5 +1,6 @@
 // Option > Offsets and Help > About: the order of the dialog calls, what the offsets
 // dialog leaves in "offsets.txt" and the status bar, and the About text.
+#include <cerrno>
 #include <filesystem>
 
 #include "quillhaven_version.h"
@@ -7,6 +8,7 @@
 #include "converter/command_ids.h"
 #include "converter/commands.h"
 #include "tests/converter/converter_fixture.h"
+#include "tests/support/faulty_file_calls.h"
 
 namespace qh::test {
 namespace {
@@ -175,6 +177,47 @@ TEST_F(OffsetsDialogTest, AFileThatCannotBeWrittenIsReportedByName) {
                           "\rThe offsets apply until the program ends.,Offset data error)");
   EXPECT_EQ(fake::State().statusParts[2],
             " Longitude, Latitude offsets (degrees):  1.00000,  2.00000");
+}
+
+// A disk that fills at any byte of "offsets.txt", or a refused rename: the earlier file
+// stays byte for byte beside the program with nothing else, and the box says so.
+TEST_F(OffsetsDialogTest, AFullDiskOrARefusedRenameKeepsTheEarlierFile) {
+  const std::string earlier = "0.001,-0.002";
+  // Every capacity up to the one that takes the whole file, then the refused rename.
+  bool filled = false;
+  FaultPlan plan{.capacity = 0};
+  for (int run = 0; run < 100; ++run) {
+    if (filled) plan = {.refused = FileCall::kRename, .nth = 1, .error = EACCES};
+    fake::Reset();
+    fake::State().argument0 = ProgramFolder() + "Quillhaven.exe";
+    WriteFile(OffsetsPath(), earlier);
+    bool struck = false;
+    {
+      const FaultyFileCalls disk(plan);
+      RunOffsetsDialog({{{IDF_LONGITUDE, "1"}, {IDF_LATITUDE, "2"}}});
+      struck = disk.Struck();
+    }
+    const std::string what = plan.nth > 0 ? "rename refused" : "full after " + std::to_string(plan.capacity);
+    if (!struck) {
+      ASSERT_FALSE(filled) << what << " did not strike";
+      filled = true;
+      EXPECT_EQ(ReadFile(OffsetsPath()), "    1.000000       2.000000    \r\n") << what;
+      continue;
+    }
+    const std::vector<std::string> boxes = fake::CallsOf({"IWnMessageBox"});
+    ASSERT_EQ(boxes.size(), 1u) << what;
+    EXPECT_NE(boxes[0].find("Error when writing offset data to\r" + OffsetsPath()), std::string::npos)
+        << what << ": " << boxes[0];
+    EXPECT_EQ(ReadFile(OffsetsPath()), earlier) << what;
+    int beside = 0;  // names in the program's folder
+    for (const auto& entry : std::filesystem::directory_iterator(root_))
+      beside += entry.path().filename().string().rfind("prog\\", 0) == 0;
+    EXPECT_EQ(beside, 3) << what << ": a temporary file was left";
+    if (HasFailure() || plan.nth > 0) break;
+    ++plan.capacity;
+  }
+  EXPECT_TRUE(filled);
+  EXPECT_EQ(plan.nth, 1) << "the refused rename was not tried";
 }
 
 TEST_F(ConverterTest, AboutBoxCallsAndItsPaddedText) {

@@ -5,9 +5,11 @@
 
 #include "converter/command_ids.h"
 #include "tests/converter/converter_fixture.h"
+#include "tests/support/faulty_file_calls.h"
 
 namespace qh::test {
 namespace {
+
 
 struct FailureCase {
   const char* label;
@@ -192,6 +194,47 @@ TEST_F(ConverterTest, ANameTooLongForTheServicesIsToldAndNothingIsWritten) {
     EXPECT_EQ(call.find("Text to"), std::string::npos) << call;
   }
   EXPECT_FALSE(Exists(longName + ".asc"));
+}
+
+// A disk that fills at any byte of the ".asc" file: the box names the file, the earlier file stays byte for byte, no temporary file is left
+// and the utility is not run; with room for every byte the conversion goes through.
+TEST_F(ConverterTest, ADiskThatFillsAtAnyByteOfTheAscKeepsTheEarlierFile) {
+  const std::string input = Path("maps\\trip.psp");
+  const std::string asc = Path("maps\\trip.asc");
+  WriteFile(input, PushpinBytes({HomePin(), HomePin(u"Work"), HomePin(u"Shop")}));
+  std::size_t size = 0;
+  for (std::size_t capacity = 0;; ++capacity) {
+    fake::Reset();
+    fake::State().argument0 = Path("prog\\Quillhaven.exe");
+    WriteFile(asc, "earlier result\r\n");
+    fake::QueueCommand(IDC_OPEN);
+    fake::QueueDialogAnswer(input);
+    fake::QueueCommand(IDC_SAVE);
+    {
+      const FaultyFileCalls disk({.capacity = capacity});
+      ASSERT_EQ(RunProgram(), 0);
+      if (!disk.Struck()) size = disk.BytesWritten();
+    }
+    const std::string what = "full after " + std::to_string(capacity) + " bytes";
+    const std::vector<std::string> boxes = fake::CallsOf({"IWnMessageBox"});
+    if (size > 0) {  // everything fitted: the run that ends the loop
+      EXPECT_TRUE(boxes.empty()) << what << ": " << testing::PrintToString(boxes);
+      EXPECT_EQ(ReadFile(asc).size(), size) << what;
+      EXPECT_EQ(fake::CallsOf({"IOsExecute"}).size(), 1u) << what;
+      break;
+    }
+    EXPECT_TRUE(SameCalls({Call("IWnMessageBox", 0, kIconStop, 1,
+                                "error during write, unit 11, file " + asc, "PushPin File")},
+                          boxes)) << what;
+    EXPECT_EQ(ReadFile(asc), "earlier result\r\n") << what;
+    int beside = 0;  // names in the input's folder
+    for (const auto& entry : std::filesystem::directory_iterator(root_))
+      beside += entry.path().filename().string().rfind("maps\\", 0) == 0;
+    EXPECT_EQ(beside, 2) << what << ": a temporary file was left";
+    EXPECT_TRUE(fake::CallsOf({"IOsFileCopy", "IOsExecute"}).empty()) << what;
+    if (HasFailure()) return;
+  }
+  EXPECT_GT(size, 60u);
 }
 
 }  // namespace

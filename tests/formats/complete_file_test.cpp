@@ -11,12 +11,16 @@
 #include <vector>
 
 #include "formats/file_calls.h"
+#include "tests/support/faulty_file_calls.h"
 #include "tests/support/temp_folder.h"
 
 namespace qh {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FaultPlan;
+using test::FaultyFileCalls;
+using test::FileCall;
 using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
@@ -220,52 +224,6 @@ TEST(CompleteFile, NamesWithBytesBeyondAsciiAreReplacedInPlace) {
   EXPECT_EQ(folder.Entries(), 3u) << "a temporary file was left behind";
 }
 
-// The system calls with one of them made to fail, as a full disk, a read-only volume
-// or a refused rename would: the call's kind, which one of that kind, and its errno.
-enum class Call { kCreate, kWrite, kClose, kRename, kRemove, kLink, kNone };
-
-struct FailurePlan {
-  Call call = Call::kNone;
-  int nth = 0;
-  int error = 0;
-  int counts[6] = {};
-};
-FailurePlan plan;
-
-bool Hit(Call call) {
-  if (++plan.counts[static_cast<int>(call)] != plan.nth || call != plan.call) return false;
-  errno = plan.error;
-  return true;
-}
-
-const FileCalls kFailingCalls{
-    [](const char* path) { return Hit(Call::kCreate) ? kNoFile : SystemFileCalls().createNew(path); },
-    [](FileHandle file, const void* bytes, std::size_t size) -> std::ptrdiff_t {
-      return Hit(Call::kWrite) ? -1 : SystemFileCalls().write(file, bytes, size);
-    },
-    [](FileHandle file) {
-      // A close that fails has still closed the file.
-      const int closed = SystemFileCalls().close(file);
-      return Hit(Call::kClose) ? -1 : closed;
-    },
-    [](const char* from, const char* to) {
-      return Hit(Call::kRename) ? -1 : SystemFileCalls().rename(from, to);
-    },
-    [](const char* path) { return Hit(Call::kRemove) ? -1 : SystemFileCalls().remove(path); },
-    [](const char* existing, const char* name) {
-      return Hit(Call::kLink) ? -1 : SystemFileCalls().link(existing, name);
-    },
-};
-
-class FailingCalls {
- public:
-  explicit FailingCalls(const FailurePlan& wanted) {
-    plan = wanted;
-    SetFileCallsForTest(&kFailingCalls);
-  }
-  ~FailingCalls() { SetFileCallsForTest(nullptr); }
-};
-
 // Three files committed together, two of which replace earlier ones: whatever call
 // fails, every target keeps what it had, the file that failed says why in the
 // system's words, and nothing else is left in the folder (no temporary file, no
@@ -273,19 +231,31 @@ class FailingCalls {
 TEST(CompleteFile, AFailureAnywhereLeavesEveryTargetAsItWas) {
   struct Case {
     const char* name;
-    FailurePlan plan;
+    FaultPlan plan;
     int failing;  // which of the three files (-1: none)
     Failure failure;
     int error;
   };
   const Case cases[] = {
-      {"read-only volume at the third file", {Call::kCreate, 3, EROFS}, 2, Failure::Create, EROFS},
-      {"disk full at the second file", {Call::kWrite, 2, ENOSPC}, 1, Failure::Write, ENOSPC},
-      {"close of the third fails", {Call::kClose, 3, EIO}, 2, Failure::Write, EIO},
-      {"second rename refused", {Call::kRename, 2, EACCES}, 1, Failure::Replace, EACCES},
-      {"third rename refused", {Call::kRename, 3, EBUSY}, 2, Failure::Replace, EBUSY},
+      {"read-only volume at the third file",
+       {.refused = FileCall::kCreate, .nth = 3, .error = EROFS},
+       2, Failure::Create, EROFS},
+      {"disk full at the second file",
+       {.refused = FileCall::kWrite, .nth = 2, .error = ENOSPC},
+       1, Failure::Write, ENOSPC},
+      {"close of the third fails",
+       {.refused = FileCall::kClose, .nth = 3, .error = EIO},
+       2, Failure::Write, EIO},
+      {"second rename refused",
+       {.refused = FileCall::kRename, .nth = 2, .error = EACCES},
+       1, Failure::Replace, EACCES},
+      {"third rename refused",
+       {.refused = FileCall::kRename, .nth = 3, .error = EBUSY},
+       2, Failure::Replace, EBUSY},
       // A volume without hard links (FAT) still commits.
-      {"no second names", {Call::kLink, 1, ENOSYS}, -1, Failure::None, 0},
+      {"no second names",
+       {.refused = FileCall::kLink, .nth = 1, .error = ENOSYS},
+       -1, Failure::None, 0},
   };
   for (const Case& c : cases) {
     TempFolder folder;
@@ -295,7 +265,7 @@ TEST(CompleteFile, AFailureAnywhereLeavesEveryTargetAsItWas) {
     WriteFile(paths[1], "earlier ov2");
     CompleteFile files[3];
     {
-      const FailingCalls failing(c.plan);
+      const FaultyFileCalls failing(c.plan);
       for (int i = 0; i < 3; ++i) {
         if (files[i].Open(paths[i])) files[i].Write("later " + std::to_string(i));
       }

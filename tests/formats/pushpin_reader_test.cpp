@@ -292,6 +292,30 @@ TEST_F(PushpinReaderTest, ManyPinsAcrossBufferRefills) {
   EXPECT_EQ(reader_.Offset(), b.Size());
 }
 
+// A file cut short by someone else while it is read (another program rewriting it, a
+// network share going away) ends as a short file does, at the cut, and stays failed.
+TEST_F(PushpinReaderTest, AFileThatShrinksWhileItIsReadEndsAtTheCut) {
+  constexpr int kPins = 600;
+  PspBytes b;
+  b.Header(kPins);
+  for (int i = 0; i < kPins; ++i) b.Pin(i, 0, 0.001, 0.002, std::u16string(100, u'x'), u"n", u"m");
+  for (const std::uintmax_t cut : {std::uintmax_t{50000}, std::uintmax_t{32}, std::uintmax_t{0}}) {
+    const std::string path = OpenBytes(b);
+    std::int32_t npins = 0;
+    ASSERT_TRUE(reader_.ReadHeader(npins));
+    PinRecord pin;
+    ASSERT_TRUE(reader_.NextPin(pin));  // the first buffer is in
+    fs::resize_file(path, cut);
+    int more = 0;
+    while (reader_.NextPin(pin)) ++more;
+    EXPECT_LT(more, kPins - 1) << "cut at " << cut;
+    EXPECT_EQ(Describe(reader_.Error()), "end of file: " + path) << "cut at " << cut;
+    EXPECT_LE(reader_.Offset(), std::max<std::uintmax_t>(cut, 32 * 1024 + 32)) << "cut at " << cut;
+    EXPECT_FALSE(reader_.NextPin(pin));
+    reader_.Close();
+  }
+}
+
 TEST_F(PushpinReaderTest, MissingFileIsReportedWithItsName) {
   const std::string path = (dir_ / "absent.psp").string();
   EXPECT_FALSE(reader_.Open(path));

@@ -246,6 +246,13 @@ int Converter::Convert(std::size_t index) {
     }
     return kExitFailed;
   }
+  // The outputs are in place; an old copy the system would not let go is the user's to
+  // remove, so say where it is.
+  for (const CompleteFile* file : {&asc, &overlay.File(), &bmp}) {
+    if (file->Leftover().empty()) continue;
+    std::fprintf(stderr, "psp2ov2: the earlier %s is still there as %s: %s\n",
+                 file->Path().c_str(), file->Leftover().c_str(), file->LeftoverReason().c_str());
+  }
   if (!options_.quiet) {
     std::printf("%s: %ld pins -> %s\n", input.c_str(), static_cast<long>(npins),
                 ascOnly ? out.asc.c_str() : out.ov2.c_str());

@@ -1,0 +1,107 @@
+#include "tests/support/faulty_file_calls.h"
+
+#include <cerrno>
+#include <mutex>
+
+#include "formats/file_calls.h"
+
+namespace qh::test {
+namespace {
+
+struct Disk {
+  std::mutex mutex;
+  FaultPlan plan;
+  int counts[kFileCallKinds] = {};
+  std::size_t written = 0;
+  bool struck = false;
+};
+Disk disk;
+
+// Counts the call; true (errno set) when it is the one to refuse.
+bool Refused(FileCall call) {
+  std::lock_guard lock(disk.mutex);
+  const int count = ++disk.counts[static_cast<int>(call)];
+  if (call != disk.plan.refused || count != disk.plan.nth) return false;
+  disk.struck = true;
+  errno = disk.plan.error;
+  return true;
+}
+
+const FileCalls kFaultyCalls{
+    [](const char* path) { return Refused(FileCall::kCreate) ? kNoFile : SystemFileCalls().createNew(path); },
+    [](FileHandle file, const void* bytes, std::size_t size) -> std::ptrdiff_t {
+      if (Refused(FileCall::kWrite)) return -1;
+      std::size_t room;
+      {
+        std::lock_guard lock(disk.mutex);
+        room = disk.plan.capacity - disk.written;
+        if (room == 0 && size > 0) {
+          disk.struck = true;
+          errno = ENOSPC;
+          return -1;
+        }
+      }
+      const std::ptrdiff_t done = SystemFileCalls().write(file, bytes, size < room ? size : room);
+      if (done > 0) {
+        std::lock_guard lock(disk.mutex);
+        disk.written += static_cast<std::size_t>(done);
+      }
+      return done;
+    },
+    [](FileHandle file) {
+      // A close that fails has still closed the file.
+      const int closed = SystemFileCalls().close(file);
+      return Refused(FileCall::kClose) ? -1 : closed;
+    },
+    [](const char* from, const char* to) {
+      return Refused(FileCall::kRename) ? -1 : SystemFileCalls().rename(from, to);
+    },
+    [](const char* path) { return Refused(FileCall::kRemove) ? -1 : SystemFileCalls().remove(path); },
+    [](const char* existing, const char* name) {
+      return Refused(FileCall::kLink) ? -1 : SystemFileCalls().link(existing, name);
+    },
+};
+
+}  // namespace
+
+FaultyFileCalls::FaultyFileCalls(const FaultPlan& plan) {
+  {
+    std::lock_guard lock(disk.mutex);
+    disk.plan = plan;
+    for (int& count : disk.counts) count = 0;
+    disk.written = 0;
+    disk.struck = false;
+  }
+  SetFileCallsForTest(&kFaultyCalls);
+}
+
+FaultyFileCalls::~FaultyFileCalls() { SetFileCallsForTest(nullptr); }
+
+int FaultyFileCalls::Count(FileCall call) const {
+  std::lock_guard lock(disk.mutex);
+  return disk.counts[static_cast<int>(call)];
+}
+
+std::size_t FaultyFileCalls::BytesWritten() const {
+  std::lock_guard lock(disk.mutex);
+  return disk.written;
+}
+
+bool FaultyFileCalls::Struck() const {
+  std::lock_guard lock(disk.mutex);
+  return disk.struck;
+}
+
+const char* FileCallName(FileCall call) {
+  switch (call) {
+    case FileCall::kCreate: return "create";
+    case FileCall::kWrite: return "write";
+    case FileCall::kClose: return "close";
+    case FileCall::kRename: return "rename";
+    case FileCall::kRemove: return "remove";
+    case FileCall::kLink: return "link";
+  }
+  return "?";
+}
+
+}  // namespace qh::test

@@ -1,0 +1,43 @@
+// The formats' file calls with faults put in, as real disks and volumes fail: a disk
+// that fills after a given number of bytes (the write that reaches the end takes what
+// fits, the next fails with ENOSPC), and one call of a kind refused at its n-th use
+// with a given errno. Every call is counted, so a clean run tells how many a loop
+// must go through. Installed for the life of the object; safe across threads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+namespace qh::test {
+
+enum class FileCall { kCreate, kWrite, kClose, kRename, kRemove, kLink };
+inline constexpr int kFileCallKinds = 6;
+
+struct FaultPlan {
+  // Bytes the disk takes from all writes together.
+  std::size_t capacity = std::numeric_limits<std::size_t>::max();
+  // The call refused, at which use (1-based; 0: none), with which errno.
+  FileCall refused = FileCall::kCreate;
+  int nth = 0;
+  int error = 0;
+};
+
+class FaultyFileCalls {
+ public:
+  explicit FaultyFileCalls(const FaultPlan& plan = {});
+  ~FaultyFileCalls();
+  FaultyFileCalls(const FaultyFileCalls&) = delete;
+  FaultyFileCalls& operator=(const FaultyFileCalls&) = delete;
+
+  // Calls of the kind seen so far, refused ones included.
+  int Count(FileCall call) const;
+  // Bytes the disk took.
+  std::size_t BytesWritten() const;
+  // Whether the planned fault happened (a full disk counts once a write was cut).
+  bool Struck() const;
+};
+
+const char* FileCallName(FileCall call);
+
+}  // namespace qh::test

@@ -1,0 +1,175 @@
+// psp2ov2's conversion with the disk failing at every place it can: full after each
+// byte count of its three outputs, and each create, close, rename, remove and link
+// refused in turn. Whatever fails, the earlier outputs stay byte for byte (or all
+// three new ones took their places), nothing else is left in the folder, and a
+// failure is told with the system's reason and exit status 2.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/faulty_file_calls.h"
+#include "tests/support/pushpin_builder.h"
+#include "tests/support/temp_folder.h"
+#include "tools/psp2ov2/conversion.h"
+#include "tools/psp2ov2/exit_status.h"
+#include "tools/psp2ov2/options.h"
+
+namespace qh {
+namespace {
+
+using test::FaultPlan;
+using test::FaultyFileCalls;
+using test::FileCall;
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+const char* const kOutputs[] = {"trip.asc", "trip.ov2", "trip.bmp"};
+
+struct Outcome {
+  int status = -1;
+  std::string messages;
+  int calls[test::kFileCallKinds] = {};  // of each kind, refused ones included
+  std::size_t bytes = 0;                // that reached the disk
+};
+
+// Converts trip.psp in `folder` as `psp2ov2 -q trip.psp` would, under `plan`, with the
+// icon beside the tool.
+Outcome Convert(const TempFolder& folder, const FaultPlan& plan) {
+  psp2ov2::Options options;
+  options.quiet = true;
+  options.inputs = {folder.File("trip.psp")};
+  psp2ov2::Converter converter(options, folder.Path().string() + "/");
+  Outcome outcome;
+  testing::internal::CaptureStderr();
+  {
+    const FaultyFileCalls faults(plan);
+    if (converter.PlanOutputs()) outcome.status = converter.Convert(0);
+    for (int k = 0; k < test::kFileCallKinds; ++k) outcome.calls[k] = faults.Count(FileCall(k));
+    outcome.bytes = faults.BytesWritten();
+  }
+  outcome.messages = testing::internal::GetCapturedStderr();
+  return outcome;
+}
+
+// The names in the folder, sorted.
+std::vector<std::string> Names(const TempFolder& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class FaultLoops : public testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(folder_.File("trip.psp"), test::PushpinBytes(test::SamplePins()));
+    WriteFile(folder_.File("default_symbol.bmp"), ReadFile(QH_SOURCE_DIR "/resources/default_symbol.bmp"));
+    // What a clean run writes, and how many bytes.
+    const Outcome clean = Convert(folder_, {});
+    ASSERT_EQ(clean.status, psp2ov2::kExitOk) << clean.messages;
+    total_ = clean.bytes;
+    for (const char* name : kOutputs) {
+      fresh_.push_back(ReadFile(folder_.File(name)));
+      std::filesystem::remove(folder_.File(name));
+    }
+    namesBefore_ = Names(folder_);
+  }
+
+  // Puts (or removes) the earlier outputs before a run, and takes away what an earlier
+  // run was allowed to leave.
+  void Earlier(bool present) {
+    for (const std::string& name : Names(folder_)) {
+      if (std::find(namesBefore_.begin(), namesBefore_.end(), name) == namesBefore_.end())
+        std::filesystem::remove(folder_.File(name));
+    }
+    for (const char* name : kOutputs) {
+      if (present) {
+        WriteFile(folder_.File(name), std::string("earlier ") + name);
+      } else {
+        std::filesystem::remove(folder_.File(name));
+      }
+    }
+  }
+
+  // After a run: either every output is new, or every one is as it was; nothing else.
+  void ExpectWholeOutcome(const std::string& what, const Outcome& outcome, bool earlier,
+                          const char* reason) {
+    const bool failed = outcome.status != psp2ov2::kExitOk;
+    for (std::size_t i = 0; i < 3; ++i) {
+      const std::string path = folder_.File(kOutputs[i]);
+      if (!failed) {
+        EXPECT_EQ(ReadFile(path), fresh_[i]) << what << ": " << kOutputs[i];
+      } else if (earlier) {
+        EXPECT_EQ(ReadFile(path), std::string("earlier ") + kOutputs[i]) << what;
+      } else {
+        EXPECT_FALSE(std::filesystem::exists(path)) << what << ": " << kOutputs[i] << " stayed";
+      }
+    }
+    std::vector<std::string> expected = namesBefore_;
+    if (earlier || !failed) expected.insert(expected.end(), std::begin(kOutputs), std::end(kOutputs));
+    // An earlier output kept under a second name while the new ones took their places,
+    // which the system then would not remove, may stay only when the message names it.
+    for (const std::string& name : Names(folder_)) {
+      if (std::find(expected.begin(), expected.end(), name) != expected.end()) continue;
+      if (!failed && outcome.messages.find("is still there as " + folder_.File(name)) !=
+                         std::string::npos) {
+        expected.push_back(name);
+      }
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Names(folder_), expected) << what << ": " << outcome.messages;
+    if (failed) {
+      EXPECT_EQ(outcome.status, psp2ov2::kExitFailed) << what;
+      EXPECT_NE(outcome.messages.find(reason), std::string::npos) << what << ": " << outcome.messages;
+    }
+  }
+
+  TempFolder folder_;
+  std::size_t total_ = 0;
+  std::vector<std::string> fresh_;
+  std::vector<std::string> namesBefore_;
+};
+
+TEST_F(FaultLoops, ADiskThatFillsAtAnyByteLeavesTheEarlierOutputs) {
+  ASSERT_GT(total_, 300u);
+  for (const bool earlier : {true, false}) {
+    for (std::size_t capacity = 0; capacity <= total_; ++capacity) {
+      Earlier(earlier);
+      const Outcome outcome = Convert(folder_, {.capacity = capacity});
+      const std::string what = "full after " + std::to_string(capacity) + " of " +
+                               std::to_string(total_) + (earlier ? " bytes, earlier outputs" : " bytes");
+      EXPECT_EQ(outcome.status == psp2ov2::kExitOk, capacity == total_) << what;
+      ExpectWholeOutcome(what, outcome, earlier, std::strerror(ENOSPC));
+      if (HasFailure()) return;
+    }
+  }
+}
+
+TEST_F(FaultLoops, EachRefusedCallLeavesTheEarlierOutputsOrAllTheNewOnes) {
+  for (const FileCall call : {FileCall::kCreate, FileCall::kClose, FileCall::kRename,
+                              FileCall::kRemove, FileCall::kLink}) {
+    for (const bool earlier : {true, false}) {
+      // Until a run makes fewer such calls than the one refused: every place was tried.
+      for (int nth = 1;; ++nth) {
+        Earlier(earlier);
+        const Outcome outcome = Convert(folder_, {.refused = call, .nth = nth, .error = EACCES});
+        if (outcome.calls[static_cast<int>(call)] < nth) break;
+        const std::string what = std::string(test::FileCallName(call)) + " " +
+                                 std::to_string(nth) + " refused" +
+                                 (earlier ? ", earlier outputs" : "");
+        ExpectWholeOutcome(what, outcome, earlier, std::strerror(EACCES));
+        if (HasFailure()) return;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qh
