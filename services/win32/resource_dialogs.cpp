@@ -47,18 +47,6 @@ std::string TextOf(HWND h) {
   return text;
 }
 
-LoadedDialog* DialogOfWindow(HWND hwnd) {
-  for (LoadedDialog& d : Dialogs().loaded)
-    if (d.hwnd == hwnd) return &d;
-  return nullptr;
-}
-
-LoadedDialog* DialogOfId(int id) {
-  for (LoadedDialog& d : Dialogs().loaded)
-    if (d.resourceId == id) return &d;
-  return nullptr;
-}
-
 ModalRun* RunOf(HWND hwnd) {
   for (ModalRun* r : Dialogs().runs)
     if (r->hwnd == hwnd) return r;
@@ -239,7 +227,8 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
     EndModalRun(*run, id, control);
     return TRUE;
   }
-  // A shown modeless or semi-modal dialog ends nothing: the program hears of it.
+  // A shown modeless or semi-modal dialog ends nothing: the program hears of it, with
+  // the page dialog the button lies on if it is one.
   if (LoadedDialog* loaded = DialogOfWindow(dialog)) {
     MessageInfo info;
     info.window = 0;
@@ -248,6 +237,16 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
     RecordMessage(kDialogMessage, 0, info);
   }
   return TRUE;
+}
+
+// A click on a tab (or a key on a tab field) selected another tab.
+INT_PTR OnNotify(HWND dialog, const NMHDR& n) {
+  if (n.code != static_cast<UINT>(TCN_SELCHANGE)) return FALSE;
+  const ModalRun* run = RunOf(dialog);
+  const LoadedDialog* loaded = run ? nullptr : DialogOfWindow(dialog);
+  const int dialogId = run ? run->resourceId : loaded ? loaded->resourceId : 0;
+  if (dialogId != 0) ShowSelectedPage(dialog, dialogId, static_cast<int>(n.idFrom));
+  return FALSE;
 }
 
 INT_PTR OnControlColour(HWND control, HDC dc) {
@@ -262,6 +261,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
   switch (msg) {
     case WM_INITDIALOG: return OnInitDialog(dialog, lParam);
     case WM_COMMAND: return OnCommand(dialog, wParam, lParam);
+    case WM_NOTIFY: return OnNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam));
     case WM_CTLCOLOREDIT: case WM_CTLCOLORSTATIC: case WM_CTLCOLORBTN: case WM_CTLCOLORLISTBOX:
       return OnControlColour(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
     default: return FALSE;
@@ -417,6 +417,18 @@ void ShowModeless(LoadedDialog& d, POINT at, int focusField, int mode) {
 
 }  // namespace
 
+LoadedDialog* DialogOfWindow(HWND hwnd) {
+  for (LoadedDialog& d : Dialogs().loaded)
+    if (d.hwnd == hwnd) return &d;
+  return nullptr;
+}
+
+LoadedDialog* DialogOfId(int id) {
+  for (LoadedDialog& d : Dialogs().loaded)
+    if (d.resourceId == id) return &d;
+  return nullptr;
+}
+
 LoadedDialog* CurrentDialog() {
   const int id = Dialogs().items[3];
   return id != 0 ? DialogOfId(id) : nullptr;
@@ -563,6 +575,7 @@ void IDlUnload(std::optional<int>) {
     return;
   }
   win::HideDialog(*d);
+  win::ReturnPages(d->resourceId);
   if (IsWindow(d->hwnd)) DestroyWindow(d->hwnd);
   win::DeleteBrushes(*d);
   const int id = d->resourceId;
