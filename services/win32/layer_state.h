@@ -185,6 +185,7 @@ struct ModalRun {
   int focusField = 0;
   int exitButton = 0;
   int exitFocus = 0;
+  int exitDialog = 0;  // the dialog, or page dialog, in which the ending button lies
   std::vector<DialogField> fields;
 };
 
