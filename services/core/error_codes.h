@@ -23,6 +23,7 @@ enum ErrorCode : int {
   kErrLoadDialog = 1007,
   kErrOutOfRange = 1009,
   kErrFieldUndefined = 1010,
+  kErrInvalidTab = 1012,
   kErrDialogMode = 1014,
   kErrRootHidden = 1016,
   kErrBitmapCreation = 1020,

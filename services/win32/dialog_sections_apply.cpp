@@ -1,9 +1,10 @@
 // The extra sections of a loaded dialog, applied to its fields: ranges, list items,
-// check states, trackbar settings, text lengths and colours.
+// check states, trackbar settings, text lengths, colours, and last the tab fields with
+// their page dialogs (dialog_tabs.cpp).
 //
-// Not applied: "[Tabs]" (tab fields with embedded page dialogs) and "[Grids]" (grid
-// fields belong to the graphics part, which this layer does not carry). Both are
-// parsed, so a dialog that has them still loads; their entries are left unused.
+// Not applied: "[Grids]" (grid fields belong to the graphics part, which this layer
+// does not carry). It is parsed, so a dialog that has it still loads; its entries are
+// left unused.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -123,6 +124,9 @@ void ApplyDialogSections(LoadedDialog& d, const DialogSections& sections) {
   for (const ColourEntry& e : sections.colours)
     if (field(e.field)) ApplyColours(d, e);
   InvalidateRect(d.hwnd, nullptr, TRUE);
+  // Last, and by id: loading the pages adds to the table, which may move `d`.
+  const int dialogId = d.resourceId;
+  for (const TabEntry& e : sections.tabs) ApplyTabs(dialogId, e);
 }
 
 }  // namespace qh::win

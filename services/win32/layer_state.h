@@ -144,6 +144,21 @@ struct DialogField {
 
 constexpr int kDialogLimit = 50;
 
+// A tab field of a loaded dialog and the dialogs it shows as pages, one per tab in
+// tab order (0 where a page could not be loaded).
+struct TabField {
+  int field = 0;
+  std::vector<int> pages;
+};
+
+// What a dialog embedded as a page had before: it gets it back when it leaves.
+struct PageHome {
+  LONG style = 0;
+  LONG exStyle = 0;
+  int width = 0;
+  int height = 0;
+};
+
 // One entry of the dialog table: a dialog created hidden from its template by
 // IDlLoad, alive until IDlUnload or IWnStop.
 struct LoadedDialog {
@@ -157,6 +172,9 @@ struct LoadedDialog {
   HWND reenable = nullptr;
   bool childTemplate = false;  // the template makes it a child of the drawing area
   std::vector<DialogField> fields;
+  std::vector<TabField> tabs;  // "[Tabs]": its tab fields with their pages
+  int pageOf = 0;              // the dialog holding it as a page; 0 when it is none's
+  PageHome home;               // while it is a page
 };
 
 // A modal run: the second instance of a loaded dialog while it is up.
@@ -167,6 +185,7 @@ struct ModalRun {
   int focusField = 0;
   int exitButton = 0;
   int exitFocus = 0;
+  int exitDialog = 0;  // the dialog, or page dialog, in which the ending button lies
   std::vector<DialogField> fields;
 };
 

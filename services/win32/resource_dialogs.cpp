@@ -1,7 +1,8 @@
 // Resource dialogs: IDlLoad, IDlPutString, IDlShow and IDlUnload over a table of at
 // most 50 dialogs created hidden from their templates. A modal show runs a second
 // instance from the same template, which takes over the loaded dialog's fields and
-// hands them back when it ends, so the loaded dialog always holds what the user left.
+// hands them back when it ends, so the loaded dialog always holds what the user left;
+// the pages of its tab fields it borrows as they are (dialog_tabs.cpp).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -47,21 +48,20 @@ std::string TextOf(HWND h) {
   return text;
 }
 
-LoadedDialog* DialogOfWindow(HWND hwnd) {
-  for (LoadedDialog& d : Dialogs().loaded)
-    if (d.hwnd == hwnd) return &d;
-  return nullptr;
-}
-
-LoadedDialog* DialogOfId(int id) {
-  for (LoadedDialog& d : Dialogs().loaded)
-    if (d.resourceId == id) return &d;
-  return nullptr;
-}
-
 ModalRun* RunOf(HWND hwnd) {
   for (ModalRun* r : Dialogs().runs)
     if (r->hwnd == hwnd) return r;
+  return nullptr;
+}
+
+// The modal run whose instance is `dialog` or shows it as a page, at any depth.
+ModalRun* RunShowing(HWND dialog) {
+  while (dialog) {
+    if (ModalRun* run = RunOf(dialog)) return run;
+    const LoadedDialog* page = DialogOfWindow(dialog);
+    if (!page || page->pageOf == 0) return nullptr;
+    dialog = GetParent(dialog);
+  }
   return nullptr;
 }
 
@@ -133,13 +133,30 @@ void CopyList(HWND from, HWND to, bool combo) {
   }
 }
 
+// Labels and selection of a tab field; its pages move by themselves.
+void CopyTabs(HWND from, HWND to) {
+  SendMessageA(to, TCM_DELETEALLITEMS, 0, 0);
+  const LRESULT n = SendMessageA(from, TCM_GETITEMCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    char label[256] = {};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = label;
+    item.cchTextMax = sizeof label;
+    SendMessageA(from, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    SendMessageA(to, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+  SendMessageA(to, TCM_SETCURSEL, static_cast<WPARAM>(SendMessageA(from, TCM_GETCURSEL, 0, 0)), 0);
+}
+
 // Carries the contents and states of every field from one instance of a dialog to the
-// other: texts, checks, list and combo items with their selection, trackbar and progress
-// positions, text limits, and whether a field is enabled and visible.
+// other: texts, checks, list and combo items with their selection, tab labels and
+// selection, trackbar and progress positions, text limits, and whether a field is
+// enabled and visible. Embedded pages are not fields: they are moved, not copied.
 void CopyFieldStates(HWND from, HWND to) {
   for (HWND c = GetWindow(from, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     const int id = GetDlgCtrlID(c);
-    if (id == 0 || id == -1 || id == 0xFFFF) continue;
+    if (id == 0 || id == -1 || id == 0xFFFF || DialogOfWindow(c)) continue;
     HWND t = GetDlgItem(to, id);
     if (!t || ClassOf(c) != ClassOf(t)) continue;
     const LONG style = GetWindowLongA(c, GWL_STYLE);
@@ -153,6 +170,8 @@ void CopyFieldStates(HWND from, HWND to) {
       SendMessageA(t, TBM_SETRANGEMIN, FALSE, SendMessageA(c, TBM_GETRANGEMIN, 0, 0));
       SendMessageA(t, TBM_SETRANGEMAX, FALSE, SendMessageA(c, TBM_GETRANGEMAX, 0, 0));
       SendMessageA(t, TBM_SETPOS, TRUE, SendMessageA(c, TBM_GETPOS, 0, 0));
+    } else if (ClassIs(c, WC_TABCONTROLA)) {
+      CopyTabs(c, t);
     } else if (ClassIs(c, PROGRESS_CLASSA)) {
       PBRANGE range{};
       SendMessageA(c, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
@@ -174,10 +193,11 @@ void CopyFieldStates(HWND from, HWND to) {
   }
 }
 
-// A push button was pressed in a modal instance (or the system sent the cancel command).
-void EndModalRun(ModalRun& run, int button, HWND buttonWindow) {
+// A push button was pressed in a modal instance or on one of its pages (or the system
+// sent the cancel command); `buttonDialog` is the dialog in which the button lies.
+void EndModalRun(ModalRun& run, int button, HWND buttonWindow, int buttonDialog) {
   HWND focus = GetFocus();
-  const bool focusInside = focus && GetParent(focus) == run.hwnd;
+  const bool focusInside = focus && RunShowing(GetParent(focus)) == &run;
   if (focusInside && IsNumericField(focus) && !NumericFieldValid(focus)) {
     if (button == IDOK) {
       FieldBeep();
@@ -189,6 +209,7 @@ void EndModalRun(ModalRun& run, int button, HWND buttonWindow) {
   }
   run.exitButton = button;
   run.exitFocus = (focusInside && focus != buttonWindow) ? GetDlgCtrlID(focus) : 0;
+  run.exitDialog = buttonDialog;
   if (LoadedDialog* loaded = DialogOfId(run.resourceId)) {
     CopyFieldStates(run.hwnd, loaded->hwnd);
     loaded->fields = run.fields;
@@ -213,6 +234,7 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam) {
     SetWindowTextA(dialog, TextOf(loaded->hwnd).c_str());
     CopyFieldStates(loaded->hwnd, dialog);
     run.fields = loaded->fields;
+    PlacePages(dialog, run.resourceId);
   }
   SetWindowPos(dialog, nullptr, run.x, run.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (run.focusField != 0) {
@@ -235,11 +257,12 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
     press = HIWORD(wParam) == 0 && (id == IDOK || id == IDCANCEL);
   }
   if (!press) return FALSE;
-  if (ModalRun* run = RunOf(dialog)) {
-    EndModalRun(*run, id, control);
+  if (ModalRun* run = RunShowing(dialog)) {
+    EndModalRun(*run, id, control, dialog == run->hwnd ? run->resourceId : DialogOfWindow(dialog)->resourceId);
     return TRUE;
   }
-  // A shown modeless or semi-modal dialog ends nothing: the program hears of it.
+  // A shown modeless or semi-modal dialog ends nothing: the program hears of it, with
+  // the page dialog the button lies on if it is one.
   if (LoadedDialog* loaded = DialogOfWindow(dialog)) {
     MessageInfo info;
     info.window = 0;
@@ -248,6 +271,24 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
     RecordMessage(kDialogMessage, 0, info);
   }
   return TRUE;
+}
+
+// A click on a tab (or a key on a tab field) selected another tab.
+INT_PTR OnNotify(HWND dialog, const NMHDR& n) {
+  if (n.code != static_cast<UINT>(TCN_SELCHANGE)) return FALSE;
+  const ModalRun* run = RunOf(dialog);
+  const LoadedDialog* loaded = run ? nullptr : DialogOfWindow(dialog);
+  const int dialogId = run ? run->resourceId : loaded ? loaded->resourceId : 0;
+  if (dialogId != 0) ShowSelectedPage(dialog, dialogId, static_cast<int>(n.idFrom));
+  return FALSE;
+}
+
+// However a modal instance ends, the pages it borrowed go back to the loaded dialog
+// before they would be destroyed with it.
+void OnDestroy(HWND dialog) {
+  const ModalRun* run = RunOf(dialog);
+  if (const LoadedDialog* loaded = run ? DialogOfId(run->resourceId) : nullptr)
+    PlacePages(loaded->hwnd, run->resourceId);
 }
 
 INT_PTR OnControlColour(HWND control, HDC dc) {
@@ -262,6 +303,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
   switch (msg) {
     case WM_INITDIALOG: return OnInitDialog(dialog, lParam);
     case WM_COMMAND: return OnCommand(dialog, wParam, lParam);
+    case WM_NOTIFY: return OnNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_DESTROY: OnDestroy(dialog); return FALSE;
     case WM_CTLCOLOREDIT: case WM_CTLCOLORSTATIC: case WM_CTLCOLORBTN: case WM_CTLCOLORLISTBOX:
       return OnControlColour(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
     default: return FALSE;
@@ -372,6 +415,7 @@ void ShowModal(LoadedDialog& d, POINT at, int focusField) {
   DialogState& dialogs = Dialogs();
   ModalRun run;
   run.resourceId = d.resourceId;
+  run.exitDialog = d.resourceId;
   run.x = at.x;
   run.y = at.y;
   run.focusField = focusField;
@@ -392,7 +436,7 @@ void ShowModal(LoadedDialog& d, POINT at, int focusField) {
   ReleaseSnapshots();
   dialogs.items[1] = run.exitButton;
   dialogs.items[2] = run.exitFocus;
-  dialogs.items[5] = run.resourceId;
+  dialogs.items[5] = run.exitDialog;
 }
 
 void ShowModeless(LoadedDialog& d, POINT at, int focusField, int mode) {
@@ -416,6 +460,18 @@ void ShowModeless(LoadedDialog& d, POINT at, int focusField, int mode) {
 }
 
 }  // namespace
+
+LoadedDialog* DialogOfWindow(HWND hwnd) {
+  for (LoadedDialog& d : Dialogs().loaded)
+    if (d.hwnd == hwnd) return &d;
+  return nullptr;
+}
+
+LoadedDialog* DialogOfId(int id) {
+  for (LoadedDialog& d : Dialogs().loaded)
+    if (d.resourceId == id) return &d;
+  return nullptr;
+}
 
 LoadedDialog* CurrentDialog() {
   const int id = Dialogs().items[3];
@@ -563,6 +619,7 @@ void IDlUnload(std::optional<int>) {
     return;
   }
   win::HideDialog(*d);
+  win::ReturnPages(d->resourceId);
   if (IsWindow(d->hwnd)) DestroyWindow(d->hwnd);
   win::DeleteBrushes(*d);
   const int id = d->resourceId;

@@ -12,6 +12,9 @@ namespace qh::win {
 
 // The entry whose id is dialog state item 3; null when no dialog is current.
 LoadedDialog* CurrentDialog();
+// The entry of a dialog id, or of a loaded dialog's window; null if none.
+LoadedDialog* DialogOfId(int id);
+LoadedDialog* DialogOfWindow(HWND hwnd);
 // The field `id` of the current dialog. Reports 1005 (no dialog) or 1006 (no such
 // field) and gives null, as every field operation does.
 HWND CurrentDialogField(int id, LoadedDialog** dialog = nullptr);
@@ -39,6 +42,22 @@ void AttachSpin(HWND field);
 HWND SpinOf(HWND field);
 
 // Applies the extra sections to a freshly loaded dialog (dialog_sections_apply.cpp).
+// "[Tabs]" loads page dialogs into the table, so `dialog` may have moved afterwards.
 void ApplyDialogSections(LoadedDialog& dialog, const DialogSections& sections);
+
+// Tab fields and their page dialogs (dialog_tabs.cpp). A page is a loaded dialog of
+// its own, embedded as a child of the dialog window that shows it: the loaded dialog,
+// or its modal instance while that runs.
+//
+// Fills the tab field of the loaded dialog `dialogId` with the entry's labels, loads
+// each page and embeds it, and selects the page named by the entry (else the first).
+void ApplyTabs(int dialogId, const TabEntry& entry);
+// Moves the pages of `dialogId`'s tab fields into `host`, an instance of that dialog,
+// over the display area of their tab field; the selected page shows.
+void PlacePages(HWND host, int dialogId);
+// Shows the page that the tab field `field` of `host` selects and hides the others.
+void ShowSelectedPage(HWND host, int dialogId, int field);
+// Gives `dialogId`'s pages back to the drawing area, hidden, as they were loaded.
+void ReturnPages(int dialogId);
 
 }  // namespace qh::win

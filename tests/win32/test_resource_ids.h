@@ -48,6 +48,14 @@
 #define IDD_PLAIN           220  /* one REALEDIT and OK, no extra sections */
 #define IDF_PLAIN_REAL      221
 #define IDD_CHILD           230  /* a template that makes a child window */
+#define IDD_TABS            240  /* a tab field, [Tabs] naming the popup page */
+#define IDF_TABS            241
+#define IDD_TABS_FIRST      242  /* the same, [Tabs] naming no page of its own */
+#define IDD_PAGE_CHILD      245  /* a page with a child template */
+#define IDF_PAGE_EDIT       246
+#define IDD_PAGE_POPUP      247  /* a page with a popup template and a push button */
+#define IDF_PAGE_NOTE       248
+#define IDB_PAGE_APPLY      249
 #define IDD_MANY_FIRST      300  /* 51 small dialogs, 300 to 350 */
 #define IDD_MISSING         399  /* no such template */
 
