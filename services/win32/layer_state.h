@@ -205,6 +205,14 @@ struct WindowState {
   int screenHeight = 0;
   // Snapshots are active while a modal box or common dialog is up (counted).
   int snapshotDepth = 0;
+  // The menu item read last and its state. A program may read one item for every
+  // record it writes; the system never changes a check mark or a greyed state by
+  // itself, so the answer holds until the layer changes or replaces a menu.
+  struct MenuRead {
+    HMENU menu = nullptr;
+    int itemId = 0;
+    UINT state = 0;
+  } lastMenuRead;
 };
 
 // The message loop: the last message recorded, whether the loop waits for one, the
@@ -279,6 +287,8 @@ struct LayerState {
 
 LayerState& Layer();
 inline WindowState& Windows() { return Layer().windows; }
+// Called wherever the layer changes a menu's items or a window's menu.
+inline void ForgetMenuRead() { Windows().lastMenuRead = {}; }
 inline DrawingState& Drawing() { return Layer().drawing; }
 inline MessageState& Messages() { return Layer().messages; }
 inline DialogState& Dialogs() { return Layer().dialogs; }

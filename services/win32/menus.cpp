@@ -61,6 +61,7 @@ void IMnSetState(int itemId, int what, int value) {
   win::WindowSlot& w = Windows().slots[win::MenuWindow()];
   bool found = false;
   win::MenuItemRef ref;
+  win::ForgetMenuRead();
   if (win::FindMenuItem(w, itemId, ref)) {
     found = true;
     if (what == kMenuEnabled) {
@@ -84,10 +85,16 @@ void IMnSetState(int itemId, int what, int value) {
 int IMnGetState(int itemId, int what) {
   if (what < kMenuEnabled || what > kMenuChecked) return 0;
   const win::WindowSlot& w = Windows().slots[win::MenuWindow()];
+  auto answer = [what](UINT state) {
+    if (what == kMenuEnabled) return (state & MF_GRAYED) ? 0 : 1;
+    return (state & MF_CHECKED) ? 1 : 0;
+  };
+  win::WindowState::MenuRead& last = Windows().lastMenuRead;
+  if (w.menu && last.menu == w.menu && last.itemId == itemId) return answer(last.state);
   win::MenuItemRef ref;
   if (win::FindMenuItem(w, itemId, ref)) {
-    if (what == kMenuEnabled) return (ref.state & MF_GRAYED) ? 0 : 1;
-    return (ref.state & MF_CHECKED) ? 1 : 0;
+    last = {w.menu, itemId, ref.state};
+    return answer(ref.state);
   }
   bool found = false;
   int result = 0;

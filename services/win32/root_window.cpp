@@ -247,6 +247,7 @@ LRESULT OnFrameDestroy(HWND hwnd) {
   const int index = win::WindowIndexOf(hwnd);
   if (index < 0) return 0;
   WindowSlot& w = Windows().slots[index];
+  win::ForgetMenuRead();
   w.menu = nullptr;
   w.accelerators = nullptr;  // tables from resources need no destroying
   w.menuPaths.clear();
@@ -467,6 +468,7 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
   d.width = areaRect.right;
   d.height = areaRect.bottom;
 
+  win::ForgetMenuRead();
   root.menu = GetMenu(frame);
   if (rootSpec.menuId != 0) {
     root.accelerators = LoadAcceleratorsA(system.instance, MAKEINTRESOURCEA(rootSpec.menuId));

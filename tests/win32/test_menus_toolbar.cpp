@@ -52,8 +52,10 @@ TEST_F(MenuStateTest, SetsStatesByIdAndByPathAndReadsThemBack) {
       {IDM_PATH_ONLY_ITEM, kMenuChecked, 1, {2, 4}, MF_CHECKED},
   };
   for (const Case& c : cases) {
+    const int before = IMnGetState(c.id, c.what);  // a read before a change must not outlive it
     IMnSetState(c.id, c.what, c.value);
     EXPECT_EQ(LastError(), 0) << "set item " << c.id;
+    EXPECT_NE(before, c.value) << "item " << c.id << " already had the state it is set to";
     const bool set = MenuFlagsAt(c.path) & c.flag;
     const bool expectSet = (c.flag == MF_GRAYED) ? c.value == 0 : c.value == 1;
     EXPECT_EQ(set, expectSet) << "item " << c.id << " flags " << MenuFlagsAt(c.path);
