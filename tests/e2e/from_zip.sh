@@ -44,10 +44,7 @@ sleep 1
 qh_screenshot "$QH_ARTEFACTS/from-zip-help.png" "$viewer"
 qh_log "ok: F1 opened the manual (window $viewer)"
 # The viewer has the focus now: bring the main window back as a person would.
-xdotool windowraise "$main"
-qh_window_geometry "$main"
-qh_click "$main" 10 $((QH_H - 8))
-sleep 0.5
+qh_front "$main"
 qh_menu "$main" alt+f x
 qh_wait_exit 20 || qh_fail "the program still runs 20 s after File > Exit"
 qh_wait_no_window "Quillhaven Help" 20 || qh_fail "the help viewer stayed after File > Exit"

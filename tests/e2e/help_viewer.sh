@@ -94,10 +94,7 @@ qh_log "ok: the click on the jump changed the page"
 # --- 3. File > Exit ends the program and closes the viewer. The viewer, clicked last,
 # is the active window: the main window is raised and its status bar clicked first,
 # as a person would bring it back.
-xdotool windowraise "$main"
-qh_window_geometry "$main"
-qh_click "$main" 10 $((QH_H - 8))
-sleep 0.5
+qh_front "$main"
 qh_menu "$main" alt+f x
 qh_wait_exit 20 || qh_fail "the program still runs 20 s after File > Exit"
 qh_wait_no_window "$QH_HELP_TITLE" 20 || qh_fail "the help viewer is still open 20 s after File > Exit"

@@ -229,6 +229,15 @@ qh_wait_exit() {
 
 qh_running() { kill -0 "$QH_PID" 2>/dev/null; }
 
+# qh_front WINDOW: brings the window back in front of another that has the focus, as a
+# person would: raise it and click its status bar.
+qh_front() {
+  xdotool windowraise "$1"
+  qh_window_geometry "$1"
+  qh_click "$1" 10 $((QH_H - 8))
+  sleep 0.5
+}
+
 # qh_screenshot FILE [WINDOW]: the whole display, or one window.
 qh_screenshot() {
   mkdir -p "$(dirname "$1")"
