@@ -36,6 +36,17 @@ std::string_view Condition(IoFailure what) {
 std::string UnitMessage(const IoError& error, int unit) {
   if (!error) return {};
   std::string text(Condition(error.what));
+  // Where the condition alone does not say why (a full disk, a folder that may not be
+  // written to, a drive gone), the system's own words follow it.
+  const bool systemSaysWhy = error.what == IoFailure::kCannotOpen ||
+                             error.what == IoFailure::kReadFailed ||
+                             error.what == IoFailure::kCannotCreate ||
+                             error.what == IoFailure::kWriteFailed;
+  if (systemSaysWhy && !error.reason.empty()) {
+    text += " (";
+    text += error.reason;
+    text += ')';
+  }
   text += ", unit ";
   text += std::to_string(unit);
   text += ", file ";

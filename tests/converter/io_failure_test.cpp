@@ -1,6 +1,8 @@
 // A conversion whose input or output fails ends with a message box and leaves the
 // files as they were; the program itself keeps running.
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 
 #include "converter/command_ids.h"
@@ -196,7 +198,7 @@ TEST_F(ConverterTest, ANameTooLongForTheServicesIsToldAndNothingIsWritten) {
   EXPECT_FALSE(Exists(longName + ".asc"));
 }
 
-// A disk that fills at any byte of the ".asc" file: the box names the file, the earlier file stays byte for byte, no temporary file is left
+// A disk that fills at any byte of the ".asc" file: the box names the file and why, the earlier file stays byte for byte, no temporary file is left
 // and the utility is not run; with room for every byte the conversion goes through.
 TEST_F(ConverterTest, ADiskThatFillsAtAnyByteOfTheAscKeepsTheEarlierFile) {
   const std::string input = Path("maps\\trip.psp");
@@ -224,7 +226,9 @@ TEST_F(ConverterTest, ADiskThatFillsAtAnyByteOfTheAscKeepsTheEarlierFile) {
       break;
     }
     EXPECT_TRUE(SameCalls({Call("IWnMessageBox", 0, kIconStop, 1,
-                                "error during write, unit 11, file " + asc, "PushPin File")},
+                                std::string("error during write (") + std::strerror(ENOSPC) +
+                                    "), unit 11, file " + asc,
+                                "PushPin File")},
                           boxes)) << what;
     EXPECT_EQ(ReadFile(asc), "earlier result\r\n") << what;
     int beside = 0;  // names in the input's folder

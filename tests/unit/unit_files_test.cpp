@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -54,10 +56,11 @@ TEST_F(AscWriterTest, FolderMissingIsReportedWithUnitAndName) {
   AscWriter writer;
   EXPECT_FALSE(writer.Open(path));
   EXPECT_TRUE(writer.Failed());
-  EXPECT_EQ(writer.ErrorMessage(), "cannot create file, unit 11, file " + path);
+  const std::string missing = std::string("cannot create file (") + std::strerror(ENOENT) + ")";
+  EXPECT_EQ(writer.ErrorMessage(), missing + ", unit 11, file " + path);
   EXPECT_FALSE(writer.Write("x"));
   EXPECT_FALSE(writer.Commit());
-  EXPECT_EQ(writer.ErrorMessage(), "cannot create file, unit 11, file " + path)
+  EXPECT_EQ(writer.ErrorMessage(), missing + ", unit 11, file " + path)
       << "the first failure is kept";
 }
 
@@ -68,7 +71,8 @@ TEST_F(AscWriterTest, CommitOntoAFolderIsReportedAsCannotCreate) {
   ASSERT_TRUE(writer.Open(target_)) << writer.ErrorMessage();
   ASSERT_TRUE(writer.Write("line\r\n"));
   EXPECT_FALSE(writer.Commit());
-  EXPECT_EQ(writer.ErrorMessage(), "cannot create file, unit 11, file " + target_);
+  EXPECT_EQ(writer.ErrorMessage(), std::string("cannot create file (") + std::strerror(EISDIR) +
+                                       "), unit 11, file " + target_);
   EXPECT_TRUE(fs::is_directory(target_));
   EXPECT_EQ(FileCount(), 1);
 }
@@ -83,12 +87,13 @@ TEST_F(AscWriterTest, NoMessageUntilAFailureThenAWriteError) {
   EXPECT_EQ(Contents(target_), "   1.00000,   2.00000,\"a\"\r\n");
   // A committed file is closed: writing more is a write failure, told with the name.
   EXPECT_FALSE(writer.Write("more"));
-  EXPECT_EQ(writer.ErrorMessage(), "error during write, unit 11, file " + target_);
+  EXPECT_EQ(writer.ErrorMessage(),
+            "error during write (the file is not open), unit 11, file " + target_);
   EXPECT_EQ(Contents(target_), "   1.00000,   2.00000,\"a\"\r\n");
 
   UnitFileWriter offsets(kOffsetsUnit);
   EXPECT_FALSE(offsets.Commit());
-  EXPECT_EQ(offsets.ErrorMessage(), "error during write, unit 12, file ")
+  EXPECT_EQ(offsets.ErrorMessage(), "error during write (the file is not open), unit 12, file ")
       << "committed before any Open";
 }
 
