@@ -7,13 +7,21 @@
 
 namespace qh::win {
 
+struct WindowSnapshot;
+
 // Takes (or shares) a snapshot of every visible top-level window of the window
-// table, so that they repaint from it while a box covers them. Counted: nested
-// boxes share the snapshots of the outer one.
+// table, and of every shown resource dialog that holds a drawing field (after letting
+// it repaint once), so that they repaint from it while a box covers them. Counted:
+// nested boxes share the snapshots of the outer one.
 void TakeSnapshots();
 // Counts the snapshots down; one that reaches zero is drawn back and released, and
 // its window's pending repaint is cancelled.
 void ReleaseSnapshots();
+// The snapshot of the dialog that holds the drawing field `field`, and where the field
+// lies in it; null when it has none.
+const WindowSnapshot* DialogSnapshotOf(HWND field, POINT& offset);
+// Releases a dialog's snapshot whatever its count: the dialog is going.
+void DropSnapshot(WindowSnapshot& snapshot);
 
 // Disables the program's other windows for the life of a system box and enables
 // them again afterwards.

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "boxes.h"
 #include "root_window.h"
 
 namespace qh::win {
@@ -23,18 +24,20 @@ MessageInfo PointerInfo(HWND hwnd) {
   return info;
 }
 
+// A window's drawing area paints from its own snapshot; a drawing field of a dialog
+// from its part of the dialog's.
 void PaintFromSnapshot(HWND hwnd, int index) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
-  if (index >= 0) {
-    const WindowSnapshot& snap = Windows().slots[index].snapshot;
-    if (snap.bitmap) {
-      HDC mem = CreateCompatibleDC(dc);
-      HGDIOBJ old = SelectObject(mem, snap.bitmap);
-      BitBlt(dc, 0, 0, snap.width, snap.height, mem, 0, 0, SRCCOPY);
-      SelectObject(mem, old);
-      DeleteDC(mem);
-    }
+  POINT from{0, 0};
+  const WindowSnapshot* snap =
+      index >= 0 ? &Windows().slots[index].snapshot : DialogSnapshotOf(hwnd, from);
+  if (snap != nullptr && snap->bitmap) {
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, snap->bitmap);
+    BitBlt(dc, 0, 0, snap->width - from.x, snap->height - from.y, mem, from.x, from.y, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
   }
   EndPaint(hwnd, &ps);
 }

@@ -173,6 +173,9 @@ struct LoadedDialog {
   bool childTemplate = false;  // the template makes it a child of the drawing area
   std::vector<DialogField> fields;
   std::vector<TabField> tabs;  // "[Tabs]": its tab fields with their pages
+  // While a box is up, of a shown dialog that holds a drawing field: its drawing fields
+  // repaint from this copy of its client area.
+  WindowSnapshot snapshot;
   int pageOf = 0;              // the dialog holding it as a page; 0 when it is none's
   PageHome home;               // while it is a page
 };

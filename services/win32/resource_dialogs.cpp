@@ -374,6 +374,7 @@ void CloseAllDialogs() {
     HideDialog(d);
     if (IsWindow(d.hwnd)) DestroyWindow(d.hwnd);
     DeleteBrushes(d);
+    DropSnapshot(d.snapshot);
   }
   dialogs.loaded.clear();
   dialogs.semiModalCount = 0;
@@ -622,6 +623,7 @@ void IDlUnload(std::optional<int>) {
   win::ReturnPages(d->resourceId);
   if (IsWindow(d->hwnd)) DestroyWindow(d->hwnd);
   win::DeleteBrushes(*d);
+  win::DropSnapshot(d->snapshot);
   const int id = d->resourceId;
   dialogs.loaded.erase(std::remove_if(dialogs.loaded.begin(), dialogs.loaded.end(),
                                       [id](const win::LoadedDialog& e) { return e.resourceId == id; }),

@@ -379,6 +379,12 @@ std::vector<MenuPath> ParseMenuPaths(const std::vector<std::uint16_t>& words) {
   return paths;
 }
 
+bool IsDrawingAreaClass(HWND hwnd) {
+  char name[32] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  return lstrcmpiA(name, kDrawingClass) == 0;
+}
+
 }  // namespace win
 
 void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize) {

@@ -13,6 +13,9 @@ namespace qh::win {
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK DrawingAreaProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Whether the window is of the drawing-area class: a window's drawing area, or a
+// drawing field that a dialog template places among its fields.
+bool IsDrawingAreaClass(HWND hwnd);
 
 // Arranges status bar, toolbars and drawing area in a frame client of the given size.
 void LayoutFrame(int window, int clientWidth, int clientHeight);

@@ -11,7 +11,9 @@
 #include "boxes.h"
 #include "layer_state.h"
 #include "modal_driver.h"
+#include "resource_dialogs.h"
 #include "services/services.h"
+#include "test_resource_ids.h"
 #include "win32_test_support.h"
 
 namespace {
@@ -117,6 +119,53 @@ void PaintMark() {
   RECT r{0, 0, 40, 40};
   FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   ReleaseDC(Root().drawingArea, dc);
+}
+
+// A shown dialog with a drawing field: its picture is kept for the box's life too. The
+// field is scribbled on while the box is up, as an uncovered area is on a display that
+// keeps no copy of it; its next paint brings the picture back.
+TEST_F(MessageBoxTest, ADrawingFieldOfAShownDialogRepaintsFromTheDialogsSnapshot) {
+  qh::IDlLoad(IDD_DRAWING);
+  qh::IDlShow(-1, -1, 0, 2);
+  ASSERT_EQ(qh::IErInfo(1), 0);
+  qh::win::LoadedDialog* d = qh::win::CurrentDialog();
+  ASSERT_NE(d, nullptr);
+  const HWND field = GetDlgItem(d->hwnd, IDF_DRAWING);
+  ASSERT_NE(field, nullptr);
+  Settle();
+  auto fill = [field](int stockBrush) {
+    HDC dc = GetDC(field);
+    RECT r{0, 0, 30, 30};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(stockBrush)));
+    ReleaseDC(field, dc);
+  };
+  auto pixel = [field] {
+    HDC dc = GetDC(field);
+    const COLORREF c = GetPixel(dc, 5, 5);
+    ReleaseDC(field, dc);
+    return c;
+  };
+  fill(BLACK_BRUSH);
+  ASSERT_EQ(pixel(), RGB(0, 0, 0));
+
+  int count = -1;
+  COLORREF scribbled = CLR_INVALID, repainted = CLR_INVALID;
+  ModalDriver driver({[&](HWND box, const SeenBox&) {
+    count = qh::win::CurrentDialog()->snapshot.useCount;
+    fill(WHITE_BRUSH);
+    scribbled = pixel();
+    RedrawWindow(field, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    repainted = pixel();
+    PressButton(box, IDOK);
+  }});
+  qh::IWnMessageBox(0, 0, 1, "over the dialog", "Box");
+  EXPECT_EQ(count, 1) << "the dialog's snapshot while the box is up";
+  EXPECT_EQ(scribbled, RGB(255, 255, 255));
+  EXPECT_EQ(repainted, RGB(0, 0, 0)) << "the field repainted from the dialog's snapshot";
+  EXPECT_EQ(qh::win::CurrentDialog()->snapshot.bitmap, nullptr) << "released after the box";
+  EXPECT_EQ(pixel(), RGB(0, 0, 0)) << "and drawn back";
+  EXPECT_EQ(driver.Unused(), 0u);
+  qh::IDlUnload();
 }
 
 TEST_F(MessageBoxTest, WindowRepaintsFromItsSnapshotAndNestedBoxesShareIt) {

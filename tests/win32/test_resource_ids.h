@@ -56,6 +56,8 @@
 #define IDD_PAGE_POPUP      247  /* a page with a popup template and a push button */
 #define IDF_PAGE_NOTE       248
 #define IDB_PAGE_APPLY      249
+#define IDD_DRAWING         250  /* a drawing field (the drawing-area class) and OK */
+#define IDF_DRAWING         251
 #define IDD_MANY_FIRST      300  /* 51 small dialogs, 300 to 350 */
 #define IDD_MISSING         399  /* no such template */
 
