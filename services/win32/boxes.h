@@ -17,6 +17,8 @@ void TakeSnapshots();
 // Counts the snapshots down; one that reaches zero is drawn back and released, and
 // its window's pending repaint is cancelled.
 void ReleaseSnapshots();
+// Draws the part of `snapshot` that lies at `from` at the origin of `dc`.
+void DrawSnapshot(HDC dc, const WindowSnapshot& snapshot, POINT from);
 // The snapshot of the dialog that holds the drawing field `field`, and where the field
 // lies in it; null when it has none.
 const WindowSnapshot* DialogSnapshotOf(HWND field, POINT& offset);

@@ -32,13 +32,7 @@ void PaintFromSnapshot(HWND hwnd, int index) {
   POINT from{0, 0};
   const WindowSnapshot* snap =
       index >= 0 ? &Windows().slots[index].snapshot : DialogSnapshotOf(hwnd, from);
-  if (snap != nullptr && snap->bitmap) {
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, snap->bitmap);
-    BitBlt(dc, 0, 0, snap->width - from.x, snap->height - from.y, mem, from.x, from.y, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-  }
+  if (snap != nullptr && snap->bitmap) DrawSnapshot(dc, *snap, from);
   EndPaint(hwnd, &ps);
 }
 

@@ -62,14 +62,7 @@ int Capture(HWND window, WindowSnapshot& snapshot) {
 void DrawBack(HWND target, const WindowSnapshot& snapshot, POINT from = {0, 0}) {
   HDC dc = GetDC(target);
   if (!dc) return;
-  HDC memory = CreateCompatibleDC(dc);
-  if (memory) {
-    HGDIOBJ old = SelectObject(memory, snapshot.bitmap);
-    BitBlt(dc, 0, 0, snapshot.width - from.x, snapshot.height - from.y, memory, from.x, from.y,
-           SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-  }
+  DrawSnapshot(dc, snapshot, from);
   ReleaseDC(target, dc);
 }
 
@@ -137,6 +130,16 @@ void ReleaseSnapshots() {
     DropSnapshot(d.snapshot);
   }
   EndSnapshots();
+}
+
+void DrawSnapshot(HDC dc, const WindowSnapshot& snapshot, POINT from) {
+  HDC memory = CreateCompatibleDC(dc);
+  if (!memory) return;
+  HGDIOBJ old = SelectObject(memory, snapshot.bitmap);
+  BitBlt(dc, 0, 0, snapshot.width - from.x, snapshot.height - from.y, memory, from.x, from.y,
+         SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
 }
 
 const WindowSnapshot* DialogSnapshotOf(HWND field, POINT& offset) {

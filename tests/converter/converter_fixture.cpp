@@ -73,6 +73,14 @@ std::string ConverterTest::ReadFile(const std::string& name) {
 
 bool ConverterTest::Exists(const std::string& name) { return std::filesystem::exists(name); }
 
+int ConverterTest::FilesIn(std::string_view relativeFolder) const {
+  // The test's names keep their backslashes: a folder is a prefix of names in root_.
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(root_))
+    count += entry.path().filename().string().rfind(relativeFolder, 0) == 0;
+  return count;
+}
+
 int ConverterTest::RunProgram() { return ProgramMain(); }
 
 std::vector<std::string> ConverterTest::CallsOfMessage(int n) {

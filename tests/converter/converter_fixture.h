@@ -54,6 +54,8 @@ class ConverterTest : public ::testing::Test {
   static void WriteFile(const std::string& name, std::string_view bytes);
   static std::string ReadFile(const std::string& name);
   static bool Exists(const std::string& name);
+  // How many files lie in the folder `relativeFolder` names (ending in a backslash).
+  int FilesIn(std::string_view relativeFolder) const;
 
   // Runs the whole program against the scripts queued so far; returns its exit code.
   int RunProgram();

@@ -231,10 +231,7 @@ TEST_F(ConverterTest, ADiskThatFillsAtAnyByteOfTheAscKeepsTheEarlierFile) {
                                 "PushPin File")},
                           boxes)) << what;
     EXPECT_EQ(ReadFile(asc), "earlier result\r\n") << what;
-    int beside = 0;  // names in the input's folder
-    for (const auto& entry : std::filesystem::directory_iterator(root_))
-      beside += entry.path().filename().string().rfind("maps\\", 0) == 0;
-    EXPECT_EQ(beside, 2) << what << ": a temporary file was left";
+    EXPECT_EQ(FilesIn("maps\\"), 2) << what << ": a temporary file was left";
     EXPECT_TRUE(fake::CallsOf({"IOsFileCopy", "IOsExecute"}).empty()) << what;
     if (HasFailure()) return;
   }
