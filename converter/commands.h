@@ -17,11 +17,16 @@ void HandleCommand(ProgramState& state, int id);
 void RepaintReport(const ProgramState& state);
 
 // The places of the report's lines in the drawing area, top to bottom: one Open and
-// one Save fill the first five; the last is drawn but never stored.
-enum class ReportRow : int { Reading = 1, Text, Running, Output, Symbol, LocalSymbol };
+// one Save fill the first five; LocalSymbol is drawn but never stored; Summary is the
+// report's summary line, below them all.
+enum class ReportRow : int { Reading = 1, Text, Running, Output, Symbol, LocalSymbol, Summary };
 
 // A report line that names a file: `lead` and the path's short display form.
 std::string ReportLineWithPath(std::string_view lead, std::string_view path);
+
+// A report line as it fits the drawing area's width: a line that names a file and is
+// too wide loses the middle of the path ("..."), never its file name.
+std::string FitReportLine(std::string_view line);
 
 // Draws `text` on its row and stores it as the next report line.
 void AddReportLine(ProgramState& state, ReportRow row, std::string_view text);

@@ -8,6 +8,7 @@
 #include "converter/output_names.h"
 #include "converter/paths.h"
 #include "converter/unit_files.h"
+#include "formats/asc_reader.h"
 #include "formats/asc_writer.h"
 #include "formats/file_system.h"
 #include "formats/pushpin_reader.h"
@@ -47,10 +48,32 @@ bool SettleOutputNames(ProgramState& state, SaveMode mode) {
 
 bool AppendNotesChecked() { return IMnGetState(IDC_APPEND_NOTES, kMenuChecked) == 1; }
 
+// What one conversion put in the ".asc" file, and what of it the overlay cannot hold.
+struct LineCounts {
+  int lines = 0;
+  int notOnEarth = 0;     // longitude or latitude beyond the Earth after the offsets
+  int replacedTexts = 0;  // texts with characters shown as "?"
+  int Kept() const { return lines - notOnEarth; }
+};
+
+std::string NotAPushpinFile(const ProgramState& state, std::int32_t npins) {
+  std::string message = "This is not a pushpin file:\r";
+  message += state.inputFile.Trim();
+  message += "\rIts header gives " + std::to_string(npins) +
+             " as the number of pins. Nothing was written.";
+  return message;
+}
+
+void CountLine(const std::string& line, bool replaced, LineCounts& counts) {
+  ++counts.lines;
+  // Asterisks stand for a coordinate beyond -999.99999..9999.99999: not on the Earth either.
+  if (FateOfWrittenLine(line) != AscLineFate::kKept) ++counts.notOnEarth;
+  if (replaced) ++counts.replacedTexts;
+}
+
 // Reads every pin and writes its line. The ".asc" file appears under its name only
 // when it is complete; on a failure an earlier file of that name stays untouched.
-// `unfitPoints` counts the lines whose coordinates stand as asterisks.
-bool WriteAscFile(ProgramState& state, int& unfitPoints) {
+bool WriteAscFile(ProgramState& state, LineCounts& counts) {
   PushpinReader reader;
   if (!reader.Open(state.inputFile.Trim())) {
     ReportFileFailure(UnitMessage(reader.Error(), kPushpinUnit));
@@ -75,6 +98,8 @@ bool WriteAscFile(ProgramState& state, int& unfitPoints) {
 
   std::int32_t npins = 0;
   if (!reader.ReadHeader(npins)) return fail(UnitMessage(reader.Error(), kPushpinUnit));
+  // A count below zero is no list of pins at all (400 bytes of 0xFF read so).
+  if (npins < 0) return fail(NotAPushpinFile(state, npins));
 
   const ConversionOptions& options = state.options;
   // One pin record and one line buffer for the whole file: a pin costs no allocation.
@@ -85,9 +110,9 @@ bool WriteAscFile(ProgramState& state, int& unfitPoints) {
     // The notes choice is read for every pin, as the menu holds it.
     const NotesMode mode = AppendNotesChecked() ? NotesMode::Append : NotesMode::Ignore;
     line.clear();
-    AppendAscLine(line, AddOffset(options.longitudeOffset, pin.longitude),
-                  AddOffset(options.latitudeOffset, pin.latitude), pin, mode);
-    if (!AscCoordinatesFit(line)) ++unfitPoints;
+    const bool replaced = AppendAscLine(line, AddOffset(options.longitudeOffset, pin.longitude),
+                                        AddOffset(options.latitudeOffset, pin.latitude), pin, mode);
+    CountLine(line, replaced, counts);
     if (!writer.Write(line)) return fail(writer.ErrorMessage());
   }
 
@@ -149,41 +174,75 @@ bool NamesFitTheServices(const ProgramState& state) {
   return false;
 }
 
-// Runs the utility on the ".asc" file and waits for it. True when it made the overlay:
-// it ended with status 0 (or with the status that says it left out the points counted
-// as not fitting) and the overlay file is a new one.
-bool RunMakeOV2(ProgramState& state, int unfitPoints) {
-  AddReportLine(state, ReportRow::Running, "Running TomTom MakeOV2 utility");
-  const FileStamp before = StampOf(state.ov2Name.Trim());
-  IOsExecute(UtilityCommand(state), kExecHidden | kExecWait);
-  const int status = IOsExitCode();
-  const FileStamp after = StampOf(state.ov2Name.Trim());
+// "1 point was" / "2 points were": the count and its noun.
+std::string Points(int count, std::string_view singular, std::string_view plural) {
+  return std::to_string(count) + std::string(count == 1 ? singular : plural);
+}
 
-  const bool written = after.exists && after != before;
-  if (written && (status == 0 || (status == kUtilityLeftPointsOut && unfitPoints > 0))) {
-    return true;
-  }
+std::string LeftOutSentence(int leftOut) {
+  return Points(leftOut, " point was left out of the overlay: its",
+                " points were left out of the overlay: their") +
+         " longitude or latitude, after the offsets, is not on the Earth.";
+}
+
+// Why the utility made no overlay, and what became of an earlier one.
+void ReportNotMade(const ProgramState& state, int status, const LineCounts& counts,
+                   const FileStamp& before, const FileStamp& after) {
   std::string message = "The overlay was not made:\r";
   message += state.ov2Name.Trim();
   message += '\r';
   if (status < 0) {
     message += "MakeOV2_v1-1.exe could not be run, or its end could not be read.";
   } else {
+    if (counts.lines > 0 && counts.Kept() == 0) message += LeftOutSentence(counts.notOnEarth) + "\r";
     message += "MakeOV2_v1-1.exe ended with status " + std::to_string(status);
-    message += written ? "." : " and wrote no overlay.";
+    message += " and wrote no overlay.";
+  }
+  if (before.exists) {
+    message += after == before ? "\rThe earlier overlay is kept as it was."
+                               : "\rThe earlier overlay is no longer there.";
   }
   IWnMessageBox(kBoxOk, kIconStop, 1, message, kBoxTitle);
+}
+
+// Runs the utility on the ".asc" file and waits for it. True when a new overlay stands
+// under its name, whatever the status says; the boxes then tell what it lacks.
+bool RunMakeOV2(ProgramState& state, const LineCounts& counts, int& status) {
+  AddReportLine(state, ReportRow::Running, "Running TomTom MakeOV2 utility");
+  const FileStamp before = StampOf(state.ov2Name.Trim());
+  IOsExecute(UtilityCommand(state), kExecHidden | kExecWait);
+  status = IOsExitCode();
+  const FileStamp after = StampOf(state.ov2Name.Trim());
+  if (after.exists && after != before) return true;
+  ReportNotMade(state, status, counts, before, after);
   return false;
 }
 
-// Points that do not fit the ".asc" columns never reach the overlay: say how many.
-void ReportUnfitPoints(int unfitPoints) {
-  if (unfitPoints == 0) return;
-  std::string message = std::to_string(unfitPoints);
-  message += unfitPoints == 1 ? " point was" : " points were";
-  message += " left out of the overlay: with the offsets added, a coordinate did not fit "
-             "the .asc columns (longitude or latitude from -999.99999 to 9999.99999).";
+// A made overlay: what it lacks, and a status the counts do not explain.
+void ReportMadeWithFaults(int status, const LineCounts& counts) {
+  const bool explained = status == 0 || (status == kUtilityLeftPointsOut && counts.notOnEarth > 0);
+  if (counts.notOnEarth == 0 && explained) return;
+  std::string message;
+  if (counts.notOnEarth > 0) message = LeftOutSentence(counts.notOnEarth);
+  if (!explained) {
+    if (!message.empty()) message += '\r';
+    message += "MakeOV2_v1-1.exe wrote the overlay but ended with status " +
+               std::to_string(status) + "; some points may be missing from it.";
+  }
   IWnMessageBox(kBoxOk, kIconExclamation, 1, message, kBoxTitle);
+}
+
+// "12 points in trip.ov2, 2 left out; 3 texts had characters shown as ?"
+std::string SummaryLine(const ProgramState& state, const LineCounts& counts) {
+  const std::string_view ov2 = state.ov2Name.Trim();
+  const std::size_t slash = ov2.find_last_of("\\/");
+  std::string line = Points(counts.Kept(), " point in ", " points in ");
+  line += ov2.substr(slash == std::string_view::npos ? 0 : slash + 1);
+  if (counts.notOnEarth > 0) line += ", " + std::to_string(counts.notOnEarth) + " left out";
+  if (counts.replacedTexts > 0) {
+    line += "; " + Points(counts.replacedTexts, " text", " texts") + " had characters shown as ?";
+  }
+  return line;
 }
 
 // A conversion run again without a new Open starts its report below the input line,
@@ -207,16 +266,19 @@ void ConvertPushpins(ProgramState& state, SaveMode mode) {
   RestartReport(state);
   if (!NamesFitTheServices(state)) return;
 
-  int unfitPoints = 0;
-  if (!WriteAscFile(state, unfitPoints)) return;
+  LineCounts counts;
+  if (!WriteAscFile(state, counts)) return;
 
   PlaceSymbol(state);
-  if (!RunMakeOV2(state, unfitPoints)) return;
+  int status = 0;
+  if (!RunMakeOV2(state, counts, status)) return;
   AddReportLine(state, ReportRow::Output,
                 ReportLineWithPath("Output to ... ", state.ov2Name.View()));
   AddReportLine(state, ReportRow::Symbol,
                 ReportLineWithPath("Symbol to ... ", state.bmpName.View()));
-  ReportUnfitPoints(unfitPoints);
+  state.report.SetSummary(SummaryLine(state, counts));
+  DrawReportText(ReportRow::Summary, state.report.Summary().View());
+  ReportMadeWithFaults(status, counts);
 }
 
 }  // namespace qh

@@ -23,15 +23,24 @@ class ReportLines {
   static constexpr int kMaxLines = 5;
   static constexpr std::size_t kLineLength = 128;
 
-  void Clear() { count_ = 0; }
+  void Clear() {
+    count_ = 0;
+    summary_.Clear();
+  }
   void Append(std::string_view line);
   int Count() const { return count_; }
   // Line i, 1-based as the report numbers its lines, with its blanks.
   const FixedText<kLineLength>& Line(int i) const { return lines_[static_cast<std::size_t>(i - 1)]; }
 
+  // What the last conversion put in the overlay, drawn below the steps; not one of the
+  // five lines, and gone with them.
+  void SetSummary(std::string_view line) { summary_.Assign(line); }
+  const FixedText<kLineLength>& Summary() const { return summary_; }
+
  private:
   std::array<FixedText<kLineLength>, kMaxLines> lines_{};
   int count_ = 0;
+  FixedText<kLineLength> summary_;
 };
 
 // The coordinate half of the options; the notes half is held by the check marks

@@ -196,10 +196,7 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
     return AscLineKind::kBad;
   }
   point.text = line.substr(pos + 1, close - pos - 1);
-  if (point.text.find('\0') != std::string_view::npos) {
-    reason = "the text holds a NUL byte";
-    return AscLineKind::kBad;
-  }
+  point.nulInText = point.text.find('\0') != std::string_view::npos;
   return AscLineKind::kPoint;
 }
 
@@ -404,7 +401,20 @@ bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
   point.longitude = point.longitudeUnits / 100000.0;
   point.latitude = point.latitudeUnits / 100000.0;
   point.text = text;
+  point.nulInText = false;
   return true;
+}
+
+AscLineFate FateOfWrittenLine(std::string_view line) {
+  constexpr std::int32_t kLongitudeLimit = 180 * 100000, kLatitudeLimit = 90 * 100000;
+  std::int32_t longitude = 0, latitude = 0;
+  if (line.size() < kAscTextColumn || !ColumnUnits(line.data(), longitude) ||
+      !ColumnUnits(line.data() + 11, latitude)) {
+    return AscLineFate::kNotInColumns;
+  }
+  const bool onEarth = longitude >= -kLongitudeLimit && longitude <= kLongitudeLimit &&
+                       latitude >= -kLatitudeLimit && latitude <= kLatitudeLimit;
+  return onEarth ? AscLineFate::kKept : AscLineFate::kNotOnEarth;
 }
 
 

@@ -14,6 +14,7 @@ struct AscPoint {
   double longitude = 0, latitude = 0;
   std::int32_t longitudeUnits = 0, latitudeUnits = 0;  // OV2 units
   std::string_view text;  // the bytes between the first and the last double quote
+  bool nulInText = false;  // the overlay writes each NUL of the text as a blank
 };
 
 enum class AscLineKind { kPoint, kSkip, kBad };
@@ -22,8 +23,9 @@ enum class AscLineKind { kPoint, kSkip, kBad };
 // lines whose first non-blank character is ";" are kSkip. For kBad, `reason` says
 // what is wrong: a coordinate that is not a number, or that Quillhaven wrote as
 // asterisks because it did not fit its column; a longitude outside -180..180 or a
-// latitude outside -90..90; a text that is not in double quotes or that holds a NUL
-// byte (which would end the name in the overlay). The text view points into `line`.
+// latitude outside -90..90; a text that is not in double quotes. A NUL byte in the text
+// is kept (the overlay writes it as a blank) and flagged in `nulInText`. The text view
+// points into `line`.
 AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_view& reason);
 
 // A decimal number in the C locale's form and nothing else, with an optional sign
@@ -45,6 +47,13 @@ bool IsAscTitle(std::string_view line);
 // a line it does not cover, which the general parser then takes: a coordinate in
 // asterisks or out of range, a text with a line end or a NUL.
 bool ReadFixedColumnLine(std::string_view line, AscPoint& point);
+
+// What the overlay compiler makes of a line the writer made (AscLine): a point, or
+// nothing because a coordinate stands as asterisks, or because the longitude is
+// outside -180..180 or the latitude outside -90..90. The same judgement as
+// ParseAscLine's, so a writer can count what the overlay will lack.
+enum class AscLineFate { kKept, kNotInColumns, kNotOnEarth };
+AscLineFate FateOfWrittenLine(std::string_view line);
 
 // The longest line taken, its line end not counted: a longer one fails the read, so
 // that endless input without a line end ends.

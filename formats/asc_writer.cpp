@@ -10,11 +10,12 @@ namespace qh {
 
 namespace {
 
-// The byte of a unit up to U+00FF: itself, except that a line break becomes a blank.
+// The byte of a unit up to U+00FF: itself, except that a line break becomes a blank,
+// and so does a NUL, which would end the point's name in the overlay.
 constexpr std::array<char, 256> kTextByte = [] {
   std::array<char, 256> bytes{};
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i);
-  bytes['\r'] = bytes['\n'] = ' ';
+  bytes['\r'] = bytes['\n'] = bytes[0] = ' ';
   return bytes;
 }();
 
@@ -40,10 +41,11 @@ constexpr bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 
 // Both encoders write through a pointer into room made beforehand, then cut the string
 // to what they wrote: no check of the capacity per byte, and no allocation once `out`
 // has grown to its longest line.
-void AppendWindows1252(std::string& out, std::u16string_view text) {
+bool AppendWindows1252(std::string& out, std::u16string_view text) {
   const std::size_t start = out.size();
   out.resize(start + text.size());  // never more bytes than units
   char* next = out.data() + start;
+  bool replaced = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
     if (unit < 0x100) {
@@ -52,17 +54,21 @@ void AppendWindows1252(std::string& out, std::u16string_view text) {
       // A character beyond U+FFFF is not in Windows-1252: one "?" for the pair.
       if (i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
       *next++ = '?';
+      replaced = true;
     } else {
-      *next++ = Windows1252Byte(unit);  // a lone low surrogate gives "?" too
+      *next = Windows1252Byte(unit);  // a lone low surrogate gives "?" too
+      replaced |= *next++ == '?';
     }
   }
   out.resize(static_cast<std::size_t>(next - out.data()));
+  return replaced;
 }
 
-void AppendUtf8(std::string& out, std::u16string_view text) {
+bool AppendUtf8(std::string& out, std::u16string_view text) {
   const std::size_t start = out.size();
   out.resize(start + 3 * text.size());  // at most three bytes a unit (four for a pair)
   auto* next = reinterpret_cast<unsigned char*>(out.data() + start);
+  bool replaced = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
     if (c < 0x80) {
@@ -82,28 +88,30 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
       *next++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
       continue;
     }
-    if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) c = 0xFFFD;
+    if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+      c = 0xFFFD;
+      replaced = true;
+    }
     *next++ = static_cast<unsigned char>(0xE0 | (c >> 12));
     *next++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
     *next++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
   }
   out.resize(static_cast<std::size_t>(reinterpret_cast<char*>(next) - out.data()));
+  return replaced;
 }
 
-void AppendText(std::string& out, std::u16string_view text, TextEncoding encoding) {
-  if (encoding == TextEncoding::kUtf8) {
-    AppendUtf8(out, text);
-  } else {
-    AppendWindows1252(out, text);
-  }
+// True when a character of the text had to be replaced ("?" or U+FFFD).
+bool AppendText(std::string& out, std::u16string_view text, TextEncoding encoding) {
+  return encoding == TextEncoding::kUtf8 ? AppendUtf8(out, text) : AppendWindows1252(out, text);
 }
 
-void AppendPinText(std::string& out, const PinRecord& pin, NotesMode mode, TextEncoding encoding) {
-  AppendText(out, pin.name, encoding);
+bool AppendPinText(std::string& out, const PinRecord& pin, NotesMode mode, TextEncoding encoding) {
+  bool replaced = AppendText(out, pin.name, encoding);
   if (mode == NotesMode::Append) {
-    AppendText(out, pin.note1, encoding);
-    AppendText(out, pin.note2, encoding);
+    replaced |= AppendText(out, pin.note1, encoding);
+    replaced |= AppendText(out, pin.note2, encoding);
   }
+  return replaced;
 }
 
 // The line up to and including its opening double quote, put together on the stack
@@ -136,18 +144,14 @@ std::string AscLine(double longitude, double latitude, std::string_view text) {
   return line;
 }
 
-void AppendAscLine(std::string& out, double longitude, double latitude, const PinRecord& pin,
+bool AppendAscLine(std::string& out, double longitude, double latitude, const PinRecord& pin,
                    NotesMode mode, TextEncoding encoding) {
   AppendLineStart(out, longitude, latitude);
-  AppendPinText(out, pin, mode, encoding);
+  const bool replaced = AppendPinText(out, pin, mode, encoding);
   out += "\"\r\n";
+  return replaced;
 }
 
 double AddOffset(float offset, double value) { return static_cast<double>(offset) + value; }
-
-bool AscCoordinatesFit(std::string_view line) {
-  constexpr std::size_t kLatitudeColumn = 11;
-  return line.size() > kLatitudeColumn && line[0] != '*' && line[kLatitudeColumn] != '*';
-}
 
 }  // namespace qh

@@ -16,8 +16,9 @@ enum class NotesMode { Ignore, Append };
 // opening double quote.
 inline constexpr std::size_t kAscTextColumn = 23;
 
-// How a pin's UTF-16 text becomes the bytes of its line. Either way a CR or LF in the
-// text becomes a blank, so that a line break in a note never splits the pin's line.
+// How a pin's UTF-16 text becomes the bytes of its line. Either way a CR, LF or NUL in
+// the text becomes a blank, so that a line break in a note never splits the pin's line
+// and a NUL never cuts its name short.
 enum class TextEncoding {
   // One byte per character: a unit up to U+00FF is its own byte; any other character
   // its Windows-1252 byte where that code page has one, else "?". A surrogate pair is
@@ -34,13 +35,11 @@ std::string PinText(const PinRecord& pin, NotesMode mode,
 std::string AscLine(double longitude, double latitude, std::string_view text);
 // Appends AscLine(longitude, latitude, PinText(pin, mode, encoding)) to `out` without
 // building the parts as strings of their own: with a reused `out`, a line costs no
-// allocation.
-void AppendAscLine(std::string& out, double longitude, double latitude, const PinRecord& pin,
+// allocation. True when a character of the text could not be written as it is and
+// stands as "?" (Windows-1252) or U+FFFD (UTF-8).
+bool AppendAscLine(std::string& out, double longitude, double latitude, const PinRecord& pin,
                    NotesMode mode, TextEncoding encoding = TextEncoding::kWindows1252);
 // The offset widened to double, the sum rounded to double.
 double AddOffset(float offset, double value);
-// False when a coordinate of the line did not fit its ten columns and stands there as
-// asterisks: the overlay compiler leaves such a point out.
-bool AscCoordinatesFit(std::string_view line);
 
 }  // namespace qh

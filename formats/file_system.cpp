@@ -43,19 +43,6 @@ bool FileExists(std::string_view path) {
   return S_ISREG(info.st_mode);
 }
 
-FileStamp StampOf(std::string_view path) {
-  const std::string name(path);
-  struct stat info {};
-  if (name.empty() || stat(name.c_str(), &info) != 0) return {};
-#ifdef _WIN32
-  const long long changed = static_cast<long long>(info.st_mtime);
-#else
-  const long long changed =
-      static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
-#endif
-  return {true, static_cast<long long>(info.st_size), changed};
-}
-
 bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes, IoError& error) {
   const std::string name(path);
   struct stat info {};

@@ -23,12 +23,14 @@ std::string ReplaceExtension(std::string_view path, std::string_view extension);
 // is used exactly as given, as the platform's narrow path.
 bool FileExists(std::string_view path);
 
-// What tells one version of a file from another without reading it: whether it is
-// there, its size and its last change (as finely as the platform keeps it).
+// Enough of a file's state to tell that another file took its name or that it was
+// written since: its size, its last write to the system's finest step, and the file
+// itself (a file renamed into the name is a different one, whatever its time).
 struct FileStamp {
   bool exists = false;
   long long size = 0;
   long long changed = 0;
+  unsigned long long identity = 0;
   bool operator==(const FileStamp&) const = default;
 };
 FileStamp StampOf(std::string_view path);

@@ -24,6 +24,8 @@ void PutPoi(char* at, std::int32_t longitude, std::int32_t latitude, std::string
   at = PutLe32(at, static_cast<std::uint32_t>(longitude));
   at = PutLe32(at, static_cast<std::uint32_t>(latitude));
   if (!name.empty()) std::memcpy(at, name.data(), name.size());
+  // A NUL inside would end the name early on the device: it is written as a blank.
+  std::replace(at, at + name.size(), '\0', ' ');
   at[name.size()] = '\0';
 }
 

@@ -100,4 +100,14 @@ void IWnOutText(int x, int y, std::string_view text) {
   d.textY = PixelsToUnits(end.y, d.height);
 }
 
+int IWnTextWidth(std::string_view text) {
+  const win::DrawingState& d = win::Drawing();
+  if (!win::Windows().rootOpen || !d.dc || text.empty()) return 0;
+  HGDIOBJ oldFont = SelectObject(d.dc, win::CurrentFont());
+  SIZE size{};
+  GetTextExtentPoint32A(d.dc, text.data(), static_cast<int>(text.size()), &size);
+  SelectObject(d.dc, oldFont);
+  return PixelsToUnits(size.cx, d.width);
+}
+
 }  // namespace qh

@@ -87,7 +87,8 @@ TEST_F(ConversionTest, ALocalSymbolIsPreferredAndAnnounced) {
           "\",3)",
       "IOsExitCode()",
       "IWnOutText(100,4000,Output to ... " + Path("maps\\trip.ov2") + ")",
-      "IWnOutText(100,5000,Symbol to ... " + Path("maps\\trip.bmp") + ")"};
+      "IWnOutText(100,5000,Symbol to ... " + Path("maps\\trip.bmp") + ")",
+      "IWnOutText(100,7000,1 point in trip.ov2)"};
   EXPECT_TRUE(SameCalls(expected, calls));
   EXPECT_EQ(ReadFile(Path("maps\\trip.bmp")), "local symbol");
 }
@@ -132,7 +133,8 @@ TEST_F(ConversionTest, NoPinsStillWritesAnEmptyFilePlacesTheSymbolAndRunsTheUtil
   EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), "");
 }
 
-TEST_F(ConversionTest, ANegativePinCountReadsNoPin) {
+// A negative count is no pushpin file: told by name, nothing written, nothing run.
+TEST_F(ConversionTest, ANegativePinCountIsNotAPushpinFile) {
   WriteFile(input_, PushpinBytes({HomePin()}, /*declared=*/0) + "trailing bytes");
   std::string bytes = ReadFile(input_);
   bytes[12] = '\xFF';  // npins = -1 (little-endian 0xFFFFFFFF)
@@ -146,9 +148,13 @@ TEST_F(ConversionTest, ANegativePinCountReadsNoPin) {
 
   EXPECT_EQ(RunProgram(), 0);
 
-  EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), "");
-  EXPECT_EQ(fake::CallsOf({"IOsExecute"}).size(), 1u);
-  EXPECT_TRUE(fake::CallsOf({"IWnMessageBox"}).empty());
+  EXPECT_FALSE(Exists(Path("maps\\trip.asc")));
+  EXPECT_TRUE(fake::CallsOf({"IOsFileCopy", "IOsExecute"}).empty());
+  EXPECT_TRUE(SameCalls({Call("IWnMessageBox", kBoxOk, kIconStop, 1,
+                              "This is not a pushpin file:\r" + input_ +
+                                  "\rIts header gives -1 as the number of pins. Nothing was written.",
+                              "PushPin File")},
+                        fake::CallsOf({"IWnMessageBox"})));
 }
 
 TEST_F(ConversionTest, OffsetsFromTheFileAreAddedToEveryPin) {

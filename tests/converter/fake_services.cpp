@@ -178,6 +178,12 @@ void IWnOutText(int x, int y, std::string_view text) {
   Log("IWnOutText", Num(x), Num(y), std::string(text));
 }
 
+// A question about drawing, not a drawing: not logged, so call tables stay about what
+// was drawn. Each character is as wide as the script says (0: every text fits).
+int IWnTextWidth(std::string_view text) {
+  return static_cast<int>(text.size()) * fake::State().characterWidth;
+}
+
 void IWnStop() { Log("IWnStop"); }
 
 void IWnGetMessage(int& kind, MessageInfo& info) {

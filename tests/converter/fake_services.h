@@ -69,6 +69,7 @@ struct Services {
   // The overlay utility as the fake plays it: after onExecute, a command line that
   // starts the utility writes the overlay beside its ".asc" (unless told not to) and
   // ends with utilityExitCode, which IOsExitCode then gives.
+  int characterWidth = 0;  // drawing units a character takes in IWnTextWidth
   bool utilityWritesOverlay = true;
   int utilityExitCode = 0;
   int lastExitCode = -1;

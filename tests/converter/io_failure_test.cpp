@@ -104,9 +104,9 @@ TEST_F(ConverterTest, AnAscFileThatCannotBeCreatedIsReportedAndNothingElseHappen
   EXPECT_FALSE(Exists(Path("maps\\trip.asc")));
 }
 
-// What the utility did decides the report: only an overlay written by this run with
-// status 0 (or 1 explained by points that did not fit) is reported as output, and an
-// earlier overlay stays as it was when the run failed.
+// What the files say decides the report: an overlay written by this run is reported as
+// output whatever the status, with a warning for points left out or a status the counts
+// do not explain; without one the stop box says so and the earlier overlay stays.
 struct UtilityCase {
   const char* label;
   int exitCode;
@@ -162,6 +162,7 @@ TEST_P(UtilityOutcomeTest, OnlyAMadeOverlayIsReported) {
     }
   } else {
     EXPECT_EQ(drawnAt("4000"), 1);
+    EXPECT_EQ(drawnAt("7000"), 1) << "the summary line";
   }
 }
 
@@ -172,8 +173,15 @@ INSTANTIATE_TEST_SUITE_P(
         UtilityCase{"FailedStatus", 2, false, 10, "status 2 and wrote no overlay", ""},
         UtilityCase{"StatusZeroButNoOverlay", 0, false, 10, "status 0 and wrote no overlay", ""},
         UtilityCase{"NotRun", -1, false, 10, "could not be run", ""},
-        UtilityCase{"UnexplainedStatusOne", 1, true, 10, "ended with status 1.", ""},
-        UtilityCase{"PointThatDidNotFit", 1, true, 1e4, "", "1 point was left out"}),
+        UtilityCase{"FailedStatusKeepsTheEarlier", 1, false, 95,
+                    "status 1 and wrote no overlay.\rThe earlier overlay is kept as it was.", ""},
+        UtilityCase{"UnexplainedStatusOne", 1, true, 10, "",
+                    "wrote the overlay but ended with status 1; some points may be missing"},
+        UtilityCase{"LeftOutButStatusZero", 0, true, 95, "", "1 point was left out"},
+        UtilityCase{"PointThatDidNotFit", 1, true, 1e4, "",
+                    "1 point was left out of the overlay: its longitude or latitude, after "
+                    "the offsets, is not on the Earth."},
+        UtilityCase{"PointBeyondThePole", 1, true, 90.00001, "", "1 point was left out"}),
     [](const ::testing::TestParamInfo<UtilityCase>& info) {
       return std::string(info.param.label);
     });

@@ -39,6 +39,9 @@ class OpenSaveTest : public ConverterTest {
     calls.push_back("IOsExitCode()");
     calls.push_back("IWnOutText(100,4000,Output to ... " + ov2 + ")");
     calls.push_back("IWnOutText(100,5000,Symbol to ... " + bmp + ")");
+    const std::string overlay = ov2.substr(ov2.find_last_of("\\/") + 1);
+    calls.push_back("IWnOutText(100,7000," + std::to_string(pins) +
+                    (pins == 1 ? " point in " : " points in ") + overlay + ")");
     return calls;
   }
 };

@@ -9,11 +9,13 @@ namespace {
 
 class ReportTest : public ConverterTest {
  protected:
-  std::vector<std::string> Repaint(const std::vector<std::string>& lines) {
+  std::vector<std::string> Repaint(const std::vector<std::string>& lines,
+                                   const std::string& summary = "") {
     std::vector<std::string> calls = {"IWnClear()"};
     for (std::size_t i = 0; i < lines.size(); ++i) {
       calls.push_back("IWnOutText(100," + std::to_string(1000 * (i + 1)) + "," + lines[i] + ")");
     }
+    if (!summary.empty()) calls.push_back("IWnOutText(100,7000," + summary + ")");
     return calls;
   }
 };
@@ -37,8 +39,8 @@ TEST_F(ReportTest, ExposeAndResizeRedrawTheFiveLinesOfOneOpenAndSave) {
   const std::vector<std::string> five = {
       reading, "Text to ... " + Path("maps\\trip.asc"), "Running TomTom MakeOV2 utility",
       "Output to ... " + Path("maps\\trip.ov2"), "Symbol to ... " + Path("maps\\trip.bmp")};
-  EXPECT_TRUE(SameCalls(Repaint(five), CallsOfMessage(4)));
-  EXPECT_TRUE(SameCalls(Repaint(five), CallsOfMessage(5)));
+  EXPECT_TRUE(SameCalls(Repaint(five, "1 point in trip.ov2"), CallsOfMessage(4)));
+  EXPECT_TRUE(SameCalls(Repaint(five, "1 point in trip.ov2"), CallsOfMessage(5)));
 }
 
 TEST_F(ReportTest, ASecondConversionShowsItsOwnLinesInOrder) {
@@ -69,8 +71,9 @@ TEST_F(ReportTest, ASecondConversionShowsItsOwnLinesInOrder) {
   for (std::size_t i = 1; i < five.size(); ++i) {
     expected.push_back("IWnOutText(100," + std::to_string(1000 * (i + 1)) + "," + five[i] + ")");
   }
+  expected.push_back("IWnOutText(100,7000,1 point in trip.ov2)");
   EXPECT_TRUE(SameCalls(expected, drawn));
-  EXPECT_TRUE(SameCalls(Repaint(five), CallsOfMessage(4)));
+  EXPECT_TRUE(SameCalls(Repaint(five, "1 point in trip.ov2"), CallsOfMessage(4)));
   EXPECT_TRUE(SameCalls(Repaint({"Reading from ... " + input}), CallsOfMessage(6)));
 }
 

@@ -6,6 +6,7 @@
 
 #include "formats/asc_reader.h"
 #include "formats/asc_writer.h"
+#include "formats/ov2_writer.h"
 #include "tests/support/temp_folder.h"
 
 namespace qh {
@@ -76,13 +77,20 @@ TEST(ParseAscLine, ReadsTheFormsItShouldAndRefusesTheRest) {
   }
 }
 
-// A NUL would end the name in the overlay: the line is refused rather than cut.
-TEST(ParseAscLine, ATextWithANulIsRefused) {
+// A NUL would end the name in the overlay: the point is kept, flagged, and its text
+// kept whole for the writer to blank the NUL; the next line clears the flag.
+TEST(ParseAscLine, ATextWithANulIsKeptAndFlagged) {
   AscPoint point;
   std::string_view reason;
   const std::string line("1,2,\"a\0b\"", 9);
-  ASSERT_EQ(ParseAscLine(line, point, reason), AscLineKind::kBad);
-  EXPECT_EQ(reason, "the text holds a NUL byte");
+  ASSERT_EQ(ParseAscLine(line, point, reason), AscLineKind::kPoint);
+  EXPECT_TRUE(point.nulInText);
+  EXPECT_EQ(point.text, std::string_view("a\0b", 3));
+  ASSERT_EQ(ParseAscLine("1,2,\"ab\"", point, reason), AscLineKind::kPoint);
+  EXPECT_FALSE(point.nulInText);
+  std::string poi;
+  AppendOv2Poi(poi, 1, 2, std::string_view("a\0b", 3));
+  EXPECT_EQ(poi.substr(13), std::string("a b\0", 4)) << "the NUL written as a blank";
 }
 
 TEST(ParseAscLine, GivesOv2UnitsOfTheCoordinates) {
@@ -328,6 +336,30 @@ TEST(AscReader, AMissingFileFailsToOpenWithAReason) {
   AscReader reader;
   EXPECT_FALSE(reader.Open(folder.File("absent.asc")));
   EXPECT_FALSE(reader.ErrorMessage().empty());
+}
+
+// The writer's count of points the overlay lacks agrees with the reader at the edges of
+// the Earth and of the columns (180.0005 is a pin at 179.9995 moved by 0.001).
+TEST(FateOfWrittenLine, AgreesWithTheParserAtTheEdges) {
+  const struct {
+    double longitude, latitude;
+    AscLineFate fate;
+  } cases[] = {
+      {180, 90, AscLineFate::kKept},           {-180, -90, AscLineFate::kKept},
+      {180.000004, 0, AscLineFate::kKept},     {179.9995 + 0.001, 0, AscLineFate::kNotOnEarth},
+      {-180.00001, 0, AscLineFate::kNotOnEarth}, {0, 90.00001, AscLineFate::kNotOnEarth},
+      {0, -999.99999, AscLineFate::kNotOnEarth}, {1e4, 0, AscLineFate::kNotInColumns},
+      {0, -1000, AscLineFate::kNotInColumns},
+  };
+  for (const auto& c : cases) {
+    const std::string line = AscLine(c.longitude, c.latitude, "x");
+    EXPECT_EQ(FateOfWrittenLine(line), c.fate) << line;
+    AscPoint point;
+    std::string_view reason;
+    EXPECT_EQ(ParseAscLine(line.substr(0, line.size() - 2), point, reason) == AscLineKind::kPoint,
+              c.fate == AscLineFate::kKept)
+        << line;
+  }
 }
 
 }  // namespace

@@ -73,11 +73,11 @@ TEST(PinTextTest, NotesModeJoinsTheConvertedTexts) {
   pin.name = std::u16string{u'\u0141', u'\u00E9', u'\0', u'\u2603'};
   pin.note1 = u"line\r\n";
   pin.note2 = u"z";
-  const std::string expected = std::string("?\xE9") + '\0' + "?";
+  const std::string expected = "?\xE9 ?";
   EXPECT_EQ(PinText(pin, NotesMode::Ignore), expected);
   EXPECT_EQ(PinText(pin, NotesMode::Append), expected + "line  z");
   EXPECT_EQ(PinText(pin, NotesMode::Append, TextEncoding::kUtf8),
-            std::string("\xC5\x81\xC3\xA9") + '\0' + "\xE2\x98\x83line  z");
+            "\xC5\x81\xC3\xA9 \xE2\x98\x83line  z");
 }
 
 // One text in both encodings: the byte of a unit up to U+00FF, Windows-1252 beyond it,
@@ -87,11 +87,11 @@ TEST(PinTextTest, CharactersInBothEncodings) {
     std::u16string text;
     std::string windows1252, utf8;
   };
-  const std::string nul(1, '\0');
   const Case cases[] = {
       {u"plain", "plain", "plain"},
       {u"a\r\nb\rc\nd", "a  b c d", "a  b c d"},
-      {std::u16string(1, u'\0'), nul, nul},
+      // A NUL would end the name on the device.
+      {std::u16string{u'a', u'\0', u'b'}, "a b", "a b"},
       {u"\u007F\u0080\u0085\u009F", "\x7F\x80\x85\x9F", "\x7F\xC2\x80\xC2\x85\xC2\x9F"},
       {u"\u00E9\u00FF", "\xE9\xFF", "\xC3\xA9\xC3\xBF"},
       {u"\u2019\u20AC\u0160\u0178", "\x92\x80\x8A\x9F",
@@ -114,6 +114,15 @@ TEST(PinTextTest, CharactersInBothEncodings) {
     SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
     EXPECT_EQ(PinText(pin, NotesMode::Ignore, TextEncoding::kWindows1252), c.windows1252);
     EXPECT_EQ(PinText(pin, NotesMode::Ignore, TextEncoding::kUtf8), c.utf8);
+    // The line says whether a character was replaced: "?" in Windows-1252 (no case
+    // holds a "?" of its own), U+FFFD for a lone surrogate in UTF-8.
+    std::string line;
+    EXPECT_EQ(AppendAscLine(line, 1, 2, pin, NotesMode::Ignore, TextEncoding::kWindows1252),
+              c.windows1252.find('?') != std::string::npos);
+    const bool loneSurrogate = c.utf8.find("\xEF\xBF\xBD") != std::string::npos &&
+                               c.text.find(u'\uFFFD') == std::u16string::npos;
+    EXPECT_EQ(AppendAscLine(line, 1, 2, pin, NotesMode::Ignore, TextEncoding::kUtf8),
+              loneSurrogate);
   }
 }
 

@@ -78,8 +78,12 @@ std::vector<Event> ModelEvents(std::string_view bytes, std::size_t& titles) {
   return events;
 }
 
+// The point as the overlay holds it: a NUL of the text written as a blank.
 qh::test::DecodedPoi PoiOf(const qh::AscPoint& p) {
-  return {p.longitudeUnits, p.latitudeUnits, std::string(p.text)};
+  std::string name(p.text);
+  QH_FUZZ_CHECK(p.nulInText == (name.find('\0') != std::string::npos), "NUL flag " + Shown(name));
+  std::replace(name.begin(), name.end(), '\0', ' ');
+  return {p.longitudeUnits, p.latitudeUnits, name};
 }
 
 }  // namespace

@@ -414,6 +414,17 @@ TEST(MakeOv2, ExitCodesAndMessages) {
   ASSERT_EQ(replaced.pois.size(), 1u) << "the old overlay was not replaced";
   EXPECT_EQ(replaced.pois[0].name, "only");
 
+  // A NUL in a text costs no point: written as a blank, and said.
+  WriteFile(asc, std::string(" 5,6,\"a\0b\"\n 7,8,\"c\"\n", 20));
+  r = RunTool(folder, kMakeOv2 + " " + Quote(asc));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find(asc + ":1: a NUL byte in the text is written as a blank"),
+            std::string::npos)
+      << r.err;
+  const auto withNul = DecodeFile(folder.File("pts.ov2"));
+  ASSERT_EQ(withNul.pois.size(), 2u);
+  EXPECT_EQ(withNul.pois[0].name + withNul.pois[1].name, "a bc");
+
   const std::string absent = folder.File("absent.asc");
   r = RunTool(folder, kMakeOv2 + " " + Quote(absent));
   EXPECT_EQ(r.status, 2);

@@ -92,6 +92,11 @@ int Convert(const std::string& input, bool flat) {
                    static_cast<int>(reason.size()), reason.data());
       continue;
     }
+    if (point.nulInText) {
+      // Kept: only the byte changes, and the person should know it did.
+      std::fprintf(stderr, "%s:%llu: a NUL byte in the text is written as a blank\n",
+                   input.c_str(), static_cast<unsigned long long>(reader.LineNumber()));
+    }
     if (!builder.Add(point)) break;
   }
   // Lines that gave no point at all: not an overlay, whatever they are (another

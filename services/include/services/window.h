@@ -48,6 +48,9 @@ void IMnSetState(int itemId, int what, int value);
 int IMnGetState(int itemId, int what);
 void IWnClear();
 void IWnOutText(int x, int y, std::string_view text);
+// The width `text` takes when IWnOutText draws it, in drawing units of the drawing
+// area's width (0 to 9999 across); 0 while the root window is closed.
+int IWnTextWidth(std::string_view text);
 void IWnStop();
 
 }  // namespace qh
