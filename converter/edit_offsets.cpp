@@ -14,18 +14,33 @@ namespace {
 // shows in full and OK without changes keeps it exactly.
 constexpr std::string_view kOffsetsFormat = "(F10.5)";
 
-// Reads a field as an offset; false, leaving `value` alone, when the field is empty or
-// does not hold a number (the services record why as their last error).
-bool ReadOffsetField(int fieldId, float& value) {
+// One offset field: its label as the dialog shows it and the largest magnitude it takes.
+struct OffsetField {
+  int id;
+  std::string_view label;
+  float limit;
+};
+constexpr OffsetField kLongitudeField{IDF_LONGITUDE, "Longitude (degrees)", 180.0f};
+constexpr OffsetField kLatitudeField{IDF_LATITUDE, "Latitude (degrees)", 90.0f};
+
+// Reads a field as an offset. Empty when all is well, else what is wrong with it, in
+// words for the box; `value` is left alone then.
+std::string ReadOffsetField(const OffsetField& field, float& value) {
   IErInfo(1);
   float read = value;
-  IDlGetReal(fieldId, read);
-  if (IErInfo(1) != 0) return false;
+  IDlGetReal(field.id, read);
+  const int code = IErInfo(1);
+  if (code == kErrFieldEmpty) return "is empty.";
+  if (code != 0) return "is not a number.";
+  if (!(read >= -field.limit && read <= field.limit)) {
+    const std::string limit = std::to_string(static_cast<int>(field.limit));
+    return "must lie from -" + limit + " to " + limit + " degrees.";
+  }
   value = read;
-  return true;
+  return {};
 }
 
-// Shows the dialog until it is closed with OK and both fields hold numbers. False
+// Shows the dialog until it is closed with OK and both fields hold offsets. False
 // when it was closed any other way: the offsets then stay as they were.
 bool AskOffsets(ConversionOptions& options) {
   int focusField = 0;
@@ -34,17 +49,21 @@ bool AskOffsets(ConversionOptions& options) {
     if (IDlInfo(kInfoExitButton) != kButtonOk) return false;
     float latitude = options.latitudeOffset;
     float longitude = options.longitudeOffset;
-    const bool latitudeRead = ReadOffsetField(IDF_LATITUDE, latitude);
-    const bool longitudeRead = ReadOffsetField(IDF_LONGITUDE, longitude);
-    if (latitudeRead && longitudeRead) {
+    const std::string latitudeFault = ReadOffsetField(kLatitudeField, latitude);
+    const std::string longitudeFault = ReadOffsetField(kLongitudeField, longitude);
+    if (latitudeFault.empty() && longitudeFault.empty()) {
       options.latitudeOffset = latitude;
       options.longitudeOffset = longitude;
       return true;
     }
     // The upper field first, as the user reads the dialog.
-    focusField = longitudeRead ? IDF_LATITUDE : IDF_LONGITUDE;
-    std::string message = longitudeRead ? "Latitude (degrees)" : "Longitude (degrees)";
-    message += " is not a number.\rEnter the offset in degrees, such as 0.5 or -0.00125.";
+    const bool longitudeWrong = !longitudeFault.empty();
+    const OffsetField& wrong = longitudeWrong ? kLongitudeField : kLatitudeField;
+    focusField = wrong.id;
+    std::string message(wrong.label);
+    message += ' ';
+    message += longitudeWrong ? longitudeFault : latitudeFault;
+    message += "\rEnter the offset in degrees, such as 0.5 or -0.00125.";
     IWnMessageBox(kBoxOk, kIconExclamation, 1, message, "Offset data error");
   }
 }
@@ -54,6 +73,8 @@ bool AskOffsets(ConversionOptions& options) {
 void EditOffsets(ProgramState& state) {
   ConversionOptions& options = state.options;
   IDlLoad(IDD_OFFSETS);
+  // OK always comes back here, so that a text that is no number is told in words.
+  IDlCheckOnOk(false);
   IDlPutReal(IDF_LATITUDE, options.latitudeOffset, kOffsetsFormat);
   IDlPutReal(IDF_LONGITUDE, options.longitudeOffset, kOffsetsFormat);
   const bool changed = AskOffsets(options);

@@ -8,12 +8,36 @@
 namespace qh {
 
 std::string StatusOffsetsText(float longitude, float latitude) {
+  // Nine columns each as a rule; ten for both when one needs them (-100 and below), so
+  // every accepted offset shows in full and never as asterisks.
+  std::string lon = EditF(longitude, 9, 5), lat = EditF(latitude, 9, 5);
+  if (lon.front() == '*' || lat.front() == '*') {
+    lon = EditF(longitude, 10, 5);
+    lat = EditF(latitude, 10, 5);
+  }
   std::string joined = " Longitude, Latitude offsets (degrees):";
-  joined += EditF(longitude, 9, 5);
+  joined += lon;
   joined += ',';
-  joined += EditF(latitude, 9, 5);
+  joined += lat;
   return FixedText<64>(joined).TrimmedString();
 }
+
+namespace {
+
+// The file is kept aside rather than deleted: what the person typed may be worth a look.
+void ReportUnreadableOffsets(const std::string& path) {
+  std::string aside;
+  const bool setAside = SetOffsetsFileAside(path, aside);
+  std::string message = "Error when reading offset data from\r";
+  message += path;
+  message += setAside ? "\rThe file was kept as\r" + aside
+                      : std::string("\rThe file could not be moved aside; it is read again at the next start.");
+  message += "\rEnter new values using the Option | Offsets menu.\r";
+  message += "Offsets have been set to zero";
+  IWnMessageBox(kBoxOk, kIconExclamation, 1, message, "Offset data error");
+}
+
+}  // namespace
 
 void LoadOffsets(ProgramState& state) {
   const std::string path = BesideProgram(state, "offsets.txt");
@@ -27,12 +51,7 @@ void LoadOffsets(ProgramState& state) {
     longitude = 0.0f;
     latitude = 0.0f;
   } else if (outcome == OffsetsRead::Bad) {
-    std::string message = "Error when reading offset data from\r";
-    message += path;
-    message += "\rEnter new values using the Options | Offsets menu.\r";
-    message += "Offsets have been set to zero";
-    IWnMessageBox(kBoxOk, kIconExclamation, 1, message, "Offset data error");
-    IOsFileDelete(path);
+    ReportUnreadableOffsets(path);
     // Also a longitude that was read before the latitude failed.
     longitude = 0.0f;
     latitude = 0.0f;

@@ -1,5 +1,7 @@
 #include "formats/offsets_file.h"
 
+#include "formats/file_calls.h"
+
 #include <charconv>
 #include <system_error>
 
@@ -97,6 +99,14 @@ OffsetsRead ReadOffsetsFile(std::string_view path, float& longitude, float& lati
   longitude = lon;
   latitude = lat;
   return OffsetsRead::Loaded;
+}
+
+bool SetOffsetsFileAside(std::string_view path, std::string& asidePath) {
+  asidePath.assign(path);
+  asidePath += ".bad";
+  const std::string from(path);
+  // Only a file: a folder of that name is the person's own and stays where it is.
+  return FileExists(from) && CurrentFileCalls().rename(from.c_str(), asidePath.c_str()) == 0;
 }
 
 bool WriteOffsetsFile(std::string_view path, float longitude, float latitude, IoError* error) {

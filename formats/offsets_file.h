@@ -23,6 +23,10 @@ enum class OffsetsRead { Missing, Loaded, Bad };
 // numbers; in both cases the offsets are 0.
 OffsetsRead ReadOffsetsFile(std::string_view path, float& longitude, float& latitude);
 
+// Moves an unreadable offsets file out of the way to `path` + ".bad" (replacing an
+// older one), so the person can still see what it held. False when the system refused.
+bool SetOffsetsFileAside(std::string_view path, std::string& asidePath);
+
 // Replaces the file with the one line, never leaving a partial file. On failure the
 // reason goes to `error` when given.
 bool WriteOffsetsFile(std::string_view path, float longitude, float latitude,

@@ -2,6 +2,8 @@
 // table (error_table.cpp); the numbers are what callers and debug files see.
 #pragma once
 
+#include "services/dialogs.h"
+
 namespace qh {
 
 enum ErrorCode : int {
@@ -22,7 +24,7 @@ enum ErrorCode : int {
   kErrInvalidField = 1006,
   kErrLoadDialog = 1007,
   kErrOutOfRange = 1009,
-  kErrFieldUndefined = 1010,
+  kErrFieldUndefined = kErrFieldEmpty,
   kErrInvalidTab = 1012,
   kErrDialogMode = 1014,
   kErrRootHidden = 1016,

@@ -171,6 +171,7 @@ struct LoadedDialog {
   HWND owner = nullptr;  // owns it while shown
   HWND reenable = nullptr;
   bool childTemplate = false;  // the template makes it a child of the drawing area
+  bool okChecksFields = true;  // false: OK ends a run whatever its numeric fields hold
   std::vector<DialogField> fields;
   std::vector<TabField> tabs;  // "[Tabs]": its tab fields with their pages
   // While a box is up, of a shown dialog that holds a drawing field: its drawing fields

@@ -61,7 +61,7 @@ void OnKillFocus(HWND field, HWND next) {
   if (Dialogs().refocusing || !next) return;
   HWND dialog = GetParent(field);
   if (!dialog || GetParent(next) != dialog) return;
-  if (IsPushButton(next) && GetDlgCtrlID(next) != IDOK) return;
+  if (IsPushButton(next) && (GetDlgCtrlID(next) != IDOK || !OkChecksFields(dialog))) return;
   if (NumericFieldValid(field)) return;
   FieldBeep();
   // The focus is still moving: take it back once the move is done.

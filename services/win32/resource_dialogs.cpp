@@ -199,7 +199,7 @@ void EndModalRun(ModalRun& run, int button, HWND buttonWindow, int buttonDialog)
   HWND focus = GetFocus();
   const bool focusInside = focus && RunShowing(GetParent(focus)) == &run;
   if (focusInside && IsNumericField(focus) && !NumericFieldValid(focus)) {
-    if (button == IDOK) {
+    if (button == IDOK && OkChecksFields(run.hwnd)) {
       FieldBeep();
       SetFocus(focus);
       SendMessageA(focus, EM_SETSEL, 0, -1);
@@ -500,6 +500,12 @@ DialogField* FieldRecord(LoadedDialog& dialog, int id) {
   return nullptr;
 }
 
+bool OkChecksFields(HWND dialog) {
+  const ModalRun* run = RunShowing(dialog);
+  const LoadedDialog* loaded = run ? DialogOfId(run->resourceId) : DialogOfWindow(dialog);
+  return !loaded || loaded->okChecksFields;
+}
+
 DialogField* FieldRecordOf(HWND field) {
   HWND dialog = GetParent(field);
   const int id = GetDlgCtrlID(field);
@@ -570,6 +576,14 @@ void IDlPutString(int fieldId, std::string_view text) {
   const std::string value(Trimmed(text));
   SetWindowTextA(field, value.c_str());
   InvalidateRect(field, nullptr, TRUE);
+}
+
+void IDlCheckOnOk(bool check) {
+  if (win::LoadedDialog* d = win::CurrentDialog()) {
+    d->okChecksFields = check;
+  } else {
+    IErReport(kErrNoDialogs);
+  }
 }
 
 void IDlShow(int x, int y, std::optional<int> focusField, std::optional<int> mode) {

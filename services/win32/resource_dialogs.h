@@ -24,6 +24,10 @@ DialogField* FieldRecordOf(HWND field);
 // The field record `id` of a loaded dialog; null when the dialog lacks the field.
 DialogField* FieldRecord(LoadedDialog& dialog, int id);
 
+// Whether pressing OK in `dialog` (a loaded dialog, its modal instance or a page of
+// one) first checks the focused numeric field.
+bool OkChecksFields(HWND dialog);
+
 // A refusal the user hears (counted in the layer's beep count).
 void FieldBeep();
 

@@ -7,6 +7,7 @@
 
 #include "converter/command_ids.h"
 #include "converter/commands.h"
+#include "formats/offsets_file.h"
 #include "tests/converter/converter_fixture.h"
 #include "tests/support/faulty_file_calls.h"
 
@@ -30,7 +31,8 @@ class OffsetsDialogTest : public ConverterTest {
 TEST_F(OffsetsDialogTest, CallsInTheirOrderAndTheNewValuesWrittenAndShown) {
   RunOffsetsDialog({{{IDF_LONGITUDE, "1.25"}, {IDF_LATITUDE, "-0.5"}}});
   EXPECT_TRUE(
-      SameCalls({Call("IDlLoad", IDD_OFFSETS), Call("IDlPutReal", IDF_LATITUDE, "0", "(F10.5)"),
+      SameCalls({Call("IDlLoad", IDD_OFFSETS), Call("IDlCheckOnOk", 0),
+                 Call("IDlPutReal", IDF_LATITUDE, "0", "(F10.5)"),
                  Call("IDlPutReal", IDF_LONGITUDE, "0", "(F10.5)"),
                  Call("IDlShow", -1, -1, 0, kDialogModal), Call("IDlInfo", kInfoExitButton),
                  Call("IDlGetReal", IDF_LATITUDE), Call("IDlGetReal", IDF_LONGITUDE), "IDlUnload()",
@@ -124,18 +126,24 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedEditCase{"EmptyLatitude",
                         {{IDF_LATITUDE, ""}, {IDF_LONGITUDE, "0.5"}},
                         1,
-                        "Latitude (degrees)",
+                        "Latitude (degrees) is empty.",
                         IDF_LATITUDE},
         RefusedEditCase{"LongitudeNotANumber",
-                        {{IDF_LONGITUDE, "1.2.3"}},
+                        {{IDF_LONGITUDE, "1.2.3E"}},
                         1,
-                        "Longitude (degrees)",
+                        "Longitude (degrees) is not a number.",
                         IDF_LONGITUDE},
+        RefusedEditCase{"LettersPasted", {{IDF_LATITUDE, "abc"}}, 1,
+                        "Latitude (degrees) is not a number.", IDF_LATITUDE},
         RefusedEditCase{"BothWrongUpperFieldFirst",
                         {{IDF_LONGITUDE, ""}, {IDF_LATITUDE, "x"}},
                         1,
-                        "Longitude (degrees)",
+                        "Longitude (degrees) is empty.",
                         IDF_LONGITUDE},
+        RefusedEditCase{"LongitudeOffTheEarth", {{IDF_LONGITUDE, "-180.00002"}}, 1,
+                        "Longitude (degrees) must lie from -180 to 180 degrees.", IDF_LONGITUDE},
+        RefusedEditCase{"LatitudeOffTheEarth", {{IDF_LATITUDE, "90.5"}}, 1,
+                        "Latitude (degrees) must lie from -90 to 90 degrees.", IDF_LATITUDE},
         RefusedEditCase{"ClosedWithoutOk", {{IDF_LONGITUDE, "7"}, {IDF_LATITUDE, "8"}}, 2, "", 0}),
     [](const ::testing::TestParamInfo<RefusedEditCase>& info) {
       return std::string(info.param.label);
@@ -143,13 +151,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Offsets up to the width of the ".asc" columns show in full and survive OK unchanged.
 TEST_F(OffsetsDialogTest, WideOffsetsShowInFullAndSurviveOk) {
-  WriteFile(OffsetsPath(), "100,-999.5");
+  WriteFile(OffsetsPath(), "-180,-89.5");
   RunOffsetsDialog({{}});
   ASSERT_EQ(fake::State().shownFields.size(), 1u);
-  EXPECT_EQ(fake::State().shownFields[0][IDF_LONGITUDE], "100.00000");
-  EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "-999.50000");
+  EXPECT_EQ(fake::State().shownFields[0][IDF_LONGITUDE], "-180.00000");
+  EXPECT_EQ(fake::State().shownFields[0][IDF_LATITUDE], "-89.50000");
   EXPECT_TRUE(fake::State().reportedCodes.empty());
-  EXPECT_EQ(ReadFile(OffsetsPath()), "    100.0000      -999.5000    \r\n");
+  EXPECT_EQ(ReadFile(OffsetsPath()), OffsetsFileLine(-180.0f, -89.5f));
 }
 
 TEST_F(OffsetsDialogTest, TheNewOffsetsApplyToTheNextConversion) {

@@ -271,6 +271,8 @@ void IDlShow(int x, int y, std::optional<int> focusField, std::optional<int> mod
   }
 }
 
+void IDlCheckOnOk(bool check) { Log("IDlCheckOnOk", Num(check ? 1 : 0)); }
+
 void IDlUnload(std::optional<int> unused) {
   if (unused) Log("IDlUnload", Num(*unused));
   else Log("IDlUnload");

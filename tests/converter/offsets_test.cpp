@@ -12,7 +12,10 @@ TEST(StatusOffsetsTextTest, HeaderAndF95Fields) {
   EXPECT_EQ(StatusOffsetsText(0, 0).size(), 58u);
   EXPECT_EQ(StatusOffsetsText(0.001f, -0.002f), header + "  0.00100, -0.00200");
   EXPECT_EQ(StatusOffsetsText(-99.99999f, 999.5f), header + "-99.99999,999.50000");
-  EXPECT_EQ(StatusOffsetsText(-100.0f, 1000.0f), header + "*********,*********");
+  // Ten columns for both when one needs them: never asterisks, never a cut digit.
+  EXPECT_EQ(StatusOffsetsText(-100.0f, -10.0f), header + "-100.00000, -10.00000");
+  EXPECT_EQ(StatusOffsetsText(0.5f, -180.0f), header + "   0.50000,-180.00000");
+  EXPECT_EQ(StatusOffsetsText(-100.0f, 1000.0f), header + "-100.00000,1000.00000");
   EXPECT_EQ(StatusOffsetsText(-0.000001f, 0.000004f), header + "  0.00000,  0.00000");
 }
 
@@ -51,7 +54,8 @@ struct BadCase {
 
 class BadOffsetsTest : public LoadOffsetsTest, public ::testing::WithParamInterface<BadCase> {};
 
-TEST_P(BadOffsetsTest, ShowsTheErrorDeletesTheFileAndUsesZeros) {
+TEST_P(BadOffsetsTest, ShowsTheErrorKeepsTheFileAsideAndUsesZeros) {
+  WriteFile(OffsetsPath() + ".bad", "an older one, replaced");
   WriteFile(OffsetsPath(), GetParam().content);
   // A conversion afterwards must use zero offsets, also for a longitude read
   // before the latitude failed.
@@ -64,14 +68,15 @@ TEST_P(BadOffsetsTest, ShowsTheErrorDeletesTheFileAndUsesZeros) {
   EXPECT_EQ(RunProgram(), 0);
 
   const std::string message = "Error when reading offset data from\r" + OffsetsPath() +
-                              "\rEnter new values using the Options | Offsets menu.\r"
+                              "\rThe file was kept as\r" + OffsetsPath() +
+                              ".bad\rEnter new values using the Option | Offsets menu.\r"
                               "Offsets have been set to zero";
   EXPECT_TRUE(SameCalls({"IWnStatusText(1, Option: Ignore Notes)",
                          "IWnMessageBox(0,3,1," + message + ",Offset data error)",
-                         "IOsFileDelete(" + OffsetsPath() + ")",
                          "IWnStatusText(2," + std::string(kZeroOffsetsStatus) + ")"},
                         LoadCalls()));
   EXPECT_FALSE(Exists(OffsetsPath()));
+  EXPECT_EQ(ReadFile(OffsetsPath() + ".bad"), GetParam().content) << "kept aside as it was";
   EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), " -28.64789,  14.32395,\"Home\"\r\n");
 }
 

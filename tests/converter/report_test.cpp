@@ -112,5 +112,25 @@ TEST_F(ReportTest, ALongLineIsDrawnInFullButRepaintedCut) {
                         fake::State().log));
 }
 
+// A line wider than the window loses the middle of its path, drawn and repainted alike;
+// the file name stays whole, and a line without a path or that fits is drawn as is.
+TEST_F(ReportTest, ALineWiderThanTheWindowLosesTheMiddleOfItsPath) {
+  fake::State().characterWidth = 200;  // 49 characters fit in 9999 - 200 units
+  ProgramState state;
+  const std::string path = "D:\\maps\\europe\\poland\\lodz\\2026\\trips.psp";
+  AddReportLine(state, ReportRow::Reading, "Reading from ... " + path);
+  AddReportLine(state, ReportRow::Running, "Running TomTom MakeOV2 utility");
+  RepaintReport(state);
+  const std::string fitted = "Reading from ... D:\\...\\lodz\\2026\\trips.psp";  // 44
+  EXPECT_TRUE(SameCalls({"IWnOutText(100,1000," + fitted + ")",
+                         "IWnOutText(100,3000,Running TomTom MakeOV2 utility)", "IWnClear()",
+                         "IWnOutText(100,1000," + fitted + ")",
+                         "IWnOutText(100,2000,Running TomTom MakeOV2 utility)"},
+                        fake::State().log));
+  // A name too long to fit keeps the name whole all the same.
+  EXPECT_EQ(FitReportLine("Text to ... D:\\a\\" + std::string(60, 'n') + ".asc"),
+            "Text to ... " + std::string(60, 'n') + ".asc");
+}
+
 }  // namespace
 }  // namespace qh::test

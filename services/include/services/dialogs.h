@@ -54,6 +54,10 @@ void IDlPutString(int fieldId, std::string_view text);
 void IDlShow(int x, int y, std::optional<int> focusField = std::nullopt,
              std::optional<int> mode = std::nullopt);
 void IDlUnload(std::optional<int> unused = std::nullopt);
+// Whether OK first checks the focused numeric field of the current dialog, beeping and
+// keeping the dialog up when the text is no number (the default). A dialog whose owner
+// checks the fields itself after the run, and says what is wrong, turns it off.
+void IDlCheckOnOk(bool check);
 
 // Numbers in dialog fields. The format is an edit descriptor such as "(F8.5)";
 // absent or blank, "(G15.5E2)". IDlPutInteger always uses "(I11)".
@@ -61,8 +65,9 @@ void IDlPutReal(int fieldId, float value, std::optional<std::string_view> format
 void IDlPutDouble(int fieldId, double value,
                   std::optional<std::string_view> format = std::nullopt);
 void IDlPutInteger(int fieldId, int value);
-// The field's text as a number; an empty field gives -999.0 (code 1010), a text
-// that is not a number 0.0. Without a dialog or field the value is left as it was.
+// The field's text as a number; an empty field gives -999.0 (code kErrFieldEmpty), a
+// text that is not a number 0.0. Without a dialog or field the value is left as it was.
+inline constexpr int kErrFieldEmpty = 1010;
 void IDlGetReal(int fieldId, float& value);
 
 }  // namespace qh
