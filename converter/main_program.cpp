@@ -23,7 +23,8 @@ void OpenMainWindow() {
   rootSpec.flags = kSysMenu | kMinButton | kMaxButton | kStatusBar | kFixedSize;
   rootSpec.x = -1;  // centred
   rootSpec.y = -1;
-  rootSpec.width = 512;
+  // Wide enough for both offsets in full in status part 2 (part 1 keeps its 35 %).
+  rootSpec.width = 640;
   rootSpec.height = 256;
   rootSpec.menuId = IDM_MAIN;
   rootSpec.title = "Pushpin to OV2 conversion";

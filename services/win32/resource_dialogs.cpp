@@ -199,13 +199,14 @@ void EndModalRun(ModalRun& run, int button, HWND buttonWindow, int buttonDialog)
   HWND focus = GetFocus();
   const bool focusInside = focus && RunShowing(GetParent(focus)) == &run;
   if (focusInside && IsNumericField(focus) && !NumericFieldValid(focus)) {
-    if (button == IDOK && OkChecksFields(run.hwnd)) {
+    if (button != IDOK) {
+      RestoreTextAtFocus(focus);
+    } else if (OkChecksFields(run.hwnd)) {
       FieldBeep();
       SetFocus(focus);
       SendMessageA(focus, EM_SETSEL, 0, -1);
       return;
-    }
-    RestoreTextAtFocus(focus);
+    }  // else the owner reads the text as it stands and says what is wrong with it
   }
   run.exitButton = button;
   run.exitFocus = (focusInside && focus != buttonWindow) ? GetDlgCtrlID(focus) : 0;

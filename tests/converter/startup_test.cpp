@@ -18,7 +18,7 @@ TEST_F(StartupTest, OpensTheWindowLoadsOffsetsAndEndsOnCloseRequest) {
   const std::vector<std::string> expected = {
       "IOsArgument(0)",
       "IWnStart()",
-      Call("IWnOpenRoot", 103, -1, -1, 512, 256, IDM_MAIN, "Pushpin to OV2 conversion"),
+      Call("IWnOpenRoot", 103, -1, -1, 640, 256, IDM_MAIN, "Pushpin to OV2 conversion"),
       "IWnStatusParts(2,3500,-1)",
       Call("IWnToolbar", IDT_MAIN),
       Call("IMnSetState", IDC_IGNORE_NOTES, kMenuChecked, 1),

@@ -431,6 +431,13 @@ qh_probe() {
   return "$status"
 }
 
+# qh_window_texts TITLE: the texts of the window's children, one a line, line breaks
+# as "|": what a message box says, read from the box itself (no virtual desktop).
+qh_window_texts() {
+  WINEDEBUG=-all "$QH_SOURCE_DIR/scripts/wine-run.sh" "$QH_WINDOW_PROBE" --title "$1" \
+    2>/dev/null | tr -d '\r' | sed -n 's/^child=[^ ]* //p'
+}
+
 # qh_probe_value KEY: the value of KEY in the last probe's answer.
 qh_probe_value() { sed -n "s/^$1=//p" <<<"$QH_PROBE" | head -1; }
 

@@ -17,6 +17,7 @@
 //   close_box=L T R B       the close button (right and bottom exclusive)
 //   close_hit=N             WM_NCHITTEST at the box's centre (20 is HTCLOSE)
 //   close_covered=0|1       1 when another window lies over the box's centre
+//   child=CLASS TEXT        each child window's class and text, line breaks as "|"
 // Exit status: 0 found, 1 no such window, 2 usage or desktop error.
 #include <windows.h>
 
@@ -44,6 +45,19 @@ RECT CloseBoxFromMetrics(const RECT& titleBar) {
   box.top = titleBar.top;
   box.bottom = box.top + GetSystemMetrics(SM_CYSIZE);
   return box;
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+  char name[64] = {}, text[2048] = {};
+  GetClassNameA(child, name, sizeof name);
+  // Across processes WM_GETTEXT is what a reader of another program's window gets.
+  SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = '|';
+  }
+  std::printf("child=%s %s\n", name, text);
+  return TRUE;
 }
 
 int Usage() {
@@ -118,5 +132,6 @@ int main(int argc, char** argv) {
   // A click goes to whatever window is on top there, not necessarily to this one.
   const POINT centre{cx, cy};
   std::printf("close_covered=%d\n", GetAncestor(WindowFromPoint(centre), GA_ROOT) != window);
+  EnumChildWindows(window, PrintChild, 0);
   return 0;
 }

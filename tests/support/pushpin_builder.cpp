@@ -119,4 +119,17 @@ std::vector<StoredPin> SamplePins() {
   return pins;
 }
 
+std::vector<StoredPin> EdgePins() {
+  const auto at = [](double latitude, double longitude, const char16_t* name) {
+    StoredPin pin;
+    pin.flag = latitude >= 0 ? 0 : 1;  // east of Greenwich, by hemisphere
+    pin.latitudeRadians = latitude * kRadiansPerDegree;
+    pin.longitudeRadians = longitude * kRadiansPerDegree;
+    pin.name = name;
+    return pin;
+  };
+  return {at(51.75917, 19.45598, u"\u0141\u00f3d\u017a"), at(-16.5, 179.9995, u"Date line"),
+          at(51.50735, 0.12776, u"London")};
+}
+
 }  // namespace qh::test

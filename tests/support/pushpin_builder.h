@@ -57,4 +57,9 @@ std::string PushpinBytes(const std::vector<StoredPin>& pins, int declared = -1);
 // apostrophe.
 std::vector<StoredPin> SamplePins();
 
+// Three pins at the edges of what an overlay holds: one in Lodz named with a "Ł" that
+// Windows-1252 lacks, one at 179.9995 degrees east (beyond 180 with an offset of 0.001),
+// and one in London.
+std::vector<StoredPin> EdgePins();
+
 }  // namespace qh::test

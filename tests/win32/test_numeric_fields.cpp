@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/error_codes.h"
 #include "core/error_state.h"
 #include "modal_driver.h"
 #include "resource_dialogs.h"
@@ -180,6 +181,38 @@ TEST_F(NumericFieldTest, OkWithAnInvalidFieldBeepsKeepsTheDialogAndSelectsTheTex
   float value = 0;
   IDlGetReal(IDF_REAL, value);
   EXPECT_FLOAT_EQ(value, 2.5f);
+}
+
+// A dialog whose owner checks the fields itself: OK ends the run on a text that is no
+// number, whether the focus moves to OK first (a click) or not (Enter), and the owner
+// reads the text and its fault afterwards.
+TEST_F(NumericFieldTest, WithoutTheCheckOnOkAnInvalidTextEndsTheRunForTheOwner) {
+  IDlCheckOnOk(false);
+  for (const bool focusToOk : {true, false}) {
+    IDlPutReal(IDF_REAL, 1.5f);
+    int beeps = -1;
+    ModalDriver driver({[&](HWND box, const SeenBox&) {
+      const HWND field = GetDlgItem(box, IDF_REAL);
+      SetFocus(field);
+      SetWindowTextA(field, "1.2.3E");
+      const int before = Dialogs().beepCount;
+      if (focusToOk) {
+        SetFocus(GetDlgItem(box, IDOK));
+        Pump(box);
+      }
+      beeps = Dialogs().beepCount - before;
+      PressButton(box, IDOK);
+    }});
+    IDlShow(-1, -1, IDF_REAL, 1);
+    EXPECT_EQ(beeps, 0) << "focus to OK " << focusToOk;
+    EXPECT_EQ(IDlInfo(1), IDOK) << "focus to OK " << focusToOk;
+    EXPECT_EQ(TextOf(IDF_REAL), "1.2.3E") << "the text stays for the owner to read";
+    IErInfo(1);
+    float value = 7;
+    IDlGetReal(IDF_REAL, value);
+    EXPECT_EQ(IErInfo(1), kErrTwoDecimalPoints) << "the owner learns the text is no number";
+  }
+  IDlCheckOnOk(true);
 }
 
 TEST_F(NumericFieldTest, AnotherButtonWithAnInvalidFieldPutsBackTheTextItHadAtTheFocus) {
