@@ -79,9 +79,10 @@ class CompleteFile {
 // Interrupts wait until it is done. Null entries are passed over.
 bool CommitTogether(std::initializer_list<CompleteFile*> files);
 
-// Makes SIGINT, SIGTERM, SIGHUP, SIGPIPE and abort (on Windows: Ctrl+C, Ctrl+Break and
-// closing the console) remove the temporary files of every open CompleteFile before
-// the program ends. For command-line programs; call once at start.
+// Makes SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE and abort (on Windows: Ctrl+C,
+// Ctrl+Break and closing the console) remove the temporary files of every open
+// CompleteFile before the program ends, and a write past the file size limit fail
+// with EFBIG instead of ending it. For command-line programs; call once at start.
 void RemoveTemporaryFilesOnInterrupt();
 
 }  // namespace qh

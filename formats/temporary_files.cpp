@@ -58,8 +58,8 @@ void OnAbort(int) { RemoveAll(); }
 // The signals that end the program; abort is among them, so that even a program
 // that fails its own checks leaves nothing behind. Held back during a commit: all but
 // abort, which comes from the program itself.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGABRT};
-constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+constexpr int kEndingSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGABRT};
+constexpr int kHeldSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE};
 
 void OnSignal(int signal) {
   RemoveAll();
@@ -114,6 +114,9 @@ void RemoveOnInterrupt() {
     if (sigaction(signal, nullptr, &before) != 0 || before.sa_handler == SIG_IGN) continue;
     sigaction(signal, &action, nullptr);
   }
+  // A write beyond the file size limit (ulimit -f) then fails with EFBIG and is told
+  // like a full disk, where the signal would end the program without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 

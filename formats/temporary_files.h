@@ -28,7 +28,8 @@ void Drop(int place);
 // Removes every file in the table with the system's own call.
 void RemoveAll();
 // Makes interrupts remove the files in the table before the process ends; an
-// interrupt that was ignored when the program started stays ignored.
+// interrupt that was ignored when the program started stays ignored. SIGXFSZ is
+// ignored, so that a write past the file size limit fails with EFBIG.
 void RemoveOnInterrupt();
 
 // While one lives, the interrupts wait: a commit of several files is not cut in two.
