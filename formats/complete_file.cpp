@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "formats/file_system.h"
 #include "formats/temporary_files.h"
 
 namespace qh {
@@ -30,8 +31,10 @@ bool Exists(const std::string& path, bool& folder) {
   return true;
 }
 
-// "<path>.~XXXXXXXX.tmp": a random start per process and a counter, mixed, so that
-// two writers of one target (or two runs) do not pick the same name.
+// "<folder>.qh~XXXXXXXX.tmp": a name of its own beside the target, as short as the
+// folder allows, so that any target name the system takes has a temporary file too.
+// A random start per process and a counter, mixed, so that two writers of one target
+// (or two runs) do not pick the same name.
 std::string TemporaryNameFor(const std::string& path) {
   static const std::uint64_t seed =
       std::random_device{}() ^
@@ -42,7 +45,8 @@ std::string TemporaryNameFor(const std::string& path) {
   bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBull;
   bits ^= bits >> 31;
   static const char kDigits[] = "0123456789abcdef";
-  std::string name = path + ".~";
+  std::string name(FolderPart(path));
+  name += ".qh~";
   for (int i = 0; i < 8; ++i, bits >>= 4) name.push_back(kDigits[bits & 15]);
   name += ".tmp";
   return name;
