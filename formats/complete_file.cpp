@@ -165,95 +165,121 @@ void CompleteFile::DropTemporary() {
   place_ = -1;
 }
 
-bool CommitTogether(std::initializer_list<CompleteFile*> files) {
-  auto abandonAll = [&files] {
-    for (CompleteFile* file : files) {
-      if (file != nullptr) file->Abandon();
-    }
-  };
-  for (CompleteFile* file : files) {
-    if (file != nullptr && !file->Finish()) {
-      abandonAll();
-      return false;
-    }
-  }
-  const temporary_files::InterruptsHeld held;
-  const FileCalls& calls = CurrentFileCalls();
-  // What each target was before: absent, or present and kept under a second name
-  // until all are in place. The last one renamed is never needed back.
-  struct Before {
+// The steps of a commit of several files, with what each target was before: absent,
+// or present and kept under a second name until all are in place (the last one renamed
+// is never needed back).
+struct CommitSteps {
+  struct Target {
+    CompleteFile* file;
     bool existed = false;
     std::string keptAs;
   };
-  std::vector<Before> before(files.size());
-  const CompleteFile* last = nullptr;
-  for (CompleteFile* file : files) {
-    if (file != nullptr) last = file;
+  std::vector<Target> targets;
+
+  void AbandonAll() {
+    for (Target& target : targets) target.file->Abandon();
   }
-  std::size_t i = 0;
-  for (CompleteFile* file : files) {
-    Before& was = before[i++];
-    if (file == nullptr) continue;
-    bool folder = false;
-    was.existed = Exists(file->path_, folder);
-    // Said plainly rather than left to each system's rename rules.
-    if (folder) {
-      file->Fail(CompleteFile::Failure::Replace, SystemReason(EISDIR));
-      abandonAll();
+
+  // Looks at each target and keeps an earlier file under a second name; false when a
+  // folder has a target's name.
+  bool KeepEarlier() {
+    const FileCalls& calls = CurrentFileCalls();
+    for (Target& target : targets) {
+      CompleteFile& file = *target.file;
+      bool folder = false;
+      target.existed = Exists(file.path_, folder);
+      // Said plainly rather than left to each system's rename rules.
+      if (folder) {
+        file.Fail(CompleteFile::Failure::Replace, SystemReason(EISDIR));
+        AbandonAll();
+        return false;
+      }
+      if (!target.existed || &target == &targets.back()) continue;
+      // A volume without hard links (FAT) gives no second name: that file cannot come
+      // back, and the others still do.
+      std::string keep = TemporaryNameFor(file.path_);
+      if (calls.link(file.path_.c_str(), keep.c_str()) == 0) target.keptAs = std::move(keep);
+    }
+    return true;
+  }
+
+  // Renames each temporary file over its target; when one fails, those before it get
+  // their earlier files back (or go, when they were new).
+  bool ReplaceAll() {
+    const FileCalls& calls = CurrentFileCalls();
+    for (std::size_t index = 0; index < targets.size(); ++index) {
+      CompleteFile& file = *targets[index].file;
+      errno = 0;
+      if (calls.rename(file.temporary_.c_str(), file.path_.c_str()) == 0) {
+        file.temporary_.clear();
+        temporary_files::Drop(file.place_);
+        file.place_ = -1;
+        continue;
+      }
+      const std::string reason = SystemReason(errno);
+      for (std::size_t j = 0; j < index; ++j) {
+        Target& done = targets[j];
+        if (!done.keptAs.empty()) {
+          if (calls.rename(done.keptAs.c_str(), done.file->path_.c_str()) == 0) done.keptAs.clear();
+        } else if (!done.existed) {
+          calls.remove(done.file->path_.c_str());
+        }
+      }
+      file.Fail(CompleteFile::Failure::Replace, reason);
+      AbandonAll();
+      // A second name that could not go back stays: it is the only copy of that file.
+      for (std::size_t k = index; k < targets.size(); ++k) {
+        if (!targets[k].keptAs.empty()) calls.remove(targets[k].keptAs.c_str());
+      }
       return false;
     }
-    if (!was.existed || file == last) continue;
-    // A volume without hard links (FAT) gives no second name: that file cannot come
-    // back, and the others still do.
-    std::string keep = TemporaryNameFor(file->path_);
-    if (calls.link(file->path_.c_str(), keep.c_str()) == 0) was.keptAs = std::move(keep);
+    return true;
   }
-  auto forgetKept = [&before, &calls, &files] {
-    std::size_t k = 0;
-    for (CompleteFile* file : files) {
-      Before& was = before[k++];
-      if (was.keptAs.empty()) continue;
+
+  // After all took their places: the earlier files' second names go.
+  void ForgetKept() {
+    const FileCalls& calls = CurrentFileCalls();
+    for (Target& target : targets) {
+      if (target.keptAs.empty()) continue;
       errno = 0;
-      if (calls.remove(was.keptAs.c_str()) != 0) {
-        file->leftover_ = std::move(was.keptAs);
-        file->leftoverReason_ = SystemReason(errno);
+      if (calls.remove(target.keptAs.c_str()) != 0) {
+        target.file->leftover_ = std::move(target.keptAs);
+        target.file->leftoverReason_ = SystemReason(errno);
       }
     }
-  };
-  i = 0;
-  for (CompleteFile* file : files) {
-    const std::size_t index = i++;
-    if (file == nullptr) continue;
-    errno = 0;
-    if (calls.rename(file->temporary_.c_str(), file->path_.c_str()) == 0) {
-      file->temporary_.clear();
-      temporary_files::Drop(file->place_);
-      file->place_ = -1;
-      continue;
-    }
-    const std::string reason = SystemReason(errno);
-    std::size_t j = 0;
-    for (CompleteFile* done : files) {
-      if (j == index) break;
-      Before& was = before[j++];
-      if (done == nullptr) continue;
-      if (!was.keptAs.empty()) {
-        if (calls.rename(was.keptAs.c_str(), done->path_.c_str()) == 0) was.keptAs.clear();
-      } else if (!was.existed) {
-        calls.remove(done->path_.c_str());
-      }
-    }
-    file->Fail(CompleteFile::Failure::Replace, reason);
-    abandonAll();
-    // A second name that could not go back stays: it is the only copy of that file.
-    for (std::size_t k = index; k < before.size(); ++k) {
-      if (!before[k].keptAs.empty()) calls.remove(before[k].keptAs.c_str());
-    }
-    return false;
   }
-  forgetKept();
-  return true;
+};
+
+namespace {
+int interruptedDuringCommit = 0;
+}  // namespace
+
+bool CommitTogether(std::initializer_list<CompleteFile*> files) {
+  CommitSteps steps;
+  for (CompleteFile* file : files) {
+    if (file != nullptr) steps.targets.push_back({file, false, {}});
+  }
+  for (CommitSteps::Target& target : steps.targets) {
+    if (!target.file->Finish()) {
+      steps.AbandonAll();
+      return false;
+    }
+  }
+  bool done = false;
+  {
+    const temporary_files::InterruptsHeld held;
+    done = steps.KeepEarlier() && steps.ReplaceAll();
+    if (done) steps.ForgetKept();
+  }
+  // An interrupt that came meanwhile: a complete result stands and the caller says
+  // so; with nothing complete to keep, the program ends as it was asked to.
+  const int signal = temporary_files::TakeHeldInterrupt();
+  if (signal != 0 && !done) temporary_files::EndBy(signal);
+  if (signal != 0) interruptedDuringCommit = signal;
+  return done;
 }
+
+int InterruptedDuringCommit() { return interruptedDuringCommit; }
 
 void RemoveTemporaryFilesOnInterrupt() { temporary_files::RemoveOnInterrupt(); }
 

@@ -59,7 +59,7 @@ class CompleteFile {
   const std::string& LeftoverReason() const { return leftoverReason_; }
 
  private:
-  friend bool CommitTogether(std::initializer_list<CompleteFile*> files);
+  friend struct CommitSteps;
 
   bool Flush();
   bool Fail(Failure what, std::string reason);
@@ -76,8 +76,14 @@ class CompleteFile {
 // cannot be finished or renamed, the targets already replaced get their earlier files
 // back (kept meanwhile under a second name), those that were new are removed, and
 // every temporary file goes. The file that failed says why; the others are abandoned.
-// Interrupts wait until it is done. Null entries are passed over.
+// Null entries are passed over. Interrupts wait from the first rename to the last; one
+// that came meanwhile ends the program after a commit that failed, and after one that
+// succeeded is told by InterruptedDuringCommit, for the program to end after saying so.
 bool CommitTogether(std::initializer_list<CompleteFile*> files);
+
+// The signal that came during a commit that succeeded (once RemoveTemporaryFiles-
+// OnInterrupt is in force); 0 when none did.
+int InterruptedDuringCommit();
 
 // Makes SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE and abort (on Windows: Ctrl+C,
 // Ctrl+Break and closing the console) remove the temporary files of every open

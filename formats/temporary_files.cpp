@@ -61,6 +61,9 @@ void OnAbort(int) { RemoveAll(); }
 constexpr int kEndingSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGABRT};
 constexpr int kHeldSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE};
 
+std::atomic<bool> installed{false};
+std::atomic<int> heldInterrupt{0};
+
 void OnSignal(int signal) {
   RemoveAll();
   // Then the signal's own end, so that the parent sees how the program ended.
@@ -109,6 +112,7 @@ void RemoveOnInterrupt() {
   sigemptyset(&action.sa_mask);
   for (const int signal : kEndingSignals) sigaddset(&action.sa_mask, signal);
   action.sa_flags = SA_RESTART;
+  installed = true;
   for (const int signal : kEndingSignals) {
     struct sigaction before {};
     if (sigaction(signal, nullptr, &before) != 0 || before.sa_handler == SIG_IGN) continue;
@@ -130,7 +134,40 @@ InterruptsHeld::InterruptsHeld() {
   for (const int signal : kHeldSignals) sigaddset(&held, signal);
   pthread_sigmask(SIG_BLOCK, &held, &saved_);
 }
-InterruptsHeld::~InterruptsHeld() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+InterruptsHeld::~InterruptsHeld() {
+  sigset_t pending;
+  if (installed && sigpending(&pending) == 0) {
+    for (const int signal : kHeldSignals) {
+      if (sigismember(&pending, signal) != 1) continue;
+      int none = 0;
+      heldInterrupt.compare_exchange_strong(none, signal);
+      // Ignoring a pending signal discards it; the handler then goes back in place.
+      struct sigaction ignore {}, was {};
+      ignore.sa_handler = SIG_IGN;
+      sigemptyset(&ignore.sa_mask);
+      sigaction(signal, &ignore, &was);
+      sigaction(signal, &was, nullptr);
+    }
+  }
+  pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+}
 #endif
+
+int TakeHeldInterrupt() {
+#ifdef _WIN32
+  return 0;
+#else
+  return heldInterrupt.exchange(0);
+#endif
+}
+
+void EndBy(int signal) {
+#ifdef _WIN32
+  RemoveAll();
+  std::raise(signal);
+#else
+  OnSignal(signal);
+#endif
+}
 
 }  // namespace qh::temporary_files

@@ -21,6 +21,9 @@ struct FaultPlan {
   FileCall refused = FileCall::kCreate;
   int nth = 0;
   int error = 0;
+  // When set, that call is not refused: the process sends itself this signal just
+  // before it (SIGKILL: the process ends there, as at a power cut).
+  int signal = 0;
 };
 
 class FaultyFileCalls {

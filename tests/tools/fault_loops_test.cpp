@@ -12,6 +12,12 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "formats/complete_file.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"
@@ -55,6 +61,40 @@ Outcome Convert(const TempFolder& folder, const FaultPlan& plan) {
   }
   outcome.messages = testing::internal::GetCapturedStderr();
   return outcome;
+}
+
+// How a child process ended: its exit status, or the signal that ended it.
+struct ChildEnd {
+  int status = -1;
+  int signal = 0;
+  std::string messages;
+};
+
+// Converts trip.psp in `folder` as Convert does, in a child process that handles
+// interrupts as the tool does, under `plan`; its standard error is caught in a file of
+// `logs`.
+ChildEnd ConvertInChild(const TempFolder& folder, const TempFolder& logs, const FaultPlan& plan) {
+  const std::string errors = logs.File("child.stderr");
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int log = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(log, 2);
+    RemoveTemporaryFilesOnInterrupt();
+    psp2ov2::Options options;
+    options.quiet = true;
+    options.inputs = {folder.File("trip.psp")};
+    psp2ov2::Converter converter(options, folder.Path().string() + "/");
+    const FaultyFileCalls faults(plan);
+    _exit(converter.PlanOutputs() ? converter.Convert(0) : 99);
+  }
+  ChildEnd end;
+  int raw = 0;
+  if (pid < 0 || waitpid(pid, &raw, 0) != pid) return end;
+  if (WIFEXITED(raw)) end.status = WEXITSTATUS(raw);
+  if (WIFSIGNALED(raw)) end.signal = WTERMSIG(raw);
+  end.messages = ReadFile(errors);
+  return end;
 }
 
 // The names in the folder, sorted.
@@ -167,6 +207,33 @@ TEST_F(FaultLoops, EachRefusedCallLeavesTheEarlierOutputsOrAllTheNewOnes) {
         ExpectWholeOutcome(what, outcome, earlier, std::strerror(EACCES));
         if (HasFailure()) return;
       }
+    }
+  }
+}
+
+// A signal at each step of the commit (each earlier output kept under a second name,
+// each rename) is held until the commit is over: the new outputs stand, the run ends
+// with 0 and says it was interrupted after finishing.
+TEST_F(FaultLoops, AnInterruptDuringTheCommitEndsTheRunAfterIt) {
+  TempFolder logs;
+  Earlier(true);
+  const Outcome clean = Convert(folder_, {});
+  for (const FileCall call : {FileCall::kLink, FileCall::kRename}) {
+    ASSERT_GT(clean.calls[static_cast<int>(call)], 0) << test::FileCallName(call);
+    for (int nth = 1; nth <= clean.calls[static_cast<int>(call)]; ++nth) {
+      Earlier(true);
+      const ChildEnd end = ConvertInChild(folder_, logs, {.refused = call, .nth = nth, .signal = SIGTERM});
+      const std::string what = std::string("SIGTERM at ") + test::FileCallName(call) + " " +
+                               std::to_string(nth);
+      EXPECT_EQ(end.signal, 0) << what;
+      EXPECT_EQ(end.status, psp2ov2::kExitOk) << what << ": " << end.messages;
+      EXPECT_NE(end.messages.find("interrupted after finishing"), std::string::npos)
+          << what << ": " << end.messages;
+      Outcome outcome;
+      outcome.status = end.status;
+      outcome.messages = end.messages;
+      ExpectWholeOutcome(what, outcome, true, "");
+      if (HasFailure()) return;
     }
   }
 }

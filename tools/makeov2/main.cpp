@@ -106,6 +106,10 @@ int Convert(const std::string& input, bool flat) {
                  builder.ErrorMessage().c_str());
     return kExitFailed;
   }
+  if (qh::InterruptedDuringCommit() != 0) {
+    std::fprintf(stderr, "makeov2: %s: interrupted after finishing; the overlay is complete\n",
+                 output.c_str());
+  }
   return skipped > 0 ? kExitSkipped : kExitOk;
 }
 

@@ -257,6 +257,11 @@ int Converter::Convert(std::size_t index) {
     std::printf("%s: %ld pins -> %s\n", input.c_str(), static_cast<long>(npins),
                 ascOnly ? out.asc.c_str() : out.ov2.c_str());
   }
+  if (InterruptedDuringCommit() != 0) {
+    interrupted_ = true;
+    std::fprintf(stderr, "psp2ov2: %s: interrupted after finishing; its outputs are complete\n",
+                 input.c_str());
+  }
   return taker.Skipped() > 0 ? kExitSkipped : kExitOk;
 }
 

@@ -28,6 +28,9 @@ class Converter {
   bool PlanOutputs();
   // Converts the input at `index` (after PlanOutputs) and returns its exit code.
   int Convert(std::size_t index);
+  // An interrupt came while the outputs of the last input took their places: they are
+  // complete, and no further input is to be converted.
+  bool Interrupted() const { return interrupted_; }
 
  private:
   Outputs OutputNames(const std::string& input) const;
@@ -37,6 +40,7 @@ class Converter {
   std::string programFolder_;
   std::string explicitSymbol_;
   std::vector<Outputs> outputs_;
+  bool interrupted_ = false;
 };
 
 }  // namespace qh::psp2ov2
