@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -21,6 +22,8 @@ namespace {
 // written a record at a time.
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 constexpr int kNameAttempts = 8;
+
+std::atomic<bool> flushToDisk{true};
 
 std::string SystemReason(int code) { return std::strerror(code != 0 ? code : EIO); }
 
@@ -134,8 +137,13 @@ bool CompleteFile::Finish() {
   }
   if (!Flush()) return false;
   std::string().swap(buffer_);
+  const FileCalls& calls = CurrentFileCalls();
+  // On the disk before it takes the target's place: after a power cut the target is
+  // the earlier file or the whole new one, never a name for bytes not yet written.
   errno = 0;
-  const int closed = CurrentFileCalls().close(file_);
+  if (flushToDisk && calls.sync(file_) != 0) return Fail(Failure::Write, SystemReason(errno));
+  errno = 0;
+  const int closed = calls.close(file_);
   file_ = kNoFile;
   if (closed != 0) return Fail(Failure::Write, SystemReason(errno));
   return true;
@@ -236,6 +244,21 @@ struct CommitSteps {
     return true;
   }
 
+  // The renames themselves reach the disk, once for each folder. A file system that
+  // cannot flush a folder (some network and FUSE ones refuse) still keeps the names;
+  // the result is not refused for it.
+  void SyncFolders() {
+    if (!flushToDisk) return;
+    std::vector<std::string> folders;
+    for (const Target& target : targets) {
+      std::string folder(FolderPart(target.file->path_));
+      if (folder.empty()) folder = ".";
+      if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+      CurrentFileCalls().syncFolder(folder.c_str());
+      folders.push_back(std::move(folder));
+    }
+  }
+
   // After all took their places: the earlier files' second names go.
   void ForgetKept() {
     const FileCalls& calls = CurrentFileCalls();
@@ -269,7 +292,10 @@ bool CommitTogether(std::initializer_list<CompleteFile*> files) {
   {
     const temporary_files::InterruptsHeld held;
     done = steps.KeepEarlier() && steps.ReplaceAll();
-    if (done) steps.ForgetKept();
+    if (done) {
+      steps.SyncFolders();
+      steps.ForgetKept();
+    }
   }
   // An interrupt that came meanwhile: a complete result stands and the caller says
   // so; with nothing complete to keep, the program ends as it was asked to.
@@ -280,6 +306,8 @@ bool CommitTogether(std::initializer_list<CompleteFile*> files) {
 }
 
 int InterruptedDuringCommit() { return interruptedDuringCommit; }
+
+void SetFlushToDisk(bool flush) { flushToDisk = flush; }
 
 void RemoveTemporaryFilesOnInterrupt() { temporary_files::RemoveOnInterrupt(); }
 

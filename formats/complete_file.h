@@ -33,8 +33,9 @@ class CompleteFile {
   // Starts a fresh file for `path`, dropping one still open.
   bool Open(std::string_view path);
   bool Write(std::string_view bytes);
-  // Writes out and closes the temporary file: every byte has reached the system, and
-  // the target is not yet touched. Commit or CommitTogether follows.
+  // Writes out and closes the temporary file: every byte has reached the system and
+  // (unless SetFlushToDisk(false)) the disk, and the target is not yet touched. Commit
+  // or CommitTogether follows.
   bool Finish();
   // Finishes the file and renames it over the target. After Commit (either way) the
   // object is closed; Open starts again.
@@ -80,6 +81,12 @@ class CompleteFile {
 // that came meanwhile ends the program after a commit that failed, and after one that
 // succeeded is told by InterruptedDuringCommit, for the program to end after saying so.
 bool CommitTogether(std::initializer_list<CompleteFile*> files);
+
+// Whether files are flushed to the disk itself before they take their targets' places,
+// and the folders after (the start value: yes). Without it a commit is as quick as the
+// system's cache, and a power cut soon after may leave an empty or older file: for
+// files on a RAM disk, or that are easily made again.
+void SetFlushToDisk(bool flush);
 
 // The signal that came during a commit that succeeded (once RemoveTemporaryFiles-
 // OnInterrupt is in force); 0 when none did.

@@ -67,6 +67,8 @@ const FileCalls kFaultyCalls{
     [](const char* existing, const char* name) {
       return Refused(FileCall::kLink) ? -1 : SystemFileCalls().link(existing, name);
     },
+    [](FileHandle) { return Refused(FileCall::kSync) ? -1 : 0; },
+    [](const char*) { return Refused(FileCall::kSyncFolder) ? -1 : 0; },
 };
 
 }  // namespace
@@ -107,6 +109,8 @@ const char* FileCallName(FileCall call) {
     case FileCall::kRename: return "rename";
     case FileCall::kRemove: return "remove";
     case FileCall::kLink: return "link";
+    case FileCall::kSync: return "sync";
+    case FileCall::kSyncFolder: return "folder sync";
   }
   return "?";
 }

@@ -46,9 +46,10 @@ struct Outcome {
 
 // Converts trip.psp in `folder` as `psp2ov2 -q trip.psp` would, under `plan`, with the
 // icon beside the tool.
-Outcome Convert(const TempFolder& folder, const FaultPlan& plan) {
+Outcome Convert(const TempFolder& folder, const FaultPlan& plan, bool noSync = false) {
   psp2ov2::Options options;
   options.quiet = true;
+  options.noSync = noSync;
   options.inputs = {folder.File("trip.psp")};
   psp2ov2::Converter converter(options, folder.Path().string() + "/");
   Outcome outcome;
@@ -194,7 +195,8 @@ TEST_F(FaultLoops, ADiskThatFillsAtAnyByteLeavesTheEarlierOutputs) {
 
 TEST_F(FaultLoops, EachRefusedCallLeavesTheEarlierOutputsOrAllTheNewOnes) {
   for (const FileCall call : {FileCall::kCreate, FileCall::kClose, FileCall::kRename,
-                              FileCall::kRemove, FileCall::kLink}) {
+                              FileCall::kRemove, FileCall::kLink, FileCall::kSync,
+                              FileCall::kSyncFolder}) {
     for (const bool earlier : {true, false}) {
       // Until a run makes fewer such calls than the one refused: every place was tried.
       for (int nth = 1;; ++nth) {
@@ -208,6 +210,18 @@ TEST_F(FaultLoops, EachRefusedCallLeavesTheEarlierOutputsOrAllTheNewOnes) {
         if (HasFailure()) return;
       }
     }
+  }
+}
+
+// Each output reaches the disk itself before it takes its place, and the folder's
+// names after; --no-sync leaves both to the system.
+TEST_F(FaultLoops, OutputsAreFlushedToTheDiskUnlessNoSync) {
+  for (const bool noSync : {false, true}) {
+    Earlier(true);
+    const Outcome outcome = Convert(folder_, {}, noSync);
+    ASSERT_EQ(outcome.status, psp2ov2::kExitOk) << outcome.messages;
+    EXPECT_EQ(outcome.calls[static_cast<int>(FileCall::kSync)], noSync ? 0 : 3) << noSync;
+    EXPECT_EQ(outcome.calls[static_cast<int>(FileCall::kSyncFolder)], noSync ? 0 : 1) << noSync;
   }
 }
 

@@ -26,10 +26,12 @@ constexpr const char* kProgram = "makeov2";
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: %s [--flat] FILE.asc\n"
+               "Usage: %s [--flat] [--no-sync] FILE.asc\n"
                "Writes the TomTom overlay FILE.ov2 from the points of FILE.asc, one point a\n"
                "line: longitude, latitude, \"text\".\n"
                "  --flat     write the points in input order without a spatial index\n"
+               "  --no-sync  do not wait until the overlay is on the disk itself (for a RAM\n"
+               "             disk; a power cut may then leave it empty or older)\n"
                "  --help     show this help\n"
                "  --version  show the version\n",
                kProgram);
@@ -124,6 +126,8 @@ int Run(int argc, char** argv) {
       optionsDone = true;
     } else if (!optionsDone && arg == "--flat") {
       flat = true;
+    } else if (!optionsDone && arg == "--no-sync") {
+      qh::SetFlushToDisk(false);
     } else if (!optionsDone && (arg == "--help" || arg == "-h")) {
       PrintUsage(stdout);
       return qh::tools::StandardOutputDone(kProgram) ? kExitOk : kExitFailed;

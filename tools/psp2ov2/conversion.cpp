@@ -153,6 +153,7 @@ int Converter::Convert(std::size_t index) {
   PushpinReader reader(options_.longitudeRule);
   std::int32_t npins = 0;
   if (!OpenPushpins(input, reader, npins)) return kExitFailed;
+  SetFlushToDisk(!options_.noSync);
   const bool ascOnly = options_.ascOnly;
   CompleteFile asc, bmp;
   OverlayBuilder overlay;

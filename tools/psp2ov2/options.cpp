@@ -29,11 +29,13 @@ void PrintUsage(std::FILE* out) {
       "                     folder, else beside this program, else in ../share/quillhaven/\n"
       "                     from this program's folder, else a built-in pushpin)\n"
       "  --flat             write the overlay without a spatial index\n"
+      "  --no-sync          do not wait until the outputs are on the disk itself (for a\n"
+      "                     RAM disk; a power cut may then leave them empty or older)\n"
       "  -q                 no progress and no summary lines\n"
       "  --help, --version\n"
       "Outputs are refused before anything is written when one would overwrite an input\n"
       "or another output, or is not a regular file. The three files of an input take\n"
-      "their places together, or none does.\n"
+      "their places together, or none does, and are on the disk when it says done.\n"
       "Exit status: 0 done, 1 some points could not be read and were left out of the\n"
       "overlay (when none was left, nothing is written), 2 an input could not be\n"
       "converted.\n",
@@ -103,6 +105,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
       options.symbol = v;
     } else if (arg == "--flat") {
       options.flat = true;
+    } else if (arg == "--no-sync") {
+      options.noSync = true;
     } else if (arg == "-q" || arg == "--quiet") {
       options.quiet = true;
     } else if (arg == "--help" || arg == "-h") {
