@@ -183,15 +183,16 @@ struct CommitSteps {
     std::string keptAs;
   };
   std::vector<Target> targets;
+  OutputSet* set = nullptr;
 
   void AbandonAll() {
     for (Target& target : targets) target.file->Abandon();
   }
 
-  // Looks at each target and keeps an earlier file under a second name; false when a
-  // folder has a target's name.
+  // Looks at each target and keeps an earlier file under a second name, telling the
+  // journal first; false when a folder has a target's name or the journal cannot be
+  // written.
   bool KeepEarlier() {
-    const FileCalls& calls = CurrentFileCalls();
     for (Target& target : targets) {
       CompleteFile& file = *target.file;
       bool folder = false;
@@ -202,13 +203,34 @@ struct CommitSteps {
         AbandonAll();
         return false;
       }
-      if (!target.existed || &target == &targets.back()) continue;
+      if (target.existed && &target != &targets.back()) target.keptAs = TemporaryNameFor(file.path_);
+    }
+    if (!BeginJournal()) return false;
+    const FileCalls& calls = CurrentFileCalls();
+    for (Target& target : targets) {
       // A volume without hard links (FAT) gives no second name: that file cannot come
       // back, and the others still do.
-      std::string keep = TemporaryNameFor(file.path_);
-      if (calls.link(file.path_.c_str(), keep.c_str()) == 0) target.keptAs = std::move(keep);
+      if (!target.keptAs.empty() &&
+          calls.link(target.file->path_.c_str(), target.keptAs.c_str()) != 0) {
+        target.keptAs.clear();
+      }
     }
     return true;
+  }
+
+  bool BeginJournal() {
+    if (set == nullptr) return true;
+    std::vector<OutputSet::Entry> entries;
+    for (const Target& target : targets) {
+      entries.push_back({std::string(FileNamePart(target.file->path_)),
+                         std::string(FileNamePart(target.file->temporary_)),
+                         std::string(FileNamePart(target.keptAs))});
+    }
+    if (set->Begin(entries)) return true;
+    targets.front().file->Fail(CompleteFile::Failure::Replace,
+                               "cannot write " + set->Path() + ": " + set->Reason());
+    AbandonAll();
+    return false;
   }
 
   // Renames each temporary file over its target; when one fails, those before it get
@@ -277,8 +299,9 @@ namespace {
 int interruptedDuringCommit = 0;
 }  // namespace
 
-bool CommitTogether(std::initializer_list<CompleteFile*> files) {
+bool CommitTogether(std::initializer_list<CompleteFile*> files, OutputSet* set) {
   CommitSteps steps;
+  steps.set = set;
   for (CompleteFile* file : files) {
     if (file != nullptr) steps.targets.push_back({file, false, {}});
   }
@@ -296,6 +319,7 @@ bool CommitTogether(std::initializer_list<CompleteFile*> files) {
       steps.SyncFolders();
       steps.ForgetKept();
     }
+    if (set != nullptr) set->End();
   }
   // An interrupt that came meanwhile: a complete result stands and the caller says
   // so; with nothing complete to keep, the program ends as it was asked to.

@@ -16,6 +16,7 @@
 
 #include "formats/file_calls.h"
 #include "formats/io_error.h"
+#include "formats/output_set.h"
 
 namespace qh {
 
@@ -77,10 +78,13 @@ class CompleteFile {
 // cannot be finished or renamed, the targets already replaced get their earlier files
 // back (kept meanwhile under a second name), those that were new are removed, and
 // every temporary file goes. The file that failed says why; the others are abandoned.
-// Null entries are passed over. Interrupts wait from the first rename to the last; one
+// Null entries are passed over. With a locked `set` (whose folder holds all the files),
+// its journal tells before the first step what is replaced, so that a commit cut short
+// by a kill can be finished or undone by the next run. Interrupts wait from the first
+// rename to the last; one
 // that came meanwhile ends the program after a commit that failed, and after one that
 // succeeded is told by InterruptedDuringCommit, for the program to end after saying so.
-bool CommitTogether(std::initializer_list<CompleteFile*> files);
+bool CommitTogether(std::initializer_list<CompleteFile*> files, OutputSet* set = nullptr);
 
 // Whether files are flushed to the disk itself before they take their targets' places,
 // and the folders after (the start value: yes). Without it a commit is as quick as the

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "formats/complete_file.h"
+#include "formats/output_set.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"
@@ -247,6 +248,47 @@ TEST_F(FaultLoops, AnInterruptDuringTheCommitEndsTheRunAfterIt) {
       outcome.status = end.status;
       outcome.messages = end.messages;
       ExpectWholeOutcome(what, outcome, true, "");
+      if (HasFailure()) return;
+    }
+  }
+}
+
+// A kill (as at a power cut) at each step of the commit: before each earlier output
+// is kept under a second name and before each rename. The journal lets the next run
+// put things right first: it rolls back a commit that had renamed nothing yet (the
+// earlier outputs stay) and finishes one that had (all new outputs), says which, and
+// leaves nothing else behind.
+TEST_F(FaultLoops, AKillAtAnyStepOfTheCommitIsFinishedOrRolledBackByTheNextRun) {
+  TempFolder logs;
+  Earlier(true);
+  const Outcome clean = Convert(folder_, {});
+  for (const FileCall call : {FileCall::kLink, FileCall::kRename}) {
+    for (int nth = 1; nth <= clean.calls[static_cast<int>(call)]; ++nth) {
+      const std::string what = std::string("kill at ") + test::FileCallName(call) + " " +
+                               std::to_string(nth);
+      const bool finished = call == FileCall::kRename && nth > 1;
+      const FaultPlan kill{.refused = call, .nth = nth, .signal = SIGKILL};
+      // What the recovery itself makes of the folder.
+      Earlier(true);
+      ASSERT_EQ(ConvertInChild(folder_, logs, kill).signal, SIGKILL) << what;
+      OutputSet set;
+      ASSERT_EQ(set.Take(folder_.File("trip.asc"), 0), OutputSet::Taken::kTaken) << what;
+      EXPECT_EQ(set.Recover(),
+                finished ? OutputSet::Recovery::kFinished : OutputSet::Recovery::kRolledBack)
+          << what;
+      set.Release();
+      Outcome recovered;
+      recovered.status = finished ? psp2ov2::kExitOk : psp2ov2::kExitFailed;
+      ExpectWholeOutcome(what + ", recovered", recovered, true, "");
+      // The next run of the tool says what it did, then converts as usual.
+      Earlier(true);
+      ASSERT_EQ(ConvertInChild(folder_, logs, kill).signal, SIGKILL) << what;
+      const Outcome next = Convert(folder_, {});
+      EXPECT_NE(next.messages.find(finished ? "finished the commit of an interrupted run"
+                                            : "rolled back the commit of an interrupted run"),
+                std::string::npos)
+          << what << ": " << next.messages;
+      ExpectWholeOutcome(what + ", next run", next, true, "");
       if (HasFailure()) return;
     }
   }

@@ -629,6 +629,53 @@ TEST(Tools, AnInterruptRemovesTheTemporaryFilesAndKeepsTheEarlierOutputs) {
   }
 }
 
+// Two runs on the same outputs at once: while the first holds them (here blocked on
+// its input, a FIFO), a second run of either tool waits a few seconds, then ends with
+// 2 and leaves them alone; the first then finishes as if it were alone.
+TEST(Tools, ASecondRunOnTheSameOutputsGivesWayToTheFirst) {
+  TempFolder folder, other;
+  const std::string fifo = folder.File("in.psp");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << std::strerror(errno);
+  const char* const outputs[] = {"in.asc", "in.ov2", "in.bmp"};
+  for (const char* output : outputs) WriteFile(folder.File(output), std::string("earlier ") + output);
+  WriteFile(other.File("in.psp"), ThreePins());
+  std::string tool = QH_PSP2OV2, quiet = "-q";
+  char* argv[] = {tool.data(), quiet.data(), const_cast<char*>(fifo.c_str()), nullptr};
+  pid_t first = 0;
+  ASSERT_EQ(posix_spawn(&first, tool.c_str(), nullptr, nullptr, argv, environ), 0);
+  // The first run holds the outputs once their lock file is there.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  auto locked = [&folder] {
+    for (const std::string& name : Names(folder)) {
+      if (name.starts_with(".qh~") && name.ends_with(".jnl")) return true;
+    }
+    return false;
+  };
+  while (!locked() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(locked()) << "the first run took no lock";
+  const std::vector<std::string> before = Names(folder);
+  const std::string second[] = {
+      kPsp2Ov2 + " -q -o " + Quote(folder.File("in.ov2")) + " " + Quote(other.File("in.psp")),
+      kMakeOv2 + " " + Quote(folder.File("in.asc"))};
+  for (const std::string& command : second) {
+    const RunResult r = RunTool(other, command);
+    EXPECT_EQ(r.status, 2) << command << ": " << r.err;
+    EXPECT_NE(r.err.find(" is being written by another run"), std::string::npos) << r.err;
+    EXPECT_EQ(Joined(Names(folder)), Joined(before)) << command;
+    for (const char* output : outputs) {
+      EXPECT_EQ(ReadFile(folder.File(output)), std::string("earlier ") + output) << command;
+    }
+  }
+  WriteFile(fifo, ThreePins());  // opens the FIFO's writing end: the first run goes on
+  int status = 0;
+  ASSERT_EQ(waitpid(first, &status, 0), first);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_NE(ReadFile(folder.File("in.asc")).find("GCEBB"), std::string::npos);
+  EXPECT_EQ(Joined(Names(folder)), "in.asc in.bmp in.ov2 in.psp") << "the lock file stayed";
+}
+
 // A fault while the three files of an input are written: none of the earlier three is
 // replaced, nothing is left beside them, and the message names the file and the
 // system's reason. The faults are real: a file size limit, and (where this machine

@@ -14,6 +14,7 @@
 #include "formats/file_system.h"
 #include "formats/complete_file.h"
 #include "tools/common/file_identity.h"
+#include "tools/common/output_claim.h"
 #include "tools/common/standard_output.h"
 #include "quillhaven_version.h"
 
@@ -64,6 +65,8 @@ bool MayWrite(const std::string& input, const std::string& output) {
 int Convert(const std::string& input, bool flat) {
   const std::string output = qh::ReplaceExtension(input, ".ov2");
   if (!MayWrite(input, output)) return kExitFailed;
+  qh::OutputSet set;
+  if (!qh::tools::ClaimOutputs(kProgram, output, set)) return kExitFailed;
   qh::AscReader reader;
   if (!reader.Open(input)) {
     std::fprintf(stderr, "makeov2: cannot read %s: %s\n", input.c_str(),
@@ -103,7 +106,7 @@ int Convert(const std::string& input, bool flat) {
                  input.c_str(), output.c_str());
     return kExitSkipped;
   }
-  if (!builder.Commit()) {
+  if (!builder.Commit(&set)) {
     std::fprintf(stderr, "makeov2: cannot write %s: %s\n", output.c_str(),
                  builder.ErrorMessage().c_str());
     return kExitFailed;

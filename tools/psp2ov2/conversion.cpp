@@ -23,6 +23,7 @@
 #include "resources/symbol/default_symbol.h"
 #include "formats/complete_file.h"
 #include "tools/common/file_identity.h"
+#include "tools/common/output_claim.h"
 #include "tools/psp2ov2/batch_pipe.h"
 #include "tools/psp2ov2/exit_status.h"
 #include "tools/psp2ov2/line_taker.h"
@@ -150,11 +151,13 @@ bool Converter::PlanOutputs() {
 int Converter::Convert(std::size_t index) {
   const std::string& input = options_.inputs[index];
   const Outputs& out = outputs_[index];
+  const bool ascOnly = options_.ascOnly;
+  OutputSet set;
+  if (!tools::ClaimOutputs("psp2ov2", out.asc, set)) return kExitFailed;
   PushpinReader reader(options_.longitudeRule);
   std::int32_t npins = 0;
   if (!OpenPushpins(input, reader, npins)) return kExitFailed;
   SetFlushToDisk(!options_.noSync);
-  const bool ascOnly = options_.ascOnly;
   CompleteFile asc, bmp;
   OverlayBuilder overlay;
   if (!asc.Open(out.asc)) {
@@ -241,7 +244,8 @@ int Converter::Convert(std::size_t index) {
     }
   }
   // All three take their places, or none does.
-  if (!CommitTogether({&asc, ascOnly ? nullptr : &overlay.File(), ascOnly ? nullptr : &bmp})) {
+  if (!CommitTogether({&asc, ascOnly ? nullptr : &overlay.File(), ascOnly ? nullptr : &bmp},
+                      &set)) {
     for (const CompleteFile* file : {&asc, &overlay.File(), &bmp}) {
       if (file->Failed()) CannotWrite(*file);
     }

@@ -1,0 +1,40 @@
+#include "tools/common/output_claim.h"
+
+#include <cstdio>
+
+namespace qh::tools {
+
+bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
+  switch (set.Take(output, kOutputWaitMilliseconds)) {
+    case OutputSet::Taken::kTaken:
+      break;
+    case OutputSet::Taken::kBusy:
+      std::fprintf(stderr, "%s: %s is being written by another run\n", tool, output.c_str());
+      return false;
+    case OutputSet::Taken::kFailed:
+      // Its folder takes no new file (read-only, refused): that is what the user
+      // needs to hear, about the output itself.
+      std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, output.c_str(),
+                   set.Reason().c_str());
+      return false;
+  }
+  switch (set.Recover()) {
+    case OutputSet::Recovery::kNone:
+      return true;
+    case OutputSet::Recovery::kFinished:
+      std::fprintf(stderr, "%s: %s: finished the commit of an interrupted run first; its "
+                   "outputs are in place\n", tool, output.c_str());
+      return true;
+    case OutputSet::Recovery::kRolledBack:
+      std::fprintf(stderr, "%s: %s: rolled back the commit of an interrupted run first; the "
+                   "earlier outputs stay\n", tool, output.c_str());
+      return true;
+    case OutputSet::Recovery::kFailed:
+      break;
+  }
+  std::fprintf(stderr, "%s: cannot finish an interrupted run's outputs beside %s: %s\n", tool,
+               output.c_str(), set.Reason().c_str());
+  return false;
+}
+
+}  // namespace qh::tools
