@@ -374,7 +374,7 @@ TEST(Psp2Ov2, UsageErrorsAndOffsetsThatAreNotNumbersExitWithTwo) {
       {"--offset nan,0 " + Quote(psp), "--offset takes"},
       {"--offset 0,inf " + Quote(psp), "--offset takes"},
       {"--offset +-1,0 " + Quote(psp), "--offset takes"},
-      {"--offset 1e39,0 " + Quote(psp), "--offset takes"},  // infinite in single precision
+      {"--offset 1e39,0 " + Quote(psp), "1e39,0: too large for the overlay's single precision"},
       {"--offset 1,2,3 " + Quote(psp), "--offset takes"},
       {"-o '' " + Quote(psp), "-o takes"},
       {"'' " + Quote(psp), "empty"},
@@ -780,6 +780,47 @@ TEST(Tools, OutputsThatWouldOverwriteAnInputOrEachOtherAreRefused) {
     EXPECT_EQ(ReadFile(folder.File("a.psp")), ThreePins()) << c.name;
     EXPECT_EQ(ReadFile(folder.File("d.asc")), "1,2,\"d\"\n") << c.name;
   }
+}
+
+// Messages a person reads once and understands: counts in the singular for one, both
+// names of a hard-linked pair, a name with a line
+// break quoted, a hexadecimal number called by its name; and a DOS end-of-file byte is
+// no error at all.
+TEST(Tools, MessagesAPersonReadsOnceAndUnderstands) {
+  TempFolder folder;
+  WriteFile(folder.File("one.psp"), PushpinFile({{36.1 * kDegree, -86.7 * kDegree, "GCEBB"}}));
+  WriteFile(folder.File("linked.psp"), ThreePins());
+  WriteFile(folder.File("linked.asc"), "earlier");
+  std::filesystem::create_hard_link(folder.File("linked.asc"), folder.File("linked.ov2"));
+  WriteFile(folder.File("hex.asc"), "0x10,2,\"x\"\n");
+  WriteFile(folder.File("dos.asc"), "1,2,\"a\"\r\n\x1A");
+  const std::string broken = folder.File("a\nb.psp");
+  struct Case {
+    const char* name;
+    std::string command;
+    int status;
+    std::string said;  // on standard output or error
+  };
+  const Case cases[] = {
+      {"one pin", kPsp2Ov2 + " " + Quote(folder.File("one.psp")), 0, "one.psp: 1 pin -> "},
+      {"an .asc hard-linked to the .ov2", kPsp2Ov2 + " " + Quote(folder.File("linked.psp")), 2,
+       "its .asc file " + folder.File("linked.asc") + " and its overlay " + folder.File("linked.ov2") +
+           " are the same file"},
+      {"a name with a line break", kPsp2Ov2 + " -q " + Quote(broken), 2,
+       "psp2ov2: \"" + folder.File("a\\nb.psp") + "\": No such file or directory\n"},
+      {"a hexadecimal number", kMakeOv2 + " " + Quote(folder.File("hex.asc")), 1,
+       "hex.asc:1: the longitude is not a decimal number"},
+      {"a DOS end-of-file byte", kMakeOv2 + " " + Quote(folder.File("dos.asc")), 0, ""},
+  };
+  for (const Case& c : cases) {
+    const RunResult r = RunTool(folder, c.command);
+    EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+    EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << c.name << ": " << r.out << r.err;
+    if (c.said.empty()) {
+      EXPECT_EQ(r.err, "") << c.name;
+    }
+  }
+  EXPECT_EQ(ReadFile(folder.File("linked.asc")), "earlier");
 }
 
 // The tools speak for themselves: the file, what happened in their own words and the

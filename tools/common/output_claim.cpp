@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/common/standard_output.h"
+
 namespace qh::tools {
 
 bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
@@ -9,12 +11,12 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
     case OutputSet::Taken::kTaken:
       break;
     case OutputSet::Taken::kBusy:
-      std::fprintf(stderr, "%s: %s is being written by another run\n", tool, output.c_str());
+      std::fprintf(stderr, "%s: %s is being written by another run\n", tool, Shown(output).c_str());
       return false;
     case OutputSet::Taken::kFailed:
       // Its folder takes no new file (read-only, refused): that is what the user
       // needs to hear, about the output itself.
-      std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, output.c_str(),
+      std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, Shown(output).c_str(),
                    set.Reason().c_str());
       return false;
   }
@@ -23,17 +25,17 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
       return true;
     case OutputSet::Recovery::kFinished:
       std::fprintf(stderr, "%s: %s: finished the commit of an interrupted run first; its "
-                   "outputs are in place\n", tool, output.c_str());
+                   "outputs are in place\n", tool, Shown(output).c_str());
       return true;
     case OutputSet::Recovery::kRolledBack:
       std::fprintf(stderr, "%s: %s: rolled back the commit of an interrupted run first; the "
-                   "earlier outputs stay\n", tool, output.c_str());
+                   "earlier outputs stay\n", tool, Shown(output).c_str());
       return true;
     case OutputSet::Recovery::kFailed:
       break;
   }
   std::fprintf(stderr, "%s: cannot finish an interrupted run's outputs beside %s: %s\n", tool,
-               output.c_str(), set.Reason().c_str());
+               Shown(output).c_str(), set.Reason().c_str());
   return false;
 }
 

@@ -24,6 +24,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitSkipped = 1;
 constexpr int kExitFailed = 2;
 constexpr const char* kProgram = "makeov2";
+using qh::tools::Shown;
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
@@ -45,16 +46,16 @@ bool MayWrite(const std::string& input, const std::string& output) {
   claims.Take(input, "input", 0);
   if (claims.Take(output, "overlay", 0) != nullptr) {
     std::fprintf(stderr, "makeov2: %s: the overlay %s would overwrite the input\n",
-                 input.c_str(), output.c_str());
+                 Shown(input).c_str(), Shown(output).c_str());
     return false;
   }
   qh::tools::FileFacts facts;
   if (!qh::tools::LookAt(output, facts)) {
-    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", output.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", Shown(output).c_str(), std::strerror(errno));
     return false;
   }
   if (facts.kind == qh::tools::FileKind::kFolder || facts.kind == qh::tools::FileKind::kOther) {
-    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", output.c_str(),
+    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", Shown(output).c_str(),
                  facts.kind == qh::tools::FileKind::kFolder ? std::strerror(EISDIR)
                                                             : "it is not a regular file");
     return false;
@@ -69,13 +70,13 @@ int Convert(const std::string& input, bool flat) {
   if (!qh::tools::ClaimOutputs(kProgram, output, set)) return kExitFailed;
   qh::AscReader reader;
   if (!reader.Open(input)) {
-    std::fprintf(stderr, "makeov2: cannot read %s: %s\n", input.c_str(),
+    std::fprintf(stderr, "makeov2: cannot read %s: %s\n", Shown(input).c_str(),
                  reader.ErrorMessage().c_str());
     return kExitFailed;
   }
   qh::OverlayBuilder builder;
   if (!builder.Open(output, flat)) {
-    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", output.c_str(),
+    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", Shown(output).c_str(),
                  builder.ErrorMessage().c_str());
     return kExitFailed;
   }
@@ -85,14 +86,14 @@ int Convert(const std::string& input, bool flat) {
     const auto result = reader.Next(point);
     if (result == qh::AscReader::Result::kEnd) break;
     if (result == qh::AscReader::Result::kFailed) {
-      std::fprintf(stderr, "makeov2: cannot read %s: %s\n", input.c_str(),
+      std::fprintf(stderr, "makeov2: cannot read %s: %s\n", Shown(input).c_str(),
                    reader.ErrorMessage().c_str());
       return kExitFailed;  // the builder drops its temporary file
     }
     if (result == qh::AscReader::Result::kBadLine) {
       ++skipped;
       const std::string_view reason = reader.BadReason();
-      std::fprintf(stderr, "%s:%llu: %.*s\n", input.c_str(),
+      std::fprintf(stderr, "%s:%llu: %.*s\n", Shown(input).c_str(),
                    static_cast<unsigned long long>(reader.LineNumber()),
                    static_cast<int>(reason.size()), reason.data());
       continue;
@@ -103,17 +104,17 @@ int Convert(const std::string& input, bool flat) {
   // format, a binary file). An empty file is an empty overlay.
   if (builder.Points() == 0 && skipped + reader.TitleLines() > 0) {
     std::fprintf(stderr, "makeov2: %s: no line holds a point; %s is not written\n",
-                 input.c_str(), output.c_str());
+                 Shown(input).c_str(), Shown(output).c_str());
     return kExitSkipped;
   }
   if (!builder.Commit(&set)) {
-    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", output.c_str(),
+    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", Shown(output).c_str(),
                  builder.ErrorMessage().c_str());
     return kExitFailed;
   }
   if (qh::InterruptedDuringCommit() != 0) {
     std::fprintf(stderr, "makeov2: %s: interrupted after finishing; the overlay is complete\n",
-                 output.c_str());
+                 Shown(output).c_str());
   }
   return skipped > 0 ? kExitSkipped : kExitOk;
 }

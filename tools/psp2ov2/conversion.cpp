@@ -24,12 +24,15 @@
 #include "formats/complete_file.h"
 #include "tools/common/file_identity.h"
 #include "tools/common/output_claim.h"
+#include "tools/common/standard_output.h"
 #include "tools/psp2ov2/batch_pipe.h"
 #include "tools/psp2ov2/exit_status.h"
 #include "tools/psp2ov2/line_taker.h"
 
 namespace qh::psp2ov2 {
 namespace {
+
+using tools::Shown;
 
 constexpr std::int32_t kProgressThreshold = 100000;
 constexpr std::int32_t kProgressStep = 1 << 16;
@@ -54,25 +57,25 @@ std::string PinPlace(std::int32_t pin, std::int32_t count) {
 }
 
 void CannotWrite(const CompleteFile& file) {
-  std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", file.Path().c_str(),
+  std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(file.Path()).c_str(),
                file.Reason().c_str());
 }
 
 // Opens the pushpin file and reads its pin count; false, and said why, when it cannot.
 bool OpenPushpins(const std::string& input, PushpinReader& reader, std::int32_t& npins) {
   if (!reader.Open(input)) {
-    std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(), reader.Error().reason.c_str());
+    std::fprintf(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(), reader.Error().reason.c_str());
     return false;
   }
   if (!reader.ReadHeader(npins)) {
-    std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(),
+    std::fprintf(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
                  ReadFailure(reader, "in its header").c_str());
     return false;
   }
   if (npins < 0) {
     // A count no pushpin file holds (one flipped bit makes it): not taken as none.
     std::fprintf(stderr, "psp2ov2: %s: the pin count %ld is negative; not a pushpin file\n",
-                 input.c_str(), static_cast<long>(npins));
+                 Shown(input).c_str(), static_cast<long>(npins));
     return false;
   }
   return true;
@@ -84,7 +87,7 @@ bool Converter::LoadExplicitSymbol() {
   if (options_.symbol.empty()) return true;
   IoError error;
   if (!ReadWholeFile(options_.symbol, kSymbolLimit, explicitSymbol_, error)) {
-    std::fprintf(stderr, "psp2ov2: cannot read the symbol %s: %s\n", options_.symbol.c_str(),
+    std::fprintf(stderr, "psp2ov2: cannot read the symbol %s: %s\n", Shown(options_.symbol).c_str(),
                  error.reason.c_str());
     return false;
   }
@@ -96,8 +99,8 @@ bool Converter::PlanOutputs() {
   tools::FileClaims claims;
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     if (const auto* earlier = claims.Take(inputs[i], "input", i)) {
-      std::fprintf(stderr, "psp2ov2: %s and %s are the same file\n", earlier->path.c_str(),
-                   inputs[i].c_str());
+      std::fprintf(stderr, "psp2ov2: %s and %s are the same file\n", Shown(earlier->path).c_str(),
+                   Shown(inputs[i]).c_str());
       return false;
     }
   }
@@ -118,15 +121,20 @@ bool Converter::PlanOutputs() {
       if (const auto* earlier = claims.Take(output.path, output.role, i)) {
         if (earlier->role == "input") {
           std::fprintf(stderr, "psp2ov2: %s: its %s %s would overwrite the input %s\n",
-                       inputs[i].c_str(), output.role, output.path.c_str(),
-                       earlier->path.c_str());
+                       Shown(inputs[i]).c_str(), output.role, Shown(output.path).c_str(),
+                       Shown(earlier->path).c_str());
+        } else if (earlier->owner == i && earlier->path != output.path) {
+          // Two names of one file (a hard link): both are named.
+          std::fprintf(stderr, "psp2ov2: %s: its %s %s and its %s %s are the same file\n",
+                       Shown(inputs[i]).c_str(), earlier->role.c_str(),
+                       Shown(earlier->path).c_str(), output.role, Shown(output.path).c_str());
         } else if (earlier->owner == i) {
           std::fprintf(stderr, "psp2ov2: %s: its %s and its %s would both be %s\n",
-                       inputs[i].c_str(), earlier->role.c_str(), output.role,
-                       output.path.c_str());
+                       Shown(inputs[i]).c_str(), earlier->role.c_str(), output.role,
+                       Shown(output.path).c_str());
         } else {
           std::fprintf(stderr, "psp2ov2: %s and %s would both write %s\n",
-                       inputs[earlier->owner].c_str(), inputs[i].c_str(), output.path.c_str());
+                       Shown(inputs[earlier->owner]).c_str(), Shown(inputs[i]).c_str(), Shown(output.path).c_str());
         }
         return false;
       }
@@ -140,7 +148,7 @@ bool Converter::PlanOutputs() {
         refusal = "it is not a regular file";
       }
       if (refusal != nullptr) {
-        std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", output.path.c_str(), refusal);
+        std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(output.path).c_str(), refusal);
         return false;
       }
     }
@@ -165,7 +173,7 @@ int Converter::Convert(std::size_t index) {
     return kExitFailed;
   }
   if (!ascOnly && !overlay.Open(out.ov2, options_.flat)) {
-    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.ov2.c_str(),
+    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(out.ov2).c_str(),
                  overlay.ErrorMessage().c_str());
     return kExitFailed;
   }
@@ -201,7 +209,7 @@ int Converter::Convert(std::size_t index) {
     if (!reader.NextPin(pin)) {
       workerEnd.Wait();
       if (progress) std::fputc('\n', stderr);
-      std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(),
+      std::fprintf(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
                    ReadFailure(reader, PinPlace(i + 1, npins)).c_str());
       return kExitFailed;  // the writers drop their temporary files
     }
@@ -211,7 +219,7 @@ int Converter::Convert(std::size_t index) {
     batch->ends.push_back(batch->lines.size());
     if (batch->lines.size() >= kLineBatch) handOver();
     if (progress && (i + 1) % kProgressStep == 0) {
-      std::fprintf(stderr, "\r%s: %ld of %ld pins", input.c_str(), static_cast<long>(i) + 1,
+      std::fprintf(stderr, "\r%s: %ld of %ld pins", Shown(input).c_str(), static_cast<long>(i) + 1,
                    static_cast<long>(npins));
     }
   }
@@ -220,7 +228,7 @@ int Converter::Convert(std::size_t index) {
   if (progress) std::fputc('\n', stderr);
   reader.Close();
   if (taker.Failed()) {
-    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.asc.c_str(),
+    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(out.asc).c_str(),
                  taker.Reason().c_str());
     return kExitFailed;
   }
@@ -228,11 +236,11 @@ int Converter::Convert(std::size_t index) {
     // Pins that gave no point at all: no overlay, and nothing replaced.
     if (overlay.Points() == 0 && taker.Skipped() + taker.TitleLines() > 0) {
       std::fprintf(stderr, "psp2ov2: %s: no pin gave a point; nothing is written\n",
-                   input.c_str());
+                   Shown(input).c_str());
       return kExitSkipped;
     }
     if (!overlay.Finish()) {
-      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.ov2.c_str(),
+      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(out.ov2).c_str(),
                    overlay.ErrorMessage().c_str());
       return kExitFailed;
     }
@@ -256,16 +264,17 @@ int Converter::Convert(std::size_t index) {
   for (const CompleteFile* file : {&asc, &overlay.File(), &bmp}) {
     if (file->Leftover().empty()) continue;
     std::fprintf(stderr, "psp2ov2: the earlier %s is still there as %s: %s\n",
-                 file->Path().c_str(), file->Leftover().c_str(), file->LeftoverReason().c_str());
+                 Shown(file->Path()).c_str(), Shown(file->Leftover()).c_str(), file->LeftoverReason().c_str());
   }
   if (!options_.quiet) {
-    std::printf("%s: %ld pins -> %s\n", input.c_str(), static_cast<long>(npins),
-                ascOnly ? out.asc.c_str() : out.ov2.c_str());
+    std::printf("%s: %ld %s -> %s\n", Shown(input).c_str(), static_cast<long>(npins),
+                npins == 1 ? "pin" : "pins",
+                ascOnly ? Shown(out.asc).c_str() : Shown(out.ov2).c_str());
   }
   if (InterruptedDuringCommit() != 0) {
     interrupted_ = true;
     std::fprintf(stderr, "psp2ov2: %s: interrupted after finishing; its outputs are complete\n",
-                 input.c_str());
+                 Shown(input).c_str());
   }
   return taker.Skipped() > 0 ? kExitSkipped : kExitOk;
 }
@@ -304,7 +313,7 @@ bool Converter::SymbolBytes(const std::string& bmp, std::string& bytes) const {
   }
   IoError error;
   if (!ReadWholeFile(source, kSymbolLimit, bytes, error)) {
-    std::fprintf(stderr, "psp2ov2: cannot read %s: %s\n", source.c_str(), error.reason.c_str());
+    std::fprintf(stderr, "psp2ov2: cannot read %s: %s\n", Shown(source).c_str(), error.reason.c_str());
     return false;
   }
   return true;

@@ -60,6 +60,25 @@ bool ParseOffset(std::string_view text, float& longitude, float& latitude) {
   return true;
 }
 
+namespace {
+
+// An offset that is a number, but one that single precision, in which the program keeps
+// its offsets, cannot hold.
+bool OffsetTooLarge(std::string_view text) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return false;
+  for (const std::string_view part : {text.substr(0, comma), text.substr(comma + 1)}) {
+    double number = 0;
+    if (ParseDecimal(part, number) && std::isfinite(number) &&
+        !std::isfinite(static_cast<float>(number))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 int ParseOptions(int argc, char** argv, Options& options) {
   bool optionsDone = false;
   for (int i = 1; i < argc; ++i) {
@@ -88,6 +107,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--offset") {
       const char* v = value("--offset");
       if (v == nullptr) return kExitFailed;
+      if (!ParseOffset(v, options.longitudeOffset, options.latitudeOffset) && OffsetTooLarge(v)) {
+        std::fprintf(stderr,
+                     "psp2ov2: --offset %s: too large for the overlay's single precision "
+                     "(at most about 3.4e38 degrees)\n", v);
+        return kExitFailed;
+      }
       if (!ParseOffset(v, options.longitudeOffset, options.latitudeOffset)) {
         std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
                    v);
