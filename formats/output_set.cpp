@@ -148,6 +148,14 @@ void OutputSet::End() {
   if (lock_ != kNoFile) lock_file::Rewrite(lock_, std::string());
 }
 
+void OutputSet::LeaveAsIfKilledForTest() {
+  if (lock_ == kNoFile) return;
+  lock_file::Close(lock_);
+  lock_ = kNoFile;
+  temporary_files::Drop(place_);
+  place_ = -1;
+}
+
 void OutputSet::Release() {
   if (lock_ == kNoFile) return;
   lock_file::Release(path_.c_str(), lock_);

@@ -46,6 +46,10 @@ class OutputSet {
   // The commit is over: the journal is emptied.
   void End();
 
+  // For tests: lets the lock go and leaves the journal as it is, as a run that was
+  // killed does.
+  void LeaveAsIfKilledForTest();
+
   const std::string& Path() const { return path_; }
   const std::string& Reason() const { return reason_; }
   // The folder of the outputs, with its separator ("" for the current folder).
@@ -67,6 +71,8 @@ bool Rewrite(FileHandle handle, const std::string& bytes);
 bool ReadAll(FileHandle handle, std::string& bytes);
 // Removes the name first, so that no other run can lock the file after it is let go.
 void Release(const char* path, FileHandle handle);
+// Lets the lock go and keeps the file.
+void Close(FileHandle handle);
 }  // namespace lock_file
 
 }  // namespace qh

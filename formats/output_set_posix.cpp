@@ -71,4 +71,6 @@ void Release(const char* path, FileHandle handle) {
   ::close(static_cast<int>(handle));
 }
 
+void Close(FileHandle handle) { ::close(static_cast<int>(handle)); }
+
 }  // namespace qh::lock_file

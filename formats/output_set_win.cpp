@@ -99,4 +99,6 @@ void Release(const char* path, FileHandle handle) {
   CloseHandle(HandleOf(handle));
 }
 
+void Close(FileHandle handle) { CloseHandle(HandleOf(handle)); }
+
 }  // namespace qh::lock_file
