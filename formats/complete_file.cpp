@@ -226,7 +226,7 @@ struct CommitSteps {
                          std::string(FileNamePart(target.file->temporary_)),
                          std::string(FileNamePart(target.keptAs))});
     }
-    if (set->Begin(entries)) return true;
+    if (set->Begin(entries, flushToDisk)) return true;
     targets.front().file->Fail(CompleteFile::Failure::Replace,
                                "cannot write " + set->Path() + ": " + set->Reason());
     AbandonAll();

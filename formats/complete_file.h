@@ -49,8 +49,10 @@ class CompleteFile {
   Failure WhatFailed() const { return failure_; }
   // The system's words for the first failure; empty while there is none.
   const std::string& Reason() const { return reason_; }
-  // The target named at Open.
+  // The target named at Open, and the temporary file written meanwhile (empty once
+  // committed or dropped).
   const std::string& Path() const { return path_; }
+  const std::string& TemporaryPath() const { return temporary_; }
   // The first failure as an I/O error: writing, or creating (a file that cannot take
   // the target's place was, to the user, not created).
   IoError Error() const;

@@ -16,9 +16,11 @@ namespace qh {
 
 namespace {
 
-// The journal: a first field, then three fields an entry, then the last; each field
-// ends with a NUL, so that any name (a line break in it too) reads back as it was.
-constexpr std::string_view kFirst = "quillhaven journal 1";
+// The journal: a first field that tells the phase, then three fields an entry, then the
+// last; each field ends with a NUL, so that any name (a line break in it too) reads
+// back as it was.
+constexpr std::string_view kWriting = "quillhaven journal 1 writing";
+constexpr std::string_view kCommit = "quillhaven journal 1 commit";
 constexpr std::string_view kLast = "end";
 constexpr int kPollMilliseconds = 50;
 
@@ -45,8 +47,8 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &status) == 0;
 }
 
-std::string Encode(const std::vector<OutputSet::Entry>& entries) {
-  std::string text(kFirst);
+std::string Encode(std::string_view phase, const std::vector<OutputSet::Entry>& entries) {
+  std::string text(phase);
   text.push_back('\0');
   for (const OutputSet::Entry& entry : entries) {
     for (const std::string* field : {&entry.target, &entry.temporary, &entry.keptAs}) {
@@ -60,7 +62,7 @@ std::string Encode(const std::vector<OutputSet::Entry>& entries) {
 }
 
 // False for a journal that was not written to its end: nothing of its commit was done.
-bool Decode(const std::string& text, std::vector<OutputSet::Entry>& entries) {
+bool Decode(const std::string& text, bool& commit, std::vector<OutputSet::Entry>& entries) {
   std::vector<std::string_view> fields;
   std::string_view rest = text;
   while (!rest.empty()) {
@@ -69,10 +71,11 @@ bool Decode(const std::string& text, std::vector<OutputSet::Entry>& entries) {
     fields.push_back(rest.substr(0, end));
     rest.remove_prefix(end + 1);
   }
-  if (fields.size() < 2 || fields.front() != kFirst || fields.back() != kLast ||
-      (fields.size() - 2) % 3 != 0) {
+  if (fields.size() < 2 || (fields.front() != kWriting && fields.front() != kCommit) ||
+      fields.back() != kLast || (fields.size() - 2) % 3 != 0) {
     return false;
   }
+  commit = fields.front() == kCommit;
   for (std::size_t i = 1; i + 1 < fields.size(); i += 3) {
     entries.push_back({std::string(fields[i]), std::string(fields[i + 1]), std::string(fields[i + 2])});
   }
@@ -106,16 +109,19 @@ OutputSet::Taken OutputSet::Take(const std::string& anyOutput, int waitMilliseco
 OutputSet::Recovery OutputSet::Recover() {
   std::string text;
   std::vector<Entry> entries;
+  bool commit = false;
   if (lock_ == kNoFile || !lock_file::ReadAll(lock_, text) || text.empty()) return Recovery::kNone;
-  if (!Decode(text, entries)) {
+  if (!Decode(text, commit, entries) || entries.empty()) {
     End();
     return Recovery::kNone;
   }
-  // Once a temporary file has taken its target's place, the set is finished with the
-  // others (each was complete on the disk before the journal was written); before
-  // that, nothing is replaced yet and the temporary files go.
+  // Once a temporary file of a commit has taken its target's place, the set is
+  // finished with the others (each was complete on the disk before the journal was
+  // written); before that, nothing is replaced yet and the temporary files go, as do
+  // those of a run killed while it was still writing them.
   bool renamed = false;
   for (const Entry& entry : entries) renamed = renamed || !Exists(folder_ + entry.temporary);
+  renamed = renamed && commit;
   const FileCalls& calls = CurrentFileCalls();
   for (const Entry& entry : entries) {
     const std::string temporary = folder_ + entry.temporary;
@@ -133,20 +139,25 @@ OutputSet::Recovery OutputSet::Recover() {
     if (!entry.keptAs.empty()) calls.remove((folder_ + entry.keptAs).c_str());
   }
   End();
+  if (!commit) return Recovery::kCleared;
   return renamed ? Recovery::kFinished : Recovery::kRolledBack;
 }
 
-bool OutputSet::Begin(const std::vector<Entry>& entries) {
+bool OutputSet::Write(std::string_view phase, const std::vector<Entry>& entries, bool flush) {
   errno = 0;
   if (lock_ == kNoFile) return true;
-  if (lock_file::Rewrite(lock_, Encode(entries))) return true;
+  if (lock_file::Rewrite(lock_, Encode(phase, entries), flush)) return true;
   reason_ = std::strerror(errno != 0 ? errno : EIO);
   return false;
 }
 
-void OutputSet::End() {
-  if (lock_ != kNoFile) lock_file::Rewrite(lock_, std::string());
+bool OutputSet::Note(const std::vector<Entry>& entries) { return Write(kWriting, entries, false); }
+
+bool OutputSet::Begin(const std::vector<Entry>& entries, bool flush) {
+  return Write(kCommit, entries, flush);
 }
+
+void OutputSet::End() { Write(kWriting, {}, false); }
 
 void OutputSet::LeaveAsIfKilledForTest() {
   if (lock_ == kNoFile) return;

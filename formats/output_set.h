@@ -6,10 +6,12 @@
 // run holds an advisory lock on it (flock; LockFileEx on Windows) from before it writes
 // until it is done, and before the first rename of a commit it writes there which
 // targets are replaced by which temporary files, and under which second names the
-// earlier files are kept. The file is empty outside a commit and removed at the end.
+// earlier files are kept; while it writes, which temporary files are its own. The file
+// is removed at the end.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formats/file_calls.h"
@@ -19,7 +21,8 @@ namespace qh {
 class OutputSet {
  public:
   enum class Taken { kTaken, kBusy, kFailed };
-  enum class Recovery { kNone, kFinished, kRolledBack, kFailed };
+  // kCleared: a run killed while it wrote its temporary files; they were removed.
+  enum class Recovery { kNone, kFinished, kRolledBack, kCleared, kFailed };
 
   // One file of a commit, by its name in the set's folder.
   struct Entry {
@@ -41,8 +44,12 @@ class OutputSet {
   // Removes the journal and lets the next run in; nothing when not taken.
   void Release();
 
-  // For CommitTogether: the commit about to begin, on the disk before the first step.
-  bool Begin(const std::vector<Entry>& entries);
+  // The temporary files being written (no second names yet), so that a run killed
+  // before its commit does not leave them behind for good.
+  bool Note(const std::vector<Entry>& entries);
+  // For CommitTogether: the commit about to begin, on the disk (when `flush`) before its
+  // first step.
+  bool Begin(const std::vector<Entry>& entries, bool flush = true);
   // The commit is over: the journal is emptied.
   void End();
 
@@ -56,6 +63,8 @@ class OutputSet {
   const std::string& Folder() const { return folder_; }
 
  private:
+  bool Write(std::string_view phase, const std::vector<Entry>& entries, bool flush);
+
   std::string path_, folder_, reason_;
   FileHandle lock_ = kNoFile;
   int place_ = -1;  // in the table of temporary files that interrupts remove
@@ -66,8 +75,8 @@ namespace lock_file {
 enum class Result { kTaken, kBusy, kFailed };
 // Opens or makes `path` and takes its exclusive lock without waiting; errno on kFailed.
 Result TryLock(const char* path, FileHandle& handle);
-// Replaces its content with `bytes` and waits until they are on the disk.
-bool Rewrite(FileHandle handle, const std::string& bytes);
+// Replaces its content with `bytes` and, when `flush`, waits until they are on the disk.
+bool Rewrite(FileHandle handle, const std::string& bytes, bool flush);
 bool ReadAll(FileHandle handle, std::string& bytes);
 // Removes the name first, so that no other run can lock the file after it is let go.
 void Release(const char* path, FileHandle handle);

@@ -39,9 +39,8 @@ Result TryLock(const char* path, FileHandle& handle) {
   return Result::kBusy;
 }
 
-bool Rewrite(FileHandle handle, const std::string& bytes) {
+bool Rewrite(FileHandle handle, const std::string& bytes, bool flush) {
   const int file = static_cast<int>(handle);
-  if (::ftruncate(file, 0) != 0) return false;
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t written =
@@ -50,7 +49,10 @@ bool Rewrite(FileHandle handle, const std::string& bytes) {
     if (written <= 0) return false;
     done += static_cast<std::size_t>(written);
   }
-  return ::fsync(file) == 0;
+  // Cut after the new bytes, never to nothing first: ext4 takes a file truncated to
+  // nothing and written again for a replaced file and flushes it at close.
+  if (::ftruncate(file, static_cast<off_t>(bytes.size())) != 0) return false;
+  return !flush || ::fsync(file) == 0;
 }
 
 bool ReadAll(FileHandle handle, std::string& bytes) {

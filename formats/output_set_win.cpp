@@ -71,14 +71,16 @@ Result TryLock(const char* path, FileHandle& handle) {
   return Result::kTaken;
 }
 
-bool Rewrite(FileHandle handle, const std::string& bytes) {
+bool Rewrite(FileHandle handle, const std::string& bytes, bool flush) {
   void* file = HandleOf(handle);
-  if (!ToStart(file) || SetEndOfFile(file) == 0) return false;
+  if (!ToStart(file)) return false;
   unsigned long written = 0;
   const auto size = static_cast<unsigned long>(bytes.size());
   if (size > 0 && (WriteFile(file, bytes.data(), size, &written, nullptr) == 0 || written != size))
     return false;
-  return FlushFileBuffers(file) != 0;
+  // The end goes where the new bytes end.
+  if (SetEndOfFile(file) == 0) return false;
+  return !flush || FlushFileBuffers(file) != 0;
 }
 
 bool ReadAll(FileHandle handle, std::string& bytes) {

@@ -46,9 +46,10 @@ TEST(OutputSet, OneHolderAtATime) {
 }
 
 // A commit of two files over earlier ones, stopped after `renamed` of its renames as
-// by a kill, then the next holder: what it says it did, and what the folder holds.
+// by a kill (-1: while the files were still being written), then the next holder:
+// what it says it did, and what the folder holds.
 TEST(OutputSet, ACommitCutShortIsFinishedOrRolledBack) {
-  for (int renamed = 0; renamed <= 2; ++renamed) {
+  for (int renamed = -1; renamed <= 2; ++renamed) {
     TempFolder folder;
     const std::vector<OutputSet::Entry> entries = {{"trip.asc", ".qh~00000001.tmp", ".qh~00000003.tmp"},
                                                    {"trip.ov2", ".qh~00000002.tmp", ""}};
@@ -59,8 +60,12 @@ TEST(OutputSet, ACommitCutShortIsFinishedOrRolledBack) {
     {
       OutputSet killed;
       ASSERT_EQ(killed.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken);
-      ASSERT_TRUE(killed.Begin(entries)) << killed.Reason();
-      fs::copy_file(folder.File("trip.asc"), folder.File(".qh~00000003.tmp"));
+      ASSERT_TRUE(killed.Note({{"trip.asc", ".qh~00000001.tmp", ""}, {"trip.ov2", ".qh~00000002.tmp", ""}}))
+          << killed.Reason();
+      if (renamed >= 0) {
+        ASSERT_TRUE(killed.Begin(entries)) << killed.Reason();
+        fs::copy_file(folder.File("trip.asc"), folder.File(".qh~00000003.tmp"));
+      }
       for (int i = 0; i < renamed; ++i) {
         fs::rename(folder.File(entries[i].temporary), folder.File(entries[i].target));
       }
@@ -69,7 +74,9 @@ TEST(OutputSet, ACommitCutShortIsFinishedOrRolledBack) {
     OutputSet next;
     ASSERT_EQ(next.Take(folder.File("trip.ov2"), 0), OutputSet::Taken::kTaken) << renamed;
     const bool finished = renamed > 0;
-    EXPECT_EQ(next.Recover(), finished ? OutputSet::Recovery::kFinished : OutputSet::Recovery::kRolledBack)
+    EXPECT_EQ(next.Recover(), renamed < 0 ? OutputSet::Recovery::kCleared
+                              : finished  ? OutputSet::Recovery::kFinished
+                                          : OutputSet::Recovery::kRolledBack)
         << renamed;
     EXPECT_EQ(next.Recover(), OutputSet::Recovery::kNone) << renamed << ": recovered twice";
     next.Release();

@@ -253,44 +253,57 @@ TEST_F(FaultLoops, AnInterruptDuringTheCommitEndsTheRunAfterIt) {
   }
 }
 
-// A kill (as at a power cut) at each step of the commit: before each earlier output
-// is kept under a second name and before each rename. The journal lets the next run
-// put things right first: it rolls back a commit that had renamed nothing yet (the
-// earlier outputs stay) and finishes one that had (all new outputs), says which, and
-// leaves nothing else behind.
+// A kill (as at a power cut) while the outputs are written and at each step of the
+// commit: before each earlier output is kept under a second name and before each
+// rename. The journal lets the next run put things right first: it removes the
+// temporary files of a run killed while writing, rolls back a commit that had renamed
+// nothing yet (the earlier outputs stay) and finishes one that had (all new outputs),
+// says which, and leaves nothing else behind.
 TEST_F(FaultLoops, AKillAtAnyStepOfTheCommitIsFinishedOrRolledBackByTheNextRun) {
   TempFolder logs;
   Earlier(true);
   const Outcome clean = Convert(folder_, {});
+  using Recovery = OutputSet::Recovery;
+  struct Step {
+    FileCall call;
+    int nth;
+    Recovery recovery;
+  };
+  // While writing: the first write, and the icon's creation after the other two.
+  std::vector<Step> steps = {{FileCall::kWrite, 1, Recovery::kCleared},
+                             {FileCall::kCreate, 3, Recovery::kCleared}};
   for (const FileCall call : {FileCall::kLink, FileCall::kRename}) {
     for (int nth = 1; nth <= clean.calls[static_cast<int>(call)]; ++nth) {
-      const std::string what = std::string("kill at ") + test::FileCallName(call) + " " +
-                               std::to_string(nth);
       const bool finished = call == FileCall::kRename && nth > 1;
-      const FaultPlan kill{.refused = call, .nth = nth, .signal = SIGKILL};
-      // What the recovery itself makes of the folder.
-      Earlier(true);
-      ASSERT_EQ(ConvertInChild(folder_, logs, kill).signal, SIGKILL) << what;
-      OutputSet set;
-      ASSERT_EQ(set.Take(folder_.File("trip.asc"), 0), OutputSet::Taken::kTaken) << what;
-      EXPECT_EQ(set.Recover(),
-                finished ? OutputSet::Recovery::kFinished : OutputSet::Recovery::kRolledBack)
-          << what;
-      set.Release();
-      Outcome recovered;
-      recovered.status = finished ? psp2ov2::kExitOk : psp2ov2::kExitFailed;
-      ExpectWholeOutcome(what + ", recovered", recovered, true, "");
-      // The next run of the tool says what it did, then converts as usual.
-      Earlier(true);
-      ASSERT_EQ(ConvertInChild(folder_, logs, kill).signal, SIGKILL) << what;
-      const Outcome next = Convert(folder_, {});
-      EXPECT_NE(next.messages.find(finished ? "finished the commit of an interrupted run"
-                                            : "rolled back the commit of an interrupted run"),
-                std::string::npos)
-          << what << ": " << next.messages;
-      ExpectWholeOutcome(what + ", next run", next, true, "");
-      if (HasFailure()) return;
+      steps.push_back({call, nth, finished ? Recovery::kFinished : Recovery::kRolledBack});
     }
+  }
+  for (const Step& step : steps) {
+    const std::string what = std::string("kill at ") + test::FileCallName(step.call) + " " +
+                             std::to_string(step.nth);
+    const bool finished = step.recovery == Recovery::kFinished;
+    const FaultPlan kill{.refused = step.call, .nth = step.nth, .signal = SIGKILL};
+    // What the recovery itself makes of the folder.
+    Earlier(true);
+    ASSERT_EQ(ConvertInChild(folder_, logs, kill).signal, SIGKILL) << what;
+    OutputSet set;
+    ASSERT_EQ(set.Take(folder_.File("trip.asc"), 0), OutputSet::Taken::kTaken) << what;
+    EXPECT_EQ(set.Recover(), step.recovery) << what;
+    set.Release();
+    Outcome recovered;
+    recovered.status = finished ? psp2ov2::kExitOk : psp2ov2::kExitFailed;
+    ExpectWholeOutcome(what + ", recovered", recovered, true, "");
+    // The next run of the tool says what it did, then converts as usual.
+    Earlier(true);
+    ASSERT_EQ(ConvertInChild(folder_, logs, kill).signal, SIGKILL) << what;
+    const Outcome next = Convert(folder_, {});
+    const char* said = finished ? "finished the commit of an interrupted run"
+                       : step.recovery == Recovery::kCleared
+                           ? "removed the temporary files of an interrupted run"
+                           : "rolled back the commit of an interrupted run";
+    EXPECT_NE(next.messages.find(said), std::string::npos) << what << ": " << next.messages;
+    ExpectWholeOutcome(what + ", next run", next, true, "");
+    if (HasFailure()) return;
   }
 }
 

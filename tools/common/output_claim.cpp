@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "formats/file_system.h"
 #include "tools/common/standard_output.h"
 
 namespace qh::tools {
@@ -31,11 +32,29 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
       std::fprintf(stderr, "%s: %s: rolled back the commit of an interrupted run first; the "
                    "earlier outputs stay\n", tool, Shown(output).c_str());
       return true;
+    case OutputSet::Recovery::kCleared:
+      std::fprintf(stderr, "%s: %s: removed the temporary files of an interrupted run first\n",
+                   tool, Shown(output).c_str());
+      return true;
     case OutputSet::Recovery::kFailed:
       break;
   }
   std::fprintf(stderr, "%s: cannot finish an interrupted run's outputs beside %s: %s\n", tool,
                Shown(output).c_str(), set.Reason().c_str());
+  return false;
+}
+
+bool NoteTemporaries(const char* tool, OutputSet& set,
+                     std::initializer_list<const CompleteFile*> files) {
+  std::vector<OutputSet::Entry> entries;
+  for (const CompleteFile* file : files) {
+    if (file == nullptr || file->TemporaryPath().empty()) continue;
+    entries.push_back({std::string(FileNamePart(file->Path())),
+                       std::string(FileNamePart(file->TemporaryPath())), std::string()});
+  }
+  if (set.Note(entries)) return true;
+  std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, Shown(set.Path()).c_str(),
+               set.Reason().c_str());
   return false;
 }
 

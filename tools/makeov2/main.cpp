@@ -80,6 +80,7 @@ int Convert(const std::string& input, bool flat) {
                  builder.ErrorMessage().c_str());
     return kExitFailed;
   }
+  if (!qh::tools::NoteTemporaries(kProgram, set, {&builder.File()})) return kExitFailed;
   std::size_t skipped = 0;
   qh::AscPoint point;
   for (;;) {

@@ -177,6 +177,7 @@ int Converter::Convert(std::size_t index) {
                  overlay.ErrorMessage().c_str());
     return kExitFailed;
   }
+  if (!tools::NoteTemporaries("psp2ov2", set, {&asc, &overlay.File()})) return kExitFailed;
   const NotesMode mode = options_.appendNotes ? NotesMode::Append : NotesMode::Ignore;
   const bool progress = !options_.quiet && npins > kProgressThreshold && QH_ISATTY(2);
   // This thread reads the pins and makes the lines; a second one writes them and
@@ -250,6 +251,7 @@ int Converter::Convert(std::size_t index) {
       CannotWrite(bmp);
       return kExitFailed;
     }
+    if (!tools::NoteTemporaries("psp2ov2", set, {&asc, &overlay.File(), &bmp})) return kExitFailed;
   }
   // All three take their places, or none does.
   if (!CommitTogether({&asc, ascOnly ? nullptr : &overlay.File(), ascOnly ? nullptr : &bmp},
