@@ -253,32 +253,43 @@ int Converter::Convert(std::size_t index) {
     }
     if (!tools::NoteTemporaries("psp2ov2", set, {&asc, &overlay.File(), &bmp})) return kExitFailed;
   }
-  // All three take their places, or none does.
-  if (!CommitTogether({&asc, ascOnly ? nullptr : &overlay.File(), ascOnly ? nullptr : &bmp},
-                      &set)) {
-    for (const CompleteFile* file : {&asc, &overlay.File(), &bmp}) {
-      if (file->Failed()) CannotWrite(*file);
-    }
+  if (!CommitOutputs(index, npins, {&asc, ascOnly ? nullptr : &overlay.File(),
+                                    ascOnly ? nullptr : &bmp}, set)) {
     return kExitFailed;
+  }
+  return taker.Skipped() > 0 ? kExitSkipped : kExitOk;
+}
+
+bool Converter::CommitOutputs(std::size_t index, std::int32_t npins,
+                              std::initializer_list<CompleteFile*> files, OutputSet& set) {
+  const std::string& input = options_.inputs[index];
+  const Outputs& out = outputs_[index];
+  // All three take their places, or none does.
+  if (!CommitTogether(files, &set)) {
+    for (const CompleteFile* file : files) {
+      if (file != nullptr && file->Failed()) CannotWrite(*file);
+    }
+    return false;
   }
   // The outputs are in place; an old copy the system would not let go is the user's to
   // remove, so say where it is.
-  for (const CompleteFile* file : {&asc, &overlay.File(), &bmp}) {
-    if (file->Leftover().empty()) continue;
+  for (const CompleteFile* file : files) {
+    if (file == nullptr || file->Leftover().empty()) continue;
     std::fprintf(stderr, "psp2ov2: the earlier %s is still there as %s: %s\n",
-                 Shown(file->Path()).c_str(), Shown(file->Leftover()).c_str(), file->LeftoverReason().c_str());
+                 Shown(file->Path()).c_str(), Shown(file->Leftover()).c_str(),
+                 file->LeftoverReason().c_str());
   }
   if (!options_.quiet) {
     std::printf("%s: %ld %s -> %s\n", Shown(input).c_str(), static_cast<long>(npins),
                 npins == 1 ? "pin" : "pins",
-                ascOnly ? Shown(out.asc).c_str() : Shown(out.ov2).c_str());
+                Shown(options_.ascOnly ? out.asc : out.ov2).c_str());
   }
   if (InterruptedDuringCommit() != 0) {
     interrupted_ = true;
     std::fprintf(stderr, "psp2ov2: %s: interrupted after finishing; its outputs are complete\n",
                  Shown(input).c_str());
   }
-  return taker.Skipped() > 0 ? kExitSkipped : kExitOk;
+  return true;
 }
 
 Outputs Converter::OutputNames(const std::string& input) const {

@@ -3,10 +3,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "formats/complete_file.h"
+#include "formats/output_set.h"
 #include "tools/psp2ov2/options.h"
 
 namespace qh::psp2ov2 {
@@ -34,6 +37,10 @@ class Converter {
 
  private:
   Outputs OutputNames(const std::string& input) const;
+  // Puts the finished files of the input at `index` in place together (null entries
+  // passed over) and tells what happened; false when they did not take their places.
+  bool CommitOutputs(std::size_t index, std::int32_t npins,
+                     std::initializer_list<CompleteFile*> files, OutputSet& set);
   bool SymbolBytes(const std::string& bmp, std::string& bytes) const;
 
   const Options& options_;
