@@ -140,7 +140,7 @@ int Run(int argc, char** argv) {
       std::printf("%s %s\n", kProgram, QH_VERSION_TEXT);
       return qh::tools::StandardOutputDone(kProgram) ? kExitOk : kExitFailed;
     } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "makeov2: unknown option %s\n", argv[i]);
+      std::fprintf(stderr, "makeov2: unknown option %s\n", Shown(argv[i]).c_str());
       PrintUsage(stderr);
       return kExitFailed;
     } else if (!haveInput) {

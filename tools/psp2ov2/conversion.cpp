@@ -182,7 +182,8 @@ int Converter::Convert(std::size_t index) {
   const bool progress = !options_.quiet && npins > kProgressThreshold && QH_ISATTY(2);
   // This thread reads the pins and makes the lines; a second one writes them and
   // reads their points into the overlay, a few batches behind.
-  LineTaker taker(asc, ascOnly ? nullptr : &overlay, out.asc);
+  const std::string ascShown = Shown(out.asc);
+  LineTaker taker(asc, ascOnly ? nullptr : &overlay, ascShown);
   BatchPipe pipe(kBatchesInFlight);
   std::thread worker;
   try {

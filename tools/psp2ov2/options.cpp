@@ -110,12 +110,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
       if (!ParseOffset(v, options.longitudeOffset, options.latitudeOffset) && OffsetTooLarge(v)) {
         std::fprintf(stderr,
                      "psp2ov2: --offset %s: too large for the overlay's single precision "
-                     "(at most about 3.4e38 degrees)\n", v);
+                     "(at most about 3.4e38 degrees)\n", tools::Shown(v).c_str());
         return kExitFailed;
       }
       if (!ParseOffset(v, options.longitudeOffset, options.latitudeOffset)) {
         std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
-                   v);
+                     tools::Shown(v).c_str());
         return kExitFailed;
       }
     } else if (arg == "--flag2-only") {
@@ -141,7 +141,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
       std::printf("psp2ov2 %s\n", QH_VERSION_TEXT);
       return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
     } else {
-      std::fprintf(stderr, "psp2ov2: unknown option %s\n", argv[i]);
+      std::fprintf(stderr, "psp2ov2: unknown option %s\n", tools::Shown(argv[i]).c_str());
       PrintUsage(stderr);
       return kExitFailed;
     }
