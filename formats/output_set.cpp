@@ -21,6 +21,8 @@ namespace {
 // back as it was.
 constexpr std::string_view kWriting = "quillhaven journal 1 writing";
 constexpr std::string_view kCommit = "quillhaven journal 1 commit";
+// A commit being undone: from here on only undone, even when it is cut short again.
+constexpr std::string_view kRollback = "quillhaven journal 1 rollback";
 constexpr std::string_view kLast = "end";
 constexpr int kPollMilliseconds = 50;
 
@@ -62,7 +64,8 @@ std::string Encode(std::string_view phase, const std::vector<OutputSet::Entry>& 
 }
 
 // False for a journal that was not written to its end: nothing of its commit was done.
-bool Decode(const std::string& text, bool& commit, std::vector<OutputSet::Entry>& entries) {
+bool Decode(const std::string& text, std::string_view& phase,
+            std::vector<OutputSet::Entry>& entries) {
   std::vector<std::string_view> fields;
   std::string_view rest = text;
   while (!rest.empty()) {
@@ -71,11 +74,11 @@ bool Decode(const std::string& text, bool& commit, std::vector<OutputSet::Entry>
     fields.push_back(rest.substr(0, end));
     rest.remove_prefix(end + 1);
   }
-  if (fields.size() < 2 || (fields.front() != kWriting && fields.front() != kCommit) ||
-      fields.back() != kLast || (fields.size() - 2) % 3 != 0) {
-    return false;
+  if (fields.size() < 2 || fields.back() != kLast || (fields.size() - 2) % 3 != 0) return false;
+  for (const std::string_view known : {kWriting, kCommit, kRollback}) {
+    if (fields.front() == known) phase = known;
   }
-  commit = fields.front() == kCommit;
+  if (phase.empty()) return false;
   for (std::size_t i = 1; i + 1 < fields.size(); i += 3) {
     entries.push_back({std::string(fields[i]), std::string(fields[i + 1]), std::string(fields[i + 2])});
   }
@@ -109,9 +112,9 @@ OutputSet::Taken OutputSet::Take(const std::string& anyOutput, int waitMilliseco
 OutputSet::Recovery OutputSet::Recover() {
   std::string text;
   std::vector<Entry> entries;
-  bool commit = false;
+  std::string_view phase;
   if (lock_ == kNoFile || !lock_file::ReadAll(lock_, text) || text.empty()) return Recovery::kNone;
-  if (!Decode(text, commit, entries) || entries.empty()) {
+  if (!Decode(text, phase, entries) || entries.empty()) {
     End();
     return Recovery::kNone;
   }
@@ -121,7 +124,9 @@ OutputSet::Recovery OutputSet::Recover() {
   // those of a run killed while it was still writing them.
   bool renamed = false;
   for (const Entry& entry : entries) renamed = renamed || !Exists(folder_ + entry.temporary);
-  renamed = renamed && commit;
+  renamed = renamed && phase == kCommit;
+  // A temporary file removed now must not pass for a rename later.
+  if (phase == kCommit && !renamed && !Write(kRollback, entries, true)) return Recovery::kFailed;
   const FileCalls& calls = CurrentFileCalls();
   for (const Entry& entry : entries) {
     const std::string temporary = folder_ + entry.temporary;
@@ -139,7 +144,7 @@ OutputSet::Recovery OutputSet::Recover() {
     if (!entry.keptAs.empty()) calls.remove((folder_ + entry.keptAs).c_str());
   }
   End();
-  if (!commit) return Recovery::kCleared;
+  if (phase == kWriting) return Recovery::kCleared;
   return renamed ? Recovery::kFinished : Recovery::kRolledBack;
 }
 

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/faulty_file_calls.h"
 #include "tests/support/temp_folder.h"
 
 namespace qh {
@@ -84,6 +86,34 @@ TEST(OutputSet, ACommitCutShortIsFinishedOrRolledBack) {
     EXPECT_EQ(ReadFile(folder.File("trip.ov2")), finished ? "new ov2" : "earlier ov2") << renamed;
     EXPECT_EQ(Names(folder), (std::vector<std::string>{"trip.asc", "trip.ov2"})) << renamed;
   }
+}
+
+// A roll-back that is itself cut short (here the second temporary file will not go)
+// is taken up again as a roll-back: the first temporary file, gone now, is not
+// mistaken for one that took its target's place.
+TEST(OutputSet, ARollBackCutShortStaysARollBack) {
+  TempFolder folder;
+  WriteFile(folder.File("trip.asc"), "earlier asc");
+  WriteFile(folder.File("trip.ov2"), "earlier ov2");
+  WriteFile(folder.File(".qh~00000001.tmp"), "new asc");
+  WriteFile(folder.File(".qh~00000002.tmp"), "new ov2");
+  {
+    OutputSet killed;
+    ASSERT_EQ(killed.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken);
+    ASSERT_TRUE(killed.Begin({{"trip.asc", ".qh~00000001.tmp", ""}, {"trip.ov2", ".qh~00000002.tmp", ""}}));
+    killed.LeaveAsIfKilledForTest();
+  }
+  OutputSet next;
+  ASSERT_EQ(next.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken);
+  {
+    const test::FaultyFileCalls faults({.refused = test::FileCall::kRemove, .nth = 2, .error = EACCES});
+    EXPECT_EQ(next.Recover(), OutputSet::Recovery::kFailed);
+  }
+  EXPECT_EQ(next.Recover(), OutputSet::Recovery::kRolledBack);
+  next.Release();
+  EXPECT_EQ(ReadFile(folder.File("trip.asc")), "earlier asc");
+  EXPECT_EQ(ReadFile(folder.File("trip.ov2")), "earlier ov2");
+  EXPECT_EQ(Names(folder), (std::vector<std::string>{"trip.asc", "trip.ov2"}));
 }
 
 }  // namespace
