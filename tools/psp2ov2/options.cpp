@@ -29,11 +29,13 @@ void PrintUsage(std::FILE* out) {
       "                     folder, else beside this program, else in ../share/quillhaven/\n"
       "                     from this program's folder, else a built-in pushpin)\n"
       "  --flat             write the overlay without a spatial index\n"
+      "  --no-sync          do not wait until the outputs are on the disk itself (for a\n"
+      "                     RAM disk; a power cut may then leave them empty or older)\n"
       "  -q                 no progress and no summary lines\n"
       "  --help, --version\n"
       "Outputs are refused before anything is written when one would overwrite an input\n"
       "or another output, or is not a regular file. The three files of an input take\n"
-      "their places together, or none does.\n"
+      "their places together, or none does, and are on the disk when it says done.\n"
       "Exit status: 0 done, 1 some points could not be read and were left out of the\n"
       "overlay (when none was left, nothing is written), 2 an input could not be\n"
       "converted.\n",
@@ -57,6 +59,25 @@ bool ParseOffset(std::string_view text, float& longitude, float& latitude) {
   latitude = lat;
   return true;
 }
+
+namespace {
+
+// An offset that is a number, but one that single precision, in which the program keeps
+// its offsets, cannot hold.
+bool OffsetTooLarge(std::string_view text) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return false;
+  for (const std::string_view part : {text.substr(0, comma), text.substr(comma + 1)}) {
+    double number = 0;
+    if (ParseDecimal(part, number) && std::isfinite(number) &&
+        !std::isfinite(static_cast<float>(number))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
 
 int ParseOptions(int argc, char** argv, Options& options) {
   bool optionsDone = false;
@@ -86,9 +107,15 @@ int ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--offset") {
       const char* v = value("--offset");
       if (v == nullptr) return kExitFailed;
+      if (!ParseOffset(v, options.longitudeOffset, options.latitudeOffset) && OffsetTooLarge(v)) {
+        std::fprintf(stderr,
+                     "psp2ov2: --offset %s: too large for the overlay's single precision "
+                     "(at most about 3.4e38 degrees)\n", tools::Shown(v).c_str());
+        return kExitFailed;
+      }
       if (!ParseOffset(v, options.longitudeOffset, options.latitudeOffset)) {
         std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
-                   v);
+                     tools::Shown(v).c_str());
         return kExitFailed;
       }
     } else if (arg == "--flag2-only") {
@@ -103,6 +130,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
       options.symbol = v;
     } else if (arg == "--flat") {
       options.flat = true;
+    } else if (arg == "--no-sync") {
+      options.noSync = true;
     } else if (arg == "-q" || arg == "--quiet") {
       options.quiet = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -112,7 +141,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
       std::printf("psp2ov2 %s\n", QH_VERSION_TEXT);
       return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
     } else {
-      std::fprintf(stderr, "psp2ov2: unknown option %s\n", argv[i]);
+      std::fprintf(stderr, "psp2ov2: unknown option %s\n", tools::Shown(argv[i]).c_str());
       PrintUsage(stderr);
       return kExitFailed;
     }
