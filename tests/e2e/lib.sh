@@ -115,11 +115,16 @@ qh_setup() {
 # The Windows name of a Unix path: Wine's drive Z: is the root of the Unix tree.
 qh_win_path() { printf 'Z:%s' "${1//\//\\}"; }
 
-# Starts the program from the case's current folder, by its full path as a user's
-# shortcut would. The process id stays that of the Windows program.
+# Wine maps Unix file names through its locale's character set: UTF-8, so that folders
+# named in any script reach the program (and are written) as the case names them.
+QH_WINE_LOCALE=C.UTF-8
+
+# qh_start [ARGUMENT...]: starts the program from the case's current folder, by its
+# full path as a user's shortcut would, with the arguments given. The process id stays
+# that of the Windows program.
 qh_start() {
-  (cd "$QH_WORK/cwd" && exec "$QH_SOURCE_DIR/scripts/wine-run.sh" "$QH_PROGRAM/Quillhaven.exe" \
-     >"$QH_WORK/program.out" 2>&1) &
+  (cd "$QH_WORK/cwd" && LC_ALL=$QH_WINE_LOCALE exec "$QH_SOURCE_DIR/scripts/wine-run.sh" \
+     "$QH_PROGRAM/Quillhaven.exe" "$@" >"$QH_WORK/program.out" 2>&1) &
   QH_PID=$!
   qh_log "started Quillhaven.exe, process $QH_PID"
 }
@@ -165,11 +170,16 @@ qh_keys() {
   xdotool key --delay 120 "$@"
 }
 
-# qh_type WINDOW TEXT: types the text into the window's focused field.
+# qh_type WINDOW TEXT: types the text into the window's focused field. The text is
+# UTF-8 (file names may hold any letter), whatever the case's own locale. A letter
+# without a key of its own is typed through a key that xdotool remaps for it; typed
+# fast, Wine can read such a key after the next remapping and lose the letter.
 qh_type() {
+  local delay=15
+  LC_ALL=C grep -q '[^ -~]' <<<"$2" && delay=120
   xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
   sleep 0.2
-  xdotool type --delay 15 -- "$2"
+  LC_ALL=C.UTF-8 xdotool type --delay "$delay" -- "$2"
 }
 
 # qh_menu WINDOW KEY...: opens a menu with the keyboard and picks an item. The menu bar
@@ -387,7 +397,7 @@ qh_start_on_desktop() {
   export QH_E2E_RUN=$QH_WORK
   trap 'qh_end_desktop; qh_cleanup' EXIT
   exe=$(qh_win_path "$QH_PROGRAM/Quillhaven.exe")
-  (cd "$QH_WORK/cwd" && exec "$QH_SOURCE_DIR/scripts/wine-run.sh" explorer \
+  (cd "$QH_WORK/cwd" && LC_ALL=$QH_WINE_LOCALE exec "$QH_SOURCE_DIR/scripts/wine-run.sh" explorer \
      "/desktop=$QH_DESKTOP,$QH_DESKTOP_SIZE" "$exe" >>"$QH_WORK/program.out" 2>&1) &
   QH_DESKTOP_RUN=$!
   # The first start of a Wine prefix takes a while.

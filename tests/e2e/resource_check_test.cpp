@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,8 @@
 
 namespace {
 
-// The build passes the program's Unix path; Wine's drive Z: is the Unix root.
-std::string ProgramPath() {
-  std::string path = QH_PROGRAM_EXE;
+// The build passes Unix paths; Wine's drive Z: is the Unix root.
+std::string WindowsPath(std::string path) {
   if (!path.empty() && path[0] == '/') {
     for (char& c : path)
       if (c == '/') c = '\\';
@@ -23,6 +23,8 @@ std::string ProgramPath() {
   }
   return path;
 }
+
+std::string ProgramPath() { return WindowsPath(QH_PROGRAM_EXE); }
 
 class ProgramResources : public ::testing::Test {
  protected:
@@ -333,6 +335,30 @@ TEST_F(ProgramResources, OffsetsDialogAndItsEmptyExtraSections) {
   EXPECT_EQ(text, "[Checks] \n[Menus] \n[Tabs] \n[Ranges] \n[Trackbars] \n[Grids] \n[Colours] \n[Lengths] \n");
   EXPECT_GT(data.size(), text.size()) << "ended by NUL characters";
   EXPECT_EQ(data.find_first_not_of('\0', text.size()), std::string::npos) << "only NULs follow";
+}
+
+// Each of the three programs carries the one manifest (UTF-8 code page, current
+// controls, asInvoker, system DPI, supported systems) as resource 1, the one a process
+// is started with.
+TEST(ProgramManifests, EachProgramCarriesTheManifestAsResourceOne) {
+  std::FILE* file = std::fopen(WindowsPath(QH_MANIFEST_FILE).c_str(), "rb");
+  ASSERT_NE(file, nullptr) << "cannot read " << QH_MANIFEST_FILE;
+  std::string expected;
+  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) expected.push_back(char(c));
+  std::fclose(file);
+  ASSERT_NE(expected.find("<activeCodePage"), std::string::npos);
+  for (const char* program : {QH_PROGRAM_EXE, QH_UTILITY_EXE, QH_PSP2OV2_EXE}) {
+    HMODULE module = LoadLibraryExA(WindowsPath(program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr) << "cannot load " << program;
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
+    std::string actual;
+    if (found) {
+      const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+      actual.assign(bytes, SizeofResource(module, found));
+    }
+    FreeLibrary(module);
+    EXPECT_EQ(actual, expected) << program << ": manifest resource 1";
+  }
 }
 
 }  // namespace
