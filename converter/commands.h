@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "converter/program_state.h"
+#include "services/os.h"
 
 namespace qh {
 
@@ -50,7 +51,9 @@ void EditOffsets(ProgramState& state);
 void SelectIgnoreNotes();
 void SelectAppendNotes();
 
-// Help > Quillhaven.
+// Help > Quillhaven: Quillhaven.hlp in the help engine where the system has one (before
+// Windows Vista, version 6.0), else Quillhaven.htm in the browser.
+bool HasHelpEngine(SystemVersion version);
 void ShowHelp();
 
 // Help > About: the About box with the version text.

@@ -380,6 +380,8 @@ int IOsArgument(int n, std::span<char> text) {
   return 0;
 }
 
+SystemVersion IOsSystemVersion() { return fake::State().systemVersion; }
+
 void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optional<int> popup) {
   if (context || popup) {
     Log("IWnHelp", T(helpFile), Num(context.value_or(-1)), Num(popup.value_or(0)));

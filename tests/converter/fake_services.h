@@ -74,6 +74,9 @@ struct Services {
   int lastExitCode = -1;
   // Called by IMnGetState before it answers, to change a check mark in between.
   std::function<void(int itemId)> beforeGetState;
+  // What IOsSystemVersion answers: Windows XP, a system with a help engine, unless a
+  // test says otherwise.
+  SystemVersion systemVersion{5, 1};
 };
 
 // The one fake instance of the test run.

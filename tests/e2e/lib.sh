@@ -79,6 +79,7 @@ qh_expect_same_file() {
 }
 
 qh_cleanup() {
+  qh_restore_windows_version
   if [ -n "$QH_PID" ] && kill -0 "$QH_PID" 2>/dev/null; then
     kill "$QH_PID" 2>/dev/null
     sleep 0.5
@@ -105,6 +106,7 @@ qh_setup() {
   cp "$QH_EXE" "$QH_PROGRAM/Quillhaven.exe"
   cp "$QH_SYMBOL" "$QH_PROGRAM/default_symbol.bmp"
   if [ -f "$QH_HELP" ]; then cp "$QH_HELP" "$QH_PROGRAM/Quillhaven.hlp"; fi
+  if [ -f "${QH_HELP%.hlp}.htm" ]; then cp "${QH_HELP%.hlp}.htm" "$QH_PROGRAM/Quillhaven.htm"; fi
   if [ "${1:-}" != without-utility ]; then
     [ -f "$QH_UTILITY" ] || qh_skip "$QH_UTILITY is not built"
     cp "$QH_UTILITY" "$QH_PROGRAM/MakeOV2_v1-1.exe"
@@ -480,6 +482,59 @@ qh_desktop_screenshot() {
   else
     import -window "$desk" "$file"
   fi
+}
+
+# --- The system's version and its browser ------------------------------------------------
+# The program opens its manual by the version of Windows it runs on: Quillhaven.hlp in
+# the help engine before Vista, Quillhaven.htm in the browser from Vista on. Wine
+# reports the version the prefix is set to (winecfg /v).
+QH_VERSION_SAVED=unset
+
+# qh_windows_version VERSION: the prefix reports VERSION (winxp, win10, ...) to the
+# programs started from now on; the case's end puts the prefix's own setting back.
+qh_windows_version() {
+  if [ "$QH_VERSION_SAVED" == unset ]; then
+    QH_VERSION_SAVED=$("$QH_SOURCE_DIR/scripts/wine-run.sh" reg query 'HKCU\Software\Wine' /v Version \
+      2>/dev/null | tr -d '\r' | awk '$1 == "Version" { print $3 }')
+  fi
+  "$QH_SOURCE_DIR/scripts/wine-run.sh" winecfg /v "$1" >/dev/null 2>&1 ||
+    qh_fail "winecfg /v $1 failed"
+  qh_log "the Wine prefix reports Windows version $1"
+}
+
+qh_restore_windows_version() {
+  [ "$QH_VERSION_SAVED" == unset ] && return 0
+  if [ -n "$QH_VERSION_SAVED" ]; then
+    "$QH_SOURCE_DIR/scripts/wine-run.sh" winecfg /v "$QH_VERSION_SAVED" >/dev/null 2>&1
+  else
+    "$QH_SOURCE_DIR/scripts/wine-run.sh" reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+  fi
+  QH_VERSION_SAVED=unset
+}
+
+# qh_stand_in_browser: the browser Wine hands web pages to (xdg-open) becomes a script,
+# first in PATH, that writes each address it is given as a line of $QH_BROWSER_LOG and
+# shows nothing. ".htm" files are tied to Wine's browser as on any Windows system (the
+# prefix is made without the HTML engine that would register them).
+qh_stand_in_browser() {
+  QH_BROWSER_LOG=$QH_WORK/browser.log
+  mkdir -p "$QH_WORK/bin"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$QH_BROWSER_LOG" >"$QH_WORK/bin/xdg-open"
+  chmod +x "$QH_WORK/bin/xdg-open"
+  export PATH="$QH_WORK/bin:$PATH"
+  "$QH_SOURCE_DIR/scripts/wine-run.sh" reg add 'HKCR\.htm' /ve /d htmlfile /f >/dev/null 2>&1 ||
+    qh_fail "cannot tie .htm files to the browser in the Wine prefix"
+}
+
+# qh_wait_browser [SECONDS]: prints the first address the stand-in browser was given.
+qh_wait_browser() {
+  local limit=${1:-30} end
+  end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    [ -s "$QH_BROWSER_LOG" ] && { head -1 "$QH_BROWSER_LOG"; return 0; }
+    sleep 0.3
+  done
+  return 1
 }
 
 # The build makes the help file; a case that opens it needs it.
