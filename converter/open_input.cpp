@@ -10,7 +10,8 @@
 namespace qh {
 
 void OpenInput(ProgramState& state) {
-  const FixedText<256> filter("Pushpin files (*.psp)|*.psp|");
+  // "All files" too: pushpin files do not always carry their extension.
+  const FixedText<256> filter("Pushpin files (*.psp)|*.psp|All files (*.*)|*.*|");
   IDlSelectFile(filter.View(), kFilePrompt, state.dialogFileName.Span(), "Open File");
 
   // The report restarts whatever the outcome; a cancelled dialog leaves the name

@@ -224,7 +224,8 @@ TEST_F(ConverterTest, AboutBoxCallsAndItsPaddedText) {
       {Call("IDlLoad", IDD_ABOUT),
        Call("IDlPutString", IDF_ABOUT_TEXT,
                               "Quillhaven\r\nPushpin to OV2\r\nversion " QH_VERSION_TEXT
-                              "\r\n\xC2\xA9 2026 Quillhaven\r\nOV2 \xC2\xA9 TomTom"),
+                              "\r\n\xC2\xA9 2026 Quillhaven\r\nFree software, MIT licence"
+                              "\r\nOV2 \xC2\xA9 TomTom"),
        Call("IDlShow", -1, -1, 0, kDialogModal), "IDlUnload()"},
       CallsOfMessage(1)));
   EXPECT_EQ(fake::State().lastPutStringLength, 512u);

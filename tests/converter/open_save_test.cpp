@@ -5,7 +5,7 @@
 namespace qh::test {
 namespace {
 
-constexpr std::string_view kOpenFilter = "Pushpin files (*.psp)|*.psp|";
+constexpr std::string_view kOpenFilter = "Pushpin files (*.psp)|*.psp|All files (*.*)|*.*|";
 constexpr std::string_view kSaveFilter = "Overlay files (*.ov2)|*.ov2|";
 // HomePin as the .asc file has it.
 constexpr std::string_view kHomeLine = " -28.64789,  14.32395,\"Home\"\r\n";
@@ -108,9 +108,9 @@ TEST_P(SaveAsNamesTest, DerivesTheThreeNamesFromTheChosenName) {
 
   EXPECT_EQ(RunProgram(), 0);
 
-  // The dialog starts in the input's folder with an empty file name.
+  // The dialog starts with the current overlay's name, beside the input.
   std::vector<std::string> expected = {
-      "IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("maps\\") + ",Save File)",
+      "IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("maps\\trip.ov2") + ",Save File)",
       Call("IDlInfo", kInfoExitState)};
   const std::vector<std::string> conversion =
       ConversionCalls(Path(c.asc), Path(c.ov2), Path(c.bmp), 1);
@@ -173,7 +173,7 @@ TEST_F(OpenSaveTest, CancelledSaveAsTouchesNothing) {
   EXPECT_EQ(RunProgram(), 0);
 
   EXPECT_TRUE(SameCalls(
-      {"IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("maps\\") + ",Save File)",
+      {"IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("maps\\trip.ov2") + ",Save File)",
        Call("IDlInfo", kInfoExitState)},
       CallsOfMessage(2)));
   EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), "earlier");
@@ -195,7 +195,7 @@ TEST_F(OpenSaveTest, SaveOfAnInputWithoutFolderAsksForTheOutput) {
 
   const std::vector<std::string> save = CallsOfMessage(2);
   ASSERT_FALSE(save.empty());
-  EXPECT_EQ(save.front(), "IDlSelectFile(" + std::string(kSaveFilter) + ",3,,Save File)");
+  EXPECT_EQ(save.front(), "IDlSelectFile(" + std::string(kSaveFilter) + ",3,trip.ov2,Save File)");
   EXPECT_EQ(ReadFile(Path("out\\tour.asc")), kHomeLine);
 }
 
