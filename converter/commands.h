@@ -31,6 +31,10 @@ void DrawReportText(ReportRow row, std::string_view text);
 
 // File > Open: choose the pushpin file and derive the output names from it.
 void OpenInput(ProgramState& state);
+// A pushpin file named on the command line or dropped on the window: taken as File >
+// Open takes a chosen file; one that cannot be read gets the "PushPin File" box that
+// Save would show, and the program stays as it was. A blank name does nothing.
+void OpenNamedInput(ProgramState& state, std::string_view name);
 
 // File > Save keeps the names derived at the last Open or Save As; Save As asks.
 enum class SaveMode { Save, SaveAs };

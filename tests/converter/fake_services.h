@@ -77,6 +77,10 @@ struct Services {
   // What IOsSystemVersion answers: Windows XP, a system with a help engine, unless a
   // test says otherwise.
   SystemVersion systemVersion{5, 1};
+  // Arguments 1, 2, ... of the command line, after argument0.
+  std::vector<std::string> arguments;
+  // The name IWnDroppedFile gives (a kFilesDropped message comes from QueueMessage).
+  std::string droppedFile;
 };
 
 // The one fake instance of the test run.

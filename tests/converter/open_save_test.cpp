@@ -1,4 +1,6 @@
 // Open, Save and Save As: the dialogs, the names they settle and the files written.
+#include <algorithm>
+
 #include "converter/command_ids.h"
 #include "tests/converter/converter_fixture.h"
 
@@ -42,6 +44,65 @@ class OpenSaveTest : public ConverterTest {
     return calls;
   }
 };
+
+// A pushpin file named on the command line (Explorer's "Open with") is taken before the
+// first message as File > Open takes a chosen one; Save then needs no dialog.
+TEST_F(OpenSaveTest, AFileNamedAtStartIsOpenedBeforeTheFirstMessage) {
+  const std::string input = Path("maps\\trip.psp");
+  WriteFile(input, PushpinBytes({HomePin()}));
+  fake::State().arguments = {input};
+  fake::QueueCommand(IDC_SAVE);
+  EXPECT_EQ(RunProgram(), 0);
+
+  const auto& log = fake::State().log;
+  const auto at = std::find(log.begin(), log.end(), "IOsArgument(1)");
+  ASSERT_NE(at, log.end());
+  EXPECT_TRUE(SameCalls({"IOsArgument(1)", "IWnClear()", "IWnOutText(100,1000,Reading from ... " + input + ")",
+                         Call("IWnGetMessage", kMenuSelect, IDC_SAVE)},
+                        std::vector<std::string>(at, at + 4)));
+  EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), kHomeLine);
+  EXPECT_TRUE(fake::CallsOf({"IDlSelectFile"}).empty());
+}
+
+// A name that cannot be read (missing here, a folder when dropped) gets the box a Save
+// of it gets; the input stays as it was.
+TEST_F(OpenSaveTest, AStartNameThatCannotBeReadGetsTheBoxAndLeavesNoInput) {
+  const std::string missing = Path("maps\\gone.psp");
+  fake::State().arguments = {missing};
+  fake::QueueCommand(IDC_SAVE);
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_TRUE(SameCalls(
+      {"IWnMessageBox(0,1,1,file not found, unit 10, file " + missing + ",PushPin File)",
+       std::string(kNoInputBox)},
+      fake::CallsOf({"IWnMessageBox", "IWnClear"})));
+  EXPECT_TRUE(SameCalls({std::string(kNoInputBox)}, CallsOfMessage(1)));
+}
+
+TEST_F(OpenSaveTest, ADroppedFileReplacesTheInputAndAnUnreadableOneChangesNothing) {
+  const std::string first = Path("maps\\trip.psp");
+  const std::string dropped = Path("other\\tour.psp");
+  QueueOpen(first, {HomePin(u"Work")});
+  WriteFile(dropped, PushpinBytes({HomePin()}));
+  fake::QueueMessage(kFilesDropped, [&] { fake::State().droppedFile = dropped; });
+  fake::QueueCommand(IDC_SAVE);
+  fake::QueueMessage(kFilesDropped, [&] { fake::State().droppedFile = Path("other"); });
+  fake::QueueCommand(IDC_SAVE_AS);
+  fake::QueueDialogAnswer(Path("other\\again"));
+  EXPECT_EQ(RunProgram(), 0);
+
+  EXPECT_TRUE(SameCalls({"IWnDroppedFile()", "IWnClear()",
+                         "IWnOutText(100,1000,Reading from ... " + dropped + ")"},
+                        CallsOfMessage(2)));
+  EXPECT_EQ(ReadFile(Path("other\\tour.asc")), kHomeLine);
+  EXPECT_FALSE(Exists(Path("maps\\trip.asc")));
+  const std::vector<std::string> folder = CallsOfMessage(4);
+  ASSERT_EQ(folder.size(), 2u);
+  EXPECT_EQ(folder[1].rfind("IWnMessageBox(0,1,1,", 0), 0u) << folder[1];
+  // The Save As after it still converts the dropped file, its overlay name offered.
+  EXPECT_EQ(CallsOfMessage(5).front(),
+            "IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("other\\tour.ov2") + ",Save File)");
+  EXPECT_EQ(ReadFile(Path("other\\again.asc")), kHomeLine);
+}
 
 TEST_F(OpenSaveTest, SaveBeforeOpenOnlyReportsThatNoInputIsSelected) {
   fake::QueueCommand(IDC_SAVE);
