@@ -60,6 +60,14 @@ void PathFolder(std::span<char> path) {
   std::fill(path.begin() + static_cast<std::ptrdiff_t>(keep), path.end(), ' ');
 }
 
+std::string OwnFolderAdvice() {
+  FixedText<256> profile;
+  IOsVariable("USERPROFILE", profile.Span());
+  std::string advice = "\rTo keep them, unpack Quillhaven into a folder of your own,\rsuch as ";
+  if (profile.Blank()) return advice + "one under Documents.";
+  return advice + std::string(profile.Trim()) + "\\Documents\\Quillhaven";
+}
+
 FixedText<256> ShortenPath(std::string_view path, int limit) {
   const FixedText<256> whole(path);
   const std::size_t lim = static_cast<std::size_t>(std::max(limit, 0));

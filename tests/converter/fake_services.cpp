@@ -385,6 +385,12 @@ int IOsArgument(int n, std::span<char> text) {
 
 SystemVersion IOsSystemVersion() { return fake::State().systemVersion; }
 
+void IOsVariable(std::string_view name, std::span<char> value) {
+  const auto& variables = fake::State().variables;
+  const auto found = variables.find(T(name));
+  StoreText(value, found == variables.end() ? std::string() : found->second);
+}
+
 void IWnDroppedFile(std::span<char> name) {
   Log("IWnDroppedFile");
   StoreText(name, fake::State().droppedFile);

@@ -79,6 +79,8 @@ struct Services {
   SystemVersion systemVersion{5, 1};
   // Arguments 1, 2, ... of the command line, after argument0.
   std::vector<std::string> arguments;
+  // What IOsVariable gives, by name; a name not here gives blanks.
+  std::map<std::string, std::string> variables;
   // The name IWnDroppedFile gives (a kFilesDropped message comes from QueueMessage).
   std::string droppedFile;
 };
