@@ -40,6 +40,11 @@ void OpenNamedInput(ProgramState& state, std::string_view name);
 enum class SaveMode { Save, SaveAs };
 void ConvertPushpins(ProgramState& state, SaveMode mode);
 
+// %APPDATA%\Quillhaven\quillhaven.ini: read at start-up (the notes choice and the
+// folder the Open dialog starts in), written when the program ends.
+void LoadSettings(ProgramState& state);
+void SaveSettings(const ProgramState& state);
+
 // Reads "offsets.txt" beside the program at start-up and shows the offsets.
 void LoadOffsets(ProgramState& state);
 

@@ -94,6 +94,7 @@ int ProgramMain() {
   OpenMainWindow();
   SelectIgnoreNotes();
   LoadOffsets(state);
+  LoadSettings(state);
 
   if (!UtilityPresent(state)) {
     IWnMessageBox(kBoxOk, kIconExclamation, 1, kMissingFilesMessage, "Missing files");
@@ -103,6 +104,7 @@ int ProgramMain() {
   }
 
   RunCommandLoop(state);
+  SaveSettings(state);
   IWnStop();
   return 0;
 }

@@ -26,6 +26,8 @@ void TakeInput(ProgramState& state) {
   // Names keep only the first 256 characters of what was chosen.
   const std::string_view chosen = state.dialogFileName.View().substr(0, 256);
   state.inputFile = chosen;
+  state.openFolder = chosen;
+  PathFolder(state.openFolder.Span());
   const OutputNames names = NamesFromInput(chosen);
   state.ascName = names.asc;
   state.ov2Name = names.ov2;

@@ -1,5 +1,6 @@
 // Open, Save and Save As: the dialogs, the names they settle and the files written.
 #include <algorithm>
+#include <filesystem>
 
 #include "converter/command_ids.h"
 #include "tests/converter/converter_fixture.h"
@@ -102,6 +103,44 @@ TEST_F(OpenSaveTest, ADroppedFileReplacesTheInputAndAnUnreadableOneChangesNothin
   EXPECT_EQ(CallsOfMessage(5).front(),
             "IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("other\\tour.ov2") + ",Save File)");
   EXPECT_EQ(ReadFile(Path("other\\again.asc")), kHomeLine);
+}
+
+// %APPDATA%\Quillhaven\quillhaven.ini: the notes choice and the folder of the last Open
+// are written at the end of a run and taken at the start of the next.
+TEST_F(OpenSaveTest, TheNextRunStartsWithTheLastOpenFolderAndNotesChoice) {
+  const std::string appData = Path("appdata");
+  const std::string ini = appData + "\\Quillhaven\\quillhaven.ini";
+  QueueOpen(Path("maps\\trip.psp"), {HomePin()});
+  fake::QueueCommand(IDC_APPEND_NOTES);
+  fake::State().variables["APPDATA"] = appData;
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_EQ(ReadFile(ini),
+            "[Quillhaven]\r\nOpenFolder=" + Path("maps\\") + "\r\nNotes=Append\r\n");
+
+  fake::Reset();
+  fake::State().argument0 = ProgramFolder() + "Quillhaven.exe";
+  fake::State().variables["APPDATA"] = appData;
+  fake::QueueCommand(IDC_SAVE);
+  fake::QueueCommand(IDC_OPEN);
+  fake::QueueCancelledDialog();
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_EQ(fake::State().checkMarks[IDC_APPEND_NOTES], 1);
+  EXPECT_EQ(fake::State().checkMarks[IDC_IGNORE_NOTES], 0);
+  EXPECT_EQ(fake::State().statusParts[1], " Option: Append Notes");
+  // A remembered folder is no input: Save still says none is selected.
+  EXPECT_TRUE(SameCalls({std::string(kNoInputBox)}, CallsOfMessage(1)));
+  EXPECT_EQ(CallsOfMessage(2).front(), "IDlSelectFile(" + std::string(kOpenFilter) + ",2," +
+                                           Path("maps\\") + ",Open File)");
+}
+
+TEST_F(OpenSaveTest, AnUnreadableSettingsFileMeansTheDefaultsSilently) {
+  const std::string appData = Path("appdata");
+  std::filesystem::create_directories(appData + "\\Quillhaven\\quillhaven.ini");
+  fake::State().variables["APPDATA"] = appData;
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_TRUE(fake::CallsOf({"IWnMessageBox"}).empty());
+  EXPECT_EQ(fake::State().checkMarks[IDC_IGNORE_NOTES], 1);
+  EXPECT_EQ(fake::State().statusParts[1], " Option: Ignore Notes");
 }
 
 TEST_F(OpenSaveTest, SaveBeforeOpenOnlyReportsThatNoInputIsSelected) {

@@ -78,8 +78,19 @@ qh_expect_same_file() {
   qh_log "ok: $1 ($(stat -c %s "$3") bytes, identical)"
 }
 
+# The settings the program remembers between runs (%APPDATA%\Quillhaven) live in the
+# shared prefix: each case starts without them and leaves none behind.
+qh_forget_settings() {
+  local folder
+  for folder in "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Quillhaven; do
+    [ -d "$folder" ] && rm -rf "$folder"
+  done
+  return 0
+}
+
 qh_cleanup() {
   qh_restore_windows_version
+  qh_forget_settings
   if [ -n "$QH_PID" ] && kill -0 "$QH_PID" 2>/dev/null; then
     kill "$QH_PID" 2>/dev/null
     sleep 0.5
@@ -100,6 +111,7 @@ qh_setup() {
   [ -f "$QH_EXE" ] || qh_skip "$QH_EXE is not built"
   [ -f "$QH_SYMBOL" ] || qh_skip "$QH_SYMBOL is not there"
   QH_WORK=$(mktemp -d /tmp/qh-e2e-XXXXXX)
+  qh_forget_settings
   QH_PROGRAM="$QH_WORK/Program Files/Quillhaven"
   trap qh_cleanup EXIT
   mkdir -p "$QH_PROGRAM" "$QH_WORK/cwd" "$QH_WORK/data" "$QH_ARTEFACTS"
