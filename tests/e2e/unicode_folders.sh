@@ -4,8 +4,9 @@
 # "Łódź trips/łódź.psp" (its outputs beside it), File > Save As into "Ελληνικά/route".
 # The manifest makes the program's ANSI code page UTF-8; without it the start gives a
 # false "Missing files" box and the pushpin file is "not found". Checked by the files
-# written, by the report's text on the screen (screenshot unicode-report.png) and by
-# the utility found in its folder.
+# written, by the report's text on the screen (screenshot unicode-report.png), by the
+# utility found in its folder, by offsets.txt written there, and by the manual page F1
+# hands to the browser (Windows 10) from there.
 source "$(dirname "$0")/lib.sh"
 qh_need_sample
 qh_setup
@@ -16,6 +17,8 @@ data=$QH_WORK/data
 mkdir -p "$data/Łódź trips" "$data/Ελληνικά"
 cp "$QH_SAMPLE_PSP" "$data/Łódź trips/łódź.psp"
 psp2ov2=$(qh_find_psp2ov2)
+qh_windows_version win10
+qh_stand_in_browser
 
 qh_start
 main=$(qh_wait_window "$QH_TITLE" 90) || qh_fail "the main window '$QH_TITLE' did not appear"
@@ -53,6 +56,23 @@ cmp -s "$data/Łódź trips/łódź.asc" "$data/Ελληνικά/route.asc" ||
 qh_log "ok: Save As into 'Ελληνικά' wrote the same points"
 sleep 1
 qh_screenshot "$QH_ARTEFACTS/unicode-save-as.png" "$main"
+
+# --- Option > Offsets keeps offsets.txt beside the program, in its Polish folder.
+qh_menu "$main" alt+o o
+dialog=$(qh_wait_window "PushPin co-ordinates" 15) || qh_fail "no Offsets dialog"
+sleep 0.5
+qh_keys "$dialog" ctrl+a
+qh_type "$dialog" "1"
+qh_keys "$dialog" Return
+qh_wait_file "$QH_PROGRAM/offsets.txt" 10 || qh_fail "no offsets.txt in 'Narzędzia Quillhaven' after OK"
+[ -z "$(qh_find_windows "Offset data error")" ] || qh_fail "an 'Offset data error' box"
+qh_log "ok: offsets.txt written beside the program"
+
+# --- F1: the manual page from the program's folder, name and all.
+qh_keys "$main" F1
+address=$(qh_wait_browser 30) || qh_fail "F1 gave the browser nothing"
+qh_expect_eq "the page F1 gave the browser" "file://$QH_PROGRAM/Quillhaven.htm" \
+  "$(printf '%b' "${address//%/\\x}")"
 
 qh_menu "$main" alt+f x
 qh_wait_exit 20 || qh_fail "the program still runs 20 s after File > Exit"
