@@ -41,6 +41,8 @@ qh_uncover_main() {
     qh_probe --title "$QH_TITLE" || qh_fail "the main window is gone from the desktop"
     if [ "$(qh_probe_value close_covered)" == 0 ]; then
       [ "$(qh_probe_value foreground)" == 1 ] && return 0
+      # The viewer may still cover the middle of the caption while the close box is clear.
+      xdotool windowraise "$main"
       read -r l t r b <<<"$(qh_probe_value title_bar)"
       qh_click_desktop $(((l + r) / 2)) $(((t + b) / 2))
     else
