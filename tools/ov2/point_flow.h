@@ -1,0 +1,69 @@
+// The way every input's points take to an output: the offset is added, the point is
+// put in the ".asc" line that psp2ov2 would write for it and read back as makeov2
+// reads it (so every input keeps the same coordinates, rounding and refusals as the
+// pushpin route), duplicates are dropped when asked, and what is left goes on.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "formats/asc_reader.h"
+
+namespace qh::ov2 {
+
+// A point as an input gives it.
+struct InputPoint {
+  double longitude = 0, latitude = 0;  // degrees
+  std::string_view text;               // the overlay's bytes for it
+  std::string_view name, desc;         // UTF-8, for GPX and CSV
+};
+
+// Where a point stands in its input, for messages: "FILE:LINE" when `unit` is null,
+// else "FILE: UNIT NUMBER" ("trip.psp: pin 3").
+struct Place {
+  const std::string* file = nullptr;
+  const char* unit = nullptr;
+  std::size_t number = 0;
+};
+std::string PlaceText(const Place& place);
+
+// A point that made it: the overlay's point, its ".asc" line (CR LF included) and
+// the input's texts.
+struct FlowPoint {
+  const AscPoint& point;
+  std::string_view line;
+  const InputPoint& input;
+};
+
+class PointFlow {
+ public:
+  // `consumer` takes each point; false from it stops the flow (it says why).
+  using Consumer = std::function<bool(const FlowPoint&)>;
+  PointFlow(float longitudeOffset, float latitudeOffset, bool dedupe, Consumer consumer)
+      : longitudeOffset_(longitudeOffset), latitudeOffset_(latitudeOffset), dedupe_(dedupe),
+        consumer_(std::move(consumer)) {}
+
+  // False when the consumer failed; a point refused or dropped is no failure.
+  bool Take(const InputPoint& input, const Place& place);
+  // Counts one point of an input left out before it reached the flow, and says why.
+  void LeftOut(const Place& place, std::string_view reason);
+
+  std::size_t Points() const { return points_; }
+  std::size_t Skipped() const { return skipped_; }
+  std::size_t Duplicates() const { return duplicates_; }
+
+ private:
+  bool IsDuplicate(const AscPoint& point);
+
+  float longitudeOffset_, latitudeOffset_;
+  bool dedupe_;
+  Consumer consumer_;
+  std::string line_, key_;
+  std::unordered_set<std::string> seen_;
+  std::size_t points_ = 0, skipped_ = 0, duplicates_ = 0;
+};
+
+}  // namespace qh::ov2
