@@ -224,6 +224,21 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   EXPECT_EQ(folder.Entries(), 4u) << "no temporary file stays";
 }
 
+TEST(Ov2Map, DrawsThePointsOfEveryInputUnderTheFirstInputsName) {
+  TempFolder folder;
+  WriteFile(folder.File("tennessee.csv"), "lat,lon,name\n36.1627,-86.7819,Nashville\n35.1495,-90.049,Memphis\n");
+  const std::string overlay = folder.File("more.ov2");
+  ASSERT_EQ(Ov2(folder, "make " + Quote(folder.File("tennessee.csv")) + " -o " + Quote(overlay)).status, 0);
+  const std::string svg = folder.File("map.svg");
+  const RunResult r = Ov2(folder, "map " + Quote(folder.File("tennessee.csv")) + " " + Quote(overlay) +
+                                      " -o " + Quote(svg));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string text = ReadFile(svg);
+  EXPECT_NE(text.find("<title>tennessee and 1 more</title>"), std::string::npos);
+  EXPECT_NE(text.find(">4 points</text>"), std::string::npos);
+  EXPECT_EQ(Ov2(folder, "map " + Quote(overlay) + " -o " + Quote(overlay)).status, 2);
+}
+
 #ifndef _WIN32
 TEST(Ov2GpsBabel, ReadsItsOverlaysAndItReadsOurGpx) {
   if (std::system("gpsbabel -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "gpsbabel is not installed";
