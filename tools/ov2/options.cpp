@@ -61,6 +61,36 @@ bool Consistent(const Options& options) {
   return true;
 }
 
+// Sets the option `arg` (with its value, for one that takes a value); false, and said
+// why, for a value it does not take.
+bool TakeOption(std::string_view arg, std::string_view value, Options& options) {
+  const std::string shown(value);
+  if (arg == "-o") {
+    if (value.empty()) {
+      std::fprintf(stderr, "ov2: -o takes the output's name, not an empty one\n");
+      return false;
+    }
+    options.output = value;
+  } else if (arg == "-f") {
+    options.format = value;
+  } else if (arg == "--offset") {
+    if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset)) {
+      std::fprintf(stderr, "ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
+                   shown.c_str());
+      return false;
+    }
+  } else if (arg == "--append-notes") {
+    options.appendNotes = true;
+  } else if (arg == "--dedupe") {
+    options.dedupe = true;
+  } else if (arg == "--utf8") {
+    options.utf8 = true;
+  } else if (arg == "--flag2-only") {
+    options.longitudeRule = LongitudeRule::kFlag2Only;
+  }
+  return true;
+}
+
 }  // namespace
 
 void PrintUsage(std::FILE* out) {
@@ -124,29 +154,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
       return kExitFailed;
     }
     const std::string_view value = takesValue ? argv[++i] : "";
-    if (arg == "-o") {
-      if (value.empty()) {
-        std::fprintf(stderr, "ov2: -o takes the output's name, not an empty one\n");
-        return kExitFailed;
-      }
-      options.output = value;
-    } else if (arg == "-f") {
-      options.format = value;
-    } else if (arg == "--offset") {
-      if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset)) {
-        std::fprintf(stderr, "ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
-                     argv[i]);
-        return kExitFailed;
-      }
-    } else if (arg == "--append-notes") {
-      options.appendNotes = true;
-    } else if (arg == "--dedupe") {
-      options.dedupe = true;
-    } else if (arg == "--utf8") {
-      options.utf8 = true;
-    } else if (arg == "--flag2-only") {
-      options.longitudeRule = LongitudeRule::kFlag2Only;
-    }
+    if (!TakeOption(arg, value, options)) return kExitFailed;
   }
   return Consistent(options) ? -1 : kExitFailed;
 }
