@@ -73,7 +73,7 @@ void DecodeOverlayText(std::string& out, std::string_view bytes, bool utf8) {
   }
 }
 
-int ReadPushpins(const std::string& path, const TextOptions& options, PointFlow& flow) {
+int ReadPushpins(const std::string& path, const TextOptions& options, PointSink& flow) {
   PushpinReader reader(options.longitudeRule);
   std::int32_t npins = 0;
   if (!reader.Open(path)) return CannotRead(path, reader.Error().reason);
@@ -98,7 +98,7 @@ int ReadPushpins(const std::string& path, const TextOptions& options, PointFlow&
   return kExitOk;
 }
 
-int ReadAsc(const std::string& path, const TextOptions& options, PointFlow& flow) {
+int ReadAsc(const std::string& path, const TextOptions& options, PointSink& flow) {
   AscReader reader;
   if (!reader.Open(path)) return CannotRead(path, reader.ErrorMessage());
   AscPoint point;
@@ -120,7 +120,7 @@ int ReadAsc(const std::string& path, const TextOptions& options, PointFlow& flow
 }
 
 int ReadOverlay(const std::string& path, const std::string& bytes, const TextOptions& options,
-                PointFlow& flow) {
+                PointSink& flow) {
   std::string text, name, desc;
   bool flowing = true;
   Ov2Visitor visitor;
@@ -149,7 +149,7 @@ int ReadOverlay(const std::string& path, const std::string& bytes, const TextOpt
 }
 
 int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions& options,
-            PointFlow& flow) {
+            PointSink& flow) {
   CsvReader reader(bytes);
   if (!reader.ReadHeader()) return CannotRead(path, std::string(reader.Problem()));
   Utf8Texts texts(options);
@@ -171,7 +171,7 @@ int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions
 }
 
 int ReadGpxFile(const std::string& path, const std::string& bytes, const TextOptions& options,
-                PointFlow& flow) {
+                PointSink& flow) {
   Utf8Texts texts(options);
   std::size_t ordinal = 0;
   bool flowing = true;
@@ -194,7 +194,7 @@ int ReadGpxFile(const std::string& path, const std::string& bytes, const TextOpt
 
 }  // namespace
 
-int ReadInput(const std::string& path, const TextOptions& options, PointFlow& flow) {
+int ReadInput(const std::string& path, const TextOptions& options, PointSink& flow) {
   const InputKind kind = KindOf(path);
   if (kind == InputKind::kPushpins) return ReadPushpins(path, options, flow);
   if (kind == InputKind::kAsc) return ReadAsc(path, options, flow);

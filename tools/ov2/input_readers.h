@@ -1,4 +1,4 @@
-// The readers of every kind of input, each giving its points to a PointFlow.
+// The readers of every kind of input, each giving its points to a PointSink.
 #pragma once
 
 #include <string>
@@ -18,6 +18,6 @@ struct TextOptions {
 // or kExitFailed when the input could not be read, is of no known kind or is broken
 // (said why, with the byte offset for an overlay), or the flow's consumer failed.
 // Points refused on the way are the flow's to count.
-int ReadInput(const std::string& path, const TextOptions& options, PointFlow& flow);
+int ReadInput(const std::string& path, const TextOptions& options, PointSink& flow);
 
 }  // namespace qh::ov2

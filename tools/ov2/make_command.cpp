@@ -9,6 +9,7 @@
 #include "tools/ov2/commands.h"
 #include "tools/ov2/input_readers.h"
 #include "tools/ov2/point_flow.h"
+#include "tools/ov2/point_pipe.h"
 
 namespace qh::ov2 {
 namespace {
@@ -40,13 +41,16 @@ int RunMake(const Options& options) {
   PointFlow flow(options.longitudeOffset, options.latitudeOffset, options.dedupe,
                  [&](const FlowPoint& point) { return builder.Add(point.point); });
   const TextOptions texts{options.appendNotes, options.utf8, options.longitudeRule};
+  // The inputs are read here while a second thread builds the overlay.
+  PipedSink sink(flow);
   for (const std::string& input : options.inputs) {
     // The overlay is made of all inputs or not at all: the builder drops its file.
-    if (ReadInput(input, texts, flow) != kExitOk) {
-      if (!builder.ErrorMessage().empty()) CannotWrite(options, builder);
+    if (ReadInput(input, texts, sink) != kExitOk) {
+      if (!sink.Finish()) CannotWrite(options, builder);
       return kExitFailed;
     }
   }
+  if (!sink.Finish()) return CannotWrite(options, builder);
   if (flow.Points() == 0 && flow.Skipped() > 0) {
     std::fprintf(stderr, "ov2: no input gave a point; %s is not written\n", options.output.c_str());
     return kExitSkipped;

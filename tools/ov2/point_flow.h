@@ -38,7 +38,17 @@ struct FlowPoint {
   const InputPoint& input;
 };
 
-class PointFlow {
+// What the input readers give their points to.
+class PointSink {
+ public:
+  virtual ~PointSink() = default;
+  // False when the points can go no further (the consumer failed and said why).
+  virtual bool Take(const InputPoint& input, const Place& place) = 0;
+  // Counts one point of an input left out before it reached the flow, and says why.
+  virtual void LeftOut(const Place& place, std::string_view reason) = 0;
+};
+
+class PointFlow : public PointSink {
  public:
   // `consumer` takes each point; false from it stops the flow (it says why).
   using Consumer = std::function<bool(const FlowPoint&)>;
@@ -47,9 +57,8 @@ class PointFlow {
         consumer_(std::move(consumer)) {}
 
   // False when the consumer failed; a point refused or dropped is no failure.
-  bool Take(const InputPoint& input, const Place& place);
-  // Counts one point of an input left out before it reached the flow, and says why.
-  void LeftOut(const Place& place, std::string_view reason);
+  bool Take(const InputPoint& input, const Place& place) override;
+  void LeftOut(const Place& place, std::string_view reason) override;
 
   std::size_t Points() const { return points_; }
   std::size_t Skipped() const { return skipped_; }
