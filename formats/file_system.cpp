@@ -43,6 +43,17 @@ bool FileExists(std::string_view path) {
   return S_ISREG(info.st_mode);
 }
 
+std::string LowerCaseExtension(std::string_view path) {
+  const std::string_view name = FileNamePart(path);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return {};
+  std::string extension(name.substr(dot + 1));
+  for (char& c : extension) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return extension;
+}
+
 bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes, IoError& error) {
   const std::string name(path);
   struct stat info {};

@@ -7,6 +7,7 @@
 #include "tools/common/exit_status.h"
 #include "tools/common/standard_output.h"
 #include "tools/ov2/commands.h"
+#include "tools/ov2/input_readers.h"
 
 namespace qh::ov2 {
 namespace {
@@ -26,8 +27,7 @@ int CheckOne(const std::string& path) {
   }
   Ov2Visitor visitor;
   visitor.unknown = [&](std::size_t offset, std::uint8_t type) {
-    std::fprintf(stderr, "%s: record at byte %zu of type %u passed over\n", path.c_str(), offset,
-                 static_cast<unsigned>(type));
+    SayRecordPassedOver(path, offset, type);
   };
   const Ov2Summary summary = ReadOv2(bytes, visitor);
   if (summary.fault) {

@@ -13,14 +13,6 @@ namespace {
 constexpr std::size_t kHeadBytes = 4096;
 constexpr std::size_t kPushpinHeader = 32;
 
-std::string Lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 std::string_view FirstLine(std::string_view text) {
   std::size_t end = 0, next = 0;
   FindAscLineEnd(text, end, next);
@@ -56,15 +48,12 @@ bool LooksLikeOverlay(std::string_view head, std::size_t size) {
 }  // namespace
 
 InputKind KindByName(std::string_view path) {
-  const std::string_view name = FileNamePart(path);
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return InputKind::kUnknown;
-  const std::string extension = Lowered(name.substr(dot));
-  if (extension == ".psp") return InputKind::kPushpins;
-  if (extension == ".asc") return InputKind::kAsc;
-  if (extension == ".ov2") return InputKind::kOverlay;
-  if (extension == ".csv") return InputKind::kCsv;
-  if (extension == ".gpx") return InputKind::kGpx;
+  const std::string extension = LowerCaseExtension(path);
+  if (extension == "psp") return InputKind::kPushpins;
+  if (extension == "asc") return InputKind::kAsc;
+  if (extension == "ov2") return InputKind::kOverlay;
+  if (extension == "csv") return InputKind::kCsv;
+  if (extension == "gpx") return InputKind::kGpx;
   return InputKind::kUnknown;
 }
 

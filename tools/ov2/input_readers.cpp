@@ -135,8 +135,7 @@ int ReadOverlay(const std::string& path, const std::string& bytes, const TextOpt
     flowing = flow.Take(point, Place{&path, "record at byte", record.offset});
   };
   visitor.unknown = [&](std::size_t offset, std::uint8_t type) {
-    std::fprintf(stderr, "%s: record at byte %zu of type %u passed over\n", path.c_str(), offset,
-                 static_cast<unsigned>(type));
+    SayRecordPassedOver(path, offset, type);
   };
   const Ov2Summary summary = ReadOv2(bytes, visitor);
   if (!flowing) return kExitFailed;
@@ -193,6 +192,11 @@ int ReadGpxFile(const std::string& path, const std::string& bytes, const TextOpt
 }
 
 }  // namespace
+
+void SayRecordPassedOver(const std::string& path, std::size_t offset, std::uint8_t type) {
+  std::fprintf(stderr, "%s: record at byte %zu of type %u passed over\n", path.c_str(), offset,
+               static_cast<unsigned>(type));
+}
 
 int ReadInput(const std::string& path, const TextOptions& options, PointSink& flow) {
   const InputKind kind = KindOf(path);

@@ -21,15 +21,7 @@ using tools::kExitSkipped;
 enum class TextFormat { kNone, kAsc, kGpx, kCsv };
 
 TextFormat FormatOf(const Options& options) {
-  std::string name = options.format;
-  if (name.empty()) {
-    const std::string_view file = FileNamePart(options.output);
-    const std::size_t dot = file.rfind('.');
-    if (dot != std::string_view::npos) name = file.substr(dot + 1);
-    for (char& c : name) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
+  const std::string name = options.format.empty() ? LowerCaseExtension(options.output) : options.format;
   if (name == "asc") return TextFormat::kAsc;
   if (name == "gpx") return TextFormat::kGpx;
   if (name == "csv") return TextFormat::kCsv;
