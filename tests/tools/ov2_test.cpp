@@ -238,6 +238,11 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
     EXPECT_EQ(r.status, c.status) << c.arguments << "\n" << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << c.arguments << "\n" << r.err;
   }
+  for (const char* help : {"--help", "make --help", "check -h"}) {
+    const RunResult r = Ov2(folder, help);
+    EXPECT_EQ(r.status, 0) << help;
+    EXPECT_EQ(r.out.rfind("Usage: ov2 make", 0), 0u) << help << ": " << r.out;
+  }
   EXPECT_EQ(ReadFile(folder.File("p.csv")), "lat,lon,name\n1,2,x\n");
   EXPECT_FALSE(std::filesystem::exists(folder.File("n.ov2")));
   EXPECT_FALSE(std::filesystem::exists(folder.File("m.ov2")));

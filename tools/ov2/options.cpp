@@ -144,6 +144,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
       optionsDone = true;
       continue;
     }
+    if (arg == "--help" || arg == "-h") {
+      PrintUsage(stdout);
+      return tools::StandardOutputDone("ov2") ? kExitOk : kExitFailed;
+    }
     if (!Allowed(options.command, arg)) {
       std::fprintf(stderr, "ov2: %s does not take %s\n", argv[1], argv[i]);
       return kExitFailed;
