@@ -25,8 +25,9 @@ int CannotWrite(const Options& options, const OverlayBuilder& builder) {
 }
 
 void Summarize(const Options& options, const PointFlow& flow) {
-  std::printf("%s: %zu points from %zu input%s", options.output.c_str(), flow.Points(),
-              options.inputs.size(), options.inputs.size() == 1 ? "" : "s");
+  std::printf("%s: %zu point%s from %zu input%s", options.output.c_str(), flow.Points(),
+              flow.Points() == 1 ? "" : "s", options.inputs.size(),
+              options.inputs.size() == 1 ? "" : "s");
   if (options.dedupe) std::printf(", %zu duplicates dropped", flow.Duplicates());
   if (flow.Skipped() > 0) std::printf(", %zu left out", flow.Skipped());
   std::printf("\n");
