@@ -16,7 +16,8 @@ std::string_view Trimmed(std::string_view text) {
 
 class GpxHandler : public XmlHandler {
  public:
-  explicit GpxHandler(const GpxVisitor& visitor) : visitor_(visitor) {}
+  explicit GpxHandler(const std::function<void(const GpxWaypoint&)>& waypoint)
+      : waypoint_(waypoint) {}
 
   void Start(std::string_view name, const XmlAttributes& attributes) override {
     ++depth_;
@@ -39,43 +40,42 @@ class GpxHandler : public XmlHandler {
  private:
   void StartWaypoint(const XmlAttributes& attributes) {
     inWaypoint_ = true;
-    ++ordinal_;
-    haveLatitude_ = haveLongitude_ = false;
+    latitude_.clear();
+    longitude_.clear();
     name_.clear();
     desc_.clear();
     for (const auto& [key, value] : attributes) {
-      if (key == "lat") haveLatitude_ = Number(value, point_.latitude);
-      if (key == "lon") haveLongitude_ = Number(value, point_.longitude);
+      if (key == "lat") latitude_.assign(value);
+      if (key == "lon") longitude_.assign(value);
     }
   }
   void EndWaypoint() {
     inWaypoint_ = false;
-    if (!haveLatitude_ || !haveLongitude_) {
-      if (visitor_.bad) visitor_.bad(ordinal_, "the waypoint has no numeric lat and lon");
-      return;
-    }
+    point_.latitude = Trimmed(latitude_);
+    point_.longitude = Trimmed(longitude_);
     point_.name = Trimmed(name_);
     point_.desc = Trimmed(desc_);
-    if (visitor_.waypoint) visitor_.waypoint(point_);
-  }
-  static bool Number(std::string_view text, double& value) {
-    return ParseDecimal(Trimmed(text), value) && std::isfinite(value);
+    waypoint_(point_);
   }
 
-  const GpxVisitor& visitor_;
+  const std::function<void(const GpxWaypoint&)>& waypoint_;
   int depth_ = 0;
   bool rootIsGpx_ = false, inWaypoint_ = false;
-  bool haveLatitude_ = false, haveLongitude_ = false;
-  std::size_t ordinal_ = 0;
-  std::string name_, desc_;
+  std::string latitude_, longitude_, name_, desc_;
   std::string* text_ = nullptr;  // the child whose text is being gathered
   GpxWaypoint point_;
 };
 
 }  // namespace
 
-bool ReadGpx(std::string_view document, const GpxVisitor& visitor, std::string& error) {
-  GpxHandler handler(visitor);
+bool GpxCoordinates(const GpxWaypoint& waypoint, double& latitude, double& longitude) {
+  return ParseDecimal(waypoint.latitude, latitude) && std::isfinite(latitude) &&
+         ParseDecimal(waypoint.longitude, longitude) && std::isfinite(longitude);
+}
+
+bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
+             std::string& error) {
+  GpxHandler handler(waypoint);
   if (!ParseXml(document, handler, error)) return false;
   if (!handler.RootIsGpx()) {
     error = "the document is not GPX (its root element is not gpx)";

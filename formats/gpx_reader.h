@@ -3,27 +3,27 @@
 // points of interest and are passed over.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace qh {
 
+// A waypoint as the document has it; blanks around each text are dropped. The
+// coordinates stay texts (empty when the attribute is missing), so that reading them
+// can be left to another thread than the parser's.
 struct GpxWaypoint {
-  double latitude = 0, longitude = 0;
+  std::string_view latitude, longitude;
   std::string_view name, desc;  // UTF-8, valid during the call
 };
 
-struct GpxVisitor {
-  std::function<void(const GpxWaypoint&)> waypoint;
-  // A waypoint whose lat or lon is missing or not a number; its ordinal among the
-  // document's waypoints, from 1.
-  std::function<void(std::size_t ordinal, std::string_view reason)> bad;
-};
+// Calls `waypoint` for each waypoint in document order. False, with the reason in
+// `error`, when the document is not well-formed XML or its root is not "gpx".
+bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
+             std::string& error);
 
-// False, with the reason in `error`, when the document is not well-formed XML or its
-// root is not "gpx".
-bool ReadGpx(std::string_view document, const GpxVisitor& visitor, std::string& error);
+// The waypoint's coordinates as numbers; false when either is missing, not a decimal
+// number or not finite.
+bool GpxCoordinates(const GpxWaypoint& waypoint, double& latitude, double& longitude);
 
 }  // namespace qh

@@ -9,21 +9,26 @@ namespace qh {
 namespace {
 
 struct Seen {
-  std::vector<std::string> points;  // "lat lon name|desc"
-  std::vector<std::size_t> bad;
+  std::vector<std::string> points;  // "lat lon name|desc", the coordinates as read
+  std::vector<std::size_t> bad;     // ordinals of waypoints without numeric coordinates
   bool ok = false;
   std::string error;
 };
 
 Seen Read(const std::string& document) {
   Seen seen;
-  GpxVisitor visitor;
-  visitor.waypoint = [&](const GpxWaypoint& w) {
-    seen.points.push_back(std::to_string(w.latitude) + " " + std::to_string(w.longitude) + " " +
+  std::size_t ordinal = 0;
+  const auto waypoint = [&](const GpxWaypoint& w) {
+    ++ordinal;
+    double latitude = 0, longitude = 0;
+    if (!GpxCoordinates(w, latitude, longitude)) {
+      seen.bad.push_back(ordinal);
+      return;
+    }
+    seen.points.push_back(std::to_string(latitude) + " " + std::to_string(longitude) + " " +
                           std::string(w.name) + "|" + std::string(w.desc));
   };
-  visitor.bad = [&](std::size_t ordinal, std::string_view) { seen.bad.push_back(ordinal); };
-  seen.ok = ReadGpx(document, visitor, seen.error);
+  seen.ok = ReadGpx(document, waypoint, seen.error);
   return seen;
 }
 
@@ -44,12 +49,12 @@ TEST(GpxReader, TakesTheWaypointsOfBothVersionsAndNothingElse) {
       "<g:wpt lon=\"2.29448\" lat=\"48.85837\"><g:name>Caf\xC3\xA9</g:name>"
       "<g:link href=\"x\"><g:text>link text</g:text></g:link></g:wpt>"
       "<g:wpt lat=\"north\" lon=\"1\"><g:name>bad</g:name></g:wpt>"
-      "<g:wpt lon=\"1\"/><g:wpt lat=\"-1\" lon=\"-2\"/></g:gpx>";
+      "<g:wpt lon=\"1\"/><g:wpt lat=\" -1 \" lon=\"-2\"/><g:wpt lat=\"nan\" lon=\"1\"/></g:gpx>";
   const Seen eleven = Read(gpx11);
   ASSERT_TRUE(eleven.ok) << eleven.error;
   EXPECT_EQ(eleven.points, (std::vector<std::string>{"48.858370 2.294480 Caf\xC3\xA9|",
                                                      "-1.000000 -2.000000 |"}));
-  EXPECT_EQ(eleven.bad, (std::vector<std::size_t>{2, 3}));
+  EXPECT_EQ(eleven.bad, (std::vector<std::size_t>{2, 3, 5}));
 }
 
 TEST(GpxReader, RefusesWhatIsNotWellFormedOrNotGpx) {

@@ -60,14 +60,15 @@ TEST(PointTextWriters, GpxIsWellFormedAndReadsBackWithItsTexts) {
   AppendGpxWaypoint(text, 5, 6, std::string("bell\x07 and \xEF\xBF\xBE", 13), "");
   AppendGpxEnd(text);
   std::vector<Named> back;
-  GpxVisitor visitor;
-  visitor.waypoint = [&](const GpxWaypoint& w) {
-    back.push_back({static_cast<std::int32_t>(w.longitude * 1e5 + (w.longitude < 0 ? -0.5 : 0.5)),
-                    static_cast<std::int32_t>(w.latitude * 1e5 + (w.latitude < 0 ? -0.5 : 0.5)),
+  const auto waypoint = [&](const GpxWaypoint& w) {
+    double latitude = 0, longitude = 0;
+    ASSERT_TRUE(GpxCoordinates(w, latitude, longitude)) << w.latitude << " " << w.longitude;
+    back.push_back({static_cast<std::int32_t>(longitude * 1e5 + (longitude < 0 ? -0.5 : 0.5)),
+                    static_cast<std::int32_t>(latitude * 1e5 + (latitude < 0 ? -0.5 : 0.5)),
                     std::string(w.name), std::string(w.desc)});
   };
   std::string error;
-  ASSERT_TRUE(ReadGpx(text, visitor, error)) << error << "\n" << text;
+  ASSERT_TRUE(ReadGpx(text, waypoint, error)) << error << "\n" << text;
   ASSERT_EQ(back.size(), kAwkward.size() + 1);
   for (std::size_t i = 0; i < kAwkward.size(); ++i) {
     EXPECT_EQ(back[i].longitude, kAwkward[i].longitude);

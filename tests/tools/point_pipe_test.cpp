@@ -12,7 +12,7 @@ namespace {
 
 TEST(PipedSink, PointsArriveInOrderWithTheirTextsAndLeftOutOnesAreCounted) {
   std::vector<std::string> seen;
-  PointFlow flow(0, 0, false, [&](const FlowPoint& p) {
+  PointFlow flow(TextOptions{}, 0, 0, false, [&](const FlowPoint& p) {
     seen.push_back(std::string(p.point.text) + "|" + std::string(p.input.name) + "|" +
                    std::string(p.input.desc) + "|" + std::to_string(p.point.longitudeUnits));
     return true;
@@ -37,7 +37,7 @@ TEST(PipedSink, PointsArriveInOrderWithTheirTextsAndLeftOutOnesAreCounted) {
 
 TEST(PipedSink, AConsumerThatFailsStopsTheFlow) {
   std::size_t taken = 0;
-  PointFlow flow(0, 0, false, [&](const FlowPoint&) { return ++taken < 100; });
+  PointFlow flow(TextOptions{}, 0, 0, false, [&](const FlowPoint&) { return ++taken < 100; });
   const std::string file = "points.gpx";
   PipedSink sink(flow);
   bool refused = false;

@@ -27,42 +27,6 @@ int CannotRead(const std::string& path, const std::string& why) {
   return kExitFailed;
 }
 
-// The texts of a point from a UTF-8 input, for the overlay and for GPX and CSV.
-class Utf8Texts {
- public:
-  explicit Utf8Texts(const TextOptions& options) : options_(options) {}
-
-  void Fill(InputPoint& point, std::string_view name, std::string_view desc) {
-    text_.clear();
-    Encode(name);
-    if (options_.appendNotes && !desc.empty()) {
-      text_ += ' ';
-      Encode(desc);
-    }
-    point.text = text_;
-    point.name = name;
-    point.desc = desc;
-  }
-
- private:
-  void Encode(std::string_view text) {
-    const std::size_t start = text_.size();
-    if (options_.utf8) {
-      AppendCheckedUtf8(text_, text);
-    } else {
-      AppendWindows1252FromUtf8(text_, text);
-    }
-    // As in the pushpin route: a line break never splits a point's line, and a NUL
-    // never cuts its name.
-    for (std::size_t i = start; i < text_.size(); ++i) {
-      if (text_[i] == '\r' || text_[i] == '\n' || text_[i] == '\0') text_[i] = ' ';
-    }
-  }
-
-  const TextOptions& options_;
-  std::string text_;
-};
-
 // The texts of an overlay's or an ".asc" file's point in UTF-8.
 void DecodeOverlayText(std::string& out, std::string_view bytes, bool utf8) {
   out.clear();
@@ -151,7 +115,7 @@ int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions
             PointSink& flow) {
   CsvReader reader(bytes);
   if (!reader.ReadHeader()) return CannotRead(path, std::string(reader.Problem()));
-  Utf8Texts texts(options);
+  Utf8Points texts(options);
   CsvPoint record;
   InputPoint point;
   for (;;) {
@@ -169,25 +133,19 @@ int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions
   }
 }
 
-int ReadGpxFile(const std::string& path, const std::string& bytes, const TextOptions& options,
-                PointSink& flow) {
-  Utf8Texts texts(options);
+int ReadGpxFile(const std::string& path, const std::string& bytes, PointSink& flow) {
   std::size_t ordinal = 0;
   bool flowing = true;
-  GpxVisitor visitor;
-  visitor.waypoint = [&](const GpxWaypoint& waypoint) {
+  // The coordinates are read, and the texts encoded, where the points are taken.
+  const auto waypoint = [&](const GpxWaypoint& w) {
     ++ordinal;
-    if (!flowing) return;
-    InputPoint point{waypoint.longitude, waypoint.latitude, {}, {}, {}};
-    texts.Fill(point, waypoint.name, waypoint.desc);
-    flowing = flow.Take(point, Place{&path, "waypoint", ordinal});
-  };
-  visitor.bad = [&](std::size_t number, std::string_view reason) {
-    ordinal = number;
-    flow.LeftOut(Place{&path, "waypoint", number}, reason);
+    if (flowing) {
+      flowing = flow.TakeText(TextPoint{w.latitude, w.longitude, w.name, w.desc},
+                              Place{&path, "waypoint", ordinal});
+    }
   };
   std::string error;
-  if (!ReadGpx(bytes, visitor, error)) return CannotRead(path, error);
+  if (!ReadGpx(bytes, waypoint, error)) return CannotRead(path, error);
   return flowing ? kExitOk : kExitFailed;
 }
 
@@ -208,7 +166,7 @@ int ReadInput(const std::string& path, const TextOptions& options, PointSink& fl
   switch (kind) {
     case InputKind::kOverlay: return ReadOverlay(path, bytes, options, flow);
     case InputKind::kCsv: return ReadCsv(path, bytes, options, flow);
-    case InputKind::kGpx: return ReadGpxFile(path, bytes, options, flow);
+    case InputKind::kGpx: return ReadGpxFile(path, bytes, flow);
     default: break;
   }
   std::fprintf(stderr, "ov2: %s: not a file ov2 reads (pushpins, .asc, .ov2, .csv or .gpx)\n",

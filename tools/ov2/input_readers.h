@@ -7,14 +7,9 @@
 
 #include "formats/pushpin_reader.h"
 #include "tools/ov2/point_flow.h"
+#include "tools/ov2/utf8_points.h"
 
 namespace qh::ov2 {
-
-struct TextOptions {
-  bool appendNotes = false;  // the overlay's text is the name followed by the notes
-  bool utf8 = false;         // the overlay's texts are UTF-8, not Windows-1252
-  LongitudeRule longitudeRule = LongitudeRule::kZone;
-};
 
 // Reads the points of `path`, a file of any kind ov2 takes, into `flow`. Returns 0,
 // or kExitFailed when the input could not be read, is of no known kind or is broken

@@ -39,9 +39,9 @@ int RunMake(const Options& options) {
   if (!tools::MayWriteOutput("ov2", options.inputs, options.output, "overlay")) return kExitFailed;
   OverlayBuilder builder;
   if (!builder.Open(options.output, false)) return CannotWrite(options, builder);
-  PointFlow flow(options.longitudeOffset, options.latitudeOffset, options.dedupe,
-                 [&](const FlowPoint& point) { return builder.Add(point.point); });
   const TextOptions texts{options.appendNotes, options.utf8, options.longitudeRule};
+  PointFlow flow(texts, options.longitudeOffset, options.latitudeOffset, options.dedupe,
+                 [&](const FlowPoint& point) { return builder.Add(point.point); });
   // The inputs are read here while a second thread builds the overlay.
   PipedSink sink(flow);
   for (const std::string& input : options.inputs) {

@@ -32,11 +32,11 @@ std::string MapTitle(const std::vector<std::string>& inputs) {
 int RunMap(const Options& options) {
   if (!tools::MayWriteOutput("ov2", options.inputs, options.output, "map")) return kExitFailed;
   SvgMap map;
-  PointFlow flow(0, 0, false, [&](const FlowPoint& point) {
+  const TextOptions texts{false, options.utf8, options.longitudeRule};
+  PointFlow flow(texts, 0, 0, false, [&](const FlowPoint& point) {
     map.Add(point.point.longitudeUnits, point.point.latitudeUnits);
     return true;
   });
-  const TextOptions texts{false, options.utf8, options.longitudeRule};
   for (const std::string& input : options.inputs) {
     if (ReadInput(input, texts, flow) != kExitOk) return kExitFailed;
   }

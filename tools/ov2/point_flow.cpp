@@ -19,6 +19,15 @@ void PointFlow::LeftOut(const Place& place, std::string_view reason) {
                reason.data());
 }
 
+bool PointFlow::TakeText(const TextPoint& text, const Place& place) {
+  std::string_view reason;
+  if (!utf8_.Make(text, made_, reason)) {
+    LeftOut(place, reason);
+    return true;
+  }
+  return Take(made_, place);
+}
+
 bool PointFlow::Take(const InputPoint& input, const Place& place) {
   line_.clear();
   AppendAscLineOf(line_, AddOffset(longitudeOffset_, input.longitude),

@@ -11,24 +11,10 @@
 #include <unordered_set>
 
 #include "formats/asc_reader.h"
+#include "tools/ov2/input_point.h"
+#include "tools/ov2/utf8_points.h"
 
 namespace qh::ov2 {
-
-// A point as an input gives it.
-struct InputPoint {
-  double longitude = 0, latitude = 0;  // degrees
-  std::string_view text;               // the overlay's bytes for it
-  std::string_view name, desc;         // UTF-8, for GPX and CSV
-};
-
-// Where a point stands in its input, for messages: "FILE:LINE" when `unit` is null,
-// else "FILE: UNIT NUMBER" ("trip.psp: pin 3").
-struct Place {
-  const std::string* file = nullptr;
-  const char* unit = nullptr;
-  std::size_t number = 0;
-};
-std::string PlaceText(const Place& place);
 
 // A point that made it: the overlay's point, its ".asc" line (CR LF included) and
 // the input's texts.
@@ -44,6 +30,8 @@ class PointSink {
   virtual ~PointSink() = default;
   // False when the points can go no further (the consumer failed and said why).
   virtual bool Take(const InputPoint& input, const Place& place) = 0;
+  // A point of a UTF-8 input whose coordinates are still texts; false as for Take.
+  virtual bool TakeText(const TextPoint& text, const Place& place) = 0;
   // Counts one point of an input left out before it reached the flow, and says why.
   virtual void LeftOut(const Place& place, std::string_view reason) = 0;
 };
@@ -52,12 +40,15 @@ class PointFlow : public PointSink {
  public:
   // `consumer` takes each point; false from it stops the flow (it says why).
   using Consumer = std::function<bool(const FlowPoint&)>;
-  PointFlow(float longitudeOffset, float latitudeOffset, bool dedupe, Consumer consumer)
-      : longitudeOffset_(longitudeOffset), latitudeOffset_(latitudeOffset), dedupe_(dedupe),
-        consumer_(std::move(consumer)) {}
+  // `texts` says how the texts of UTF-8 inputs are written into the overlay.
+  PointFlow(const TextOptions& texts, float longitudeOffset, float latitudeOffset, bool dedupe,
+            Consumer consumer)
+      : utf8_(texts), longitudeOffset_(longitudeOffset), latitudeOffset_(latitudeOffset),
+        dedupe_(dedupe), consumer_(std::move(consumer)) {}
 
   // False when the consumer failed; a point refused or dropped is no failure.
   bool Take(const InputPoint& input, const Place& place) override;
+  bool TakeText(const TextPoint& text, const Place& place) override;
   void LeftOut(const Place& place, std::string_view reason) override;
 
   std::size_t Points() const { return points_; }
@@ -67,6 +58,8 @@ class PointFlow : public PointSink {
  private:
   bool IsDuplicate(const AscPoint& point);
 
+  Utf8Points utf8_;
+  InputPoint made_;  // a text point, made
   float longitudeOffset_, latitudeOffset_;
   bool dedupe_;
   Consumer consumer_;

@@ -24,20 +24,26 @@ PipedSink::PipedSink(PointFlow& flow) : flow_(flow), pipe_(kBatchesInFlight) {
 }
 
 bool PipedSink::Take(const InputPoint& input, const Place& place) {
-  const std::size_t start = batch_->texts.size();
-  batch_->texts.append(input.text).append(input.name).append(input.desc);
-  Add(Entry{input.longitude, input.latitude, start + input.text.size(),
-            start + input.text.size() + input.name.size(), batch_->texts.size(), place, false});
+  Add(Entry{Kind::kPoint, input.longitude, input.latitude, {}, place},
+      {input.text, input.name, input.desc});
+  return !failed_.load(std::memory_order_acquire);
+}
+
+bool PipedSink::TakeText(const TextPoint& text, const Place& place) {
+  Add(Entry{Kind::kText, 0, 0, {}, place}, {text.latitude, text.longitude, text.name, text.desc});
   return !failed_.load(std::memory_order_acquire);
 }
 
 void PipedSink::LeftOut(const Place& place, std::string_view reason) {
-  batch_->texts.append(reason);
-  const std::size_t end = batch_->texts.size();
-  Add(Entry{0, 0, end, end, end, place, true});
+  Add(Entry{Kind::kLeftOut, 0, 0, {}, place}, {reason});
 }
 
-void PipedSink::Add(const Entry& entry) {
+void PipedSink::Add(Entry entry, std::initializer_list<std::string_view> parts) {
+  std::size_t* end = entry.ends;
+  for (const std::string_view part : parts) {
+    batch_->texts.append(part);
+    *end++ = batch_->texts.size();
+  }
   batch_->entries.push_back(entry);
   if (batch_->entries.size() < kBatchPoints) return;
   if (worker_.joinable()) {
@@ -54,19 +60,27 @@ void PipedSink::TakeBatch(const Batch& batch) {
   const std::string_view texts = batch.texts;
   std::size_t start = 0;
   for (const Entry& entry : batch.entries) {
-    if (entry.leftOut) {
-      flow_.LeftOut(entry.place, texts.substr(start, entry.descEnd - start));
+    // The entry's texts, one after another from `start`.
+    const auto part = [&](int i) {
+      const std::size_t from = i == 0 ? start : entry.ends[i - 1];
+      return texts.substr(from, entry.ends[i] - from);
+    };
+    bool flowing = true;
+    if (entry.kind == Kind::kLeftOut) {
+      flow_.LeftOut(entry.place, part(0));
+      start = entry.ends[0];
+    } else if (entry.kind == Kind::kText) {
+      flowing = flow_.TakeText(TextPoint{part(0), part(1), part(2), part(3)}, entry.place);
+      start = entry.ends[3];
     } else {
-      const InputPoint point{entry.longitude, entry.latitude,
-                             texts.substr(start, entry.textEnd - start),
-                             texts.substr(entry.textEnd, entry.nameEnd - entry.textEnd),
-                             texts.substr(entry.nameEnd, entry.descEnd - entry.nameEnd)};
-      if (!flow_.Take(point, entry.place)) {
-        failed_.store(true, std::memory_order_release);
-        return;
-      }
+      flowing = flow_.Take(InputPoint{entry.longitude, entry.latitude, part(0), part(1), part(2)},
+                           entry.place);
+      start = entry.ends[2];
     }
-    start = entry.descEnd;
+    if (!flowing) {
+      failed_.store(true, std::memory_order_release);
+      return;
+    }
   }
 }
 

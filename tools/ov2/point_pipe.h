@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,17 +23,21 @@ class PipedSink : public PointSink {
   PipedSink& operator=(const PipedSink&) = delete;
 
   bool Take(const InputPoint& input, const Place& place) override;
+  bool TakeText(const TextPoint& text, const Place& place) override;
   void LeftOut(const Place& place, std::string_view reason) override;
   // Waits until every point sent has been taken; false when the flow failed.
   bool Finish();
 
  private:
-  // A point, or a point left out with its reason, its texts in the batch's `texts`.
+  // A point, a text point, or a point left out with its reason. Its texts follow one
+  // another in the batch's `texts`, each starting where the one before ends.
+  enum class Kind { kPoint, kText, kLeftOut };
   struct Entry {
+    Kind kind;
     double longitude, latitude;
-    std::size_t textEnd, nameEnd, descEnd;  // each text starts where the one before ends
+    std::size_t ends[4];  // kPoint: text, name, desc; kText: latitude, longitude, name,
+                          // desc; kLeftOut: the reason
     Place place;
-    bool leftOut;
   };
   struct Batch {
     std::string texts;
@@ -43,7 +48,8 @@ class PipedSink : public PointSink {
     }
   };
 
-  void Add(const Entry& entry);
+  // Appends `parts` to the batch's texts and records where each ends in `entry`.
+  void Add(Entry entry, std::initializer_list<std::string_view> parts);
   void TakeBatch(const Batch& batch);
 
   PointFlow& flow_;

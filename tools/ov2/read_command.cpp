@@ -63,13 +63,13 @@ int RunRead(const Options& options) {
   if (!output.Open(options.output)) return CannotWrite(output);
   if (format == TextFormat::kGpx) AppendGpxStart(output.Buffer());
   if (format == TextFormat::kCsv) AppendCsvHeader(output.Buffer());
-  PointFlow flow(0, 0, false, [&](const FlowPoint& point) {
+  const TextOptions texts{false, options.utf8, options.longitudeRule};
+  PointFlow flow(texts, 0, 0, false, [&](const FlowPoint& point) {
     AppendPoint(output.Buffer(), format, point);
     if (output.Flush()) return true;
     CannotWrite(output);
     return false;
   });
-  const TextOptions texts{false, options.utf8, options.longitudeRule};
   if (ReadInput(options.inputs.front(), texts, flow) != kExitOk) return kExitFailed;
   if (format == TextFormat::kGpx) AppendGpxEnd(output.Buffer());
   if (!output.Commit()) return CannotWrite(output);
