@@ -300,6 +300,22 @@ TEST(Ov2GpsBabel, ReadsItsOverlaysAndItReadsOurGpx) {
   }
   std::sort(got.begin(), got.end());
   EXPECT_EQ(got, SortedPoints(theirs));
+  // And its GPX (1.0, with times and comments) makes an overlay of the same points.
+  const std::string theirGpx = folder.File("theirs.gpx");
+  ASSERT_EQ(RunTool(folder, "gpsbabel -i unicsv -f " + Quote(folder.File("in.csv")) + " -o gpx -F " +
+                                Quote(theirGpx)).status, 0);
+  const std::string fromGpx = folder.File("from-gpx.ov2");
+  const RunResult made = Ov2(folder, "make " + Quote(theirGpx) + " -o " + Quote(fromGpx));
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::vector<DecodedPoi> fromTheirGpx = SortedPoints(fromGpx);
+  const std::vector<DecodedPoi> inTheirOverlay = SortedPoints(theirs);
+  ASSERT_EQ(fromTheirGpx.size(), inTheirOverlay.size());
+  for (std::size_t i = 0; i < fromTheirGpx.size(); ++i) {
+    EXPECT_EQ(fromTheirGpx[i].name, inTheirOverlay[i].name);
+    // GPSBabel cuts its overlay's coordinates where we round them.
+    EXPECT_LE(std::abs(fromTheirGpx[i].longitude - inTheirOverlay[i].longitude), 1) << fromTheirGpx[i].name;
+    EXPECT_LE(std::abs(fromTheirGpx[i].latitude - inTheirOverlay[i].latitude), 1) << fromTheirGpx[i].name;
+  }
   std::vector<std::string> gotNames;
   for (const auto& p : got) gotNames.push_back(p.name);
   std::sort(names.begin(), names.end());
