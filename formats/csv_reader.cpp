@@ -21,7 +21,9 @@ std::string Lowered(std::string_view text) {
   for (char& c : out) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  if (out.size() >= 2 && out.front() == '"' && out.back() == '"') out = out.substr(1, out.size() - 2);
+  if (out.size() >= 2 && out.front() == '"' && out.back() == '"') {
+    out = out.substr(1, out.size() - 2);
+  }
   return out;
 }
 
@@ -152,7 +154,8 @@ CsvReader::Result CsvReader::Next(CsvPoint& point) {
   }
   auto text = [&](int column) {
     const auto index = static_cast<std::size_t>(column);
-    return column >= 0 && index < fieldCount_ ? std::string_view(fields_[index]) : std::string_view();
+    if (column < 0 || index >= fieldCount_) return std::string_view();
+    return std::string_view(fields_[index]);
   };
   point.name = text(columns_.name);
   point.desc = text(columns_.desc);

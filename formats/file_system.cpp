@@ -69,7 +69,8 @@ bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes,
   bytes.clear();
   // Room for the whole file at once: growing by chunks would copy a large file again
   // and again.
-  if (S_ISREG(info.st_mode) && info.st_size > 0 && static_cast<unsigned long long>(info.st_size) <= limit) {
+  if (S_ISREG(info.st_mode) && info.st_size > 0 &&
+      static_cast<unsigned long long>(info.st_size) <= limit) {
     bytes.reserve(static_cast<std::size_t>(info.st_size));
   }
   char chunk[65536];

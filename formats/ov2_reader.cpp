@@ -58,7 +58,9 @@ class Walk {
       return Fault(at, "record length " + Number(length) + " runs past its block, which ends at " +
                            Number(blockEnd));
     }
-    if (length < kRecordHead) return Fault(at, "record length " + Number(length) + " is shorter than its own head");
+    if (length < kRecordHead) {
+      return Fault(at, "record length " + Number(length) + " is shorter than its own head");
+    }
     switch (type) {
       case kOv2SkipperType: return Skipper(at, length);
       case kOv2PoiType:
@@ -73,7 +75,8 @@ class Walk {
 
   std::size_t Skipper(std::size_t at, std::uint32_t length) {
     if (length < kOv2SkipperSize) {
-      return Fault(at, "skipper length " + Number(length) + " is shorter than the skipper (21 bytes)");
+      return Fault(at, "skipper length " + Number(length) +
+                           " is shorter than the skipper (21 bytes)");
     }
     Ov2Box box;
     box.east = reader_.I32();

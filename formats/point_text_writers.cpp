@@ -78,7 +78,8 @@ void AppendXmlText(std::string& out, std::string_view text) {
 void AppendGpxStart(std::string& out) {
   out +=
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<gpx version=\"1.1\" creator=\"Quillhaven ov2\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
+      "<gpx version=\"1.1\" creator=\"Quillhaven ov2\"\n"
+      "     xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
 }
 
 void AppendGpxWaypoint(std::string& out, std::int32_t longitude, std::int32_t latitude,

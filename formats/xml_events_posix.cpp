@@ -31,7 +31,8 @@ void OnEnd(void* data, const XML_Char* name) {
 }
 
 void OnText(void* data, const XML_Char* text, int length) {
-  static_cast<Context*>(data)->handler.Text(std::string_view(text, static_cast<std::size_t>(length)));
+  const std::string_view piece(text, static_cast<std::size_t>(length));
+  static_cast<Context*>(data)->handler.Text(piece);
 }
 
 }  // namespace

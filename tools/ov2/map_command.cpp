@@ -43,7 +43,8 @@ int RunMap(const Options& options) {
   CompleteFile file;
   if (!file.Open(options.output) || !file.Write(map.Draw(MapTitle(options.inputs))) ||
       !file.Commit()) {
-    std::fprintf(stderr, "ov2: cannot write %s: %s\n", options.output.c_str(), file.Reason().c_str());
+    std::fprintf(stderr, "ov2: cannot write %s: %s\n", options.output.c_str(),
+                 file.Reason().c_str());
     return kExitFailed;
   }
   return flow.Skipped() > 0 ? kExitSkipped : kExitOk;

@@ -21,7 +21,8 @@ using tools::kExitSkipped;
 enum class TextFormat { kNone, kAsc, kGpx, kCsv };
 
 TextFormat FormatOf(const Options& options) {
-  const std::string name = options.format.empty() ? LowerCaseExtension(options.output) : options.format;
+  const std::string name =
+      options.format.empty() ? LowerCaseExtension(options.output) : options.format;
   if (name == "asc") return TextFormat::kAsc;
   if (name == "gpx") return TextFormat::kGpx;
   if (name == "csv") return TextFormat::kCsv;

@@ -44,7 +44,8 @@ class Projection {
 
 void AppendNumber(std::string& out, double value) {
   char digits[32];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 1);
+  const auto end =
+      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 1);
   out.append(digits, end.ptr);
 }
 
@@ -90,7 +91,8 @@ void AppendDegreesText(std::string& out, double degrees) {
 // The document's start, the name, and the frame's sea, which the land follows.
 void AppendHead(std::string& out, const Projection& projection, std::string_view title) {
   const int width = std::max(projection.Width(), kMinimumWidth);
-  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
+  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
   AppendInteger(out, width);
   out += "\" height=\"";
   AppendInteger(out, projection.Height() + kHeader + kFooter);
@@ -115,7 +117,8 @@ void AppendHead(std::string& out, const Projection& projection, std::string_view
 
 // A dot for the first point in each cell of the dot's size; later points in a cell
 // would only draw over it.
-void AppendDots(std::string& out, const Projection& projection, const std::vector<MapPoint>& points) {
+void AppendDots(std::string& out, const Projection& projection,
+                const std::vector<MapPoint>& points) {
   const auto columns = static_cast<std::size_t>(projection.Width() / SvgMap::kCell + 1);
   const auto rows = static_cast<std::size_t>(projection.Height() / SvgMap::kCell + 1);
   std::vector<bool> taken(columns * rows);
@@ -123,8 +126,10 @@ void AppendDots(std::string& out, const Projection& projection, const std::vecto
   AppendInteger(out, kHeader);
   out += ")\">\n";
   for (const MapPoint& point : points) {
-    const double x = std::clamp(projection.X(point.longitude / kUnitsPerDegree), 0.0, double(projection.Width()));
-    const double y = std::clamp(projection.Y(point.latitude / kUnitsPerDegree), 0.0, double(projection.Height()));
+    const double x = std::clamp(projection.X(point.longitude / kUnitsPerDegree), 0.0,
+                                static_cast<double>(projection.Width()));
+    const double y = std::clamp(projection.Y(point.latitude / kUnitsPerDegree), 0.0,
+                                static_cast<double>(projection.Height()));
     const std::size_t cell = static_cast<std::size_t>(y / SvgMap::kCell) * columns +
                              static_cast<std::size_t>(x / SvgMap::kCell);
     if (taken[cell]) continue;
@@ -181,7 +186,8 @@ void SvgMap::Add(std::int32_t longitude, std::int32_t latitude) {
 std::string SvgMap::Draw(std::string_view title) const {
   MapFrame frame;
   if (!points_.empty()) {
-    std::int32_t west = std::numeric_limits<std::int32_t>::max(), east = std::numeric_limits<std::int32_t>::min();
+    std::int32_t west = std::numeric_limits<std::int32_t>::max();
+    std::int32_t east = std::numeric_limits<std::int32_t>::min();
     std::int32_t south = west, north = east;
     for (const MapPoint& p : points_) {
       west = std::min(west, p.longitude), east = std::max(east, p.longitude);
