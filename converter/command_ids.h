@@ -24,6 +24,7 @@
 
 #define IDD_ABOUT           101
 #define IDF_ABOUT_TEXT      1001
+#define IDF_ABOUT_ICON      1007
 #define IDD_OFFSETS         102
 #define IDF_OFFSETS_GROUP   1002
 #define IDF_LONGITUDE       1003

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "converter/program_state.h"
+#include "services/os.h"
 
 namespace qh {
 
@@ -35,10 +36,19 @@ void DrawReportText(ReportRow row, std::string_view text);
 
 // File > Open: choose the pushpin file and derive the output names from it.
 void OpenInput(ProgramState& state);
+// A pushpin file named on the command line or dropped on the window: taken as File >
+// Open takes a chosen file; one that cannot be read gets the "PushPin File" box that
+// Save would show, and the program stays as it was. A blank name does nothing.
+void OpenNamedInput(ProgramState& state, std::string_view name);
 
 // File > Save keeps the names derived at the last Open or Save As; Save As asks.
 enum class SaveMode { Save, SaveAs };
 void ConvertPushpins(ProgramState& state, SaveMode mode);
+
+// %APPDATA%\Quillhaven\quillhaven.ini: read at start-up (the notes choice and the
+// folder the Open dialog starts in), written when the program ends.
+void LoadSettings(ProgramState& state);
+void SaveSettings(const ProgramState& state);
 
 // Reads "offsets.txt" beside the program at start-up and shows the offsets.
 void LoadOffsets(ProgramState& state);
@@ -55,7 +65,9 @@ void EditOffsets(ProgramState& state);
 void SelectIgnoreNotes();
 void SelectAppendNotes();
 
-// Help > Quillhaven.
+// Help > Quillhaven: Quillhaven.hlp in the help engine where the system has one (before
+// Windows Vista, version 6.0), else Quillhaven.htm in the browser.
+bool HasHelpEngine(SystemVersion version);
 void ShowHelp();
 
 // Help > About: the About box with the version text.

@@ -33,7 +33,9 @@ bool SettleOutputNames(ProgramState& state, SaveMode mode) {
   PathFolder(state.dialogFileName.Span());
   if (!state.dialogFileName.Blank() && mode == SaveMode::Save) return true;
 
-  // Starting from the bare folder, the dialog opens there with an empty name.
+  // Save As offers the current overlay's name; without one the dialog opens in the
+  // bare folder with an empty name.
+  if (!state.ov2Name.Blank()) state.dialogFileName = state.ov2Name.Trim();
   const FixedText<256> filter("Overlay files (*.ov2)|*.ov2|");
   IDlSelectFile(filter.View(), kFileSave | kFilePrompt, state.dialogFileName.Span(),
                 "Save File");

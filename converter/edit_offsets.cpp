@@ -4,6 +4,7 @@
 
 #include "converter/command_ids.h"
 #include "converter/commands.h"
+#include "converter/paths.h"
 #include "formats/offsets_file.h"
 #include "services/services.h"
 
@@ -88,6 +89,7 @@ void EditOffsets(ProgramState& state) {
     std::string message = "Error when writing offset data to\r";
     message += path;
     message += "\rThe offsets apply until the program ends.";
+    message += OwnFolderAdvice();
     IWnMessageBox(kBoxOk, kIconExclamation, 1, message, "Offset data error");
   }
 }

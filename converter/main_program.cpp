@@ -41,6 +41,20 @@ bool UtilityPresent(const ProgramState& state) {
   return FileExists(BesideProgram(state, kUtilityFile));
 }
 
+void OpenDroppedFile(ProgramState& state) {
+  FixedText<256> name;
+  IWnDroppedFile(name.Span());
+  OpenNamedInput(state, name.View());
+}
+
+// "Quillhaven.exe trip.psp", as Explorer starts it for "Open with" or a file dropped on
+// the program's icon.
+void OpenStartArgument(ProgramState& state) {
+  FixedText<256> argument;
+  GetArgument(1, argument.Span());
+  OpenNamedInput(state, argument.View());
+}
+
 void RunCommandLoop(ProgramState& state) {
   while (!state.quitFlag) {
     int kind = 0;
@@ -53,6 +67,9 @@ void RunCommandLoop(ProgramState& state) {
       case kExpose:
       case kResize:
         RepaintReport(state);
+        break;
+      case kFilesDropped:
+        OpenDroppedFile(state);
         break;
       case kCloseRequest:
         // Unlike Exit, closing the window leaves the help viewer open.
@@ -78,13 +95,17 @@ int ProgramMain() {
   OpenMainWindow();
   SelectIgnoreNotes();
   LoadOffsets(state);
+  LoadSettings(state);
 
   if (!UtilityPresent(state)) {
     IWnMessageBox(kBoxOk, kIconExclamation, 1, kMissingFilesMessage, "Missing files");
     state.quitFlag = true;
+  } else {
+    OpenStartArgument(state);
   }
 
   RunCommandLoop(state);
+  SaveSettings(state);
   IWnStop();
   return 0;
 }

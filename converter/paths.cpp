@@ -18,6 +18,14 @@ bool DropFirstElement(std::string& path) {
   return true;
 }
 
+// The last `count` bytes of `text`, fewer when that would start inside a character:
+// names are UTF-8 (the program's code page), and half a letter shows as garbage.
+std::string LastBytes(const std::string& text, std::size_t count) {
+  std::size_t from = text.size() - std::min(text.size(), count);
+  while (from < text.size() && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80) ++from;
+  return text.substr(from);
+}
+
 // Paths whose second backslash comes too early for the drive rule to make progress
 // (\\server\share\..., \a\...): keep the first two named elements, drop the folders
 // after them one at a time, and mark the gap. When even that is too long, show only
@@ -47,7 +55,7 @@ std::string ShortenEarlySlashPath(const std::string& path, std::size_t limit) {
   while (kGap.size() + rest.size() > longest && DropFirstElement(rest)) {
   }
   if (kGap.size() + rest.size() <= longest) return std::string(kGap) + rest;
-  return rest.substr(rest.size() - std::min(rest.size(), longest));
+  return LastBytes(rest, longest);
 }
 
 }  // namespace
@@ -58,6 +66,14 @@ void PathFolder(std::span<char> path) {
   const std::size_t slash = text.substr(0, n).rfind('\\');
   const std::size_t keep = slash == std::string_view::npos ? 0 : slash + 1;
   std::fill(path.begin() + static_cast<std::ptrdiff_t>(keep), path.end(), ' ');
+}
+
+std::string OwnFolderAdvice() {
+  FixedText<256> profile;
+  IOsVariable("USERPROFILE", profile.Span());
+  std::string advice = "\rTo keep them, unpack Quillhaven into a folder of your own,\rsuch as ";
+  if (profile.Blank()) return advice + "one under Documents.";
+  return advice + std::string(profile.Trim()) + "\\Documents\\Quillhaven";
 }
 
 FixedText<256> ShortenPath(std::string_view path, int limit) {

@@ -57,6 +57,7 @@ struct ProgramState {
   FixedText<256> ascName;
   FixedText<256> ov2Name;
   FixedText<256> bmpName;
+  FixedText<256> openFolder;      // the folder of the last Open, remembered between runs
   ConversionOptions options;
   ReportLines report;
   bool quitFlag = false;

@@ -8,9 +8,11 @@
 namespace qh {
 
 FixedText<512> AboutText() {
-  // "\xA9" is the copyright sign in the program's code page.
+  // The program's code page is UTF-8 (its manifest says so): "\xC2\xA9" is the
+  // copyright sign.
   return FixedText<512>("Quillhaven\r\nPushpin to OV2\r\nversion " QH_VERSION_TEXT
-                        "\r\n\xA9 2026 Quillhaven\r\nOV2 \xA9 TomTom");
+                        "\r\n\xC2\xA9 2026 Quillhaven\r\nFree software, MIT licence"
+                        "\r\nOV2 \xC2\xA9 TomTom");
 }
 
 void ShowAbout() {

@@ -87,6 +87,13 @@ bool ReadNumber(std::string_view line, std::size_t& pos, double& value) {
   return true;
 }
 
+// "0x" where a number was read as its "0": a hexadecimal number, which the file's
+// decimal columns do not take.
+bool IsHexPrefix(std::string_view line, std::size_t pos) {
+  return pos > 0 && pos < line.size() && (line[pos] == 'x' || line[pos] == 'X') &&
+         line[pos - 1] == '0';
+}
+
 // The common form "[-]digits.ddddd" (at most five decimals) read exactly into OV2
 // units with integer arithmetic; anything else is left to the general reader.
 bool ReadFixedUnits(std::string_view line, std::size_t& pos, std::int32_t& units) {
@@ -152,6 +159,10 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
       return AscLineKind::kBad;
   }
   SkipBlanks(line, pos);
+  if (IsHexPrefix(line, pos)) {
+    reason = "the longitude is not a decimal number";
+    return AscLineKind::kBad;
+  }
   if (pos == line.size() || line[pos] != ',') {
     reason = "expected a comma after the longitude";
     return AscLineKind::kBad;
@@ -168,6 +179,10 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
       return AscLineKind::kBad;
   }
   SkipBlanks(line, pos);
+  if (IsHexPrefix(line, pos)) {
+    reason = "the latitude is not a decimal number";
+    return AscLineKind::kBad;
+  }
   if (pos == line.size() || line[pos] != ',') {
     reason = "expected a comma after the latitude";
     return AscLineKind::kBad;
@@ -321,6 +336,8 @@ AscReader::Result AscReader::Next(AscPoint& point) {
     ++lineNumber_;
     // A byte-order mark some editors put in front of the first line.
     if (lineNumber_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    // DOS editors end a text file with Ctrl+Z on a line of its own.
+    if (line == "\x1A" || line == "\x1A\r") return Result::kEnd;
     switch (ParseAscLine(line, point, badReason_)) {
       case AscLineKind::kPoint:
         seenPoint_ = true;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "formats/file_system.h"
 #include "formats/temporary_files.h"
 
 namespace qh {
@@ -21,6 +23,8 @@ namespace {
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 constexpr int kNameAttempts = 8;
 
+std::atomic<bool> flushToDisk{true};
+
 std::string SystemReason(int code) { return std::strerror(code != 0 ? code : EIO); }
 
 bool Exists(const std::string& path, bool& folder) {
@@ -30,8 +34,10 @@ bool Exists(const std::string& path, bool& folder) {
   return true;
 }
 
-// "<path>.~XXXXXXXX.tmp": a random start per process and a counter, mixed, so that
-// two writers of one target (or two runs) do not pick the same name.
+// "<folder>.qh~XXXXXXXX.tmp": a name of its own beside the target, as short as the
+// folder allows, so that any target name the system takes has a temporary file too.
+// A random start per process and a counter, mixed, so that two writers of one target
+// (or two runs) do not pick the same name.
 std::string TemporaryNameFor(const std::string& path) {
   static const std::uint64_t seed =
       std::random_device{}() ^
@@ -42,7 +48,8 @@ std::string TemporaryNameFor(const std::string& path) {
   bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBull;
   bits ^= bits >> 31;
   static const char kDigits[] = "0123456789abcdef";
-  std::string name = path + ".~";
+  std::string name(FolderPart(path));
+  name += ".qh~";
   for (int i = 0; i < 8; ++i, bits >>= 4) name.push_back(kDigits[bits & 15]);
   name += ".tmp";
   return name;
@@ -130,8 +137,13 @@ bool CompleteFile::Finish() {
   }
   if (!Flush()) return false;
   std::string().swap(buffer_);
+  const FileCalls& calls = CurrentFileCalls();
+  // On the disk before it takes the target's place: after a power cut the target is
+  // the earlier file or the whole new one, never a name for bytes not yet written.
   errno = 0;
-  const int closed = CurrentFileCalls().close(file_);
+  if (flushToDisk && calls.sync(file_) != 0) return Fail(Failure::Write, SystemReason(errno));
+  errno = 0;
+  const int closed = calls.close(file_);
   file_ = kNoFile;
   if (closed != 0) return Fail(Failure::Write, SystemReason(errno));
   return true;
@@ -161,95 +173,165 @@ void CompleteFile::DropTemporary() {
   place_ = -1;
 }
 
-bool CommitTogether(std::initializer_list<CompleteFile*> files) {
-  auto abandonAll = [&files] {
-    for (CompleteFile* file : files) {
-      if (file != nullptr) file->Abandon();
-    }
-  };
-  for (CompleteFile* file : files) {
-    if (file != nullptr && !file->Finish()) {
-      abandonAll();
-      return false;
-    }
-  }
-  const temporary_files::InterruptsHeld held;
-  const FileCalls& calls = CurrentFileCalls();
-  // What each target was before: absent, or present and kept under a second name
-  // until all are in place. The last one renamed is never needed back.
-  struct Before {
+// The steps of a commit of several files, with what each target was before: absent,
+// or present and kept under a second name until all are in place (the last one renamed
+// is never needed back).
+struct CommitSteps {
+  struct Target {
+    CompleteFile* file;
     bool existed = false;
     std::string keptAs;
   };
-  std::vector<Before> before(files.size());
-  const CompleteFile* last = nullptr;
-  for (CompleteFile* file : files) {
-    if (file != nullptr) last = file;
+  std::vector<Target> targets;
+  OutputSet* set = nullptr;
+
+  void AbandonAll() {
+    for (Target& target : targets) target.file->Abandon();
   }
-  std::size_t i = 0;
-  for (CompleteFile* file : files) {
-    Before& was = before[i++];
-    if (file == nullptr) continue;
-    bool folder = false;
-    was.existed = Exists(file->path_, folder);
-    // Said plainly rather than left to each system's rename rules.
-    if (folder) {
-      file->Fail(CompleteFile::Failure::Replace, SystemReason(EISDIR));
-      abandonAll();
-      return false;
+
+  // Looks at each target and keeps an earlier file under a second name, telling the
+  // journal first; false when a folder has a target's name or the journal cannot be
+  // written.
+  bool KeepEarlier() {
+    for (Target& target : targets) {
+      CompleteFile& file = *target.file;
+      bool folder = false;
+      target.existed = Exists(file.path_, folder);
+      // Said plainly rather than left to each system's rename rules.
+      if (folder) {
+        file.Fail(CompleteFile::Failure::Replace, SystemReason(EISDIR));
+        AbandonAll();
+        return false;
+      }
+      if (target.existed && &target != &targets.back()) target.keptAs = TemporaryNameFor(file.path_);
     }
-    if (!was.existed || file == last) continue;
-    // A volume without hard links (FAT) gives no second name: that file cannot come
-    // back, and the others still do.
-    std::string keep = TemporaryNameFor(file->path_);
-    if (calls.link(file->path_.c_str(), keep.c_str()) == 0) was.keptAs = std::move(keep);
-  }
-  auto forgetKept = [&before, &calls, &files] {
-    std::size_t k = 0;
-    for (CompleteFile* file : files) {
-      Before& was = before[k++];
-      if (was.keptAs.empty()) continue;
-      errno = 0;
-      if (calls.remove(was.keptAs.c_str()) != 0) {
-        file->leftover_ = std::move(was.keptAs);
-        file->leftoverReason_ = SystemReason(errno);
+    if (!BeginJournal()) return false;
+    const FileCalls& calls = CurrentFileCalls();
+    for (Target& target : targets) {
+      // A volume without hard links (FAT) gives no second name: that file cannot come
+      // back, and the others still do.
+      if (!target.keptAs.empty() &&
+          calls.link(target.file->path_.c_str(), target.keptAs.c_str()) != 0) {
+        target.keptAs.clear();
       }
     }
-  };
-  i = 0;
-  for (CompleteFile* file : files) {
-    const std::size_t index = i++;
-    if (file == nullptr) continue;
-    errno = 0;
-    if (calls.rename(file->temporary_.c_str(), file->path_.c_str()) == 0) {
-      file->temporary_.clear();
-      temporary_files::Drop(file->place_);
-      file->place_ = -1;
-      continue;
+    return true;
+  }
+
+  bool BeginJournal() {
+    if (set == nullptr) return true;
+    std::vector<OutputSet::Entry> entries;
+    for (const Target& target : targets) {
+      entries.push_back({std::string(FileNamePart(target.file->path_)),
+                         std::string(FileNamePart(target.file->temporary_)),
+                         std::string(FileNamePart(target.keptAs))});
     }
-    const std::string reason = SystemReason(errno);
-    std::size_t j = 0;
-    for (CompleteFile* done : files) {
-      if (j == index) break;
-      Before& was = before[j++];
-      if (done == nullptr) continue;
-      if (!was.keptAs.empty()) {
-        if (calls.rename(was.keptAs.c_str(), done->path_.c_str()) == 0) was.keptAs.clear();
-      } else if (!was.existed) {
-        calls.remove(done->path_.c_str());
-      }
-    }
-    file->Fail(CompleteFile::Failure::Replace, reason);
-    abandonAll();
-    // A second name that could not go back stays: it is the only copy of that file.
-    for (std::size_t k = index; k < before.size(); ++k) {
-      if (!before[k].keptAs.empty()) calls.remove(before[k].keptAs.c_str());
-    }
+    if (set->Begin(entries, flushToDisk)) return true;
+    targets.front().file->Fail(CompleteFile::Failure::Replace,
+                               "cannot write " + set->Path() + ": " + set->Reason());
+    AbandonAll();
     return false;
   }
-  forgetKept();
-  return true;
+
+  // Renames each temporary file over its target; when one fails, those before it get
+  // their earlier files back (or go, when they were new).
+  bool ReplaceAll() {
+    const FileCalls& calls = CurrentFileCalls();
+    for (std::size_t index = 0; index < targets.size(); ++index) {
+      CompleteFile& file = *targets[index].file;
+      errno = 0;
+      if (calls.rename(file.temporary_.c_str(), file.path_.c_str()) == 0) {
+        file.temporary_.clear();
+        temporary_files::Drop(file.place_);
+        file.place_ = -1;
+        continue;
+      }
+      const std::string reason = SystemReason(errno);
+      for (std::size_t j = 0; j < index; ++j) {
+        Target& done = targets[j];
+        if (!done.keptAs.empty()) {
+          if (calls.rename(done.keptAs.c_str(), done.file->path_.c_str()) == 0) done.keptAs.clear();
+        } else if (!done.existed) {
+          calls.remove(done.file->path_.c_str());
+        }
+      }
+      file.Fail(CompleteFile::Failure::Replace, reason);
+      AbandonAll();
+      // A second name that could not go back stays: it is the only copy of that file.
+      for (std::size_t k = index; k < targets.size(); ++k) {
+        if (!targets[k].keptAs.empty()) calls.remove(targets[k].keptAs.c_str());
+      }
+      return false;
+    }
+    return true;
+  }
+
+  // The renames themselves reach the disk, once for each folder. A file system that
+  // cannot flush a folder (some network and FUSE ones refuse) still keeps the names;
+  // the result is not refused for it.
+  void SyncFolders() {
+    if (!flushToDisk) return;
+    std::vector<std::string> folders;
+    for (const Target& target : targets) {
+      std::string folder(FolderPart(target.file->path_));
+      if (folder.empty()) folder = ".";
+      if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+      CurrentFileCalls().syncFolder(folder.c_str());
+      folders.push_back(std::move(folder));
+    }
+  }
+
+  // After all took their places: the earlier files' second names go.
+  void ForgetKept() {
+    const FileCalls& calls = CurrentFileCalls();
+    for (Target& target : targets) {
+      if (target.keptAs.empty()) continue;
+      errno = 0;
+      if (calls.remove(target.keptAs.c_str()) != 0) {
+        target.file->leftover_ = std::move(target.keptAs);
+        target.file->leftoverReason_ = SystemReason(errno);
+      }
+    }
+  }
+};
+
+namespace {
+int interruptedDuringCommit = 0;
+}  // namespace
+
+bool CommitTogether(std::initializer_list<CompleteFile*> files, OutputSet* set) {
+  CommitSteps steps;
+  steps.set = set;
+  for (CompleteFile* file : files) {
+    if (file != nullptr) steps.targets.push_back({file, false, {}});
+  }
+  for (CommitSteps::Target& target : steps.targets) {
+    if (!target.file->Finish()) {
+      steps.AbandonAll();
+      return false;
+    }
+  }
+  bool done = false;
+  {
+    const temporary_files::InterruptsHeld held;
+    done = steps.KeepEarlier() && steps.ReplaceAll();
+    if (done) {
+      steps.SyncFolders();
+      steps.ForgetKept();
+    }
+    if (set != nullptr) set->End();
+  }
+  // An interrupt that came meanwhile: a complete result stands and the caller says
+  // so; with nothing complete to keep, the program ends as it was asked to.
+  const int signal = temporary_files::TakeHeldInterrupt();
+  if (signal != 0 && !done) temporary_files::EndBy(signal);
+  if (signal != 0) interruptedDuringCommit = signal;
+  return done;
 }
+
+int InterruptedDuringCommit() { return interruptedDuringCommit; }
+
+void SetFlushToDisk(bool flush) { flushToDisk = flush; }
 
 void RemoveTemporaryFilesOnInterrupt() { temporary_files::RemoveOnInterrupt(); }
 

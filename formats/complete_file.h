@@ -16,6 +16,7 @@
 
 #include "formats/file_calls.h"
 #include "formats/io_error.h"
+#include "formats/output_set.h"
 
 namespace qh {
 
@@ -33,8 +34,9 @@ class CompleteFile {
   // Starts a fresh file for `path`, dropping one still open.
   bool Open(std::string_view path);
   bool Write(std::string_view bytes);
-  // Writes out and closes the temporary file: every byte has reached the system, and
-  // the target is not yet touched. Commit or CommitTogether follows.
+  // Writes out and closes the temporary file: every byte has reached the system and
+  // (unless SetFlushToDisk(false)) the disk, and the target is not yet touched. Commit
+  // or CommitTogether follows.
   bool Finish();
   // Finishes the file and renames it over the target. After Commit (either way) the
   // object is closed; Open starts again.
@@ -47,8 +49,10 @@ class CompleteFile {
   Failure WhatFailed() const { return failure_; }
   // The system's words for the first failure; empty while there is none.
   const std::string& Reason() const { return reason_; }
-  // The target named at Open.
+  // The target named at Open, and the temporary file written meanwhile (empty once
+  // committed or dropped).
   const std::string& Path() const { return path_; }
+  const std::string& TemporaryPath() const { return temporary_; }
   // The first failure as an I/O error: writing, or creating (a file that cannot take
   // the target's place was, to the user, not created).
   IoError Error() const;
@@ -59,7 +63,7 @@ class CompleteFile {
   const std::string& LeftoverReason() const { return leftoverReason_; }
 
  private:
-  friend bool CommitTogether(std::initializer_list<CompleteFile*> files);
+  friend struct CommitSteps;
 
   bool Flush();
   bool Fail(Failure what, std::string reason);
@@ -76,12 +80,28 @@ class CompleteFile {
 // cannot be finished or renamed, the targets already replaced get their earlier files
 // back (kept meanwhile under a second name), those that were new are removed, and
 // every temporary file goes. The file that failed says why; the others are abandoned.
-// Interrupts wait until it is done. Null entries are passed over.
-bool CommitTogether(std::initializer_list<CompleteFile*> files);
+// Null entries are passed over. With a locked `set` (whose folder holds all the files),
+// its journal tells before the first step what is replaced, so that a commit cut short
+// by a kill can be finished or undone by the next run. Interrupts wait from the first
+// rename to the last; one
+// that came meanwhile ends the program after a commit that failed, and after one that
+// succeeded is told by InterruptedDuringCommit, for the program to end after saying so.
+bool CommitTogether(std::initializer_list<CompleteFile*> files, OutputSet* set = nullptr);
 
-// Makes SIGINT, SIGTERM, SIGHUP, SIGPIPE and abort (on Windows: Ctrl+C, Ctrl+Break and
-// closing the console) remove the temporary files of every open CompleteFile before
-// the program ends. For command-line programs; call once at start.
+// Whether files are flushed to the disk itself before they take their targets' places,
+// and the folders after (the start value: yes). Without it a commit is as quick as the
+// system's cache, and a power cut soon after may leave an empty or older file: for
+// files on a RAM disk, or that are easily made again.
+void SetFlushToDisk(bool flush);
+
+// The signal that came during a commit that succeeded (once RemoveTemporaryFiles-
+// OnInterrupt is in force); 0 when none did.
+int InterruptedDuringCommit();
+
+// Makes SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE and abort (on Windows: Ctrl+C,
+// Ctrl+Break and closing the console) remove the temporary files of every open
+// CompleteFile before the program ends, and a write past the file size limit fail
+// with EFBIG instead of ending it. For command-line programs; call once at start.
 void RemoveTemporaryFilesOnInterrupt();
 
 }  // namespace qh

@@ -21,6 +21,7 @@ __declspec(dllimport) int __stdcall MoveFileExA(const char* from, const char* to
 __declspec(dllimport) int __stdcall DeleteFileA(const char* name);
 __declspec(dllimport) int __stdcall CreateHardLinkA(const char* name, const char* existing,
                                                     void* security);
+__declspec(dllimport) int __stdcall FlushFileBuffers(void* file);
 __declspec(dllimport) unsigned long __stdcall GetLastError(void);
 }
 #else
@@ -103,6 +104,10 @@ int SystemRemove(const char* path) { return DeleteFileA(path) != 0 ? 0 : Failed(
 int SystemLink(const char* existing, const char* name) {
   return CreateHardLinkA(name, existing, nullptr) != 0 ? 0 : Failed();
 }
+
+int SystemSync(FileHandle file) { return FlushFileBuffers(HandleOf(file)) != 0 ? 0 : Failed(); }
+
+int SystemSyncFolder(const char*) { return 0; }
 #else
 FileHandle SystemCreateNew(const char* path) {
   return ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -116,10 +121,27 @@ int SystemClose(FileHandle file) { return ::close(static_cast<int>(file)); }
 int SystemRename(const char* from, const char* to) { return std::rename(from, to); }
 int SystemRemove(const char* path) { return ::unlink(path); }
 int SystemLink(const char* existing, const char* name) { return ::link(existing, name); }
+
+int SystemSync(FileHandle file) {
+  int result;
+  do result = ::fsync(static_cast<int>(file));
+  while (result != 0 && errno == EINTR);
+  return result;
+}
+
+int SystemSyncFolder(const char* folder) {
+  const int handle = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (handle < 0) return -1;
+  const int result = SystemSync(handle);
+  const int error = errno;
+  ::close(handle);
+  errno = error;
+  return result;
+}
 #endif
 
-constexpr FileCalls kSystemCalls{SystemCreateNew, SystemWrite,  SystemClose,
-                                 SystemRename,    SystemRemove, SystemLink};
+constexpr FileCalls kSystemCalls{SystemCreateNew, SystemWrite, SystemClose, SystemRename,
+                                 SystemRemove,    SystemLink,  SystemSync,  SystemSyncFolder};
 
 std::atomic<const FileCalls*> current{&kSystemCalls};
 

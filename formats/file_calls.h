@@ -24,6 +24,11 @@ struct FileCalls {
   int (*remove)(const char* path);
   // A second name for an existing file.
   int (*link)(const char* existing, const char* name);
+  // Waits until the file's bytes are on the disk itself, not only in the system's cache.
+  int (*sync)(FileHandle file);
+  // The same for a folder's entries (names just renamed); on Windows the file system
+  // keeps its own journal of names and this does nothing.
+  int (*syncFolder)(const char* folder);
 };
 
 // The system's own calls.

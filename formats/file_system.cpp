@@ -61,6 +61,12 @@ bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes,
     error = OpenFailure(name, EISDIR);
     return false;
   }
+  // A FIFO without a writer would block the open, and a device never ends: neither is
+  // a file to read whole.
+  if (stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    error = {IoFailure::kCannotOpen, name, "it is not a regular file"};
+    return false;
+  }
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) {
     error = OpenFailure(name, errno);

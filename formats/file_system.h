@@ -40,7 +40,8 @@ struct FileStamp {
 FileStamp StampOf(std::string_view path);
 
 // The whole file into `bytes`; false with the error when it cannot be opened or read,
-// or holds more than `limit` bytes (so that an endless input ends).
+// is not a regular file (a FIFO, a device), or holds more than `limit` bytes (so that
+// an endless input ends).
 bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes, IoError& error);
 
 // The folder this program stands in, with its separator; empty when unknown. `argv0`

@@ -37,9 +37,9 @@ bool OverlayBuilder::Finish() {
   return true;
 }
 
-bool OverlayBuilder::Commit() {
+bool OverlayBuilder::Commit(OutputSet* set) {
   if (!Finish()) return false;
-  if (!file_.Commit()) return Failed(file_.Reason());
+  if (!CommitTogether({&file_}, set)) return Failed(file_.Reason());
   return true;
 }
 

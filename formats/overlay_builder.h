@@ -23,8 +23,9 @@ class OverlayBuilder {
   bool Add(const AscPoint& point);
   // Writes the whole overlay to its temporary file; the target is not yet touched.
   bool Finish();
-  // Finish, then the overlay takes the target's place.
-  bool Commit();
+  // Finish, then the overlay takes the target's place (told first in the journal of
+  // `set`, when one is given).
+  bool Commit(OutputSet* set = nullptr);
   void Abandon();
   // The file being written, to commit together with others after Finish.
   CompleteFile& File() { return file_; }

@@ -58,8 +58,11 @@ void OnAbort(int) { RemoveAll(); }
 // The signals that end the program; abort is among them, so that even a program
 // that fails its own checks leaves nothing behind. Held back during a commit: all but
 // abort, which comes from the program itself.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGABRT};
-constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+constexpr int kEndingSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGABRT};
+constexpr int kHeldSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE};
+
+std::atomic<bool> installed{false};
+std::atomic<int> heldInterrupt{0};
 
 void OnSignal(int signal) {
   RemoveAll();
@@ -109,11 +112,15 @@ void RemoveOnInterrupt() {
   sigemptyset(&action.sa_mask);
   for (const int signal : kEndingSignals) sigaddset(&action.sa_mask, signal);
   action.sa_flags = SA_RESTART;
+  installed = true;
   for (const int signal : kEndingSignals) {
     struct sigaction before {};
     if (sigaction(signal, nullptr, &before) != 0 || before.sa_handler == SIG_IGN) continue;
     sigaction(signal, &action, nullptr);
   }
+  // A write beyond the file size limit (ulimit -f) then fails with EFBIG and is told
+  // like a full disk, where the signal would end the program without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 
@@ -127,7 +134,40 @@ InterruptsHeld::InterruptsHeld() {
   for (const int signal : kHeldSignals) sigaddset(&held, signal);
   pthread_sigmask(SIG_BLOCK, &held, &saved_);
 }
-InterruptsHeld::~InterruptsHeld() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+InterruptsHeld::~InterruptsHeld() {
+  sigset_t pending;
+  if (installed && sigpending(&pending) == 0) {
+    for (const int signal : kHeldSignals) {
+      if (sigismember(&pending, signal) != 1) continue;
+      int none = 0;
+      heldInterrupt.compare_exchange_strong(none, signal);
+      // Ignoring a pending signal discards it; the handler then goes back in place.
+      struct sigaction ignore {}, was {};
+      ignore.sa_handler = SIG_IGN;
+      sigemptyset(&ignore.sa_mask);
+      sigaction(signal, &ignore, &was);
+      sigaction(signal, &was, nullptr);
+    }
+  }
+  pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+}
 #endif
+
+int TakeHeldInterrupt() {
+#ifdef _WIN32
+  return 0;
+#else
+  return heldInterrupt.exchange(0);
+#endif
+}
+
+void EndBy(int signal) {
+#ifdef _WIN32
+  RemoveAll();
+  std::raise(signal);
+#else
+  OnSignal(signal);
+#endif
+}
 
 }  // namespace qh::temporary_files

@@ -28,11 +28,15 @@ void Drop(int place);
 // Removes every file in the table with the system's own call.
 void RemoveAll();
 // Makes interrupts remove the files in the table before the process ends; an
-// interrupt that was ignored when the program started stays ignored.
+// interrupt that was ignored when the program started stays ignored. SIGXFSZ is
+// ignored, so that a write past the file size limit fails with EFBIG.
 void RemoveOnInterrupt();
 
 // While one lives, the interrupts wait: a commit of several files is not cut in two.
 // (POSIX: they are blocked for the calling thread; Windows: the console handler waits.)
+// Once RemoveOnInterrupt is in force, an interrupt that arrived meanwhile is not
+// delivered when it ends but kept for TakeHeldInterrupt: the caller decides whether
+// the work it held them for still ends the program.
 class InterruptsHeld {
  public:
   InterruptsHeld();
@@ -45,5 +49,11 @@ class InterruptsHeld {
   sigset_t saved_;  // the thread's signal mask before
 #endif
 };
+
+// The signal that arrived while interrupts were held, and forgets it; 0 when none
+// (always on Windows, whose console handler waits instead).
+int TakeHeldInterrupt();
+// Ends the program as `signal` would have: the files in the table are removed first.
+void EndBy(int signal);
 
 }  // namespace qh::temporary_files

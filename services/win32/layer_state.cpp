@@ -4,11 +4,11 @@ namespace qh::win {
 
 namespace {
 
-// Kinds 1..15: on, on, on, on, off, off, on, on, on, off, off, off, on, on, off.
+// Kinds 1..16: on, on, on, on, off, off, on, on, on, off, off, off, on, on, off, on.
 void FillDefaultSwitches(KindSwitches& on) {
   static constexpr bool kDefaults[kKindCount] = {true,  true,  true,  true, false,
                                                  false, true,  true,  true, false,
-                                                 false, false, true,  true, false};
+                                                 false, false, true,  true, false, true};
   on[0] = false;
   for (int k = 1; k <= kKindCount; ++k) on[k] = kDefaults[k - 1];
 }

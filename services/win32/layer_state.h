@@ -24,7 +24,7 @@ namespace qh::win {
 constexpr int kWindowCount = 21;      // 0 is the root window, 1..20 child windows
 constexpr int kToolbarSlots = 4;      // top, left, right, bottom
 constexpr int kStatusPartLimit = 255;
-constexpr int kKindCount = 15;        // message kinds 1..15
+constexpr int kKindCount = 16;        // message kinds 1..16
 constexpr int kDialogItems = 5;       // IDlInfo items 1..5
 constexpr int kColourCount = 18;
 constexpr int kStatusBarChildId = 999;
@@ -217,6 +217,8 @@ struct WindowState {
     int itemId = 0;
     UINT state = 0;
   } lastMenuRead;
+  // The first file of the last drop onto the root window (kFilesDropped).
+  std::string droppedFile;
 };
 
 // The message loop: the last message recorded, whether the loop waits for one, the

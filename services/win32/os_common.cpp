@@ -4,6 +4,7 @@
 
 #include "os_services.h"
 #include "core/error_state.h"
+#include "services/os.h"
 
 namespace qh::os {
 
@@ -48,3 +49,14 @@ std::string WithBackslash(std::string folder) {
 }
 
 }  // namespace qh::os
+
+namespace qh {
+
+SystemVersion IOsSystemVersion() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!GetVersionExA(&info)) return {};
+  return {static_cast<int>(info.dwMajorVersion), static_cast<int>(info.dwMinorVersion)};
+}
+
+}  // namespace qh

@@ -2,6 +2,7 @@
 // colours and font) and the frame procedure with its layout.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <string>
@@ -9,6 +10,8 @@
 #include "core/drawing_units.h"
 #include "resource_dialogs.h"
 #include "root_window.h"
+#include "services/messages.h"
+#include "services/text.h"
 #include "services/window.h"
 
 namespace qh {
@@ -199,6 +202,24 @@ LRESULT OnFrameCommand(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
+// Explorer's drop: the program hears of it like a command and asks for the first name.
+LRESULT OnFrameDropFiles(HWND hwnd, WPARAM wParam) {
+  const HDROP drop = reinterpret_cast<HDROP>(wParam);
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  std::string first;
+  if (count > 0) {
+    first.resize(DragQueryFileA(drop, 0, nullptr, 0));
+    DragQueryFileA(drop, 0, first.data(), static_cast<UINT>(first.size() + 1));
+  }
+  DragFinish(drop);
+  if (count == 0) return 0;
+  Windows().droppedFile = first;
+  MessageInfo info;
+  info.value1 = static_cast<std::int32_t>(count);
+  win::RecordMessage(kFilesDropped, win::WindowIndexOf(hwnd), info);
+  return 0;
+}
+
 LRESULT OnFrameClose(HWND hwnd) {
   // The program decides: the window stays open until IWnStop.
   win::RecordMessage(kCloseRequest, win::WindowIndexOf(hwnd), MessageInfo{});
@@ -287,6 +308,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE: return OnFrameSize(hwnd, wParam, lParam);
     case WM_COMMAND: return OnFrameCommand(hwnd, msg, wParam, lParam);
     case WM_CLOSE: return OnFrameClose(hwnd);
+    case WM_DROPFILES: return OnFrameDropFiles(hwnd, wParam);
     case WM_LBUTTONDOWN: case WM_MBUTTONDOWN: case WM_RBUTTONDOWN:
     case WM_NCLBUTTONDOWN: case WM_NCMBUTTONDOWN: case WM_NCRBUTTONDOWN:
       return OnFrameButtonDown(hwnd, msg, wParam, lParam);
@@ -432,6 +454,8 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
                                reinterpret_cast<LPVOID>(static_cast<INT_PTR>(0)));
   root.frame = frame;
   root.statusStyles.fill(0);
+  // Files dropped from Explorer open as File > Open would (kFilesDropped).
+  if (frame) DragAcceptFiles(frame, TRUE);
 
   int statusHeight = 0;
   if (frame && (flags & kStatusBar)) {
@@ -503,5 +527,7 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
   d.underline = false;
   MeasureFont(d);
 }
+
+void IWnDroppedFile(std::span<char> name) { StoreText(name, win::Windows().droppedFile); }
 
 }  // namespace qh

@@ -1,6 +1,8 @@
 // Text output and clearing, straight into the drawing area's held device context.
 #include <windows.h>
 
+#include <string>
+
 #include "core/drawing_units.h"
 #include "layer_state.h"
 #include "services/window.h"
@@ -45,6 +47,30 @@ HFONT CurrentFont() {
   return d.font ? d.font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
+// TextOutA would read the bytes in the font's own code page (Windows-1252 for
+// ANSI_CHARSET) whatever the program's code page is; the program's texts are in its
+// code page (UTF-8 by its manifest), so they are turned into UTF-16 with it. Empty for
+// symbol fonts, which take their bytes as glyph numbers, and for what does not convert.
+std::wstring DrawnCharacters(std::string_view text) {
+  const int n = static_cast<int>(text.size());
+  const bool symbols = Drawing().fontFamily >= 5;
+  const int wide = symbols ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), n, nullptr, 0);
+  if (wide <= 0) return {};
+  std::wstring buffer(static_cast<std::size_t>(wide), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), n, buffer.data(), wide);
+  return buffer;
+}
+
+// Draws at the current position.
+void TextAtCurrentPosition(HDC dc, std::string_view text) {
+  const std::wstring wide = DrawnCharacters(text);
+  if (wide.empty()) {
+    TextOutA(dc, 0, 0, text.data(), static_cast<int>(text.size()));
+    return;
+  }
+  TextOutW(dc, 0, 0, wide.data(), static_cast<int>(wide.size()));
+}
+
 }  // namespace win
 
 void IWnClear() {
@@ -79,7 +105,7 @@ void IWnOutText(int x, int y, std::string_view text) {
   const COLORREF oldBack = SetBkColor(d.dc, win::ColourOf(d.background));
   POINT oldPos{};
   MoveToEx(d.dc, px, py, &oldPos);
-  TextOutA(d.dc, 0, 0, text.data(), static_cast<int>(text.size()));
+  win::TextAtCurrentPosition(d.dc, text);
   POINT end{};
   GetCurrentPositionEx(d.dc, &end);
   if (d.underline) {
@@ -105,7 +131,13 @@ int IWnTextWidth(std::string_view text) {
   if (!win::Windows().rootOpen || !d.dc || text.empty()) return 0;
   HGDIOBJ oldFont = SelectObject(d.dc, win::CurrentFont());
   SIZE size{};
-  GetTextExtentPoint32A(d.dc, text.data(), static_cast<int>(text.size()), &size);
+  // Measured as TextAtCurrentPosition draws it.
+  const std::wstring wide = win::DrawnCharacters(text);
+  if (wide.empty()) {
+    GetTextExtentPoint32A(d.dc, text.data(), static_cast<int>(text.size()), &size);
+  } else {
+    GetTextExtentPoint32W(d.dc, wide.data(), static_cast<int>(wide.size()), &size);
+  }
   SelectObject(d.dc, oldFont);
   return PixelsToUnits(size.cx, d.width);
 }

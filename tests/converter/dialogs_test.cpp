@@ -173,16 +173,19 @@ TEST_F(OffsetsDialogTest, TheNewOffsetsApplyToTheNextConversion) {
   EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), " -27.64789,  14.07395,\"Home\"\r\n");
 }
 
-TEST_F(OffsetsDialogTest, AFileThatCannotBeWrittenIsReportedByName) {
+TEST_F(OffsetsDialogTest, AFileThatCannotBeWrittenIsReportedByNameWithAFolderThatWouldDo) {
   // A folder in the way of the file: neither it nor the temporary file can take its name.
   std::filesystem::create_directories(OffsetsPath());
   WriteFile(OffsetsPath() + "/keep", "x");
+  fake::State().variables["USERPROFILE"] = "C:\\Users\\ann";
   RunOffsetsDialog({{{IDF_LONGITUDE, "1"}, {IDF_LATITUDE, "2"}}});
   // The folder cannot be read at start either: that box comes first.
   const std::vector<std::string> boxes = fake::CallsOf({"IWnMessageBox"});
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1], "IWnMessageBox(0,3,1,Error when writing offset data to\r" + OffsetsPath() +
-                          "\rThe offsets apply until the program ends.,Offset data error)");
+                          "\rThe offsets apply until the program ends."
+                          "\rTo keep them, unpack Quillhaven into a folder of your own,"
+                          "\rsuch as C:\\Users\\ann\\Documents\\Quillhaven,Offset data error)");
   EXPECT_EQ(fake::State().statusParts[2],
             " Longitude, Latitude offsets (degrees):  1.00000,  2.00000");
 }
@@ -216,6 +219,8 @@ TEST_F(OffsetsDialogTest, AFullDiskOrARefusedRenameKeepsTheEarlierFile) {
     ASSERT_EQ(boxes.size(), 1u) << what;
     EXPECT_NE(boxes[0].find("Error when writing offset data to\r" + OffsetsPath()), std::string::npos)
         << what << ": " << boxes[0];
+    // Without a known profile the advice names Documents in general.
+    EXPECT_NE(boxes[0].find("\rsuch as one under Documents.,"), std::string::npos) << boxes[0];
     EXPECT_EQ(ReadFile(OffsetsPath()), earlier) << what;
     EXPECT_EQ(FilesIn("prog\\"), 3) << what << ": a temporary file was left";
     if (HasFailure() || plan.nth > 0) break;
@@ -232,7 +237,8 @@ TEST_F(ConverterTest, AboutBoxCallsAndItsPaddedText) {
       {Call("IDlLoad", IDD_ABOUT),
        Call("IDlPutString", IDF_ABOUT_TEXT,
                               "Quillhaven\r\nPushpin to OV2\r\nversion " QH_VERSION_TEXT
-                              "\r\n\xA9 2026 Quillhaven\r\nOV2 \xA9 TomTom"),
+                              "\r\n\xC2\xA9 2026 Quillhaven\r\nFree software, MIT licence"
+                              "\r\nOV2 \xC2\xA9 TomTom"),
        Call("IDlShow", -1, -1, 0, kDialogModal), "IDlUnload()"},
       CallsOfMessage(1)));
   EXPECT_EQ(fake::State().lastPutStringLength, 512u);

@@ -77,6 +77,35 @@ INSTANTIATE_TEST_SUITE_P(
                  {"IWnHelp(Quillhaven.hlp)", Call("IWnGetMessage", kCloseRequest), "IWnStop()"}}),
     [](const ::testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
 
+// Help and Exit by the system's version: up to 5.x the help engine shows
+// Quillhaven.hlp and Exit closes it; from Vista (6.0) on the browser shows
+// Quillhaven.htm and Exit leaves the help engine alone.
+struct HelpCase {
+  const char* name;
+  SystemVersion version;
+  std::vector<std::string> calls;
+};
+
+class HelpByVersionTest : public ConverterTest, public ::testing::WithParamInterface<HelpCase> {};
+
+TEST_P(HelpByVersionTest, HelpOpensTheManualTheSystemCanShow) {
+  const HelpCase& c = GetParam();
+  fake::State().systemVersion = c.version;
+  fake::QueueCommand(IDC_HELP);
+  fake::QueueCommand(IDC_EXIT);
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_TRUE(SameCalls(c.calls, fake::CallsOf({"IWnHelp", "IWnStop"})));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Systems, HelpByVersionTest,
+    ::testing::Values(
+        HelpCase{"WindowsXp", {5, 1}, {"IWnHelp(Quillhaven.hlp)", "IWnHelp()", "IWnStop()"}},
+        HelpCase{"Server2003", {5, 2}, {"IWnHelp(Quillhaven.hlp)", "IWnHelp()", "IWnStop()"}},
+        HelpCase{"Vista", {6, 0}, {"IWnHelp(Quillhaven.htm)", "IWnStop()"}},
+        HelpCase{"Windows10", {10, 0}, {"IWnHelp(Quillhaven.htm)", "IWnStop()"}}),
+    [](const ::testing::TestParamInfo<HelpCase>& info) { return std::string(info.param.name); });
+
 TEST_F(DispatchTest, NotesOptionsMoveTheCheckMarkAndTheStatusText) {
   fake::QueueCommand(IDC_APPEND_NOTES);
   fake::QueueCommand(IDC_APPEND_NOTES);

@@ -384,8 +384,24 @@ void IOsFileDelete(std::string_view name) {
 
 int IOsArgument(int n, std::span<char> text) {
   Log("IOsArgument", Num(n));
-  if (n == 0) StoreText(text, fake::State().argument0);
+  const fake::Services& s = fake::State();
+  if (n == 0) StoreText(text, s.argument0);
+  if (n >= 1 && static_cast<std::size_t>(n) <= s.arguments.size())
+    StoreText(text, s.arguments[static_cast<std::size_t>(n - 1)]);
   return 0;
+}
+
+SystemVersion IOsSystemVersion() { return fake::State().systemVersion; }
+
+void IOsVariable(std::string_view name, std::span<char> value) {
+  const auto& variables = fake::State().variables;
+  const auto found = variables.find(T(name));
+  StoreText(value, found == variables.end() ? std::string() : found->second);
+}
+
+void IWnDroppedFile(std::span<char> name) {
+  Log("IWnDroppedFile");
+  StoreText(name, fake::State().droppedFile);
 }
 
 void IWnHelp(std::string_view helpFile, std::optional<int> context, std::optional<int> popup) {

@@ -75,6 +75,15 @@ struct Services {
   int lastExitCode = -1;
   // Called by IMnGetState before it answers, to change a check mark in between.
   std::function<void(int itemId)> beforeGetState;
+  // What IOsSystemVersion answers: Windows XP, a system with a help engine, unless a
+  // test says otherwise.
+  SystemVersion systemVersion{5, 1};
+  // Arguments 1, 2, ... of the command line, after argument0.
+  std::vector<std::string> arguments;
+  // What IOsVariable gives, by name; a name not here gives blanks.
+  std::map<std::string, std::string> variables;
+  // The name IWnDroppedFile gives (a kFilesDropped message comes from QueueMessage).
+  std::string droppedFile;
 };
 
 // The one fake instance of the test run.

@@ -1,11 +1,14 @@
 // Open, Save and Save As: the dialogs, the names they settle and the files written.
+#include <algorithm>
+#include <filesystem>
+
 #include "converter/command_ids.h"
 #include "tests/converter/converter_fixture.h"
 
 namespace qh::test {
 namespace {
 
-constexpr std::string_view kOpenFilter = "Pushpin files (*.psp)|*.psp|";
+constexpr std::string_view kOpenFilter = "Pushpin files (*.psp)|*.psp|All files (*.*)|*.*|";
 constexpr std::string_view kSaveFilter = "Overlay files (*.ov2)|*.ov2|";
 // HomePin as the .asc file has it.
 constexpr std::string_view kHomeLine = " -28.64789,  14.32395,\"Home\"\r\n";
@@ -45,6 +48,103 @@ class OpenSaveTest : public ConverterTest {
     return calls;
   }
 };
+
+// A pushpin file named on the command line (Explorer's "Open with") is taken before the
+// first message as File > Open takes a chosen one; Save then needs no dialog.
+TEST_F(OpenSaveTest, AFileNamedAtStartIsOpenedBeforeTheFirstMessage) {
+  const std::string input = Path("maps\\trip.psp");
+  WriteFile(input, PushpinBytes({HomePin()}));
+  fake::State().arguments = {input};
+  fake::QueueCommand(IDC_SAVE);
+  EXPECT_EQ(RunProgram(), 0);
+
+  const auto& log = fake::State().log;
+  const auto at = std::find(log.begin(), log.end(), "IOsArgument(1)");
+  ASSERT_NE(at, log.end());
+  EXPECT_TRUE(SameCalls({"IOsArgument(1)", "IWnClear()", "IWnOutText(100,1000,Reading from ... " + input + ")",
+                         Call("IWnGetMessage", kMenuSelect, IDC_SAVE)},
+                        std::vector<std::string>(at, at + 4)));
+  EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), kHomeLine);
+  EXPECT_TRUE(fake::CallsOf({"IDlSelectFile"}).empty());
+}
+
+// A name that cannot be read (missing here, a folder when dropped) gets the box a Save
+// of it gets; the input stays as it was.
+TEST_F(OpenSaveTest, AStartNameThatCannotBeReadGetsTheBoxAndLeavesNoInput) {
+  const std::string missing = Path("maps\\gone.psp");
+  fake::State().arguments = {missing};
+  fake::QueueCommand(IDC_SAVE);
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_TRUE(SameCalls(
+      {"IWnMessageBox(0,1,1,file not found, unit 10, file " + missing + ",PushPin File)",
+       std::string(kNoInputBox)},
+      fake::CallsOf({"IWnMessageBox", "IWnClear"})));
+  EXPECT_TRUE(SameCalls({std::string(kNoInputBox)}, CallsOfMessage(1)));
+}
+
+TEST_F(OpenSaveTest, ADroppedFileReplacesTheInputAndAnUnreadableOneChangesNothing) {
+  const std::string first = Path("maps\\trip.psp");
+  const std::string dropped = Path("other\\tour.psp");
+  QueueOpen(first, {HomePin(u"Work")});
+  WriteFile(dropped, PushpinBytes({HomePin()}));
+  fake::QueueMessage(kFilesDropped, [&] { fake::State().droppedFile = dropped; });
+  fake::QueueCommand(IDC_SAVE);
+  fake::QueueMessage(kFilesDropped, [&] { fake::State().droppedFile = Path("other"); });
+  fake::QueueCommand(IDC_SAVE_AS);
+  fake::QueueDialogAnswer(Path("other\\again"));
+  EXPECT_EQ(RunProgram(), 0);
+
+  EXPECT_TRUE(SameCalls({"IWnDroppedFile()", "IWnClear()",
+                         "IWnOutText(100,1000,Reading from ... " + dropped + ")"},
+                        CallsOfMessage(2)));
+  EXPECT_EQ(ReadFile(Path("other\\tour.asc")), kHomeLine);
+  EXPECT_FALSE(Exists(Path("maps\\trip.asc")));
+  const std::vector<std::string> folder = CallsOfMessage(4);
+  ASSERT_EQ(folder.size(), 2u);
+  EXPECT_EQ(folder[1].rfind("IWnMessageBox(0,1,1,", 0), 0u) << folder[1];
+  // The Save As after it still converts the dropped file, its overlay name offered.
+  EXPECT_EQ(CallsOfMessage(5).front(),
+            "IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("other\\tour.ov2") + ",Save File)");
+  EXPECT_EQ(ReadFile(Path("other\\again.asc")), kHomeLine);
+}
+
+// %APPDATA%\Quillhaven\quillhaven.ini: the notes choice and the folder of the last Open
+// are written at the end of a run and taken at the start of the next.
+TEST_F(OpenSaveTest, TheNextRunStartsWithTheLastOpenFolderAndNotesChoice) {
+  const std::string appData = Path("appdata");
+  const std::string ini = appData + "\\Quillhaven\\quillhaven.ini";
+  QueueOpen(Path("maps\\trip.psp"), {HomePin()});
+  fake::QueueCommand(IDC_APPEND_NOTES);
+  fake::State().variables["APPDATA"] = appData;
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_EQ(ReadFile(ini),
+            "[Quillhaven]\r\nOpenFolder=" + Path("maps\\") + "\r\nNotes=Append\r\n");
+
+  fake::Reset();
+  fake::State().argument0 = ProgramFolder() + "Quillhaven.exe";
+  fake::State().variables["APPDATA"] = appData;
+  fake::QueueCommand(IDC_SAVE);
+  fake::QueueCommand(IDC_OPEN);
+  fake::QueueCancelledDialog();
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_EQ(fake::State().checkMarks[IDC_APPEND_NOTES], 1);
+  EXPECT_EQ(fake::State().checkMarks[IDC_IGNORE_NOTES], 0);
+  EXPECT_EQ(fake::State().statusParts[1], " Option: Append Notes");
+  // A remembered folder is no input: Save still says none is selected.
+  EXPECT_TRUE(SameCalls({std::string(kNoInputBox)}, CallsOfMessage(1)));
+  EXPECT_EQ(CallsOfMessage(2).front(), "IDlSelectFile(" + std::string(kOpenFilter) + ",2," +
+                                           Path("maps\\") + ",Open File)");
+}
+
+TEST_F(OpenSaveTest, AnUnreadableSettingsFileMeansTheDefaultsSilently) {
+  const std::string appData = Path("appdata");
+  std::filesystem::create_directories(appData + "\\Quillhaven\\quillhaven.ini");
+  fake::State().variables["APPDATA"] = appData;
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_TRUE(fake::CallsOf({"IWnMessageBox"}).empty());
+  EXPECT_EQ(fake::State().checkMarks[IDC_IGNORE_NOTES], 1);
+  EXPECT_EQ(fake::State().statusParts[1], " Option: Ignore Notes");
+}
 
 TEST_F(OpenSaveTest, SaveBeforeOpenOnlyReportsThatNoInputIsSelected) {
   fake::QueueCommand(IDC_SAVE);
@@ -111,9 +211,9 @@ TEST_P(SaveAsNamesTest, DerivesTheThreeNamesFromTheChosenName) {
 
   EXPECT_EQ(RunProgram(), 0);
 
-  // The dialog starts in the input's folder with an empty file name.
+  // The dialog starts with the current overlay's name, beside the input.
   std::vector<std::string> expected = {
-      "IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("maps\\") + ",Save File)",
+      "IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("maps\\trip.ov2") + ",Save File)",
       Call("IDlInfo", kInfoExitState)};
   const std::vector<std::string> conversion =
       ConversionCalls(Path(c.asc), Path(c.ov2), Path(c.bmp), 1);
@@ -176,7 +276,7 @@ TEST_F(OpenSaveTest, CancelledSaveAsTouchesNothing) {
   EXPECT_EQ(RunProgram(), 0);
 
   EXPECT_TRUE(SameCalls(
-      {"IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("maps\\") + ",Save File)",
+      {"IDlSelectFile(" + std::string(kSaveFilter) + ",3," + Path("maps\\trip.ov2") + ",Save File)",
        Call("IDlInfo", kInfoExitState)},
       CallsOfMessage(2)));
   EXPECT_EQ(ReadFile(Path("maps\\trip.asc")), "earlier");
@@ -198,7 +298,7 @@ TEST_F(OpenSaveTest, SaveOfAnInputWithoutFolderAsksForTheOutput) {
 
   const std::vector<std::string> save = CallsOfMessage(2);
   ASSERT_FALSE(save.empty());
-  EXPECT_EQ(save.front(), "IDlSelectFile(" + std::string(kSaveFilter) + ",3,,Save File)");
+  EXPECT_EQ(save.front(), "IDlSelectFile(" + std::string(kSaveFilter) + ",3,trip.ov2,Save File)");
   EXPECT_EQ(ReadFile(Path("out\\tour.asc")), kHomeLine);
 }
 

@@ -25,6 +25,7 @@ TEST_F(StartupTest, OpensTheWindowLoadsOffsetsAndEndsOnCloseRequest) {
       Call("IMnSetState", IDC_APPEND_NOTES, kMenuChecked, 0),
       "IWnStatusText(1, Option: Ignore Notes)",
       "IWnStatusText(2," + std::string(kZeroOffsetsStatus) + ")",
+      "IOsArgument(1)",  // a pushpin file to open at once
       Call("IWnGetMessage", kCloseRequest),
       "IWnStop()",
   };

@@ -7,9 +7,12 @@
 #   2. With the help viewer open (Help > Quillhaven), the close box ends the program but
 #      leaves the viewer open;
 #   3. File > Exit closes the viewer too.
+# The help viewer is the system's help engine: the prefix reports Windows XP, where the
+# program uses it (help_by_version.sh has the browser of later systems).
 source "$(dirname "$0")/lib.sh"
 qh_setup
 qh_need_help_file
+qh_windows_version winxp
 
 # qh_close_box_of (--title TEXT | --class NAME): sets BOX_X BOX_Y (the centre of the
 # window's close box) after checking that a click there reaches that box.

@@ -7,9 +7,11 @@
 #      the viewer shows when asked for that topic by its name;
 #   3. File > Exit closes the viewer with the program.
 # Screenshots: help-contents.png, help-jumped.png, help-by-name.png in the artefacts.
+# The prefix reports Windows XP, the systems whose help engine the program uses.
 source "$(dirname "$0")/lib.sh"
 qh_setup
 qh_need_help_file
+qh_windows_version winxp
 
 QH_HELP_TITLE="Quillhaven Help"
 QH_HOTSPOT_COLOUR="#008000"

@@ -78,7 +78,19 @@ qh_expect_same_file() {
   qh_log "ok: $1 ($(stat -c %s "$3") bytes, identical)"
 }
 
+# The settings the program remembers between runs (%APPDATA%\Quillhaven) live in the
+# shared prefix: each case starts without them and leaves none behind.
+qh_forget_settings() {
+  local folder
+  for folder in "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Quillhaven; do
+    [ -d "$folder" ] && rm -rf "$folder"
+  done
+  return 0
+}
+
 qh_cleanup() {
+  qh_restore_windows_version
+  qh_forget_settings
   if [ -n "$QH_PID" ] && kill -0 "$QH_PID" 2>/dev/null; then
     kill "$QH_PID" 2>/dev/null
     sleep 0.5
@@ -99,12 +111,14 @@ qh_setup() {
   [ -f "$QH_EXE" ] || qh_skip "$QH_EXE is not built"
   [ -f "$QH_SYMBOL" ] || qh_skip "$QH_SYMBOL is not there"
   QH_WORK=$(mktemp -d /tmp/qh-e2e-XXXXXX)
+  qh_forget_settings
   QH_PROGRAM="$QH_WORK/Program Files/Quillhaven"
   trap qh_cleanup EXIT
   mkdir -p "$QH_PROGRAM" "$QH_WORK/cwd" "$QH_WORK/data" "$QH_ARTEFACTS"
   cp "$QH_EXE" "$QH_PROGRAM/Quillhaven.exe"
   cp "$QH_SYMBOL" "$QH_PROGRAM/default_symbol.bmp"
   if [ -f "$QH_HELP" ]; then cp "$QH_HELP" "$QH_PROGRAM/Quillhaven.hlp"; fi
+  if [ -f "${QH_HELP%.hlp}.htm" ]; then cp "${QH_HELP%.hlp}.htm" "$QH_PROGRAM/Quillhaven.htm"; fi
   if [ "${1:-}" != without-utility ]; then
     [ -f "$QH_UTILITY" ] || qh_skip "$QH_UTILITY is not built"
     cp "$QH_UTILITY" "$QH_PROGRAM/MakeOV2_v1-1.exe"
@@ -115,11 +129,16 @@ qh_setup() {
 # The Windows name of a Unix path: Wine's drive Z: is the root of the Unix tree.
 qh_win_path() { printf 'Z:%s' "${1//\//\\}"; }
 
-# Starts the program from the case's current folder, by its full path as a user's
-# shortcut would. The process id stays that of the Windows program.
+# Wine maps Unix file names through its locale's character set: UTF-8, so that folders
+# named in any script reach the program (and are written) as the case names them.
+QH_WINE_LOCALE=C.UTF-8
+
+# qh_start [ARGUMENT...]: starts the program from the case's current folder, by its
+# full path as a user's shortcut would, with the arguments given. The process id stays
+# that of the Windows program.
 qh_start() {
-  (cd "$QH_WORK/cwd" && exec "$QH_SOURCE_DIR/scripts/wine-run.sh" "$QH_PROGRAM/Quillhaven.exe" \
-     >"$QH_WORK/program.out" 2>&1) &
+  (cd "$QH_WORK/cwd" && LC_ALL=$QH_WINE_LOCALE exec "$QH_SOURCE_DIR/scripts/wine-run.sh" \
+     "$QH_PROGRAM/Quillhaven.exe" "$@" >"$QH_WORK/program.out" 2>&1) &
   QH_PID=$!
   qh_log "started Quillhaven.exe, process $QH_PID"
 }
@@ -165,11 +184,16 @@ qh_keys() {
   xdotool key --delay 120 "$@"
 }
 
-# qh_type WINDOW TEXT: types the text into the window's focused field.
+# qh_type WINDOW TEXT: types the text into the window's focused field. The text is
+# UTF-8 (file names may hold any letter), whatever the case's own locale. A letter
+# without a key of its own is typed through a key that xdotool remaps for it; typed
+# fast, Wine can read such a key after the next remapping and lose the letter.
 qh_type() {
+  local delay=15
+  LC_ALL=C grep -q '[^ -~]' <<<"$2" && delay=120
   xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
   sleep 0.2
-  xdotool type --delay 15 -- "$2"
+  LC_ALL=C.UTF-8 xdotool type --delay "$delay" -- "$2"
 }
 
 # qh_menu WINDOW KEY...: opens a menu with the keyboard and picks an item. The menu bar
@@ -387,7 +411,7 @@ qh_start_on_desktop() {
   export QH_E2E_RUN=$QH_WORK
   trap 'qh_end_desktop; qh_cleanup' EXIT
   exe=$(qh_win_path "$QH_PROGRAM/Quillhaven.exe")
-  (cd "$QH_WORK/cwd" && exec "$QH_SOURCE_DIR/scripts/wine-run.sh" explorer \
+  (cd "$QH_WORK/cwd" && LC_ALL=$QH_WINE_LOCALE exec "$QH_SOURCE_DIR/scripts/wine-run.sh" explorer \
      "/desktop=$QH_DESKTOP,$QH_DESKTOP_SIZE" "$exe" >>"$QH_WORK/program.out" 2>&1) &
   QH_DESKTOP_RUN=$!
   # The first start of a Wine prefix takes a while.
@@ -477,6 +501,59 @@ qh_desktop_screenshot() {
   else
     import -window "$desk" "$file"
   fi
+}
+
+# --- The system's version and its browser ------------------------------------------------
+# The program opens its manual by the version of Windows it runs on: Quillhaven.hlp in
+# the help engine before Vista, Quillhaven.htm in the browser from Vista on. Wine
+# reports the version the prefix is set to (winecfg /v).
+QH_VERSION_SAVED=unset
+
+# qh_windows_version VERSION: the prefix reports VERSION (winxp, win10, ...) to the
+# programs started from now on; the case's end puts the prefix's own setting back.
+qh_windows_version() {
+  if [ "$QH_VERSION_SAVED" == unset ]; then
+    QH_VERSION_SAVED=$("$QH_SOURCE_DIR/scripts/wine-run.sh" reg query 'HKCU\Software\Wine' /v Version \
+      2>/dev/null | tr -d '\r' | awk '$1 == "Version" { print $3 }')
+  fi
+  "$QH_SOURCE_DIR/scripts/wine-run.sh" winecfg /v "$1" >/dev/null 2>&1 ||
+    qh_fail "winecfg /v $1 failed"
+  qh_log "the Wine prefix reports Windows version $1"
+}
+
+qh_restore_windows_version() {
+  [ "$QH_VERSION_SAVED" == unset ] && return 0
+  if [ -n "$QH_VERSION_SAVED" ]; then
+    "$QH_SOURCE_DIR/scripts/wine-run.sh" winecfg /v "$QH_VERSION_SAVED" >/dev/null 2>&1
+  else
+    "$QH_SOURCE_DIR/scripts/wine-run.sh" reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+  fi
+  QH_VERSION_SAVED=unset
+}
+
+# qh_stand_in_browser: the browser Wine hands web pages to (xdg-open) becomes a script,
+# first in PATH, that writes each address it is given as a line of $QH_BROWSER_LOG and
+# shows nothing. ".htm" files are tied to Wine's browser as on any Windows system (the
+# prefix is made without the HTML engine that would register them).
+qh_stand_in_browser() {
+  QH_BROWSER_LOG=$QH_WORK/browser.log
+  mkdir -p "$QH_WORK/bin"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$QH_BROWSER_LOG" >"$QH_WORK/bin/xdg-open"
+  chmod +x "$QH_WORK/bin/xdg-open"
+  export PATH="$QH_WORK/bin:$PATH"
+  "$QH_SOURCE_DIR/scripts/wine-run.sh" reg add 'HKCR\.htm' /ve /d htmlfile /f >/dev/null 2>&1 ||
+    qh_fail "cannot tie .htm files to the browser in the Wine prefix"
+}
+
+# qh_wait_browser [SECONDS]: prints the first address the stand-in browser was given.
+qh_wait_browser() {
+  local limit=${1:-30} end
+  end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    [ -s "$QH_BROWSER_LOG" ] && { head -1 "$QH_BROWSER_LOG"; return 0; }
+    sleep 0.3
+  done
+  return 1
 }
 
 # The build makes the help file; a case that opens it needs it.

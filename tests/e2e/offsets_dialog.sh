@@ -2,8 +2,9 @@
 # Option > Offsets and Help > About as a person uses them: the "PushPin co-ordinates"
 # dialog takes typed offsets (its fields refuse letters other than E and turn a typed
 # "e" into "E"), OK writes offsets.txt beside the program in its fixed layout, the next
-# Save adds the offsets to every point (checked against psp2ov2 --offset), and the
-# About box opens and closes with Enter.
+# Save adds the offsets to every point (checked against psp2ov2 --offset); the
+# labels' mnemonics reach their fields and Cancel stores nothing; and the About box
+# opens and closes with Enter.
 source "$(dirname "$0")/lib.sh"
 qh_need_sample
 qh_setup
@@ -14,14 +15,17 @@ qh_start
 main=$(qh_wait_window "$QH_TITLE" 90) || qh_fail "the main window '$QH_TITLE' did not appear"
 [ -e "$QH_PROGRAM/offsets.txt" ] && qh_fail "offsets.txt exists before the dialog was used"
 
-# --- Option > Offsets. The menu title "Option" has no mnemonic: reach it from File.
+# --- Option > Offsets, by the menu's mnemonic.
 dialog_title="PushPin co-ordinates"
-qh_menu "$main" alt+f Right o
-dialog=$(qh_wait_window "$dialog_title" 15) || {
-  qh_log "no dialog after the keys: pressing them again"
-  qh_menu "$main" alt+f Right o
-  dialog=$(qh_wait_window "$dialog_title" 15) || qh_fail "the dialog '$dialog_title' did not appear"
+qh_offsets_dialog() {
+  qh_menu "$main" alt+o o
+  dialog=$(qh_wait_window "$dialog_title" 15) || {
+    qh_log "no dialog after the keys: pressing them again"
+    qh_menu "$main" alt+o o
+    dialog=$(qh_wait_window "$dialog_title" 15) || qh_fail "the dialog '$dialog_title' did not appear"
+  }
 }
+qh_offsets_dialog
 qh_log "dialog '$dialog_title' is up (window $dialog)"
 sleep 0.5
 qh_screenshot "$QH_ARTEFACTS/offsets-dialog.png" "$dialog"
@@ -57,6 +61,28 @@ if [ -n "$psp2ov2" ]; then
 else
   qh_log "NOTE: psp2ov2 (native build) not found: the .asc is not compared byte for byte"
 fi
+
+# --- Alt+A (the latitude label's mnemonic) reaches the latitude field; Cancel, two
+# Tabs on, ends the dialog and stores nothing.
+qh_offsets_dialog
+sleep 0.5
+qh_keys "$dialog" alt+a ctrl+a
+qh_type "$dialog" "9"
+qh_keys "$dialog" Tab Tab space
+qh_wait_no_window "$dialog_title" 15 || qh_fail "the dialog stayed open after Cancel"
+qh_expect_same_file "offsets.txt after Cancel" "$QH_WORK/expected-offsets.txt" "$offsets"
+qh_offsets_dialog
+sleep 0.5
+qh_keys "$dialog" alt+a ctrl+a
+qh_type "$dialog" "0.75"
+qh_keys "$dialog" alt+l ctrl+a
+qh_type "$dialog" "2"
+qh_keys "$dialog" Return
+qh_wait_no_window "$dialog_title" 15 || qh_fail "the dialog stayed open after Enter (OK)"
+end=$((SECONDS + 10))
+printf ' %s%s\r\n' '   2.000000    ' '  0.7500000    ' >"$QH_WORK/expected-offsets.txt"
+until cmp -s "$QH_WORK/expected-offsets.txt" "$offsets" || [ $SECONDS -ge $end ]; do sleep 0.3; done
+qh_expect_same_file "offsets.txt typed through Alt+A and Alt+L" "$QH_WORK/expected-offsets.txt" "$offsets"
 
 # --- Help > About, closed with Enter (its OK button is the default).
 qh_menu "$main" alt+h a

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,8 @@
 
 namespace {
 
-// The build passes the program's Unix path; Wine's drive Z: is the Unix root.
-std::string ProgramPath() {
-  std::string path = QH_PROGRAM_EXE;
+// The build passes Unix paths; Wine's drive Z: is the Unix root.
+std::string WindowsPath(std::string path) {
   if (!path.empty() && path[0] == '/') {
     for (char& c : path)
       if (c == '/') c = '\\';
@@ -23,6 +23,8 @@ std::string ProgramPath() {
   }
   return path;
 }
+
+std::string ProgramPath() { return WindowsPath(QH_PROGRAM_EXE); }
 
 class ProgramResources : public ::testing::Test {
  protected:
@@ -83,7 +85,7 @@ TEST_F(ProgramResources, MainMenuHasTheThreePopupsWithTheirItems) {
   HMENU menu = LoadMenuA(module_, MAKEINTRESOURCEA(IDM_MAIN));
   ASSERT_NE(menu, nullptr) << "menu " << IDM_MAIN << " missing";
   ASSERT_EQ(GetMenuItemCount(menu), 3);
-  const char* titles[] = {"&File", "Option", "&Help"};
+  const char* titles[] = {"&File", "&Option", "&Help"};
   for (int i = 0; i < 3; ++i) {
     char text[64] = {};
     GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
@@ -290,15 +292,18 @@ TEST_F(ProgramResources, AboutDialog) {
   ASSERT_TRUE(ReadDialog(module_, IDD_ABOUT, t)) << "dialog " << IDD_ABOUT;
   EXPECT_EQ(t.caption, "About");
   EXPECT_EQ(t.cx, 120);
-  EXPECT_EQ(t.cy, 110);
+  EXPECT_EQ(t.cy, 120);
   EXPECT_EQ(t.font, "MS Sans Serif");
   EXPECT_EQ(t.pointSize, 8);
-  ASSERT_EQ(t.items.size(), 2u);
-  EXPECT_EQ(Describe(t.items[0]), "1001 Static \"\" 25,20,70x50");
-  EXPECT_EQ(t.items[0].style & SS_TYPEMASK, DWORD(SS_CENTER));
-  EXPECT_TRUE(t.items[0].style & SS_SUNKEN);
-  EXPECT_EQ(Describe(t.items[1]), "1 Button \"OK\" 40,80,40x14");
-  EXPECT_EQ(t.items[1].style & 0x0F, DWORD(BS_DEFPUSHBUTTON));
+  ASSERT_EQ(t.items.size(), 3u);
+  // The program's icon, by the name the frame class takes it by.
+  EXPECT_EQ(Describe(t.items[0]), "1007 Static \"ICON1\" 50,6,0x0");
+  EXPECT_EQ(t.items[0].style & SS_TYPEMASK, DWORD(SS_ICON));
+  EXPECT_EQ(Describe(t.items[1]), "1001 Static \"\" 10,30,100x66");
+  EXPECT_EQ(t.items[1].style & SS_TYPEMASK, DWORD(SS_CENTER));
+  EXPECT_TRUE(t.items[1].style & SS_SUNKEN);
+  EXPECT_EQ(Describe(t.items[2]), "1 Button \"OK\" 40,102,40x14");
+  EXPECT_EQ(t.items[2].style & 0x0F, DWORD(BS_DEFPUSHBUTTON));
   EXPECT_EQ(FindResourceA(module_, MAKEINTRESOURCEA(IDD_ABOUT), MAKEINTRESOURCEA(10)), nullptr)
       << "the About box has no extra sections";
 }
@@ -311,19 +316,22 @@ TEST_F(ProgramResources, OffsetsDialogAndItsEmptyExtraSections) {
   EXPECT_EQ(t.cy, 80);
   EXPECT_EQ(t.font, "MS Sans Serif");
   EXPECT_EQ(t.pointSize, 8);
+  // Each label comes just before its field, so that its mnemonic moves to the field.
   const std::vector<std::string> expected = {
-      "1002 Button \"Offsets to be added\" 6,8,148x52", "1003 REALEDIT \"0.0\" 12,21,40x14",
-      "1004 REALEDIT \"0.0\" 12,39,40x14",           "1005 Static \"Longitude (degrees)\" 60,24,70x8",
-      "1006 Static \"Latitude (degrees)\" 60,42,70x8", "1 Button \"OK\" 114,64,40x14"};
+      "1002 Button \"Offsets to be added\" 6,8,148x52",
+      "1005 Static \"&Longitude (degrees)\" 74,24,74x8", "1003 REALEDIT \"0.0\" 12,21,56x14",
+      "1006 Static \"L&atitude (degrees)\" 74,42,74x8",  "1004 REALEDIT \"0.0\" 12,39,56x14",
+      "1 Button \"OK\" 70,64,40x14",                     "2 Button \"Cancel\" 114,64,40x14"};
   std::vector<std::string> actual;
   for (const DialogItem& d : t.items) actual.push_back(Describe(d));
   EXPECT_EQ(actual, expected);
   ASSERT_EQ(t.items.size(), expected.size());
   EXPECT_EQ(t.items[0].style & 0x0F, DWORD(BS_GROUPBOX));
   const DWORD edit = WS_BORDER | WS_TABSTOP;
-  EXPECT_EQ(t.items[1].style & (edit | WS_GROUP), edit | WS_GROUP) << "longitude starts a group";
-  EXPECT_EQ(t.items[2].style & (edit | WS_GROUP), edit) << "latitude";
+  EXPECT_EQ(t.items[2].style & (edit | WS_GROUP), edit | WS_GROUP) << "longitude starts a group";
+  EXPECT_EQ(t.items[4].style & (edit | WS_GROUP), edit) << "latitude";
   EXPECT_EQ(t.items[5].style & 0x0F, DWORD(BS_DEFPUSHBUTTON));
+  EXPECT_EQ(t.items[6].style & 0x0F, DWORD(BS_PUSHBUTTON));
 
   HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(IDD_OFFSETS), MAKEINTRESOURCEA(10));
   ASSERT_NE(found, nullptr) << "extra sections of dialog " << IDD_OFFSETS;
@@ -333,6 +341,30 @@ TEST_F(ProgramResources, OffsetsDialogAndItsEmptyExtraSections) {
   EXPECT_EQ(text, "[Checks] \n[Menus] \n[Tabs] \n[Ranges] \n[Trackbars] \n[Grids] \n[Colours] \n[Lengths] \n");
   EXPECT_GT(data.size(), text.size()) << "ended by NUL characters";
   EXPECT_EQ(data.find_first_not_of('\0', text.size()), std::string::npos) << "only NULs follow";
+}
+
+// Each of the three programs carries the one manifest (UTF-8 code page, current
+// controls, asInvoker, system DPI, supported systems) as resource 1, the one a process
+// is started with.
+TEST(ProgramManifests, EachProgramCarriesTheManifestAsResourceOne) {
+  std::FILE* file = std::fopen(WindowsPath(QH_MANIFEST_FILE).c_str(), "rb");
+  ASSERT_NE(file, nullptr) << "cannot read " << QH_MANIFEST_FILE;
+  std::string expected;
+  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) expected.push_back(char(c));
+  std::fclose(file);
+  ASSERT_NE(expected.find("<activeCodePage"), std::string::npos);
+  for (const char* program : {QH_PROGRAM_EXE, QH_UTILITY_EXE, QH_PSP2OV2_EXE}) {
+    HMODULE module = LoadLibraryExA(WindowsPath(program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr) << "cannot load " << program;
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
+    std::string actual;
+    if (found) {
+      const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+      actual.assign(bytes, SizeofResource(module, found));
+    }
+    FreeLibrary(module);
+    EXPECT_EQ(actual, expected) << program << ": manifest resource 1";
+  }
 }
 
 }  // namespace

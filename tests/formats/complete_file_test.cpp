@@ -59,11 +59,11 @@ TEST(CompleteFile, CommitReplacesAnEarlierFileWithExactlyTheBytesWritten) {
   ASSERT_TRUE(file.Write(""));
   EXPECT_EQ(ReadFile(path), "an earlier, longer file that must go entirely\r\n")
       << "the target changes only at Commit";
-  // The bytes go to a temporary file beside the target, named so that a leftover
-  // would be recognised as temporary.
+  // The bytes go to a temporary file beside the target, with a short name of its own
+  // that a leftover would be recognised by.
   const std::vector<std::string> others = OtherNames(folder, "trip.asc");
   ASSERT_EQ(others.size(), 1u);
-  EXPECT_EQ(others[0].rfind("trip.asc.", 0), 0u) << others[0];
+  EXPECT_EQ(others[0].rfind(".qh~", 0), 0u) << others[0];
   EXPECT_EQ(others[0].substr(others[0].size() - 4), ".tmp") << others[0];
 
   ASSERT_TRUE(file.Commit()) << file.Reason();
@@ -72,6 +72,27 @@ TEST(CompleteFile, CommitReplacesAnEarlierFileWithExactlyTheBytesWritten) {
   EXPECT_FALSE(file.Failed());
   EXPECT_STREQ(FailureName(file.WhatFailed()), "None");
   EXPECT_EQ(file.Reason(), "");
+}
+
+// Names up to the system's limit for one name: the temporary files and the earlier
+// files' second names must not be longer than the targets.
+TEST(CompleteFile, TargetsWithTheLongestNamesTheSystemTakes) {
+  TempFolder folder;
+  for (const std::size_t length : {std::size_t{242}, std::size_t{255}}) {
+    const std::string stem(length - 4, 'n');
+    const std::string asc = folder.File(stem + ".asc"), ov2 = folder.File(stem + ".ov2");
+    WriteFile(asc, "earlier");
+    CompleteFile first, second;
+    ASSERT_TRUE(first.Open(asc)) << length << ": " << first.Reason();
+    ASSERT_TRUE(second.Open(ov2)) << length << ": " << second.Reason();
+    ASSERT_TRUE(first.Write("asc") && second.Write("ov2"));
+    EXPECT_TRUE(CommitTogether({&first, &second})) << length << ": " << first.Reason();
+    EXPECT_EQ(ReadFile(asc), "asc") << length;
+    EXPECT_EQ(ReadFile(ov2), "ov2") << length;
+    EXPECT_EQ(folder.Entries(), 2u) << length;
+    fs::remove(asc);
+    fs::remove(ov2);
+  }
 }
 
 TEST(CompleteFile, NothingWrittenGivesAnEmptyFile) {

@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "tests/support/temp_folder.h"
+
 namespace qh {
 namespace {
 
@@ -22,6 +30,30 @@ TEST(PathParts, ExtensionsAreReplacedInTheFileNameOnly) {
   EXPECT_EQ(FolderPart("plain"), "");
   EXPECT_EQ(FileNamePart("a/b\\c.asc"), "c.asc");
 }
+
+#ifndef _WIN32
+// What is not a regular file is refused before it is opened: a FIFO without a writer
+// would block the open for ever (a hang here is the fault), a device never ends.
+TEST(ReadWholeFile, RefusesWhatIsNotARegularFile) {
+  test::TempFolder folder;
+  const std::string fifo = folder.File("symbol.bmp");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  struct Case {
+    std::string path;
+    const char* reason;
+  };
+  const Case cases[] = {{fifo, "it is not a regular file"},
+                        {"/dev/zero", "it is not a regular file"},
+                        {folder.Path().string(), "Is a directory"}};
+  for (const Case& c : cases) {
+    std::string bytes = "unchanged";
+    IoError error;
+    EXPECT_FALSE(ReadWholeFile(c.path, 1 << 20, bytes, error)) << c.path;
+    EXPECT_EQ(error.path, c.path);
+    EXPECT_EQ(error.reason, c.reason) << c.path;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace qh

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "formats/asc_reader.h"
+#include "formats/complete_file.h"
 #include "formats/overlay_builder.h"
 #include "formats/spatial_index.h"
 #include "tests/formats/ov2_check.h"
@@ -90,6 +91,8 @@ qh::test::DecodedPoi PoiOf(const qh::AscPoint& p) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static qh::test::TempFolder folder;
+  // Each input is written and thrown away: waiting for the disk would only slow the search.
+  qh::SetFlushToDisk(false);
   const std::string input = folder.File("input.asc");
   const std::string overlay = folder.File("input.ov2");
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -1,6 +1,7 @@
 #include "tests/support/faulty_file_calls.h"
 
 #include <cerrno>
+#include <csignal>
 #include <mutex>
 
 #include "formats/file_calls.h"
@@ -19,12 +20,18 @@ Disk disk;
 
 // Counts the call; true (errno set) when it is the one to refuse.
 bool Refused(FileCall call) {
-  std::lock_guard lock(disk.mutex);
-  const int count = ++disk.counts[static_cast<int>(call)];
-  if (call != disk.plan.refused || count != disk.plan.nth) return false;
-  disk.struck = true;
-  errno = disk.plan.error;
-  return true;
+  int signal = 0;
+  {
+    std::lock_guard lock(disk.mutex);
+    const int count = ++disk.counts[static_cast<int>(call)];
+    if (call != disk.plan.refused || count != disk.plan.nth) return false;
+    disk.struck = true;
+    errno = disk.plan.error;
+    signal = disk.plan.signal;
+  }
+  if (signal == 0) return true;
+  std::raise(signal);
+  return false;
 }
 
 const FileCalls kFaultyCalls{
@@ -60,6 +67,8 @@ const FileCalls kFaultyCalls{
     [](const char* existing, const char* name) {
       return Refused(FileCall::kLink) ? -1 : SystemFileCalls().link(existing, name);
     },
+    [](FileHandle) { return Refused(FileCall::kSync) ? -1 : 0; },
+    [](const char*) { return Refused(FileCall::kSyncFolder) ? -1 : 0; },
 };
 
 }  // namespace
@@ -100,6 +109,8 @@ const char* FileCallName(FileCall call) {
     case FileCall::kRename: return "rename";
     case FileCall::kRemove: return "remove";
     case FileCall::kLink: return "link";
+    case FileCall::kSync: return "sync";
+    case FileCall::kSyncFolder: return "folder sync";
   }
   return "?";
 }

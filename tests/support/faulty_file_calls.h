@@ -2,7 +2,9 @@
 // that fills after a given number of bytes (the write that reaches the end takes what
 // fits, the next fails with ENOSPC), and one call of a kind refused at its n-th use
 // with a given errno. Every call is counted, so a clean run tells how many a loop
-// must go through. Installed for the life of the object; safe across threads.
+// must go through. Installed for the life of the object; safe across threads. The
+// flushes to the disk itself are counted but not made: the test's files need no
+// power-cut safety, and thousands of runs must stay fast.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +13,8 @@
 
 namespace qh::test {
 
-enum class FileCall { kCreate, kWrite, kClose, kRename, kRemove, kLink };
-inline constexpr int kFileCallKinds = 6;
+enum class FileCall { kCreate, kWrite, kClose, kRename, kRemove, kLink, kSync, kSyncFolder };
+inline constexpr int kFileCallKinds = 8;
 
 struct FaultPlan {
   // Bytes the disk takes from all writes together.
@@ -21,6 +23,9 @@ struct FaultPlan {
   FileCall refused = FileCall::kCreate;
   int nth = 0;
   int error = 0;
+  // When set, that call is not refused: the process sends itself this signal just
+  // before it (SIGKILL: the process ends there, as at a power cut).
+  int signal = 0;
 };
 
 class FaultyFileCalls {

@@ -12,6 +12,13 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "formats/complete_file.h"
+#include "formats/output_set.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"
@@ -40,9 +47,10 @@ struct Outcome {
 
 // Converts trip.psp in `folder` as `psp2ov2 -q trip.psp` would, under `plan`, with the
 // icon beside the tool.
-Outcome Convert(const TempFolder& folder, const FaultPlan& plan) {
+Outcome Convert(const TempFolder& folder, const FaultPlan& plan, bool noSync = false) {
   psp2ov2::Options options;
   options.quiet = true;
+  options.noSync = noSync;
   options.inputs = {folder.File("trip.psp")};
   psp2ov2::Converter converter(options, folder.Path().string() + "/");
   Outcome outcome;
@@ -55,6 +63,40 @@ Outcome Convert(const TempFolder& folder, const FaultPlan& plan) {
   }
   outcome.messages = testing::internal::GetCapturedStderr();
   return outcome;
+}
+
+// How a child process ended: its exit status, or the signal that ended it.
+struct ChildEnd {
+  int status = -1;
+  int signal = 0;
+  std::string messages;
+};
+
+// Converts trip.psp in `folder` as Convert does, in a child process that handles
+// interrupts as the tool does, under `plan`; its standard error is caught in a file of
+// `logs`.
+ChildEnd ConvertInChild(const TempFolder& folder, const TempFolder& logs, const FaultPlan& plan) {
+  const std::string errors = logs.File("child.stderr");
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int log = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(log, 2);
+    RemoveTemporaryFilesOnInterrupt();
+    psp2ov2::Options options;
+    options.quiet = true;
+    options.inputs = {folder.File("trip.psp")};
+    psp2ov2::Converter converter(options, folder.Path().string() + "/");
+    const FaultyFileCalls faults(plan);
+    _exit(converter.PlanOutputs() ? converter.Convert(0) : 99);
+  }
+  ChildEnd end;
+  int raw = 0;
+  if (pid < 0 || waitpid(pid, &raw, 0) != pid) return end;
+  if (WIFEXITED(raw)) end.status = WEXITSTATUS(raw);
+  if (WIFSIGNALED(raw)) end.signal = WTERMSIG(raw);
+  end.messages = ReadFile(errors);
+  return end;
 }
 
 // The names in the folder, sorted.
@@ -154,7 +196,8 @@ TEST_F(FaultLoops, ADiskThatFillsAtAnyByteLeavesTheEarlierOutputs) {
 
 TEST_F(FaultLoops, EachRefusedCallLeavesTheEarlierOutputsOrAllTheNewOnes) {
   for (const FileCall call : {FileCall::kCreate, FileCall::kClose, FileCall::kRename,
-                              FileCall::kRemove, FileCall::kLink}) {
+                              FileCall::kRemove, FileCall::kLink, FileCall::kSync,
+                              FileCall::kSyncFolder}) {
     for (const bool earlier : {true, false}) {
       // Until a run makes fewer such calls than the one refused: every place was tried.
       for (int nth = 1;; ++nth) {
@@ -168,6 +211,99 @@ TEST_F(FaultLoops, EachRefusedCallLeavesTheEarlierOutputsOrAllTheNewOnes) {
         if (HasFailure()) return;
       }
     }
+  }
+}
+
+// Each output reaches the disk itself before it takes its place, and the folder's
+// names after; --no-sync leaves both to the system.
+TEST_F(FaultLoops, OutputsAreFlushedToTheDiskUnlessNoSync) {
+  for (const bool noSync : {false, true}) {
+    Earlier(true);
+    const Outcome outcome = Convert(folder_, {}, noSync);
+    ASSERT_EQ(outcome.status, psp2ov2::kExitOk) << outcome.messages;
+    EXPECT_EQ(outcome.calls[static_cast<int>(FileCall::kSync)], noSync ? 0 : 3) << noSync;
+    EXPECT_EQ(outcome.calls[static_cast<int>(FileCall::kSyncFolder)], noSync ? 0 : 1) << noSync;
+  }
+}
+
+// A signal at each step of the commit (each earlier output kept under a second name,
+// each rename) is held until the commit is over: the new outputs stand, the run ends
+// with 0 and says it was interrupted after finishing.
+TEST_F(FaultLoops, AnInterruptDuringTheCommitEndsTheRunAfterIt) {
+  TempFolder logs;
+  Earlier(true);
+  const Outcome clean = Convert(folder_, {});
+  for (const FileCall call : {FileCall::kLink, FileCall::kRename}) {
+    ASSERT_GT(clean.calls[static_cast<int>(call)], 0) << test::FileCallName(call);
+    for (int nth = 1; nth <= clean.calls[static_cast<int>(call)]; ++nth) {
+      Earlier(true);
+      const ChildEnd end = ConvertInChild(folder_, logs, {.refused = call, .nth = nth, .signal = SIGTERM});
+      const std::string what = std::string("SIGTERM at ") + test::FileCallName(call) + " " +
+                               std::to_string(nth);
+      EXPECT_EQ(end.signal, 0) << what;
+      EXPECT_EQ(end.status, psp2ov2::kExitOk) << what << ": " << end.messages;
+      EXPECT_NE(end.messages.find("interrupted after finishing"), std::string::npos)
+          << what << ": " << end.messages;
+      Outcome outcome;
+      outcome.status = end.status;
+      outcome.messages = end.messages;
+      ExpectWholeOutcome(what, outcome, true, "");
+      if (HasFailure()) return;
+    }
+  }
+}
+
+// A kill (as at a power cut) while the outputs are written and at each step of the
+// commit: before each earlier output is kept under a second name and before each
+// rename. The journal lets the next run put things right first: it removes the
+// temporary files of a run killed while writing, rolls back a commit that had renamed
+// nothing yet (the earlier outputs stay) and finishes one that had (all new outputs),
+// says which, and leaves nothing else behind.
+TEST_F(FaultLoops, AKillAtAnyStepOfTheCommitIsFinishedOrRolledBackByTheNextRun) {
+  TempFolder logs;
+  Earlier(true);
+  const Outcome clean = Convert(folder_, {});
+  using Recovery = OutputSet::Recovery;
+  struct Step {
+    FileCall call;
+    int nth;
+    Recovery recovery;
+  };
+  // While writing: the first write, and the icon's creation after the other two.
+  std::vector<Step> steps = {{FileCall::kWrite, 1, Recovery::kCleared},
+                             {FileCall::kCreate, 3, Recovery::kCleared}};
+  for (const FileCall call : {FileCall::kLink, FileCall::kRename}) {
+    for (int nth = 1; nth <= clean.calls[static_cast<int>(call)]; ++nth) {
+      const bool finished = call == FileCall::kRename && nth > 1;
+      steps.push_back({call, nth, finished ? Recovery::kFinished : Recovery::kRolledBack});
+    }
+  }
+  for (const Step& step : steps) {
+    const std::string what = std::string("kill at ") + test::FileCallName(step.call) + " " +
+                             std::to_string(step.nth);
+    const bool finished = step.recovery == Recovery::kFinished;
+    const FaultPlan kill{.refused = step.call, .nth = step.nth, .signal = SIGKILL};
+    // What the recovery itself makes of the folder.
+    Earlier(true);
+    ASSERT_EQ(ConvertInChild(folder_, logs, kill).signal, SIGKILL) << what;
+    OutputSet set;
+    ASSERT_EQ(set.Take(folder_.File("trip.asc"), 0), OutputSet::Taken::kTaken) << what;
+    EXPECT_EQ(set.Recover(), step.recovery) << what;
+    set.Release();
+    Outcome recovered;
+    recovered.status = finished ? psp2ov2::kExitOk : psp2ov2::kExitFailed;
+    ExpectWholeOutcome(what + ", recovered", recovered, true, "");
+    // The next run of the tool says what it did, then converts as usual.
+    Earlier(true);
+    ASSERT_EQ(ConvertInChild(folder_, logs, kill).signal, SIGKILL) << what;
+    const Outcome next = Convert(folder_, {});
+    const char* said = finished ? "finished the commit of an interrupted run"
+                       : step.recovery == Recovery::kCleared
+                           ? "removed the temporary files of an interrupted run"
+                           : "rolled back the commit of an interrupted run";
+    EXPECT_NE(next.messages.find(said), std::string::npos) << what << ": " << next.messages;
+    ExpectWholeOutcome(what + ", next run", next, true, "");
+    if (HasFailure()) return;
   }
 }
 

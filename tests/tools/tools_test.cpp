@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -355,7 +356,7 @@ TEST(Psp2Ov2, UsageErrorsAndOffsetsThatAreNotNumbersExitWithTwo) {
       {"--offset nan,0 " + Quote(psp), "--offset takes"},
       {"--offset 0,inf " + Quote(psp), "--offset takes"},
       {"--offset +-1,0 " + Quote(psp), "--offset takes"},
-      {"--offset 1e39,0 " + Quote(psp), "--offset takes"},  // infinite in single precision
+      {"--offset 1e39,0 " + Quote(psp), "1e39,0: too large for the overlay's single precision"},
       {"--offset 1,2,3 " + Quote(psp), "--offset takes"},
       {"-o '' " + Quote(psp), "-o takes"},
       {"'' " + Quote(psp), "empty"},
@@ -564,7 +565,11 @@ TEST(Tools, AnInterruptRemovesTheTemporaryFilesAndKeepsTheEarlierOutputs) {
       {"psp2ov2, kill", QH_PSP2OV2, {"-q", "--flat"}, "in.psp", many.substr(0, many.size() / 2),
        {"in.asc", "in.ov2", "in.bmp"}, SIGTERM},
       {"makeov2, Ctrl+C", QH_MAKEOV2, {}, "in.asc", "1,2,\"a\"\n3,4,\"b\"\n", {"in.ov2"}, SIGINT},
+      {"makeov2, Ctrl+\\", QH_MAKEOV2, {}, "in.asc", "1,2,\"a\"\n", {"in.ov2"}, SIGQUIT},
   };
+  // SIGQUIT's own end writes a core file; none is wanted here.
+  const rlimit noCore{0, 0};
+  setrlimit(RLIMIT_CORE, &noCore);
   for (const Case& c : cases) {
     TempFolder folder;
     const std::string fifo = folder.File(c.input);
@@ -617,6 +622,54 @@ TEST(Tools, AnInterruptRemovesTheTemporaryFilesAndKeepsTheEarlierOutputs) {
   }
 }
 
+// Two runs on the same outputs at once: while the first holds them (here blocked on
+// its input, a FIFO), a second run of either tool waits a few seconds, then ends with
+// 2 and leaves them alone; the first then finishes as if it were alone.
+TEST(Tools, ASecondRunOnTheSameOutputsGivesWayToTheFirst) {
+  TempFolder folder, other;
+  const std::string fifo = folder.File("in.psp");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << std::strerror(errno);
+  const char* const outputs[] = {"in.asc", "in.ov2", "in.bmp"};
+  for (const char* output : outputs) WriteFile(folder.File(output), std::string("earlier ") + output);
+  WriteFile(other.File("in.psp"), ThreePins());
+  std::string tool = QH_PSP2OV2, quiet = "-q";
+  char* argv[] = {tool.data(), quiet.data(), const_cast<char*>(fifo.c_str()), nullptr};
+  pid_t first = 0;
+  ASSERT_EQ(posix_spawn(&first, tool.c_str(), nullptr, nullptr, argv, environ), 0);
+  // The first run holds the outputs once their lock file is there.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  auto locked = [&folder] {
+    for (const std::string& name : Names(folder)) {
+      if (name.starts_with(".qh~") && name.ends_with(".jnl")) return true;
+    }
+    return false;
+  };
+  while (!locked() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(locked()) << "the first run took no lock";
+  const std::vector<std::string> before = Names(folder);
+  const std::string second[] = {
+      kPsp2Ov2 + " -q -o " + Quote(folder.File("in.ov2")) + " " + Quote(other.File("in.psp")),
+      kMakeOv2 + " " + Quote(folder.File("in.asc")),
+      Quote(QH_OV2) + " make " + Quote(other.File("in.psp")) + " -o " + Quote(folder.File("in.ov2"))};
+  for (const std::string& command : second) {
+    const RunResult r = RunTool(other, command);
+    EXPECT_EQ(r.status, 2) << command << ": " << r.err;
+    EXPECT_NE(r.err.find(" is being written by another run"), std::string::npos) << r.err;
+    EXPECT_EQ(Joined(Names(folder)), Joined(before)) << command;
+    for (const char* output : outputs) {
+      EXPECT_EQ(ReadFile(folder.File(output)), std::string("earlier ") + output) << command;
+    }
+  }
+  WriteFile(fifo, ThreePins());  // opens the FIFO's writing end: the first run goes on
+  int status = 0;
+  ASSERT_EQ(waitpid(first, &status, 0), first);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_NE(ReadFile(folder.File("in.asc")).find("GCEBB"), std::string::npos);
+  EXPECT_EQ(Joined(Names(folder)), "in.asc in.bmp in.ov2 in.psp") << "the lock file stayed";
+}
+
 // A fault while the three files of an input are written: none of the earlier three is
 // replaced, nothing is left beside them, and the message names the file and the
 // system's reason. The faults are real: a file size limit, and (where this machine
@@ -649,7 +702,7 @@ TEST(Psp2Ov2, TheThreeOutputsTakeTheirPlacesTogetherOrNotAtAll) {
     bool needsMount;
   };
   const Case cases[] = {
-      {"file size limit", earlier + "trap '' XFSZ\nulimit -f 64\n" + run + copyOut,
+      {"file size limit", earlier + "ulimit -f 64\n" + run + copyOut,
        "trip.bmp: File too large", false},
       {"disk full", mount + earlier + run + copyOut, "trip.bmp: No space left on device", true},
       {"read-only volume", mount + earlier + "mount -o remount,ro " + Quote(volume) + "\n" + run + copyOut,
@@ -721,6 +774,47 @@ TEST(Tools, OutputsThatWouldOverwriteAnInputOrEachOtherAreRefused) {
     EXPECT_EQ(ReadFile(folder.File("a.psp")), ThreePins()) << c.name;
     EXPECT_EQ(ReadFile(folder.File("d.asc")), "1,2,\"d\"\n") << c.name;
   }
+}
+
+// Messages a person reads once and understands: counts in the singular for one, both
+// names of a hard-linked pair, a name with a line
+// break quoted, a hexadecimal number called by its name; and a DOS end-of-file byte is
+// no error at all.
+TEST(Tools, MessagesAPersonReadsOnceAndUnderstands) {
+  TempFolder folder;
+  WriteFile(folder.File("one.psp"), PushpinFile({{36.1 * kDegree, -86.7 * kDegree, "GCEBB"}}));
+  WriteFile(folder.File("linked.psp"), ThreePins());
+  WriteFile(folder.File("linked.asc"), "earlier");
+  std::filesystem::create_hard_link(folder.File("linked.asc"), folder.File("linked.ov2"));
+  WriteFile(folder.File("hex.asc"), "0x10,2,\"x\"\n");
+  WriteFile(folder.File("dos.asc"), "1,2,\"a\"\r\n\x1A");
+  const std::string broken = folder.File("a\nb.psp");
+  struct Case {
+    const char* name;
+    std::string command;
+    int status;
+    std::string said;  // on standard output or error
+  };
+  const Case cases[] = {
+      {"one pin", kPsp2Ov2 + " " + Quote(folder.File("one.psp")), 0, "one.psp: 1 pin -> "},
+      {"an .asc hard-linked to the .ov2", kPsp2Ov2 + " " + Quote(folder.File("linked.psp")), 2,
+       "its .asc file " + folder.File("linked.asc") + " and its overlay " + folder.File("linked.ov2") +
+           " are the same file"},
+      {"a name with a line break", kPsp2Ov2 + " -q " + Quote(broken), 2,
+       "psp2ov2: \"" + folder.File("a\\nb.psp") + "\": No such file or directory\n"},
+      {"a hexadecimal number", kMakeOv2 + " " + Quote(folder.File("hex.asc")), 1,
+       "hex.asc:1: the longitude is not a decimal number"},
+      {"a DOS end-of-file byte", kMakeOv2 + " " + Quote(folder.File("dos.asc")), 0, ""},
+  };
+  for (const Case& c : cases) {
+    const RunResult r = RunTool(folder, c.command);
+    EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+    EXPECT_NE((r.out + r.err).find(c.said), std::string::npos) << c.name << ": " << r.out << r.err;
+    if (c.said.empty()) {
+      EXPECT_EQ(r.err, "") << c.name;
+    }
+  }
+  EXPECT_EQ(ReadFile(folder.File("linked.asc")), "earlier");
 }
 
 // The tools speak for themselves: the file, what happened in their own words and the

@@ -54,9 +54,34 @@ run_tool(0 "${MAKEOV2}" "${WORK}/again/sample.asc")
 expect_same("${WORK}/again/sample.ov2" "${WORK}/sample.ov2")
 run_tool(0 "${MAKEOV2}" "${WORK}/again/sample.asc")
 expect_same("${WORK}/again/sample.ov2" "${WORK}/sample.ov2")
-file(GLOB leftovers "${WORK}/again/*.tmp")
+file(GLOB leftovers "${WORK}/again/.qh~*" "${WORK}/again/*.tmp")
 if(leftovers)
   message(FATAL_ERROR "temporary files left: ${leftovers}")
+endif()
+
+# Two runs at once on the same outputs, of different points (the second with an
+# offset): each finishes, or gives way with "is being written by another run" (exit 2);
+# the .asc and the .ov2 left behind are from one run, and no lock file stays.
+file(MAKE_DIRECTORY "${WORK}/both" "${WORK}/check")
+execute_process(
+  COMMAND ${EMULATOR} "${PSP2OV2}" -q -o "${WORK}/both/out.ov2" "${WORK}/sample.psp"
+  COMMAND ${EMULATOR} "${PSP2OV2}" -q --offset 1,1 -o "${WORK}/both/out.ov2" "${WORK}/sample.psp"
+  WORKING_DIRECTORY "${WORK}" RESULTS_VARIABLE statuses ERROR_VARIABLE err)
+foreach(status IN LISTS statuses)
+  if(status EQUAL 2)
+    if(NOT err MATCHES "is being written by another run")
+      message(FATAL_ERROR "a run at the same time failed otherwise: ${err}")
+    endif()
+  elseif(NOT status EQUAL 0)
+    message(FATAL_ERROR "two runs at once: exit statuses ${statuses}\n${err}")
+  endif()
+endforeach()
+file(COPY "${WORK}/both/out.asc" DESTINATION "${WORK}/check")
+run_tool(0 "${MAKEOV2}" "${WORK}/check/out.asc")
+expect_same("${WORK}/check/out.ov2" "${WORK}/both/out.ov2")
+file(GLOB leftovers "${WORK}/both/.qh~*")
+if(leftovers)
+  message(FATAL_ERROR "two runs at once left: ${leftovers}")
 endif()
 
 # A skipped line gives 1, a missing input 2.

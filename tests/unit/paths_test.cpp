@@ -115,6 +115,21 @@ TEST(ShortenPathTest, NetworkPathWithLongNameFallsBack) {
   EXPECT_EQ(shown, name60.substr(60 - 51)) << "only the end of a name that cannot fit";
 }
 
+// Names are UTF-8: the end of a name that cannot fit starts on a whole letter.
+TEST(ShortenPathTest, TheEndOfALongNameNeverStartsInsideALetter) {
+  std::string greek;
+  for (int i = 0; i < 30; ++i) greek += "\xCE\xB1";  // 30 alphas, 60 bytes
+  for (const std::string& tail : {std::string(), std::string("x")}) {
+    const std::string shown = Short("\\\\srv\\share\\" + greek + tail);
+    SCOPED_TRACE("shown " + shown);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(static_cast<unsigned char>(shown[0]) & 0xC0, 0x80) << "starts inside a letter";
+    EXPECT_LE(shown.size(), 51u);
+    EXPECT_GE(shown.size(), 50u);
+    EXPECT_EQ(shown.substr(shown.size() - tail.size()), tail);
+  }
+}
+
 // Any path whose second backslash comes at position 2 or 3 ends, within limit + 1
 // characters, with its file name whenever the name can fit.
 TEST(ShortenPathTest, EarlyBackslashPathsAlwaysEndWithinTheLimit) {

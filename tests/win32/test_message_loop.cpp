@@ -2,6 +2,12 @@
 // switches, keys and the key table, mouse buttons, timers and accelerators.
 #include "win32_test_support.h"
 
+#include <shellapi.h>
+#include <shlobj.h>  // DROPFILES
+
+#include <algorithm>
+#include <array>
+#include <string>
 #include <vector>
 
 namespace qh::test {
@@ -123,6 +129,37 @@ TEST_F(MessageLoopTest, CloseBoxGivesCloseRequestAndTheWindowStays) {
   m = NextMessage();
   EXPECT_EQ(m.kind, kCloseRequest);
   EXPECT_TRUE(IsWindow(Root().frame));
+}
+
+// Explorer's drop as the shell hands it over: a DROPFILES block of UTF-8 names (the
+// test program's code page, as the program's) in a movable global block.
+HDROP DropOf(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += name + '\0';
+  list += '\0';
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  auto* files = static_cast<DROPFILES*>(GlobalLock(block));
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = FALSE;
+  std::copy(list.begin(), list.end(), reinterpret_cast<char*>(files + 1));
+  GlobalUnlock(block);
+  return static_cast<HDROP>(block);
+}
+
+TEST_F(MessageLoopTest, DroppedFilesArriveWithTheFirstName) {
+  EXPECT_TRUE(GetWindowLongA(Root().frame, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)
+      << "the root window does not take files from Explorer";
+  const std::string first = "C:\\\xC5\x81\xC3\xB3" "d\xC5\xBA trips\\trip.psp";  // Łódź trips
+  PostMessageA(Root().frame, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({first, "C:\\b.psp"})), 0);
+  const Message m = NextMessage();
+  EXPECT_EQ(m.kind, kFilesDropped);
+  EXPECT_EQ(m.info.window, 0);
+  EXPECT_EQ(m.info.value1, 2) << "files dropped";
+  std::array<char, 64> name;
+  name.fill('#');
+  IWnDroppedFile(name);
+  EXPECT_EQ(std::string(name.data(), first.size()), first);
+  EXPECT_EQ(Trimmed(std::string_view(name.data(), name.size())), first) << "blank-padded";
 }
 
 TEST_F(MessageLoopTest, KindsSwitchedOffAreNeverReturned) {

@@ -88,6 +88,26 @@ TEST_F(TextOutputTest, TextSitsOnItsBaselineAtTheUnitPosition) {
   EXPECT_EQ(Drawing().textY, PixelsToUnits(py, h_)) << "current position y";
 }
 
+// The program's texts are UTF-8 (its code page, by the manifest the test program
+// carries too): "Łódź" is four letters wide, not the seven Windows-1252 characters
+// its bytes would be.
+TEST_F(TextOutputTest, TextInTheProgramsCodePageIsDrawnAsItsLetters) {
+  ASSERT_EQ(GetACP(), 65001u) << "the test program runs without its UTF-8 manifest";
+  const std::string text = "\xC5\x81\xC3\xB3\x64\xC5\xBA";  // Łódź
+  HGDIOBJ old = SelectObject(dc_, GetStockObject(SYSTEM_FONT));
+  SIZE letters{};
+  GetTextExtentPoint32W(dc_, L"\u0141\u00F3d\u017A", 4, &letters);
+  SIZE bytes{};
+  GetTextExtentPoint32A(dc_, "\xC5\x81\xC3\xB3\x64\xC5\xBA", 7, &bytes);
+  SelectObject(dc_, old);
+  ASSERT_NE(letters.cx, bytes.cx) << "the font cannot tell the two readings apart";
+
+  IWnOutText(0, 5000, text);
+  EXPECT_EQ(UnitsToPixels(Drawing().textX, w_), letters.cx)
+      << "the text position moved by " << UnitsToPixels(Drawing().textX, w_)
+      << " pixels; the letters are " << letters.cx << ", the bytes " << bytes.cx;
+}
+
 TEST_F(TextOutputTest, CellsAreOpaqueSoBlanksWipeWhatStoodThere) {
   FillArea(kBlack);
   const std::string blanks = "    ";

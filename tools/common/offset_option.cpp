@@ -24,4 +24,17 @@ bool ParseOffset(std::string_view text, float& longitude, float& latitude) {
   return true;
 }
 
+bool OffsetTooLarge(std::string_view text) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return false;
+  for (const std::string_view part : {text.substr(0, comma), text.substr(comma + 1)}) {
+    double number = 0;
+    if (ParseDecimal(part, number) && std::isfinite(number) &&
+        !std::isfinite(static_cast<float>(number))) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace qh::tools

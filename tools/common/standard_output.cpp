@@ -14,4 +14,32 @@ bool StandardOutputDone(const char* tool) {
   return false;
 }
 
+std::string Shown(std::string_view name) {
+  bool plain = true;
+  for (const char c : name) plain = plain && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
+  if (plain) return std::string(name);
+  static const char kDigits[] = "0123456789abcdef";
+  std::string shown = "\"";
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else if (c == '"' || c == '\\') {
+      shown += '\\';
+      shown += c;
+    } else if (byte < 0x20 || byte == 0x7F) {
+      shown += "\\x";
+      shown += kDigits[byte >> 4];
+      shown += kDigits[byte & 15];
+    } else {
+      shown += c;
+    }
+  }
+  return shown + "\"";
+}
+
 }  // namespace qh::tools

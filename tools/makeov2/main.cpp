@@ -12,6 +12,7 @@
 #include "formats/file_system.h"
 #include "formats/complete_file.h"
 #include "tools/common/exit_status.h"
+#include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
 #include "tools/common/standard_output.h"
 #include "quillhaven_version.h"
@@ -22,13 +23,16 @@ using qh::tools::kExitFailed;
 using qh::tools::kExitOk;
 using qh::tools::kExitSkipped;
 constexpr const char* kProgram = "makeov2";
+using qh::tools::Shown;
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: %s [--flat] FILE.asc\n"
+               "Usage: %s [--flat] [--no-sync] FILE.asc\n"
                "Writes the TomTom overlay FILE.ov2 from the points of FILE.asc, one point a\n"
                "line: longitude, latitude, \"text\".\n"
                "  --flat     write the points in input order without a spatial index\n"
+               "  --no-sync  do not wait until the overlay is on the disk itself (for a RAM\n"
+               "             disk; a power cut may then leave it empty or older)\n"
                "  --help     show this help\n"
                "  --version  show the version\n",
                kProgram);
@@ -37,32 +41,35 @@ void PrintUsage(std::FILE* out) {
 int Convert(const std::string& input, bool flat) {
   const std::string output = qh::ReplaceExtension(input, ".ov2");
   if (!qh::tools::MayWriteOutput(kProgram, {input}, output, "overlay")) return kExitFailed;
+  qh::OutputSet set;
+  if (!qh::tools::ClaimOutputs(kProgram, output, set)) return kExitFailed;
   qh::AscReader reader;
   if (!reader.Open(input)) {
-    std::fprintf(stderr, "makeov2: cannot read %s: %s\n", input.c_str(),
+    std::fprintf(stderr, "makeov2: cannot read %s: %s\n", Shown(input).c_str(),
                  reader.ErrorMessage().c_str());
     return kExitFailed;
   }
   qh::OverlayBuilder builder;
   if (!builder.Open(output, flat)) {
-    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", output.c_str(),
+    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", Shown(output).c_str(),
                  builder.ErrorMessage().c_str());
     return kExitFailed;
   }
+  if (!qh::tools::NoteTemporaries(kProgram, set, {&builder.File()})) return kExitFailed;
   std::size_t skipped = 0;
   qh::AscPoint point;
   for (;;) {
     const auto result = reader.Next(point);
     if (result == qh::AscReader::Result::kEnd) break;
     if (result == qh::AscReader::Result::kFailed) {
-      std::fprintf(stderr, "makeov2: cannot read %s: %s\n", input.c_str(),
+      std::fprintf(stderr, "makeov2: cannot read %s: %s\n", Shown(input).c_str(),
                    reader.ErrorMessage().c_str());
       return kExitFailed;  // the builder drops its temporary file
     }
     if (result == qh::AscReader::Result::kBadLine) {
       ++skipped;
       const std::string_view reason = reader.BadReason();
-      std::fprintf(stderr, "%s:%llu: %.*s\n", input.c_str(),
+      std::fprintf(stderr, "%s:%llu: %.*s\n", Shown(input).c_str(),
                    static_cast<unsigned long long>(reader.LineNumber()),
                    static_cast<int>(reason.size()), reason.data());
       continue;
@@ -70,7 +77,7 @@ int Convert(const std::string& input, bool flat) {
     if (point.nulInText) {
       // Kept: only the byte changes, and the person should know it did.
       std::fprintf(stderr, "%s:%llu: a NUL byte in the text is written as a blank\n",
-                   input.c_str(), static_cast<unsigned long long>(reader.LineNumber()));
+                   Shown(input).c_str(), static_cast<unsigned long long>(reader.LineNumber()));
     }
     if (!builder.Add(point)) break;
   }
@@ -78,14 +85,15 @@ int Convert(const std::string& input, bool flat) {
   // format, a binary file). An empty file is an empty overlay.
   if (builder.Points() == 0 && skipped + reader.TitleLines() > 0) {
     std::fprintf(stderr, "makeov2: %s: no line holds a point; %s is not written\n",
-                 input.c_str(), output.c_str());
+                 Shown(input).c_str(), Shown(output).c_str());
     return kExitSkipped;
   }
-  if (!builder.Commit()) {
-    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", output.c_str(),
+  if (!builder.Commit(&set)) {
+    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", Shown(output).c_str(),
                  builder.ErrorMessage().c_str());
     return kExitFailed;
   }
+  qh::tools::TellInterruptedAfterFinishing(kProgram, output, "overlay");
   return skipped > 0 ? kExitSkipped : kExitOk;
 }
 
@@ -100,6 +108,8 @@ int Run(int argc, char** argv) {
       optionsDone = true;
     } else if (!optionsDone && arg == "--flat") {
       flat = true;
+    } else if (!optionsDone && arg == "--no-sync") {
+      qh::SetFlushToDisk(false);
     } else if (!optionsDone && (arg == "--help" || arg == "-h")) {
       PrintUsage(stdout);
       return qh::tools::StandardOutputDone(kProgram) ? kExitOk : kExitFailed;
@@ -107,7 +117,7 @@ int Run(int argc, char** argv) {
       std::printf("%s %s\n", kProgram, QH_VERSION_TEXT);
       return qh::tools::StandardOutputDone(kProgram) ? kExitOk : kExitFailed;
     } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "makeov2: unknown option %s\n", argv[i]);
+      std::fprintf(stderr, "makeov2: unknown option %s\n", Shown(argv[i]).c_str());
       PrintUsage(stderr);
       return kExitFailed;
     } else if (!haveInput) {

@@ -14,6 +14,7 @@ int Run(int argc, char** argv) {
   Options options;
   const int early = ParseOptions(argc, argv, options);
   if (early >= 0) return early;
+  if (options.noSync) qh::SetFlushToDisk(false);
   switch (options.command) {
     case Command::kMake: return RunMake(options);
     case Command::kRead: return RunRead(options);

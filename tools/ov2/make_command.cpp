@@ -4,6 +4,7 @@
 
 #include "formats/overlay_builder.h"
 #include "tools/common/exit_status.h"
+#include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
 #include "tools/common/standard_output.h"
 #include "tools/ov2/commands.h"
@@ -37,8 +38,11 @@ void Summarize(const Options& options, const PointFlow& flow) {
 
 int RunMake(const Options& options) {
   if (!tools::MayWriteOutput("ov2", options.inputs, options.output, "overlay")) return kExitFailed;
+  OutputSet set;
+  if (!tools::ClaimOutputs("ov2", options.output, set)) return kExitFailed;
   OverlayBuilder builder;
   if (!builder.Open(options.output, false)) return CannotWrite(options, builder);
+  if (!tools::NoteTemporaries("ov2", set, {&builder.File()})) return kExitFailed;
   const TextOptions texts{options.appendNotes, options.utf8, options.longitudeRule};
   PointFlow flow(texts, options.longitudeOffset, options.latitudeOffset, options.dedupe,
                  [&](const FlowPoint& point) { return builder.Add(point.point); });
@@ -56,7 +60,8 @@ int RunMake(const Options& options) {
     std::fprintf(stderr, "ov2: no input gave a point; %s is not written\n", options.output.c_str());
     return kExitSkipped;
   }
-  if (!builder.Commit()) return CannotWrite(options, builder);
+  if (!builder.Commit(&set)) return CannotWrite(options, builder);
+  tools::TellInterruptedAfterFinishing("ov2", options.output, "overlay");
   const auto& file = builder.File();
   if (!file.Leftover().empty()) {
     std::fprintf(stderr, "ov2: the earlier %s is still there as %s: %s\n", options.output.c_str(),

@@ -4,6 +4,7 @@
 #include "formats/complete_file.h"
 #include "formats/file_system.h"
 #include "tools/common/exit_status.h"
+#include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
 #include "tools/ov2/commands.h"
 #include "tools/ov2/input_readers.h"
@@ -40,13 +41,16 @@ int RunMap(const Options& options) {
   for (const std::string& input : options.inputs) {
     if (ReadInput(input, texts, flow) != kExitOk) return kExitFailed;
   }
+  OutputSet set;
+  if (!tools::ClaimOutputs("ov2", options.output, set)) return kExitFailed;
   CompleteFile file;
-  if (!file.Open(options.output) || !file.Write(map.Draw(MapTitle(options.inputs))) ||
-      !file.Commit()) {
+  if (!file.Open(options.output) || !tools::NoteTemporaries("ov2", set, {&file}) ||
+      !file.Write(map.Draw(MapTitle(options.inputs))) || !CommitTogether({&file}, &set)) {
     std::fprintf(stderr, "ov2: cannot write %s: %s\n", options.output.c_str(),
                  file.Reason().c_str());
     return kExitFailed;
   }
+  tools::TellInterruptedAfterFinishing("ov2", options.output, "map");
   return flow.Skipped() > 0 ? kExitSkipped : kExitOk;
 }
 

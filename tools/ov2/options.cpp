@@ -31,6 +31,7 @@ bool Allowed(Command command, std::string_view option) {
     return command == Command::kMake;
   }
   if (option == "--flag2-only") return command != Command::kCheck;
+  if (option == "--no-sync") return command != Command::kCheck;
   return false;
 }
 
@@ -74,6 +75,13 @@ bool TakeOption(std::string_view arg, std::string_view value, Options& options) 
   } else if (arg == "-f") {
     options.format = value;
   } else if (arg == "--offset") {
+    if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset) &&
+        tools::OffsetTooLarge(value)) {
+      std::fprintf(stderr,
+                   "ov2: --offset %s: too large for the overlay's single precision (at most "
+                   "about 3.4e38 degrees)\n", shown.c_str());
+      return false;
+    }
     if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset)) {
       std::fprintf(stderr, "ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
                    shown.c_str());
@@ -87,6 +95,8 @@ bool TakeOption(std::string_view arg, std::string_view value, Options& options) 
     options.utf8 = true;
   } else if (arg == "--flag2-only") {
     options.longitudeRule = LongitudeRule::kFlag2Only;
+  } else if (arg == "--no-sync") {
+    options.noSync = true;
   }
   return true;
 }
@@ -108,6 +118,8 @@ void PrintUsage(std::FILE* out) {
       "  --dedupe           drop a point whose place and text equal an earlier one's\n"
       "  --utf8             overlay texts in UTF-8 (default: Windows-1252)\n"
       "  --flag2-only       the old pushpin flag rule, as psp2ov2 --flag2-only\n"
+      "  --no-sync          do not wait until the output is on the disk itself (for a\n"
+      "                     RAM disk; a power cut may then leave it empty or older)\n"
       "  --help, --version\n"
       "Exit status: 0 done (check: valid), 1 points were left out (check: a fault),\n"
       "2 an input could not be read or the output not written.\n",

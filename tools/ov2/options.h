@@ -19,6 +19,7 @@ struct Options {
   bool appendNotes = false;
   bool dedupe = false;
   bool utf8 = false;
+  bool noSync = false;  // --no-sync: outputs not flushed to the disk itself
   float longitudeOffset = 0.0f, latitudeOffset = 0.0f;
   LongitudeRule longitudeRule = LongitudeRule::kZone;  // --flag2-only
 };

@@ -5,6 +5,7 @@
 #include "formats/file_system.h"
 #include "formats/point_text_writers.h"
 #include "tools/common/exit_status.h"
+#include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
 #include "tools/ov2/commands.h"
 #include "tools/ov2/input_readers.h"
@@ -60,8 +61,14 @@ int RunRead(const Options& options) {
       !tools::MayWriteOutput("ov2", options.inputs, options.output, "output")) {
     return kExitFailed;
   }
+  OutputSet set;
+  if (!options.output.empty() && !tools::ClaimOutputs("ov2", options.output, set)) {
+    return kExitFailed;
+  }
   TextOutput output;
-  if (!output.Open(options.output)) return CannotWrite(output);
+  if (!output.Open(options.output, options.output.empty() ? nullptr : &set)) {
+    return CannotWrite(output);
+  }
   if (format == TextFormat::kGpx) AppendGpxStart(output.Buffer());
   if (format == TextFormat::kCsv) AppendCsvHeader(output.Buffer());
   const TextOptions texts{false, options.utf8, options.longitudeRule};
@@ -74,6 +81,7 @@ int RunRead(const Options& options) {
   if (ReadInput(options.inputs.front(), texts, flow) != kExitOk) return kExitFailed;
   if (format == TextFormat::kGpx) AppendGpxEnd(output.Buffer());
   if (!output.Commit()) return CannotWrite(output);
+  if (!options.output.empty()) tools::TellInterruptedAfterFinishing("ov2", options.output, "output");
   return flow.Skipped() > 0 ? kExitSkipped : kExitOk;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/common/output_claim.h"
+
 namespace qh::ov2 {
 namespace {
 
@@ -11,14 +13,15 @@ constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
 
 }  // namespace
 
-bool TextOutput::Open(const std::string& path) {
+bool TextOutput::Open(const std::string& path, OutputSet* set) {
+  set_ = set;
   toStandardOutput_ = path.empty();
   name_ = toStandardOutput_ ? std::string("standard output") : path;
   if (toStandardOutput_) {
     MakeStandardOutputBinary();
     return true;
   }
-  return file_.Open(path);
+  return file_.Open(path) && (set_ == nullptr || tools::NoteTemporaries("ov2", *set_, {&file_}));
 }
 
 bool TextOutput::Flush(bool always) {
@@ -38,7 +41,7 @@ bool TextOutput::Flush(bool always) {
 bool TextOutput::Commit() {
   if (!Flush(true)) return false;
   if (toStandardOutput_) return std::fflush(stdout) == 0 && !std::ferror(stdout);
-  return file_.Commit();
+  return CommitTogether({&file_}, set_);
 }
 
 std::string TextOutput::Reason() const {

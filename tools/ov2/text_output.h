@@ -5,13 +5,15 @@
 #include <string_view>
 
 #include "formats/complete_file.h"
+#include "formats/output_set.h"
 
 namespace qh::ov2 {
 
 class TextOutput {
  public:
-  // To `path`, or to standard output when it is empty.
-  bool Open(const std::string& path);
+  // To `path`, or to standard output when it is empty. A file is written under the
+  // output set `set`, which the caller has claimed.
+  bool Open(const std::string& path, OutputSet* set);
   // The bytes gathered so far are handed on when there are many.
   std::string& Buffer() { return buffer_; }
   bool Flush(bool always = false);
@@ -23,6 +25,7 @@ class TextOutput {
 
  private:
   CompleteFile file_;
+  OutputSet* set_ = nullptr;
   bool toStandardOutput_ = false;
   bool failed_ = false;
   std::string buffer_, name_;

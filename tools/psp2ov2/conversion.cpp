@@ -23,12 +23,16 @@
 #include "resources/symbol/default_symbol.h"
 #include "formats/complete_file.h"
 #include "tools/common/file_identity.h"
+#include "tools/common/output_claim.h"
+#include "tools/common/standard_output.h"
 #include "tools/psp2ov2/batch_pipe.h"
 #include "tools/psp2ov2/exit_status.h"
 #include "tools/psp2ov2/line_taker.h"
 
 namespace qh::psp2ov2 {
 namespace {
+
+using tools::Shown;
 
 constexpr std::int32_t kProgressThreshold = 100000;
 constexpr std::int32_t kProgressStep = 1 << 16;
@@ -53,25 +57,25 @@ std::string PinPlace(std::int32_t pin, std::int32_t count) {
 }
 
 void CannotWrite(const CompleteFile& file) {
-  std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", file.Path().c_str(),
+  std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(file.Path()).c_str(),
                file.Reason().c_str());
 }
 
 // Opens the pushpin file and reads its pin count; false, and said why, when it cannot.
 bool OpenPushpins(const std::string& input, PushpinReader& reader, std::int32_t& npins) {
   if (!reader.Open(input)) {
-    std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(), reader.Error().reason.c_str());
+    std::fprintf(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(), reader.Error().reason.c_str());
     return false;
   }
   if (!reader.ReadHeader(npins)) {
-    std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(),
+    std::fprintf(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
                  ReadFailure(reader, "in its header").c_str());
     return false;
   }
   if (npins < 0) {
     // A count no pushpin file holds (one flipped bit makes it): not taken as none.
     std::fprintf(stderr, "psp2ov2: %s: the pin count %ld is negative; not a pushpin file\n",
-                 input.c_str(), static_cast<long>(npins));
+                 Shown(input).c_str(), static_cast<long>(npins));
     return false;
   }
   return true;
@@ -83,7 +87,7 @@ bool Converter::LoadExplicitSymbol() {
   if (options_.symbol.empty()) return true;
   IoError error;
   if (!ReadWholeFile(options_.symbol, kSymbolLimit, explicitSymbol_, error)) {
-    std::fprintf(stderr, "psp2ov2: cannot read the symbol %s: %s\n", options_.symbol.c_str(),
+    std::fprintf(stderr, "psp2ov2: cannot read the symbol %s: %s\n", Shown(options_.symbol).c_str(),
                  error.reason.c_str());
     return false;
   }
@@ -95,8 +99,8 @@ bool Converter::PlanOutputs() {
   tools::FileClaims claims;
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     if (const auto* earlier = claims.Take(inputs[i], "input", i)) {
-      std::fprintf(stderr, "psp2ov2: %s and %s are the same file\n", earlier->path.c_str(),
-                   inputs[i].c_str());
+      std::fprintf(stderr, "psp2ov2: %s and %s are the same file\n", Shown(earlier->path).c_str(),
+                   Shown(inputs[i]).c_str());
       return false;
     }
   }
@@ -117,15 +121,20 @@ bool Converter::PlanOutputs() {
       if (const auto* earlier = claims.Take(output.path, output.role, i)) {
         if (earlier->role == "input") {
           std::fprintf(stderr, "psp2ov2: %s: its %s %s would overwrite the input %s\n",
-                       inputs[i].c_str(), output.role, output.path.c_str(),
-                       earlier->path.c_str());
+                       Shown(inputs[i]).c_str(), output.role, Shown(output.path).c_str(),
+                       Shown(earlier->path).c_str());
+        } else if (earlier->owner == i && earlier->path != output.path) {
+          // Two names of one file (a hard link): both are named.
+          std::fprintf(stderr, "psp2ov2: %s: its %s %s and its %s %s are the same file\n",
+                       Shown(inputs[i]).c_str(), earlier->role.c_str(),
+                       Shown(earlier->path).c_str(), output.role, Shown(output.path).c_str());
         } else if (earlier->owner == i) {
           std::fprintf(stderr, "psp2ov2: %s: its %s and its %s would both be %s\n",
-                       inputs[i].c_str(), earlier->role.c_str(), output.role,
-                       output.path.c_str());
+                       Shown(inputs[i]).c_str(), earlier->role.c_str(), output.role,
+                       Shown(output.path).c_str());
         } else {
           std::fprintf(stderr, "psp2ov2: %s and %s would both write %s\n",
-                       inputs[earlier->owner].c_str(), inputs[i].c_str(), output.path.c_str());
+                       Shown(inputs[earlier->owner]).c_str(), Shown(inputs[i]).c_str(), Shown(output.path).c_str());
         }
         return false;
       }
@@ -139,7 +148,7 @@ bool Converter::PlanOutputs() {
         refusal = "it is not a regular file";
       }
       if (refusal != nullptr) {
-        std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", output.path.c_str(), refusal);
+        std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(output.path).c_str(), refusal);
         return false;
       }
     }
@@ -150,10 +159,13 @@ bool Converter::PlanOutputs() {
 int Converter::Convert(std::size_t index) {
   const std::string& input = options_.inputs[index];
   const Outputs& out = outputs_[index];
+  const bool ascOnly = options_.ascOnly;
+  OutputSet set;
+  if (!tools::ClaimOutputs("psp2ov2", out.asc, set)) return kExitFailed;
   PushpinReader reader(options_.longitudeRule);
   std::int32_t npins = 0;
   if (!OpenPushpins(input, reader, npins)) return kExitFailed;
-  const bool ascOnly = options_.ascOnly;
+  SetFlushToDisk(!options_.noSync);
   CompleteFile asc, bmp;
   OverlayBuilder overlay;
   if (!asc.Open(out.asc)) {
@@ -161,15 +173,17 @@ int Converter::Convert(std::size_t index) {
     return kExitFailed;
   }
   if (!ascOnly && !overlay.Open(out.ov2, options_.flat)) {
-    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.ov2.c_str(),
+    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(out.ov2).c_str(),
                  overlay.ErrorMessage().c_str());
     return kExitFailed;
   }
+  if (!tools::NoteTemporaries("psp2ov2", set, {&asc, &overlay.File()})) return kExitFailed;
   const NotesMode mode = options_.appendNotes ? NotesMode::Append : NotesMode::Ignore;
   const bool progress = !options_.quiet && npins > kProgressThreshold && QH_ISATTY(2);
   // This thread reads the pins and makes the lines; a second one writes them and
   // reads their points into the overlay, a few batches behind.
-  LineTaker taker(asc, ascOnly ? nullptr : &overlay, out.asc);
+  const std::string ascShown = Shown(out.asc);
+  LineTaker taker(asc, ascOnly ? nullptr : &overlay, ascShown);
   BatchPipe pipe(kBatchesInFlight);
   std::thread worker;
   try {
@@ -197,7 +211,7 @@ int Converter::Convert(std::size_t index) {
     if (!reader.NextPin(pin)) {
       workerEnd.Wait();
       if (progress) std::fputc('\n', stderr);
-      std::fprintf(stderr, "psp2ov2: %s: %s\n", input.c_str(),
+      std::fprintf(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
                    ReadFailure(reader, PinPlace(i + 1, npins)).c_str());
       return kExitFailed;  // the writers drop their temporary files
     }
@@ -207,7 +221,7 @@ int Converter::Convert(std::size_t index) {
     batch->ends.push_back(batch->lines.size());
     if (batch->lines.size() >= kLineBatch) handOver();
     if (progress && (i + 1) % kProgressStep == 0) {
-      std::fprintf(stderr, "\r%s: %ld of %ld pins", input.c_str(), static_cast<long>(i) + 1,
+      std::fprintf(stderr, "\r%s: %ld of %ld pins", Shown(input).c_str(), static_cast<long>(i) + 1,
                    static_cast<long>(npins));
     }
   }
@@ -216,7 +230,7 @@ int Converter::Convert(std::size_t index) {
   if (progress) std::fputc('\n', stderr);
   reader.Close();
   if (taker.Failed()) {
-    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.asc.c_str(),
+    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(out.asc).c_str(),
                  taker.Reason().c_str());
     return kExitFailed;
   }
@@ -224,11 +238,11 @@ int Converter::Convert(std::size_t index) {
     // Pins that gave no point at all: no overlay, and nothing replaced.
     if (overlay.Points() == 0 && taker.Skipped() + taker.TitleLines() > 0) {
       std::fprintf(stderr, "psp2ov2: %s: no pin gave a point; nothing is written\n",
-                   input.c_str());
+                   Shown(input).c_str());
       return kExitSkipped;
     }
     if (!overlay.Finish()) {
-      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", out.ov2.c_str(),
+      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(out.ov2).c_str(),
                    overlay.ErrorMessage().c_str());
       return kExitFailed;
     }
@@ -238,26 +252,45 @@ int Converter::Convert(std::size_t index) {
       CannotWrite(bmp);
       return kExitFailed;
     }
+    if (!tools::NoteTemporaries("psp2ov2", set, {&asc, &overlay.File(), &bmp})) return kExitFailed;
   }
-  // All three take their places, or none does.
-  if (!CommitTogether({&asc, ascOnly ? nullptr : &overlay.File(), ascOnly ? nullptr : &bmp})) {
-    for (const CompleteFile* file : {&asc, &overlay.File(), &bmp}) {
-      if (file->Failed()) CannotWrite(*file);
-    }
+  if (!CommitOutputs(index, npins, {&asc, ascOnly ? nullptr : &overlay.File(),
+                                    ascOnly ? nullptr : &bmp}, set)) {
     return kExitFailed;
+  }
+  return taker.Skipped() > 0 ? kExitSkipped : kExitOk;
+}
+
+bool Converter::CommitOutputs(std::size_t index, std::int32_t npins,
+                              std::initializer_list<CompleteFile*> files, OutputSet& set) {
+  const std::string& input = options_.inputs[index];
+  const Outputs& out = outputs_[index];
+  // All three take their places, or none does.
+  if (!CommitTogether(files, &set)) {
+    for (const CompleteFile* file : files) {
+      if (file != nullptr && file->Failed()) CannotWrite(*file);
+    }
+    return false;
   }
   // The outputs are in place; an old copy the system would not let go is the user's to
   // remove, so say where it is.
-  for (const CompleteFile* file : {&asc, &overlay.File(), &bmp}) {
-    if (file->Leftover().empty()) continue;
+  for (const CompleteFile* file : files) {
+    if (file == nullptr || file->Leftover().empty()) continue;
     std::fprintf(stderr, "psp2ov2: the earlier %s is still there as %s: %s\n",
-                 file->Path().c_str(), file->Leftover().c_str(), file->LeftoverReason().c_str());
+                 Shown(file->Path()).c_str(), Shown(file->Leftover()).c_str(),
+                 file->LeftoverReason().c_str());
   }
   if (!options_.quiet) {
-    std::printf("%s: %ld pins -> %s\n", input.c_str(), static_cast<long>(npins),
-                ascOnly ? out.asc.c_str() : out.ov2.c_str());
+    std::printf("%s: %ld %s -> %s\n", Shown(input).c_str(), static_cast<long>(npins),
+                npins == 1 ? "pin" : "pins",
+                Shown(options_.ascOnly ? out.asc : out.ov2).c_str());
   }
-  return taker.Skipped() > 0 ? kExitSkipped : kExitOk;
+  if (InterruptedDuringCommit() != 0) {
+    interrupted_ = true;
+    std::fprintf(stderr, "psp2ov2: %s: interrupted after finishing; its outputs are complete\n",
+                 Shown(input).c_str());
+  }
+  return true;
 }
 
 Outputs Converter::OutputNames(const std::string& input) const {
@@ -294,7 +327,7 @@ bool Converter::SymbolBytes(const std::string& bmp, std::string& bytes) const {
   }
   IoError error;
   if (!ReadWholeFile(source, kSymbolLimit, bytes, error)) {
-    std::fprintf(stderr, "psp2ov2: cannot read %s: %s\n", source.c_str(), error.reason.c_str());
+    std::fprintf(stderr, "psp2ov2: cannot read %s: %s\n", Shown(source).c_str(), error.reason.c_str());
     return false;
   }
   return true;

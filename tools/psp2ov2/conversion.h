@@ -3,10 +3,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "formats/complete_file.h"
+#include "formats/output_set.h"
 #include "tools/psp2ov2/options.h"
 
 namespace qh::psp2ov2 {
@@ -28,15 +31,23 @@ class Converter {
   bool PlanOutputs();
   // Converts the input at `index` (after PlanOutputs) and returns its exit code.
   int Convert(std::size_t index);
+  // An interrupt came while the outputs of the last input took their places: they are
+  // complete, and no further input is to be converted.
+  bool Interrupted() const { return interrupted_; }
 
  private:
   Outputs OutputNames(const std::string& input) const;
+  // Puts the finished files of the input at `index` in place together (null entries
+  // passed over) and tells what happened; false when they did not take their places.
+  bool CommitOutputs(std::size_t index, std::int32_t npins,
+                     std::initializer_list<CompleteFile*> files, OutputSet& set);
   bool SymbolBytes(const std::string& bmp, std::string& bytes) const;
 
   const Options& options_;
   std::string programFolder_;
   std::string explicitSymbol_;
   std::vector<Outputs> outputs_;
+  bool interrupted_ = false;
 };
 
 }  // namespace qh::psp2ov2

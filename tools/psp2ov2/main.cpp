@@ -22,7 +22,7 @@ int Run(int argc, char** argv) {
   Converter converter(options, qh::ProgramFolder(argc > 0 ? argv[0] : nullptr));
   if (!converter.LoadExplicitSymbol() || !converter.PlanOutputs()) return kExitFailed;
   int status = kExitOk;
-  for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+  for (std::size_t i = 0; i < options.inputs.size() && !converter.Interrupted(); ++i) {
     const int result = converter.Convert(i);
     if (result > status) status = result;
   }

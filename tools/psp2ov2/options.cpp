@@ -27,11 +27,13 @@ void PrintUsage(std::FILE* out) {
       "                     folder, else beside this program, else in ../share/quillhaven/\n"
       "                     from this program's folder, else a built-in pushpin)\n"
       "  --flat             write the overlay without a spatial index\n"
+      "  --no-sync          do not wait until the outputs are on the disk itself (for a\n"
+      "                     RAM disk; a power cut may then leave them empty or older)\n"
       "  -q                 no progress and no summary lines\n"
       "  --help, --version\n"
       "Outputs are refused before anything is written when one would overwrite an input\n"
       "or another output, or is not a regular file. The three files of an input take\n"
-      "their places together, or none does.\n"
+      "their places together, or none does, and are on the disk when it says done.\n"
       "Exit status: 0 done, 1 some points could not be read and were left out of the\n"
       "overlay (when none was left, nothing is written), 2 an input could not be\n"
       "converted.\n",
@@ -66,9 +68,16 @@ int ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--offset") {
       const char* v = value("--offset");
       if (v == nullptr) return kExitFailed;
+      if (!tools::ParseOffset(v, options.longitudeOffset, options.latitudeOffset) &&
+          tools::OffsetTooLarge(v)) {
+        std::fprintf(stderr,
+                     "psp2ov2: --offset %s: too large for the overlay's single precision "
+                     "(at most about 3.4e38 degrees)\n", tools::Shown(v).c_str());
+        return kExitFailed;
+      }
       if (!tools::ParseOffset(v, options.longitudeOffset, options.latitudeOffset)) {
         std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
-                   v);
+                     tools::Shown(v).c_str());
         return kExitFailed;
       }
     } else if (arg == "--flag2-only") {
@@ -83,6 +92,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
       options.symbol = v;
     } else if (arg == "--flat") {
       options.flat = true;
+    } else if (arg == "--no-sync") {
+      options.noSync = true;
     } else if (arg == "-q" || arg == "--quiet") {
       options.quiet = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -92,7 +103,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
       std::printf("psp2ov2 %s\n", QH_VERSION_TEXT);
       return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
     } else {
-      std::fprintf(stderr, "psp2ov2: unknown option %s\n", argv[i]);
+      std::fprintf(stderr, "psp2ov2: unknown option %s\n", tools::Shown(argv[i]).c_str());
       PrintUsage(stderr);
       return kExitFailed;
     }

@@ -19,6 +19,7 @@ struct Options {
   std::string symbol;  // --symbol
   bool flat = false;
   bool quiet = false;
+  bool noSync = false;  // --no-sync: outputs are not flushed to the disk itself
   LongitudeRule longitudeRule = LongitudeRule::kZone;      // --flag2-only
   TextEncoding textEncoding = TextEncoding::kWindows1252;  // --utf8
   std::vector<std::string> inputs;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace qh {
 
@@ -16,6 +17,9 @@ enum MessageKind : int {
   kCloseRequest = 9,
   kFrameButtonDown = 12,
   kTimerExpired = 13,
+  // Files were dropped onto the root window (value1: how many); IWnDroppedFile gives
+  // the first one's name.
+  kFilesDropped = 16,
 };
 
 // Twelve four-byte slots; unused slots are -1.
@@ -33,5 +37,9 @@ struct MessageInfo {
 };
 
 void IWnGetMessage(int& kind, MessageInfo& info);
+
+// The full name of the first file of the last kFilesDropped message, blank-padded;
+// all blanks when none was dropped.
+void IWnDroppedFile(std::span<char> name);
 
 }  // namespace qh

@@ -28,6 +28,14 @@ void IOsFileDelete(std::string_view name);
 // the number of the last argument looked at.
 int IOsArgument(int n, std::span<char> text);
 void IOsVariable(std::string_view name, std::span<char> value);
+// The version of the running system as the program reads it. The programs' manifest
+// lists the systems up to Windows 10 and 11, so those report their own numbers: 5.1 is
+// Windows XP, 6.0 Vista, 6.1 Windows 7, 10.0 Windows 10 and 11.
+struct SystemVersion {
+  int major = 0;
+  int minor = 0;
+};
+SystemVersion IOsSystemVersion();
 void IWnHelp(std::string_view helpFile, std::optional<int> context = std::nullopt,
              std::optional<int> popup = std::nullopt);
 void ITextLower(std::span<char> text);

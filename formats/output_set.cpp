@@ -1,0 +1,183 @@
+#include "formats/output_set.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <thread>
+
+#include "formats/file_system.h"
+#include "formats/temporary_files.h"
+
+namespace qh {
+
+namespace {
+
+// The journal: a first field that tells the phase, then three fields an entry, then the
+// last; each field ends with a NUL, so that any name (a line break in it too) reads
+// back as it was.
+constexpr std::string_view kWriting = "quillhaven journal 1 writing";
+constexpr std::string_view kCommit = "quillhaven journal 1 commit";
+// A commit being undone: from here on only undone, even when it is cut short again.
+constexpr std::string_view kRollback = "quillhaven journal 1 rollback";
+constexpr std::string_view kLast = "end";
+constexpr int kPollMilliseconds = 50;
+
+// The name the lock goes by: one for every output that shares the name without its
+// extension, short whatever the outputs' names are.
+std::string JournalName(const std::string& anyOutput) {
+  std::string stem(FileNamePart(ReplaceExtension(anyOutput, ".")));
+  stem.pop_back();
+#ifdef _WIN32
+  for (char& c : stem) {  // one file, however the name is written
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+#endif
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (const char c : stem) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  static const char kDigits[] = "0123456789abcdef";
+  std::string name = ".qh~";
+  for (int i = 0; i < 16; ++i, hash >>= 4) name.push_back(kDigits[hash & 15]);
+  return name + ".jnl";
+}
+
+bool Exists(const std::string& path) {
+  struct stat status;
+  return ::stat(path.c_str(), &status) == 0;
+}
+
+std::string Encode(std::string_view phase, const std::vector<OutputSet::Entry>& entries) {
+  std::string text(phase);
+  text.push_back('\0');
+  for (const OutputSet::Entry& entry : entries) {
+    for (const std::string* field : {&entry.target, &entry.temporary, &entry.keptAs}) {
+      text += *field;
+      text.push_back('\0');
+    }
+  }
+  text += kLast;
+  text.push_back('\0');
+  return text;
+}
+
+// False for a journal that was not written to its end: nothing of its commit was done.
+bool Decode(const std::string& text, std::string_view& phase,
+            std::vector<OutputSet::Entry>& entries) {
+  std::vector<std::string_view> fields;
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\0');
+    if (end == std::string_view::npos) return false;
+    fields.push_back(rest.substr(0, end));
+    rest.remove_prefix(end + 1);
+  }
+  if (fields.size() < 2 || fields.back() != kLast || (fields.size() - 2) % 3 != 0) return false;
+  for (const std::string_view known : {kWriting, kCommit, kRollback}) {
+    if (fields.front() == known) phase = known;
+  }
+  if (phase.empty()) return false;
+  for (std::size_t i = 1; i + 1 < fields.size(); i += 3) {
+    entries.push_back({std::string(fields[i]), std::string(fields[i + 1]), std::string(fields[i + 2])});
+  }
+  return true;
+}
+
+}  // namespace
+
+OutputSet::Taken OutputSet::Take(const std::string& anyOutput, int waitMilliseconds) {
+  Release();
+  folder_ = std::string(FolderPart(anyOutput));
+  path_ = folder_ + JournalName(anyOutput);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
+  for (;;) {
+    errno = 0;
+    const lock_file::Result result = lock_file::TryLock(path_.c_str(), lock_);
+    if (result == lock_file::Result::kTaken) break;
+    if (result == lock_file::Result::kFailed) {
+      reason_ = std::strerror(errno != 0 ? errno : EIO);
+      return Taken::kFailed;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return Taken::kBusy;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMilliseconds));
+  }
+  // An interrupt removes it with the temporary files; the lock goes with the process.
+  place_ = temporary_files::Add(path_);
+  return Taken::kTaken;
+}
+
+OutputSet::Recovery OutputSet::Recover() {
+  std::string text;
+  std::vector<Entry> entries;
+  std::string_view phase;
+  if (lock_ == kNoFile || !lock_file::ReadAll(lock_, text) || text.empty()) return Recovery::kNone;
+  if (!Decode(text, phase, entries) || entries.empty()) {
+    End();
+    return Recovery::kNone;
+  }
+  // Once a temporary file of a commit has taken its target's place, the set is
+  // finished with the others (each was complete on the disk before the journal was
+  // written); before that, nothing is replaced yet and the temporary files go, as do
+  // those of a run killed while it was still writing them.
+  bool renamed = false;
+  for (const Entry& entry : entries) renamed = renamed || !Exists(folder_ + entry.temporary);
+  renamed = renamed && phase == kCommit;
+  // A temporary file removed now must not pass for a rename later.
+  if (phase == kCommit && !renamed && !Write(kRollback, entries, true)) return Recovery::kFailed;
+  const FileCalls& calls = CurrentFileCalls();
+  for (const Entry& entry : entries) {
+    const std::string temporary = folder_ + entry.temporary;
+    if (!Exists(temporary)) continue;
+    errno = 0;
+    const int done = renamed ? calls.rename(temporary.c_str(), (folder_ + entry.target).c_str())
+                             : calls.remove(temporary.c_str());
+    if (done != 0) {
+      reason_ = entry.target + ": " + std::strerror(errno != 0 ? errno : EIO);
+      return Recovery::kFailed;
+    }
+  }
+  calls.syncFolder(folder_.empty() ? "." : folder_.c_str());
+  for (const Entry& entry : entries) {
+    if (!entry.keptAs.empty()) calls.remove((folder_ + entry.keptAs).c_str());
+  }
+  End();
+  if (phase == kWriting) return Recovery::kCleared;
+  return renamed ? Recovery::kFinished : Recovery::kRolledBack;
+}
+
+bool OutputSet::Write(std::string_view phase, const std::vector<Entry>& entries, bool flush) {
+  errno = 0;
+  if (lock_ == kNoFile) return true;
+  if (lock_file::Rewrite(lock_, Encode(phase, entries), flush)) return true;
+  reason_ = std::strerror(errno != 0 ? errno : EIO);
+  return false;
+}
+
+bool OutputSet::Note(const std::vector<Entry>& entries) { return Write(kWriting, entries, false); }
+
+bool OutputSet::Begin(const std::vector<Entry>& entries, bool flush) {
+  return Write(kCommit, entries, flush);
+}
+
+void OutputSet::End() { Write(kWriting, {}, false); }
+
+void OutputSet::LeaveAsIfKilledForTest() {
+  if (lock_ == kNoFile) return;
+  lock_file::Close(lock_);
+  lock_ = kNoFile;
+  temporary_files::Drop(place_);
+  place_ = -1;
+}
+
+void OutputSet::Release() {
+  if (lock_ == kNoFile) return;
+  lock_file::Release(path_.c_str(), lock_);
+  lock_ = kNoFile;
+  temporary_files::Drop(place_);
+  place_ = -1;
+}
+
+}  // namespace qh

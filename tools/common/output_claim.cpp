@@ -1,0 +1,67 @@
+#include "tools/common/output_claim.h"
+
+#include <cstdio>
+
+#include "formats/file_system.h"
+#include "tools/common/standard_output.h"
+
+namespace qh::tools {
+
+bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
+  switch (set.Take(output, kOutputWaitMilliseconds)) {
+    case OutputSet::Taken::kTaken:
+      break;
+    case OutputSet::Taken::kBusy:
+      std::fprintf(stderr, "%s: %s is being written by another run\n", tool, Shown(output).c_str());
+      return false;
+    case OutputSet::Taken::kFailed:
+      // Its folder takes no new file (read-only, refused): that is what the user
+      // needs to hear, about the output itself.
+      std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, Shown(output).c_str(),
+                   set.Reason().c_str());
+      return false;
+  }
+  switch (set.Recover()) {
+    case OutputSet::Recovery::kNone:
+      return true;
+    case OutputSet::Recovery::kFinished:
+      std::fprintf(stderr, "%s: %s: finished the commit of an interrupted run first; its "
+                   "outputs are in place\n", tool, Shown(output).c_str());
+      return true;
+    case OutputSet::Recovery::kRolledBack:
+      std::fprintf(stderr, "%s: %s: rolled back the commit of an interrupted run first; the "
+                   "earlier outputs stay\n", tool, Shown(output).c_str());
+      return true;
+    case OutputSet::Recovery::kCleared:
+      std::fprintf(stderr, "%s: %s: removed the temporary files of an interrupted run first\n",
+                   tool, Shown(output).c_str());
+      return true;
+    case OutputSet::Recovery::kFailed:
+      break;
+  }
+  std::fprintf(stderr, "%s: cannot finish an interrupted run's outputs beside %s: %s\n", tool,
+               Shown(output).c_str(), set.Reason().c_str());
+  return false;
+}
+
+bool NoteTemporaries(const char* tool, OutputSet& set,
+                     std::initializer_list<const CompleteFile*> files) {
+  std::vector<OutputSet::Entry> entries;
+  for (const CompleteFile* file : files) {
+    if (file == nullptr || file->TemporaryPath().empty()) continue;
+    entries.push_back({std::string(FileNamePart(file->Path())),
+                       std::string(FileNamePart(file->TemporaryPath())), std::string()});
+  }
+  if (set.Note(entries)) return true;
+  std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, Shown(set.Path()).c_str(),
+               set.Reason().c_str());
+  return false;
+}
+
+void TellInterruptedAfterFinishing(const char* tool, const std::string& output, const char* role) {
+  if (InterruptedDuringCommit() == 0) return;
+  std::fprintf(stderr, "%s: %s: interrupted after finishing; the %s is complete\n", tool,
+               Shown(output).c_str(), role);
+}
+
+}  // namespace qh::tools
