@@ -7,7 +7,7 @@
 set(allowed_numeric   "numeric/")
 set(allowed_formats   "numeric/;formats/")
 set(allowed_converter "numeric/;formats/;converter/;services/")
-set(allowed_tools     "numeric/;formats/;tools/;resources/symbol/")
+set(allowed_tools     "numeric/;formats/;tools/;resources/symbol/;resources/land/")
 set(allowed_services_core  "numeric/;services/;core/")
 set(allowed_services_win32 "numeric/;services/;core/")
 

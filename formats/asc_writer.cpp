@@ -2,8 +2,8 @@
 
 #include <array>
 #include <cstring>
-#include <iterator>
 
+#include "formats/text_encoding.h"
 #include "numeric/edit_descriptors.h"
 
 namespace qh {
@@ -18,22 +18,6 @@ constexpr std::array<char, 256> kTextByte = [] {
   bytes['\r'] = bytes['\n'] = bytes[0] = ' ';
   return bytes;
 }();
-
-// The characters of Windows-1252 from 0x80 to 0x9F, where it differs from Latin-1;
-// zero where the code page assigns nothing.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 0x88
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 0x98
-};
-
-char Windows1252Byte(char16_t unit) {
-  for (std::size_t i = 0; i < std::size(kWindows1252High); ++i) {
-    if (kWindows1252High[i] == unit) return static_cast<char>(0x80 + i);
-  }
-  return '?';
-}
 
 constexpr bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 constexpr bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
@@ -138,10 +122,14 @@ std::string PinText(const PinRecord& pin, NotesMode mode, TextEncoding encoding)
 
 std::string AscLine(double longitude, double latitude, std::string_view text) {
   std::string line;
-  AppendLineStart(line, longitude, latitude);
-  line += text;
-  line += "\"\r\n";
+  AppendAscLineOf(line, longitude, latitude, text);
   return line;
+}
+
+void AppendAscLineOf(std::string& out, double longitude, double latitude, std::string_view text) {
+  AppendLineStart(out, longitude, latitude);
+  out += text;
+  out += "\"\r\n";
 }
 
 bool AppendAscLine(std::string& out, double longitude, double latitude, const PinRecord& pin,

@@ -33,6 +33,8 @@ std::string PinText(const PinRecord& pin, NotesMode mode,
                     TextEncoding encoding = TextEncoding::kWindows1252);
 // The whole line, CR LF included; `text` is written as it stands.
 std::string AscLine(double longitude, double latitude, std::string_view text);
+// Appends AscLine(longitude, latitude, text) to `out`.
+void AppendAscLineOf(std::string& out, double longitude, double latitude, std::string_view text);
 // Appends AscLine(longitude, latitude, PinText(pin, mode, encoding)) to `out` without
 // building the parts as strings of their own: with a reused `out`, a line costs no
 // allocation. True when a character of the text could not be written as it is and

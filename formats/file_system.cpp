@@ -43,6 +43,17 @@ bool FileExists(std::string_view path) {
   return S_ISREG(info.st_mode);
 }
 
+std::string LowerCaseExtension(std::string_view path) {
+  const std::string_view name = FileNamePart(path);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return {};
+  std::string extension(name.substr(dot + 1));
+  for (char& c : extension) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return extension;
+}
+
 bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes, IoError& error) {
   const std::string name(path);
   struct stat info {};
@@ -62,6 +73,12 @@ bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes,
     return false;
   }
   bytes.clear();
+  // Room for the whole file at once: growing by chunks would copy a large file again
+  // and again.
+  if (S_ISREG(info.st_mode) && info.st_size > 0 &&
+      static_cast<unsigned long long>(info.st_size) <= limit) {
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+  }
   char chunk[65536];
   std::size_t got;
   errno = 0;

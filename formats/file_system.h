@@ -19,6 +19,10 @@ std::string_view FolderPart(std::string_view path);
 // `extension` (which starts with "."), or with `extension` added when it has none.
 std::string ReplaceExtension(std::string_view path, std::string_view extension);
 
+// The extension of the file name in `path` (after its last "."), in lower case ASCII and
+// without the dot; empty when it has none.
+std::string LowerCaseExtension(std::string_view path);
+
 // True when `path` names an existing plain file (not a folder or a device). The name
 // is used exactly as given, as the platform's narrow path.
 bool FileExists(std::string_view path);

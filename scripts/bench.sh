@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Benchmark: psp2ov2 against GPSBabel on the same million points, and the Windows
-# program's own File > Save of those pins under Wine beside psp2ov2.
+# Benchmark: psp2ov2 against GPSBabel on the same million points, ov2 make from CSV and
+# GPX and ov2 read to .asc beside psp2ov2, and the Windows program's own File > Save of
+# those pins under Wine beside psp2ov2.
 # Generates a pushpin file, times psp2ov2 (pushpin -> .asc + .ov2), then GPSBabel
 # turning that .asc into an .ov2, and prints both times, the ratio and the peak memory,
 # and what flushing the outputs to the disk costs (psp2ov2 against psp2ov2 --no-sync).
@@ -13,7 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$root/build/native}
 pins=${1:-1000000}
 bin=$build/bin
-for tool in psp2ov2 make_pushpins; do
+for tool in psp2ov2 ov2 make_pushpins; do
   [ -x "$bin/$tool" ] || { echo "bench: $bin/$tool is missing; build the native tree first" >&2; exit 2; }
 done
 command -v gpsbabel >/dev/null || { echo "bench: gpsbabel is not installed" >&2; exit 2; }
@@ -63,6 +64,32 @@ printf 'flush:     %8.3f s with --no-sync (best of three): flushing the outputs 
 printf 'gpsbabel:  %8.3f s  peak %6.1f MiB  (.asc -> .ov2 only)\n' \
   "$theirs_s" "$(awk -v k="$theirs_kib" 'BEGIN { print k / 1024 }')"
 echo "ratio:     psp2ov2 is ${ratio}x faster (target: at least 20x; peak memory target: under 64 MiB)"
+
+# --- ov2 beside psp2ov2 on the same points: the overlay read out as CSV and GPX (by ov2
+# read, not timed), each made into an overlay again, and the overlay read out as .asc.
+# Prints "best_seconds peak_mib" of three runs of the command given.
+best_of_three() {
+  local best="" peak=0 s kib
+  for _ in 1 2 3; do
+    /usr/bin/time -v -o "$work/ov2.time" "$@" >/dev/null
+    read -r s kib < <(measure "$work/ov2.time")
+    if [ -z "$best" ] || awk -v a="$s" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$s; fi
+    [ "$kib" -gt "$peak" ] && peak=$kib
+  done
+  echo "$best $(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }')"
+}
+"$bin/ov2" read "$work/bench.ov2" -o "$work/bench.csv"
+"$bin/ov2" read "$work/bench.ov2" -o "$work/bench.gpx"
+for kind in csv gpx; do
+  read -r s mib < <(best_of_three "$bin/ov2" make "$work/bench.$kind" -o "$work/from-$kind.ov2")
+  cmp -s "$work/bench.ov2" "$work/from-$kind.ov2" || echo "bench: the overlay made from .$kind differs from psp2ov2's" >&2
+  printf 'ov2 make .%s: %6.3f s (best of three)  peak %6.1f MiB  %5.2fx psp2ov2 (target: at most 3x; %s MiB input)\n' \
+    "$kind" "$s" "$mib" "$(awk -v a="$s" -v b="$ours_s" 'BEGIN { if (b <= 0) b = 0.001; print a / b }')" \
+    "$(( $(stat -c %s "$work/bench.$kind") >> 20 ))"
+done
+read -r s mib < <(best_of_three "$bin/ov2" read "$work/bench.ov2" -o "$work/read.asc")
+printf 'ov2 read .ov2 -> .asc: %6.3f s (best of three)  peak %6.1f MiB  %5.2fx psp2ov2 (target: at most 1x)\n' \
+  "$s" "$mib" "$(awk -v a="$s" -v b="$ours_s" 'BEGIN { if (b <= 0) b = 0.001; print a / b }')"
 
 # --- The program's Save under Wine, beside psp2ov2.
 win_build=${WIN_BUILD:-$root/build/win}

@@ -13,7 +13,7 @@ mkdir -p "$QH_WORK/unpack"
 (cd "$QH_WORK/unpack" && cmake -E tar xf "$QH_DIST_ZIP") || qh_fail "cannot unpack $QH_DIST_ZIP"
 mv "$QH_WORK"/unpack/Quillhaven-* "$QH_PROGRAM"
 qh_log "unpacked: $(cd "$QH_PROGRAM" && echo *)"
-for f in Quillhaven.exe MakeOV2_v1-1.exe psp2ov2.exe default_symbol.bmp Quillhaven.hlp \
+for f in Quillhaven.exe MakeOV2_v1-1.exe psp2ov2.exe ov2.exe default_symbol.bmp Quillhaven.hlp \
          Quillhaven.htm README.txt LICENSE.txt; do
   [ -f "$QH_PROGRAM/$f" ] || qh_fail "the zip has no $f"
 done

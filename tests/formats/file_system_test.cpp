@@ -57,3 +57,17 @@ TEST(ReadWholeFile, RefusesWhatIsNotARegularFile) {
 
 }  // namespace
 }  // namespace qh
+
+namespace qh {
+namespace {
+
+TEST(LowerCaseExtension, TheFileNamesLastExtensionInLowerCase) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"trip.GPX", "gpx"}, {"C:\\maps.d\\trip.Csv", "csv"}, {"dir.v2/trip", ""},
+      {"trip.tar.OV2", "ov2"}, {"trip.", ""}, {".asc", "asc"}, {"", ""},
+  };
+  for (const auto& [path, extension] : cases) EXPECT_EQ(LowerCaseExtension(path), extension) << path;
+}
+
+}  // namespace
+}  // namespace qh

@@ -29,6 +29,7 @@
 #include "tests/formats/ov2_check.h"
 #include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"
+#include "tests/tools/tool_run.h"
 
 namespace qh {
 namespace {
@@ -37,29 +38,10 @@ using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
 
-struct RunResult {
-  int status = -1;
-  std::string out, err;
-};
+using test::Quote;
+using test::RunResult;
+using test::RunTool;
 
-// Runs a command line through the shell with its outputs caught in files.
-RunResult RunTool(const TempFolder& folder, const std::string& command) {
-  const std::string out = folder.File("run.stdout"), err = folder.File("run.stderr");
-  const int raw = std::system((command + " >\"" + out + "\" 2>\"" + err + "\"").c_str());
-  RunResult r;
-#ifdef _WIN32
-  r.status = raw;
-#else
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
-  r.out = ReadFile(out);
-  r.err = ReadFile(err);
-  std::filesystem::remove(out);
-  std::filesystem::remove(err);
-  return r;
-}
-
-std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 const std::string kMakeOv2 = Quote(QH_MAKEOV2);
 const std::string kPsp2Ov2 = Quote(QH_PSP2OV2);
 
@@ -669,7 +651,8 @@ TEST(Tools, ASecondRunOnTheSameOutputsGivesWayToTheFirst) {
   const std::vector<std::string> before = Names(folder);
   const std::string second[] = {
       kPsp2Ov2 + " -q -o " + Quote(folder.File("in.ov2")) + " " + Quote(other.File("in.psp")),
-      kMakeOv2 + " " + Quote(folder.File("in.asc"))};
+      kMakeOv2 + " " + Quote(folder.File("in.asc")),
+      Quote(QH_OV2) + " make " + Quote(other.File("in.psp")) + " -o " + Quote(folder.File("in.ov2"))};
   for (const std::string& command : second) {
     const RunResult r = RunTool(other, command);
     EXPECT_EQ(r.status, 2) << command << ": " << r.err;

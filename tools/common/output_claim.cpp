@@ -58,4 +58,10 @@ bool NoteTemporaries(const char* tool, OutputSet& set,
   return false;
 }
 
+void TellInterruptedAfterFinishing(const char* tool, const std::string& output, const char* role) {
+  if (InterruptedDuringCommit() == 0) return;
+  std::fprintf(stderr, "%s: %s: interrupted after finishing; the %s is complete\n", tool,
+               Shown(output).c_str(), role);
+}
+
 }  // namespace qh::tools

@@ -23,4 +23,8 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set);
 bool NoteTemporaries(const char* tool, OutputSet& set,
                      std::initializer_list<const CompleteFile*> files);
 
+// After a commit that succeeded: when a signal came during it, says that the run was
+// interrupted after finishing and that `output` (the `role`) is complete.
+void TellInterruptedAfterFinishing(const char* tool, const std::string& output, const char* role);
+
 }  // namespace qh::tools

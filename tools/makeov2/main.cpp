@@ -2,9 +2,7 @@
 // overlay beside it. Exit 0 when every line became a point, 1 when lines were left
 // out (or none gave a point: then no overlay is written), 2 when the input could not
 // be read or the overlay not written.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
@@ -13,16 +11,17 @@
 #include "formats/overlay_builder.h"
 #include "formats/file_system.h"
 #include "formats/complete_file.h"
-#include "tools/common/file_identity.h"
+#include "tools/common/exit_status.h"
 #include "tools/common/output_claim.h"
+#include "tools/common/output_place.h"
 #include "tools/common/standard_output.h"
 #include "quillhaven_version.h"
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitSkipped = 1;
-constexpr int kExitFailed = 2;
+using qh::tools::kExitFailed;
+using qh::tools::kExitOk;
+using qh::tools::kExitSkipped;
 constexpr const char* kProgram = "makeov2";
 using qh::tools::Shown;
 
@@ -39,33 +38,9 @@ void PrintUsage(std::FILE* out) {
                kProgram);
 }
 
-// The overlay may take its place: it is not the input under another name, and what
-// has its name now is a file that may be replaced.
-bool MayWrite(const std::string& input, const std::string& output) {
-  qh::tools::FileClaims claims;
-  claims.Take(input, "input", 0);
-  if (claims.Take(output, "overlay", 0) != nullptr) {
-    std::fprintf(stderr, "makeov2: %s: the overlay %s would overwrite the input\n",
-                 Shown(input).c_str(), Shown(output).c_str());
-    return false;
-  }
-  qh::tools::FileFacts facts;
-  if (!qh::tools::LookAt(output, facts)) {
-    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", Shown(output).c_str(), std::strerror(errno));
-    return false;
-  }
-  if (facts.kind == qh::tools::FileKind::kFolder || facts.kind == qh::tools::FileKind::kOther) {
-    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", Shown(output).c_str(),
-                 facts.kind == qh::tools::FileKind::kFolder ? std::strerror(EISDIR)
-                                                            : "it is not a regular file");
-    return false;
-  }
-  return true;
-}
-
 int Convert(const std::string& input, bool flat) {
   const std::string output = qh::ReplaceExtension(input, ".ov2");
-  if (!MayWrite(input, output)) return kExitFailed;
+  if (!qh::tools::MayWriteOutput(kProgram, {input}, output, "overlay")) return kExitFailed;
   qh::OutputSet set;
   if (!qh::tools::ClaimOutputs(kProgram, output, set)) return kExitFailed;
   qh::AscReader reader;
@@ -118,10 +93,7 @@ int Convert(const std::string& input, bool flat) {
                  builder.ErrorMessage().c_str());
     return kExitFailed;
   }
-  if (qh::InterruptedDuringCommit() != 0) {
-    std::fprintf(stderr, "makeov2: %s: interrupted after finishing; the overlay is complete\n",
-                 Shown(output).c_str());
-  }
+  qh::tools::TellInterruptedAfterFinishing(kProgram, output, "overlay");
   return skipped > 0 ? kExitSkipped : kExitOk;
 }
 

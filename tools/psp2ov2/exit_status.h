@@ -1,10 +1,12 @@
-// The exit codes of psp2ov2; for several inputs the worst one wins.
+// The exit codes of psp2ov2: those of every tool.
 #pragma once
+
+#include "tools/common/exit_status.h"
 
 namespace qh::psp2ov2 {
 
-constexpr int kExitOk = 0;
-constexpr int kExitSkipped = 1;  // some points did not fit and were left out
-constexpr int kExitFailed = 2;   // an input could not be converted
+using tools::kExitFailed;
+using tools::kExitOk;
+using tools::kExitSkipped;
 
 }  // namespace qh::psp2ov2

@@ -1,8 +1,6 @@
 #include "tools/psp2ov2/options.h"
 
-#include <cmath>
-
-#include "formats/asc_reader.h"
+#include "tools/common/offset_option.h"
 #include "tools/common/standard_output.h"
 #include "quillhaven_version.h"
 #include "tools/psp2ov2/exit_status.h"
@@ -42,43 +40,6 @@ void PrintUsage(std::FILE* out) {
       out);
 }
 
-bool ParseOffset(std::string_view text, float& longitude, float& latitude) {
-  const std::size_t comma = text.find(',');
-  if (comma == std::string_view::npos) return false;
-  // Read as the .asc coordinates are (so "1e-400" is 0), then kept in single precision
-  // as the program keeps its offsets: one that grows infinite there is refused too.
-  auto parse = [](std::string_view part, float& value) {
-    double number = 0;
-    if (!ParseDecimal(part, number)) return false;
-    value = static_cast<float>(number);
-    return std::isfinite(value);
-  };
-  float lon = 0, lat = 0;
-  if (!parse(text.substr(0, comma), lon) || !parse(text.substr(comma + 1), lat)) return false;
-  longitude = lon;
-  latitude = lat;
-  return true;
-}
-
-namespace {
-
-// An offset that is a number, but one that single precision, in which the program keeps
-// its offsets, cannot hold.
-bool OffsetTooLarge(std::string_view text) {
-  const std::size_t comma = text.find(',');
-  if (comma == std::string_view::npos) return false;
-  for (const std::string_view part : {text.substr(0, comma), text.substr(comma + 1)}) {
-    double number = 0;
-    if (ParseDecimal(part, number) && std::isfinite(number) &&
-        !std::isfinite(static_cast<float>(number))) {
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
-
 int ParseOptions(int argc, char** argv, Options& options) {
   bool optionsDone = false;
   for (int i = 1; i < argc; ++i) {
@@ -107,13 +68,14 @@ int ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--offset") {
       const char* v = value("--offset");
       if (v == nullptr) return kExitFailed;
-      if (!ParseOffset(v, options.longitudeOffset, options.latitudeOffset) && OffsetTooLarge(v)) {
+      if (!tools::ParseOffset(v, options.longitudeOffset, options.latitudeOffset) &&
+          tools::OffsetTooLarge(v)) {
         std::fprintf(stderr,
                      "psp2ov2: --offset %s: too large for the overlay's single precision "
                      "(at most about 3.4e38 degrees)\n", tools::Shown(v).c_str());
         return kExitFailed;
       }
-      if (!ParseOffset(v, options.longitudeOffset, options.latitudeOffset)) {
+      if (!tools::ParseOffset(v, options.longitudeOffset, options.latitudeOffset)) {
         std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
                      tools::Shown(v).c_str());
         return kExitFailed;

@@ -26,9 +26,6 @@ struct Options {
 };
 
 void PrintUsage(std::FILE* out);
-// "LON,LAT" in degrees, each a finite decimal number with an optional sign ("+" or
-// "-", not both) that single precision holds; false for anything else.
-bool ParseOffset(std::string_view text, float& longitude, float& latitude);
 // Returns -1 when the options are complete, else the exit code to end with.
 int ParseOptions(int argc, char** argv, Options& options);
 

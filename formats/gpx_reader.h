@@ -1,0 +1,29 @@
+// The waypoints of a GPX file (1.0 or 1.1): each "wpt" element with its "lat" and
+// "lon" attributes and its "name" and "desc" children. Routes and tracks are not
+// points of interest and are passed over.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace qh {
+
+// A waypoint as the document has it; blanks around each text are dropped. The
+// coordinates stay texts (empty when the attribute is missing), so that reading them
+// can be left to another thread than the parser's.
+struct GpxWaypoint {
+  std::string_view latitude, longitude;
+  std::string_view name, desc;  // UTF-8, valid during the call
+};
+
+// Calls `waypoint` for each waypoint in document order. False, with the reason in
+// `error`, when the document is not well-formed XML or its root is not "gpx".
+bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
+             std::string& error);
+
+// The waypoint's coordinates as numbers; false when either is missing, not a decimal
+// number or not finite.
+bool GpxCoordinates(const GpxWaypoint& waypoint, double& latitude, double& longitude);
+
+}  // namespace qh

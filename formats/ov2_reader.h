@@ -1,0 +1,55 @@
+// Reader of ".ov2" overlays, ours and other programs': record types 0 (deleted, passed
+// over), 1 (skipper: its block is entered), 2 (point), 3 (point with further texts);
+// any other type is passed over by its length and reported. The walk checks the
+// structure as it goes and stops at the first fault, with its byte offset: a record
+// cut short, a length that points outside the file or runs past its block, a skipper
+// shorter than itself or with an inverted box, a point outside the box of a skipper
+// that holds it, a text without its closing NUL. Whatever the bytes, it reads nothing
+// outside them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace qh {
+
+inline constexpr std::uint8_t kOv2DeletedType = 0;
+inline constexpr std::uint8_t kOv2ExtendedPoiType = 3;
+
+struct Ov2Point {
+  std::int32_t longitude = 0, latitude = 0;  // OV2 units (1e-5 degree)
+  std::string_view name;
+  // A type-3 record's texts after the name, each NUL between them made a blank;
+  // empty for type 2.
+  std::string_view further;
+  std::size_t offset = 0;  // of the record
+};
+
+struct Ov2Fault {
+  std::size_t offset = 0;
+  std::string what;  // empty: no fault
+  explicit operator bool() const { return !what.empty(); }
+};
+
+struct Ov2Summary {
+  std::size_t points = 0;
+  std::size_t blocks = 0;  // skippers
+  std::size_t deleted = 0;
+  std::size_t unknown = 0;  // records of other types, passed over
+  Ov2Fault fault;
+};
+
+struct Ov2Visitor {
+  std::function<void(const Ov2Point&)> point;
+  // A record of a type this reader does not know, passed over by its length.
+  std::function<void(std::size_t offset, std::uint8_t type)> unknown;
+};
+
+// Walks every record of `bytes` in file order. Points before a fault are given to
+// the visitor; the summary's fault is the first one found.
+Ov2Summary ReadOv2(std::string_view bytes, const Ov2Visitor& visitor);
+
+}  // namespace qh

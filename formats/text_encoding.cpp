@@ -1,0 +1,125 @@
+#include "formats/text_encoding.h"
+
+#include <cstdint>
+#include <iterator>
+
+namespace qh {
+namespace {
+
+// The characters of Windows-1252 from 0x80 to 0x9F, where it differs from Latin-1;
+// zero where the code page assigns nothing.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 0x88
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 0x98
+};
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+}  // namespace
+
+char Windows1252Byte(char32_t character) {
+  if (character < 0x80 || (character >= 0xA0 && character < 0x100)) {
+    return static_cast<char>(character);
+  }
+  for (std::size_t i = 0; i < std::size(kWindows1252High); ++i) {
+    if (kWindows1252High[i] != 0 && kWindows1252High[i] == character) {
+      return static_cast<char>(0x80 + i);
+    }
+  }
+  return '?';
+}
+
+char32_t Windows1252Character(unsigned char byte) {
+  if (byte < 0x80 || byte >= 0xA0) return byte;
+  const char16_t character = kWindows1252High[byte - 0x80];
+  return character == 0 ? kReplacement : character;
+}
+
+void AppendUtf8Character(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+void AppendUtf8FromWindows1252(std::string& out, std::string_view text) {
+  for (const char byte : text) {
+    const auto b = static_cast<unsigned char>(byte);
+    if (b < 0x80) {
+      out += byte;
+    } else {
+      AppendUtf8Character(out, Windows1252Character(b));
+    }
+  }
+}
+
+char32_t NextUtf8Character(std::string_view text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at++]);
+  if (lead < 0x80) return lead;
+  std::size_t more = 0;
+  char32_t c = 0, least = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    more = 1, c = lead & 0x1Fu, least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    more = 2, c = lead & 0x0Fu, least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    more = 3, c = lead & 0x07u, least = 0x10000;
+  } else {
+    return kReplacement;
+  }
+  if (text.size() - at < more) return kReplacement;
+  for (std::size_t i = 0; i < more; ++i) {
+    const auto next = static_cast<unsigned char>(text[at + i]);
+    if (!IsContinuation(next)) return kReplacement;
+    c = (c << 6) | (next & 0x3Fu);
+  }
+  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return kReplacement;
+  at += more;
+  return c;
+}
+
+bool AppendWindows1252FromUtf8(std::string& out, std::string_view text) {
+  bool replaced = false;
+  for (std::size_t at = 0; at < text.size();) {
+    if (static_cast<unsigned char>(text[at]) < 0x80) {
+      out += text[at++];
+      continue;
+    }
+    const char byte = Windows1252Byte(NextUtf8Character(text, at));
+    replaced |= byte == '?';
+    out += byte;
+  }
+  return replaced;
+}
+
+bool AppendCheckedUtf8(std::string& out, std::string_view text) {
+  bool replaced = false;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t start = at;
+    const char32_t c = NextUtf8Character(text, at);
+    if (c == kReplacement && text.substr(start, 3) != "\xEF\xBF\xBD") {
+      replaced = true;
+      AppendUtf8Character(out, c);
+    } else {
+      out.append(text.substr(start, at - start));
+    }
+  }
+  return replaced;
+}
+
+}  // namespace qh

@@ -1,0 +1,31 @@
+// The two text encodings of overlays: Windows-1252, one byte a character, for older
+// devices; UTF-8 for newer ones. GPX and CSV files are UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qh {
+
+// The Windows-1252 byte of a character, "?" for one the code page lacks.
+char Windows1252Byte(char32_t character);
+// The character of a Windows-1252 byte; U+FFFD for the five bytes it leaves unassigned.
+char32_t Windows1252Character(unsigned char byte);
+
+// Appends `character` in UTF-8.
+void AppendUtf8Character(std::string& out, char32_t character);
+
+// Appends Windows-1252 text as UTF-8.
+void AppendUtf8FromWindows1252(std::string& out, std::string_view text);
+// Appends UTF-8 text as Windows-1252: a character beyond the code page, and each
+// broken UTF-8 sequence, becomes "?". True when anything was replaced.
+bool AppendWindows1252FromUtf8(std::string& out, std::string_view text);
+// Appends UTF-8 text as it stands, each broken sequence as U+FFFD. True when
+// anything was replaced.
+bool AppendCheckedUtf8(std::string& out, std::string_view text);
+
+// The next character of UTF-8 `text` from `at`, which moves past it; U+FFFD (one byte
+// taken) for a broken or overlong sequence, a surrogate or a value beyond U+10FFFF.
+char32_t NextUtf8Character(std::string_view text, std::size_t& at);
+
+}  // namespace qh

@@ -1,0 +1,133 @@
+// The XML events from Windows' own parser, XmlLite. xmllite.dll is loaded when a
+// document is parsed, so that the program starts without it; Windows has carried it
+// since XP SP3 and Wine implements it.
+#include <windows.h>
+#include <objidl.h>
+#include <shlwapi.h>
+#include <xmllite.h>
+
+#include <string>
+
+#include "formats/xml_events.h"
+
+namespace qh {
+namespace {
+
+using CreateXmlReaderCall = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+
+// Releases a COM object at the end of its scope.
+template <class T>
+struct Held {
+  T* object = nullptr;
+  ~Held() {
+    if (object != nullptr) object->Release();
+  }
+};
+
+void AppendUtf8(std::string& out, const WCHAR* text, UINT length) {
+  if (length == 0) return;
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                       nullptr, nullptr);
+  const std::size_t start = out.size();
+  out.resize(start + static_cast<std::size_t>(size));
+  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data() + start, size,
+                      nullptr, nullptr);
+}
+
+// Walks the document's nodes and hands the elements and texts on.
+class Walker {
+ public:
+  Walker(IXmlReader& reader, XmlHandler& handler) : reader_(reader), handler_(handler) {}
+
+  HRESULT Run() {
+    XmlNodeType type = XmlNodeType_None;
+    HRESULT result = S_OK;
+    while ((result = reader_.Read(&type)) == S_OK) {
+      if (type == XmlNodeType_Element) {
+        Element();
+      } else if (type == XmlNodeType_EndElement) {
+        handler_.End(Name());
+      } else if (type == XmlNodeType_Text || type == XmlNodeType_CDATA ||
+                 type == XmlNodeType_Whitespace) {
+        handler_.Text(Value());
+      }
+    }
+    return result;
+  }
+
+ private:
+  void Element() {
+    const bool empty = reader_.IsEmptyElement() != FALSE;
+    const std::string name(Name());
+    names_.clear();
+    values_.clear();
+    for (HRESULT more = reader_.MoveToFirstAttribute(); more == S_OK;
+         more = reader_.MoveToNextAttribute()) {
+      names_.push_back(std::string(Name()));
+      values_.push_back(std::string(Value()));
+    }
+    reader_.MoveToElement();
+    attributes_.clear();
+    for (std::size_t i = 0; i < names_.size(); ++i) attributes_.emplace_back(names_[i], values_[i]);
+    handler_.Start(name, attributes_);
+    if (empty) handler_.End(name);
+  }
+  std::string_view Name() {
+    const WCHAR* text = nullptr;
+    UINT length = 0;
+    text_.clear();
+    if (SUCCEEDED(reader_.GetLocalName(&text, &length))) AppendUtf8(text_, text, length);
+    return text_;
+  }
+  std::string_view Value() {
+    const WCHAR* text = nullptr;
+    UINT length = 0;
+    text_.clear();
+    if (SUCCEEDED(reader_.GetValue(&text, &length))) AppendUtf8(text_, text, length);
+    return text_;
+  }
+
+  IXmlReader& reader_;
+  XmlHandler& handler_;
+  std::string text_;
+  std::vector<std::string> names_, values_;
+  XmlAttributes attributes_;
+};
+
+}  // namespace
+
+bool ParseXml(std::string_view document, XmlHandler& handler, std::string& error) {
+  static const HMODULE library = LoadLibraryA("xmllite.dll");
+  const auto create = library == nullptr ? nullptr
+      : reinterpret_cast<CreateXmlReaderCall>(
+            reinterpret_cast<void*>(GetProcAddress(library, "CreateXmlReader")));
+  if (create == nullptr) {
+    error = "xmllite.dll, the system's XML reader, is not available";
+    return false;
+  }
+  Held<IXmlReader> reader;
+  Held<IStream> stream;
+  if (document.size() > 0xFFFFFFFFu ||
+      FAILED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader.object), nullptr))) {
+    error = "the system's XML reader cannot take it";
+    return false;
+  }
+  stream.object = SHCreateMemStream(reinterpret_cast<const BYTE*>(document.data()),
+                                    static_cast<UINT>(document.size()));
+  if (stream.object == nullptr) {
+    error = "out of memory";
+    return false;
+  }
+  reader.object->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
+  reader.object->SetInput(stream.object);
+  const HRESULT result = Walker(*reader.object, handler).Run();
+  if (result == S_FALSE) return true;  // the end of the document
+  UINT line = 0;
+  reader.object->GetLineNumber(&line);
+  char code[16];
+  wsprintfA(code, "0x%08lX", static_cast<unsigned long>(result));
+  error = "line " + std::to_string(line) + ": not well-formed XML (" + code + ")";
+  return false;
+}
+
+}  // namespace qh

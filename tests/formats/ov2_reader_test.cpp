@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "formats/byte_reader.h"
+#include "formats/ov2_reader.h"
+#include "formats/ov2_writer.h"
+#include "formats/spatial_index.h"
+#include "tests/formats/ov2_check.h"
+
+namespace qh {
+namespace {
+
+struct ReadBack {
+  std::vector<test::DecodedPoi> points;
+  std::vector<std::string> further;
+  std::vector<std::pair<std::size_t, int>> unknown;  // offset, type
+  Ov2Summary summary;
+};
+
+ReadBack Read(std::string_view bytes) {
+  ReadBack back;
+  Ov2Visitor visitor;
+  visitor.point = [&](const Ov2Point& p) {
+    back.points.push_back({p.longitude, p.latitude, std::string(p.name)});
+    back.further.emplace_back(p.further);
+  };
+  visitor.unknown = [&](std::size_t offset, std::uint8_t type) {
+    back.unknown.emplace_back(offset, type);
+  };
+  back.summary = ReadOv2(bytes, visitor);
+  return back;
+}
+
+// An overlay of `count` points under our spatial index.
+std::string IndexedOverlay(int count) {
+  SpatialIndex index;
+  for (int i = 0; i < count; ++i) {
+    index.Add(-8678190 + i * 1301, 3616270 - i * 977, "Point " + std::to_string(i));
+  }
+  std::string bytes;
+  Ov2Writer writer([&](std::string_view b) {
+    bytes.append(b);
+    return true;
+  });
+  index.Write(writer);
+  writer.Finish();
+  return bytes;
+}
+
+void PutLe32(std::string& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+}
+
+std::string Record(std::uint8_t type, std::string_view body) {
+  std::string out(1, static_cast<char>(type));
+  out.append(4, '\0');
+  out.append(body);
+  PutLe32(out, 1, static_cast<std::uint32_t>(out.size()));
+  return out;
+}
+
+TEST(ByteReader, ReadsLittleEndianAndFailsForGoodPastTheEnd) {
+  ByteReader reader(std::string_view("\x01\x02\x03\x04\x05\xff", 6));
+  EXPECT_EQ(reader.U8(), 1u);
+  EXPECT_EQ(reader.Offset(), 1u);
+  EXPECT_EQ(reader.U32(), 0x05040302u);
+  EXPECT_EQ(reader.Offset(), 5u);
+  EXPECT_FALSE(reader.Failed());
+  EXPECT_EQ(reader.U32(), 0u);  // one byte left, four asked
+  EXPECT_TRUE(reader.Failed());
+  EXPECT_EQ(reader.Offset(), 5u);
+  EXPECT_EQ(reader.U8(), 0u);  // the byte is there, but the failure sticks
+  reader.Seek(0);
+  EXPECT_EQ(reader.U8(), 0u);
+  EXPECT_TRUE(reader.Failed());
+  ByteReader seeking("abc");
+  seeking.Seek(4);
+  EXPECT_TRUE(seeking.Failed());
+}
+
+TEST(Ov2Reader, ReadsOurIndexedOverlayAsTheIndependentDecoderDoes) {
+  for (const int count : {0, 1, 20, 21, 500}) {
+    const std::string bytes = IndexedOverlay(count);
+    const ReadBack back = Read(bytes);
+    const test::Ov2Contents expected = test::DecodeOv2(bytes);
+    ASSERT_TRUE(expected.faults.empty()) << test::JoinFaults(expected);
+    EXPECT_FALSE(back.summary.fault) << count << ": " << back.summary.fault.what;
+    EXPECT_EQ(back.points, expected.pois) << count;
+    EXPECT_EQ(back.summary.points, static_cast<std::size_t>(count));
+    EXPECT_EQ(back.summary.blocks, expected.skippers) << count;
+  }
+}
+
+TEST(Ov2Reader, PassesOverDeletedAndUnknownRecordsAndReadsExtendedPoints) {
+  std::string bytes;
+  AppendOv2Poi(bytes, 100, 200, "Simple");
+  const std::size_t deletedAt = bytes.size();
+  bytes += Record(0, "gone");
+  const std::size_t unknownAt = bytes.size();
+  bytes += Record(7, std::string(9, 'x'));
+  std::string extended("\x2c\x01\x00\x00\x90\x01\x00\x00", 8);  // 300, 400
+  extended += std::string("Name\0id-7\0+1 615\0", 17);
+  bytes += Record(3, extended);
+  const ReadBack back = Read(bytes);
+  ASSERT_FALSE(back.summary.fault) << back.summary.fault.what;
+  ASSERT_EQ(back.points.size(), 2u);
+  EXPECT_EQ(back.points[1], (test::DecodedPoi{300, 400, "Name"}));
+  EXPECT_EQ(back.further[0], "");
+  EXPECT_EQ(back.further[1], "id-7 +1 615");
+  EXPECT_EQ(back.summary.deleted, 1u);
+  ASSERT_EQ(back.unknown.size(), 1u);
+  EXPECT_EQ(back.unknown[0], (std::pair<std::size_t, int>{unknownAt, 7}));
+  EXPECT_NE(deletedAt, unknownAt);
+}
+
+struct BrokenCase {
+  const char* name;
+  std::string bytes;
+  std::size_t offset;
+  const char* says;
+};
+
+std::vector<BrokenCase> BrokenCases() {
+  std::string poi;
+  AppendOv2Poi(poi, 500, 500, "In");
+  std::string outside;
+  AppendOv2Poi(outside, 5000, 500, "Out");
+  std::string inside;
+  AppendOv2Skipper(inside, static_cast<std::uint32_t>(21 + poi.size()), Ov2Box{0, 0, 1000, 1000});
+  inside += poi;
+
+  std::vector<BrokenCase> cases;
+  std::string lying;  // the skipper's box leaves out its second point
+  AppendOv2Skipper(lying, static_cast<std::uint32_t>(21 + poi.size() + outside.size()),
+                   Ov2Box{0, 0, 1000, 1000});
+  lying += poi + outside;
+  cases.push_back({"lying skipper", lying, 21 + poi.size(), "outside the box"});
+  std::string inner;
+  AppendOv2Skipper(inner, static_cast<std::uint32_t>(21 + outside.size()), Ov2Box{0, 0, 9000, 9000});
+  inner += outside;
+  std::string outer;
+  AppendOv2Skipper(outer, static_cast<std::uint32_t>(21 + inner.size()), Ov2Box{0, 0, 1000, 1000});
+  cases.push_back({"outer box lies", outer + inner, 42, "outside the box"});
+  std::string far = poi;
+  PutLe32(far, 1, 1000);
+  cases.push_back({"length outside the file", far, 0, "points outside the file"});
+  std::string past = inside + poi;
+  PutLe32(past, 1, 21 + 3);  // the block ends inside its point
+  cases.push_back({"record past its block", past, 21, "runs past its block"});
+  std::string shortSkipper = inside;
+  PutLe32(shortSkipper, 1, 20);
+  cases.push_back({"skipper shorter than itself", shortSkipper, 0, "shorter than the skipper"});
+  std::string inverted;
+  AppendOv2Skipper(inverted, 21, Ov2Box{10, 0, 5, 1000});
+  cases.push_back({"inverted box", inverted, 0, "inverted"});
+  std::string unterminated = poi;
+  unterminated[unterminated.size() - 1] = 'x';
+  cases.push_back({"text without NUL", unterminated, 0, "does not end with a NUL"});
+  cases.push_back({"point shorter than a point", Record(2, "abcdefgh"), 0, "shorter than a point"});
+  cases.push_back({"zero length", std::string("\x00\x00\x00\x00\x00", 5), 0, "shorter than its own head"});
+  cases.push_back({"cut head", poi + "\x02\x10", poi.size(), "cut short"});
+  return cases;
+}
+
+TEST(Ov2Reader, BrokenOverlaysStopAtTheirFirstFaultWithItsOffset) {
+  for (const BrokenCase& c : BrokenCases()) {
+    std::size_t pointsSeen = 0;
+    Ov2Visitor visitor;
+    visitor.point = [&](const Ov2Point&) { ++pointsSeen; };
+    const Ov2Summary summary = ReadOv2(c.bytes, visitor);
+    ASSERT_TRUE(summary.fault) << c.name;
+    EXPECT_EQ(summary.fault.offset, c.offset) << c.name << ": " << summary.fault.what;
+    EXPECT_NE(summary.fault.what.find(c.says), std::string::npos) << c.name << ": " << summary.fault.what;
+    EXPECT_EQ(pointsSeen, summary.points) << c.name;
+  }
+}
+
+TEST(Ov2Reader, EveryCutOfAnIndexedOverlayIsAFaultInsideTheCut) {
+  // The index's first skipper spans the whole file, so no shorter file is whole.
+  const std::string bytes = IndexedOverlay(45);
+  for (std::size_t size = 0; size < bytes.size(); ++size) {
+    const Ov2Summary summary = ReadOv2(std::string_view(bytes).substr(0, size), {});
+    if (size == 0) {
+      EXPECT_FALSE(summary.fault) << "an empty file is an empty overlay";
+      continue;
+    }
+    ASSERT_TRUE(summary.fault) << "cut at " << size;
+    EXPECT_LT(summary.fault.offset, size) << "cut at " << size;
+  }
+}
+
+}  // namespace
+}  // namespace qh

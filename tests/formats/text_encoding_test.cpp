@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "formats/text_encoding.h"
+
+namespace qh {
+namespace {
+
+TEST(TextEncoding, EveryAssignedWindows1252ByteSurvivesTheWayThroughUtf8) {
+  for (int b = 1; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    std::string utf8, back;
+    AppendUtf8FromWindows1252(utf8, byte);
+    const bool replaced = AppendWindows1252FromUtf8(back, utf8);
+    const bool unassigned = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+    EXPECT_EQ(Windows1252Character(static_cast<unsigned char>(b)) == 0xFFFD, unassigned) << b;
+    if (unassigned) {
+      EXPECT_EQ(back, "?") << b;
+      EXPECT_TRUE(replaced) << b;
+    } else {
+      EXPECT_EQ(back, byte) << b;
+      EXPECT_FALSE(replaced) << b;
+    }
+  }
+}
+
+TEST(TextEncoding, Utf8ToWindows1252ReplacesWhatTheCodePageLacks) {
+  struct Case {
+    const char* utf8;
+    const char* expected;
+    bool replaced;
+  };
+  const Case cases[] = {
+      {"Caf\xC3\xA9", "Caf\xE9", false},
+      {"\xE2\x82\xAC 5", "\x80 5", false},     // the euro sign
+      {"\xC5\x81\xC3\xB3" "d\xC5\xBA", "?\xF3" "d?", true},  // Łódź
+      {"\xF0\x9F\x98\x80!", "?!", true},       // beyond U+FFFF: one "?"
+      {"\xC0\xAF", "??", true},                // overlong "/"
+      {"\xED\xA0\x80", "???", true},           // a surrogate
+      {"\xE2\x82", "??", true},                // cut sequence
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    EXPECT_EQ(AppendWindows1252FromUtf8(out, c.utf8), c.replaced) << c.utf8;
+    EXPECT_EQ(out, c.expected) << c.utf8;
+  }
+}
+
+TEST(TextEncoding, CheckedUtf8KeepsValidTextAndMarksBrokenBytes) {
+  std::string out;
+  EXPECT_FALSE(AppendCheckedUtf8(out, "\xC5\x81\xEF\xBF\xBD\xF0\x9F\x98\x80"));
+  EXPECT_EQ(out, "\xC5\x81\xEF\xBF\xBD\xF0\x9F\x98\x80");
+  out.clear();
+  EXPECT_TRUE(AppendCheckedUtf8(out, "a\xFF" "b\xE2\x82"));
+  EXPECT_EQ(out, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace qh

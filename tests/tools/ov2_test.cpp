@@ -1,0 +1,327 @@
+// ov2 run as a user runs it: overlays made from every kind of input, read back out,
+// checked, and exchanged with GPSBabel.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "formats/csv_reader.h"
+#include "tests/formats/ov2_check.h"
+#include "tests/support/pushpin_builder.h"
+#include "tests/support/temp_folder.h"
+#include "tests/tools/tool_run.h"
+
+namespace qh {
+namespace {
+
+using test::DecodedPoi;
+using test::Quote;
+using test::ReadFile;
+using test::RunResult;
+using test::RunTool;
+using test::TempFolder;
+using test::WriteFile;
+
+const std::string kOv2 = Quote(QH_OV2);
+const std::string kPsp2Ov2 = Quote(QH_PSP2OV2);
+
+std::vector<DecodedPoi> SortedPoints(const std::string& overlay) {
+  const test::Ov2Contents contents = test::DecodeOv2(ReadFile(overlay));
+  EXPECT_TRUE(contents.faults.empty()) << overlay << ": " << test::JoinFaults(contents);
+  std::vector<DecodedPoi> points = contents.pois;
+  std::sort(points.begin(), points.end());
+  return points;
+}
+
+RunResult Ov2(const TempFolder& folder, const std::string& arguments) {
+  return RunTool(folder, kOv2 + " " + arguments);
+}
+
+// Pins whose texts need care on every way out: a comma, quotes, an ampersand, a
+// character of Windows-1252 beyond ASCII, one beyond it, points on both sides of zero.
+std::vector<test::StoredPin> AwkwardPins() {
+  std::vector<test::StoredPin> pins = test::SamplePins();
+  for (const test::StoredPin& edge : test::EdgePins()) pins.push_back(edge);
+  test::StoredPin quoted;
+  quoted.latitudeRadians = -33.86785 * test::kRadiansPerDegree;
+  quoted.longitudeRadians = 151.20732 * test::kRadiansPerDegree;
+  quoted.name = u"Say \"G'day\", mate & <go> caf\u00e9";
+  quoted.note1 = u"; harbour";
+  pins.push_back(quoted);
+  return pins;
+}
+
+TEST(Ov2Make, PushpinsGiveWhatPsp2ov2WritesByteForByte) {
+  TempFolder folder;
+  const std::string psp = folder.File("pins.psp");
+  WriteFile(psp, test::PushpinBytes(AwkwardPins()));
+  const char* optionSets[] = {"", "--append-notes", "--offset 0.001,-0.5", "--utf8",
+                              "--flag2-only --append-notes --utf8"};
+  for (const char* options : optionSets) {
+    const std::string ours = folder.File("ours.ov2");
+    const RunResult made = Ov2(folder, "make " + Quote(psp) + " -o " + Quote(ours) + " " + options);
+    const RunResult theirs = RunTool(folder, kPsp2Ov2 + " -q " + options + " " + Quote(psp));
+    ASSERT_EQ(theirs.status, made.status) << options << "\n" << made.err << theirs.err;
+    const std::string bytes = ReadFile(ours);
+    EXPECT_GT(bytes.size(), 21 * AwkwardPins().size()) << options;
+    EXPECT_EQ(bytes, ReadFile(folder.File("pins.ov2"))) << options;
+  }
+}
+
+TEST(Ov2RoundTrip, AnOverlayReadOutAndMadeAgainHasTheSamePointsAndTexts) {
+  TempFolder folder;
+  const std::string psp = folder.File("pins.psp");
+  WriteFile(psp, test::PushpinBytes(AwkwardPins()));
+  const std::string first = folder.File("first.ov2");
+  ASSERT_EQ(Ov2(folder, "make " + Quote(psp) + " -o " + Quote(first)).status, 0);
+  const std::vector<DecodedPoi> expected = SortedPoints(first);
+  ASSERT_EQ(expected.size(), AwkwardPins().size());
+  for (const char* format : {"asc", "gpx", "csv", "ASC"}) {
+    const std::string text = folder.File(std::string("out.") + format);
+    const std::string again = folder.File(std::string("again-") + format + ".ov2");
+    const RunResult read = Ov2(folder, "read " + Quote(first) + " -o " + Quote(text));
+    ASSERT_EQ(read.status, 0) << format << ": " << read.err;
+    const RunResult made = Ov2(folder, "make " + Quote(text) + " -o " + Quote(again));
+    ASSERT_EQ(made.status, 0) << format << ": " << made.err;
+    EXPECT_EQ(SortedPoints(again), expected) << format;
+  }
+  // The same through standard output.
+  const RunResult piped = Ov2(folder, "read " + Quote(first) + " -f asc");
+  EXPECT_EQ(piped.out, ReadFile(folder.File("out.asc")));
+}
+
+TEST(Ov2Make, MixedInputsByExtensionAndContentWithDuplicatesDropped) {
+  TempFolder folder;
+  WriteFile(folder.File("a.CSV"), "name;lat;lon\r\nNashville;36,16270;-86,78190\r\nLondon;51.5;-0.12\r\n");
+  WriteFile(folder.File("b"),  // GPX without its extension
+            "<?xml version=\"1.0\"?><gpx version=\"1.1\"><wpt lat=\"36.1627\" lon=\"-86.7819\">"
+            "<name>Nashville</name></wpt><wpt lat=\"-1\" lon=\"2\"><name>Sea</name></wpt></gpx>");
+  WriteFile(folder.File("c.Asc"), "  -0.12000,  51.50000,\"London\"\r\n    3.00000,  4.00000,\"New\"\r\n");
+  const std::string out = folder.File("all.ov2");
+  const std::string inputs = Quote(folder.File("a.CSV")) + " " + Quote(folder.File("b")) + " " +
+                             Quote(folder.File("c.Asc"));
+  const RunResult made = Ov2(folder, "make " + inputs + " -o " + Quote(out) + " --dedupe");
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_NE(made.out.find("4 points from 3 inputs, 2 duplicates dropped"), std::string::npos) << made.out;
+  const std::vector<DecodedPoi> expected = {
+      {-8678190, 3616270, "Nashville"}, {-12000, 5150000, "London"}, {300000, 400000, "New"},
+      {200000, -100000, "Sea"}};
+  auto sorted = expected;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(SortedPoints(out), sorted);
+  const RunResult all = Ov2(folder, "make " + inputs + " -o " + Quote(out));
+  EXPECT_NE(all.out.find("6 points from 3 inputs"), std::string::npos) << all.out;
+}
+
+TEST(Ov2Make, TextsAreWindows1252UnlessUtf8IsAsked) {
+  TempFolder folder;
+  WriteFile(folder.File("p.csv"), "lat,lon,name,desc\n51.76,19.46,\xC5\x81\xC3\xB3" "d\xC5\xBA,city\n");
+  struct Case {
+    const char* options;
+    const char* name;
+  };
+  const Case cases[] = {{"", "?\xF3" "d?"},
+                        {"--utf8", "\xC5\x81\xC3\xB3" "d\xC5\xBA"},
+                        {"--append-notes", "?\xF3" "d? city"}};
+  for (const Case& c : cases) {
+    const std::string out = folder.File("p.ov2");
+    ASSERT_EQ(Ov2(folder, "make " + Quote(folder.File("p.csv")) + " -o " + Quote(out) + " " + c.options).status, 0);
+    const auto points = SortedPoints(out);
+    ASSERT_EQ(points.size(), 1u);
+    EXPECT_EQ(points[0].name, c.name) << c.options;
+    // Read out as CSV, the text is UTF-8 again.
+    const RunResult csv = Ov2(folder, "read " + Quote(out) + " -f csv " +
+                                          (std::string(c.options) == "--utf8" ? "--utf8" : ""));
+    EXPECT_NE(csv.out.find(std::string(c.options) == "--utf8" ? "\xC5\x81\xC3\xB3" "d\xC5\xBA"
+                                                                 : "?\xC3\xB3" "d?"),
+              std::string::npos) << c.options << ": " << csv.out;
+  }
+}
+
+struct BrokenOverlay {
+  const char* name;
+  std::string bytes;
+  const char* offset;  // "byte N"
+};
+
+std::string Le32(std::uint32_t v) {
+  std::string s(4, '\0');
+  for (int i = 0; i < 4; ++i) s[static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
+  return s;
+}
+
+std::vector<BrokenOverlay> BrokenOverlays(const std::string& good) {
+  std::string lying = good;
+  lying.replace(5, 4, Le32(0));  // the outer skipper's east edge moved to 0 degrees
+  std::string outside = good;
+  outside.replace(1, 4, Le32(static_cast<std::uint32_t>(good.size() + 1)));
+  return {{"truncated", good.substr(0, good.size() - 3), "byte 0"},
+          {"length outside", outside, "byte 0"},
+          {"lying skipper", lying, "byte "}};
+}
+
+TEST(Ov2Check, ValidOverlaysAreCountedAndBrokenOnesRefusedByCheckAndRead) {
+  TempFolder folder;
+  std::string csv = "lat,lon,name\n";
+  for (int i = 0; i < 50; ++i) csv += std::to_string(10 + i) + "," + std::to_string(5 + i) + ",P" + std::to_string(i) + "\n";
+  WriteFile(folder.File("p.csv"), csv);
+  const std::string good = folder.File("good.ov2");
+  ASSERT_EQ(Ov2(folder, "make " + Quote(folder.File("p.csv")) + " -o " + Quote(good)).status, 0);
+  const RunResult valid = Ov2(folder, "check " + Quote(good));
+  EXPECT_EQ(valid.status, 0);
+  const test::Ov2Contents contents = test::DecodeOv2(ReadFile(good));
+  EXPECT_NE(valid.out.find("50 points, " + std::to_string(contents.skippers) + " blocks, valid"),
+            std::string::npos) << valid.out;
+  for (const BrokenOverlay& broken : BrokenOverlays(ReadFile(good))) {
+    const std::string path = folder.File("broken.ov2");
+    WriteFile(path, broken.bytes);
+    const RunResult check = Ov2(folder, "check " + Quote(good) + " " + Quote(path));
+    EXPECT_EQ(check.status, 1) << broken.name;
+    EXPECT_NE(check.out.find(path + ": " + broken.offset), std::string::npos) << broken.name << ": " << check.out;
+    const RunResult read = Ov2(folder, "read " + Quote(path) + " -o " + Quote(folder.File("out.gpx")));
+    EXPECT_EQ(read.status, 2) << broken.name;
+    EXPECT_NE(read.err.find(broken.offset), std::string::npos) << broken.name << ": " << read.err;
+    EXPECT_FALSE(std::filesystem::exists(folder.File("out.gpx"))) << broken.name;
+  }
+}
+
+TEST(Ov2Read, OtherProgramsRecordsExtendedPointsAndUnknownTypes) {
+  TempFolder folder;
+  auto record = [](char type, const std::string& body) {
+    return std::string(1, type) + Le32(static_cast<std::uint32_t>(5 + body.size())) + body;
+  };
+  const std::string overlay =
+      record(3, Le32(static_cast<std::uint32_t>(-8678190)) + Le32(3616270) +
+                    std::string("Caf\xE9\0id-7\0+1 615 555\0", 21)) +
+      record(9, "whatever") + record(0, "deleted") +
+      record(2, Le32(100) + Le32(200) + std::string("Plain\0", 6));
+  WriteFile(folder.File("other"), overlay);  // no extension: known by its content
+  const RunResult check = Ov2(folder, "check " + Quote(folder.File("other")));
+  EXPECT_EQ(check.status, 0) << check.out;
+  EXPECT_NE(check.out.find("2 points, 0 blocks, valid"), std::string::npos) << check.out;
+  EXPECT_NE(check.err.find("record at byte 34 of type 9 passed over"), std::string::npos) << check.err;
+  const RunResult csv = Ov2(folder, "read " + Quote(folder.File("other")) + " -f csv");
+  EXPECT_EQ(csv.status, 0) << csv.err;
+  EXPECT_EQ(csv.out, "lat,lon,name,desc\r\n36.16270,-86.78190,Caf\xC3\xA9,id-7 +1 615 555\r\n"
+                     "0.00200,0.00100,Plain,\r\n");
+}
+
+TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
+  TempFolder folder;
+  WriteFile(folder.File("p.csv"), "lat,lon,name\n1,2,x\n");
+  WriteFile(folder.File("bad.csv"), "lat,lon,name\nnorth,2,x\n3,4,y\n");
+  WriteFile(folder.File("none.csv"), "lat,lon,name\nnorth,2,x\n");
+  const std::string p = Quote(folder.File("p.csv"));
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"make " + Quote(folder.File("missing.gpx")) + " -o " + Quote(folder.File("m.ov2")), 2, "No such file or directory"},
+      {"make " + p + " -o " + p, 2, "would overwrite the input"},
+      {"make " + p + " -o " + Quote(folder.Path().string()), 2, "Is a directory"},
+      {"read " + p, 2, "either -o FILE or -f"},
+      {"read " + p + " -o " + Quote(folder.File("x.kml")), 2, "writes .asc, .gpx or .csv"},
+      {"check", 2, "no input"},
+      {"draw " + p, 2, "unknown command"},
+      {"make " + p + " -o " + Quote(folder.File("o.ov2")) + " --offset 1", 2, "--offset takes"},
+      {"check " + p + " --utf8", 2, "check does not take --utf8"},
+      {"make " + Quote(folder.File("bad.csv")) + " -o " + Quote(folder.File("b.ov2")), 1, "bad.csv:2: "},
+      {"make " + Quote(folder.File("none.csv")) + " -o " + Quote(folder.File("n.ov2")), 1, "not written"},
+  };
+  for (const Case& c : cases) {
+    const RunResult r = Ov2(folder, c.arguments);
+    EXPECT_EQ(r.status, c.status) << c.arguments << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.arguments << "\n" << r.err;
+  }
+  for (const char* help : {"--help", "make --help", "check -h"}) {
+    const RunResult r = Ov2(folder, help);
+    EXPECT_EQ(r.status, 0) << help;
+    EXPECT_EQ(r.out.rfind("Usage: ov2 make", 0), 0u) << help << ": " << r.out;
+  }
+  EXPECT_EQ(ReadFile(folder.File("p.csv")), "lat,lon,name\n1,2,x\n");
+  EXPECT_FALSE(std::filesystem::exists(folder.File("n.ov2")));
+  EXPECT_FALSE(std::filesystem::exists(folder.File("m.ov2")));
+  EXPECT_EQ(SortedPoints(folder.File("b.ov2")).size(), 1u);
+  EXPECT_EQ(folder.Entries(), 4u) << "no temporary file stays";
+}
+
+TEST(Ov2Map, DrawsThePointsOfEveryInputUnderTheFirstInputsName) {
+  TempFolder folder;
+  WriteFile(folder.File("tennessee.csv"), "lat,lon,name\n36.1627,-86.7819,Nashville\n35.1495,-90.049,Memphis\n");
+  const std::string overlay = folder.File("more.ov2");
+  ASSERT_EQ(Ov2(folder, "make " + Quote(folder.File("tennessee.csv")) + " -o " + Quote(overlay)).status, 0);
+  const std::string svg = folder.File("map.svg");
+  const RunResult r = Ov2(folder, "map " + Quote(folder.File("tennessee.csv")) + " " + Quote(overlay) +
+                                      " -o " + Quote(svg));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string text = ReadFile(svg);
+  EXPECT_NE(text.find("<title>tennessee and 1 more</title>"), std::string::npos);
+  EXPECT_NE(text.find(">4 points</text>"), std::string::npos);
+  EXPECT_EQ(Ov2(folder, "map " + Quote(overlay) + " -o " + Quote(overlay)).status, 2);
+}
+
+#ifndef _WIN32
+TEST(Ov2GpsBabel, ReadsItsOverlaysAndItReadsOurGpx) {
+  if (std::system("gpsbabel -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "gpsbabel is not installed";
+  TempFolder folder;
+  std::string csv = "lat,lon,name\n";
+  std::vector<std::string> names;
+  for (int i = 0; i < 60; ++i) {
+    names.push_back("Point " + std::to_string(i) + (i % 7 == 0 ? " & \"<quoted>\"" : ""));
+    csv += std::to_string(-40 + i * 1.25) + "," + std::to_string(-170 + i * 5.5) + ",\"" +
+           (i % 7 == 0 ? "Point " + std::to_string(i) + " & \"\"<quoted>\"\"" : names.back()) + "\"\n";
+  }
+  WriteFile(folder.File("in.csv"), csv);
+  const std::string theirs = folder.File("theirs.ov2");
+  ASSERT_EQ(RunTool(folder, "gpsbabel -i unicsv -f " + Quote(folder.File("in.csv")) + " -o tomtom -F " + Quote(theirs)).status, 0);
+  const RunResult check = Ov2(folder, "check " + Quote(theirs));
+  EXPECT_EQ(check.status, 0) << check.out;
+  EXPECT_NE(check.out.find("60 points"), std::string::npos) << check.out;
+
+  const std::string gpx = folder.File("ours.gpx");
+  ASSERT_EQ(Ov2(folder, "read " + Quote(theirs) + " -o " + Quote(gpx)).status, 0);
+  const std::string back = folder.File("back.csv");
+  const RunResult g = RunTool(folder, "gpsbabel -i gpx -f " + Quote(gpx) + " -o unicsv -F " + Quote(back));
+  ASSERT_EQ(g.status, 0) << g.err;
+  // GPSBabel's own CSV, read with ours: the same names, and the places its overlay held.
+  const std::string backText = ReadFile(back);
+  CsvReader reader(backText);
+  ASSERT_TRUE(reader.ReadHeader()) << backText;
+  std::vector<DecodedPoi> got;
+  CsvPoint point;
+  while (reader.Next(point) == CsvReader::Result::kPoint) {
+    got.push_back({static_cast<std::int32_t>(std::lround(point.longitude * 1e5)),
+                   static_cast<std::int32_t>(std::lround(point.latitude * 1e5)), std::string(point.name)});
+  }
+  std::sort(got.begin(), got.end());
+  EXPECT_EQ(got, SortedPoints(theirs));
+  // And its GPX (1.0, with times and comments) makes an overlay of the same points.
+  const std::string theirGpx = folder.File("theirs.gpx");
+  ASSERT_EQ(RunTool(folder, "gpsbabel -i unicsv -f " + Quote(folder.File("in.csv")) + " -o gpx -F " +
+                                Quote(theirGpx)).status, 0);
+  const std::string fromGpx = folder.File("from-gpx.ov2");
+  const RunResult made = Ov2(folder, "make " + Quote(theirGpx) + " -o " + Quote(fromGpx));
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::vector<DecodedPoi> fromTheirGpx = SortedPoints(fromGpx);
+  const std::vector<DecodedPoi> inTheirOverlay = SortedPoints(theirs);
+  ASSERT_EQ(fromTheirGpx.size(), inTheirOverlay.size());
+  for (std::size_t i = 0; i < fromTheirGpx.size(); ++i) {
+    EXPECT_EQ(fromTheirGpx[i].name, inTheirOverlay[i].name);
+    // GPSBabel cuts its overlay's coordinates where we round them.
+    EXPECT_LE(std::abs(fromTheirGpx[i].longitude - inTheirOverlay[i].longitude), 1) << fromTheirGpx[i].name;
+    EXPECT_LE(std::abs(fromTheirGpx[i].latitude - inTheirOverlay[i].latitude), 1) << fromTheirGpx[i].name;
+  }
+  std::vector<std::string> gotNames;
+  for (const auto& p : got) gotNames.push_back(p.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(gotNames, names);
+}
+#endif
+
+}  // namespace
+}  // namespace qh

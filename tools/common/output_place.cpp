@@ -1,0 +1,36 @@
+#include "tools/common/output_place.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "tools/common/file_identity.h"
+#include "tools/common/standard_output.h"
+
+namespace qh::tools {
+
+bool MayWriteOutput(const char* tool, const std::vector<std::string>& inputs,
+                    const std::string& output, const char* role) {
+  FileClaims claims;
+  for (std::size_t i = 0; i < inputs.size(); ++i) claims.Take(inputs[i], "input", i);
+  if (const auto* input = claims.Take(output, role, inputs.size())) {
+    std::fprintf(stderr, "%s: %s: the %s %s would overwrite the input\n", tool,
+                 Shown(input->path).c_str(), role, Shown(output).c_str());
+    return false;
+  }
+  FileFacts facts;
+  if (!LookAt(output, facts)) {
+    std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, Shown(output).c_str(),
+                 std::strerror(errno));
+    return false;
+  }
+  if (facts.kind == FileKind::kFolder || facts.kind == FileKind::kOther) {
+    std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, Shown(output).c_str(),
+                 facts.kind == FileKind::kFolder ? std::strerror(EISDIR)
+                                                 : "it is not a regular file");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qh::tools

@@ -1,0 +1,51 @@
+// ov2 check: the structure of each overlay, its first fault with its byte offset.
+#include <algorithm>
+#include <cstdio>
+
+#include "formats/file_system.h"
+#include "formats/ov2_reader.h"
+#include "tools/common/exit_status.h"
+#include "tools/common/standard_output.h"
+#include "tools/ov2/commands.h"
+#include "tools/ov2/input_readers.h"
+
+namespace qh::ov2 {
+namespace {
+
+using tools::kExitFailed;
+using tools::kExitOk;
+using tools::kExitSkipped;
+
+constexpr std::size_t kOverlayLimit = std::size_t{1} << 30;
+
+int CheckOne(const std::string& path) {
+  std::string bytes;
+  IoError error;
+  if (!ReadWholeFile(path, kOverlayLimit, bytes, error)) {
+    std::fprintf(stderr, "ov2: cannot read %s: %s\n", path.c_str(), error.reason.c_str());
+    return kExitFailed;
+  }
+  Ov2Visitor visitor;
+  visitor.unknown = [&](std::size_t offset, std::uint8_t type) {
+    SayRecordPassedOver(path, offset, type);
+  };
+  const Ov2Summary summary = ReadOv2(bytes, visitor);
+  if (summary.fault) {
+    std::printf("%s: byte %zu: %s\n", path.c_str(), summary.fault.offset,
+                summary.fault.what.c_str());
+    return kExitSkipped;
+  }
+  std::printf("%s: %zu points, %zu blocks, valid\n", path.c_str(), summary.points, summary.blocks);
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunCheck(const Options& options) {
+  int status = kExitOk;
+  for (const std::string& path : options.inputs) status = std::max(status, CheckOne(path));
+  if (!tools::StandardOutputDone("ov2")) return kExitFailed;
+  return status;
+}
+
+}  // namespace qh::ov2

@@ -1,0 +1,99 @@
+#include "tools/ov2/input_kind.h"
+
+#include <cstdio>
+
+#include "formats/asc_reader.h"
+#include "formats/byte_reader.h"
+#include "formats/csv_reader.h"
+#include "formats/file_system.h"
+
+namespace qh::ov2 {
+namespace {
+
+constexpr std::size_t kHeadBytes = 4096;
+constexpr std::size_t kPushpinHeader = 32;
+
+std::string_view FirstLine(std::string_view text) {
+  std::size_t end = 0, next = 0;
+  FindAscLineEnd(text, end, next);
+  return text.substr(0, end);
+}
+
+// The first line that is neither blank, a comment nor a title holds a point.
+// `whole`: the head is the whole file, so its last line is complete.
+bool LooksLikeAsc(std::string_view head, bool whole) {
+  while (!head.empty()) {
+    std::size_t end = 0, next = 0;
+    FindAscLineEnd(head, end, next);
+    if (end == head.size() && !whole) return false;  // a line cut by the head's end
+    AscPoint point;
+    std::string_view reason;
+    const std::string_view line = head.substr(0, end);
+    const AscLineKind kind = ParseAscLine(line, point, reason);
+    if (kind == AscLineKind::kPoint) return true;
+    if (kind == AscLineKind::kBad && !IsAscTitle(line)) return false;
+    head.remove_prefix(next);
+  }
+  return false;
+}
+
+// A first record of a known type whose length fits the file.
+bool LooksLikeOverlay(std::string_view head, std::size_t size) {
+  ByteReader reader(head);
+  const std::uint8_t type = reader.U8();
+  const std::uint32_t length = reader.U32();
+  return !reader.Failed() && type <= 3 && length >= 5 && length <= size;
+}
+
+}  // namespace
+
+InputKind KindByName(std::string_view path) {
+  const std::string extension = LowerCaseExtension(path);
+  if (extension == "psp") return InputKind::kPushpins;
+  if (extension == "asc") return InputKind::kAsc;
+  if (extension == "ov2") return InputKind::kOverlay;
+  if (extension == "csv") return InputKind::kCsv;
+  if (extension == "gpx") return InputKind::kGpx;
+  return InputKind::kUnknown;
+}
+
+InputKind KindByContent(std::string_view head, std::size_t size) {
+  std::string_view text = head;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first != std::string_view::npos && text[first] == '<') return InputKind::kGpx;
+  char separator = ',';
+  const CsvColumns columns = CsvHeaderColumns(FirstLine(text), separator);
+  if (columns.latitude >= 0 && columns.longitude >= 0) return InputKind::kCsv;
+  if (LooksLikeOverlay(head, size)) return InputKind::kOverlay;
+  if (LooksLikeAsc(head, head.size() == size)) return InputKind::kAsc;
+  if (size >= kPushpinHeader) return InputKind::kPushpins;
+  return InputKind::kUnknown;
+}
+
+InputKind KindOf(const std::string& path) {
+  const InputKind named = KindByName(path);
+  if (named != InputKind::kUnknown) return named;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return InputKind::kUnknown;
+  std::string head(kHeadBytes, '\0');
+  head.resize(std::fread(head.data(), 1, head.size(), file));
+  std::fseek(file, 0, SEEK_END);
+  const long size = std::ftell(file);
+  std::fclose(file);
+  return KindByContent(head, size < 0 ? head.size() : static_cast<std::size_t>(size));
+}
+
+const char* KindName(InputKind kind) {
+  switch (kind) {
+    case InputKind::kPushpins: return "pushpin file";
+    case InputKind::kAsc: return ".asc point file";
+    case InputKind::kOverlay: return "overlay";
+    case InputKind::kCsv: return "CSV file";
+    case InputKind::kGpx: return "GPX file";
+    case InputKind::kUnknown: break;
+  }
+  return "file of no known kind";
+}
+
+}  // namespace qh::ov2

@@ -1,0 +1,177 @@
+#include "tools/ov2/input_readers.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "formats/asc_writer.h"
+#include "formats/csv_reader.h"
+#include "formats/file_system.h"
+#include "formats/gpx_reader.h"
+#include "formats/ov2_reader.h"
+#include "formats/text_encoding.h"
+#include "tools/common/exit_status.h"
+#include "tools/ov2/input_kind.h"
+
+namespace qh::ov2 {
+namespace {
+
+using tools::kExitFailed;
+using tools::kExitOk;
+
+// Whole-file inputs (overlays, CSV, GPX) are read into memory; more is not taken.
+constexpr std::size_t kWholeFileLimit = std::size_t{1} << 30;
+constexpr double kUnitsPerDegree = 100000.0;
+
+int CannotRead(const std::string& path, const std::string& why) {
+  std::fprintf(stderr, "ov2: cannot read %s: %s\n", path.c_str(), why.c_str());
+  return kExitFailed;
+}
+
+// The texts of an overlay's or an ".asc" file's point in UTF-8.
+void DecodeOverlayText(std::string& out, std::string_view bytes, bool utf8) {
+  out.clear();
+  if (utf8) {
+    AppendCheckedUtf8(out, bytes);
+  } else {
+    AppendUtf8FromWindows1252(out, bytes);
+  }
+}
+
+int ReadPushpins(const std::string& path, const TextOptions& options, PointSink& flow) {
+  PushpinReader reader(options.longitudeRule);
+  std::int32_t npins = 0;
+  if (!reader.Open(path)) return CannotRead(path, reader.Error().reason);
+  if (!reader.ReadHeader(npins)) return CannotRead(path, "file ends early (in its header)");
+  if (npins < 0) return CannotRead(path, "the pin count is negative; not a pushpin file");
+  const NotesMode mode = options.appendNotes ? NotesMode::Append : NotesMode::Ignore;
+  const TextEncoding encoding = options.utf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252;
+  PinRecord pin, notes;
+  for (std::int32_t i = 0; i < npins; ++i) {
+    if (!reader.NextPin(pin)) {
+      const bool cut = reader.Error().what != IoFailure::kReadFailed;
+      return CannotRead(path, (cut ? "file ends early (pin " : "read failed (pin ") +
+                                  std::to_string(i + 1) + " of " + std::to_string(npins) + ")");
+    }
+    notes.name = pin.note1 + pin.note2;
+    const std::string text = PinText(pin, mode, encoding);
+    const std::string name = PinText(pin, NotesMode::Ignore, TextEncoding::kUtf8);
+    const std::string desc = PinText(notes, NotesMode::Ignore, TextEncoding::kUtf8);
+    const InputPoint point{pin.longitude, pin.latitude, text, name, desc};
+    if (!flow.Take(point, Place{&path, "pin", static_cast<std::size_t>(i) + 1})) return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int ReadAsc(const std::string& path, const TextOptions& options, PointSink& flow) {
+  AscReader reader;
+  if (!reader.Open(path)) return CannotRead(path, reader.ErrorMessage());
+  AscPoint point;
+  std::string name;
+  for (;;) {
+    const AscReader::Result result = reader.Next(point);
+    const Place place{&path, nullptr, reader.LineNumber()};
+    if (result == AscReader::Result::kEnd) return kExitOk;
+    if (result == AscReader::Result::kFailed) return CannotRead(path, reader.ErrorMessage());
+    if (result == AscReader::Result::kBadLine) {
+      flow.LeftOut(place, reader.BadReason());
+      continue;
+    }
+    DecodeOverlayText(name, point.text, options.utf8);
+    if (!flow.Take(InputPoint{point.longitude, point.latitude, point.text, name, {}}, place)) {
+      return kExitFailed;
+    }
+  }
+}
+
+int ReadOverlay(const std::string& path, const std::string& bytes, const TextOptions& options,
+                PointSink& flow) {
+  std::string text, name, desc;
+  bool flowing = true;
+  Ov2Visitor visitor;
+  visitor.point = [&](const Ov2Point& record) {
+    if (!flowing) return;
+    text.assign(record.name);
+    if (options.appendNotes && !record.further.empty()) text.append(" ").append(record.further);
+    DecodeOverlayText(name, record.name, options.utf8);
+    DecodeOverlayText(desc, record.further, options.utf8);
+    const InputPoint point{record.longitude / kUnitsPerDegree, record.latitude / kUnitsPerDegree,
+                           text, name, desc};
+    flowing = flow.Take(point, Place{&path, "record at byte", record.offset});
+  };
+  visitor.unknown = [&](std::size_t offset, std::uint8_t type) {
+    SayRecordPassedOver(path, offset, type);
+  };
+  const Ov2Summary summary = ReadOv2(bytes, visitor);
+  if (!flowing) return kExitFailed;
+  if (summary.fault) {
+    std::fprintf(stderr, "ov2: %s: byte %zu: %s\n", path.c_str(), summary.fault.offset,
+                 summary.fault.what.c_str());
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions& options,
+            PointSink& flow) {
+  CsvReader reader(bytes);
+  if (!reader.ReadHeader()) return CannotRead(path, std::string(reader.Problem()));
+  Utf8Points texts(options);
+  CsvPoint record;
+  InputPoint point;
+  for (;;) {
+    const CsvReader::Result result = reader.Next(record);
+    const Place place{&path, nullptr, reader.LineNumber()};
+    if (result == CsvReader::Result::kEnd) return kExitOk;
+    if (result == CsvReader::Result::kBadRecord) {
+      flow.LeftOut(place, reader.Problem());
+      continue;
+    }
+    point.longitude = record.longitude;
+    point.latitude = record.latitude;
+    texts.Fill(point, record.name, record.desc);
+    if (!flow.Take(point, place)) return kExitFailed;
+  }
+}
+
+int ReadGpxFile(const std::string& path, const std::string& bytes, PointSink& flow) {
+  std::size_t ordinal = 0;
+  bool flowing = true;
+  // The coordinates are read, and the texts encoded, where the points are taken.
+  const auto waypoint = [&](const GpxWaypoint& w) {
+    ++ordinal;
+    if (flowing) {
+      flowing = flow.TakeText(TextPoint{w.latitude, w.longitude, w.name, w.desc},
+                              Place{&path, "waypoint", ordinal});
+    }
+  };
+  std::string error;
+  if (!ReadGpx(bytes, waypoint, error)) return CannotRead(path, error);
+  return flowing ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+void SayRecordPassedOver(const std::string& path, std::size_t offset, std::uint8_t type) {
+  std::fprintf(stderr, "%s: record at byte %zu of type %u passed over\n", path.c_str(), offset,
+               static_cast<unsigned>(type));
+}
+
+int ReadInput(const std::string& path, const TextOptions& options, PointSink& flow) {
+  const InputKind kind = KindOf(path);
+  if (kind == InputKind::kPushpins) return ReadPushpins(path, options, flow);
+  if (kind == InputKind::kAsc) return ReadAsc(path, options, flow);
+  std::string bytes;
+  IoError error;
+  if (!ReadWholeFile(path, kWholeFileLimit, bytes, error)) return CannotRead(path, error.reason);
+  switch (kind) {
+    case InputKind::kOverlay: return ReadOverlay(path, bytes, options, flow);
+    case InputKind::kCsv: return ReadCsv(path, bytes, options, flow);
+    case InputKind::kGpx: return ReadGpxFile(path, bytes, flow);
+    default: break;
+  }
+  std::fprintf(stderr, "ov2: %s: not a file ov2 reads (pushpins, .asc, .ov2, .csv or .gpx)\n",
+               path.c_str());
+  return kExitFailed;
+}
+
+}  // namespace qh::ov2

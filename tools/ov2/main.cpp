@@ -1,0 +1,37 @@
+// ov2: makes, reads, checks and maps TomTom overlays on the command line.
+#include <cstdio>
+#include <new>
+
+#include "formats/complete_file.h"
+#include "tools/common/exit_status.h"
+#include "tools/ov2/commands.h"
+#include "tools/ov2/options.h"
+
+namespace {
+
+int Run(int argc, char** argv) {
+  using namespace qh::ov2;
+  Options options;
+  const int early = ParseOptions(argc, argv, options);
+  if (early >= 0) return early;
+  if (options.noSync) qh::SetFlushToDisk(false);
+  switch (options.command) {
+    case Command::kMake: return RunMake(options);
+    case Command::kRead: return RunRead(options);
+    case Command::kCheck: return RunCheck(options);
+    case Command::kMap: return RunMap(options);
+  }
+  return qh::tools::kExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qh::RemoveTemporaryFilesOnInterrupt();
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {  // the files being written are gone by now
+    std::fprintf(stderr, "ov2: out of memory\n");
+    return qh::tools::kExitFailed;
+  }
+}

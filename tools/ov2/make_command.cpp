@@ -1,0 +1,75 @@
+// ov2 make: every input's points, in the order given, into one overlay.
+#include <algorithm>
+#include <cstdio>
+
+#include "formats/overlay_builder.h"
+#include "tools/common/exit_status.h"
+#include "tools/common/output_claim.h"
+#include "tools/common/output_place.h"
+#include "tools/common/standard_output.h"
+#include "tools/ov2/commands.h"
+#include "tools/ov2/input_readers.h"
+#include "tools/ov2/point_flow.h"
+#include "tools/ov2/point_pipe.h"
+
+namespace qh::ov2 {
+namespace {
+
+using tools::kExitFailed;
+using tools::kExitOk;
+using tools::kExitSkipped;
+
+int CannotWrite(const Options& options, const OverlayBuilder& builder) {
+  std::fprintf(stderr, "ov2: cannot write %s: %s\n", options.output.c_str(),
+               builder.ErrorMessage().c_str());
+  return kExitFailed;
+}
+
+void Summarize(const Options& options, const PointFlow& flow) {
+  std::printf("%s: %zu point%s from %zu input%s", options.output.c_str(), flow.Points(),
+              flow.Points() == 1 ? "" : "s", options.inputs.size(),
+              options.inputs.size() == 1 ? "" : "s");
+  if (options.dedupe) std::printf(", %zu duplicates dropped", flow.Duplicates());
+  if (flow.Skipped() > 0) std::printf(", %zu left out", flow.Skipped());
+  std::printf("\n");
+}
+
+}  // namespace
+
+int RunMake(const Options& options) {
+  if (!tools::MayWriteOutput("ov2", options.inputs, options.output, "overlay")) return kExitFailed;
+  OutputSet set;
+  if (!tools::ClaimOutputs("ov2", options.output, set)) return kExitFailed;
+  OverlayBuilder builder;
+  if (!builder.Open(options.output, false)) return CannotWrite(options, builder);
+  if (!tools::NoteTemporaries("ov2", set, {&builder.File()})) return kExitFailed;
+  const TextOptions texts{options.appendNotes, options.utf8, options.longitudeRule};
+  PointFlow flow(texts, options.longitudeOffset, options.latitudeOffset, options.dedupe,
+                 [&](const FlowPoint& point) { return builder.Add(point.point); });
+  // The inputs are read here while a second thread builds the overlay.
+  PipedSink sink(flow);
+  for (const std::string& input : options.inputs) {
+    // The overlay is made of all inputs or not at all: the builder drops its file.
+    if (ReadInput(input, texts, sink) != kExitOk) {
+      if (!sink.Finish()) CannotWrite(options, builder);
+      return kExitFailed;
+    }
+  }
+  if (!sink.Finish()) return CannotWrite(options, builder);
+  if (flow.Points() == 0 && flow.Skipped() > 0) {
+    std::fprintf(stderr, "ov2: no input gave a point; %s is not written\n", options.output.c_str());
+    return kExitSkipped;
+  }
+  if (!builder.Commit(&set)) return CannotWrite(options, builder);
+  tools::TellInterruptedAfterFinishing("ov2", options.output, "overlay");
+  const auto& file = builder.File();
+  if (!file.Leftover().empty()) {
+    std::fprintf(stderr, "ov2: the earlier %s is still there as %s: %s\n", options.output.c_str(),
+                 file.Leftover().c_str(), file.LeftoverReason().c_str());
+  }
+  Summarize(options, flow);
+  if (!tools::StandardOutputDone("ov2")) return kExitFailed;
+  return flow.Skipped() > 0 ? kExitSkipped : kExitOk;
+}
+
+}  // namespace qh::ov2

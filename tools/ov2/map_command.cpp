@@ -1,0 +1,57 @@
+// ov2 map: the points of every input on an overview map, as SVG.
+#include <cstdio>
+
+#include "formats/complete_file.h"
+#include "formats/file_system.h"
+#include "tools/common/exit_status.h"
+#include "tools/common/output_claim.h"
+#include "tools/common/output_place.h"
+#include "tools/ov2/commands.h"
+#include "tools/ov2/input_readers.h"
+#include "tools/ov2/point_flow.h"
+#include "tools/ov2/svg_map.h"
+
+namespace qh::ov2 {
+namespace {
+
+using tools::kExitFailed;
+using tools::kExitOk;
+using tools::kExitSkipped;
+
+// The overlay's name: the first input's file name without its extension, and how many
+// more inputs there are.
+std::string MapTitle(const std::vector<std::string>& inputs) {
+  std::string title(FileNamePart(inputs.front()));
+  const std::size_t dot = title.rfind('.');
+  if (dot != std::string::npos && dot > 0) title.resize(dot);
+  if (inputs.size() > 1) title += " and " + std::to_string(inputs.size() - 1) + " more";
+  return title;
+}
+
+}  // namespace
+
+int RunMap(const Options& options) {
+  if (!tools::MayWriteOutput("ov2", options.inputs, options.output, "map")) return kExitFailed;
+  SvgMap map;
+  const TextOptions texts{false, options.utf8, options.longitudeRule};
+  PointFlow flow(texts, 0, 0, false, [&](const FlowPoint& point) {
+    map.Add(point.point.longitudeUnits, point.point.latitudeUnits);
+    return true;
+  });
+  for (const std::string& input : options.inputs) {
+    if (ReadInput(input, texts, flow) != kExitOk) return kExitFailed;
+  }
+  OutputSet set;
+  if (!tools::ClaimOutputs("ov2", options.output, set)) return kExitFailed;
+  CompleteFile file;
+  if (!file.Open(options.output) || !tools::NoteTemporaries("ov2", set, {&file}) ||
+      !file.Write(map.Draw(MapTitle(options.inputs))) || !CommitTogether({&file}, &set)) {
+    std::fprintf(stderr, "ov2: cannot write %s: %s\n", options.output.c_str(),
+                 file.Reason().c_str());
+    return kExitFailed;
+  }
+  tools::TellInterruptedAfterFinishing("ov2", options.output, "map");
+  return flow.Skipped() > 0 ? kExitSkipped : kExitOk;
+}
+
+}  // namespace qh::ov2

@@ -1,0 +1,31 @@
+// The command line of ov2: a subcommand, its inputs and its options.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "formats/pushpin_reader.h"
+
+namespace qh::ov2 {
+
+enum class Command { kMake, kRead, kCheck, kMap };
+
+struct Options {
+  Command command = Command::kCheck;
+  std::vector<std::string> inputs;
+  std::string output;  // -o
+  std::string format;  // -f: asc, gpx or csv to standard output
+  bool appendNotes = false;
+  bool dedupe = false;
+  bool utf8 = false;
+  bool noSync = false;  // --no-sync: outputs not flushed to the disk itself
+  float longitudeOffset = 0.0f, latitudeOffset = 0.0f;
+  LongitudeRule longitudeRule = LongitudeRule::kZone;  // --flag2-only
+};
+
+void PrintUsage(std::FILE* out);
+// Returns -1 when the command line is complete, else the exit code to end with.
+int ParseOptions(int argc, char** argv, Options& options);
+
+}  // namespace qh::ov2

@@ -1,0 +1,71 @@
+// The way every input's points take to an output: the offset is added, the point is
+// put in the ".asc" line that psp2ov2 would write for it and read back as makeov2
+// reads it (so every input keeps the same coordinates, rounding and refusals as the
+// pushpin route), duplicates are dropped when asked, and what is left goes on.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "formats/asc_reader.h"
+#include "tools/ov2/input_point.h"
+#include "tools/ov2/utf8_points.h"
+
+namespace qh::ov2 {
+
+// A point that made it: the overlay's point, its ".asc" line (CR LF included) and
+// the input's texts.
+struct FlowPoint {
+  const AscPoint& point;
+  std::string_view line;
+  const InputPoint& input;
+};
+
+// What the input readers give their points to.
+class PointSink {
+ public:
+  virtual ~PointSink() = default;
+  // False when the points can go no further (the consumer failed and said why).
+  virtual bool Take(const InputPoint& input, const Place& place) = 0;
+  // A point of a UTF-8 input whose coordinates are still texts; false as for Take.
+  virtual bool TakeText(const TextPoint& text, const Place& place) = 0;
+  // Counts one point of an input left out before it reached the flow, and says why.
+  virtual void LeftOut(const Place& place, std::string_view reason) = 0;
+};
+
+class PointFlow : public PointSink {
+ public:
+  // `consumer` takes each point; false from it stops the flow (it says why).
+  using Consumer = std::function<bool(const FlowPoint&)>;
+  // `texts` says how the texts of UTF-8 inputs are written into the overlay.
+  PointFlow(const TextOptions& texts, float longitudeOffset, float latitudeOffset, bool dedupe,
+            Consumer consumer)
+      : utf8_(texts), longitudeOffset_(longitudeOffset), latitudeOffset_(latitudeOffset),
+        dedupe_(dedupe), consumer_(std::move(consumer)) {}
+
+  // False when the consumer failed; a point refused or dropped is no failure.
+  bool Take(const InputPoint& input, const Place& place) override;
+  bool TakeText(const TextPoint& text, const Place& place) override;
+  void LeftOut(const Place& place, std::string_view reason) override;
+
+  std::size_t Points() const { return points_; }
+  std::size_t Skipped() const { return skipped_; }
+  std::size_t Duplicates() const { return duplicates_; }
+
+ private:
+  bool IsDuplicate(const AscPoint& point);
+
+  Utf8Points utf8_;
+  InputPoint made_;  // a text point, made
+  float longitudeOffset_, latitudeOffset_;
+  bool dedupe_;
+  Consumer consumer_;
+  std::string line_, key_;
+  std::unordered_set<std::string> seen_;
+  std::size_t points_ = 0, skipped_ = 0, duplicates_ = 0;
+};
+
+}  // namespace qh::ov2

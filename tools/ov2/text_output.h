@@ -1,0 +1,37 @@
+// Where ov2 read writes: a file that is complete or absent, or standard output.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "formats/complete_file.h"
+#include "formats/output_set.h"
+
+namespace qh::ov2 {
+
+class TextOutput {
+ public:
+  // To `path`, or to standard output when it is empty. A file is written under the
+  // output set `set`, which the caller has claimed.
+  bool Open(const std::string& path, OutputSet* set);
+  // The bytes gathered so far are handed on when there are many.
+  std::string& Buffer() { return buffer_; }
+  bool Flush(bool always = false);
+  // Everything written and, for a file, in its place.
+  bool Commit();
+  // The system's reason for the first failure.
+  std::string Reason() const;
+  const std::string& Name() const { return name_; }
+
+ private:
+  CompleteFile file_;
+  OutputSet* set_ = nullptr;
+  bool toStandardOutput_ = false;
+  bool failed_ = false;
+  std::string buffer_, name_;
+};
+
+// Puts standard output in binary mode where the system would change line ends.
+void MakeStandardOutputBinary();
+
+}  // namespace qh::ov2
