@@ -140,6 +140,63 @@ Coordinate ReadCoordinate(std::string_view line, std::size_t& pos, double& degre
   return Coordinate::kRead;
 }
 
+// What is wrong with one coordinate field, in the words of its axis.
+struct AxisReasons {
+  std::string_view notANumber, asterisks, notDecimal, noComma;
+};
+constexpr AxisReasons kLongitudeReasons{
+    "the longitude is not a number", "the longitude did not fit the .asc columns",
+    "the longitude is not a decimal number", "expected a comma after the longitude"};
+constexpr AxisReasons kLatitudeReasons{
+    "the latitude is not a number", "the latitude did not fit the .asc columns",
+    "the latitude is not a decimal number", "expected a comma after the latitude"};
+
+// One coordinate and the comma after it; false with the reason when the field is bad.
+bool ReadCoordinateField(std::string_view line, std::size_t& pos, const AxisReasons& axis,
+                         double& degrees, std::int32_t& units, bool& fits,
+                         std::string_view& reason) {
+  switch (ReadCoordinate(line, pos, degrees, units, fits)) {
+    case Coordinate::kRead: break;
+    case Coordinate::kNotANumber:
+      reason = axis.notANumber;
+      return false;
+    case Coordinate::kAsterisks:
+      reason = axis.asterisks;
+      return false;
+  }
+  SkipBlanks(line, pos);
+  if (IsHexPrefix(line, pos)) {
+    reason = axis.notDecimal;
+    return false;
+  }
+  if (pos == line.size() || line[pos] != ',') {
+    reason = axis.noComma;
+    return false;
+  }
+  ++pos;
+  SkipBlanks(line, pos);
+  return true;
+}
+
+// The text between the double quote at `pos` and the last one of the line, with only
+// blanks after it; false with the reason otherwise.
+bool ReadQuotedText(std::string_view line, std::size_t pos, std::string_view& text,
+                    std::string_view& reason) {
+  const std::size_t close = line.rfind('"');
+  if (pos == line.size() || line[pos] != '"' || close == pos) {
+    reason = "the text is not enclosed in double quotes";
+    return false;
+  }
+  for (std::size_t i = close + 1; i < line.size(); ++i) {
+    if (!IsBlank(line[i])) {
+      reason = "unexpected characters after the closing double quote";
+      return false;
+    }
+  }
+  text = line.substr(pos + 1, close - pos - 1);
+  return true;
+}
+
 }  // namespace
 
 AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_view& reason) {
@@ -149,56 +206,13 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
   if (pos == line.size() || line[pos] == ';') return AscLineKind::kSkip;
 
   bool longitudeFits = false, latitudeFits = false;
-  switch (ReadCoordinate(line, pos, point.longitude, point.longitudeUnits, longitudeFits)) {
-    case Coordinate::kRead: break;
-    case Coordinate::kNotANumber:
-      reason = "the longitude is not a number";
-      return AscLineKind::kBad;
-    case Coordinate::kAsterisks:
-      reason = "the longitude did not fit the .asc columns";
-      return AscLineKind::kBad;
-  }
-  SkipBlanks(line, pos);
-  if (IsHexPrefix(line, pos)) {
-    reason = "the longitude is not a decimal number";
+  std::string_view text;
+  if (!ReadCoordinateField(line, pos, kLongitudeReasons, point.longitude, point.longitudeUnits,
+                           longitudeFits, reason) ||
+      !ReadCoordinateField(line, pos, kLatitudeReasons, point.latitude, point.latitudeUnits,
+                           latitudeFits, reason) ||
+      !ReadQuotedText(line, pos, text, reason)) {
     return AscLineKind::kBad;
-  }
-  if (pos == line.size() || line[pos] != ',') {
-    reason = "expected a comma after the longitude";
-    return AscLineKind::kBad;
-  }
-  ++pos;
-  SkipBlanks(line, pos);
-  switch (ReadCoordinate(line, pos, point.latitude, point.latitudeUnits, latitudeFits)) {
-    case Coordinate::kRead: break;
-    case Coordinate::kNotANumber:
-      reason = "the latitude is not a number";
-      return AscLineKind::kBad;
-    case Coordinate::kAsterisks:
-      reason = "the latitude did not fit the .asc columns";
-      return AscLineKind::kBad;
-  }
-  SkipBlanks(line, pos);
-  if (IsHexPrefix(line, pos)) {
-    reason = "the latitude is not a decimal number";
-    return AscLineKind::kBad;
-  }
-  if (pos == line.size() || line[pos] != ',') {
-    reason = "expected a comma after the latitude";
-    return AscLineKind::kBad;
-  }
-  ++pos;
-  SkipBlanks(line, pos);
-  const std::size_t close = line.rfind('"');
-  if (pos == line.size() || line[pos] != '"' || close == pos) {
-    reason = "the text is not enclosed in double quotes";
-    return AscLineKind::kBad;
-  }
-  for (std::size_t i = close + 1; i < line.size(); ++i) {
-    if (!IsBlank(line[i])) {
-      reason = "unexpected characters after the closing double quote";
-      return AscLineKind::kBad;
-    }
   }
   if (!longitudeFits || point.longitudeUnits < -kLongitudeLimit ||
       point.longitudeUnits > kLongitudeLimit) {
@@ -210,7 +224,7 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
     reason = "the latitude is outside -90..90";
     return AscLineKind::kBad;
   }
-  point.text = line.substr(pos + 1, close - pos - 1);
+  point.text = text;
   point.nulInText = point.text.find('\0') != std::string_view::npos;
   return AscLineKind::kPoint;
 }
