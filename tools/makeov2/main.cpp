@@ -3,18 +3,17 @@
 // out (or none gave a point: then no overlay is written), 2 when the input could not
 // be read or the overlay not written.
 #include <cstdio>
-#include <new>
 #include <string>
 #include <string_view>
 
 #include "formats/asc_reader.h"
 #include "formats/overlay_builder.h"
 #include "formats/file_system.h"
-#include "formats/complete_file.h"
 #include "tools/common/exit_status.h"
 #include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
 #include "tools/common/standard_output.h"
+#include "tools/common/tool_main.h"
 #include "quillhaven_version.h"
 
 namespace {
@@ -142,12 +141,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qh::RemoveTemporaryFilesOnInterrupt();
-  try {
-    return Run(argc, argv);
-  } catch (const std::bad_alloc&) {  // the overlay's files are gone by now
-    std::fprintf(stderr, "makeov2: out of memory\n");
-    return kExitFailed;
-  }
-}
+int main(int argc, char** argv) { return qh::tools::GuardedMain("makeov2", argc, argv, Run); }

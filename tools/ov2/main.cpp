@@ -1,10 +1,10 @@
 // ov2: makes, reads, checks and maps TomTom overlays on the command line.
 #include <cstdio>
-#include <new>
 
 #include "formats/complete_file.h"
 #include "tools/common/exit_status.h"
 #include "tools/ov2/commands.h"
+#include "tools/common/tool_main.h"
 #include "tools/ov2/options.h"
 
 namespace {
@@ -26,12 +26,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qh::RemoveTemporaryFilesOnInterrupt();
-  try {
-    return Run(argc, argv);
-  } catch (const std::bad_alloc&) {  // the files being written are gone by now
-    std::fprintf(stderr, "ov2: out of memory\n");
-    return qh::tools::kExitFailed;
-  }
-}
+int main(int argc, char** argv) { return qh::tools::GuardedMain("ov2", argc, argv, Run); }

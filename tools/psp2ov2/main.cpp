@@ -3,14 +3,13 @@
 // ".ov2" overlay as makeov2 makes it from that file, and the ".bmp" icon beside them.
 #include <cstddef>
 #include <cstdio>
-#include <new>
 
-#include "formats/complete_file.h"
 #include "tools/common/standard_output.h"
 #include "tools/psp2ov2/conversion.h"
 #include "tools/psp2ov2/exit_status.h"
 #include "formats/file_system.h"
 #include "tools/psp2ov2/options.h"
+#include "tools/common/tool_main.h"
 
 namespace {
 
@@ -33,12 +32,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qh::RemoveTemporaryFilesOnInterrupt();
-  try {
-    return Run(argc, argv);
-  } catch (const std::bad_alloc&) {  // the files being written are gone by now
-    std::fprintf(stderr, "psp2ov2: out of memory\n");
-    return qh::psp2ov2::kExitFailed;
-  }
-}
+int main(int argc, char** argv) { return qh::tools::GuardedMain("psp2ov2", argc, argv, Run); }

@@ -1,0 +1,21 @@
+#include "tools/common/tool_main.h"
+
+#include <cstdio>
+#include <new>
+
+#include "formats/complete_file.h"
+#include "tools/common/exit_status.h"
+
+namespace qh::tools {
+
+int GuardedMain(const char* tool, int argc, char** argv, int (*run)(int argc, char** argv)) {
+  RemoveTemporaryFilesOnInterrupt();
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s: out of memory\n", tool);
+    return kExitFailed;
+  }
+}
+
+}  // namespace qh::tools
