@@ -3,7 +3,6 @@
 // points of interest and are passed over.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,13 +17,10 @@ struct GpxWaypoint {
   std::string_view name, desc;  // UTF-8, valid during the call
 };
 
-// Calls `waypoint` for each waypoint in document order, on the calling thread. False,
-// with the reason in `error`, when the document is not well-formed XML or its root is
-// not "gpx". A document of `twoThreadsFrom` bytes or more is parsed in two halves at
-// once where the parser allows.
-inline constexpr std::size_t kGpxTwoThreadsFrom = std::size_t{4} << 20;
+// Calls `waypoint` for each waypoint in document order. False, with the reason in
+// `error`, when the document is not well-formed XML or its root is not "gpx".
 bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
-             std::string& error, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom);
+             std::string& error);
 
 // The waypoint's coordinates as numbers; false when either is missing, not a decimal
 // number or not finite.
