@@ -9,6 +9,7 @@
 
 #include "services/errors.h"
 #include "core/error_codes.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 namespace {
@@ -23,12 +24,10 @@ enum class Keyword { Printer, Plotter, PlotName, PlotOutput, PlotInput, General,
 constexpr std::string_view kKeywordTable =
     "PRINTER PLOTTER PLNAME  LFNPLOTOLFNPLOTILFNGEN  HPGL2   DEBUG   CHARSET CHARDIR BROWSER ";
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
 Keyword FindKeyword(std::string_view word) {
   std::array<char, 8> key;
   key.fill(' ');
-  for (std::size_t i = 0; i < key.size() && i < word.size(); ++i) key[i] = Upper(word[i]);
+  for (std::size_t i = 0; i < key.size() && i < word.size(); ++i) key[i] = UpperAscii(word[i]);
   const std::string_view k(key.data(), key.size());
   for (std::size_t i = 0; i + 8 <= kKeywordTable.size(); i += 8) {
     if (kKeywordTable.substr(i, 8) == k) return static_cast<Keyword>(i / 8);
@@ -37,8 +36,8 @@ Keyword FindKeyword(std::string_view word) {
 }
 
 bool StartsWithVer(std::string_view word) {
-  return word.size() >= 3 && Upper(word[0]) == 'V' && Upper(word[1]) == 'E' &&
-         Upper(word[2]) == 'R';
+  return word.size() >= 3 && UpperAscii(word[0]) == 'V' && UpperAscii(word[1]) == 'E' &&
+         UpperAscii(word[2]) == 'R';
 }
 
 // The first blank-delimited word of `text`, leading blanks skipped.
@@ -54,7 +53,7 @@ std::string_view FirstWord(std::string_view text) {
 bool ConfigInteger(std::string_view value, int& result) {
   std::int32_t n = 0;
   if (!ConvertConfigInteger(value, n)) {
-    IErInfo(1);
+    IErInfo(kInfoLastError);
     return false;
   }
   result = n;
@@ -198,7 +197,7 @@ std::string LibraryFolderFrom(std::string_view paneward, std::string_view paneid
   } else if (!IsBlank(paneide)) {
     folder = Trimmed(paneide);
     std::string upper = folder;
-    std::transform(upper.begin(), upper.end(), upper.begin(), Upper);
+    UpperAscii(upper);
     const std::size_t at = upper.rfind("PANEIDE");
     if (at != std::string::npos) folder.resize(at);
   } else {

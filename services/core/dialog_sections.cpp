@@ -6,13 +6,14 @@
 #include <cstddef>
 #include <system_error>
 
+#include "numeric/ascii.h"
+
 namespace qh {
 namespace {
 
 enum class Section { None, Ranges, Menus, Checks, Tabs, Grids, Colours, Trackbars, Lengths };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view DropTrailingBlanks(std::string_view s) {
   while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);

@@ -160,15 +160,6 @@ void GrowFrameForStatusBar(HWND frame, int statusHeight, bool keepTop) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MeasureFont(win::DrawingState& d) {
-  TEXTMETRICA tm{};
-  HGDIOBJ old = SelectObject(d.dc, GetStockObject(SYSTEM_FONT));
-  GetTextMetricsA(d.dc, &tm);
-  SelectObject(d.dc, old);
-  d.charHeight = PixelsToUnits(tm.tmHeight, d.height);
-  d.charWidth = PixelsToUnits(tm.tmAveCharWidth, d.width);
-}
-
 // --- frame procedure handlers ---
 
 LRESULT OnFrameCreate(HWND hwnd, LPARAM lParam) {
@@ -374,14 +365,8 @@ void RefreshDrawingSize(int window) {
 }
 
 std::vector<std::uint16_t> LoadWordResource(int id) {
-  const HINSTANCE inst = System().instance;
-  HRSRC info = FindResourceA(inst, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
-  if (!info) return {};
-  HGLOBAL data = LoadResource(inst, info);
-  const auto* bytes = data ? static_cast<const unsigned char*>(LockResource(data)) : nullptr;
-  if (!bytes) return {};
-  const DWORD size = SizeofResource(inst, info);
-  std::vector<std::uint16_t> words(size / 2);
+  const std::span<const unsigned char> bytes = ResourceBytes(id, RT_RCDATA);
+  std::vector<std::uint16_t> words(bytes.size() / 2);
   for (std::size_t i = 0; i < words.size(); ++i)
     words[i] = static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
   return words;
@@ -511,8 +496,6 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
 
   RegisterNumericFieldClasses();
   if (!system.richEdit) system.richEdit = LoadLibraryA("riched32.dll");
-  // Registered for the find dialogs of the graphics part; nothing here reads its number.
-  RegisterWindowMessageA("commdlg_FindReplace");
 
   for (WindowSlot& w : table.slots) w.pending.Clear();
   if (!hidden) SetFocus(area);
@@ -525,7 +508,6 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
   d.fontWeight = FW_NORMAL;
   d.fontItalic = false;
   d.underline = false;
-  MeasureFont(d);
 }
 
 void IWnDroppedFile(std::span<char> name) { StoreText(name, win::Windows().droppedFile); }
