@@ -6,10 +6,11 @@
 #include <cstring>
 #include <limits>
 
-#include <sys/stat.h>
-
 #include "formats/asc_writer.h"
+#include "formats/file_calls.h"
+#include "formats/file_system.h"
 #include "formats/ov2_writer.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 
@@ -21,7 +22,6 @@ constexpr std::int32_t kLongitudeLimit = 180 * 100000;
 constexpr std::int32_t kLatitudeLimit = 90 * 100000;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 void SkipBlanks(std::string_view line, std::size_t& pos) {
   while (pos < line.size() && IsBlank(line[pos])) ++pos;
@@ -250,17 +250,17 @@ bool IsAscTitle(std::string_view line) {
 
 bool AscReader::Open(const std::string& path) {
   Close();
-  error_.clear();
+  error_ = {};
+  path_ = path;
   // Reading a folder fails on some systems only at the first read, and on others
   // not at all.
-  struct stat status;
-  if (::stat(path.c_str(), &status) == 0 && (status.st_mode & S_IFMT) == S_IFDIR) {
-    error_ = std::strerror(EISDIR);
+  if (IsFolder(path)) {
+    error_ = OpenFailure(path, EISDIR);
     return false;
   }
-  file_ = std::fopen(path.c_str(), "rb");
-  if (file_ == nullptr) {
-    error_ = std::strerror(errno);
+  file_ = CurrentFileCalls().openRead(path.c_str());
+  if (file_ == kNoFile) {
+    error_ = OpenFailure(path, errno);
     return false;
   }
   buffer_.resize(kReadChunk);
@@ -273,12 +273,12 @@ bool AscReader::Open(const std::string& path) {
 }
 
 void AscReader::Close() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
+  if (file_ != kNoFile) CurrentFileCalls().close(file_);
+  file_ = kNoFile;
 }
 
 bool AscReader::Fill() {
-  if (eof_ || file_ == nullptr) return false;
+  if (eof_ || file_ == kNoFile) return false;
   if (begin_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
@@ -286,14 +286,13 @@ bool AscReader::Fill() {
   }
   // A line longer than half the buffer makes it grow, once: lines are limited.
   if (buffer_.size() - end_ < kReadChunk / 2) buffer_.resize(buffer_.size() * 2);
-  errno = 0;
-  const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
-  end_ += got;
-  if (got == 0) {
+  const std::ptrdiff_t got = CurrentFileCalls().read(file_, buffer_.data() + end_, buffer_.size() - end_);
+  if (got <= 0) {
     eof_ = true;
-    if (std::ferror(file_)) error_ = std::strerror(errno != 0 ? errno : EIO);
+    if (got < 0) error_ = {IoFailure::kReadFailed, path_, std::strerror(errno != 0 ? errno : EIO)};
     return false;
   }
+  end_ += static_cast<std::size_t>(got);
   return true;
 }
 
@@ -301,7 +300,8 @@ bool AscReader::FindLineEnd(std::size_t& stop, std::size_t& next) {
   auto tooLong = [this] {
     char number[24];
     const auto last = std::to_chars(number, number + sizeof number, lineNumber_ + 1).ptr;
-    error_ = "line " + std::string(number, last) + " is longer than 1 MiB";
+    error_ = {IoFailure::kTooLarge, path_,
+              "line " + std::string(number, last) + " is longer than 1 MiB"};
     return false;
   };
   std::size_t scan = 0;  // from begin_: bytes known to hold no line end
@@ -328,7 +328,7 @@ bool AscReader::FindLineEnd(std::size_t& stop, std::size_t& next) {
     }
     if (scan > kAscLineLimit) return tooLong();
     if (!Fill()) {
-      if (!error_.empty() || scan == end_ - begin_) return false;
+      if (error_ || scan == end_ - begin_) return false;
       // The input ended right after a CR.
       stop = begin_ + scan;
       next = end_;
@@ -341,7 +341,7 @@ AscReader::Result AscReader::Next(AscPoint& point) {
   for (;;) {
     std::size_t stop = 0, next = 0;
     if (!FindLineEnd(stop, next)) {
-      if (!error_.empty()) return Result::kFailed;
+      if (error_) return Result::kFailed;
       if (begin_ == end_) return Result::kEnd;
       stop = next = end_;  // a last line without a line end
     }

@@ -26,6 +26,8 @@ std::string LowerCaseExtension(std::string_view path);
 // True when `path` names an existing plain file (not a folder or a device). The name
 // is used exactly as given, as the platform's narrow path.
 bool FileExists(std::string_view path);
+// True when `path` names an existing folder.
+bool IsFolder(std::string_view path);
 
 // Enough of a file's state to tell that another file took its name or that it was
 // written since: its size, its last write to the system's finest step, and the file
