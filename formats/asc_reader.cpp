@@ -413,7 +413,6 @@ bool HasLineEndOrNul(std::string_view text) {
 
 bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
   constexpr std::size_t kEnd = 3;  // closing quote, CR, LF
-  constexpr std::int32_t kLongitudeLimit = 180 * 100000, kLatitudeLimit = 90 * 100000;
   // Only the writer's shape: anything else, however short, is the general parser's.
   if (line.size() < kAscTextColumn + kEnd || line[10] != ',' || line[21] != ',' ||
       line[kAscTextColumn - 1] != '"' || !line.ends_with("\"\r\n")) {
@@ -437,7 +436,6 @@ bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
 }
 
 AscLineFate FateOfWrittenLine(std::string_view line) {
-  constexpr std::int32_t kLongitudeLimit = 180 * 100000, kLatitudeLimit = 90 * 100000;
   std::int32_t longitude = 0, latitude = 0;
   if (line.size() < kAscTextColumn || !ColumnUnits(line.data(), longitude) ||
       !ColumnUnits(line.data() + 11, latitude)) {

@@ -15,7 +15,7 @@ namespace qh {
 namespace {
 
 // The file holds one line; anything much larger is not an offsets file.
-constexpr std::size_t kLargestOffsetsFile = 64 * 1024;
+constexpr std::size_t kLargestOffsetsFile = std::size_t{64} * 1024;
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool EndsItem(char c) { return IsBlankChar(c) || c == ',' || c == '/'; }

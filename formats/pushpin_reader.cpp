@@ -95,7 +95,7 @@ double DoubleAt(const unsigned char* b) {
 
 std::int8_t PushpinReader::ReadCount() {
   const unsigned char* b = Take(1);
-  return b != nullptr ? static_cast<std::int8_t>(*b) : 0;
+  return b != nullptr ? static_cast<std::int8_t>(*b) : std::int8_t{0};
 }
 
 bool PushpinReader::ReadText(std::int8_t count, std::u16string& text) {

@@ -93,28 +93,18 @@ bool ConvertConfigInteger(std::string_view value, std::int32_t& result) {
   return true;
 }
 
-void ApplyConfigLine(std::string_view rawLine, ServiceSettings& settings) {
-  std::string line(rawLine.substr(0, kConfigLineLength));
-  std::replace(line.begin(), line.end(), '\t', ' ');
+namespace {
 
-  // Only the first "="; in column 1 there is no keyword, in column 170 no value.
-  const std::size_t equals = line.find('=');
-  if (equals == std::string::npos || equals == 0 || equals == kConfigLineLength - 1) return;
-
-  const std::string_view keyword = FirstWord(std::string_view(line).substr(0, equals));
-  if (keyword.size() < 3) return;
-  if (StartsWithVer(keyword)) {
-    settings.versionRequested = true;
-    return;
-  }
-
-  std::string_view value = std::string_view(line).substr(equals + 1);
-  const std::size_t start = value.find_first_not_of(' ');
-  if (start == std::string_view::npos) return;
-  value.remove_prefix(start);
-
+// A unit number is taken only when no other unit has it already.
+void SetUnit(std::string_view value, int& unit, int other1, int other2) {
   int number = 0;
-  switch (FindKeyword(keyword)) {
+  if (ConfigInteger(value, number) && number != other1 && number != other2) unit = number;
+}
+
+// The value of one keyword, blanks before it gone.
+void ApplyKeyword(Keyword keyword, std::string_view value, ServiceSettings& settings) {
+  int number = 0;
+  switch (keyword) {
     case Keyword::Printer:
       if (ConfigInteger(value, number)) settings.printerDriver = number;
       break;
@@ -125,22 +115,13 @@ void ApplyConfigLine(std::string_view rawLine, ServiceSettings& settings) {
       if (ConfigInteger(value, number)) settings.hpgl2 = number;
       break;
     case Keyword::PlotOutput:
-      if (ConfigInteger(value, number) && number != settings.generalUnit &&
-          number != settings.plotInputUnit) {
-        settings.plotOutputUnit = number;
-      }
+      SetUnit(value, settings.plotOutputUnit, settings.generalUnit, settings.plotInputUnit);
       break;
     case Keyword::PlotInput:
-      if (ConfigInteger(value, number) && number != settings.generalUnit &&
-          number != settings.plotOutputUnit) {
-        settings.plotInputUnit = number;
-      }
+      SetUnit(value, settings.plotInputUnit, settings.generalUnit, settings.plotOutputUnit);
       break;
     case Keyword::General:
-      if (ConfigInteger(value, number) && number != settings.plotOutputUnit &&
-          number != settings.plotInputUnit) {
-        settings.generalUnit = number;
-      }
+      SetUnit(value, settings.generalUnit, settings.plotOutputUnit, settings.plotInputUnit);
       break;
     case Keyword::Debug:
       if (ConfigInteger(value, number)) IErMode(number);  // ignores all but 0..4
@@ -160,6 +141,30 @@ void ApplyConfigLine(std::string_view rawLine, ServiceSettings& settings) {
     case Keyword::None:
       break;
   }
+}
+
+}  // namespace
+
+void ApplyConfigLine(std::string_view rawLine, ServiceSettings& settings) {
+  std::string line(rawLine.substr(0, kConfigLineLength));
+  std::replace(line.begin(), line.end(), '\t', ' ');
+
+  // Only the first "="; in column 1 there is no keyword, in column 170 no value.
+  const std::size_t equals = line.find('=');
+  if (equals == std::string::npos || equals == 0 || equals == kConfigLineLength - 1) return;
+
+  const std::string_view keyword = FirstWord(std::string_view(line).substr(0, equals));
+  if (keyword.size() < 3) return;
+  if (StartsWithVer(keyword)) {
+    settings.versionRequested = true;
+    return;
+  }
+
+  std::string_view value = std::string_view(line).substr(equals + 1);
+  const std::size_t start = value.find_first_not_of(' ');
+  if (start == std::string_view::npos) return;
+  value.remove_prefix(start);
+  ApplyKeyword(FindKeyword(keyword), value, settings);
 }
 
 void ApplyConfigText(std::string_view fileText, ServiceSettings& settings) {

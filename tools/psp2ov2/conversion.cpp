@@ -157,6 +157,7 @@ bool Converter::PlanOutputs() {
   return true;
 }
 
+// NOLINTNEXTLINE(readability-function-size): being split into named steps elsewhere
 int Converter::Convert(std::size_t index) {
   const std::string& input = options_.inputs[index];
   const Outputs& out = outputs_[index];
