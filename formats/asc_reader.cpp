@@ -252,17 +252,8 @@ bool AscReader::Open(const std::string& path) {
   Close();
   error_ = {};
   path_ = path;
-  // Reading a folder fails on some systems only at the first read, and on others
-  // not at all.
-  if (IsFolder(path)) {
-    error_ = OpenFailure(path, EISDIR);
-    return false;
-  }
-  file_ = CurrentFileCalls().openRead(path.c_str());
-  if (file_ == kNoFile) {
-    error_ = OpenFailure(path, errno);
-    return false;
-  }
+  file_ = OpenToRead(path, error_);
+  if (file_ == kNoFile) return false;
   buffer_.resize(kReadChunk);
   begin_ = end_ = 0;
   eof_ = false;

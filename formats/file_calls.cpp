@@ -1,6 +1,7 @@
 // Which file calls are in use; the system's own are in file_calls_posix.cpp and
 // file_calls_win.cpp.
 #include "formats/file_calls.h"
+#include "formats/file_calls_system.h"
 
 #include <sys/stat.h>
 
@@ -11,9 +12,17 @@ namespace qh {
 
 namespace {
 
+constexpr FileCalls kSystemCalls{
+    system_calls::CreateNew, system_calls::Write,    system_calls::Close,
+    system_calls::Rename,    system_calls::Remove,   system_calls::Link,
+    system_calls::Sync,      system_calls::SyncFolder, system_calls::OpenRead,
+    system_calls::Read,      LookWithStat};
+
 std::atomic<const FileCalls*> current{nullptr};
 
 }  // namespace
+
+const FileCalls& SystemFileCalls() { return kSystemCalls; }
 
 int LookWithStat(const char* path, PathFacts* facts) {
   *facts = {};

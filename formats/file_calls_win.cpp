@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "formats/file_calls.h"
+#include "formats/file_calls_system.h"
 
 namespace qh {
 
@@ -49,7 +49,11 @@ int Failed() {
 
 HANDLE HandleOf(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
-FileHandle SystemCreateNew(const char* path) {
+}  // namespace
+
+namespace system_calls {
+
+FileHandle CreateNew(const char* path) {
   // Others may read it, and the console handler may delete it while it is open.
   HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -57,7 +61,7 @@ FileHandle SystemCreateNew(const char* path) {
   return reinterpret_cast<FileHandle>(handle);
 }
 
-std::ptrdiff_t SystemWrite(FileHandle file, const void* bytes, std::size_t size) {
+std::ptrdiff_t Write(FileHandle file, const void* bytes, std::size_t size) {
   constexpr std::size_t kLargest = std::size_t{1} << 30;
   DWORD written = 0;
   const auto part = static_cast<DWORD>(size < kLargest ? size : kLargest);
@@ -65,24 +69,24 @@ std::ptrdiff_t SystemWrite(FileHandle file, const void* bytes, std::size_t size)
   return static_cast<std::ptrdiff_t>(written);
 }
 
-int SystemClose(FileHandle file) { return CloseHandle(HandleOf(file)) != 0 ? 0 : Failed(); }
+int Close(FileHandle file) { return CloseHandle(HandleOf(file)) != 0 ? 0 : Failed(); }
 
-int SystemRename(const char* from, const char* to) {
+int Rename(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0 ? 0 : Failed();
 }
 
-int SystemRemove(const char* path) { return DeleteFileA(path) != 0 ? 0 : Failed(); }
+int Remove(const char* path) { return DeleteFileA(path) != 0 ? 0 : Failed(); }
 
-int SystemLink(const char* existing, const char* name) {
+int Link(const char* existing, const char* name) {
   return CreateHardLinkA(name, existing, nullptr) != 0 ? 0 : Failed();
 }
 
-int SystemSync(FileHandle file) { return FlushFileBuffers(HandleOf(file)) != 0 ? 0 : Failed(); }
+int Sync(FileHandle file) { return FlushFileBuffers(HandleOf(file)) != 0 ? 0 : Failed(); }
 
-int SystemSyncFolder(const char*) { return 0; }
+int SyncFolder(const char*) { return 0; }
 
 // Others may read, write or remove the file meanwhile, as fopen lets them.
-FileHandle SystemOpenRead(const char* path) {
+FileHandle OpenRead(const char* path) {
   HANDLE handle = CreateFileA(path, GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -90,7 +94,7 @@ FileHandle SystemOpenRead(const char* path) {
   return reinterpret_cast<FileHandle>(handle);
 }
 
-std::ptrdiff_t SystemRead(FileHandle file, void* bytes, std::size_t size) {
+std::ptrdiff_t Read(FileHandle file, void* bytes, std::size_t size) {
   constexpr std::size_t kLargest = std::size_t{1} << 30;
   DWORD got = 0;
   const auto part = static_cast<DWORD>(size < kLargest ? size : kLargest);
@@ -98,12 +102,6 @@ std::ptrdiff_t SystemRead(FileHandle file, void* bytes, std::size_t size) {
   return static_cast<std::ptrdiff_t>(got);
 }
 
-constexpr FileCalls kSystemCalls{SystemCreateNew, SystemWrite,    SystemClose, SystemRename,
-                                 SystemRemove,    SystemLink,     SystemSync,  SystemSyncFolder,
-                                 SystemOpenRead,  SystemRead,     LookWithStat};
-
-}  // namespace
-
-const FileCalls& SystemFileCalls() { return kSystemCalls; }
+}  // namespace system_calls
 
 }  // namespace qh

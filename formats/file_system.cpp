@@ -47,6 +47,16 @@ bool FileExists(std::string_view path) { return KindOf(path) == PathKind::kFile;
 
 bool IsFolder(std::string_view path) { return KindOf(path) == PathKind::kFolder; }
 
+FileHandle OpenToRead(const std::string& path, IoError& error) {
+  if (IsFolder(path)) {
+    error = OpenFailure(path, EISDIR);
+    return kNoFile;
+  }
+  const FileHandle file = CurrentFileCalls().openRead(path.c_str());
+  if (file == kNoFile) error = OpenFailure(path, errno);
+  return file;
+}
+
 std::string LowerCaseExtension(std::string_view path) {
   const std::string_view name = FileNamePart(path);
   const std::size_t dot = name.rfind('.');

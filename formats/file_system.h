@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "formats/file_calls.h"
 #include "formats/io_error.h"
 
 namespace qh {
@@ -28,6 +29,11 @@ std::string LowerCaseExtension(std::string_view path);
 bool FileExists(std::string_view path);
 // True when `path` names an existing folder.
 bool IsFolder(std::string_view path);
+// Opens `path` for reading through the file calls (close it with their `close`); kNoFile,
+// with the reason in `error`, when it does not open. A folder is told as a folder: it
+// opens on some systems, fails only at the first read on others, and is refused as
+// "access denied" on Windows.
+FileHandle OpenToRead(const std::string& path, IoError& error);
 
 // Enough of a file's state to tell that another file took its name or that it was
 // written since: its size, its last write to the system's finest step, and the file

@@ -18,18 +18,8 @@ bool PushpinReader::Open(std::string_view path) {
   error_ = {};
   offset_ = 0;
   position_ = filled_ = 0;
-  // A folder opens on some systems and fails with "access denied" on others: tell it
-  // as what it is, before trying.
-  if (IsFolder(path_)) {
-    error_ = OpenFailure(path_, EISDIR);
-    return false;
-  }
-  file_ = CurrentFileCalls().openRead(path_.c_str());
-  if (file_ == kNoFile) {
-    error_ = OpenFailure(path_, errno);
-    return false;
-  }
-  return true;
+  file_ = OpenToRead(path_, error_);
+  return file_ != kNoFile;
 }
 
 void PushpinReader::Close() {
