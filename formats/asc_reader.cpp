@@ -369,20 +369,20 @@ bool ColumnUnits(const char* column, std::int32_t& units) {
                                               10000,     1000,     100,     10,     1};
   std::int32_t value = 0;
   bool negative = false, valid = column[4] == '.' && column[3] != ' ' && column[3] != '-';
-  bool seen_digit = false, seen_sign = false;
+  bool seenDigit = false, seenSign = false;
   for (int i = 0; i < 10; ++i) {
     const char c = column[i];
     const auto digit = static_cast<unsigned>(c - '0');
-    const bool is_digit = digit < 10;
-    value += is_digit ? static_cast<std::int32_t>(digit) * kPlace[i] : 0;
+    const bool isDigit = digit < 10;
+    value += isDigit ? static_cast<std::int32_t>(digit) * kPlace[i] : 0;
     negative |= c == '-';
     // Blanks, then at most one sign, then digits: a blank or a sign after a digit (or a
     // second sign) is no number the writer makes, and the parser refuses it.
     const bool blank = c == ' ', sign = c == '-';
-    valid &= i == 4 || is_digit || (i < 4 && ((blank && !seen_digit && !seen_sign) ||
-                                              (sign && !seen_digit && !seen_sign)));
-    seen_digit |= is_digit;
-    seen_sign |= sign;
+    valid &= i == 4 || isDigit || (i < 4 && ((blank && !seenDigit && !seenSign) ||
+                                              (sign && !seenDigit && !seenSign)));
+    seenDigit |= isDigit;
+    seenSign |= sign;
   }
   units = negative ? -value : value;
   return valid;
