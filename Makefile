@@ -5,23 +5,25 @@ ASAN := build/asan
 FUZZ := build/fuzz
 WIN := build/win
 FUZZ_SECONDS ?= 60
+# The builds that `make test` uses treat a warning as an error.
+WERROR := -DQH_WERROR=ON
 # A sanitizer finding ends the test with its own status, never mistaken for a tool's 1.
 SANITIZER_ENV := ASAN_OPTIONS=exitcode=86:detect_leaks=1 \
                  UBSAN_OPTIONS=exitcode=86:print_stacktrace=1
 
-.PHONY: setup native asan fuzz win test test-native test-asan test-win run bench dist deb clean
+.PHONY: setup native asan fuzz win test test-native test-asan test-win lint run bench dist deb clean
 
 setup:
 	@bash scripts/setup.sh
 
 native: setup
-	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR) >/dev/null
 	cmake --build $(NATIVE) -j $(JOBS)
 
 # The same native build under AddressSanitizer and UndefinedBehaviorSanitizer, unoptimised:
 # it builds sooner and its reports point at exact lines.
 asan: setup
-	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DQH_SANITIZE=ON >/dev/null
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DQH_SANITIZE=ON $(WERROR) >/dev/null
 	cmake --build $(ASAN) -j $(JOBS)
 
 # The parsers under libFuzzer (clang), FUZZ_SECONDS each.
@@ -32,7 +34,7 @@ fuzz: setup
 	scripts/fuzz.sh $(FUZZ) $(FUZZ_SECONDS)
 
 win: setup
-	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release $(WERROR) >/dev/null
 	cmake --build $(WIN) -j $(JOBS)
 
 test-native: native
@@ -46,7 +48,11 @@ test-asan: asan
 test-win: win
 	scripts/with-display.sh ctest --test-dir $(WIN) --output-on-failure
 
-test: test-native test-asan test-win
+# The checks of .clang-tidy over the production sources the native build compiles.
+lint: native
+	scripts/lint.sh $(NATIVE) $(JOBS)
+
+test: test-native test-asan test-win lint
 
 run: native win
 	scripts/run.sh

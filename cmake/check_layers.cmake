@@ -3,7 +3,9 @@
 # A quoted include names the layer it comes from by its first folder ("formats/...",
 # "services/..." for the services' API, "core/..." for their core); a name without a
 # folder is a file beside the includer. Nothing outside the Win32 layer, the resources,
-# the tests and a portable module's Windows half (name_win.cpp) includes <windows.h>.
+# the tests and a portable module's Windows half (name_win.cpp) includes <windows.h>,
+# and no portable layer declares a system function by hand (dllimport, __stdcall):
+# its Windows half includes <windows.h> instead.
 set(allowed_numeric   "numeric/")
 set(allowed_formats   "numeric/;formats/")
 set(allowed_converter "numeric/;formats/;converter/;services/")
@@ -18,6 +20,12 @@ foreach(layer numeric formats converter tools services/core services/win32)
   foreach(source ${sources})
     file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include")
     file(RELATIVE_PATH shown "${SOURCE_DIR}" "${source}")
+    if(NOT layer STREQUAL "services/win32")
+      file(STRINGS "${source}" declared REGEX "__declspec[ \t]*\\([ \t]*dllimport|__stdcall")
+      if(declared)
+        list(APPEND failures "${shown}: declares a system function by hand")
+      endif()
+    endif()
     foreach(line ${includes})
       if(line MATCHES "<windows\\.h>" AND NOT layer STREQUAL "services/win32"
          AND NOT shown MATCHES "_win\\.cpp$")

@@ -25,7 +25,7 @@ constexpr int kUtilityLeftPointsOut = 1;
 // An input or output failure ends only this conversion: the user sees why, and
 // the program goes on with the files as they were before.
 void ReportFileFailure(const std::string& message) {
-  IWnMessageBox(kBoxOk, kIconStop, 1, message, kBoxTitle);
+  IWnMessageBox(kBoxOk, kIconStop, kDefaultFirst, message, kBoxTitle);
 }
 
 // True when the output names are settled; false when the Save dialog was cancelled.
@@ -172,7 +172,7 @@ bool NamesFitTheServices(const ProgramState& state) {
   std::string message = "The path is too long:\r";
   message += tooLong;
   message += "\rChoose a shorter folder or file name; nothing was written.";
-  IWnMessageBox(kBoxOk, kIconStop, 1, message, kBoxTitle);
+  IWnMessageBox(kBoxOk, kIconStop, kDefaultFirst, message, kBoxTitle);
   return false;
 }
 
@@ -194,17 +194,19 @@ void ReportNotMade(const ProgramState& state, int status, const LineCounts& coun
   message += state.ov2Name.Trim();
   message += '\r';
   if (status < 0) {
-    message += "MakeOV2_v1-1.exe could not be run, or its end could not be read.";
+    message += kUtilityFile;
+    message += " could not be run, or its end could not be read.";
   } else {
     if (counts.lines > 0 && counts.Kept() == 0) message += LeftOutSentence(counts.notOnEarth) + "\r";
-    message += "MakeOV2_v1-1.exe ended with status " + std::to_string(status);
+    message += kUtilityFile;
+    message += " ended with status " + std::to_string(status);
     message += " and wrote no overlay.";
   }
   if (before.exists) {
     message += after == before ? "\rThe earlier overlay is kept as it was."
                                : "\rThe earlier overlay is no longer there.";
   }
-  IWnMessageBox(kBoxOk, kIconStop, 1, message, kBoxTitle);
+  IWnMessageBox(kBoxOk, kIconStop, kDefaultFirst, message, kBoxTitle);
 }
 
 // Runs the utility on the ".asc" file and waits for it. True when a new overlay stands
@@ -228,10 +230,11 @@ void ReportMadeWithFaults(int status, const LineCounts& counts) {
   if (counts.notOnEarth > 0) message = LeftOutSentence(counts.notOnEarth);
   if (!explained) {
     if (!message.empty()) message += '\r';
-    message += "MakeOV2_v1-1.exe wrote the overlay but ended with status " +
-               std::to_string(status) + "; some points may be missing from it.";
+    message += kUtilityFile;
+    message += " wrote the overlay but ended with status " + std::to_string(status) +
+               "; some points may be missing from it.";
   }
-  IWnMessageBox(kBoxOk, kIconExclamation, 1, message, kBoxTitle);
+  IWnMessageBox(kBoxOk, kIconExclamation, kDefaultFirst, message, kBoxTitle);
 }
 
 // "12 points in trip.ov2, 2 left out; 3 texts had characters shown as ?"
@@ -261,7 +264,7 @@ void RestartReport(ProgramState& state) {
 
 void ConvertPushpins(ProgramState& state, SaveMode mode) {
   if (state.inputFile.Blank()) {
-    IWnMessageBox(kBoxOk, kIconInformation, 1, "No input file selected", kBoxTitle);
+    IWnMessageBox(kBoxOk, kIconInformation, kDefaultFirst, "No input file selected", kBoxTitle);
     return;
   }
   if (!SettleOutputNames(state, mode)) return;

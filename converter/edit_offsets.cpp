@@ -27,10 +27,10 @@ constexpr OffsetField kLatitudeField{IDF_LATITUDE, "Latitude (degrees)", 90.0f};
 // Reads a field as an offset. Empty when all is well, else what is wrong with it, in
 // words for the box; `value` is left alone then.
 std::string ReadOffsetField(const OffsetField& field, float& value) {
-  IErInfo(1);
+  IErInfo(kInfoLastError);
   float read = value;
   IDlGetReal(field.id, read);
-  const int code = IErInfo(1);
+  const int code = IErInfo(kInfoLastError);
   if (code == kErrFieldEmpty) return "is empty.";
   if (code != 0) return "is not a number.";
   if (!(read >= -field.limit && read <= field.limit)) {
@@ -65,7 +65,7 @@ bool AskOffsets(ConversionOptions& options) {
     message += ' ';
     message += longitudeWrong ? longitudeFault : latitudeFault;
     message += "\rEnter the offset in degrees, such as 0.5 or -0.00125.";
-    IWnMessageBox(kBoxOk, kIconExclamation, 1, message, "Offset data error");
+    IWnMessageBox(kBoxOk, kIconExclamation, kDefaultFirst, message, kOffsetsBoxTitle);
   }
 }
 
@@ -83,14 +83,14 @@ void EditOffsets(ProgramState& state) {
   if (!changed) return;
   IWnStatusText(2, StatusOffsetsText(options.longitudeOffset, options.latitudeOffset));
 
-  const std::string path = BesideProgram(state, "offsets.txt");
+  const std::string path = BesideProgram(state, kOffsetsFile);
   if (!WriteOffsetsFile(path, options.longitudeOffset, options.latitudeOffset)) {
     // The new offsets still apply to this run; the user must know they were not kept.
     std::string message = "Error when writing offset data to\r";
     message += path;
     message += "\rThe offsets apply until the program ends.";
     message += OwnFolderAdvice();
-    IWnMessageBox(kBoxOk, kIconExclamation, 1, message, "Offset data error");
+    IWnMessageBox(kBoxOk, kIconExclamation, kDefaultFirst, message, kOffsetsBoxTitle);
   }
 }
 

@@ -34,13 +34,13 @@ void ReportUnreadableOffsets(const std::string& path) {
                       : std::string("\rThe file could not be moved aside; it is read again at the next start.");
   message += "\rEnter new values using the Option | Offsets menu.\r";
   message += "Offsets have been set to zero";
-  IWnMessageBox(kBoxOk, kIconExclamation, 1, message, "Offset data error");
+  IWnMessageBox(kBoxOk, kIconExclamation, kDefaultFirst, message, kOffsetsBoxTitle);
 }
 
 }  // namespace
 
 void LoadOffsets(ProgramState& state) {
-  const std::string path = BesideProgram(state, "offsets.txt");
+  const std::string path = BesideProgram(state, kOffsetsFile);
 
   float longitude = 0.0f;
   float latitude = 0.0f;

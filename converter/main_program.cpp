@@ -13,10 +13,10 @@
 namespace qh {
 namespace {
 
-constexpr std::string_view kMissingFilesMessage =
-    "Please copy the files MakeOV2_v1-1.exe\r"
-    "into the same folder as Quillhaven\r"
-    "and re-start.";
+std::string MissingFilesMessage() {
+  return "Please copy the files " + std::string(kUtilityFile) +
+         "\rinto the same folder as Quillhaven\rand re-start.";
+}
 
 void OpenMainWindow() {
   RootWindowSpec rootSpec;
@@ -98,7 +98,7 @@ int ProgramMain() {
   LoadSettings(state);
 
   if (!UtilityPresent(state)) {
-    IWnMessageBox(kBoxOk, kIconExclamation, 1, kMissingFilesMessage, "Missing files");
+    IWnMessageBox(kBoxOk, kIconExclamation, kDefaultFirst, MissingFilesMessage(), "Missing files");
     state.quitFlag = true;
   } else {
     OpenStartArgument(state);

@@ -60,7 +60,7 @@ void OpenNamedInput(ProgramState& state, std::string_view name) {
   // box a Save of it would give, and the program goes on as it was.
   PushpinReader reader;
   if (!reader.Open(significant)) {
-    IWnMessageBox(kBoxOk, kIconStop, 1, UnitMessage(reader.Error(), kPushpinUnit),
+    IWnMessageBox(kBoxOk, kIconStop, kDefaultFirst, UnitMessage(reader.Error(), kPushpinUnit),
                   kPushpinBoxTitle);
     return;
   }

@@ -65,6 +65,9 @@ struct ProgramState {
 
 // The overlay compiler the program runs; it must stand beside the program.
 inline constexpr std::string_view kUtilityFile = "MakeOV2_v1-1.exe";
+// The offsets' file beside the program, and the title of every box about it.
+inline constexpr std::string_view kOffsetsFile = "offsets.txt";
+inline constexpr std::string_view kOffsetsBoxTitle = "Offset data error";
 
 // A file kept beside the program: its folder without the blanks, then the name.
 std::string BesideProgram(const ProgramState& state, std::string_view fileName);

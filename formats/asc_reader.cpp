@@ -6,10 +6,11 @@
 #include <cstring>
 #include <limits>
 
-#include <sys/stat.h>
-
 #include "formats/asc_writer.h"
+#include "formats/file_calls.h"
+#include "formats/file_system.h"
 #include "formats/ov2_writer.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 
@@ -21,7 +22,6 @@ constexpr std::int32_t kLongitudeLimit = 180 * 100000;
 constexpr std::int32_t kLatitudeLimit = 90 * 100000;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 void SkipBlanks(std::string_view line, std::size_t& pos) {
   while (pos < line.size() && IsBlank(line[pos])) ++pos;
@@ -250,19 +250,10 @@ bool IsAscTitle(std::string_view line) {
 
 bool AscReader::Open(const std::string& path) {
   Close();
-  error_.clear();
-  // Reading a folder fails on some systems only at the first read, and on others
-  // not at all.
-  struct stat status;
-  if (::stat(path.c_str(), &status) == 0 && (status.st_mode & S_IFMT) == S_IFDIR) {
-    error_ = std::strerror(EISDIR);
-    return false;
-  }
-  file_ = std::fopen(path.c_str(), "rb");
-  if (file_ == nullptr) {
-    error_ = std::strerror(errno);
-    return false;
-  }
+  error_ = {};
+  path_ = path;
+  file_ = OpenToRead(path, error_);
+  if (file_ == kNoFile) return false;
   buffer_.resize(kReadChunk);
   begin_ = end_ = 0;
   eof_ = false;
@@ -273,12 +264,12 @@ bool AscReader::Open(const std::string& path) {
 }
 
 void AscReader::Close() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
+  if (file_ != kNoFile) CurrentFileCalls().close(file_);
+  file_ = kNoFile;
 }
 
 bool AscReader::Fill() {
-  if (eof_ || file_ == nullptr) return false;
+  if (eof_ || file_ == kNoFile) return false;
   if (begin_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
@@ -286,14 +277,13 @@ bool AscReader::Fill() {
   }
   // A line longer than half the buffer makes it grow, once: lines are limited.
   if (buffer_.size() - end_ < kReadChunk / 2) buffer_.resize(buffer_.size() * 2);
-  errno = 0;
-  const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
-  end_ += got;
-  if (got == 0) {
+  const std::ptrdiff_t got = CurrentFileCalls().read(file_, buffer_.data() + end_, buffer_.size() - end_);
+  if (got <= 0) {
     eof_ = true;
-    if (std::ferror(file_)) error_ = std::strerror(errno != 0 ? errno : EIO);
+    if (got < 0) error_ = {IoFailure::kReadFailed, path_, std::strerror(errno != 0 ? errno : EIO)};
     return false;
   }
+  end_ += static_cast<std::size_t>(got);
   return true;
 }
 
@@ -301,7 +291,8 @@ bool AscReader::FindLineEnd(std::size_t& stop, std::size_t& next) {
   auto tooLong = [this] {
     char number[24];
     const auto last = std::to_chars(number, number + sizeof number, lineNumber_ + 1).ptr;
-    error_ = "line " + std::string(number, last) + " is longer than 1 MiB";
+    error_ = {IoFailure::kTooLarge, path_,
+              "line " + std::string(number, last) + " is longer than 1 MiB"};
     return false;
   };
   std::size_t scan = 0;  // from begin_: bytes known to hold no line end
@@ -328,7 +319,7 @@ bool AscReader::FindLineEnd(std::size_t& stop, std::size_t& next) {
     }
     if (scan > kAscLineLimit) return tooLong();
     if (!Fill()) {
-      if (!error_.empty() || scan == end_ - begin_) return false;
+      if (error_ || scan == end_ - begin_) return false;
       // The input ended right after a CR.
       stop = begin_ + scan;
       next = end_;
@@ -341,7 +332,7 @@ AscReader::Result AscReader::Next(AscPoint& point) {
   for (;;) {
     std::size_t stop = 0, next = 0;
     if (!FindLineEnd(stop, next)) {
-      if (!error_.empty()) return Result::kFailed;
+      if (error_) return Result::kFailed;
       if (begin_ == end_) return Result::kEnd;
       stop = next = end_;  // a last line without a line end
     }
@@ -378,20 +369,20 @@ bool ColumnUnits(const char* column, std::int32_t& units) {
                                               10000,     1000,     100,     10,     1};
   std::int32_t value = 0;
   bool negative = false, valid = column[4] == '.' && column[3] != ' ' && column[3] != '-';
-  bool seen_digit = false, seen_sign = false;
+  bool seenDigit = false, seenSign = false;
   for (int i = 0; i < 10; ++i) {
     const char c = column[i];
     const auto digit = static_cast<unsigned>(c - '0');
-    const bool is_digit = digit < 10;
-    value += is_digit ? static_cast<std::int32_t>(digit) * kPlace[i] : 0;
+    const bool isDigit = digit < 10;
+    value += isDigit ? static_cast<std::int32_t>(digit) * kPlace[i] : 0;
     negative |= c == '-';
     // Blanks, then at most one sign, then digits: a blank or a sign after a digit (or a
     // second sign) is no number the writer makes, and the parser refuses it.
     const bool blank = c == ' ', sign = c == '-';
-    valid &= i == 4 || is_digit || (i < 4 && ((blank && !seen_digit && !seen_sign) ||
-                                              (sign && !seen_digit && !seen_sign)));
-    seen_digit |= is_digit;
-    seen_sign |= sign;
+    valid &= i == 4 || isDigit || (i < 4 && ((blank && !seenDigit && !seenSign) ||
+                                              (sign && !seenDigit && !seenSign)));
+    seenDigit |= isDigit;
+    seenSign |= sign;
   }
   units = negative ? -value : value;
   return valid;
@@ -413,7 +404,6 @@ bool HasLineEndOrNul(std::string_view text) {
 
 bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
   constexpr std::size_t kEnd = 3;  // closing quote, CR, LF
-  constexpr std::int32_t kLongitudeLimit = 180 * 100000, kLatitudeLimit = 90 * 100000;
   // Only the writer's shape: anything else, however short, is the general parser's.
   if (line.size() < kAscTextColumn + kEnd || line[10] != ',' || line[21] != ',' ||
       line[kAscTextColumn - 1] != '"' || !line.ends_with("\"\r\n")) {
@@ -437,7 +427,6 @@ bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
 }
 
 AscLineFate FateOfWrittenLine(std::string_view line) {
-  constexpr std::int32_t kLongitudeLimit = 180 * 100000, kLatitudeLimit = 90 * 100000;
   std::int32_t longitude = 0, latitude = 0;
   if (line.size() < kAscTextColumn || !ColumnUnits(line.data(), longitude) ||
       !ColumnUnits(line.data() + 11, latitude)) {

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/file_calls.h"
+#include "formats/io_error.h"
+
 namespace qh {
 
 struct AscPoint {
@@ -72,15 +75,15 @@ class AscReader {
 
   bool Open(const std::string& path);
   // The next point, or a bad line (see BadReason and LineNumber), the end, or a
-  // read failure (see ErrorMessage). The point's text stays valid until the next call.
+  // read failure (see Error). The point's text stays valid until the next call.
   Result Next(AscPoint& point);
   void Close();
 
   std::size_t LineNumber() const { return lineNumber_; }
   std::string_view BadReason() const { return badReason_; }
   // Why the file could not be opened or read: the system's words, or the line that
-  // is too long.
-  const std::string& ErrorMessage() const { return error_; }
+  // is too long (kTooLarge).
+  const IoError& Error() const { return error_; }
   // Title lines passed over so far.
   std::size_t TitleLines() const { return titleLines_; }
 
@@ -90,7 +93,7 @@ class AscReader {
   // false at the end of the input or on a failure.
   bool FindLineEnd(std::size_t& stop, std::size_t& next);
 
-  std::FILE* file_ = nullptr;
+  FileHandle file_ = kNoFile;
   std::vector<char> buffer_;
   std::size_t begin_ = 0, end_ = 0;
   bool eof_ = false;
@@ -98,7 +101,8 @@ class AscReader {
   std::size_t lineNumber_ = 0;
   std::size_t titleLines_ = 0;
   std::string_view badReason_;
-  std::string error_;
+  IoError error_;
+  std::string path_;
 };
 
 }  // namespace qh

@@ -1,6 +1,5 @@
 #include "formats/complete_file.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -28,9 +27,11 @@ std::atomic<bool> flushToDisk{true};
 std::string SystemReason(int code) { return std::strerror(code != 0 ? code : EIO); }
 
 bool Exists(const std::string& path, bool& folder) {
-  struct stat status;
-  if (::stat(path.c_str(), &status) != 0) return false;
-  folder = (status.st_mode & S_IFMT) == S_IFDIR;
+  PathFacts facts;
+  if (CurrentFileCalls().look(path.c_str(), &facts) != 0 || facts.kind == PathKind::kAbsent) {
+    return false;
+  }
+  folder = facts.kind == PathKind::kFolder;
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "formats/asc_reader.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 namespace {
@@ -18,9 +19,7 @@ std::string_view Trimmed(std::string_view text) {
 
 std::string Lowered(std::string_view text) {
   std::string out(Trimmed(text));
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  LowerAscii(out);
   if (out.size() >= 2 && out.front() == '"' && out.back() == '"') {
     out = out.substr(1, out.size() - 2);
   }

@@ -1,6 +1,6 @@
-// The system calls behind complete-or-absent files, gathered in one table so that a
-// test can put its own in front of them: a full disk at the third write, a rename that
-// is refused. Each call answers as its POSIX namesake does (-1 for a failure) and
+// The system calls behind the files the formats read and write, gathered in one table
+// so that a test can put its own in front of them: a full disk at the third write, a
+// rename that is refused, a read that fails half-way through a file. Each call answers as its POSIX namesake does (-1 for a failure) and
 // leaves the reason in errno; on Windows the system's error is mapped to the nearest
 // errno, so that both speak with the same words.
 #pragma once
@@ -12,6 +12,13 @@ namespace qh {
 
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
+
+// What a name stands for, without opening it.
+enum class PathKind { kAbsent, kFile, kFolder, kOther };
+struct PathFacts {
+  PathKind kind = PathKind::kAbsent;
+  std::uint64_t size = 0;  // of a file
+};
 
 struct FileCalls {
   // Creates `path` for writing, and fails with EEXIST when anything has that name.
@@ -29,10 +36,19 @@ struct FileCalls {
   // The same for a folder's entries (names just renamed); on Windows the file system
   // keeps its own journal of names and this does nothing.
   int (*syncFolder)(const char* folder);
+  // Opens an existing file for reading; close it with `close`.
+  FileHandle (*openRead)(const char* path);
+  // Reads up to `size` bytes and returns how many (0 at the end), or -1.
+  std::ptrdiff_t (*read)(FileHandle file, void* bytes, std::size_t size);
+  // What `path` is: 0, or -1 when it cannot be looked at (a name that is not there is
+  // 0 with kAbsent).
+  int (*look)(const char* path, PathFacts* facts);
 };
 
 // The system's own calls.
 const FileCalls& SystemFileCalls();
+// The C runtime's stat, as `look` answers on every system.
+int LookWithStat(const char* path, PathFacts* facts);
 // The calls in use: the system's unless a test has put others in their place.
 const FileCalls& CurrentFileCalls();
 // For tests: `calls` (which must outlive their use) replace the system's; null

@@ -1,12 +1,10 @@
 #include "formats/file_system.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+
+#include "formats/file_calls.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 
@@ -34,13 +32,29 @@ std::string ReplaceExtension(std::string_view path, std::string_view extension) 
   return result;
 }
 
-bool FileExists(std::string_view path) {
-  // stat takes the name as the platform's narrow path, like the C library's own file
-  // opening does, so it sees the same files as the readers and writers.
+namespace {
+
+PathKind KindOf(std::string_view path) {
   const std::string name(path);
-  struct stat info {};
-  if (name.empty() || stat(name.c_str(), &info) != 0) return false;
-  return S_ISREG(info.st_mode);
+  PathFacts facts;
+  if (name.empty() || CurrentFileCalls().look(name.c_str(), &facts) != 0) return PathKind::kAbsent;
+  return facts.kind;
+}
+
+}  // namespace
+
+bool FileExists(std::string_view path) { return KindOf(path) == PathKind::kFile; }
+
+bool IsFolder(std::string_view path) { return KindOf(path) == PathKind::kFolder; }
+
+FileHandle OpenToRead(const std::string& path, IoError& error) {
+  if (IsFolder(path)) {
+    error = OpenFailure(path, EISDIR);
+    return kNoFile;
+  }
+  const FileHandle file = CurrentFileCalls().openRead(path.c_str());
+  if (file == kNoFile) error = OpenFailure(path, errno);
+  return file;
 }
 
 std::string LowerCaseExtension(std::string_view path) {
@@ -48,64 +62,51 @@ std::string LowerCaseExtension(std::string_view path) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return {};
   std::string extension(name.substr(dot + 1));
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  LowerAscii(extension);
   return extension;
 }
 
 bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes, IoError& error) {
   const std::string name(path);
-  struct stat info {};
-  if (stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+  const FileCalls& calls = CurrentFileCalls();
+  PathFacts facts;
+  const bool known = calls.look(name.c_str(), &facts) == 0 && facts.kind != PathKind::kAbsent;
+  if (known && facts.kind == PathKind::kFolder) {
     error = OpenFailure(name, EISDIR);
     return false;
   }
   // A FIFO without a writer would block the open, and a device never ends: neither is
   // a file to read whole.
-  if (stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+  if (known && facts.kind != PathKind::kFile) {
     error = {IoFailure::kCannotOpen, name, "it is not a regular file"};
     return false;
   }
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) {
+  const FileHandle file = calls.openRead(name.c_str());
+  if (file == kNoFile) {
     error = OpenFailure(name, errno);
     return false;
   }
   bytes.clear();
   // Room for the whole file at once: growing by chunks would copy a large file again
   // and again.
-  if (S_ISREG(info.st_mode) && info.st_size > 0 &&
-      static_cast<unsigned long long>(info.st_size) <= limit) {
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-  }
+  if (known && facts.size > 0 && facts.size <= limit) bytes.reserve(static_cast<std::size_t>(facts.size));
   char chunk[65536];
-  std::size_t got;
-  errno = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    if (bytes.size() + got > limit) {
+  std::ptrdiff_t got;
+  while ((got = calls.read(file, chunk, sizeof chunk)) > 0) {
+    const auto size = static_cast<std::size_t>(got);
+    if (bytes.size() + size > limit) {
       const bool mebibytes = limit >= (1u << 20) && limit % (1u << 20) == 0;
       error = {IoFailure::kTooLarge, name,
                "it holds more than " + (mebibytes ? std::to_string(limit >> 20) + " MiB"
                                                   : std::to_string(limit) + " bytes")};
-      std::fclose(file);
+      calls.close(file);
       return false;
     }
-    bytes.append(chunk, got);
+    bytes.append(chunk, size);
   }
-  const bool failed = std::ferror(file) != 0;
-  if (failed) error = {IoFailure::kReadFailed, name, std::strerror(errno != 0 ? errno : EIO)};
-  std::fclose(file);
-  return !failed;
-}
-
-std::string ProgramFolder(const char* argv0) {
-#ifndef _WIN32
-  std::error_code ec;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) return std::string(FolderPart(self.string()));
-#endif
-  return std::string(FolderPart(argv0 != nullptr ? argv0 : ""));
+  if (got < 0) error = {IoFailure::kReadFailed, name, std::strerror(errno != 0 ? errno : EIO)};
+  calls.close(file);
+  return got == 0;
 }
 
 }  // namespace qh

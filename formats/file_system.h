@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "formats/file_calls.h"
 #include "formats/io_error.h"
 
 namespace qh {
@@ -26,6 +27,13 @@ std::string LowerCaseExtension(std::string_view path);
 // True when `path` names an existing plain file (not a folder or a device). The name
 // is used exactly as given, as the platform's narrow path.
 bool FileExists(std::string_view path);
+// True when `path` names an existing folder.
+bool IsFolder(std::string_view path);
+// Opens `path` for reading through the file calls (close it with their `close`); kNoFile,
+// with the reason in `error`, when it does not open. A folder is told as a folder: it
+// opens on some systems, fails only at the first read on others, and is refused as
+// "access denied" on Windows.
+FileHandle OpenToRead(const std::string& path, IoError& error);
 
 // Enough of a file's state to tell that another file took its name or that it was
 // written since: its size, its last write to the system's finest step, and the file

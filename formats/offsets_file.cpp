@@ -8,17 +8,17 @@
 #include "formats/complete_file.h"
 #include "formats/file_system.h"
 #include "numeric/edit_descriptors.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 
 namespace {
 
 // The file holds one line; anything much larger is not an offsets file.
-constexpr std::size_t kLargestOffsetsFile = 64 * 1024;
+constexpr std::size_t kLargestOffsetsFile = std::size_t{64} * 1024;
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool EndsItem(char c) { return IsBlankChar(c) || c == ',' || c == '/'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // One number item: optional sign, digits with an optional point (at least one digit),
 // then an optional exponent with E or D. Read straight into single precision.

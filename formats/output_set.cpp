@@ -11,6 +11,7 @@
 
 #include "formats/file_system.h"
 #include "formats/temporary_files.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 
@@ -32,9 +33,7 @@ std::string JournalName(const std::string& anyOutput) {
   std::string stem(FileNamePart(ReplaceExtension(anyOutput, ".")));
   stem.pop_back();
 #ifdef _WIN32
-  for (char& c : stem) {  // one file, however the name is written
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  LowerAscii(stem);  // one file, however the name is written
 #endif
   std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
   for (const char c : stem) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;

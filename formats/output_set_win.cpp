@@ -1,69 +1,41 @@
 // The lock file of an output set on Windows: LockFileEx, which the system lets go when
 // the process ends however it ends. The file is shared for deletion, so that its
 // holder can remove the name while it still holds it; others cannot open it then.
+#include <windows.h>
+
 #include <cerrno>
 
 #include "formats/output_set.h"
 
-extern "C" {
-struct QhOverlapped {  // OVERLAPPED
-  unsigned long* internal;
-  unsigned long* internalHigh;
-  unsigned long offset, offsetHigh;
-  void* event;
-};
-__declspec(dllimport) void* __stdcall CreateFileA(const char* name, unsigned long access,
-                                                  unsigned long share, void* security,
-                                                  unsigned long disposition,
-                                                  unsigned long flags, void* templateFile);
-__declspec(dllimport) int __stdcall LockFileEx(void* file, unsigned long flags,
-                                               unsigned long reserved, unsigned long low,
-                                               unsigned long high, QhOverlapped* overlapped);
-__declspec(dllimport) unsigned long __stdcall SetFilePointer(void* file, long distance,
-                                                            long* high, unsigned long method);
-__declspec(dllimport) int __stdcall SetEndOfFile(void* file);
-__declspec(dllimport) int __stdcall WriteFile(void* file, const void* bytes, unsigned long size,
-                                              unsigned long* written, void* overlapped);
-__declspec(dllimport) int __stdcall ReadFile(void* file, void* bytes, unsigned long size,
-                                             unsigned long* got, void* overlapped);
-__declspec(dllimport) int __stdcall FlushFileBuffers(void* file);
-__declspec(dllimport) int __stdcall DeleteFileA(const char* name);
-__declspec(dllimport) int __stdcall CloseHandle(void* handle);
-__declspec(dllimport) unsigned long __stdcall GetLastError(void);
-}
 
 namespace qh::lock_file {
 
 namespace {
 
-void* HandleOf(FileHandle file) { return reinterpret_cast<void*>(file); }
+HANDLE HandleOf(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
-bool ToStart(void* file) {
-  constexpr unsigned long kFileBegin = 0;
-  constexpr unsigned long kInvalidPosition = 0xFFFFFFFF;
-  return SetFilePointer(file, 0, nullptr, kFileBegin) != kInvalidPosition;
+bool ToStart(HANDLE file) {
+  return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
 }
 
 }  // namespace
 
 Result TryLock(const char* path, FileHandle& handle) {
-  constexpr unsigned long kReadWrite = 0x80000000 | 0x40000000;
-  constexpr unsigned long kShareAll = 0x1 | 0x2 | 0x4;
-  constexpr unsigned long kOpenAlways = 4;
-  constexpr unsigned long kNormal = 0x80;
-  constexpr unsigned long kExclusiveNow = 0x2 | 0x1;  // EXCLUSIVE_LOCK | FAIL_IMMEDIATELY
-  void* file = CreateFileA(path, kReadWrite, kShareAll, nullptr, kOpenAlways, kNormal, nullptr);
-  if (file == reinterpret_cast<void*>(-1)) {
-    const unsigned long error = GetLastError();
-    if (error == 5 || error == 32) return Result::kBusy;  // being removed by its holder
-    errno = error == 3 ? ENOENT : EIO;
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    // Being removed by its holder.
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) return Result::kBusy;
+    errno = error == ERROR_PATH_NOT_FOUND ? ENOENT : EIO;
     return Result::kFailed;
   }
   // A byte far past the journal's end, so that the holder's own reads and writes of
   // the journal are not in the locked range.
-  QhOverlapped where{};
-  where.offsetHigh = 0x7FFFFFFF;
-  if (LockFileEx(file, kExclusiveNow, 0, 1, 0, &where) == 0) {
+  OVERLAPPED where{};
+  where.OffsetHigh = 0x7FFFFFFF;
+  if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where) == 0) {
     CloseHandle(file);
     return Result::kBusy;
   }
@@ -72,10 +44,10 @@ Result TryLock(const char* path, FileHandle& handle) {
 }
 
 bool Rewrite(FileHandle handle, const std::string& bytes, bool flush) {
-  void* file = HandleOf(handle);
+  HANDLE file = HandleOf(handle);
   if (!ToStart(file)) return false;
-  unsigned long written = 0;
-  const auto size = static_cast<unsigned long>(bytes.size());
+  DWORD written = 0;
+  const auto size = static_cast<DWORD>(bytes.size());
   if (size > 0 && (WriteFile(file, bytes.data(), size, &written, nullptr) == 0 || written != size))
     return false;
   // The end goes where the new bytes end.
@@ -84,12 +56,12 @@ bool Rewrite(FileHandle handle, const std::string& bytes, bool flush) {
 }
 
 bool ReadAll(FileHandle handle, std::string& bytes) {
-  void* file = HandleOf(handle);
+  HANDLE file = HandleOf(handle);
   bytes.clear();
   if (!ToStart(file)) return false;
   char chunk[4096];
   for (;;) {
-    unsigned long got = 0;
+    DWORD got = 0;
     if (ReadFile(file, chunk, sizeof chunk, &got, nullptr) == 0) return false;
     if (got == 0) return true;
     bytes.append(chunk, got);

@@ -8,45 +8,48 @@ OverlayBuilder::OverlayBuilder()
 bool OverlayBuilder::Open(const std::string& path, bool flat) {
   flat_ = flat;
   points_ = 0;
-  error_.clear();
-  if (!file_.Open(path)) return Failed(file_.Reason());
+  error_ = {};
+  if (!file_.Open(path)) return Failed(IoFailure::kCannotCreate, file_.Reason());
   return true;
 }
 
 bool OverlayBuilder::Add(const AscPoint& point) {
-  if (!error_.empty()) return false;
+  if (error_) return false;
   ++points_;
   if (flat_) {
     writer_.Poi(point.longitudeUnits, point.latitudeUnits, point.text);
-    if (writer_.Failed()) return Failed(file_.Reason());
+    if (writer_.Failed()) return Failed(IoFailure::kWriteFailed, file_.Reason());
     return true;
   }
   if (!index_.Add(point.longitudeUnits, point.latitudeUnits, point.text)) {
-    return Failed("too many points or names for one overlay");
+    return Failed(IoFailure::kWriteFailed, "too many points or names for one overlay");
   }
   return true;
 }
 
 bool OverlayBuilder::Finish() {
-  if (!error_.empty()) return false;
+  if (error_) return false;
   if (!flat_ && !index_.Write(writer_)) {
-    return Failed(writer_.Failed() ? file_.Reason()
-                                   : std::string("the overlay would exceed 2 GiB"));
+    if (writer_.Failed()) return Failed(IoFailure::kWriteFailed, file_.Reason());
+    return Failed(IoFailure::kWriteFailed, "the overlay would exceed 2 GiB");
   }
-  if (!writer_.Finish() || !file_.Finish()) return Failed(file_.Reason());
+  if (!writer_.Finish() || !file_.Finish()) return Failed(IoFailure::kWriteFailed, file_.Reason());
   return true;
 }
 
 bool OverlayBuilder::Commit(OutputSet* set) {
   if (!Finish()) return false;
-  if (!CommitTogether({&file_}, set)) return Failed(file_.Reason());
+  if (!CommitTogether({&file_}, set)) return Failed(file_.Error().what, file_.Reason());
   return true;
 }
 
 void OverlayBuilder::Abandon() { file_.Abandon(); }
 
-bool OverlayBuilder::Failed(std::string_view why) {
-  if (error_.empty()) error_ = why.empty() ? std::string("write failed") : std::string(why);
+bool OverlayBuilder::Failed(IoFailure what, std::string_view why) {
+  if (!error_) {
+    error_ = {what == IoFailure::kNone ? IoFailure::kWriteFailed : what, file_.Path(),
+              why.empty() ? std::string("write failed") : std::string(why)};
+  }
   file_.Abandon();
   return false;
 }

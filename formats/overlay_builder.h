@@ -12,6 +12,7 @@
 #include "formats/ov2_writer.h"
 #include "formats/spatial_index.h"
 #include "formats/complete_file.h"
+#include "formats/io_error.h"
 
 namespace qh {
 
@@ -31,18 +32,18 @@ class OverlayBuilder {
   CompleteFile& File() { return file_; }
 
   std::size_t Points() const { return points_; }
-  // The system's reason or the overlay's own; empty while nothing failed.
-  const std::string& ErrorMessage() const { return error_; }
+  // The system's reason or the overlay's own; none while nothing failed.
+  const IoError& Error() const { return error_; }
 
  private:
-  bool Failed(std::string_view why);
+  bool Failed(IoFailure what, std::string_view why);
 
   CompleteFile file_;
   Ov2Writer writer_;
   SpatialIndex index_;
   bool flat_ = false;
   std::size_t points_ = 0;
-  std::string error_;
+  IoError error_;
 };
 
 }  // namespace qh

@@ -1,11 +1,11 @@
 #include "formats/pushpin_reader.h"
 
-#include <sys/stat.h>
-
 #include <bit>
 #include <cerrno>
 #include <cstring>
 
+#include "formats/file_calls.h"
+#include "formats/file_system.h"
 #include "formats/io_error.h"
 
 namespace qh {
@@ -18,24 +18,13 @@ bool PushpinReader::Open(std::string_view path) {
   error_ = {};
   offset_ = 0;
   position_ = filled_ = 0;
-  // A folder opens on some systems and fails with "access denied" on others: tell it
-  // as what it is, before trying.
-  struct stat info {};
-  if (stat(path_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-    error_ = OpenFailure(path_, EISDIR);
-    return false;
-  }
-  file_ = std::fopen(path_.c_str(), "rb");
-  if (file_ == nullptr) {
-    error_ = OpenFailure(path_, errno);
-    return false;
-  }
-  return true;
+  file_ = OpenToRead(path_, error_);
+  return file_ != kNoFile;
 }
 
 void PushpinReader::Close() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
+  if (file_ != kNoFile) CurrentFileCalls().close(file_);
+  file_ = kNoFile;
   position_ = filled_ = 0;
 }
 
@@ -45,19 +34,18 @@ bool PushpinReader::Fail(IoFailure what, int errorNumber) {
 }
 
 bool PushpinReader::Refill(std::size_t count) {
-  if (file_ == nullptr) return Fail(IoFailure::kNotFound);
+  if (file_ == kNoFile) return Fail(IoFailure::kNotFound);
   // The unread rest goes to the front so that a field never straddles the buffer's end.
   const std::size_t rest = filled_ - position_;
   std::memmove(buffer_.data(), buffer_.data() + position_, rest);
   position_ = 0;
   filled_ = rest;
   while (filled_ < count) {
-    const std::size_t got = std::fread(buffer_.data() + filled_, 1, buffer_.size() - filled_, file_);
-    if (got == 0) {
-      if (std::ferror(file_)) return Fail(IoFailure::kReadFailed, errno != 0 ? errno : EIO);
-      return Fail(IoFailure::kEndOfFile);
-    }
-    filled_ += got;
+    const std::ptrdiff_t got =
+        CurrentFileCalls().read(file_, buffer_.data() + filled_, buffer_.size() - filled_);
+    if (got < 0) return Fail(IoFailure::kReadFailed, errno != 0 ? errno : EIO);
+    if (got == 0) return Fail(IoFailure::kEndOfFile);
+    filled_ += static_cast<std::size_t>(got);
   }
   return true;
 }
@@ -97,7 +85,7 @@ double DoubleAt(const unsigned char* b) {
 
 std::int8_t PushpinReader::ReadCount() {
   const unsigned char* b = Take(1);
-  return b != nullptr ? static_cast<std::int8_t>(*b) : 0;
+  return b != nullptr ? static_cast<std::int8_t>(*b) : std::int8_t{0};
 }
 
 bool PushpinReader::ReadText(std::int8_t count, std::u16string& text) {

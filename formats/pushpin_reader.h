@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "formats/file_calls.h"
 #include "formats/io_error.h"
 
 namespace qh {
@@ -73,7 +74,7 @@ class PushpinReader {
   bool Fail(IoFailure what, int errorNumber = 0);
 
   LongitudeRule longitudeRule_;
-  std::FILE* file_ = nullptr;
+  FileHandle file_ = kNoFile;
   std::string path_;
   IoError error_;
   std::uint64_t offset_ = 0;

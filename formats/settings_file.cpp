@@ -14,7 +14,7 @@ namespace qh {
 namespace {
 
 // A settings file is a few lines; anything larger is not one.
-constexpr std::size_t kSettingsLimit = 64 * 1024;
+constexpr std::size_t kSettingsLimit = std::size_t{64} * 1024;
 
 std::string_view Stripped(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t\r");

@@ -17,7 +17,7 @@ namespace {
 
 std::string Stars(int width) { return std::string(static_cast<std::size_t>(std::max(width, 0)), '*'); }
 
-std::string RightJustify(std::string text, int width) {
+std::string RightJustify(const std::string& text, int width) {
   if (static_cast<int>(text.size()) > width) return Stars(width);
   return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
 }
@@ -104,7 +104,7 @@ char* PutDigits(char* end, std::uint32_t value, int digits) {
     const std::uint32_t pair = value % 100;
     value /= 100;
     end -= 2;
-    std::memcpy(end, kPairs + 2 * pair, 2);
+    std::memcpy(end, kPairs + std::size_t{2} * pair, 2);
   }
   if (value > 0 || digits > 0) *--end = static_cast<char>('0' + value);
   return end;

@@ -8,7 +8,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 packages=(cmake make g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
           wine wine32:i386 xvfb xdotool imagemagick gpsbabel time x11-utils
-          dpkg-dev man-db clang libclang-rt-14-dev libexpat1-dev)
+          dpkg-dev man-db clang clang-tidy libclang-rt-14-dev libexpat1-dev)
 for p in "${packages[@]}"; do have "$p" || need+=("$p"); done
 [ ${#need[@]} -eq 0 ] && exit 0
 

@@ -9,6 +9,7 @@
 
 #include "services/errors.h"
 #include "core/error_codes.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 namespace {
@@ -23,12 +24,10 @@ enum class Keyword { Printer, Plotter, PlotName, PlotOutput, PlotInput, General,
 constexpr std::string_view kKeywordTable =
     "PRINTER PLOTTER PLNAME  LFNPLOTOLFNPLOTILFNGEN  HPGL2   DEBUG   CHARSET CHARDIR BROWSER ";
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
 Keyword FindKeyword(std::string_view word) {
   std::array<char, 8> key;
   key.fill(' ');
-  for (std::size_t i = 0; i < key.size() && i < word.size(); ++i) key[i] = Upper(word[i]);
+  for (std::size_t i = 0; i < key.size() && i < word.size(); ++i) key[i] = UpperAscii(word[i]);
   const std::string_view k(key.data(), key.size());
   for (std::size_t i = 0; i + 8 <= kKeywordTable.size(); i += 8) {
     if (kKeywordTable.substr(i, 8) == k) return static_cast<Keyword>(i / 8);
@@ -37,8 +36,8 @@ Keyword FindKeyword(std::string_view word) {
 }
 
 bool StartsWithVer(std::string_view word) {
-  return word.size() >= 3 && Upper(word[0]) == 'V' && Upper(word[1]) == 'E' &&
-         Upper(word[2]) == 'R';
+  return word.size() >= 3 && UpperAscii(word[0]) == 'V' && UpperAscii(word[1]) == 'E' &&
+         UpperAscii(word[2]) == 'R';
 }
 
 // The first blank-delimited word of `text`, leading blanks skipped.
@@ -54,7 +53,7 @@ std::string_view FirstWord(std::string_view text) {
 bool ConfigInteger(std::string_view value, int& result) {
   std::int32_t n = 0;
   if (!ConvertConfigInteger(value, n)) {
-    IErInfo(1);
+    IErInfo(kInfoLastError);
     return false;
   }
   result = n;
@@ -94,28 +93,18 @@ bool ConvertConfigInteger(std::string_view value, std::int32_t& result) {
   return true;
 }
 
-void ApplyConfigLine(std::string_view rawLine, ServiceSettings& settings) {
-  std::string line(rawLine.substr(0, kConfigLineLength));
-  std::replace(line.begin(), line.end(), '\t', ' ');
+namespace {
 
-  // Only the first "="; in column 1 there is no keyword, in column 170 no value.
-  const std::size_t equals = line.find('=');
-  if (equals == std::string::npos || equals == 0 || equals == kConfigLineLength - 1) return;
-
-  const std::string_view keyword = FirstWord(std::string_view(line).substr(0, equals));
-  if (keyword.size() < 3) return;
-  if (StartsWithVer(keyword)) {
-    settings.versionRequested = true;
-    return;
-  }
-
-  std::string_view value = std::string_view(line).substr(equals + 1);
-  const std::size_t start = value.find_first_not_of(' ');
-  if (start == std::string_view::npos) return;
-  value.remove_prefix(start);
-
+// A unit number is taken only when no other unit has it already.
+void SetUnit(std::string_view value, int& unit, int other1, int other2) {
   int number = 0;
-  switch (FindKeyword(keyword)) {
+  if (ConfigInteger(value, number) && number != other1 && number != other2) unit = number;
+}
+
+// The value of one keyword, blanks before it gone.
+void ApplyKeyword(Keyword keyword, std::string_view value, ServiceSettings& settings) {
+  int number = 0;
+  switch (keyword) {
     case Keyword::Printer:
       if (ConfigInteger(value, number)) settings.printerDriver = number;
       break;
@@ -126,22 +115,13 @@ void ApplyConfigLine(std::string_view rawLine, ServiceSettings& settings) {
       if (ConfigInteger(value, number)) settings.hpgl2 = number;
       break;
     case Keyword::PlotOutput:
-      if (ConfigInteger(value, number) && number != settings.generalUnit &&
-          number != settings.plotInputUnit) {
-        settings.plotOutputUnit = number;
-      }
+      SetUnit(value, settings.plotOutputUnit, settings.generalUnit, settings.plotInputUnit);
       break;
     case Keyword::PlotInput:
-      if (ConfigInteger(value, number) && number != settings.generalUnit &&
-          number != settings.plotOutputUnit) {
-        settings.plotInputUnit = number;
-      }
+      SetUnit(value, settings.plotInputUnit, settings.generalUnit, settings.plotOutputUnit);
       break;
     case Keyword::General:
-      if (ConfigInteger(value, number) && number != settings.plotOutputUnit &&
-          number != settings.plotInputUnit) {
-        settings.generalUnit = number;
-      }
+      SetUnit(value, settings.generalUnit, settings.plotOutputUnit, settings.plotInputUnit);
       break;
     case Keyword::Debug:
       if (ConfigInteger(value, number)) IErMode(number);  // ignores all but 0..4
@@ -161,6 +141,30 @@ void ApplyConfigLine(std::string_view rawLine, ServiceSettings& settings) {
     case Keyword::None:
       break;
   }
+}
+
+}  // namespace
+
+void ApplyConfigLine(std::string_view rawLine, ServiceSettings& settings) {
+  std::string line(rawLine.substr(0, kConfigLineLength));
+  std::replace(line.begin(), line.end(), '\t', ' ');
+
+  // Only the first "="; in column 1 there is no keyword, in column 170 no value.
+  const std::size_t equals = line.find('=');
+  if (equals == std::string::npos || equals == 0 || equals == kConfigLineLength - 1) return;
+
+  const std::string_view keyword = FirstWord(std::string_view(line).substr(0, equals));
+  if (keyword.size() < 3) return;
+  if (StartsWithVer(keyword)) {
+    settings.versionRequested = true;
+    return;
+  }
+
+  std::string_view value = std::string_view(line).substr(equals + 1);
+  const std::size_t start = value.find_first_not_of(' ');
+  if (start == std::string_view::npos) return;
+  value.remove_prefix(start);
+  ApplyKeyword(FindKeyword(keyword), value, settings);
 }
 
 void ApplyConfigText(std::string_view fileText, ServiceSettings& settings) {
@@ -198,7 +202,7 @@ std::string LibraryFolderFrom(std::string_view paneward, std::string_view paneid
   } else if (!IsBlank(paneide)) {
     folder = Trimmed(paneide);
     std::string upper = folder;
-    std::transform(upper.begin(), upper.end(), upper.begin(), Upper);
+    UpperAscii(upper);
     const std::size_t at = upper.rfind("PANEIDE");
     if (at != std::string::npos) folder.resize(at);
   } else {

@@ -6,13 +6,14 @@
 #include <cstddef>
 #include <system_error>
 
+#include "numeric/ascii.h"
+
 namespace qh {
 namespace {
 
 enum class Section { None, Ranges, Menus, Checks, Tabs, Grids, Colours, Trackbars, Lengths };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view DropTrailingBlanks(std::string_view s) {
   while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
@@ -100,6 +101,81 @@ class Words {
   std::string_view rest_;
 };
 
+// A "[Menus]" entry: its items are the lines after it.
+MenuEntry ReadMenu(int field, Words& words, const std::vector<std::string_view>& lines,
+                   std::size_t& i) {
+  MenuEntry e;
+  e.field = field;
+  const int count = words.Unsigned();
+  e.selected = words.Unsigned();
+  for (int n = 0; n < count && i + 1 < lines.size(); ++n)
+    e.items.emplace_back(DropTrailingBlanks(lines[++i]));
+  return e;
+}
+
+// A "[Tabs]" entry: a page dialog and its label on each line after it.
+TabEntry ReadTabs(int field, Words& words, const std::vector<std::string_view>& lines,
+                  std::size_t& i) {
+  TabEntry e;
+  e.field = field;
+  const int count = words.Unsigned();
+  e.selectDialog = words.Unsigned();
+  for (int n = 0; n < count && i + 1 < lines.size(); ++n) {
+    Words page(lines[++i]);
+    TabPage p;
+    p.dialogId = page.Unsigned();
+    p.label = page.Rest();
+    e.pages.push_back(std::move(p));
+  }
+  return e;
+}
+
+// The entry of `field` in `section`; `i` moves past the lines it takes.
+void ReadEntry(Section section, int field, Words& words, const std::vector<std::string_view>& lines,
+               std::size_t& i, DialogSections& out) {
+  switch (section) {
+    case Section::Ranges: {
+      RangeEntry e{field, 0, 0};
+      e.low = words.Real();
+      e.high = words.Real();
+      out.ranges.push_back(e);
+      break;
+    }
+    case Section::Menus:
+      out.menus.push_back(ReadMenu(field, words, lines, i));
+      break;
+    case Section::Checks:
+      out.checks.push_back(CheckEntry{field, words.Unsigned()});
+      break;
+    case Section::Tabs:
+      out.tabs.push_back(ReadTabs(field, words, lines, i));
+      break;
+    case Section::Grids:
+      out.grids.push_back(GridEntry{field, words.Rest()});
+      break;
+    case Section::Colours: {
+      ColourEntry e;
+      e.field = field;
+      for (int& c : e.first) c = words.Unsigned();
+      for (int& c : e.second) c = words.Unsigned();
+      out.colours.push_back(e);
+      break;
+    }
+    case Section::Trackbars: {
+      TrackbarEntry e;
+      e.field = field;
+      for (int& v : e.values) v = words.Unsigned();
+      out.trackbars.push_back(e);
+      break;
+    }
+    case Section::Lengths:
+      out.lengths.push_back(LengthEntry{field, words.Unsigned()});
+      break;
+    case Section::None:
+      break;
+  }
+}
+
 }  // namespace
 
 DialogSections ParseDialogSections(std::string_view text) {
@@ -116,72 +192,7 @@ DialogSections ParseDialogSections(std::string_view text) {
     if (body.empty() || !IsDigit(body.front()) || section == Section::None) continue;
     Words words(body);
     const int field = words.Unsigned();
-    switch (section) {
-      case Section::Ranges: {
-        RangeEntry e{field, 0, 0};
-        e.low = words.Real();
-        e.high = words.Real();
-        out.ranges.push_back(e);
-        break;
-      }
-      case Section::Menus: {
-        MenuEntry e;
-        e.field = field;
-        const int count = words.Unsigned();
-        e.selected = words.Unsigned();
-        for (int n = 0; n < count && i + 1 < lines.size(); ++n)
-          e.items.emplace_back(DropTrailingBlanks(lines[++i]));
-        out.menus.push_back(std::move(e));
-        break;
-      }
-      case Section::Checks: {
-        CheckEntry e{field, 0};
-        e.state = words.Unsigned();
-        out.checks.push_back(e);
-        break;
-      }
-      case Section::Tabs: {
-        TabEntry e;
-        e.field = field;
-        const int count = words.Unsigned();
-        e.selectDialog = words.Unsigned();
-        for (int n = 0; n < count && i + 1 < lines.size(); ++n) {
-          Words page(lines[++i]);
-          TabPage p;
-          p.dialogId = page.Unsigned();
-          p.label = page.Rest();
-          e.pages.push_back(std::move(p));
-        }
-        out.tabs.push_back(std::move(e));
-        break;
-      }
-      case Section::Grids:
-        out.grids.push_back(GridEntry{field, words.Rest()});
-        break;
-      case Section::Colours: {
-        ColourEntry e;
-        e.field = field;
-        for (int& c : e.first) c = words.Unsigned();
-        for (int& c : e.second) c = words.Unsigned();
-        out.colours.push_back(e);
-        break;
-      }
-      case Section::Trackbars: {
-        TrackbarEntry e;
-        e.field = field;
-        for (int& v : e.values) v = words.Unsigned();
-        out.trackbars.push_back(e);
-        break;
-      }
-      case Section::Lengths: {
-        LengthEntry e{field, 0};
-        e.length = words.Unsigned();
-        out.lengths.push_back(e);
-        break;
-      }
-      case Section::None:
-        break;
-    }
+    ReadEntry(section, field, words, lines, i, out);
   }
   return out;
 }

@@ -103,7 +103,7 @@ void RestoreLastErrorCode(int code) { State().value1 = code; }
 
 int IErInfo(int which) {
   ErrorState& s = State();
-  int& value = which == 1 ? s.value1 : which == 2 ? s.value2 : s.value3;
+  int& value = which == kInfoLastError ? s.value1 : which == kInfoGraphicsStatus ? s.value2 : s.value3;
   const int result = value;
   value = 0;
   return result;

@@ -7,16 +7,16 @@
 
 #include "services/numbers.h"
 #include "services/text.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) != static_cast<unsigned char>(b[i]))
+    if (UpperAscii(a[i]) != b[i])
       return false;
   }
   return true;

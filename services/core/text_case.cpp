@@ -2,17 +2,12 @@
 #include <span>
 
 #include "services/os.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 
-void ITextLower(std::span<char> text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-}
+void ITextLower(std::span<char> text) { LowerAscii(text); }
 
-void ITextUpper(std::span<char> text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-}
+void ITextUpper(std::span<char> text) { UpperAscii(text); }
 
 }  // namespace qh

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace qh::win {
 
 struct WindowSnapshot;
@@ -36,10 +38,8 @@ class ModalLock {
   HWND Owner() const { return owner_; }
 
  private:
-  static constexpr int kMaxDisabled = 32;
   HWND owner_ = nullptr;
-  HWND disabled_[kMaxDisabled] = {};
-  int disabledCount_ = 0;
+  std::vector<HWND> disabled_;
 };
 
 // The owner of a box: the dialog shown by the resource dialogs, else the root frame.

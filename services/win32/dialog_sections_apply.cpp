@@ -2,9 +2,9 @@
 // check states, trackbar settings, text lengths, colours, and last the tab fields with
 // their page dialogs (dialog_tabs.cpp).
 //
-// Not applied: "[Grids]" (grid fields belong to the graphics part, which this layer
-// does not carry). It is parsed, so a dialog that has it still loads; its entries are
-// left unused.
+// Not applied: "[Grids]". This layer has no grid fields to put them on (grids are drawn
+// by a graphics library the program does not use). The section is parsed, so a dialog
+// that has it still loads; its entries are left unused.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,14 +15,6 @@
 
 namespace qh::win {
 namespace {
-
-std::string ClassOf(HWND h) {
-  char name[64] = {};
-  GetClassNameA(h, name, sizeof name);
-  return name;
-}
-
-bool ClassIs(HWND h, const char* name) { return lstrcmpiA(ClassOf(h).c_str(), name) == 0; }
 
 int Clamp(double v) {
   if (!(v == v)) return 0;  // NaN

@@ -78,9 +78,10 @@ Outcome RunAndWait(std::string& commandLine, WORD show, int timeout) {
   }
   const Outcome outcome =
       timeout < 0 ? WaitPumpingPaint(process.hProcess) : WaitLimited(process.hProcess, timeout);
+  // The wait saw the process end, so its status is its status, even 259 (STILL_ACTIVE).
   DWORD exitCode = 0;
   if (outcome.status == kStarted && !outcome.failed &&
-      GetExitCodeProcess(process.hProcess, &exitCode) && exitCode != STILL_ACTIVE) {
+      GetExitCodeProcess(process.hProcess, &exitCode)) {
     win::Os().lastExitCode = static_cast<int>(exitCode);
   }
   CloseHandle(process.hThread);

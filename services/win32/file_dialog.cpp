@@ -144,8 +144,8 @@ void IDlSelectFile(std::string_view filter, int flags, std::span<char> name,
   win::ReleaseSnapshots();
 
   win::DialogItems& items = win::Dialogs().items;
-  items[4] = confirmed;
-  items[2] = 0;
+  items[kInfoExitState] = confirmed;
+  items[kInfoExitFocus] = 0;
   if (!confirmed && failure > 0) IErReport(kErrCommonDialog);
 }
 

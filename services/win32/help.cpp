@@ -15,6 +15,7 @@
 #include "services/text.h"
 #include "core/error_codes.h"
 #include "layer_state.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 namespace os {
@@ -30,14 +31,6 @@ BOOL CallHelpEngine(HWND owner, const char* file, UINT command, ULONG_PTR data) 
 UINT Launch(const char* commandLine, UINT show) {
   const LaunchFn launcher = win::Os().launcher;
   return launcher ? launcher(commandLine, show) : WinExec(commandLine, show);
-}
-
-std::string Upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return out;
 }
 
 bool EndsWith(std::string_view text, std::string_view tail) {
@@ -106,7 +99,8 @@ HWND RootOwner() { return win::RootFrameWindow(); }
 HelpKind DecideHelpKind(std::string_view name) {
   const std::string_view significant = Trimmed(name);
   if (significant.empty()) return HelpKind::kClose;
-  const std::string upper = Upper(significant);
+  std::string upper(significant);
+  UpperAscii(upper);
   if (EndsWith(upper, ".HLP")) return HelpKind::kEngineFile;
   if (upper.find("HTTP://") != std::string::npos) return HelpKind::kWebAddress;
   if (EndsWith(upper, ".HTM") || EndsWith(upper, ".HTML")) return HelpKind::kWebPage;

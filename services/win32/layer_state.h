@@ -89,7 +89,6 @@ struct WindowSlot {
   std::array<int, kStatusPartLimit> statusStyles{};  // border per part (caller's values)
   PendingRedraw pending;
   WindowSnapshot snapshot;
-  bool isChild = false;  // child windows 1..20 (never opened by the converter)
 
   bool InUse() const { return frame != nullptr; }
   bool HasToolbar() const {
@@ -120,8 +119,6 @@ struct DrawingState {
   bool fontMadeItalic = false;
   int fontMadeSize = 0;
   bool underline = false;
-  int charHeight = 0;  // drawing units, for the graphics part
-  int charWidth = 0;
   int textX = 0;  // current text position in drawing units
   int textY = 0;
 };
@@ -132,8 +129,6 @@ struct DialogField {
   int id = 0;
   double lower = 1000.0;
   double upper = -1000.0;
-  int marker1 = -1;  // kept for the grid and tab fields of the graphics part
-  int marker2 = -1;
   int textLimit = 0;  // edit fields: the limit set at load time or by "[Lengths]"
   // "[Colours]": text and background colour, and the brush painting the latter.
   bool coloured = false;
@@ -233,7 +228,7 @@ struct MessageState {
 struct DialogState {
   DialogItems items{};  // read by IDlInfo
   // The dialog table (at most kDialogLimit entries; the current one is the entry
-  // whose id is item 3), and the modal runs under way, innermost last.
+  // whose id is item kInfoCurrentDialog), and the modal runs under way, innermost last.
   std::vector<LoadedDialog> loaded;
   std::vector<ModalRun*> runs;
   // The shown modeless and semi-modal dialogs in the order shown, the latest last: the

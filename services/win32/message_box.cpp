@@ -85,8 +85,8 @@ void IWnMessageBox(int kind, int icon, int defaultButton, std::string_view messa
   }
   win::ReleaseSnapshots();
   win::DialogItems& items = win::Dialogs().items;
-  items[4] = answer;
-  items[2] = 0;
+  items[kInfoExitState] = answer;
+  items[kInfoExitFocus] = 0;
   if (answer == -1) IErReport(kErrCommonDialog);
 }
 

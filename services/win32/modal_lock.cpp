@@ -34,10 +34,10 @@ HWND BoxOwner() {
 
 ModalLock::ModalLock() : owner_(BoxOwner()) {
   auto disable = [this](HWND h) {
-    if (!h || h == owner_ || disabledCount_ >= kMaxDisabled) return;
+    if (!h || h == owner_) return;
     if (!IsWindowEnabled(h)) return;  // not ours to enable again afterwards
     EnableWindow(h, FALSE);
-    disabled_[disabledCount_++] = h;
+    disabled_.push_back(h);
   };
   // Every shown top-level dialog, not only the latest: any of them could take input.
   for (const LoadedDialog& d : Dialogs().loaded) {
@@ -51,8 +51,8 @@ ModalLock::ModalLock() : owner_(BoxOwner()) {
 }
 
 ModalLock::~ModalLock() {
-  for (int i = 0; i < disabledCount_; ++i) {
-    if (IsWindow(disabled_[i])) EnableWindow(disabled_[i], TRUE);
+  for (const HWND h : disabled_) {
+    if (IsWindow(h)) EnableWindow(h, TRUE);
   }
   // An owner inside the root window gets the focus back and is drawn active.
   if (owner_ && IsWindow(owner_) && IsChild(owner_)) {

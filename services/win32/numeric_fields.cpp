@@ -24,12 +24,6 @@ namespace {
 constexpr UINT kRefocusMessage = WM_APP + 0x51;
 constexpr char kSpinProperty[] = "QH_SPIN";
 
-std::string ClassOf(HWND h) {
-  char name[64] = {};
-  GetClassNameA(h, name, sizeof name);
-  return name;
-}
-
 std::string FieldText(HWND field, int limit) {
   std::string text(static_cast<std::size_t>(limit) + 1, '\0');
   const int got = GetWindowTextA(field, text.data(), limit + 1);
@@ -76,7 +70,8 @@ void OnRefocus(HWND field) {
   SendMessageA(field, EM_SETSEL, 0, -1);
 }
 
-// Steps 3 and 4 of putting a number: the field, its range, then the text.
+// Puts a formatted number into a field: a number outside the field's range is refused
+// before the text changes, so the field keeps its old value.
 void PutNumberText(int fieldId, double value, const std::string& text) {
   LoadedDialog* dialog = nullptr;
   HWND field = CurrentDialogField(fieldId, &dialog);
@@ -174,7 +169,7 @@ void IDlPutInteger(int fieldId, int value) {
 }
 
 void IDlGetReal(int fieldId, float& value) {
-  const int kept = IErInfo(1);
+  const int kept = IErInfo(kInfoLastError);
   HWND field = win::CurrentDialogField(fieldId);
   if (!field) return;
   const std::string text = win::FieldText(field, 100);

@@ -32,14 +32,6 @@ struct DialogStart {
   ModalRun* run = nullptr;
 };
 
-std::string ClassOf(HWND h) {
-  char name[64] = {};
-  GetClassNameA(h, name, sizeof name);
-  return name;
-}
-
-bool ClassIs(HWND h, const char* name) { return lstrcmpiA(ClassOf(h).c_str(), name) == 0; }
-
 std::string TextOf(HWND h) {
   const int length = GetWindowTextLengthA(h);
   std::string text(static_cast<std::size_t>(std::max(0, length)) + 1, '\0');
@@ -329,14 +321,10 @@ std::vector<unsigned char> HiddenTemplate(const unsigned char* bytes, DWORD size
 }
 
 void ApplySectionsResource(LoadedDialog& dialog) {
-  const HINSTANCE instance = System().instance;
-  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(dialog.resourceId), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
-  if (!found) return;
-  HGLOBAL data = LoadResource(instance, found);
-  const char* text = data ? static_cast<const char*>(LockResource(data)) : nullptr;
-  if (!text) return;
-  const DialogSections sections =
-      ParseDialogSections(std::string_view(text, SizeofResource(instance, found)));
+  const std::span<const unsigned char> bytes = ResourceBytes(dialog.resourceId, RT_RCDATA);
+  if (bytes.empty()) return;
+  const DialogSections sections = ParseDialogSections(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   if (!sections.Empty()) ApplyDialogSections(dialog, sections);
 }
 
@@ -392,7 +380,8 @@ void InstallHooks() {
   SetCurrentDialogLookup(&CurrentDialogWindow);
 }
 
-// Step 5 of the show: -1 centres on the screen, or in the drawing area for a child.
+// Where a dialog shows: at the given corner, or, for -1, centred on the screen (in the
+// drawing area for a dialog embedded there as a child).
 POINT PlaceDialog(const LoadedDialog& d, int x, int y) {
   RECT r{};
   GetWindowRect(d.hwnd, &r);
@@ -436,9 +425,9 @@ void ShowModal(LoadedDialog& d, POINT at, int focusField) {
   }
   if (owner && IsWindow(owner)) SetFocus(owner);
   ReleaseSnapshots();
-  dialogs.items[1] = run.exitButton;
-  dialogs.items[2] = run.exitFocus;
-  dialogs.items[5] = run.exitDialog;
+  dialogs.items[kInfoExitButton] = run.exitButton;
+  dialogs.items[kInfoExitFocus] = run.exitFocus;
+  dialogs.items[kInfoExitDialog] = run.exitDialog;
 }
 
 void ShowModeless(LoadedDialog& d, POINT at, int focusField, int mode) {
@@ -476,7 +465,7 @@ LoadedDialog* DialogOfId(int id) {
 }
 
 LoadedDialog* CurrentDialog() {
-  const int id = Dialogs().items[3];
+  const int id = Dialogs().items[kInfoCurrentDialog];
   return id != 0 ? DialogOfId(id) : nullptr;
 }
 
@@ -524,6 +513,23 @@ void FieldBeep() {
   MessageBeep(MB_OK);
 }
 
+std::string ClassOf(HWND h) {
+  char name[64] = {};
+  GetClassNameA(h, name, sizeof name);
+  return name;
+}
+
+bool ClassIs(HWND h, const char* name) { return lstrcmpiA(ClassOf(h).c_str(), name) == 0; }
+
+std::span<const unsigned char> ResourceBytes(int id, LPCSTR type) {
+  const HINSTANCE instance = System().instance;
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), type);
+  HGLOBAL data = found ? LoadResource(instance, found) : nullptr;
+  const auto* bytes = data ? static_cast<const unsigned char*>(LockResource(data)) : nullptr;
+  if (!bytes) return {};
+  return {bytes, SizeofResource(instance, found)};
+}
+
 bool IsPushButton(HWND control) {
   if (!ClassIs(control, "Button")) return false;
   const LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
@@ -537,24 +543,22 @@ void IDlLoad(int dialogId) {
   const HINSTANCE instance = win::System().instance;
   win::InstallHooks();
   if (win::DialogOfId(dialogId)) {
-    dialogs.items[3] = dialogId;
+    dialogs.items[kInfoCurrentDialog] = dialogId;
     return;
   }
   if (static_cast<int>(dialogs.loaded.size()) >= win::kDialogLimit) {
     IErReport(kErrLoadDialog);
     return;
   }
-  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(dialogId), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
-  HGLOBAL data = found ? LoadResource(instance, found) : nullptr;
-  const auto* bytes = data ? static_cast<const unsigned char*>(LockResource(data)) : nullptr;
-  if (!bytes) {
+  const std::span<const unsigned char> bytes = win::ResourceBytes(dialogId, RT_DIALOG);
+  if (bytes.empty()) {
     IErReport(kErrLoadDialog);
     return;
   }
   win::LoadedDialog entry;
   entry.resourceId = dialogId;
   const std::vector<unsigned char> hidden =
-      win::HiddenTemplate(bytes, SizeofResource(instance, found), entry.childTemplate);
+      win::HiddenTemplate(bytes.data(), static_cast<DWORD>(bytes.size()), entry.childTemplate);
   win::DialogStart start;
   start.loading = &entry;
   HWND parent = win::Windows().slots[0].drawingArea;
@@ -568,7 +572,7 @@ void IDlLoad(int dialogId) {
   entry.hwnd = dialog;
   dialogs.loaded.push_back(std::move(entry));
   win::ApplySectionsResource(dialogs.loaded.back());
-  dialogs.items[3] = dialogId;
+  dialogs.items[kInfoCurrentDialog] = dialogId;
 }
 
 void IDlPutString(int fieldId, std::string_view text) {
@@ -643,7 +647,7 @@ void IDlUnload(std::optional<int>) {
   dialogs.loaded.erase(std::remove_if(dialogs.loaded.begin(), dialogs.loaded.end(),
                                       [id](const win::LoadedDialog& e) { return e.resourceId == id; }),
                        dialogs.loaded.end());
-  dialogs.items[3] = 0;
+  dialogs.items[kInfoCurrentDialog] = 0;
 }
 
 }  // namespace qh

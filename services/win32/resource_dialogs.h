@@ -5,12 +5,15 @@
 
 #include <windows.h>
 
+#include <span>
+#include <string>
+
 #include "core/dialog_sections.h"
 #include "layer_state.h"
 
 namespace qh::win {
 
-// The entry whose id is dialog state item 3; null when no dialog is current.
+// The entry whose id is dialog state item kInfoCurrentDialog; null when no dialog is current.
 LoadedDialog* CurrentDialog();
 // The entry of a dialog id, or of a loaded dialog's window; null if none.
 LoadedDialog* DialogOfId(int id);
@@ -32,6 +35,15 @@ bool OkChecksFields(HWND dialog);
 void FieldBeep();
 
 bool IsPushButton(HWND control);
+
+// The window class of a window ("Button", "Edit", ...), and whether it is `name`
+// (compared as the system compares class names, regardless of case).
+std::string ClassOf(HWND h);
+bool ClassIs(HWND h, const char* name);
+
+// The bytes of the program's resource `id` of `type` (RT_RCDATA, RT_DIALOG); empty when
+// the program has none.
+std::span<const unsigned char> ResourceBytes(int id, LPCSTR type);
 
 // Numeric fields (numeric_fields.cpp).
 LRESULT CALLBACK NumericFieldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

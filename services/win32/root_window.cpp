@@ -160,15 +160,6 @@ void GrowFrameForStatusBar(HWND frame, int statusHeight, bool keepTop) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MeasureFont(win::DrawingState& d) {
-  TEXTMETRICA tm{};
-  HGDIOBJ old = SelectObject(d.dc, GetStockObject(SYSTEM_FONT));
-  GetTextMetricsA(d.dc, &tm);
-  SelectObject(d.dc, old);
-  d.charHeight = PixelsToUnits(tm.tmHeight, d.height);
-  d.charWidth = PixelsToUnits(tm.tmAveCharWidth, d.width);
-}
-
 // --- frame procedure handlers ---
 
 LRESULT OnFrameCreate(HWND hwnd, LPARAM lParam) {
@@ -374,14 +365,8 @@ void RefreshDrawingSize(int window) {
 }
 
 std::vector<std::uint16_t> LoadWordResource(int id) {
-  const HINSTANCE inst = System().instance;
-  HRSRC info = FindResourceA(inst, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
-  if (!info) return {};
-  HGLOBAL data = LoadResource(inst, info);
-  const auto* bytes = data ? static_cast<const unsigned char*>(LockResource(data)) : nullptr;
-  if (!bytes) return {};
-  const DWORD size = SizeofResource(inst, info);
-  std::vector<std::uint16_t> words(size / 2);
+  const std::span<const unsigned char> bytes = ResourceBytes(id, RT_RCDATA);
+  std::vector<std::uint16_t> words(bytes.size() / 2);
   for (std::size_t i = 0; i < words.size(); ++i)
     words[i] = static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
   return words;
@@ -409,6 +394,122 @@ bool IsDrawingAreaClass(HWND hwnd) {
 
 }  // namespace win
 
+namespace {
+
+struct FrameStyle {
+  DWORD style = 0;
+  DWORD exStyle = 0;
+};
+
+FrameStyle FrameStyleOf(std::int32_t flags) {
+  FrameStyle f;
+  f.style = WS_CAPTION | WS_CLIPCHILDREN;
+  if (flags & kSysMenu) f.style |= WS_SYSMENU;
+  if (flags & kMinButton) f.style |= WS_MINIMIZEBOX;
+  if (flags & kMaxButton) f.style |= WS_MAXIMIZEBOX;
+  if (!(flags & kFixedSize)) f.style |= WS_THICKFRAME;
+  if (flags & kMaximised) f.style |= WS_MAXIMIZE;
+  f.exStyle = (flags & kAlwaysOnTop) ? WS_EX_TOPMOST : 0;
+  return f;
+}
+
+// The frame's place and size: the drawing area gets the size asked for (80% of the
+// screen when none), and -1 centres on the screen.
+RECT FrameRect(const RootWindowSpec& rootSpec, const FrameStyle& f) {
+  const WindowState& table = Windows();
+  const int width = rootSpec.width < 1 ? table.screenWidth * 80 / 100 : rootSpec.width;
+  const int height = rootSpec.height < 1 ? table.screenHeight * 80 / 100 : rootSpec.height;
+  RECT outer{0, 0, width, height};
+  AdjustWindowRectEx(&outer, f.style, FALSE, f.exStyle);
+  AdjustWindowRectEx(&outer, kDrawingAreaStyle, rootSpec.menuId != 0, 0);
+  const int frameWidth = outer.right - outer.left;
+  const int frameHeight = outer.bottom - outer.top;
+  const int x = rootSpec.x < 0 ? (table.screenWidth - frameWidth) / 2 : rootSpec.x;
+  const int y = rootSpec.y < 0 ? (table.screenHeight - frameHeight) / 2 : rootSpec.y;
+  return {x, y, x + frameWidth, y + frameHeight};
+}
+
+// The status bar at the frame's foot, which grows the frame by its height (keeping the
+// top where it was placed); its height, 0 without one.
+int CreateStatusBar(WindowSlot& root, const RootWindowSpec& rootSpec, int frameWidth) {
+  const std::int32_t flags = rootSpec.flags;
+  if (!(flags & kStatusBar)) return 0;
+  DWORD sbStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+  if (!(flags & kFixedSize)) sbStyle |= SBARS_SIZEGRIP;
+  root.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", sbStyle, 0, 0, frameWidth, 10, root.frame,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(win::kStatusBarChildId)),
+                                   System().instance, nullptr);
+  if (!root.statusBar) return 0;
+  RECT r;
+  GetWindowRect(root.statusBar, &r);
+  const int statusHeight = r.bottom - r.top;
+  GrowFrameForStatusBar(root.frame, statusHeight, rootSpec.y >= 0 || (flags & kMaximised));
+  SendMessageA(root.statusBar, WM_SIZE, 0, 0);
+  return statusHeight;
+}
+
+HWND CreateDrawingArea(HWND frame, int statusHeight) {
+  RECT client;
+  GetClientRect(frame, &client);
+  return CreateWindowExA(0, kDrawingClass, "", kDrawingAreaStyle, 0, 0, client.right,
+                         std::max(0L, client.bottom - statusHeight), frame,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(win::kDrawingAreaChildId)),
+                         System().instance, nullptr);
+}
+
+// The frame with its status bar and drawing area; ends the program when the system
+// refuses the frame or the area.
+void CreateRootWindows(WindowSlot& root, const RootWindowSpec& rootSpec) {
+  const FrameStyle f = FrameStyleOf(rootSpec.flags);
+  const RECT place = FrameRect(rootSpec, f);
+  const std::string title(rootSpec.title.Trim());
+  root = WindowSlot{};
+  root.frame = CreateWindowExA(f.exStyle, kFrameClass, title.c_str(), f.style, place.left, place.top,
+                               place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                               System().instance, reinterpret_cast<LPVOID>(static_cast<INT_PTR>(0)));
+  root.statusStyles.fill(0);
+  if (!root.frame) FatalWindowFailure("Failed to create window - aborting.");
+  // Files dropped from Explorer open as File > Open would (kFilesDropped).
+  DragAcceptFiles(root.frame, TRUE);
+  const int statusHeight = CreateStatusBar(root, rootSpec, place.right - place.left);
+  root.drawingArea = CreateDrawingArea(root.frame, statusHeight);
+  if (!root.drawingArea) FatalWindowFailure("Failed to create window - aborting.");
+}
+
+// The drawing's device context, held for the life of the window, its size, colours
+// and palette.
+void SetUpDrawing(win::DrawingState& d, HWND area) {
+  d.dc = GetDC(area);
+  SetBkMode(d.dc, TRANSPARENT);
+  SetTextAlign(d.dc, TA_BASELINE);
+  RECT areaRect;
+  GetClientRect(area, &areaRect);
+  d.width = areaRect.right;
+  d.height = areaRect.bottom;
+  FillColourTable(d);
+  d.paletteDisplay = (GetDeviceCaps(d.dc, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(d.dc, SIZEPALETTE) == 256;
+  if (d.paletteDisplay) win::BuildWindowPalette(d);
+}
+
+void LoadMenuResources(WindowSlot& root, int menuId) {
+  win::ForgetMenuRead();
+  root.menu = GetMenu(root.frame);
+  if (menuId == 0) return;
+  root.accelerators = LoadAcceleratorsA(System().instance, MAKEINTRESOURCEA(menuId));
+  root.menuPaths = win::ParseMenuPaths(win::LoadWordResource(menuId));
+}
+
+void ResetTextState(win::DrawingState& d) {
+  d.textX = 0;
+  d.textY = 0;
+  d.fontFamily = 0;
+  d.fontWeight = FW_NORMAL;
+  d.fontItalic = false;
+  d.underline = false;
+}
+
+}  // namespace
+
 void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize) {
   WindowState& table = Windows();
   SystemState& system = System();
@@ -418,114 +519,30 @@ void IWnOpenRoot(const RootWindowSpec& rootSpec, std::optional<int> paletteSize)
     table.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     table.screenHeight = GetSystemMetrics(SM_CYSCREEN);
   }
-  const int width = rootSpec.width < 1 ? table.screenWidth * 80 / 100 : rootSpec.width;
-  const int height = rootSpec.height < 1 ? table.screenHeight * 80 / 100 : rootSpec.height;
-  const std::int32_t flags = rootSpec.flags;
-  const bool hidden = flags & kHidden;
-  const bool maximised = flags & kMaximised;
-  const bool fixedSize = flags & kFixedSize;
+  const bool hidden = rootSpec.flags & kHidden;
   const int palette = paletteSize.value_or(16);
   d.paletteSize = (palette == 16 || palette == 32 || palette == 64 || palette == 128) ? palette : 16;
-  const std::string title(rootSpec.title.Trim());
 
   RegisterWindowClasses(rootSpec.menuId);
   LoadCommonControls();
-
-  DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
-  if (flags & kSysMenu) style |= WS_SYSMENU;
-  if (flags & kMinButton) style |= WS_MINIMIZEBOX;
-  if (flags & kMaxButton) style |= WS_MAXIMIZEBOX;
-  if (!fixedSize) style |= WS_THICKFRAME;
-  if (maximised) style |= WS_MAXIMIZE;
-  const DWORD exStyle = (flags & kAlwaysOnTop) ? WS_EX_TOPMOST : 0;
-
-  RECT outer{0, 0, width, height};
-  AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-  AdjustWindowRectEx(&outer, kDrawingAreaStyle, rootSpec.menuId != 0, 0);
-  const int frameWidth = outer.right - outer.left;
-  const int frameHeight = outer.bottom - outer.top;
-  const int x = rootSpec.x < 0 ? (table.screenWidth - frameWidth) / 2 : rootSpec.x;
-  const int y = rootSpec.y < 0 ? (table.screenHeight - frameHeight) / 2 : rootSpec.y;
-
   WindowSlot& root = table.slots[0];
-  root = WindowSlot{};
-  HWND frame = CreateWindowExA(exStyle, kFrameClass, title.c_str(), style, x, y, frameWidth,
-                               frameHeight, nullptr, nullptr, system.instance,
-                               reinterpret_cast<LPVOID>(static_cast<INT_PTR>(0)));
-  root.frame = frame;
-  root.statusStyles.fill(0);
-  // Files dropped from Explorer open as File > Open would (kFilesDropped).
-  if (frame) DragAcceptFiles(frame, TRUE);
-
-  int statusHeight = 0;
-  if (frame && (flags & kStatusBar)) {
-    DWORD sbStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-    if (!fixedSize) sbStyle |= SBARS_SIZEGRIP;
-    root.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", sbStyle, 0, 0, frameWidth, 10, frame,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(win::kStatusBarChildId)),
-                                     system.instance, nullptr);
-    if (root.statusBar) {
-      RECT r;
-      GetWindowRect(root.statusBar, &r);
-      statusHeight = r.bottom - r.top;
-      GrowFrameForStatusBar(frame, statusHeight, rootSpec.y >= 0 || maximised);
-      SendMessageA(root.statusBar, WM_SIZE, 0, 0);
-    }
-  }
-
-  HWND area = nullptr;
-  if (frame) {
-    RECT client;
-    GetClientRect(frame, &client);
-    area = CreateWindowExA(0, kDrawingClass, "", kDrawingAreaStyle, 0, 0, client.right,
-                           std::max(0L, client.bottom - statusHeight), frame,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(win::kDrawingAreaChildId)),
-                           system.instance, nullptr);
-    root.drawingArea = area;
-  }
-  if (!frame || !area) FatalWindowFailure("Failed to create window - aborting.");
-
+  CreateRootWindows(root, rootSpec);
   if (!hidden) {
-    ShowWindow(frame, maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-    ValidateRect(area, nullptr);
+    ShowWindow(root.frame, (rootSpec.flags & kMaximised) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    ValidateRect(root.drawingArea, nullptr);
   }
-
-  d.dc = GetDC(area);
-  SetBkMode(d.dc, TRANSPARENT);
-  SetTextAlign(d.dc, TA_BASELINE);
-  RECT areaRect;
-  GetClientRect(area, &areaRect);
-  d.width = areaRect.right;
-  d.height = areaRect.bottom;
-
-  win::ForgetMenuRead();
-  root.menu = GetMenu(frame);
-  if (rootSpec.menuId != 0) {
-    root.accelerators = LoadAcceleratorsA(system.instance, MAKEINTRESOURCEA(rootSpec.menuId));
-    root.menuPaths = win::ParseMenuPaths(win::LoadWordResource(rootSpec.menuId));
-  }
-
-  FillColourTable(d);
-  d.paletteDisplay = (GetDeviceCaps(d.dc, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(d.dc, SIZEPALETTE) == 256;
-  if (d.paletteDisplay) win::BuildWindowPalette(d);
+  SetUpDrawing(d, root.drawingArea);
+  LoadMenuResources(root, rootSpec.menuId);
 
   RegisterNumericFieldClasses();
   if (!system.richEdit) system.richEdit = LoadLibraryA("riched32.dll");
-  // Registered for the find dialogs of the graphics part; nothing here reads its number.
-  RegisterWindowMessageA("commdlg_FindReplace");
 
   for (WindowSlot& w : table.slots) w.pending.Clear();
-  if (!hidden) SetFocus(area);
+  if (!hidden) SetFocus(root.drawingArea);
 
   table.rootOpen = true;
   table.current = 0;
-  d.textX = 0;
-  d.textY = 0;
-  d.fontFamily = 0;
-  d.fontWeight = FW_NORMAL;
-  d.fontItalic = false;
-  d.underline = false;
-  MeasureFont(d);
+  ResetTextState(d);
 }
 
 void IWnDroppedFile(std::span<char> name) { StoreText(name, win::Windows().droppedFile); }

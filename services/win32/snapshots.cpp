@@ -13,7 +13,7 @@ namespace qh::win {
 namespace {
 
 bool Eligible(const WindowSlot& w) {
-  return w.InUse() && w.drawingArea && !w.isChild && IsWindowVisible(w.frame);
+  return w.InUse() && w.drawingArea && IsWindowVisible(w.frame);
 }
 
 // A field of the drawing-area class: what stands on it was drawn by the program and is

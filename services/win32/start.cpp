@@ -125,7 +125,8 @@ void IWnStart(std::string_view configName) {
   if (read) ApplyConfigText(text, s);
 
   FinishCharsetFolder(s);
-  // Printer and plotter drivers belong to the graphics part, which this program lacks.
+  // The configuration's printer and plotter entries name drivers for drawn output; the
+  // program draws nothing to print, so they are read and left unused.
 
   if (s.versionRequested) IErAbnormalExit(kVersionMessage, 0);
   // No start time is kept, as nothing reads one; the platform is asked for by

@@ -11,8 +11,8 @@ namespace qh {
 void IWnStop() {
   win::WindowState& table = win::Windows();
   win::DrawingState& d = win::Drawing();
-  // Graphics output to plot files and media devices belong to the graphics part,
-  // which this layer does not carry; nothing of theirs is open here.
+  // The layer opens no plot files or media devices, so only the drawing's own
+  // objects need letting go.
   if (d.font) DeleteObject(d.font);
   d.font = nullptr;
   d.fontMadeFamily = -1;

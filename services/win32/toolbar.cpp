@@ -76,7 +76,7 @@ bool BuildToolbar(int window, int slot, int resourceId) {
 
   const int imageWidth = words[0];
   const int imageHeight = words[1];
-  SendMessageA(bar, TB_BUTTONSTRUCTSIZE, 20, 0);
+  SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageA(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(imageWidth, imageHeight));
   SendMessageA(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(imageWidth + 6, imageHeight + 6));
 
@@ -108,7 +108,7 @@ bool BuildToolbar(int window, int slot, int resourceId) {
     buttons.push_back(b);
   }
   TBADDBITMAP bitmap{System().instance, static_cast<UINT_PTR>(resourceId)};
-  SendMessageA(bar, TB_ADDBITMAP, entries.size(), reinterpret_cast<LPARAM>(&bitmap));
+  SendMessageA(bar, TB_ADDBITMAP, static_cast<WPARAM>(images), reinterpret_cast<LPARAM>(&bitmap));
   if (!buttons.empty())
     SendMessageA(bar, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
 

@@ -8,11 +8,6 @@
 #include <sstream>
 
 namespace qh::test {
-namespace {
-
-int testCounter = 0;
-
-}  // namespace
 
 StoredPin HomePin(std::u16string name) {
   StoredPin pin;
@@ -37,9 +32,7 @@ StoredPin HomePin(std::u16string name) {
 void ConverterTest::SetUp() {
   fake::Reset();
   // A folder name without dots: several tests depend on the first "." of a name.
-  root_ = std::filesystem::temp_directory_path() /
-          ("qh_converter_" + std::to_string(::getpid()) + "_" + std::to_string(++testCounter));
-  std::filesystem::remove_all(root_);
+  root_ = folder_.Path();
   std::filesystem::create_directories(root_ / "cwd");
   base_ = root_.string() + "/";
   ASSERT_EQ(base_.find('.'), std::string::npos) << "temporary folder " << base_;
@@ -56,8 +49,6 @@ void ConverterTest::SetUp() {
 
 void ConverterTest::TearDown() {
   std::filesystem::current_path(previousFolder_);
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
 }
 
 void ConverterTest::WriteFile(const std::string& name, std::string_view bytes) {
@@ -67,8 +58,7 @@ void ConverterTest::WriteFile(const std::string& name, std::string_view bytes) {
 }
 
 std::string ConverterTest::ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return test::ReadFile(name);
 }
 
 bool ConverterTest::Exists(const std::string& name) { return std::filesystem::exists(name); }

@@ -13,6 +13,7 @@
 
 #include "tests/converter/fake_services.h"
 #include "tests/support/pushpin_builder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qh::test {
 
@@ -64,6 +65,7 @@ class ConverterTest : public ::testing::Test {
   // next IWnGetMessage: what one command did.
   static std::vector<std::string> CallsOfMessage(int n);
 
+  test::TempFolder folder_;
   std::filesystem::path root_;
   std::string base_;  // root_ and a slash: the start of every test name
   std::filesystem::path previousFolder_;

@@ -145,8 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedEditCase{"LatitudeOffTheEarth", {{IDF_LATITUDE, "90.5"}}, 1,
                         "Latitude (degrees) must lie from -90 to 90 degrees.", IDF_LATITUDE},
         RefusedEditCase{"ClosedWithoutOk", {{IDF_LONGITUDE, "7"}, {IDF_LATITUDE, "8"}}, 2, "", 0}),
-    [](const ::testing::TestParamInfo<RefusedEditCase>& info) {
-      return std::string(info.param.label);
+    [](const ::testing::TestParamInfo<RefusedEditCase>& testCase) {
+      return std::string(testCase.param.label);
     });
 
 // Offsets up to the width of the ".asc" columns show in full and survive OK unchanged.

@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                  kCloseRequest,
                  0,
                  {"IWnHelp(Quillhaven.hlp)", Call("IWnGetMessage", kCloseRequest), "IWnStop()"}}),
-    [](const ::testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<ExitCase>& testCase) { return std::string(testCase.param.name); });
 
 // Help and Exit by the system's version: up to 5.x the help engine shows
 // Quillhaven.hlp and Exit closes it; from Vista (6.0) on the browser shows
@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
         HelpCase{"Server2003", {5, 2}, {"IWnHelp(Quillhaven.hlp)", "IWnHelp()", "IWnStop()"}},
         HelpCase{"Vista", {6, 0}, {"IWnHelp(Quillhaven.htm)", "IWnStop()"}},
         HelpCase{"Windows10", {10, 0}, {"IWnHelp(Quillhaven.htm)", "IWnStop()"}}),
-    [](const ::testing::TestParamInfo<HelpCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<HelpCase>& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(DispatchTest, NotesOptionsMoveTheCheckMarkAndTheStatusText) {
   fake::QueueCommand(IDC_APPEND_NOTES);

@@ -75,8 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"EndsAfterTheSecondPin",
                                   [](std::string b) { return b.substr(0, b.size() - 40); },
                                   "end-of-file during read", true}),
-    [](const ::testing::TestParamInfo<FailureCase>& info) {
-      return std::string(info.param.label);
+    [](const ::testing::TestParamInfo<FailureCase>& testCase) {
+      return std::string(testCase.param.label);
     });
 
 TEST_F(ConverterTest, AnAscFileThatCannotBeCreatedIsReportedAndNothingElseHappens) {
@@ -182,8 +182,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "1 point was left out of the overlay: its longitude or latitude, after "
                     "the offsets, is not on the Earth."},
         UtilityCase{"PointBeyondThePole", 1, true, 90.00001, "", "1 point was left out"}),
-    [](const ::testing::TestParamInfo<UtilityCase>& info) {
-      return std::string(info.param.label);
+    [](const ::testing::TestParamInfo<UtilityCase>& testCase) {
+      return std::string(testCase.param.label);
     });
 
 // A name the services could not copy or run is told before anything is written.

@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"NotANumber", "east,north\r\n"},
                       BadCase{"StatusHeader",
                               " Longitude, Latitude offsets (degrees):  0.00000,  0.00000\r\n"}),
-    [](const ::testing::TestParamInfo<BadCase>& info) { return std::string(info.param.label); });
+    [](const ::testing::TestParamInfo<BadCase>& testCase) { return std::string(testCase.param.label); });
 
 }  // namespace
 }  // namespace qh::test

@@ -239,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "out.old\\tour.ov2", "out.old\\tour.bmp"},
                       SaveAsCase{"DotInName", "out\\route v1.2", "out\\route v1.2.asc",
                                  "out\\route v1.2.ov2", "out\\route v1.2.bmp"}),
-    [](const ::testing::TestParamInfo<SaveAsCase>& info) { return std::string(info.param.label); });
+    [](const ::testing::TestParamInfo<SaveAsCase>& testCase) { return std::string(testCase.param.label); });
 
 TEST_F(OpenSaveTest, CancelledFirstOpenDrawsAnEmptyNameAndLeavesNoInput) {
   fake::QueueCommand(IDC_OPEN);

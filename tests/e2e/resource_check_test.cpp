@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+// winuser.h names a cursor IDC_HELP; here it is the program's Help command.
+#undef IDC_HELP
 #include "converter/command_ids.h"
 
 namespace {

@@ -166,7 +166,7 @@ ReadResult ReadAll(const std::string& path) {
   AscReader reader;
   if (!reader.Open(path)) {
     r.failed = true;
-    r.error = reader.ErrorMessage();
+    r.error = reader.Error().reason;
     return r;
   }
   AscPoint point;
@@ -175,7 +175,7 @@ ReadResult ReadAll(const std::string& path) {
     if (result == AscReader::Result::kEnd) break;
     if (result == AscReader::Result::kFailed) {
       r.failed = true;
-      r.error = reader.ErrorMessage();
+      r.error = reader.Error().reason;
       break;
     }
     if (result == AscReader::Result::kBadLine) {
@@ -340,7 +340,7 @@ TEST(AscReader, AMissingFileFailsToOpenWithAReason) {
   test::TempFolder folder;
   AscReader reader;
   EXPECT_FALSE(reader.Open(folder.File("absent.asc")));
-  EXPECT_FALSE(reader.ErrorMessage().empty());
+  EXPECT_FALSE(reader.Error().reason.empty());
 }
 
 // The writer's count of points the overlay lacks agrees with the reader at the edges of

@@ -1,6 +1,7 @@
 // The offsets file: free-form reading, the fixed line written, the status text, and the
 // file operations around them.
 #include "formats/offsets_file.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -135,29 +136,20 @@ TEST(OffsetsFileLineTest, RoundTripOverManyMagnitudes) {
 class OffsetsFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("qh_off_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = folder_.Path();
     path_ = (dir_ / "offsets.txt").string();
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
   }
   void Put(const std::string& bytes) const {
     std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
   }
-  std::string Contents() const {
-    std::ifstream in(path_, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
+  std::string Contents() const { return test::ReadFile(path_); }
   int FileCount() const {
     int n = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++n;
     return n;
   }
 
+  test::TempFolder folder_;
   fs::path dir_;
   std::string path_;
 };

@@ -2,6 +2,7 @@
 // and the real sample file.
 #include "formats/pushpin_reader.h"
 #include "tests/support/pushpin_builder.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -34,17 +35,8 @@ using test::PspBytes;
 
 class PushpinReaderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("qh_psp_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    reader_.Close();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
+  void SetUp() override { dir_ = folder_.Path(); }
+  void TearDown() override { reader_.Close(); }
   std::string Write(const std::vector<std::uint8_t>& bytes, std::size_t keep = SIZE_MAX) {
     const fs::path p = dir_ / "pins.psp";
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
@@ -58,6 +50,7 @@ class PushpinReaderTest : public ::testing::Test {
     return path;
   }
 
+  test::TempFolder folder_;
   fs::path dir_;
   PushpinReader reader_;
 };
@@ -435,8 +428,7 @@ double Number(const std::string& text) {
 }
 
 std::vector<Waypoint> ReadLoc(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string text = test::ReadFile(path.string());
   std::vector<Waypoint> points;
   for (std::size_t at = text.find("<waypoint>"); at != std::string::npos;
        at = text.find("<waypoint>", at + 1)) {

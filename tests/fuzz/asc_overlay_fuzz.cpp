@@ -106,13 +106,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qh::AscReader reader;
   QH_FUZZ_CHECK(reader.Open(input), "cannot open the input");
   qh::OverlayBuilder builder;
-  QH_FUZZ_CHECK(builder.Open(overlay, flat), "cannot open the overlay: " + builder.ErrorMessage());
+  QH_FUZZ_CHECK(builder.Open(overlay, flat), "cannot open the overlay: " + builder.Error().reason);
   std::vector<qh::test::DecodedPoi> expected;
   std::size_t taken = 0;
   for (;;) {
     qh::AscPoint point;
     const qh::AscReader::Result result = reader.Next(point);
-    QH_FUZZ_CHECK(result != qh::AscReader::Result::kFailed, "read failed: " + reader.ErrorMessage());
+    QH_FUZZ_CHECK(result != qh::AscReader::Result::kFailed, "read failed: " + reader.Error().reason);
     if (result == qh::AscReader::Result::kEnd) break;
     QH_FUZZ_CHECK(taken < events.size(), "a line past the model's last, at line " +
                                              std::to_string(reader.LineNumber()));
@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       QH_FUZZ_CHECK(event.point && SamePoint(point, event.value),
                     "point of line " + std::to_string(event.lineNumber) + " differs");
       expected.push_back(PoiOf(point));
-      QH_FUZZ_CHECK(builder.Add(point), "point refused: " + builder.ErrorMessage());
+      QH_FUZZ_CHECK(builder.Add(point), "point refused: " + builder.Error().reason);
     } else {
       QH_FUZZ_CHECK(!event.point && reader.BadReason() == event.reason,
                     "bad line " + std::to_string(event.lineNumber) + " differs");
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   QH_FUZZ_CHECK(taken == events.size(), "the reader ended before the model");
   QH_FUZZ_CHECK(reader.TitleLines() == modelTitles, "title lines counted differently");
   reader.Close();
-  QH_FUZZ_CHECK(builder.Commit(), "overlay not written: " + builder.ErrorMessage());
+  QH_FUZZ_CHECK(builder.Commit(), "overlay not written: " + builder.Error().reason);
 
   const std::string written = qh::test::ReadFile(overlay);
   const qh::test::Ov2Contents contents = qh::test::DecodeOv2(written);

@@ -185,7 +185,7 @@ std::vector<Command> ReadCommands(const Bytes& part1) {
   r.U8();
   r.U16();  // paragraph id
   const std::uint16_t bits = r.U16();
-  for (const std::uint16_t single : {0x0001, 0x0002, 0x0004, 0x0008, 0x0010, 0x0020, 0x0040}) {
+  for (const int single : {0x0001, 0x0002, 0x0004, 0x0008, 0x0010, 0x0020, 0x0040}) {
     if (bits & single) single == 0x0001 ? static_cast<void>(r.CompressedI32()) : static_cast<void>(r.CompressedI16());
   }
   if (bits & 0x0200) {

@@ -12,8 +12,9 @@ namespace {
 struct Disk {
   std::mutex mutex;
   FaultPlan plan;
-  int counts[kFileCallKinds] = {};
+  int counts[kAllFileCallKinds] = {};
   std::size_t written = 0;
+  std::size_t read = 0;
   bool struck = false;
 };
 Disk disk;
@@ -69,6 +70,31 @@ const FileCalls kFaultyCalls{
     },
     [](FileHandle) { return Refused(FileCall::kSync) ? -1 : 0; },
     [](const char*) { return Refused(FileCall::kSyncFolder) ? -1 : 0; },
+    [](const char* path) {
+      return Refused(FileCall::kOpenRead) ? kNoFile : SystemFileCalls().openRead(path);
+    },
+    [](FileHandle file, void* bytes, std::size_t size) -> std::ptrdiff_t {
+      if (Refused(FileCall::kRead)) return -1;
+      std::size_t room;
+      {
+        std::lock_guard lock(disk.mutex);
+        room = disk.plan.readable - disk.read;
+        if (room == 0 && size > 0) {
+          disk.struck = true;
+          errno = EIO;
+          return -1;
+        }
+      }
+      const std::ptrdiff_t done = SystemFileCalls().read(file, bytes, size < room ? size : room);
+      if (done > 0) {
+        std::lock_guard lock(disk.mutex);
+        disk.read += static_cast<std::size_t>(done);
+      }
+      return done;
+    },
+    [](const char* path, PathFacts* facts) {
+      return Refused(FileCall::kLook) ? -1 : SystemFileCalls().look(path, facts);
+    },
 };
 
 }  // namespace
@@ -79,6 +105,7 @@ FaultyFileCalls::FaultyFileCalls(const FaultPlan& plan) {
     disk.plan = plan;
     for (int& count : disk.counts) count = 0;
     disk.written = 0;
+    disk.read = 0;
     disk.struck = false;
   }
   SetFileCallsForTest(&kFaultyCalls);
@@ -96,6 +123,11 @@ std::size_t FaultyFileCalls::BytesWritten() const {
   return disk.written;
 }
 
+std::size_t FaultyFileCalls::BytesRead() const {
+  std::lock_guard lock(disk.mutex);
+  return disk.read;
+}
+
 bool FaultyFileCalls::Struck() const {
   std::lock_guard lock(disk.mutex);
   return disk.struck;
@@ -111,6 +143,9 @@ const char* FileCallName(FileCall call) {
     case FileCall::kLink: return "link";
     case FileCall::kSync: return "sync";
     case FileCall::kSyncFolder: return "folder sync";
+    case FileCall::kOpenRead: return "open for reading";
+    case FileCall::kRead: return "read";
+    case FileCall::kLook: return "look";
   }
   return "?";
 }

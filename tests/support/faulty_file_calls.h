@@ -13,12 +13,20 @@
 
 namespace qh::test {
 
-enum class FileCall { kCreate, kWrite, kClose, kRename, kRemove, kLink, kSync, kSyncFolder };
+// The calls of a file being made come first: the loops that refuse each in turn go
+// through those (kFileCallKinds); the reading side follows.
+enum class FileCall {
+  kCreate, kWrite, kClose, kRename, kRemove, kLink, kSync, kSyncFolder, kOpenRead, kRead, kLook
+};
 inline constexpr int kFileCallKinds = 8;
+inline constexpr int kAllFileCallKinds = 11;
 
 struct FaultPlan {
   // Bytes the disk takes from all writes together.
   std::size_t capacity = std::numeric_limits<std::size_t>::max();
+  // Bytes all reads together give; the read that finds none left fails with EIO, as
+  // a disk with a bad sector does.
+  std::size_t readable = std::numeric_limits<std::size_t>::max();
   // The call refused, at which use (1-based; 0: none), with which errno.
   FileCall refused = FileCall::kCreate;
   int nth = 0;
@@ -37,8 +45,9 @@ class FaultyFileCalls {
 
   // Calls of the kind seen so far, refused ones included.
   int Count(FileCall call) const;
-  // Bytes the disk took.
+  // Bytes the disk took, and bytes read from it.
   std::size_t BytesWritten() const;
+  std::size_t BytesRead() const;
   // Whether the planned fault happened (a full disk counts once a write was cut).
   bool Struck() const;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,7 +19,11 @@ class TempFolder {
     std::mt19937_64 random(std::random_device{}() ^
                            static_cast<unsigned long long>(
                                std::chrono::steady_clock::now().time_since_epoch().count()));
-    path_ = std::filesystem::temp_directory_path() / ("qh-test-" + std::to_string(random()));
+    // A short name: some tests build paths whose width they check.
+    char name[24];
+    std::snprintf(name, sizeof name, "qh-test-%012llx",
+                  static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+    path_ = std::filesystem::temp_directory_path() / name;
     std::filesystem::create_directories(path_);
   }
   ~TempFolder() {

@@ -43,6 +43,7 @@ struct Outcome {
   std::string messages;
   int calls[test::kFileCallKinds] = {};  // of each kind, refused ones included
   std::size_t bytes = 0;                // that reached the disk
+  std::size_t read = 0;                 // bytes the reads gave
 };
 
 // Converts trip.psp in `folder` as `psp2ov2 -q trip.psp` would, under `plan`, with the
@@ -60,6 +61,7 @@ Outcome Convert(const TempFolder& folder, const FaultPlan& plan, bool noSync = f
     if (converter.PlanOutputs()) outcome.status = converter.Convert(0);
     for (int k = 0; k < test::kFileCallKinds; ++k) outcome.calls[k] = faults.Count(FileCall(k));
     outcome.bytes = faults.BytesWritten();
+    outcome.read = faults.BytesRead();
   }
   outcome.messages = testing::internal::GetCapturedStderr();
   return outcome;
@@ -210,6 +212,26 @@ TEST_F(FaultLoops, EachRefusedCallLeavesTheEarlierOutputsOrAllTheNewOnes) {
         ExpectWholeOutcome(what, outcome, earlier, std::strerror(EACCES));
         if (HasFailure()) return;
       }
+    }
+  }
+}
+
+// The input (and the icon read after it) failing at any byte: the run says so with the
+// system's reason, and no output is written or replaced.
+TEST_F(FaultLoops, AReadErrorAtAnyByteIsToldAndNothingIsWritten) {
+  Earlier(false);
+  const Outcome clean = Convert(folder_, {});
+  ASSERT_EQ(clean.status, psp2ov2::kExitOk) << clean.messages;
+  ASSERT_GT(clean.read, 300u) << "the pins and the icon are read through the file calls";
+  for (const bool earlier : {true, false}) {
+    for (std::size_t readable = 0; readable < clean.read; ++readable) {
+      Earlier(earlier);
+      const Outcome outcome = Convert(folder_, {.readable = readable});
+      const std::string what = "read fails after " + std::to_string(readable) + " of " +
+                               std::to_string(clean.read) + (earlier ? " bytes, earlier outputs" : " bytes");
+      EXPECT_EQ(outcome.status, psp2ov2::kExitFailed) << what;
+      ExpectWholeOutcome(what, outcome, earlier, std::strerror(EIO));
+      if (HasFailure()) return;
     }
   }
 }

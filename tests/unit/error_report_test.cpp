@@ -16,6 +16,7 @@
 #include "core/error_state.h"
 #include "core/error_table.h"
 #include "services/errors.h"
+#include "tests/support/temp_folder.h"
 
 namespace qh {
 namespace {
@@ -244,26 +245,15 @@ class DebugFile : public ErrorReport {
   void SetUp() override {
     ErrorReport::SetUp();
     previous_ = fs::current_path();
-    // Unique per run: other builds may run the same tests at the same time.
-    folder_ = fs::temp_directory_path() /
-              ("qh_debug_" + std::to_string(std::random_device{}()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    fs::current_path(folder_);
+    fs::current_path(folder_.Path());
   }
   void TearDown() override {
     ErrorReport::TearDown();  // closes the debug file before its folder goes
     fs::current_path(previous_);
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
   }
-  static std::string Contents(const char* name) {
-    std::ifstream in(name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  static std::string Contents(const char* name) { return test::ReadFile(name); }
   fs::path previous_;
-  fs::path folder_;
+  test::TempFolder folder_;
 };
 
 TEST_F(DebugFile, ModeTwoCreatesDebugAndAddsLinesWithCrLf) {

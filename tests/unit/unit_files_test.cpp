@@ -12,6 +12,7 @@
 
 #include "formats/asc_writer.h"
 #include "formats/pushpin_reader.h"
+#include "tests/support/temp_folder.h"
 
 namespace qh {
 namespace {
@@ -21,20 +22,10 @@ namespace fs = std::filesystem;
 class AscWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("qh_asc_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = folder_.Path();
     target_ = (dir_ / "trip.asc").string();
   }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  static std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
+  static std::string Contents(const std::string& path) { return test::ReadFile(path); }
   static void Put(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
   }
@@ -45,6 +36,7 @@ class AscWriterTest : public ::testing::Test {
     return n;
   }
 
+  test::TempFolder folder_;
   fs::path dir_;
   std::string target_;
 };

@@ -193,6 +193,9 @@ TEST_F(OsServices, ExitCodeBelongsToTheLastWaitedRun) {
   const std::vector<Case> cases = {
       {"waited, status 7", Sleeper(10, "") + " --qh-exit=7", 3, -1, 7},
       {"waited, status 0", Sleeper(10, ""), 3, -1, 0},
+      // The value GetExitCodeProcess also gives a running process: once the wait has
+      // seen the end, it is the program's status.
+      {"waited, status 259", Sleeper(10, "") + " --qh-exit=259", 3, -1, 259},
       {"not waited for", Sleeper(10, "") + " --qh-exit=5", 1, -1, -1},
       {"missing program", "qh_no_such_program_d2.exe", 3, -1, -1},
       {"timed out", Sleeper(3000, "") + " --qh-exit=4", 2, 1, -1},

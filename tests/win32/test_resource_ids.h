@@ -58,6 +58,14 @@
 #define IDB_PAGE_APPLY      249
 #define IDD_DRAWING         250  /* a drawing field (the drawing-area class) and OK */
 #define IDF_DRAWING         251
+#define IDD_CONTROLS        260  /* images, a progress bar, a trackbar, a combo box */
+#define IDF_ICON_BUTTON     261  /* BS_ICON push button: ICON 261 */
+#define IDF_BITMAP_BUTTON   262  /* BS_BITMAP push button: BITMAP 262 */
+#define IDF_ICON_STATIC     263  /* SS_ICON static: ICON 263 */
+#define IDF_BITMAP_STATIC   264  /* SS_BITMAP static: BITMAP 264 */
+#define IDF_PROGRESS        265  /* [Ranges] 10 to 90 */
+#define IDF_TRACKBAR        266  /* [Ranges] 0 to 40, [Trackbars] */
+#define IDF_EDIT_COMBO      267  /* drop-down combo box, [Lengths] 4 */
 #define IDD_MANY_FIRST      300  /* 51 small dialogs, 300 to 350 */
 #define IDD_MISSING         399  /* no such template */
 

@@ -213,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
         StyleCase{"ignored bits 4 8 and 1024", 16 | 1024 | 256 | 64, WS_CAPTION, WS_THICKFRAME | WS_SYSMENU,
                   true, false, false},
         StyleCase{"always on top", 512 | 64, WS_CAPTION, WS_THICKFRAME, true, true, false}),
-    [](const ::testing::TestParamInfo<StyleCase>& info) { return std::to_string(info.index); });
+    [](const ::testing::TestParamInfo<StyleCase>& testCase) { return std::to_string(testCase.index); });
 
 TEST(RootWindowPlacement, GivenPositionKeepsTheTopWhenTheStatusBarGrowsTheFrame) {
   RootWindowSpec rootSpec = ConverterSpec();

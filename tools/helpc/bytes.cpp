@@ -62,7 +62,7 @@ void ByteWriter::CompressedI32(std::int32_t value) {
 
 void ByteWriter::PatchU32(std::size_t at, std::uint32_t value) {
   if (at + 4 > bytes_.size()) throw std::out_of_range("patch beyond the bytes written");
-  for (int i = 0; i < 4; ++i) bytes_[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  for (std::size_t i = 0; i < 4; ++i) bytes_[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 }  // namespace qh::help

@@ -15,7 +15,7 @@ std::uint32_t TopicFileBuilder::PlaceOf(std::size_t streamOffset) {
                                     kTopicBlockHeaderSize + streamOffset % kBlockPayload);
 }
 
-void TopicFileBuilder::BeginTopic(std::string title) {
+void TopicFileBuilder::BeginTopic(const std::string& title) {
   topicStarts_.push_back(records_.size());
   Record header;
   header.type = kTopicHeaderRecord;
@@ -31,13 +31,10 @@ void TopicFileBuilder::AddParagraph(const ParagraphRecord& paragraph) {
   records_.push_back({kTextRecord, paragraph.LayoutAndCommands(), paragraph.TextPart()});
 }
 
-TopicFile TopicFileBuilder::Build() const {
+TopicFileBuilder::Layout TopicFileBuilder::LayOut() const {
   const std::size_t count = records_.size();
-  const std::size_t topics = topicStarts_.size();
-
-  // Where each record starts in the stream (and where the stream ends), and its address.
-  std::vector<std::size_t> start(count + 1, 0);
-  std::vector<std::uint32_t> address(count);
+  Layout layout{std::vector<std::size_t>(count + 1, 0), std::vector<std::uint32_t>(count)};
+  std::vector<std::size_t>& start = layout.start;
   std::size_t block = 0;
   std::uint32_t characters = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -46,16 +43,20 @@ TopicFile TopicFileBuilder::Build() const {
     if (start[i] / kBlockPayload != block) characters = 0;
     block = start[i] / kBlockPayload;
     if (characters >= kCharactersPerBlock) throw std::length_error("too much text in one topic block");
-    address[i] = static_cast<std::uint32_t>(block) * kCharactersPerBlock + characters;
+    layout.address[i] = static_cast<std::uint32_t>(block) * kCharactersPerBlock + characters;
     if (r.type == kTextRecord) characters += static_cast<std::uint32_t>(r.part2.size());
   }
+  return layout;
+}
 
-  TopicFile result;
-  for (const std::size_t first : topicStarts_) result.topicAddresses.push_back(address[first]);
+Bytes TopicFileBuilder::Stream(const Layout& layout,
+                               const std::vector<std::uint32_t>& topicAddresses) const {
+  const std::size_t count = records_.size();
+  const std::size_t topics = topicStarts_.size();
+  const std::vector<std::size_t>& start = layout.start;
   const auto placeOrNone = [&](bool exists, std::size_t record) {
     return exists ? PlaceOf(start[record]) : kNoPosition;
   };
-
   ByteWriter stream;
   std::size_t topic = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -70,8 +71,8 @@ TopicFile TopicFileBuilder::Build() const {
       const bool last = topic + 1 == topics;
       const std::size_t end = last ? count : topicStarts_[topic + 1];
       stream.U32(static_cast<std::uint32_t>(start[end] - start[i]));  // the topic's records
-      stream.U32(topic > 0 ? result.topicAddresses[topic - 1] : kNoPosition);  // browse back
-      stream.U32(!last ? result.topicAddresses[topic + 1] : kNoPosition);     // browse on
+      stream.U32(topic > 0 ? topicAddresses[topic - 1] : kNoPosition);  // browse back
+      stream.U32(!last ? topicAddresses[topic + 1] : kNoPosition);     // browse on
       stream.U32(static_cast<std::uint32_t>(topic));
       stream.U32(kNoPosition);  // no region that stays while the rest scrolls
       stream.U32(placeOrNone(i + 1 < end, i + 1));
@@ -82,10 +83,17 @@ TopicFile TopicFileBuilder::Build() const {
     }
     stream.Raw(r.part2);
   }
+  return stream.Take();
+}
 
-  // The blocks: each header names the last record begun before the block, the first
-  // record begun in it, and the header of the topic that record belongs to.
-  const Bytes& bytes = stream.View();
+// The blocks: each header names the last record begun before the block, the first
+// record begun in it, and the header of the topic that record belongs to.
+Bytes TopicFileBuilder::Blocks(const Layout& layout, const Bytes& bytes) const {
+  const std::size_t count = records_.size();
+  const std::vector<std::size_t>& start = layout.start;
+  const auto placeOrNone = [&](bool exists, std::size_t record) {
+    return exists ? PlaceOf(start[record]) : kNoPosition;
+  };
   const std::size_t blocks = std::max<std::size_t>(1, (bytes.size() + kBlockPayload - 1) / kBlockPayload);
   ByteWriter out;
   std::size_t next = 0;  // the first record not begun before the block
@@ -102,10 +110,18 @@ TopicFile TopicFileBuilder::Build() const {
     out.U32(placeOrNone(begins, next));
     out.U32(lastHeader);
     const std::size_t end = std::min(blockEnd, bytes.size());
-    if (blockStart < end) out.Raw(Bytes(bytes.begin() + blockStart, bytes.begin() + end));
+    if (blockStart < end) out.Raw(Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(blockStart),
+                                        bytes.begin() + static_cast<std::ptrdiff_t>(end)));
     out.Zeros(blockEnd - std::max(blockStart, end));  // the last block is padded
   }
-  result.bytes = out.Take();
+  return out.Take();
+}
+
+TopicFile TopicFileBuilder::Build() const {
+  const Layout layout = LayOut();
+  TopicFile result;
+  for (const std::size_t first : topicStarts_) result.topicAddresses.push_back(layout.address[first]);
+  result.bytes = Blocks(layout, Stream(layout, result.topicAddresses));
   return result;
 }
 

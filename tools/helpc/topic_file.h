@@ -38,7 +38,7 @@ struct TopicFile {
 class TopicFileBuilder {
  public:
   // Starts the next topic.
-  void BeginTopic(std::string title);
+  void BeginTopic(const std::string& title);
   // Adds a paragraph to the topic begun last.
   void AddParagraph(const ParagraphRecord& paragraph);
   TopicFile Build() const;
@@ -52,6 +52,14 @@ class TopicFileBuilder {
     Bytes part1;  // a topic header's fields, or a paragraph's layout and commands
     Bytes part2;  // a topic's title, or a paragraph's text
   };
+  // Where each record starts in the stream (one more: where it ends), and its address.
+  struct Layout {
+    std::vector<std::size_t> start;
+    std::vector<std::uint32_t> address;
+  };
+  Layout LayOut() const;
+  Bytes Stream(const Layout& layout, const std::vector<std::uint32_t>& topicAddresses) const;
+  Bytes Blocks(const Layout& layout, const Bytes& stream) const;
   std::vector<Record> records_;
   std::vector<std::size_t> topicStarts_;  // index of each topic's header record
 };

@@ -12,6 +12,7 @@
 #include "tools/common/exit_status.h"
 #include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
+#include "tools/common/tell_failure.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/tool_main.h"
 #include "quillhaven_version.h"
@@ -44,14 +45,12 @@ int Convert(const std::string& input, bool flat) {
   if (!qh::tools::ClaimOutputs(kProgram, output, set)) return kExitFailed;
   qh::AscReader reader;
   if (!reader.Open(input)) {
-    std::fprintf(stderr, "makeov2: cannot read %s: %s\n", Shown(input).c_str(),
-                 reader.ErrorMessage().c_str());
+    qh::tools::TellFailure(kProgram, reader.Error());
     return kExitFailed;
   }
   qh::OverlayBuilder builder;
   if (!builder.Open(output, flat)) {
-    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", Shown(output).c_str(),
-                 builder.ErrorMessage().c_str());
+    qh::tools::TellFailure(kProgram, builder.Error());
     return kExitFailed;
   }
   if (!qh::tools::NoteTemporaries(kProgram, set, {&builder.File()})) return kExitFailed;
@@ -61,8 +60,7 @@ int Convert(const std::string& input, bool flat) {
     const auto result = reader.Next(point);
     if (result == qh::AscReader::Result::kEnd) break;
     if (result == qh::AscReader::Result::kFailed) {
-      std::fprintf(stderr, "makeov2: cannot read %s: %s\n", Shown(input).c_str(),
-                   reader.ErrorMessage().c_str());
+      qh::tools::TellFailure(kProgram, reader.Error());
       return kExitFailed;  // the builder drops its temporary file
     }
     if (result == qh::AscReader::Result::kBadLine) {
@@ -88,8 +86,7 @@ int Convert(const std::string& input, bool flat) {
     return kExitSkipped;
   }
   if (!builder.Commit(&set)) {
-    std::fprintf(stderr, "makeov2: cannot write %s: %s\n", Shown(output).c_str(),
-                 builder.ErrorMessage().c_str());
+    qh::tools::TellFailure(kProgram, builder.Error());
     return kExitFailed;
   }
   qh::tools::TellInterruptedAfterFinishing(kProgram, output, "overlay");

@@ -64,14 +64,14 @@ int ReadPushpins(const std::string& path, const TextOptions& options, PointSink&
 
 int ReadAsc(const std::string& path, const TextOptions& options, PointSink& flow) {
   AscReader reader;
-  if (!reader.Open(path)) return CannotRead(path, reader.ErrorMessage());
+  if (!reader.Open(path)) return CannotRead(path, reader.Error().reason);
   AscPoint point;
   std::string name;
   for (;;) {
     const AscReader::Result result = reader.Next(point);
     const Place place{&path, nullptr, reader.LineNumber()};
     if (result == AscReader::Result::kEnd) return kExitOk;
-    if (result == AscReader::Result::kFailed) return CannotRead(path, reader.ErrorMessage());
+    if (result == AscReader::Result::kFailed) return CannotRead(path, reader.Error().reason);
     if (result == AscReader::Result::kBadLine) {
       flow.LeftOut(place, reader.BadReason());
       continue;

@@ -21,7 +21,7 @@ using tools::kExitSkipped;
 
 int CannotWrite(const Options& options, const OverlayBuilder& builder) {
   std::fprintf(stderr, "ov2: cannot write %s: %s\n", options.output.c_str(),
-               builder.ErrorMessage().c_str());
+               builder.Error().reason.c_str());
   return kExitFailed;
 }
 

@@ -25,6 +25,7 @@
 #include "tools/common/file_identity.h"
 #include "tools/common/output_claim.h"
 #include "tools/common/standard_output.h"
+#include "tools/common/tell_failure.h"
 #include "tools/psp2ov2/batch_pipe.h"
 #include "tools/psp2ov2/exit_status.h"
 #include "tools/psp2ov2/line_taker.h"
@@ -156,6 +157,7 @@ bool Converter::PlanOutputs() {
   return true;
 }
 
+// NOLINTNEXTLINE(readability-function-size): being split into named steps elsewhere
 int Converter::Convert(std::size_t index) {
   const std::string& input = options_.inputs[index];
   const Outputs& out = outputs_[index];
@@ -173,8 +175,7 @@ int Converter::Convert(std::size_t index) {
     return kExitFailed;
   }
   if (!ascOnly && !overlay.Open(out.ov2, options_.flat)) {
-    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(out.ov2).c_str(),
-                 overlay.ErrorMessage().c_str());
+    tools::TellFailure("psp2ov2", overlay.Error());
     return kExitFailed;
   }
   if (!tools::NoteTemporaries("psp2ov2", set, {&asc, &overlay.File()})) return kExitFailed;
@@ -242,8 +243,7 @@ int Converter::Convert(std::size_t index) {
       return kExitSkipped;
     }
     if (!overlay.Finish()) {
-      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(out.ov2).c_str(),
-                   overlay.ErrorMessage().c_str());
+      tools::TellFailure("psp2ov2", overlay.Error());
       return kExitFailed;
     }
     std::string symbol;

@@ -40,6 +40,7 @@ void PrintUsage(std::FILE* out) {
       out);
 }
 
+// NOLINTNEXTLINE(readability-function-size): being split into named steps elsewhere
 int ParseOptions(int argc, char** argv, Options& options) {
   bool optionsDone = false;
   for (int i = 1; i < argc; ++i) {

@@ -1,5 +1,5 @@
 // Modal conversations without a dialog resource: message boxes and the system's
-// file dialogs. Their outcome is read afterwards with IDlInfo (item 4: 1 confirmed,
+// file dialogs. Their outcome is read afterwards with IDlInfo (kInfoExitState: 1 confirmed,
 // 0 cancelled, or the message box answer).
 #pragma once
 
@@ -13,6 +13,8 @@ namespace qh {
 enum BoxKind : int { kBoxOk = 0, kBoxOkCancel = 1, kBoxRetryCancel = 2, kBoxYesNo = 3,
                      kBoxYesNoCancel = 4, kBoxAbortRetryIgnore = 5 };
 enum BoxIcon : int { kIconStop = 1, kIconQuestion = 2, kIconExclamation = 3, kIconInformation = 4 };
+// Which of a box's buttons Enter presses, counted from the first.
+enum BoxDefault : int { kDefaultFirst = 1, kDefaultSecond = 2, kDefaultThird = 3 };
 
 // File dialog flags (they add up).
 enum FileDialogFlag : int {

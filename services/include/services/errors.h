@@ -9,6 +9,9 @@ namespace qh {
 
 void IErReport(int code);
 void IErMode(int mode);
+// The values IErInfo answers, each cleared as it is read: the last error code, the
+// graphics status, the last operating-system error number.
+enum ErrorInfoItem : int { kInfoLastError = 1, kInfoGraphicsStatus = 2, kInfoSystemError = 3 };
 int IErInfo(int which);
 [[noreturn]] void IErAbnormalExit(std::string_view message, int code);
 

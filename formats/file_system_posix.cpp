@@ -1,6 +1,9 @@
+// The parts of the file module that ask the system: POSIX systems.
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "formats/file_system.h"
 
@@ -14,6 +17,13 @@ FileStamp StampOf(std::string_view path) {
       static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
   return {true, static_cast<long long>(info.st_size), changed,
           static_cast<unsigned long long>(info.st_ino)};
+}
+
+std::string ProgramFolder(const char* argv0) {
+  std::error_code ec;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) return std::string(FolderPart(self.string()));
+  return std::string(FolderPart(argv0 != nullptr ? argv0 : ""));
 }
 
 }  // namespace qh

@@ -1,3 +1,4 @@
+// The parts of the file module that ask the system: Windows.
 #include <windows.h>
 
 #include <string>
@@ -26,6 +27,10 @@ FileStamp StampOf(std::string_view path) {
           static_cast<long long>(join(info.ftLastWriteTime.dwHighDateTime,
                                       info.ftLastWriteTime.dwLowDateTime)),
           join(info.nFileIndexHigh, info.nFileIndexLow)};
+}
+
+std::string ProgramFolder(const char* argv0) {
+  return std::string(FolderPart(argv0 != nullptr ? argv0 : ""));
 }
 
 }  // namespace qh

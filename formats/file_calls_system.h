@@ -1,0 +1,20 @@
+// The system's file calls, one per platform half (file_calls_posix.cpp,
+// file_calls_win.cpp); file_calls.cpp gathers them in the table.
+#pragma once
+
+#include "formats/file_calls.h"
+
+namespace qh::system_calls {
+
+FileHandle CreateNew(const char* path);
+std::ptrdiff_t Write(FileHandle file, const void* bytes, std::size_t size);
+int Close(FileHandle file);
+int Rename(const char* from, const char* to);
+int Remove(const char* path);
+int Link(const char* existing, const char* name);
+int Sync(FileHandle file);
+int SyncFolder(const char* folder);
+FileHandle OpenRead(const char* path);
+std::ptrdiff_t Read(FileHandle file, void* bytes, std::size_t size);
+
+}  // namespace qh::system_calls

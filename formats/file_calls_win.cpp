@@ -1,0 +1,107 @@
+// The file calls on Windows. The ANSI calls read names as fopen does (in the ANSI code
+// page), and MoveFileExA replaces in one step where the C runtime's rename refuses an
+// existing target.
+#include <windows.h>
+
+#include <cerrno>
+
+#include "formats/file_calls_system.h"
+
+namespace qh {
+
+namespace {
+
+// The nearest C runtime code of the last Windows error, for its wording.
+int ErrnoOfLastError() {
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_NOT_SAME_DEVICE:
+      return EXDEV;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_DISK_FULL:
+      return ENOSPC;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_INVALID_FUNCTION:  // no hard links on this volume
+    case ERROR_NOT_SUPPORTED:
+      return ENOSYS;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    default:
+      return EIO;
+  }
+}
+
+// Sets errno from the last Windows error and gives the POSIX failure value.
+int Failed() {
+  errno = ErrnoOfLastError();
+  return -1;
+}
+
+HANDLE HandleOf(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+
+}  // namespace
+
+namespace system_calls {
+
+FileHandle CreateNew(const char* path) {
+  // Others may read it, and the console handler may delete it while it is open.
+  HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return Failed();
+  return reinterpret_cast<FileHandle>(handle);
+}
+
+std::ptrdiff_t Write(FileHandle file, const void* bytes, std::size_t size) {
+  constexpr std::size_t kLargest = std::size_t{1} << 30;
+  DWORD written = 0;
+  const auto part = static_cast<DWORD>(size < kLargest ? size : kLargest);
+  if (WriteFile(HandleOf(file), bytes, part, &written, nullptr) == 0) return Failed();
+  return static_cast<std::ptrdiff_t>(written);
+}
+
+int Close(FileHandle file) { return CloseHandle(HandleOf(file)) != 0 ? 0 : Failed(); }
+
+int Rename(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0 ? 0 : Failed();
+}
+
+int Remove(const char* path) { return DeleteFileA(path) != 0 ? 0 : Failed(); }
+
+int Link(const char* existing, const char* name) {
+  return CreateHardLinkA(name, existing, nullptr) != 0 ? 0 : Failed();
+}
+
+int Sync(FileHandle file) { return FlushFileBuffers(HandleOf(file)) != 0 ? 0 : Failed(); }
+
+int SyncFolder(const char*) { return 0; }
+
+// Others may read, write or remove the file meanwhile, as fopen lets them.
+FileHandle OpenRead(const char* path) {
+  HANDLE handle = CreateFileA(path, GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return Failed();
+  return reinterpret_cast<FileHandle>(handle);
+}
+
+std::ptrdiff_t Read(FileHandle file, void* bytes, std::size_t size) {
+  constexpr std::size_t kLargest = std::size_t{1} << 30;
+  DWORD got = 0;
+  const auto part = static_cast<DWORD>(size < kLargest ? size : kLargest);
+  if (ReadFile(HandleOf(file), bytes, part, &got, nullptr) == 0) return Failed();
+  return static_cast<std::ptrdiff_t>(got);
+}
+
+}  // namespace system_calls
+
+}  // namespace qh
