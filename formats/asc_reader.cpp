@@ -150,6 +150,15 @@ constexpr AxisReasons kLongitudeReasons{
 constexpr AxisReasons kLatitudeReasons{
     "the latitude is not a number", "the latitude did not fit the .asc columns",
     "the latitude is not a decimal number", "expected a comma after the latitude"};
+constexpr std::string_view kLongitudeOffEarth = "the longitude is outside -180..180";
+constexpr std::string_view kLatitudeOffEarth = "the latitude is outside -90..90";
+
+bool LongitudeOnEarth(std::int32_t units) {
+  return units >= -kLongitudeLimit && units <= kLongitudeLimit;
+}
+bool LatitudeOnEarth(std::int32_t units) {
+  return units >= -kLatitudeLimit && units <= kLatitudeLimit;
+}
 
 // One coordinate and the comma after it; false with the reason when the field is bad.
 bool ReadCoordinateField(std::string_view line, std::size_t& pos, const AxisReasons& axis,
@@ -214,14 +223,12 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
       !ReadQuotedText(line, pos, text, reason)) {
     return AscLineKind::kBad;
   }
-  if (!longitudeFits || point.longitudeUnits < -kLongitudeLimit ||
-      point.longitudeUnits > kLongitudeLimit) {
-    reason = "the longitude is outside -180..180";
+  if (!longitudeFits || !LongitudeOnEarth(point.longitudeUnits)) {
+    reason = kLongitudeOffEarth;
     return AscLineKind::kBad;
   }
-  if (!latitudeFits || point.latitudeUnits < -kLatitudeLimit ||
-      point.latitudeUnits > kLatitudeLimit) {
-    reason = "the latitude is outside -90..90";
+  if (!latitudeFits || !LatitudeOnEarth(point.latitudeUnits)) {
+    reason = kLatitudeOffEarth;
     return AscLineKind::kBad;
   }
   point.text = text;
@@ -378,20 +385,20 @@ bool ColumnUnits(const char* column, std::int32_t& units) {
                                               10000,     1000,     100,     10,     1};
   std::int32_t value = 0;
   bool negative = false, valid = column[4] == '.' && column[3] != ' ' && column[3] != '-';
-  bool seen_digit = false, seen_sign = false;
+  bool seenDigit = false, seenSign = false;
   for (int i = 0; i < 10; ++i) {
     const char c = column[i];
     const auto digit = static_cast<unsigned>(c - '0');
-    const bool is_digit = digit < 10;
-    value += is_digit ? static_cast<std::int32_t>(digit) * kPlace[i] : 0;
+    const bool isDigit = digit < 10;
+    value += isDigit ? static_cast<std::int32_t>(digit) * kPlace[i] : 0;
     negative |= c == '-';
     // Blanks, then at most one sign, then digits: a blank or a sign after a digit (or a
     // second sign) is no number the writer makes, and the parser refuses it.
     const bool blank = c == ' ', sign = c == '-';
-    valid &= i == 4 || is_digit || (i < 4 && ((blank && !seen_digit && !seen_sign) ||
-                                              (sign && !seen_digit && !seen_sign)));
-    seen_digit |= is_digit;
-    seen_sign |= sign;
+    valid &= i == 4 || isDigit || (i < 4 && ((blank && !seenDigit && !seenSign) ||
+                                             (sign && !seenDigit && !seenSign)));
+    seenDigit |= isDigit;
+    seenSign |= sign;
   }
   units = negative ? -value : value;
   return valid;
@@ -413,7 +420,6 @@ bool HasLineEndOrNul(std::string_view text) {
 
 bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
   constexpr std::size_t kEnd = 3;  // closing quote, CR, LF
-  constexpr std::int32_t kLongitudeLimit = 180 * 100000, kLatitudeLimit = 90 * 100000;
   // Only the writer's shape: anything else, however short, is the general parser's.
   if (line.size() < kAscTextColumn + kEnd || line[10] != ',' || line[21] != ',' ||
       line[kAscTextColumn - 1] != '"' || !line.ends_with("\"\r\n")) {
@@ -425,28 +431,40 @@ bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
       !ColumnUnits(line.data() + 11, point.latitudeUnits)) {
     return false;
   }
-  if (point.longitudeUnits < -kLongitudeLimit || point.longitudeUnits > kLongitudeLimit ||
-      point.latitudeUnits < -kLatitudeLimit || point.latitudeUnits > kLatitudeLimit) {
+  if (!LongitudeOnEarth(point.longitudeUnits) || !LatitudeOnEarth(point.latitudeUnits)) {
     return false;
   }
-  point.longitude = point.longitudeUnits / 100000.0;
-  point.latitude = point.latitudeUnits / 100000.0;
+  point.longitude = static_cast<double>(point.longitudeUnits) / 100000.0;
+  point.latitude = static_cast<double>(point.latitudeUnits) / 100000.0;
   point.text = text;
   point.nulInText = false;
   return true;
 }
 
 AscLineFate FateOfWrittenLine(std::string_view line) {
-  constexpr std::int32_t kLongitudeLimit = 180 * 100000, kLatitudeLimit = 90 * 100000;
   std::int32_t longitude = 0, latitude = 0;
   if (line.size() < kAscTextColumn || !ColumnUnits(line.data(), longitude) ||
       !ColumnUnits(line.data() + 11, latitude)) {
     return AscLineFate::kNotInColumns;
   }
-  const bool onEarth = longitude >= -kLongitudeLimit && longitude <= kLongitudeLimit &&
-                       latitude >= -kLatitudeLimit && latitude <= kLatitudeLimit;
+  const bool onEarth = LongitudeOnEarth(longitude) && LatitudeOnEarth(latitude);
   return onEarth ? AscLineFate::kKept : AscLineFate::kNotOnEarth;
 }
 
+AscLineKind JudgeWrittenLine(const AscColumns& columns, std::string_view& reason) {
+  // In ParseAscLine's order: each column as a number, then each coordinate's range.
+  if (!columns.longitudeFits) {
+    reason = kLongitudeReasons.asterisks;
+  } else if (!columns.latitudeFits) {
+    reason = kLatitudeReasons.asterisks;
+  } else if (!LongitudeOnEarth(columns.longitudeUnits)) {
+    reason = kLongitudeOffEarth;
+  } else if (!LatitudeOnEarth(columns.latitudeUnits)) {
+    reason = kLatitudeOffEarth;
+  } else {
+    return AscLineKind::kPoint;
+  }
+  return AscLineKind::kBad;
+}
 
 }  // namespace qh

@@ -10,6 +10,8 @@
 
 namespace qh {
 
+struct AscColumns;  // formats/asc_writer.h
+
 struct AscPoint {
   double longitude = 0, latitude = 0;
   std::int32_t longitudeUnits = 0, latitudeUnits = 0;  // OV2 units
@@ -54,6 +56,12 @@ bool ReadFixedColumnLine(std::string_view line, AscPoint& point);
 // ParseAscLine's, so a writer can count what the overlay will lack.
 enum class AscLineFate { kKept, kNotInColumns, kNotOnEarth };
 AscLineFate FateOfWrittenLine(std::string_view line);
+
+// ParseAscLine's judgement of a line AscLine wrote with these columns, without reading
+// the line: kPoint, or kBad with the reason ParseAscLine gives for it (a column in
+// asterisks, or a coordinate beyond the Earth). Such a line's text is always in double
+// quotes, holds no line end and no NUL, and the line is never a title.
+AscLineKind JudgeWrittenLine(const AscColumns& columns, std::string_view& reason);
 
 // The longest line taken, its line end not counted: a longer one fails the read, so
 // that endless input without a line end ends.

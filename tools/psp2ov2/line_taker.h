@@ -1,17 +1,17 @@
 // The taking side of the line pipeline: each batch of ".asc" lines is written to the
-// ".asc" file and, unless only that is wanted, read into the overlay.
+// ".asc" file and, unless only that is wanted, its points go to the overlay as numbers
+// and byte spans of the lines, as the ".asc" reader would read them, without reading
+// the lines again.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <thread>
 
-#include "formats/asc_reader.h"
-#include "formats/overlay_builder.h"
 #include "formats/complete_file.h"
+#include "formats/overlay_builder.h"
 #include "tools/psp2ov2/batch_pipe.h"
 
 namespace qh::psp2ov2 {
@@ -26,11 +26,11 @@ class LineTaker {
   // The lines could not be written or taken (see Reason); later batches are dropped.
   bool Failed() const { return failed_.load(std::memory_order_acquire); }
   const std::string& Reason() const { return reason_; }
+  // Lines the overlay leaves out, as makeov2 would (each reported on standard error).
   std::size_t Skipped() const { return skipped_; }
-  std::size_t TitleLines() const { return titleLines_; }
 
  private:
-  void AddLine(std::string_view line);
+  void AddPoints(const LineBatch& batch);
   void Fail(std::string reason);
 
   CompleteFile& asc_;
@@ -39,9 +39,7 @@ class LineTaker {
   AscPoint point_;
   std::uint64_t lineNumber_ = 0;
   std::size_t skipped_ = 0;
-  std::size_t titleLines_ = 0;
-  bool seenPoint_ = false;
-  std::string reason_;             // set before failed_
+  std::string reason_;               // set before failed_
   std::atomic<bool> failed_{false};  // also read by the thread that makes the lines
 };
 
