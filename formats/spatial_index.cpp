@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #if defined(__GNUC__)
@@ -18,16 +21,47 @@ namespace {
 
 constexpr int kRadixPasses = 4;  // a byte of a 32-bit key each; an even number
 constexpr std::size_t kLookahead = 16;  // points ahead whose names are fetched early
+constexpr int kRankBits = 16;  // the median is counted out by the keys' top 16 bits
 
 // A coordinate as an unsigned number of the same order.
 std::uint32_t RadixKey(std::int32_t value) { return static_cast<std::uint32_t>(value) ^ 0x80000000u; }
 
+// Runs `second` on a thread of its own while this one runs `first`, and returns when
+// both are done; without a thread to be had, runs one after the other. An exception of
+// either (running out of memory) comes out here.
+template <class First, class Second>
+void RunBoth(First first, Second second) {
+  std::exception_ptr failure;
+  std::thread thread;
+  try {
+    thread = std::thread([&] {
+      try {
+        second();
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {  // no second thread: both here
+    first();
+    second();
+    return;
+  }
+  try {
+    first();
+  } catch (...) {
+    thread.join();
+    throw;
+  }
+  thread.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
 }  // namespace
 
-void SpatialIndex::Reserve(std::size_t points, std::size_t name_bytes) {
+void SpatialIndex::Reserve(std::size_t points, std::size_t nameBytes) {
   points_.Reserve(points);
-  name_starts_.Reserve(points + 1);
-  names_.Reserve(name_bytes);
+  nameStarts_.Reserve(points + 1);
+  names_.Reserve(nameBytes);
 }
 
 bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::string_view name) {
@@ -35,7 +69,7 @@ bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::strin
   if (names_.Size() + name.size() > kLimit || points_.Size() >= kLimit / 2) return false;
   points_.PushBack(Point{longitude, latitude, static_cast<std::uint32_t>(points_.Size())});
   names_.Append(name.data(), name.size());
-  name_starts_.PushBack(static_cast<std::uint32_t>(names_.Size()));
+  nameStarts_.PushBack(static_cast<std::uint32_t>(names_.Size()));
   built_ = false;
   return true;
 }
@@ -51,9 +85,9 @@ void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_
     const std::uint32_t k = RadixKey(from[i].*Key);
     for (int pass = 0; pass < kRadixPasses; ++pass) ++starts[pass][k >> (8 * pass) & 0xFF];
   }
-  for (auto& pass_starts : starts) {
+  for (auto& passStarts : starts) {
     std::uint32_t sum = 0;
-    for (std::uint32_t& start : pass_starts) sum += std::exchange(start, sum);
+    for (std::uint32_t& start : passStarts) sum += std::exchange(start, sum);
   }
   const Point* source = from;
   for (int pass = 0; pass < kRadixPasses; ++pass) {
@@ -74,11 +108,11 @@ void SpatialIndex::SplitAt(Point* list, const Point& pivot, std::uint32_t begin,
   // to guess, and neither place ever runs ahead of the point being read.
   Point* kept = list + begin;
   Point* moved = spare + begin;
-  const std::int32_t pivot_key = pivot.*Key;
-  const std::uint32_t pivot_id = pivot.id;
+  const std::int32_t pivotKey = pivot.*Key;
+  const std::uint32_t pivotId = pivot.id;
   for (std::uint32_t i = begin; i < end; ++i) {
     const Point p = list[i];
-    const bool first = (p.*Key < pivot_key) | ((p.*Key == pivot_key) & (p.id < pivot_id));
+    const bool first = (p.*Key < pivotKey) | ((p.*Key == pivotKey) & (p.id < pivotId));
     *kept = p;
     *moved = p;
     kept += first;
@@ -87,16 +121,36 @@ void SpatialIndex::SplitAt(Point* list, const Point& pivot, std::uint32_t begin,
   std::memcpy(list + middle, spare + begin, (end - middle) * sizeof(Point));
 }
 
-std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, Lists& lists) {
-  // points_[begin, end) by longitude and lists.by_latitude[begin, end) hold the same points.
-  const Point* by_latitude = lists.by_latitude.get();
+template <std::int32_t SpatialIndex::Point::*Key>
+SpatialIndex::Point SpatialIndex::PointAtRank(std::uint32_t rank, Point* spare) const {
+  // Counted by the keys' top bits, the rank falls in one range of keys; only the points
+  // of that range are gathered and ordered.
+  std::vector<std::uint32_t> counts(std::size_t{1} << kRankBits);
+  for (const Point& p : points_) ++counts[RadixKey(p.*Key) >> (32 - kRankBits)];
+  std::uint32_t range = 0;
+  while (rank >= counts[range]) rank -= counts[range++];
+  std::size_t gathered = 0;
+  for (const Point& p : points_) {
+    if (RadixKey(p.*Key) >> (32 - kRankBits) == range) spare[gathered++] = p;
+  }
+  std::nth_element(spare, spare + rank, spare + gathered, [](const Point& a, const Point& b) {
+    return a.*Key < b.*Key || (a.*Key == b.*Key && a.id < b.id);
+  });
+  return spare[rank];
+}
+
+std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, Lists& lists,
+                                      Nodes& nodes) {
+  // points_[begin, end) by longitude and lists.byLatitude[begin, end) hold the same points.
+  Point* const byLongitude = points_.Data();
+  const Point* byLatitude = lists.byLatitude.get();
   Node node;
   node.begin = begin;
   node.end = end;
-  node.box = {points_[begin].longitude, by_latitude[begin].latitude, points_[end - 1].longitude,
-              by_latitude[end - 1].latitude};
-  const std::uint32_t index = static_cast<std::uint32_t>(nodes_.size());
-  nodes_.push_back(node);
+  node.box = {byLongitude[begin].longitude, byLatitude[begin].latitude,
+              byLongitude[end - 1].longitude, byLatitude[end - 1].latitude};
+  const auto index = static_cast<std::uint32_t>(nodes.size());
+  nodes.push_back(node);
 
   // Widths in OV2 units: a box narrower than one unit (0.00001 degree) holds points
   // at one position, which no split can separate.
@@ -105,53 +159,101 @@ std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, Li
   if (end - begin <= kLeafPoints || (width == 0 && height == 0)) return index;  // sized later
   const std::uint32_t middle = begin + (end - begin) / 2;
   if (width >= height) {
-    SplitAt<&Point::longitude>(lists.by_latitude.get(), points_[middle], begin, middle, end,
+    SplitAt<&Point::longitude>(lists.byLatitude.get(), byLongitude[middle], begin, middle, end,
                                lists.spare.get());
   } else {
-    SplitAt<&Point::latitude>(points_.Data(), by_latitude[middle], begin, middle, end,
+    SplitAt<&Point::latitude>(byLongitude, byLatitude[middle], begin, middle, end,
                               lists.spare.get());
   }
-  const std::uint32_t left = BuildNode(begin, middle, lists);
-  const std::uint32_t right = BuildNode(middle, end, lists);
-  nodes_[index].left = left;
-  nodes_[index].right = right;
+  const std::uint32_t left = BuildNode(begin, middle, lists, nodes);
+  const std::uint32_t right = BuildNode(middle, end, lists, nodes);
+  nodes[index].left = left;
+  nodes[index].right = right;
   return index;
+}
+
+void SpatialIndex::BuildRange(std::uint32_t begin, std::uint32_t end, Lists& lists,
+                              Nodes& nodes) {
+  // The two halves of a build in two touch disjoint ranges of points_ and the lists.
+  Point* const points = points_.Data() + begin;
+  SortBy<&Point::latitude>(points, lists.byLatitude.get() + begin, lists.spare.get() + begin,
+                           end - begin);
+  SortBy<&Point::longitude>(points, points, lists.spare.get() + begin, end - begin);
+  // About two nodes for every full block.
+  nodes.reserve((end - begin) / (kLeafPoints / 2) * 2 + 2);
+  BuildNode(begin, end, lists, nodes);
+  SizeNodes(nodes);
+}
+
+bool SpatialIndex::BuildInTwo(Lists& lists) {
+  const auto count = static_cast<std::uint32_t>(points_.Size());
+  Ov2Box box{points_[0].longitude, points_[0].latitude, points_[0].longitude, points_[0].latitude};
+  for (const Point& p : points_) {
+    box.west = std::min(box.west, p.longitude);
+    box.east = std::max(box.east, p.longitude);
+    box.south = std::min(box.south, p.latitude);
+    box.north = std::max(box.north, p.latitude);
+  }
+  const std::int64_t width = std::int64_t{box.east} - box.west;
+  const std::int64_t height = std::int64_t{box.north} - box.south;
+  if (width == 0 && height == 0) return false;
+  // The top's split as BuildNode makes it: the points before the median of the wider
+  // axis to the first half; both halves keep their input order.
+  const std::uint32_t middle = count / 2;
+  Point* const spare = lists.spare.get();
+  if (width >= height) {
+    const Point pivot = PointAtRank<&Point::longitude>(middle, spare);
+    SplitAt<&Point::longitude>(points_.Data(), pivot, 0, middle, count, spare);
+  } else {
+    const Point pivot = PointAtRank<&Point::latitude>(middle, spare);
+    SplitAt<&Point::latitude>(points_.Data(), pivot, 0, middle, count, spare);
+  }
+  for (Nodes& half : halves_) half.clear();
+  RunBoth([&] { BuildRange(0, middle, lists, halves_[0]); },
+          [&] { BuildRange(middle, count, lists, halves_[1]); });
+  Node top;
+  top.begin = 0;
+  top.end = count;
+  top.left = 1;  // the halves' tops, as they follow in pre-order
+  top.right = 1 + static_cast<std::uint32_t>(halves_[0].size());
+  top.bytes = kOv2SkipperSize + halves_[0].front().bytes + halves_[1].front().bytes;
+  top.box = box;
+  nodes_.assign(1, top);
+  return true;
 }
 
 void SpatialIndex::Build() {
   if (built_) return;
   nodes_.clear();
+  for (Nodes& half : halves_) Nodes().swap(half);
   const std::size_t count = points_.Size();
   if (count > 0) {
     // Left uninitialised: every point is written before it is read.
     Lists lists{std::unique_ptr<Point[]>(new Point[count]), std::unique_ptr<Point[]>(new Point[count])};
-    if (!in_input_order_) {  // an earlier build reordered them
-      for (const Point& p : points_) lists.by_latitude[p.id] = p;
-      std::copy(lists.by_latitude.get(), lists.by_latitude.get() + count, points_.begin());
+    if (!inInputOrder_) {  // an earlier build reordered them
+      for (const Point& p : points_) lists.byLatitude[p.id] = p;
+      std::copy(lists.byLatitude.get(), lists.byLatitude.get() + count, points_.begin());
+      inInputOrder_ = true;
     }
-    SortBy<&Point::latitude>(points_.Data(), lists.by_latitude.get(), lists.spare.get(), count);
-    SortBy<&Point::longitude>(points_.Data(), points_.Data(), lists.spare.get(), count);
-    in_input_order_ = false;
-    // About two nodes for every full block.
-    nodes_.reserve(count / (kLeafPoints / 2) * 2 + 2);
-    BuildNode(0, static_cast<std::uint32_t>(count), lists);
-    SizeNodes();
+    const bool inTwo = !oneThread_ && count >= kTwoThreadPoints && BuildInTwo(lists);
+    if (!inTwo) BuildRange(0, static_cast<std::uint32_t>(count), lists, nodes_);
+    inInputOrder_ = false;
   }
   built_ = true;
 }
 
-void SpatialIndex::SizeNodes() {
-  // Children follow their parent in nodes_, so a backward pass meets them first.
+void SpatialIndex::SizeNodes(Nodes& nodes) const {
+  // Children follow their parent in `nodes`, so a backward pass meets them first.
   // A block's names lie anywhere in names_: their places are fetched ahead.
-  for (std::size_t n = nodes_.size(); n-- > 0;) {
-    Node& node = nodes_[n];
+  for (std::size_t n = nodes.size(); n-- > 0;) {
+    Node& node = nodes[n];
     node.bytes = kOv2SkipperSize;
     if (node.left != 0) {
-      node.bytes += nodes_[node.left].bytes + nodes_[node.right].bytes;
+      node.bytes += nodes[node.left].bytes + nodes[node.right].bytes;
       continue;
     }
     for (std::uint32_t i = node.end; i-- > node.begin;) {
-      if (i >= kLookahead) QH_PREFETCH(&name_starts_[points_[i - kLookahead].id]);
+      if (i >= kLookahead) QH_PREFETCH(&nameStarts_[points_[i - kLookahead].id]);
       node.bytes += Ov2PoiSize(NameOf(points_[i].id).size());
     }
   }
@@ -162,26 +264,45 @@ std::uint64_t SpatialIndex::OverlaySize() {
   return nodes_.empty() ? 0 : nodes_.front().bytes;
 }
 
-void SpatialIndex::WriteNode(std::uint32_t index, Ov2Writer& writer) const {
-  const Node& node = nodes_[index];
+void SpatialIndex::WriteNode(const Nodes& nodes, std::uint32_t index, Ov2Writer& writer) const {
+  const Node& node = nodes[index];
   writer.Skipper(static_cast<std::uint32_t>(node.bytes), node.box);
   if (node.left == 0 && node.right == 0) {
     for (std::uint32_t i = node.begin; i < node.end; ++i) {
       // Blocks are written in the order of points_, but the names lie scattered over
       // names_: ask for them well before they are needed.
       if (i + 2 * kLookahead < points_.Size()) {
-        QH_PREFETCH(&name_starts_[points_[i + 2 * kLookahead].id]);
+        QH_PREFETCH(&nameStarts_[points_[i + 2 * kLookahead].id]);
       }
       if (i + kLookahead < points_.Size()) {
-        QH_PREFETCH(names_.Data() + name_starts_[points_[i + kLookahead].id]);
+        QH_PREFETCH(names_.Data() + nameStarts_[points_[i + kLookahead].id]);
       }
       const Point& p = points_[i];
       writer.Poi(p.longitude, p.latitude, NameOf(p.id));
     }
     return;
   }
-  WriteNode(node.left, writer);
-  WriteNode(node.right, writer);
+  WriteNode(nodes, node.left, writer);
+  WriteNode(nodes, node.right, writer);
+}
+
+void SpatialIndex::WriteInTwo(Ov2Writer& writer) const {
+  const Node& top = nodes_.front();
+  writer.Skipper(static_cast<std::uint32_t>(top.bytes), top.box);
+  // The second half's records are made meanwhile and follow the first half's.
+  std::string second;
+  bool secondFailed = false;
+  RunBoth([&] { WriteNode(halves_[0], 0, writer); },
+          [&] {
+            second.reserve(static_cast<std::size_t>(halves_[1].front().bytes));
+            Ov2Writer memory([&](std::string_view records) {
+              second.append(records);
+              return true;
+            });
+            WriteNode(halves_[1], 0, memory);
+            secondFailed = !memory.Finish();
+          });
+  if (!secondFailed) writer.Records(second);
 }
 
 bool SpatialIndex::Write(Ov2Writer& writer) {
@@ -189,7 +310,11 @@ bool SpatialIndex::Write(Ov2Writer& writer) {
   if (OverlaySize() > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
     return false;
   }
-  if (!nodes_.empty()) WriteNode(0, writer);
+  if (!halves_[0].empty()) {
+    WriteInTwo(writer);
+  } else if (!nodes_.empty()) {
+    WriteNode(nodes_, 0, writer);
+  }
   return !writer.Failed();
 }
 

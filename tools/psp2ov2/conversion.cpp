@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #ifdef _WIN32
 #include <io.h>
@@ -37,6 +38,9 @@ using tools::Shown;
 constexpr std::int32_t kProgressThreshold = 100000;
 constexpr std::int32_t kProgressStep = 1 << 16;
 constexpr std::size_t kBatchesInFlight = 4;
+// The fewest pins whose ".asc" file is flushed beside the overlay's build: a smaller
+// file is on the disk sooner than a thread starts.
+constexpr std::int32_t kAsideThreshold = 1 << 15;
 constexpr const char* kSymbolName = "default_symbol.bmp";
 // An overlay's icon is a small bitmap; more than this is not one.
 constexpr std::size_t kSymbolLimit = std::size_t{16} << 20;
@@ -186,7 +190,7 @@ int Converter::Convert(std::size_t index) {
   Job job(options_.longitudeRule);
   int status = Start(index, job);
   if (status == kExitOk) status = MakeLines(index, job);
-  if (status == kExitOk && !options_.ascOnly) status = FinishOverlay(index, job);
+  if (status == kExitOk && !options_.ascOnly) status = FinishOverlayBeside(index, job);
   if (status != kExitOk) return status;
   const bool ascOnly = options_.ascOnly;
   if (!CommitOutputs(index, job.npins, {&job.asc, ascOnly ? nullptr : &job.overlay.File(),
@@ -268,7 +272,10 @@ int Converter::MakeLines(std::size_t index, Job& job) {
   LinePipeline pipeline(taker);
   PinView pin;
   LineEnd line{};
-  for (std::int32_t i = 0; i < job.npins && !taker.Failed(); ++i) {
+  // The taker's failure is looked at once a batch: its flag shares a cache line with
+  // what the taker changes for every line.
+  bool taking = true;
+  for (std::int32_t i = 0; i < job.npins && taking; ++i) {
     if (!job.reader.NextPinView(pin)) {
       pipeline.Wait();
       if (progress) std::fputc('\n', stderr);
@@ -284,7 +291,10 @@ int Converter::MakeLines(std::size_t index, Job& job) {
     batch.used = static_cast<std::size_t>(end - batch.room.data());
     line.end = batch.used;
     batch.ends.push_back(line);
-    if (batch.Full()) pipeline.HandOver();
+    if (batch.Full()) {
+      pipeline.HandOver();
+      taking = !taker.Failed();
+    }
     if (progress && (i + 1) % kProgressStep == 0) {
       std::fprintf(stderr, "\r%s: %ld of %ld pins", Shown(input).c_str(),
                    static_cast<long>(i) + 1, static_cast<long>(job.npins));
@@ -300,6 +310,40 @@ int Converter::MakeLines(std::size_t index, Job& job) {
     return kExitFailed;
   }
   return kExitOk;
+}
+
+namespace {
+
+// Runs a task on a thread of its own, if one is to be had, and waits for it on every
+// way out; without a thread the task is left undone (its owner does it later).
+class AsideTask {
+ public:
+  template <class Task>
+  explicit AsideTask(Task task) {
+    try {
+      thread_ = std::thread(std::move(task));
+    } catch (const std::system_error&) {
+    }
+  }
+  AsideTask(const AsideTask&) = delete;
+  AsideTask& operator=(const AsideTask&) = delete;
+  ~AsideTask() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+};
+
+}  // namespace
+
+int Converter::FinishOverlayBeside(std::size_t index, Job& job) {
+  if (job.npins < kAsideThreshold) return FinishOverlay(index, job);
+  // The ".asc" file is complete: it is written out and flushed to the disk on a second
+  // thread while this one builds and writes the overlay. The commit finds it finished
+  // (or failed, and says so).
+  const AsideTask flush([&asc = job.asc] { asc.Finish(); });
+  return FinishOverlay(index, job);
 }
 
 int Converter::FinishOverlay(std::size_t index, Job& job) {

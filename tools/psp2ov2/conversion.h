@@ -41,10 +41,13 @@ class Converter {
 
   // The steps of Convert: the outputs claimed and opened and the input's count read;
   // the pins read and their lines made, written and taken into the overlay; the
-  // overlay and its icon finished. Each says why it failed and returns the exit code.
+  // overlay and its icon finished (the ".asc" file meanwhile flushed). Each says why it
+  // failed and returns the exit code.
   int Start(std::size_t index, Job& job);
   int MakeLines(std::size_t index, Job& job);
   int FinishOverlay(std::size_t index, Job& job);
+  // FinishOverlay while the ".asc" file reaches the disk.
+  int FinishOverlayBeside(std::size_t index, Job& job);
   // Whether the names of the input at `index` may be written: false, and said why,
   // when one would overwrite an input or another output, or is not a regular file.
   bool MayWrite(std::size_t index, tools::FileClaims& claims);

@@ -39,8 +39,10 @@ class LineTaker {
   AscPoint point_;
   std::uint64_t lineNumber_ = 0;
   std::size_t skipped_ = 0;
-  std::string reason_;               // set before failed_
-  std::atomic<bool> failed_{false};  // also read by the thread that makes the lines
+  std::string reason_;  // set before failed_
+  // Also read by the thread that makes the lines: on a cache line of its own, away
+  // from what changes with every line.
+  alignas(64) std::atomic<bool> failed_{false};
 };
 
 // Ends the taking thread, on every way out of a conversion.
