@@ -143,7 +143,7 @@ std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, Li
                                       Nodes& nodes) {
   // points_[begin, end) by longitude and lists.byLatitude[begin, end) hold the same points.
   Point* const byLongitude = points_.Data();
-  const Point* byLatitude = lists.byLatitude.get();
+  const Point* byLatitude = lists.byLatitude;
   Node node;
   node.begin = begin;
   node.end = end;
@@ -159,11 +159,11 @@ std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, Li
   if (end - begin <= kLeafPoints || (width == 0 && height == 0)) return index;  // sized later
   const std::uint32_t middle = begin + (end - begin) / 2;
   if (width >= height) {
-    SplitAt<&Point::longitude>(lists.byLatitude.get(), byLongitude[middle], begin, middle, end,
-                               lists.spare.get());
+    SplitAt<&Point::longitude>(lists.byLatitude, byLongitude[middle], begin, middle, end,
+                               lists.spare);
   } else {
     SplitAt<&Point::latitude>(byLongitude, byLatitude[middle], begin, middle, end,
-                              lists.spare.get());
+                              lists.spare);
   }
   const std::uint32_t left = BuildNode(begin, middle, lists, nodes);
   const std::uint32_t right = BuildNode(middle, end, lists, nodes);
@@ -176,9 +176,9 @@ void SpatialIndex::BuildRange(std::uint32_t begin, std::uint32_t end, Lists& lis
                               Nodes& nodes) {
   // The two halves of a build in two touch disjoint ranges of points_ and the lists.
   Point* const points = points_.Data() + begin;
-  SortBy<&Point::latitude>(points, lists.byLatitude.get() + begin, lists.spare.get() + begin,
+  SortBy<&Point::latitude>(points, lists.byLatitude + begin, lists.spare + begin,
                            end - begin);
-  SortBy<&Point::longitude>(points, points, lists.spare.get() + begin, end - begin);
+  SortBy<&Point::longitude>(points, points, lists.spare + begin, end - begin);
   // About two nodes for every full block.
   nodes.reserve((end - begin) / (kLeafPoints / 2) * 2 + 2);
   BuildNode(begin, end, lists, nodes);
@@ -200,7 +200,7 @@ bool SpatialIndex::BuildInTwo(Lists& lists) {
   // The top's split as BuildNode makes it: the points before the median of the wider
   // axis to the first half; both halves keep their input order.
   const std::uint32_t middle = count / 2;
-  Point* const spare = lists.spare.get();
+  Point* const spare = lists.spare;
   if (width >= height) {
     const Point pivot = PointAtRank<&Point::longitude>(middle, spare);
     SplitAt<&Point::longitude>(points_.Data(), pivot, 0, middle, count, spare);
@@ -229,14 +229,19 @@ void SpatialIndex::Build() {
   const std::size_t count = points_.Size();
   if (count > 0) {
     // Left uninitialised: every point is written before it is read.
-    Lists lists{std::unique_ptr<Point[]>(new Point[count]), std::unique_ptr<Point[]>(new Point[count])};
+    room_.reset(new Point[2 * count]);
+    roomPoints_ = 2 * count;
+    Lists lists{room_.get(), room_.get() + count};
     if (!inInputOrder_) {  // an earlier build reordered them
       for (const Point& p : points_) lists.byLatitude[p.id] = p;
-      std::copy(lists.byLatitude.get(), lists.byLatitude.get() + count, points_.begin());
+      std::copy(lists.byLatitude, lists.byLatitude + count, points_.begin());
       inInputOrder_ = true;
     }
     const bool inTwo = !oneThread_ && count >= kTwoThreadPoints && BuildInTwo(lists);
-    if (!inTwo) BuildRange(0, static_cast<std::uint32_t>(count), lists, nodes_);
+    if (!inTwo) {
+      BuildRange(0, static_cast<std::uint32_t>(count), lists, nodes_);
+      room_.reset();
+    }
     inInputOrder_ = false;
   }
   built_ = true;
@@ -286,35 +291,47 @@ void SpatialIndex::WriteNode(const Nodes& nodes, std::uint32_t index, Ov2Writer&
   WriteNode(nodes, node.right, writer);
 }
 
-void SpatialIndex::WriteInTwo(Ov2Writer& writer) const {
+bool SpatialIndex::WriteInTwo(Ov2Writer& writer) const {
+  const std::uint64_t secondBytes = halves_[1].front().bytes;
+  if (room_ == nullptr || secondBytes > roomPoints_ * sizeof(Point)) return false;
   const Node& top = nodes_.front();
   writer.Skipper(static_cast<std::uint32_t>(top.bytes), top.box);
-  // The second half's records are made meanwhile and follow the first half's.
-  std::string second;
-  bool secondFailed = false;
+  // The second half's records are made meanwhile and follow the first half's. Its
+  // writer hands them on as they fill its buffer; the room holds them all.
+  char* const room = reinterpret_cast<char*>(room_.get());
+  std::size_t made = 0;
   RunBoth([&] { WriteNode(halves_[0], 0, writer); },
           [&] {
-            second.reserve(static_cast<std::size_t>(halves_[1].front().bytes));
             Ov2Writer memory([&](std::string_view records) {
-              second.append(records);
+              std::memcpy(room + made, records.data(), records.size());
+              made += records.size();
               return true;
             });
             WriteNode(halves_[1], 0, memory);
-            secondFailed = !memory.Finish();
+            memory.Finish();
           });
-  if (!secondFailed) writer.Records(second);
+  writer.Records(std::string_view(room, made));
+  return true;
 }
 
 bool SpatialIndex::Write(Ov2Writer& writer) {
   // Devices read the lengths as signed 32-bit numbers.
   if (OverlaySize() > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+    room_.reset();
+    roomPoints_ = 0;
     return false;
   }
   if (!halves_[0].empty()) {
-    WriteInTwo(writer);
+    if (!WriteInTwo(writer)) {
+      writer.Skipper(static_cast<std::uint32_t>(nodes_.front().bytes), nodes_.front().box);
+      WriteNode(halves_[0], 0, writer);
+      WriteNode(halves_[1], 0, writer);
+    }
   } else if (!nodes_.empty()) {
     WriteNode(nodes_, 0, writer);
   }
+  room_.reset();  // a later write goes on one thread
+  roomPoints_ = 0;
   return !writer.Failed();
 }
 

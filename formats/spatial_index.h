@@ -68,9 +68,11 @@ class SpatialIndex {
     std::uint64_t bytes = 0;            // the skipper and everything under it
     Ov2Box box;
   };
-  // The build's second list (the points by latitude) and the room a split writes to.
+  // The build's second list (the points by latitude) and the room a split writes to,
+  // both in room_.
   struct Lists {
-    std::unique_ptr<Point[]> byLatitude, spare;
+    Point* byLatitude;
+    Point* spare;
   };
   // The nodes of a subtree in pre-order (children after their parent), linked by their
   // places in it.
@@ -101,8 +103,9 @@ class SpatialIndex {
   std::uint32_t BuildNode(std::uint32_t begin, std::uint32_t end, Lists& lists, Nodes& nodes);
   void SizeNodes(Nodes& nodes) const;  // the bytes of every node, once the tree stands
   void WriteNode(const Nodes& nodes, std::uint32_t node, Ov2Writer& writer) const;
-  // Writes the top's halves at once, the second into memory meanwhile.
-  void WriteInTwo(Ov2Writer& writer) const;
+  // Writes the top's halves at once, the second into the room the build's lists took
+  // meanwhile; false, with nothing written, when its records would not fit there.
+  bool WriteInTwo(Ov2Writer& writer) const;
   std::string_view NameOf(std::uint32_t id) const {
     return std::string_view(names_.Data() + nameStarts_[id], nameStarts_[id + 1] - nameStarts_[id]);
   }
@@ -113,6 +116,10 @@ class SpatialIndex {
   // Built by one thread: the tree. Built in two: the top alone, its halves' in their own.
   Nodes nodes_;
   Nodes halves_[2];
+  // The lists of a build in two (two points' room a point), kept for its write: the
+  // second half's records are made there, so the write takes no memory of its own.
+  std::unique_ptr<Point[]> room_;
+  std::size_t roomPoints_ = 0;
   bool built_ = false;
   bool inInputOrder_ = true;  // points_ as added, not yet sorted by a build
   bool oneThread_ = false;
