@@ -19,12 +19,18 @@ namespace qh {
 
 namespace {
 
-constexpr int kRadixPasses = 4;  // a byte of a 32-bit key each; an even number
+constexpr int kRadixBits = 11;   // of a 32-bit key a pass
+constexpr int kRadixPasses = 3;  // 33 bits
+constexpr std::size_t kRadixBuckets = std::size_t{1} << kRadixBits;
 constexpr std::size_t kLookahead = 16;  // points ahead whose names are fetched early
 constexpr int kRankBits = 16;  // the median is counted out by the keys' top 16 bits
 
 // A coordinate as an unsigned number of the same order.
 std::uint32_t RadixKey(std::int32_t value) { return static_cast<std::uint32_t>(value) ^ 0x80000000u; }
+// The key's digit for a pass of the radix sort.
+std::uint32_t Digit(std::uint32_t key, int pass) {
+  return key >> (kRadixBits * pass) & (kRadixBuckets - 1);
+}
 
 // Runs `second` on a thread of its own while this one runs `first`, and returns when
 // both are done; without a thread to be had, runs one after the other. An exception of
@@ -77,48 +83,48 @@ bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::strin
 // The key is a template argument: read straight from the point, not through a pointer.
 template <std::int32_t SpatialIndex::Point::*Key>
 void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_t count) {
-  // A least-significant-digit radix sort, a byte a pass: stable, and four passes over
-  // the points whatever the data. The passes alternate between `spare` and `to`, so
-  // `from` is read only by the first and may be `to` itself.
-  std::uint32_t starts[kRadixPasses][256] = {};
+  // A least-significant-digit radix sort, eleven bits a pass: stable, and three passes
+  // over the points whatever the data (a digit's counts fit the fastest cache). The
+  // passes go from `from` through `spare` and `to` so that `from` is read only by the
+  // first; when it is `to` itself, the last pass lands in `spare` and is copied back.
+  std::uint32_t starts[kRadixPasses][kRadixBuckets] = {};
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t k = RadixKey(from[i].*Key);
-    for (int pass = 0; pass < kRadixPasses; ++pass) ++starts[pass][k >> (8 * pass) & 0xFF];
+    for (int pass = 0; pass < kRadixPasses; ++pass) ++starts[pass][Digit(k, pass)];
   }
   for (auto& passStarts : starts) {
     std::uint32_t sum = 0;
     for (std::uint32_t& start : passStarts) sum += std::exchange(start, sum);
   }
+  Point* const targets[kRadixPasses] = {from != to ? to : spare, from != to ? spare : to,
+                                        from != to ? to : spare};
   const Point* source = from;
   for (int pass = 0; pass < kRadixPasses; ++pass) {
-    Point* target = pass % 2 == 0 ? spare : to;
+    Point* const target = targets[pass];
+    std::uint32_t* const passStarts = starts[pass];
     for (std::size_t i = 0; i < count; ++i) {
       const Point& p = source[i];
-      target[starts[pass][RadixKey(p.*Key) >> (8 * pass) & 0xFF]++] = p;
+      target[passStarts[Digit(RadixKey(p.*Key), pass)]++] = p;
     }
     source = target;
   }
+  if (source != to) std::memcpy(to, source, count * sizeof(Point));
 }
 
 template <std::int32_t SpatialIndex::Point::*Key>
-void SpatialIndex::SplitAt(Point* list, const Point& pivot, std::uint32_t begin,
-                           std::uint32_t middle, std::uint32_t end, Point* spare) {
-  // The first part is gathered in place, the rest in `spare` and copied after it.
-  // Every point is stored at both places and only one of them moves on: no branch
-  // to guess, and neither place ever runs ahead of the point being read.
-  Point* kept = list + begin;
-  Point* moved = spare + begin;
+void SpatialIndex::SplitInto(const Point* from, Point* to, Point pivot, std::uint32_t begin,
+                             std::uint32_t middle, std::uint32_t end) {
+  // Each point goes to the end of its part, chosen without a branch to guess.
+  Point* first = to + begin;
+  Point* rest = to + middle;
   const std::int32_t pivotKey = pivot.*Key;
-  const std::uint32_t pivotId = pivot.id;
   for (std::uint32_t i = begin; i < end; ++i) {
-    const Point p = list[i];
-    const bool first = (p.*Key < pivotKey) | ((p.*Key == pivotKey) & (p.id < pivotId));
-    *kept = p;
-    *moved = p;
-    kept += first;
-    moved += !first;
+    const Point p = from[i];
+    const bool before = (p.*Key < pivotKey) | ((p.*Key == pivotKey) & (p.id < pivot.id));
+    *(before ? first : rest) = p;
+    first += before;
+    rest += !before;
   }
-  std::memcpy(list + middle, spare + begin, (end - middle) * sizeof(Point));
 }
 
 template <std::int32_t SpatialIndex::Point::*Key>
@@ -139,16 +145,14 @@ SpatialIndex::Point SpatialIndex::PointAtRank(std::uint32_t rank, Point* spare) 
   return spare[rank];
 }
 
-std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, Lists& lists,
+std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, const Lists& lists,
                                       Nodes& nodes) {
-  // points_[begin, end) by longitude and lists.byLatitude[begin, end) hold the same points.
-  Point* const byLongitude = points_.Data();
-  const Point* byLatitude = lists.byLatitude;
+  // lists.byLongitude[begin, end) and lists.byLatitude[begin, end) hold the same points.
   Node node;
   node.begin = begin;
   node.end = end;
-  node.box = {byLongitude[begin].longitude, byLatitude[begin].latitude,
-              byLongitude[end - 1].longitude, byLatitude[end - 1].latitude};
+  node.box = {lists.byLongitude[begin].longitude, lists.byLatitude[begin].latitude,
+              lists.byLongitude[end - 1].longitude, lists.byLatitude[end - 1].latitude};
   const auto index = static_cast<std::uint32_t>(nodes.size());
   nodes.push_back(node);
 
@@ -156,36 +160,49 @@ std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, Li
   // at one position, which no split can separate.
   const std::int64_t width = std::int64_t{node.box.east} - node.box.west;
   const std::int64_t height = std::int64_t{node.box.north} - node.box.south;
-  if (end - begin <= kLeafPoints || (width == 0 && height == 0)) return index;  // sized later
-  const std::uint32_t middle = begin + (end - begin) / 2;
-  if (width >= height) {
-    SplitAt<&Point::longitude>(lists.byLatitude, byLongitude[middle], begin, middle, end,
-                               lists.spare);
-  } else {
-    SplitAt<&Point::latitude>(byLongitude, byLatitude[middle], begin, middle, end,
-                              lists.spare);
+  if (end - begin <= kLeafPoints || (width == 0 && height == 0)) {
+    // A block (sized later): its points by longitude to points_, where the writer
+    // finds them. No list is needed any more in this range.
+    Point* const block = points_.Data();
+    if (lists.byLongitude != block) {
+      std::memcpy(block + begin, lists.byLongitude + begin, (end - begin) * sizeof(Point));
+    }
+    return index;
   }
-  const std::uint32_t left = BuildNode(begin, middle, lists, nodes);
-  const std::uint32_t right = BuildNode(middle, end, lists, nodes);
+  // The list of the other axis is split into the spare room, which becomes that
+  // list, and its old place the spare room below.
+  const std::uint32_t middle = begin + (end - begin) / 2;
+  Lists below = lists;
+  if (width >= height) {
+    SplitInto<&Point::longitude>(lists.byLatitude, lists.spare, lists.byLongitude[middle], begin,
+                                 middle, end);
+    std::swap(below.byLatitude, below.spare);
+  } else {
+    SplitInto<&Point::latitude>(lists.byLongitude, lists.spare, lists.byLatitude[middle], begin,
+                                middle, end);
+    std::swap(below.byLongitude, below.spare);
+  }
+  const std::uint32_t left = BuildNode(begin, middle, below, nodes);
+  const std::uint32_t right = BuildNode(middle, end, below, nodes);
   nodes[index].left = left;
   nodes[index].right = right;
   return index;
 }
 
-void SpatialIndex::BuildRange(std::uint32_t begin, std::uint32_t end, Lists& lists,
+void SpatialIndex::BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists,
                               Nodes& nodes) {
-  // The two halves of a build in two touch disjoint ranges of points_ and the lists.
-  Point* const points = points_.Data() + begin;
-  SortBy<&Point::latitude>(points, lists.byLatitude + begin, lists.spare + begin,
-                           end - begin);
-  SortBy<&Point::longitude>(points, points, lists.spare + begin, end - begin);
+  // The two halves of a build in two touch disjoint ranges of the three arrays.
+  SortBy<&Point::latitude>(lists.byLongitude + begin, lists.byLatitude + begin,
+                           lists.spare + begin, end - begin);
+  SortBy<&Point::longitude>(lists.byLongitude + begin, lists.byLongitude + begin,
+                            lists.spare + begin, end - begin);
   // About two nodes for every full block.
   nodes.reserve((end - begin) / (kLeafPoints / 2) * 2 + 2);
   BuildNode(begin, end, lists, nodes);
   SizeNodes(nodes);
 }
 
-bool SpatialIndex::BuildInTwo(Lists& lists) {
+bool SpatialIndex::BuildInTwo(const Lists& lists) {
   const auto count = static_cast<std::uint32_t>(points_.Size());
   Ov2Box box{points_[0].longitude, points_[0].latitude, points_[0].longitude, points_[0].latitude};
   for (const Point& p : points_) {
@@ -202,12 +219,13 @@ bool SpatialIndex::BuildInTwo(Lists& lists) {
   const std::uint32_t middle = count / 2;
   Point* const spare = lists.spare;
   if (width >= height) {
-    const Point pivot = PointAtRank<&Point::longitude>(middle, spare);
-    SplitAt<&Point::longitude>(points_.Data(), pivot, 0, middle, count, spare);
+    SplitInto<&Point::longitude>(points_.Data(), spare, PointAtRank<&Point::longitude>(middle, spare),
+                                 0, middle, count);
   } else {
-    const Point pivot = PointAtRank<&Point::latitude>(middle, spare);
-    SplitAt<&Point::latitude>(points_.Data(), pivot, 0, middle, count, spare);
+    SplitInto<&Point::latitude>(points_.Data(), spare, PointAtRank<&Point::latitude>(middle, spare),
+                                0, middle, count);
   }
+  std::memcpy(points_.Data(), spare, count * sizeof(Point));
   for (Nodes& half : halves_) half.clear();
   RunBoth([&] { BuildRange(0, middle, lists, halves_[0]); },
           [&] { BuildRange(middle, count, lists, halves_[1]); });
@@ -231,7 +249,7 @@ void SpatialIndex::Build() {
     // Left uninitialised: every point is written before it is read.
     room_.reset(new Point[2 * count]);
     roomPoints_ = 2 * count;
-    Lists lists{room_.get(), room_.get() + count};
+    Lists lists{points_.Data(), room_.get(), room_.get() + count};
     if (!inInputOrder_) {  // an earlier build reordered them
       for (const Point& p : points_) lists.byLatitude[p.id] = p;
       std::copy(lists.byLatitude, lists.byLatitude + count, points_.begin());

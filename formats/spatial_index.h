@@ -68,9 +68,11 @@ class SpatialIndex {
     std::uint64_t bytes = 0;            // the skipper and everything under it
     Ov2Box box;
   };
-  // The build's second list (the points by latitude) and the room a split writes to,
-  // both in room_.
+  // The points of a subtree's range in the order of each axis, and room for as many
+  // that a split writes to: three disjoint arrays (points_ and the two of room_), which
+  // change roles as the splits go down. A block's points end up in points_.
   struct Lists {
+    Point* byLongitude;
     Point* byLatitude;
     Point* spare;
   };
@@ -81,10 +83,10 @@ class SpatialIndex {
   void Build();
   // The tree of points [begin, end) (in input order) in `nodes`: the points sorted by
   // both axes, split, and every node sized.
-  void BuildRange(std::uint32_t begin, std::uint32_t end, Lists& lists, Nodes& nodes);
+  void BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists, Nodes& nodes);
   // Splits the top in two and builds the halves at once; false, with nothing done, when
   // the top is a block of its own.
-  bool BuildInTwo(Lists& lists);
+  bool BuildInTwo(const Lists& lists);
   // The point at `rank` (from 0) of all points in the order of `Key` then input
   // position, found by counting; `spare` is room for as many points.
   template <std::int32_t Point::*Key>
@@ -93,14 +95,15 @@ class SpatialIndex {
   // equal keys; `spare` is room for as many. `from` may be `to`.
   template <std::int32_t Point::*Key>
   static void SortBy(const Point* from, Point* to, Point* spare, std::size_t count);
-  // Splits list[begin, end) stably into the points that come before `pivot` by `Key`
-  // (then input position), which fill [begin, middle), and the rest.
+  // Splits from[begin, end) stably into the points that come before `pivot` by `Key`
+  // (then input position), which go to to[begin, middle), and the rest, which go to
+  // to[middle, end).
   template <std::int32_t Point::*Key>
-  static void SplitAt(Point* list, const Point& pivot, std::uint32_t begin, std::uint32_t middle,
-                      std::uint32_t end, Point* spare);
+  static void SplitInto(const Point* from, Point* to, Point pivot, std::uint32_t begin,
+                        std::uint32_t middle, std::uint32_t end);
   // Appends the node of points [begin, end) and its subtree to `nodes` and returns its
   // place there.
-  std::uint32_t BuildNode(std::uint32_t begin, std::uint32_t end, Lists& lists, Nodes& nodes);
+  std::uint32_t BuildNode(std::uint32_t begin, std::uint32_t end, const Lists& lists, Nodes& nodes);
   void SizeNodes(Nodes& nodes) const;  // the bytes of every node, once the tree stands
   void WriteNode(const Nodes& nodes, std::uint32_t node, Ov2Writer& writer) const;
   // Writes the top's halves at once, the second into the room the build's lists took

@@ -12,10 +12,11 @@
 
 namespace qh {
 
-// One pin's line: where it ends in the batch, and what its columns hold for the overlay.
+// One pin's line: where it ends in the batch, and the coordinates its columns are
+// still to show (the taker fills them in).
 struct LineEnd {
   std::size_t end;
-  AscColumns columns;
+  double longitude, latitude;
 };
 
 // Bytes of ".asc" lines a batch gathers before it is handed on.

@@ -16,16 +16,25 @@ void LineTaker::Fail(std::string reason) {
   failed_.store(true, std::memory_order_release);
 }
 
-void LineTaker::Take(const LineBatch& batch) {
+void LineTaker::Take(LineBatch& batch) {
   if (Failed()) return;
   try {
-    if (!asc_.Write(batch.Lines())) {
-      Fail(asc_.Reason());
-      return;
-    }
-    if (overlay_ != nullptr) AddPoints(batch);
+    CompleteLines(batch);
+    if (!asc_.Write(batch.Lines())) Fail(asc_.Reason());
   } catch (const std::bad_alloc&) {  // the overlay's points outgrew memory
     Fail(std::strerror(ENOMEM));
+  }
+}
+
+void LineTaker::CompleteLines(LineBatch& batch) {
+  std::size_t start = 0;
+  AscColumns columns;
+  for (const LineEnd& line : batch.ends) {
+    char* const text = batch.room.data() + start;
+    PutAscColumns(text, line.longitude, line.latitude, columns);
+    ++lineNumber_;
+    if (overlay_ != nullptr) TakePoint(std::string_view(text, line.end - start), columns);
+    start = line.end;
   }
 }
 
@@ -34,26 +43,20 @@ void LineTaker::Take(const LineBatch& batch) {
 // (makeov2 makes the same overlay of the file), and the lines the reader refuses are
 // reported with their reasons and left out. A failure stays with the builder; Finish
 // reports it.
-void LineTaker::AddPoints(const LineBatch& batch) {
+void LineTaker::TakePoint(std::string_view line, const AscColumns& columns) {
   constexpr std::size_t kLineEnd = 3;  // closing quote, CR, LF
-  std::size_t start = 0;
-  for (const LineEnd& line : batch.ends) {
-    ++lineNumber_;
-    std::string_view reason;
-    if (JudgeWrittenLine(line.columns, reason) == AscLineKind::kPoint) {
-      point_.longitudeUnits = line.columns.longitudeUnits;
-      point_.latitudeUnits = line.columns.latitudeUnits;
-      point_.text = std::string_view(batch.room.data() + start + kAscTextColumn,
-                                     line.end - start - kAscTextColumn - kLineEnd);
-      overlay_->Add(point_);
-    } else {
-      ++skipped_;
-      std::fprintf(stderr, "%s:%llu: %.*s; the point is left out of the overlay\n",
-                   ascName_.c_str(), static_cast<unsigned long long>(lineNumber_),
-                   static_cast<int>(reason.size()), reason.data());
-    }
-    start = line.end;
+  std::string_view reason;
+  if (JudgeWrittenLine(columns, reason) == AscLineKind::kPoint) {
+    point_.longitudeUnits = columns.longitudeUnits;
+    point_.latitudeUnits = columns.latitudeUnits;
+    point_.text = line.substr(kAscTextColumn, line.size() - kAscTextColumn - kLineEnd);
+    overlay_->Add(point_);
+    return;
   }
+  ++skipped_;
+  std::fprintf(stderr, "%s:%llu: %.*s; the point is left out of the overlay\n", ascName_.c_str(),
+               static_cast<unsigned long long>(lineNumber_), static_cast<int>(reason.size()),
+               reason.data());
 }
 
 }  // namespace qh::psp2ov2

@@ -1,13 +1,14 @@
-// The taking side of the line pipeline: each batch of ".asc" lines is written to the
-// ".asc" file and, unless only that is wanted, its points go to the overlay as numbers
-// and byte spans of the lines, as the ".asc" reader would read them, without reading
-// the lines again.
+// The taking side of the line pipeline: the coordinate columns of each batch of ".asc"
+// lines are filled in, the lines written to the ".asc" file and, unless only that is
+// wanted, their points go to the overlay as numbers and byte spans of the lines, as
+// the ".asc" reader would read them, without reading the lines again.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "formats/complete_file.h"
@@ -22,7 +23,7 @@ class LineTaker {
   LineTaker(CompleteFile& asc, OverlayBuilder* overlay, const std::string& ascName)
       : asc_(asc), overlay_(overlay), ascName_(ascName) {}
 
-  void Take(const LineBatch& batch);
+  void Take(LineBatch& batch);
   // The lines could not be written or taken (see Reason); later batches are dropped.
   bool Failed() const { return failed_.load(std::memory_order_acquire); }
   const std::string& Reason() const { return reason_; }
@@ -30,7 +31,9 @@ class LineTaker {
   std::size_t Skipped() const { return skipped_; }
 
  private:
-  void AddPoints(const LineBatch& batch);
+  // Fills in the columns of the batch's lines and takes their points.
+  void CompleteLines(LineBatch& batch);
+  void TakePoint(std::string_view line, const AscColumns& columns);
   void Fail(std::string reason);
 
   CompleteFile& asc_;
