@@ -226,6 +226,4 @@ void PutAscColumns(char* line, double longitude, double latitude, AscColumns& co
   columns.latitudeFits = PutF10_5(latitude, line + 11, columns.latitudeUnits);
 }
 
-double AddOffset(float offset, double value) { return static_cast<double>(offset) + value; }
-
 }  // namespace qh

@@ -66,6 +66,6 @@ char* PutAscLine(char* at, double longitude, double latitude, const PinView& pin
 char* PutAscLineText(char* at, const PinView& pin, NotesMode mode, TextEncoding encoding);
 void PutAscColumns(char* line, double longitude, double latitude, AscColumns& columns);
 // The offset widened to double, the sum rounded to double.
-double AddOffset(float offset, double value);
+inline double AddOffset(float offset, double value) { return static_cast<double>(offset) + value; }
 
 }  // namespace qh

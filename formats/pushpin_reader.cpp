@@ -143,7 +143,11 @@ bool PushpinReader::NextPinView(PinView& pin) {
   // readable before any is taken, so that the texts stay where they are until the
   // next read. A record is at most 794 bytes, far less than the buffer.
   constexpr std::size_t kFixed = 30;
-  const unsigned char* b = Peek(kFixed);
+  // Nearly always the longest record is at hand already: one look is enough.
+  constexpr std::size_t kLongestRecord = kFixed + 3 * 127 * 2 + 2;
+  const unsigned char* b = !error_ && filled_ - position_ >= kLongestRecord
+                               ? buffer_.data() + position_
+                               : Peek(kFixed);
   if (b == nullptr) return false;
   const auto c1 = static_cast<std::int8_t>(b[kFixed - 1]);
   const std::size_t note1At = kFixed + TextBytes(c1);
