@@ -127,7 +127,9 @@ double PlacedLongitude(std::uint8_t flag, double longitude, LongitudeRule rule) 
 }
 
 // The bytes of a text of `count` units: none for zero or a negative count.
-std::size_t TextBytes(std::int8_t count) { return count > 0 ? 2 * static_cast<std::size_t>(count) : 0; }
+std::size_t TextBytes(std::int8_t count) {
+  return count > 0 ? 2 * static_cast<std::size_t>(count) : 0;
+}
 
 void Assign(std::u16string& text, const Utf16Le& units) {
   text.resize(units.size);

@@ -219,11 +219,11 @@ bool SpatialIndex::BuildInTwo(const Lists& lists) {
   const std::uint32_t middle = count / 2;
   Point* const spare = lists.spare;
   if (width >= height) {
-    SplitInto<&Point::longitude>(points_.Data(), spare, PointAtRank<&Point::longitude>(middle, spare),
-                                 0, middle, count);
+    const Point pivot = PointAtRank<&Point::longitude>(middle, spare);
+    SplitInto<&Point::longitude>(points_.Data(), spare, pivot, 0, middle, count);
   } else {
-    SplitInto<&Point::latitude>(points_.Data(), spare, PointAtRank<&Point::latitude>(middle, spare),
-                                0, middle, count);
+    const Point pivot = PointAtRank<&Point::latitude>(middle, spare);
+    SplitInto<&Point::latitude>(points_.Data(), spare, pivot, 0, middle, count);
   }
   std::memcpy(points_.Data(), spare, count * sizeof(Point));
   for (Nodes& half : halves_) half.clear();

@@ -181,7 +181,8 @@ TEST(SpatialIndex, TwoThreadsWriteTheBytesOfOne) {
     std::function<test::DecodedPoi(int)> point;
   };
   const Case cases[] = {
-      {"spread over the world", [&](int) { return test::DecodedPoi{lon(random), lat(random), ""}; }},
+      {"spread over the world",
+       [&](int) { return test::DecodedPoi{lon(random), lat(random), ""}; }},
       {"taller than wide",
        [&](int) { return test::DecodedPoi{lon(random) / 1000, lat(random), ""}; }},
       {"a third at the median",
@@ -194,7 +195,8 @@ TEST(SpatialIndex, TwoThreadsWriteTheBytesOfOne) {
     one.UseOneThread(true);
     for (int i = 0; i < kPoints; ++i) {
       test::DecodedPoi p = c.point(i);
-      p.name = std::string(static_cast<std::size_t>(length(random)), static_cast<char>('a' + i % 26));
+      p.name = std::string(static_cast<std::size_t>(length(random)),
+                           static_cast<char>('a' + i % 26));
       ASSERT_TRUE(one.Add(p.longitude, p.latitude, p.name));
       ASSERT_TRUE(two.Add(p.longitude, p.latitude, p.name));
     }

@@ -157,16 +157,15 @@ void CheckPutLine(const std::string& line, const qh::PinView& view, double longi
                     " differs from the program's " + Shown(line));
   qh::AscPoint point;
   std::string_view reason, judged;
-  const qh::AscLineKind kind = qh::ParseAscLine(std::string_view(line).substr(0, line.size() - 2),
-                                                point, reason);
-  QH_FUZZ_CHECK(qh::JudgeWrittenLine(columns, judged) == kind && (kind == qh::AscLineKind::kPoint ||
-                                                                   judged == reason),
+  const std::string_view body = std::string_view(line).substr(0, line.size() - 2);
+  const qh::AscLineKind kind = qh::ParseAscLine(body, point, reason);
+  const bool sameKind = qh::JudgeWrittenLine(columns, judged) == kind;
+  QH_FUZZ_CHECK(sameKind && (kind == qh::AscLineKind::kPoint || judged == reason),
                 "the columns are judged otherwise than the parser reads " + Shown(line));
   if (kind == qh::AscLineKind::kPoint) {
+    const std::string_view text = body.substr(qh::kAscTextColumn, body.size() - qh::kAscTextColumn - 1);
     QH_FUZZ_CHECK(columns.longitudeUnits == point.longitudeUnits &&
-                      columns.latitudeUnits == point.latitudeUnits &&
-                      point.text == std::string_view(line).substr(qh::kAscTextColumn,
-                                                                  line.size() - qh::kAscTextColumn - 3),
+                      columns.latitudeUnits == point.latitudeUnits && point.text == text,
                   "the columns' point differs from the parser's on " + Shown(line));
   }
 }

@@ -226,7 +226,8 @@ namespace {
 // makes them; without a second thread, each batch is taken where it was made.
 class LinePipeline {
  public:
-  explicit LinePipeline(LineTaker& taker) : taker_(taker), pipe_(kBatchesInFlight), end_(pipe_, worker_) {
+  explicit LinePipeline(LineTaker& taker)
+      : taker_(taker), pipe_(kBatchesInFlight), end_(pipe_, worker_) {
     try {
       worker_ = std::thread([this] {
         while (LineBatch* taken = pipe_.Receive()) {
@@ -285,7 +286,8 @@ int Converter::MakeLines(std::size_t index, Job& job) {
     }
     // This thread makes the lines' texts; the taker fills in their columns.
     LineBatch& batch = pipeline.Batch();
-    char* const end = PutAscLineText(batch.room.data() + batch.used, pin, mode, options_.textEncoding);
+    char* const end =
+        PutAscLineText(batch.room.data() + batch.used, pin, mode, options_.textEncoding);
     batch.used = static_cast<std::size_t>(end - batch.room.data());
     line.end = batch.used;
     line.longitude = AddOffset(options_.longitudeOffset, pin.longitude);
