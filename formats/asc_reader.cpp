@@ -359,6 +359,11 @@ AscReader::Result AscReader::Next(AscPoint& point) {
     if (lineNumber_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
     // DOS editors end a text file with Ctrl+Z on a line of its own.
     if (line == "\x1A" || line == "\x1A\r") return Result::kEnd;
+    // The lines Quillhaven writes, read without the general parser: the same point.
+    if (ReadFixedColumnBody(line, point)) {
+      seenPoint_ = true;
+      return Result::kPoint;
+    }
     switch (ParseAscLine(line, point, badReason_)) {
       case AscLineKind::kPoint:
         seenPoint_ = true;
@@ -419,13 +424,16 @@ bool HasLineEndOrNul(std::string_view text) {
 }  // namespace
 
 bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
-  constexpr std::size_t kEnd = 3;  // closing quote, CR, LF
+  return line.ends_with("\r\n") && ReadFixedColumnBody(line.substr(0, line.size() - 2), point);
+}
+
+bool ReadFixedColumnBody(std::string_view line, AscPoint& point) {
   // Only the writer's shape: anything else, however short, is the general parser's.
-  if (line.size() < kAscTextColumn + kEnd || line[10] != ',' || line[21] != ',' ||
-      line[kAscTextColumn - 1] != '"' || !line.ends_with("\"\r\n")) {
+  if (line.size() < kAscTextColumn + 1 || line[10] != ',' || line[21] != ',' ||
+      line[kAscTextColumn - 1] != '"' || line.back() != '"') {
     return false;
   }
-  const std::string_view text = line.substr(kAscTextColumn, line.size() - kAscTextColumn - kEnd);
+  const std::string_view text = line.substr(kAscTextColumn, line.size() - kAscTextColumn - 1);
   if (HasLineEndOrNul(text)) return false;
   if (!ColumnUnits(line.data(), point.longitudeUnits) ||
       !ColumnUnits(line.data() + 11, point.latitudeUnits)) {

@@ -49,6 +49,9 @@ bool IsAscTitle(std::string_view line);
 // a line it does not cover, which the general parser then takes: a coordinate in
 // asterisks or out of range, a text with a line end or a NUL.
 bool ReadFixedColumnLine(std::string_view line, AscPoint& point);
+// The same for a line without its line end, as AscReader cuts it: the writer's shape
+// up to its closing double quote. AscReader reads every line so first.
+bool ReadFixedColumnBody(std::string_view line, AscPoint& point);
 
 // What the overlay compiler makes of a line the writer made (AscLine): a point, or
 // nothing because a coordinate stands as asterisks, or because the longitude is
