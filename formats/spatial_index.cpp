@@ -267,7 +267,10 @@ void SpatialIndex::Build() {
 
 void SpatialIndex::SizeNodes(Nodes& nodes) const {
   // Children follow their parent in `nodes`, so a backward pass meets them first.
-  // A block's names lie anywhere in names_: their places are fetched ahead.
+  // A block's names lie anywhere in names_: their places are fetched ahead, from the
+  // points of this tree alone (the other half of a build in two may be moving its own).
+  if (nodes.empty()) return;
+  const std::uint32_t first = nodes.front().begin;
   for (std::size_t n = nodes.size(); n-- > 0;) {
     Node& node = nodes[n];
     node.bytes = kOv2SkipperSize;
@@ -276,7 +279,7 @@ void SpatialIndex::SizeNodes(Nodes& nodes) const {
       continue;
     }
     for (std::uint32_t i = node.end; i-- > node.begin;) {
-      if (i >= kLookahead) QH_PREFETCH(&nameStarts_[points_[i - kLookahead].id]);
+      if (i >= first + kLookahead) QH_PREFETCH(&nameStarts_[points_[i - kLookahead].id]);
       node.bytes += Ov2PoiSize(NameOf(points_[i].id).size());
     }
   }
