@@ -150,6 +150,15 @@ constexpr AxisReasons kLongitudeReasons{
 constexpr AxisReasons kLatitudeReasons{
     "the latitude is not a number", "the latitude did not fit the .asc columns",
     "the latitude is not a decimal number", "expected a comma after the latitude"};
+constexpr std::string_view kLongitudeOffEarth = "the longitude is outside -180..180";
+constexpr std::string_view kLatitudeOffEarth = "the latitude is outside -90..90";
+
+bool LongitudeOnEarth(std::int32_t units) {
+  return units >= -kLongitudeLimit && units <= kLongitudeLimit;
+}
+bool LatitudeOnEarth(std::int32_t units) {
+  return units >= -kLatitudeLimit && units <= kLatitudeLimit;
+}
 
 // One coordinate and the comma after it; false with the reason when the field is bad.
 bool ReadCoordinateField(std::string_view line, std::size_t& pos, const AxisReasons& axis,
@@ -214,14 +223,12 @@ AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_vie
       !ReadQuotedText(line, pos, text, reason)) {
     return AscLineKind::kBad;
   }
-  if (!longitudeFits || point.longitudeUnits < -kLongitudeLimit ||
-      point.longitudeUnits > kLongitudeLimit) {
-    reason = "the longitude is outside -180..180";
+  if (!longitudeFits || !LongitudeOnEarth(point.longitudeUnits)) {
+    reason = kLongitudeOffEarth;
     return AscLineKind::kBad;
   }
-  if (!latitudeFits || point.latitudeUnits < -kLatitudeLimit ||
-      point.latitudeUnits > kLatitudeLimit) {
-    reason = "the latitude is outside -90..90";
+  if (!latitudeFits || !LatitudeOnEarth(point.latitudeUnits)) {
+    reason = kLatitudeOffEarth;
     return AscLineKind::kBad;
   }
   point.text = text;
@@ -343,6 +350,11 @@ AscReader::Result AscReader::Next(AscPoint& point) {
     if (lineNumber_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
     // DOS editors end a text file with Ctrl+Z on a line of its own.
     if (line == "\x1A" || line == "\x1A\r") return Result::kEnd;
+    // The lines Quillhaven writes, read without the general parser: the same point.
+    if (ReadFixedColumnBody(line, point)) {
+      seenPoint_ = true;
+      return Result::kPoint;
+    }
     switch (ParseAscLine(line, point, badReason_)) {
       case AscLineKind::kPoint:
         seenPoint_ = true;
@@ -403,24 +415,26 @@ bool HasLineEndOrNul(std::string_view text) {
 }  // namespace
 
 bool ReadFixedColumnLine(std::string_view line, AscPoint& point) {
-  constexpr std::size_t kEnd = 3;  // closing quote, CR, LF
+  return line.ends_with("\r\n") && ReadFixedColumnBody(line.substr(0, line.size() - 2), point);
+}
+
+bool ReadFixedColumnBody(std::string_view line, AscPoint& point) {
   // Only the writer's shape: anything else, however short, is the general parser's.
-  if (line.size() < kAscTextColumn + kEnd || line[10] != ',' || line[21] != ',' ||
-      line[kAscTextColumn - 1] != '"' || !line.ends_with("\"\r\n")) {
+  if (line.size() < kAscTextColumn + 1 || line[10] != ',' || line[21] != ',' ||
+      line[kAscTextColumn - 1] != '"' || line.back() != '"') {
     return false;
   }
-  const std::string_view text = line.substr(kAscTextColumn, line.size() - kAscTextColumn - kEnd);
+  const std::string_view text = line.substr(kAscTextColumn, line.size() - kAscTextColumn - 1);
   if (HasLineEndOrNul(text)) return false;
   if (!ColumnUnits(line.data(), point.longitudeUnits) ||
       !ColumnUnits(line.data() + 11, point.latitudeUnits)) {
     return false;
   }
-  if (point.longitudeUnits < -kLongitudeLimit || point.longitudeUnits > kLongitudeLimit ||
-      point.latitudeUnits < -kLatitudeLimit || point.latitudeUnits > kLatitudeLimit) {
+  if (!LongitudeOnEarth(point.longitudeUnits) || !LatitudeOnEarth(point.latitudeUnits)) {
     return false;
   }
-  point.longitude = point.longitudeUnits / 100000.0;
-  point.latitude = point.latitudeUnits / 100000.0;
+  point.longitude = static_cast<double>(point.longitudeUnits) / 100000.0;
+  point.latitude = static_cast<double>(point.latitudeUnits) / 100000.0;
   point.text = text;
   point.nulInText = false;
   return true;
@@ -432,10 +446,24 @@ AscLineFate FateOfWrittenLine(std::string_view line) {
       !ColumnUnits(line.data() + 11, latitude)) {
     return AscLineFate::kNotInColumns;
   }
-  const bool onEarth = longitude >= -kLongitudeLimit && longitude <= kLongitudeLimit &&
-                       latitude >= -kLatitudeLimit && latitude <= kLatitudeLimit;
+  const bool onEarth = LongitudeOnEarth(longitude) && LatitudeOnEarth(latitude);
   return onEarth ? AscLineFate::kKept : AscLineFate::kNotOnEarth;
 }
 
+AscLineKind JudgeWrittenLine(const AscColumns& columns, std::string_view& reason) {
+  // In ParseAscLine's order: each column as a number, then each coordinate's range.
+  if (!columns.longitudeFits) {
+    reason = kLongitudeReasons.asterisks;
+  } else if (!columns.latitudeFits) {
+    reason = kLatitudeReasons.asterisks;
+  } else if (!LongitudeOnEarth(columns.longitudeUnits)) {
+    reason = kLongitudeOffEarth;
+  } else if (!LatitudeOnEarth(columns.latitudeUnits)) {
+    reason = kLatitudeOffEarth;
+  } else {
+    return AscLineKind::kPoint;
+  }
+  return AscLineKind::kBad;
+}
 
 }  // namespace qh

@@ -13,6 +13,8 @@
 
 namespace qh {
 
+struct AscColumns;  // formats/asc_writer.h
+
 struct AscPoint {
   double longitude = 0, latitude = 0;
   std::int32_t longitudeUnits = 0, latitudeUnits = 0;  // OV2 units
@@ -50,6 +52,9 @@ bool IsAscTitle(std::string_view line);
 // a line it does not cover, which the general parser then takes: a coordinate in
 // asterisks or out of range, a text with a line end or a NUL.
 bool ReadFixedColumnLine(std::string_view line, AscPoint& point);
+// The same for a line without its line end, as AscReader cuts it: the writer's shape
+// up to its closing double quote. AscReader reads every line so first.
+bool ReadFixedColumnBody(std::string_view line, AscPoint& point);
 
 // What the overlay compiler makes of a line the writer made (AscLine): a point, or
 // nothing because a coordinate stands as asterisks, or because the longitude is
@@ -57,6 +62,12 @@ bool ReadFixedColumnLine(std::string_view line, AscPoint& point);
 // ParseAscLine's, so a writer can count what the overlay will lack.
 enum class AscLineFate { kKept, kNotInColumns, kNotOnEarth };
 AscLineFate FateOfWrittenLine(std::string_view line);
+
+// ParseAscLine's judgement of a line AscLine wrote with these columns, without reading
+// the line: kPoint, or kBad with the reason ParseAscLine gives for it (a column in
+// asterisks, or a coordinate beyond the Earth). Such a line's text is always in double
+// quotes, holds no line end and no NUL, and the line is never a title.
+AscLineKind JudgeWrittenLine(const AscColumns& columns, std::string_view& reason);
 
 // The longest line taken, its line end not counted: a longer one fails the read, so
 // that endless input without a line end ends.

@@ -3,6 +3,7 @@
 // a failed conversion never leaves a partial file nor destroys the one written before.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -41,7 +42,30 @@ void AppendAscLineOf(std::string& out, double longitude, double latitude, std::s
 // stands as "?" (Windows-1252) or U+FFFD (UTF-8).
 bool AppendAscLine(std::string& out, double longitude, double latitude, const PinRecord& pin,
                    NotesMode mode, TextEncoding encoding = TextEncoding::kWindows1252);
+// What the ".asc" reader will make of the coordinate columns of a line AscLine writes,
+// known while the line is made: the OV2 units the digits stand for, and whether each
+// column holds a number at all rather than asterisks. With it the overlay takes the
+// line's point without reading the line again (see JudgeWrittenLine).
+struct AscColumns {
+  std::int32_t longitudeUnits = 0, latitudeUnits = 0;
+  bool longitudeFits = false, latitudeFits = false;
+};
+// The most bytes the line of one pin takes: three texts of at most 127 units each,
+// at most three bytes a unit (a pair of two takes four).
+inline constexpr std::size_t kAscLineMost = kAscTextColumn + 3 * 127 * 3 + 3;
+// Writes the line of a pin as the file holds it (PushpinReader::NextPinView) at `at`,
+// where kAscLineMost bytes are free, and returns its end: the bytes AppendAscLine
+// appends for the same pin, its texts encoded straight from the file's bytes. The text
+// is [at + kAscTextColumn, end - 3). `columns` is what the reader will make of the
+// line's coordinates.
+char* PutAscLine(char* at, double longitude, double latitude, const PinView& pin,
+                 NotesMode mode, TextEncoding encoding, AscColumns& columns);
+// PutAscLine in two halves, for two threads: the line with its coordinate columns
+// left open (the ten bytes at `at` and the ten after the first comma), and then, at the
+// line's start, the columns themselves.
+char* PutAscLineText(char* at, const PinView& pin, NotesMode mode, TextEncoding encoding);
+void PutAscColumns(char* line, double longitude, double latitude, AscColumns& columns);
 // The offset widened to double, the sum rounded to double.
-double AddOffset(float offset, double value);
+inline double AddOffset(float offset, double value) { return static_cast<double>(offset) + value; }
 
 }  // namespace qh

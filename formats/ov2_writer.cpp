@@ -29,9 +29,9 @@ void PutPoi(char* at, std::int32_t longitude, std::int32_t latitude, std::string
   at[name.size()] = '\0';
 }
 
-void PutSkipper(char* at, std::uint32_t block_length, const Ov2Box& box) {
+void PutSkipper(char* at, std::uint32_t blockLength, const Ov2Box& box) {
   *at++ = static_cast<char>(kOv2SkipperType);
-  at = PutLe32(at, block_length);
+  at = PutLe32(at, blockLength);
   // East, north, west, south: the order devices are reported to accept.
   at = PutLe32(at, static_cast<std::uint32_t>(box.east));
   at = PutLe32(at, static_cast<std::uint32_t>(box.north));
@@ -60,12 +60,12 @@ void AppendOv2Poi(std::string& out, std::int32_t longitude, std::int32_t latitud
   PutPoi(AppendRoom(out, Ov2PoiSize(name.size())), longitude, latitude, name);
 }
 
-void AppendOv2Skipper(std::string& out, std::uint32_t block_length, const Ov2Box& box) {
-  PutSkipper(AppendRoom(out, kOv2SkipperSize), block_length, box);
+void AppendOv2Skipper(std::string& out, std::uint32_t blockLength, const Ov2Box& box) {
+  PutSkipper(AppendRoom(out, kOv2SkipperSize), blockLength, box);
 }
 
-Ov2Writer::Ov2Writer(Sink sink, std::size_t buffer_size)
-    : sink_(std::move(sink)), buffer_(buffer_size + 256, '\0'), limit_(buffer_size) {}
+Ov2Writer::Ov2Writer(Sink sink, std::size_t bufferSize)
+    : sink_(std::move(sink)), buffer_(bufferSize + 256, '\0'), limit_(bufferSize) {}
 
 char* Ov2Writer::Room(std::size_t size) {
   // Only a name longer than the buffer makes it grow.
@@ -82,10 +82,22 @@ void Ov2Writer::Poi(std::int32_t longitude, std::int32_t latitude, std::string_v
   if (used_ >= limit_) Finish();
 }
 
-void Ov2Writer::Skipper(std::uint32_t block_length, const Ov2Box& box) {
+void Ov2Writer::Skipper(std::uint32_t blockLength, const Ov2Box& box) {
   if (failed_) return;
-  PutSkipper(Room(kOv2SkipperSize), block_length, box);
+  PutSkipper(Room(kOv2SkipperSize), blockLength, box);
   if (used_ >= limit_) Finish();
+}
+
+void Ov2Writer::Records(std::string_view records) {
+  if (failed_) return;
+  // Large runs go on at once; the buffer keeps the order.
+  if (used_ + records.size() <= limit_) {
+    std::memcpy(Room(records.size()), records.data(), records.size());
+    return;
+  }
+  if (!Finish()) return;
+  if (!sink_(records)) failed_ = true;
+  written_ += records.size();
 }
 
 bool Ov2Writer::Finish() {

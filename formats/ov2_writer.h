@@ -26,21 +26,23 @@ struct Ov2Box {
 // finite or does not fit a 32-bit field.
 bool ToOv2Units(double degrees, std::int32_t& units);
 
-inline std::size_t Ov2PoiSize(std::size_t name_bytes) { return kOv2PoiOverhead + name_bytes; }
+inline std::size_t Ov2PoiSize(std::size_t nameBytes) { return kOv2PoiOverhead + nameBytes; }
 
 void AppendOv2Poi(std::string& out, std::int32_t longitude, std::int32_t latitude,
                   std::string_view name);
-void AppendOv2Skipper(std::string& out, std::uint32_t block_length, const Ov2Box& box);
+void AppendOv2Skipper(std::string& out, std::uint32_t blockLength, const Ov2Box& box);
 
 // Collects records in a large buffer and hands it to `sink` when full and at
 // Finish. A sink that returns false makes the writer fail; later records are dropped.
 class Ov2Writer {
  public:
   using Sink = std::function<bool(std::string_view)>;
-  explicit Ov2Writer(Sink sink, std::size_t buffer_size = std::size_t{1} << 20);
+  explicit Ov2Writer(Sink sink, std::size_t bufferSize = std::size_t{1} << 20);
 
   void Poi(std::int32_t longitude, std::int32_t latitude, std::string_view name);
-  void Skipper(std::uint32_t block_length, const Ov2Box& box);
+  void Skipper(std::uint32_t blockLength, const Ov2Box& box);
+  // Whole records made elsewhere (by a writer into memory), passed on in their place.
+  void Records(std::string_view records);
   bool Finish();
   bool Failed() const { return failed_; }
   std::uint64_t BytesWritten() const { return written_ + used_; }

@@ -50,10 +50,15 @@ bool PushpinReader::Refill(std::size_t count) {
   return true;
 }
 
-const unsigned char* PushpinReader::Take(std::size_t count) {
+const unsigned char* PushpinReader::Peek(std::size_t count) {
   if (error_) return nullptr;
   if (filled_ - position_ < count && !Refill(count)) return nullptr;
-  const unsigned char* bytes = buffer_.data() + position_;
+  return buffer_.data() + position_;
+}
+
+const unsigned char* PushpinReader::Take(std::size_t count) {
+  const unsigned char* bytes = Peek(count);
+  if (bytes == nullptr) return nullptr;
   position_ += count;
   offset_ += count;
   return bytes;
@@ -83,21 +88,6 @@ double DoubleAt(const unsigned char* b) {
 
 }  // namespace
 
-std::int8_t PushpinReader::ReadCount() {
-  const unsigned char* b = Take(1);
-  return b != nullptr ? static_cast<std::int8_t>(*b) : std::int8_t{0};
-}
-
-bool PushpinReader::ReadText(std::int8_t count, std::u16string& text) {
-  text.clear();
-  if (count <= 0) return !error_;  // zero or negative: an empty text, no bytes
-  const unsigned char* b = Take(static_cast<std::size_t>(count) * 2);
-  if (b == nullptr) return false;
-  text.resize(static_cast<std::size_t>(count));
-  for (std::size_t i = 0; i < text.size(); ++i) text[i] = LittleEndianAt<char16_t>(b + 2 * i);
-  return true;
-}
-
 bool PushpinReader::ReadHeader(std::int32_t& npins) {
   // 12 bytes skipped, the count, 16 bytes skipped.
   const unsigned char* header = Take(32);
@@ -124,24 +114,41 @@ double PlacedLongitude(std::uint8_t flag, double longitude, LongitudeRule rule) 
   }
 }
 
-// Empties a record but keeps its texts' room for the next pin.
-void Clear(PinRecord& pin) {
-  pin.pinId = 0;
-  pin.flag = 0;
-  pin.latitude = pin.longitude = 0;
-  pin.layout = pin.symbol = 0;
-  pin.name.clear();
-  pin.note1.clear();
-  pin.note2.clear();
+// The bytes of a text of `count` units: none for zero or a negative count.
+std::size_t TextBytes(std::int8_t count) {
+  return count > 0 ? 2 * static_cast<std::size_t>(count) : 0;
+}
+
+void Assign(std::u16string& text, const Utf16Le& units) {
+  text.resize(units.size);
+  for (std::size_t i = 0; i < units.size; ++i) text[i] = units[i];
 }
 
 }  // namespace
 
-bool PushpinReader::NextPin(PinRecord& pin) {
-  Clear(pin);
-  // The fixed part: id, flag, latitude, longitude, layout, symbol and the name's count.
-  const unsigned char* b = Take(30);
+bool PushpinReader::NextPinView(PinView& pin) {
+  pin = PinView{};
+  // The fixed part (id, flag, latitude, longitude, layout, symbol and the name's count),
+  // then each count says how far the record reaches. Every byte of the record is made
+  // readable before any is taken, so that the texts stay where they are until the
+  // next read. A record is at most 794 bytes, far less than the buffer.
+  constexpr std::size_t kFixed = 30;
+  // Nearly always the longest record is at hand already: one look is enough.
+  constexpr std::size_t kLongestRecord = kFixed + 3 * 127 * 2 + 2;
+  const unsigned char* b = !error_ && filled_ - position_ >= kLongestRecord
+                               ? buffer_.data() + position_
+                               : Peek(kFixed);
   if (b == nullptr) return false;
+  const auto c1 = static_cast<std::int8_t>(b[kFixed - 1]);
+  const std::size_t note1At = kFixed + TextBytes(c1);
+  if ((b = Peek(note1At + 1)) == nullptr) return false;
+  const auto c2 = static_cast<std::int8_t>(b[note1At]);
+  const std::size_t note2At = note1At + 1 + TextBytes(c2);
+  if ((b = Peek(note2At + 1)) == nullptr) return false;
+  const auto c3 = static_cast<std::int8_t>(b[note2At]);
+  // A negative note-1 count ends the record right after this byte.
+  const std::size_t size = note2At + 1 + (c2 >= 0 ? TextBytes(c3) : 0);
+  if ((b = Take(size)) == nullptr) return false;
   pin.pinId = Int32At(b);
   pin.flag = b[4];
   // Each product is rounded to double on its own (SSE2 arithmetic in the 32-bit build).
@@ -149,16 +156,26 @@ bool PushpinReader::NextPin(PinRecord& pin) {
   pin.longitude = PlacedLongitude(pin.flag, DoubleAt(b + 13) * kRadiansToDegrees, longitudeRule_);
   pin.layout = Int32At(b + 21);
   pin.symbol = Int32At(b + 25);
-  const auto c1 = static_cast<std::int8_t>(b[29]);
+  pin.name = {b + kFixed, TextBytes(c1) / 2};
+  pin.note1 = {b + note1At + 1, TextBytes(c2) / 2};
+  if (c2 >= 0) pin.note2 = {b + note2At + 1, TextBytes(c3) / 2};
+  return true;
+}
 
-  ReadText(c1, pin.name);
-  const std::int8_t c2 = ReadCount();
-  ReadText(c2, pin.note1);
-  const std::int8_t c3 = ReadCount();
-  // A negative note-1 count ends the record right after this byte.
-  if (c2 >= 0) ReadText(c3, pin.note2);
-  if (error_) Clear(pin);
-  return !error_;
+bool PushpinReader::NextPin(PinRecord& pin) {
+  PinView view;
+  const bool read = NextPinView(view);
+  pin.pinId = view.pinId;
+  pin.flag = view.flag;
+  pin.latitude = view.latitude;
+  pin.longitude = view.longitude;
+  pin.layout = view.layout;
+  pin.symbol = view.symbol;
+  // The texts keep their room for the next pin: a loop over many pins does not allocate.
+  Assign(pin.name, view.name);
+  Assign(pin.note1, view.note1);
+  Assign(pin.note2, view.note2);
+  return read;
 }
 
 }  // namespace qh

@@ -12,6 +12,7 @@
 
 #include "formats/file_calls.h"
 #include "formats/io_error.h"
+#include "formats/text_encoding.h"
 
 namespace qh {
 
@@ -41,6 +42,18 @@ struct PinRecord {
   std::u16string name, note1, note2;
 };
 
+// A pin as the file holds it, its texts left as the file's UTF-16 bytes in the
+// reader's buffer: valid until the next read. The fields are PinRecord's.
+struct PinView {
+  std::int32_t pinId = 0;
+  std::uint8_t flag = 0;
+  double latitude = 0;
+  double longitude = 0;
+  std::int32_t layout = 0;
+  std::int32_t symbol = 0;
+  Utf16Le name, note1, note2;
+};
+
 class PushpinReader {
  public:
   explicit PushpinReader(LongitudeRule longitudeRule = LongitudeRule::kZone)
@@ -56,6 +69,9 @@ class PushpinReader {
   // One pin record; `pin` always starts empty, so nothing of an earlier pin remains
   // (its texts keep their capacity, so a loop over many pins does not allocate).
   bool NextPin(PinRecord& pin);
+  // The same pin without copying its texts: what a writer that encodes them at once
+  // reads (an earlier view is invalid from the call on). On a failure `pin` is empty.
+  bool NextPinView(PinView& pin);
   void Close();
 
   bool Failed() const { return static_cast<bool>(error_); }
@@ -68,9 +84,10 @@ class PushpinReader {
   // Makes `count` bytes (at most the buffer's size) readable at the returned address
   // and counts them consumed; null, with the reader failed, when the file ends first.
   const unsigned char* Take(std::size_t count);
+  // Makes `count` bytes (at most the buffer's size) readable at the returned address
+  // without taking them; null, with the reader failed, when the file ends first.
+  const unsigned char* Peek(std::size_t count);
   bool Refill(std::size_t count);
-  std::int8_t ReadCount();  // a text's signed count byte; 0 once failed
-  bool ReadText(std::int8_t count, std::u16string& text);
   bool Fail(IoFailure what, int errorNumber = 0);
 
   LongitudeRule longitudeRule_;

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #if defined(__GNUC__)
@@ -16,18 +19,55 @@ namespace qh {
 
 namespace {
 
-constexpr int kRadixPasses = 4;  // a byte of a 32-bit key each; an even number
+constexpr int kRadixBits = 11;   // of a 32-bit key a pass
+constexpr int kRadixPasses = 3;  // 33 bits
+constexpr std::size_t kRadixBuckets = std::size_t{1} << kRadixBits;
 constexpr std::size_t kLookahead = 16;  // points ahead whose names are fetched early
+constexpr int kRankBits = 16;  // the median is counted out by the keys' top 16 bits
 
 // A coordinate as an unsigned number of the same order.
 std::uint32_t RadixKey(std::int32_t value) { return static_cast<std::uint32_t>(value) ^ 0x80000000u; }
+// The key's digit for a pass of the radix sort.
+std::uint32_t Digit(std::uint32_t key, int pass) {
+  return key >> (kRadixBits * pass) & (kRadixBuckets - 1);
+}
+
+// Runs `second` on a thread of its own while this one runs `first`, and returns when
+// both are done; without a thread to be had, runs one after the other. An exception of
+// either (running out of memory) comes out here.
+template <class First, class Second>
+void RunBoth(First first, Second second) {
+  std::exception_ptr failure;
+  std::thread thread;
+  try {
+    thread = std::thread([&] {
+      try {
+        second();
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {  // no second thread: both here
+    first();
+    second();
+    return;
+  }
+  try {
+    first();
+  } catch (...) {
+    thread.join();
+    throw;
+  }
+  thread.join();
+  if (failure) std::rethrow_exception(failure);
+}
 
 }  // namespace
 
-void SpatialIndex::Reserve(std::size_t points, std::size_t name_bytes) {
+void SpatialIndex::Reserve(std::size_t points, std::size_t nameBytes) {
   points_.Reserve(points);
-  name_starts_.Reserve(points + 1);
-  names_.Reserve(name_bytes);
+  nameStarts_.Reserve(points + 1);
+  names_.Reserve(nameBytes);
 }
 
 bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::string_view name) {
@@ -35,7 +75,7 @@ bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::strin
   if (names_.Size() + name.size() > kLimit || points_.Size() >= kLimit / 2) return false;
   points_.PushBack(Point{longitude, latitude, static_cast<std::uint32_t>(points_.Size())});
   names_.Append(name.data(), name.size());
-  name_starts_.PushBack(static_cast<std::uint32_t>(names_.Size()));
+  nameStarts_.PushBack(static_cast<std::uint32_t>(names_.Size()));
   built_ = false;
   return true;
 }
@@ -43,115 +83,203 @@ bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::strin
 // The key is a template argument: read straight from the point, not through a pointer.
 template <std::int32_t SpatialIndex::Point::*Key>
 void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_t count) {
-  // A least-significant-digit radix sort, a byte a pass: stable, and four passes over
-  // the points whatever the data. The passes alternate between `spare` and `to`, so
-  // `from` is read only by the first and may be `to` itself.
-  std::uint32_t starts[kRadixPasses][256] = {};
+  // A least-significant-digit radix sort, eleven bits a pass: stable, and three passes
+  // over the points whatever the data (a digit's counts fit the fastest cache). The
+  // passes go from `from` through `spare` and `to` so that `from` is read only by the
+  // first; when it is `to` itself, the last pass lands in `spare` and is copied back.
+  std::uint32_t starts[kRadixPasses][kRadixBuckets] = {};
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t k = RadixKey(from[i].*Key);
-    for (int pass = 0; pass < kRadixPasses; ++pass) ++starts[pass][k >> (8 * pass) & 0xFF];
+    for (int pass = 0; pass < kRadixPasses; ++pass) ++starts[pass][Digit(k, pass)];
   }
-  for (auto& pass_starts : starts) {
+  for (auto& passStarts : starts) {
     std::uint32_t sum = 0;
-    for (std::uint32_t& start : pass_starts) sum += std::exchange(start, sum);
+    for (std::uint32_t& start : passStarts) sum += std::exchange(start, sum);
   }
+  Point* const targets[kRadixPasses] = {from != to ? to : spare, from != to ? spare : to,
+                                        from != to ? to : spare};
   const Point* source = from;
   for (int pass = 0; pass < kRadixPasses; ++pass) {
-    Point* target = pass % 2 == 0 ? spare : to;
+    Point* const target = targets[pass];
+    std::uint32_t* const passStarts = starts[pass];
     for (std::size_t i = 0; i < count; ++i) {
       const Point& p = source[i];
-      target[starts[pass][RadixKey(p.*Key) >> (8 * pass) & 0xFF]++] = p;
+      target[passStarts[Digit(RadixKey(p.*Key), pass)]++] = p;
     }
     source = target;
+  }
+  if (source != to) std::memcpy(to, source, count * sizeof(Point));
+}
+
+template <std::int32_t SpatialIndex::Point::*Key>
+void SpatialIndex::SplitInto(const Point* from, Point* to, Point pivot, std::uint32_t begin,
+                             std::uint32_t middle, std::uint32_t end) {
+  // Each point goes to the end of its part, chosen without a branch to guess.
+  Point* first = to + begin;
+  Point* rest = to + middle;
+  const std::int32_t pivotKey = pivot.*Key;
+  for (std::uint32_t i = begin; i < end; ++i) {
+    const Point p = from[i];
+    const bool before = (p.*Key < pivotKey) | ((p.*Key == pivotKey) & (p.id < pivot.id));
+    *(before ? first : rest) = p;
+    first += before;
+    rest += !before;
   }
 }
 
 template <std::int32_t SpatialIndex::Point::*Key>
-void SpatialIndex::SplitAt(Point* list, const Point& pivot, std::uint32_t begin,
-                           std::uint32_t middle, std::uint32_t end, Point* spare) {
-  // The first part is gathered in place, the rest in `spare` and copied after it.
-  // Every point is stored at both places and only one of them moves on: no branch
-  // to guess, and neither place ever runs ahead of the point being read.
-  Point* kept = list + begin;
-  Point* moved = spare + begin;
-  const std::int32_t pivot_key = pivot.*Key;
-  const std::uint32_t pivot_id = pivot.id;
-  for (std::uint32_t i = begin; i < end; ++i) {
-    const Point p = list[i];
-    const bool first = (p.*Key < pivot_key) | ((p.*Key == pivot_key) & (p.id < pivot_id));
-    *kept = p;
-    *moved = p;
-    kept += first;
-    moved += !first;
+SpatialIndex::Point SpatialIndex::PointAtRank(std::uint32_t rank, Point* spare) const {
+  // Counted by the keys' top bits, the rank falls in one range of keys; only the points
+  // of that range are gathered and ordered.
+  std::vector<std::uint32_t> counts(std::size_t{1} << kRankBits);
+  for (const Point& p : points_) ++counts[RadixKey(p.*Key) >> (32 - kRankBits)];
+  std::uint32_t range = 0;
+  while (rank >= counts[range]) rank -= counts[range++];
+  std::size_t gathered = 0;
+  for (const Point& p : points_) {
+    if (RadixKey(p.*Key) >> (32 - kRankBits) == range) spare[gathered++] = p;
   }
-  std::memcpy(list + middle, spare + begin, (end - middle) * sizeof(Point));
+  std::nth_element(spare, spare + rank, spare + gathered, [](const Point& a, const Point& b) {
+    return a.*Key < b.*Key || (a.*Key == b.*Key && a.id < b.id);
+  });
+  return spare[rank];
 }
 
-std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, Lists& lists) {
-  // points_[begin, end) by longitude and lists.by_latitude[begin, end) hold the same points.
-  const Point* by_latitude = lists.by_latitude.get();
+std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, const Lists& lists,
+                                      Nodes& nodes) {
+  // lists.byLongitude[begin, end) and lists.byLatitude[begin, end) hold the same points.
   Node node;
   node.begin = begin;
   node.end = end;
-  node.box = {points_[begin].longitude, by_latitude[begin].latitude, points_[end - 1].longitude,
-              by_latitude[end - 1].latitude};
-  const std::uint32_t index = static_cast<std::uint32_t>(nodes_.size());
-  nodes_.push_back(node);
+  node.box = {lists.byLongitude[begin].longitude, lists.byLatitude[begin].latitude,
+              lists.byLongitude[end - 1].longitude, lists.byLatitude[end - 1].latitude};
+  const auto index = static_cast<std::uint32_t>(nodes.size());
+  nodes.push_back(node);
 
   // Widths in OV2 units: a box narrower than one unit (0.00001 degree) holds points
   // at one position, which no split can separate.
   const std::int64_t width = std::int64_t{node.box.east} - node.box.west;
   const std::int64_t height = std::int64_t{node.box.north} - node.box.south;
-  if (end - begin <= kLeafPoints || (width == 0 && height == 0)) return index;  // sized later
-  const std::uint32_t middle = begin + (end - begin) / 2;
-  if (width >= height) {
-    SplitAt<&Point::longitude>(lists.by_latitude.get(), points_[middle], begin, middle, end,
-                               lists.spare.get());
-  } else {
-    SplitAt<&Point::latitude>(points_.Data(), by_latitude[middle], begin, middle, end,
-                              lists.spare.get());
+  if (end - begin <= kLeafPoints || (width == 0 && height == 0)) {
+    // A block (sized later): its points by longitude to points_, where the writer
+    // finds them. No list is needed any more in this range.
+    Point* const block = points_.Data();
+    if (lists.byLongitude != block) {
+      std::memcpy(block + begin, lists.byLongitude + begin, (end - begin) * sizeof(Point));
+    }
+    return index;
   }
-  const std::uint32_t left = BuildNode(begin, middle, lists);
-  const std::uint32_t right = BuildNode(middle, end, lists);
-  nodes_[index].left = left;
-  nodes_[index].right = right;
+  // The list of the other axis is split into the spare room, which becomes that
+  // list, and its old place the spare room below.
+  const std::uint32_t middle = begin + (end - begin) / 2;
+  Lists below = lists;
+  if (width >= height) {
+    SplitInto<&Point::longitude>(lists.byLatitude, lists.spare, lists.byLongitude[middle], begin,
+                                 middle, end);
+    std::swap(below.byLatitude, below.spare);
+  } else {
+    SplitInto<&Point::latitude>(lists.byLongitude, lists.spare, lists.byLatitude[middle], begin,
+                                middle, end);
+    std::swap(below.byLongitude, below.spare);
+  }
+  const std::uint32_t left = BuildNode(begin, middle, below, nodes);
+  const std::uint32_t right = BuildNode(middle, end, below, nodes);
+  nodes[index].left = left;
+  nodes[index].right = right;
   return index;
+}
+
+void SpatialIndex::BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists,
+                              Nodes& nodes) {
+  // The two halves of a build in two touch disjoint ranges of the three arrays.
+  SortBy<&Point::latitude>(lists.byLongitude + begin, lists.byLatitude + begin,
+                           lists.spare + begin, end - begin);
+  SortBy<&Point::longitude>(lists.byLongitude + begin, lists.byLongitude + begin,
+                            lists.spare + begin, end - begin);
+  // About two nodes for every full block.
+  nodes.reserve((end - begin) / (kLeafPoints / 2) * 2 + 2);
+  BuildNode(begin, end, lists, nodes);
+  SizeNodes(nodes);
+}
+
+bool SpatialIndex::BuildInTwo(const Lists& lists) {
+  const auto count = static_cast<std::uint32_t>(points_.Size());
+  Ov2Box box{points_[0].longitude, points_[0].latitude, points_[0].longitude, points_[0].latitude};
+  for (const Point& p : points_) {
+    box.west = std::min(box.west, p.longitude);
+    box.east = std::max(box.east, p.longitude);
+    box.south = std::min(box.south, p.latitude);
+    box.north = std::max(box.north, p.latitude);
+  }
+  const std::int64_t width = std::int64_t{box.east} - box.west;
+  const std::int64_t height = std::int64_t{box.north} - box.south;
+  if (width == 0 && height == 0) return false;
+  // The top's split as BuildNode makes it: the points before the median of the wider
+  // axis to the first half; both halves keep their input order.
+  const std::uint32_t middle = count / 2;
+  Point* const spare = lists.spare;
+  if (width >= height) {
+    const Point pivot = PointAtRank<&Point::longitude>(middle, spare);
+    SplitInto<&Point::longitude>(points_.Data(), spare, pivot, 0, middle, count);
+  } else {
+    const Point pivot = PointAtRank<&Point::latitude>(middle, spare);
+    SplitInto<&Point::latitude>(points_.Data(), spare, pivot, 0, middle, count);
+  }
+  std::memcpy(points_.Data(), spare, count * sizeof(Point));
+  for (Nodes& half : halves_) half.clear();
+  RunBoth([&] { BuildRange(0, middle, lists, halves_[0]); },
+          [&] { BuildRange(middle, count, lists, halves_[1]); });
+  Node top;
+  top.begin = 0;
+  top.end = count;
+  top.left = 1;  // the halves' tops, as they follow in pre-order
+  top.right = 1 + static_cast<std::uint32_t>(halves_[0].size());
+  top.bytes = kOv2SkipperSize + halves_[0].front().bytes + halves_[1].front().bytes;
+  top.box = box;
+  nodes_.assign(1, top);
+  return true;
 }
 
 void SpatialIndex::Build() {
   if (built_) return;
   nodes_.clear();
+  for (Nodes& half : halves_) Nodes().swap(half);
   const std::size_t count = points_.Size();
   if (count > 0) {
     // Left uninitialised: every point is written before it is read.
-    Lists lists{std::unique_ptr<Point[]>(new Point[count]), std::unique_ptr<Point[]>(new Point[count])};
-    if (!in_input_order_) {  // an earlier build reordered them
-      for (const Point& p : points_) lists.by_latitude[p.id] = p;
-      std::copy(lists.by_latitude.get(), lists.by_latitude.get() + count, points_.begin());
+    room_.reset(new Point[2 * count]);
+    roomPoints_ = 2 * count;
+    Lists lists{points_.Data(), room_.get(), room_.get() + count};
+    if (!inInputOrder_) {  // an earlier build reordered them
+      for (const Point& p : points_) lists.byLatitude[p.id] = p;
+      std::copy(lists.byLatitude, lists.byLatitude + count, points_.begin());
+      inInputOrder_ = true;
     }
-    SortBy<&Point::latitude>(points_.Data(), lists.by_latitude.get(), lists.spare.get(), count);
-    SortBy<&Point::longitude>(points_.Data(), points_.Data(), lists.spare.get(), count);
-    in_input_order_ = false;
-    // About two nodes for every full block.
-    nodes_.reserve(count / (kLeafPoints / 2) * 2 + 2);
-    BuildNode(0, static_cast<std::uint32_t>(count), lists);
-    SizeNodes();
+    const bool inTwo = !oneThread_ && count >= kTwoThreadPoints && BuildInTwo(lists);
+    if (!inTwo) {
+      BuildRange(0, static_cast<std::uint32_t>(count), lists, nodes_);
+      room_.reset();
+    }
+    inInputOrder_ = false;
   }
   built_ = true;
 }
 
-void SpatialIndex::SizeNodes() {
-  // Children follow their parent in nodes_, so a backward pass meets them first.
-  // A block's names lie anywhere in names_: their places are fetched ahead.
-  for (std::size_t n = nodes_.size(); n-- > 0;) {
-    Node& node = nodes_[n];
+void SpatialIndex::SizeNodes(Nodes& nodes) const {
+  // Children follow their parent in `nodes`, so a backward pass meets them first.
+  // A block's names lie anywhere in names_: their places are fetched ahead, from the
+  // points of this tree alone (the other half of a build in two may be moving its own).
+  if (nodes.empty()) return;
+  const std::uint32_t first = nodes.front().begin;
+  for (std::size_t n = nodes.size(); n-- > 0;) {
+    Node& node = nodes[n];
     node.bytes = kOv2SkipperSize;
     if (node.left != 0) {
-      node.bytes += nodes_[node.left].bytes + nodes_[node.right].bytes;
+      node.bytes += nodes[node.left].bytes + nodes[node.right].bytes;
       continue;
     }
     for (std::uint32_t i = node.end; i-- > node.begin;) {
-      if (i >= kLookahead) QH_PREFETCH(&name_starts_[points_[i - kLookahead].id]);
+      if (i >= first + kLookahead) QH_PREFETCH(&nameStarts_[points_[i - kLookahead].id]);
       node.bytes += Ov2PoiSize(NameOf(points_[i].id).size());
     }
   }
@@ -162,34 +290,69 @@ std::uint64_t SpatialIndex::OverlaySize() {
   return nodes_.empty() ? 0 : nodes_.front().bytes;
 }
 
-void SpatialIndex::WriteNode(std::uint32_t index, Ov2Writer& writer) const {
-  const Node& node = nodes_[index];
+void SpatialIndex::WriteNode(const Nodes& nodes, std::uint32_t index, Ov2Writer& writer) const {
+  const Node& node = nodes[index];
   writer.Skipper(static_cast<std::uint32_t>(node.bytes), node.box);
   if (node.left == 0 && node.right == 0) {
     for (std::uint32_t i = node.begin; i < node.end; ++i) {
       // Blocks are written in the order of points_, but the names lie scattered over
       // names_: ask for them well before they are needed.
       if (i + 2 * kLookahead < points_.Size()) {
-        QH_PREFETCH(&name_starts_[points_[i + 2 * kLookahead].id]);
+        QH_PREFETCH(&nameStarts_[points_[i + 2 * kLookahead].id]);
       }
       if (i + kLookahead < points_.Size()) {
-        QH_PREFETCH(names_.Data() + name_starts_[points_[i + kLookahead].id]);
+        QH_PREFETCH(names_.Data() + nameStarts_[points_[i + kLookahead].id]);
       }
       const Point& p = points_[i];
       writer.Poi(p.longitude, p.latitude, NameOf(p.id));
     }
     return;
   }
-  WriteNode(node.left, writer);
-  WriteNode(node.right, writer);
+  WriteNode(nodes, node.left, writer);
+  WriteNode(nodes, node.right, writer);
+}
+
+bool SpatialIndex::WriteInTwo(Ov2Writer& writer) const {
+  const std::uint64_t secondBytes = halves_[1].front().bytes;
+  if (room_ == nullptr || secondBytes > roomPoints_ * sizeof(Point)) return false;
+  const Node& top = nodes_.front();
+  writer.Skipper(static_cast<std::uint32_t>(top.bytes), top.box);
+  // The second half's records are made meanwhile and follow the first half's. Its
+  // writer hands them on as they fill its buffer; the room holds them all.
+  char* const room = reinterpret_cast<char*>(room_.get());
+  std::size_t made = 0;
+  RunBoth([&] { WriteNode(halves_[0], 0, writer); },
+          [&] {
+            Ov2Writer memory([&](std::string_view records) {
+              std::memcpy(room + made, records.data(), records.size());
+              made += records.size();
+              return true;
+            });
+            WriteNode(halves_[1], 0, memory);
+            memory.Finish();
+          });
+  writer.Records(std::string_view(room, made));
+  return true;
 }
 
 bool SpatialIndex::Write(Ov2Writer& writer) {
   // Devices read the lengths as signed 32-bit numbers.
   if (OverlaySize() > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+    room_.reset();
+    roomPoints_ = 0;
     return false;
   }
-  if (!nodes_.empty()) WriteNode(0, writer);
+  if (!halves_[0].empty()) {
+    if (!WriteInTwo(writer)) {
+      writer.Skipper(static_cast<std::uint32_t>(nodes_.front().bytes), nodes_.front().box);
+      WriteNode(halves_[0], 0, writer);
+      WriteNode(halves_[1], 0, writer);
+    }
+  } else if (!nodes_.empty()) {
+    WriteNode(nodes_, 0, writer);
+  }
+  room_.reset();  // a later write goes on one thread
+  roomPoints_ = 0;
   return !writer.Failed();
 }
 

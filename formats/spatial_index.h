@@ -7,6 +7,10 @@
 // build sorts the points once by longitude and once by latitude; a split then takes
 // the first half of one list and splits the other list stably to match, so every
 // box and every median is read off the lists' ends without a search.
+//
+// A large index splits its top first (the median found by counting, the points
+// parted stably) and builds and writes the two halves on two threads, each half as
+// above. The tree is the one a single thread builds, and the overlay the same bytes.
 #pragma once
 
 #include <cstddef>
@@ -24,13 +28,17 @@ namespace qh {
 class SpatialIndex {
  public:
   static constexpr std::size_t kLeafPoints = 20;
+  // The fewest points whose index is built and written on two threads; a smaller one
+  // is not worth a thread.
+  static constexpr std::size_t kTwoThreadPoints = std::size_t{1} << 15;
 
-  // Room for `points` points with `name_bytes` name bytes in all, to spare regrowth.
-  void Reserve(std::size_t points, std::size_t name_bytes);
+  SpatialIndex() { nameStarts_.PushBack(0); }
+
+  // Room for `points` points with `nameBytes` name bytes in all, to spare regrowth.
+  void Reserve(std::size_t points, std::size_t nameBytes);
   // False when the index cannot take more (names beyond 4 GiB, or more points than
   // one overlay can describe).
   bool Add(std::int32_t longitude, std::int32_t latitude, std::string_view name);
-  SpatialIndex() { name_starts_.PushBack(0); }
 
   std::size_t Size() const { return points_.Size(); }
   // Size in bytes of the overlay Write produces.
@@ -40,6 +48,13 @@ class SpatialIndex {
   // reordered in place; the index can be written again and gives the same bytes.
   // False when the overlay would be too large for the 32-bit block lengths.
   bool Write(Ov2Writer& writer);
+
+  // Builds and writes on this thread alone, whatever the size: the same bytes, for
+  // tests that hold the two builds against each other.
+  void UseOneThread(bool oneThread) {
+    oneThread_ = oneThread;
+    built_ = false;
+  }
 
  private:
   // 12 bytes a point: with the name offsets, the bulk of a million-point index.
@@ -53,37 +68,64 @@ class SpatialIndex {
     std::uint64_t bytes = 0;            // the skipper and everything under it
     Ov2Box box;
   };
-  // The build's second list (the points by latitude) and the room a split writes to.
+  // The points of a subtree's range in the order of each axis, and room for as many
+  // that a split writes to: three disjoint arrays (points_ and the two of room_), which
+  // change roles as the splits go down. A block's points end up in points_.
   struct Lists {
-    std::unique_ptr<Point[]> by_latitude, spare;
+    Point* byLongitude;
+    Point* byLatitude;
+    Point* spare;
   };
+  // The nodes of a subtree in pre-order (children after their parent), linked by their
+  // places in it.
+  using Nodes = std::vector<Node>;
 
   void Build();
+  // The tree of points [begin, end) (in input order) in `nodes`: the points sorted by
+  // both axes, split, and every node sized.
+  void BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists, Nodes& nodes);
+  // Splits the top in two and builds the halves at once; false, with nothing done, when
+  // the top is a block of its own.
+  bool BuildInTwo(const Lists& lists);
+  // The point at `rank` (from 0) of all points in the order of `Key` then input
+  // position, found by counting; `spare` is room for as many points.
+  template <std::int32_t Point::*Key>
+  Point PointAtRank(std::uint32_t rank, Point* spare) const;
   // Writes the `count` points at `from` to `to` ordered by `Key`, keeping the order of
   // equal keys; `spare` is room for as many. `from` may be `to`.
   template <std::int32_t Point::*Key>
   static void SortBy(const Point* from, Point* to, Point* spare, std::size_t count);
-  // Splits list[begin, end) stably into the points that come before `pivot` by `Key`
-  // (then input position), which fill [begin, middle), and the rest.
+  // Splits from[begin, end) stably into the points that come before `pivot` by `Key`
+  // (then input position), which go to to[begin, middle), and the rest, which go to
+  // to[middle, end).
   template <std::int32_t Point::*Key>
-  static void SplitAt(Point* list, const Point& pivot, std::uint32_t begin, std::uint32_t middle,
-                      std::uint32_t end, Point* spare);
-  // Appends the node of points [begin, end) and its subtree to nodes_ in pre-order
-  // (children after their parent).
-  std::uint32_t BuildNode(std::uint32_t begin, std::uint32_t end, Lists& lists);
-  void SizeNodes();  // the bytes of every node, once the tree stands
-  void WriteNode(std::uint32_t node, Ov2Writer& writer) const;
+  static void SplitInto(const Point* from, Point* to, Point pivot, std::uint32_t begin,
+                        std::uint32_t middle, std::uint32_t end);
+  // Appends the node of points [begin, end) and its subtree to `nodes` and returns its
+  // place there.
+  std::uint32_t BuildNode(std::uint32_t begin, std::uint32_t end, const Lists& lists, Nodes& nodes);
+  void SizeNodes(Nodes& nodes) const;  // the bytes of every node, once the tree stands
+  void WriteNode(const Nodes& nodes, std::uint32_t node, Ov2Writer& writer) const;
+  // Writes the top's halves at once, the second into the room the build's lists took
+  // meanwhile; false, with nothing written, when its records would not fit there.
+  bool WriteInTwo(Ov2Writer& writer) const;
   std::string_view NameOf(std::uint32_t id) const {
-    return std::string_view(names_.Data() + name_starts_[id],
-                            name_starts_[id + 1] - name_starts_[id]);
+    return std::string_view(names_.Data() + nameStarts_[id], nameStarts_[id + 1] - nameStarts_[id]);
   }
 
   GrowingArray<Point> points_;  // by input position; by longitude, block after block, once built
-  GrowingArray<std::uint32_t> name_starts_;  // point i's name: [start i, start i+1) of names_
+  GrowingArray<std::uint32_t> nameStarts_;  // point i's name: [start i, start i+1) of names_
   GrowingArray<char> names_;
-  std::vector<Node> nodes_;
+  // Built by one thread: the tree. Built in two: the top alone, its halves' in their own.
+  Nodes nodes_;
+  Nodes halves_[2];
+  // The lists of a build in two (two points' room a point), kept for its write: the
+  // second half's records are made there, so the write takes no memory of its own.
+  std::unique_ptr<Point[]> room_;
+  std::size_t roomPoints_ = 0;
   bool built_ = false;
-  bool in_input_order_ = true;  // points_ as added, not yet sorted by a build
+  bool inInputOrder_ = true;  // points_ as added, not yet sorted by a build
+  bool oneThread_ = false;
 };
 
 }  // namespace qh

@@ -25,6 +25,8 @@ char Windows1252Byte(char32_t character) {
   if (character < 0x80 || (character >= 0xA0 && character < 0x100)) {
     return static_cast<char>(character);
   }
+  // The code page's characters beyond Latin-1 lie between U+0152 and U+2122.
+  if (character < 0x152 || character > 0x2122) return '?';
   for (std::size_t i = 0; i < std::size(kWindows1252High); ++i) {
     if (kWindows1252High[i] != 0 && kWindows1252High[i] == character) {
       return static_cast<char>(0x80 + i);

@@ -2,10 +2,24 @@
 // devices; UTF-8 for newer ones. GPX and CSV files are UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace qh {
+
+// UTF-16 text as a file stores it: `size` code units of two bytes each, low byte first,
+// read in place.
+struct Utf16Le {
+  const unsigned char* bytes = nullptr;
+  std::size_t size = 0;
+
+  std::size_t Size() const { return size; }
+  char16_t operator[](std::size_t i) const {
+    return static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  }
+  const unsigned char* Bytes() const { return bytes; }
+};
 
 // The Windows-1252 byte of a character, "?" for one the code page lacks.
 char Windows1252Byte(char32_t character);

@@ -3,6 +3,8 @@
 // binary value (exact ties go to even).
 #include "numeric/edit_descriptors.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -152,7 +154,94 @@ bool ShortEditF(double value, int width, int decimals, char (&text)[2 * kShortWi
   return true;
 }
 
+// |value| * 10^5 rounded to an integer from the bits of the double, the exact binary
+// value rounded with ties to even; false when that is 10^9 or more, or not a number.
+// The value is mantissa * 2^exponent, so the scaled one is mantissa * 3125 >> shift with
+// shift = -(exponent + 5); the product, up to 65 bits, is kept in two parts: `high`
+// above the low 32 bits `low`. Below 2^14 (the only magnitudes that fit ten columns)
+// the shift is at least 34.
+bool ScaledBy10To5(double magnitude, std::uint32_t& scaled) {
+  if (!(magnitude < 16384.0)) return false;  // also infinity and NaN
+  const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+  const auto field = static_cast<int>(bits >> 52);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  if (field != 0) mantissa |= std::uint64_t{1} << 52;
+  const int shift = (field != 0 ? 1075 - field : 1074) - 5;
+  const std::uint64_t lowProduct = (mantissa & 0xFFFFFFFFu) * 3125;
+  const std::uint64_t high = (mantissa >> 32) * 3125 + (lowProduct >> 32);
+  const std::uint64_t low = lowProduct & 0xFFFFFFFFu;
+  const int highShift = shift - 32;  // at least 2
+  if (highShift > 40) {  // the product is below 2^66 and a half at least 2^72
+    scaled = 0;
+    return true;
+  }
+  const std::uint64_t quotient = high >> highShift;
+  const std::uint64_t rest = high & ((std::uint64_t{1} << highShift) - 1);
+  const std::uint64_t half = std::uint64_t{1} << (highShift - 1);
+  // Up past the half, and at the half itself when the quotient is odd: computed, not
+  // branched on, as the digits beyond the fifth decimal are as good as random.
+  const auto above = static_cast<std::uint64_t>(rest > half);
+  const auto atHalf = static_cast<std::uint64_t>(rest == half);
+  const std::uint64_t up = above | (atHalf & (static_cast<std::uint64_t>(low != 0) | quotient));
+  const std::uint64_t rounded = quotient + (up & 1);
+  if (rounded >= 1000000000u) return false;
+  scaled = static_cast<std::uint32_t>(rounded);
+  return true;
+}
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324"
+    "25262728293031323334353637383940414243444546474849"
+    "50515253545556575859606162636465666768697071727374"
+    "75767778798081828384858687888990919293949596979899";
+
+void PutPair(char* at, std::uint32_t pair) { std::memcpy(at, kDigitPairs + 2 * pair, 2); }
+
+// The four columns before the point of an F10.5 field, for every whole part one shows:
+// 0 to 9999 as digits after blanks, then (from kNegativeLead on) 0 to 999 with the
+// sign before them. Read from a table rather than chosen by branches: coordinates vary
+// in length and sign from one line to the next and would defeat a guess.
+constexpr std::uint32_t kNegativeLead = 10000;
+constexpr auto kLeadColumns = [] {
+  std::array<std::array<char, 4>, kNegativeLead + 1000> columns{};
+  for (std::uint32_t i = 0; i < columns.size(); ++i) {
+    const bool negative = i >= kNegativeLead;
+    std::uint32_t whole = negative ? i - kNegativeLead : i;
+    int at = 3;
+    do {
+      columns[i][static_cast<std::size_t>(at--)] = static_cast<char>('0' + whole % 10);
+      whole /= 10;
+    } while (whole > 0);
+    if (negative) columns[i][static_cast<std::size_t>(at--)] = '-';
+    for (; at >= 0; --at) columns[i][static_cast<std::size_t>(at)] = ' ';
+  }
+  return columns;
+}();
+
 }  // namespace
+
+bool PutF10_5(double value, char* field, std::int32_t& units) {
+  std::uint32_t scaled = 0;
+  const bool negative = std::signbit(value);
+  // Ten columns: "dddd.ddddd" or "-ddd.ddddd" at the most; a zero has no sign.
+  // (The sign is half the time one way and half the other: it is computed with, not
+  // branched on.)
+  const auto sign = static_cast<std::uint32_t>(negative);
+  if (!ScaledBy10To5(std::fabs(value), scaled) || scaled >= 1000000000u - sign * 900000000u) {
+    std::memset(field, '*', 10);
+    return false;
+  }
+  const std::uint32_t shownSign = sign & static_cast<std::uint32_t>(scaled != 0);
+  const std::uint32_t whole = scaled / 100000, fraction = scaled % 100000;
+  std::memcpy(field, kLeadColumns[whole + shownSign * kNegativeLead].data(), 4);
+  field[4] = '.';
+  PutPair(field + 5, fraction / 1000);
+  PutPair(field + 7, fraction % 1000 / 10);
+  field[9] = static_cast<char>('0' + fraction % 10);
+  const auto magnitude = static_cast<std::int32_t>(scaled);
+  units = shownSign != 0 ? -magnitude : magnitude;
+  return true;
+}
 
 std::string EditF(double value, int width, int decimals) {
   if (!std::isfinite(value) || decimals < 0) return Stars(width);
@@ -160,6 +249,11 @@ std::string EditF(double value, int width, int decimals) {
   if (std::string_view field; ShortEditF(value, width, decimals, text, field)) {
     return std::string(field);
   }
+  return EditFExact(value, width, decimals);
+}
+
+std::string EditFExact(double value, int width, int decimals) {
+  if (!std::isfinite(value) || decimals < 0) return Stars(width);
   const std::string digits = FixedDigits(std::fabs(value), decimals);
   if (digits.empty()) return Stars(width);
   return FitFixed(std::signbit(value), digits, width);

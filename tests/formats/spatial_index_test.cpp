@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -164,6 +165,48 @@ TEST(SpatialIndex, SplitsNestBlocksUnderGroupSkippers) {
   // 400 points in blocks of at most 20: at least 20 blocks, and groups above them.
   EXPECT_GE(c.skippers, 39u);
   EXPECT_GE(c.depth, 5);
+}
+
+// A large index is split at its top and its halves built and written on two threads:
+// the overlay is byte for byte the one a single thread writes, whichever axis the top
+// splits, with many points equal to the median, at one position (no split at all) and
+// on a line.
+TEST(SpatialIndex, TwoThreadsWriteTheBytesOfOne) {
+  constexpr int kPoints = static_cast<int>(SpatialIndex::kTwoThreadPoints) * 3 + 7;
+  std::mt19937 random(4242);
+  std::uniform_int_distribution<std::int32_t> lon(-18000000, 18000000), lat(-9000000, 9000000);
+  std::uniform_int_distribution<int> length(0, 40);
+  struct Case {
+    const char* what;
+    std::function<test::DecodedPoi(int)> point;
+  };
+  const Case cases[] = {
+      {"spread over the world",
+       [&](int) { return test::DecodedPoi{lon(random), lat(random), ""}; }},
+      {"taller than wide",
+       [&](int) { return test::DecodedPoi{lon(random) / 1000, lat(random), ""}; }},
+      {"a third at the median",
+       [&](int i) { return test::DecodedPoi{i % 3 == 0 ? 0 : lon(random), lat(random), ""}; }},
+      {"one position", [&](int) { return test::DecodedPoi{-8678190, 3616270, ""}; }},
+      {"a line", [&](int i) { return test::DecodedPoi{i % 1000, 5, ""}; }},
+  };
+  for (const Case& c : cases) {
+    SpatialIndex one, two;
+    one.UseOneThread(true);
+    for (int i = 0; i < kPoints; ++i) {
+      test::DecodedPoi p = c.point(i);
+      p.name = std::string(static_cast<std::size_t>(length(random)),
+                           static_cast<char>('a' + i % 26));
+      ASSERT_TRUE(one.Add(p.longitude, p.latitude, p.name));
+      ASSERT_TRUE(two.Add(p.longitude, p.latitude, p.name));
+    }
+    const std::string bytes = WriteIndex(one);
+    EXPECT_EQ(two.OverlaySize(), bytes.size()) << c.what;
+    EXPECT_TRUE(WriteIndex(two) == bytes) << c.what;
+    // And again, from the order the first build left.
+    EXPECT_TRUE(WriteIndex(two) == bytes) << c.what << ", written again";
+    ASSERT_TRUE(test::DecodeOv2(bytes).faults.empty()) << c.what;
+  }
 }
 
 }  // namespace

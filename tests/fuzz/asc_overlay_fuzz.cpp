@@ -64,6 +64,10 @@ std::vector<Event> ModelEvents(std::string_view bytes, std::size_t& titles) {
       QH_FUZZ_CHECK(kind == qh::AscLineKind::kPoint && SamePoint(fast, parsed),
                     "the fixed-column path disagrees with the parser on " + Shown(line));
     }
+    if (qh::ReadFixedColumnBody(line, fast)) {
+      QH_FUZZ_CHECK(kind == qh::AscLineKind::kPoint && SamePoint(fast, parsed),
+                    "the fixed-column body disagrees with the parser on " + Shown(line));
+    }
     if (kind == qh::AscLineKind::kPoint) {
       seenPoint = true;
       events.push_back({true, number, parsed, {}});

@@ -1,8 +1,10 @@
 // The pushpin reader through to the ".asc" lines. The reader is held against a model of
 // the record layout written here from the file's description: it takes the same pins,
-// stops where the model stops, and never counts a byte the input does not hold. Every
-// pin it gives makes the same line by the program's path (AscLine of PinText) and by
-// psp2ov2's (AppendAscLine), and that line reads back as the point it was made from.
+// stops where the model stops, and never counts a byte the input does not hold; its
+// view of the pins in place (NextPinView) takes them alike. Every pin it gives makes the
+// same line by the program's path (AscLine of PinText), by AppendAscLine and by
+// psp2ov2's (PutAscLine from the view), and that line reads back as the point it was
+// made from, as psp2ov2 judges it without reading it.
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -142,7 +144,34 @@ void CheckLine(const std::string& line, double longitude, double latitude,
   }
 }
 
-void CheckLines(const qh::PinRecord& pin, float longitudeOffset, float latitudeOffset) {
+// The line made from the pin in place, and the point psp2ov2 takes from its columns
+// without reading it: what the parser reads of the line.
+void CheckPutLine(const std::string& line, const qh::PinView& view, double longitude,
+                  double latitude, qh::NotesMode mode, qh::TextEncoding encoding) {
+  std::string room(qh::kAscLineMost + 1, '\xA5');
+  qh::AscColumns columns;
+  const char* end = qh::PutAscLine(room.data(), longitude, latitude, view, mode, encoding, columns);
+  const auto size = static_cast<std::size_t>(end - room.data());
+  QH_FUZZ_CHECK(size <= qh::kAscLineMost && room.substr(0, size) == line,
+                "the line put from the view " + Shown(room.substr(0, size)) +
+                    " differs from the program's " + Shown(line));
+  qh::AscPoint point;
+  std::string_view reason, judged;
+  const std::string_view body = std::string_view(line).substr(0, line.size() - 2);
+  const qh::AscLineKind kind = qh::ParseAscLine(body, point, reason);
+  const bool sameKind = qh::JudgeWrittenLine(columns, judged) == kind;
+  QH_FUZZ_CHECK(sameKind && (kind == qh::AscLineKind::kPoint || judged == reason),
+                "the columns are judged otherwise than the parser reads " + Shown(line));
+  if (kind == qh::AscLineKind::kPoint) {
+    const std::string_view text = body.substr(qh::kAscTextColumn, body.size() - qh::kAscTextColumn - 1);
+    QH_FUZZ_CHECK(columns.longitudeUnits == point.longitudeUnits &&
+                      columns.latitudeUnits == point.latitudeUnits && point.text == text,
+                  "the columns' point differs from the parser's on " + Shown(line));
+  }
+}
+
+void CheckLines(const qh::PinRecord& pin, const qh::PinView& view, float longitudeOffset,
+                float latitudeOffset) {
   const double longitude = qh::AddOffset(longitudeOffset, pin.longitude);
   const double latitude = qh::AddOffset(latitudeOffset, pin.latitude);
   std::string appended;
@@ -152,11 +181,26 @@ void CheckLines(const qh::PinRecord& pin, float longitudeOffset, float latitudeO
       const std::string line = qh::AscLine(longitude, latitude, text);
       appended.clear();
       qh::AppendAscLine(appended, longitude, latitude, pin, mode, encoding);
-      QH_FUZZ_CHECK(appended == line, "psp2ov2's line " + Shown(appended) +
+      QH_FUZZ_CHECK(appended == line, "the appended line " + Shown(appended) +
                                           " differs from the program's " + Shown(line));
       CheckLine(line, longitude, latitude, text);
+      CheckPutLine(line, view, longitude, latitude, mode, encoding);
     }
   }
+}
+
+std::u16string UnitsOf(const qh::Utf16Le& text) {
+  std::u16string units;
+  for (std::size_t i = 0; i < text.size; ++i) units.push_back(text[i]);
+  return units;
+}
+
+// The pin in place is the pin copied.
+bool SamePin(const qh::PinRecord& pin, const qh::PinView& view) {
+  return pin.pinId == view.pinId && pin.flag == view.flag && pin.layout == view.layout &&
+         pin.symbol == view.symbol && SameDouble(pin.latitude, view.latitude) &&
+         SameDouble(pin.longitude, view.longitude) && pin.name == UnitsOf(view.name) &&
+         pin.note1 == UnitsOf(view.note1) && pin.note2 == UnitsOf(view.note2);
 }
 
 }  // namespace
@@ -178,12 +222,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const bool zoneRule = size == 0 || (data[0] & 1) == 0;
 
-  qh::PushpinReader reader(zoneRule ? qh::LongitudeRule::kZone : qh::LongitudeRule::kFlag2Only);
-  QH_FUZZ_CHECK(reader.Open(path), "cannot open the input");
+  const qh::LongitudeRule rule = zoneRule ? qh::LongitudeRule::kZone : qh::LongitudeRule::kFlag2Only;
+  qh::PushpinReader reader(rule), viewReader(rule);
+  QH_FUZZ_CHECK(reader.Open(path) && viewReader.Open(path), "cannot open the input");
   Model model(bytes);
   std::int32_t npins = 0, modelPins = 0;
   const bool header = reader.ReadHeader(npins);
   QH_FUZZ_CHECK(header == model.Header(modelPins), "header read where the model did not");
+  std::int32_t viewPins = 0;
+  QH_FUZZ_CHECK(viewReader.ReadHeader(viewPins) == header, "the second reader's header");
   if (!header) {
     QH_FUZZ_CHECK(reader.Failed() && reader.Error().what == qh::IoFailure::kEndOfFile,
                   "a short header not told as the end of the file");
@@ -192,9 +239,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   QH_FUZZ_CHECK(npins == modelPins, "pin count " + std::to_string(npins));
 
   qh::PinRecord pin;
+  qh::PinView view;
   ModelPin expected;
   for (std::int32_t i = 0; i < npins; ++i) {
     const bool got = reader.NextPin(pin);
+    QH_FUZZ_CHECK(viewReader.NextPinView(view) == got && viewReader.Offset() == reader.Offset(),
+                  "pin " + std::to_string(i + 1) + " in place taken otherwise");
     QH_FUZZ_CHECK(reader.Offset() <= size, "offset " + std::to_string(reader.Offset()) +
                                                 " past the input's " + std::to_string(size));
     const bool modelGot = model.Pin(expected);
@@ -229,7 +279,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       std::to_string(pin.note1.size()) + "+" + std::to_string(pin.note2.size()) +
                       " for " + std::to_string(expected.note1.size()) + "+" +
                       std::to_string(expected.note2.size()));
-    CheckLines(pin, longitudeOffset, latitudeOffset);
+    QH_FUZZ_CHECK(SamePin(pin, view), "pin " + std::to_string(i + 1) + " in place differs");
+    CheckLines(pin, view, longitudeOffset, latitudeOffset);
   }
   reader.Close();
   return 0;

@@ -112,8 +112,11 @@ std::vector<std::string> Names(const TempFolder& folder) {
 
 class FaultLoops : public testing::Test {
  protected:
+  // The pins converted: the sample's nine, unless a test takes more.
+  virtual std::vector<test::StoredPin> Pins() const { return test::SamplePins(); }
+
   void SetUp() override {
-    WriteFile(folder_.File("trip.psp"), test::PushpinBytes(test::SamplePins()));
+    WriteFile(folder_.File("trip.psp"), test::PushpinBytes(Pins()));
     WriteFile(folder_.File("default_symbol.bmp"), ReadFile(QH_SOURCE_DIR "/resources/default_symbol.bmp"));
     // What a clean run writes, and how many bytes.
     const Outcome clean = Convert(folder_, {});
@@ -325,6 +328,54 @@ TEST_F(FaultLoops, AKillAtAnyStepOfTheCommitIsFinishedOrRolledBackByTheNextRun) 
                            : "rolled back the commit of an interrupted run";
     EXPECT_NE(next.messages.find(said), std::string::npos) << what << ": " << next.messages;
     ExpectWholeOutcome(what + ", next run", next, true, "");
+    if (HasFailure()) return;
+  }
+}
+
+// Enough pins that the ".asc" file is flushed on a second thread while the overlay is
+// built and written on two more: whichever of the files the disk fails first, and
+// whatever the threads do meanwhile, the outcome is whole and the failure told.
+class LargeFaultLoops : public FaultLoops {
+ protected:
+  std::vector<test::StoredPin> Pins() const override {
+    std::vector<test::StoredPin> pins;
+    std::uint64_t state = 99;
+    for (int i = 0; i < 40000; ++i) {
+      state = state * 6364136223846793005ull + 1442695040888963407ull;
+      test::StoredPin pin;
+      const double latitude = static_cast<double>(state >> 40) / 16777216.0 * 170 - 85;
+      const double longitude = static_cast<double>(state >> 11 & 0xFFFFFF) / 16777216.0 * 360 - 180;
+      pin.latitudeRadians = latitude * test::kRadiansPerDegree;
+      pin.longitudeRadians = longitude * test::kRadiansPerDegree;
+      pin.name = u"pin " + std::u16string(static_cast<std::size_t>(i % 30), u'x');
+      pins.push_back(pin);
+    }
+    return pins;
+  }
+};
+
+TEST_F(LargeFaultLoops, AFailureBesideTheOverlaysBuildLeavesAWholeOutcome) {
+  for (const bool earlier : {true, false}) {
+    // Each flush to the disk refused in turn: the ".asc" file's is told as its own.
+    bool ascTold = false;
+    for (int nth = 1; nth <= 3; ++nth) {
+      Earlier(earlier);
+      const Outcome outcome =
+          Convert(folder_, {.refused = FileCall::kSync, .nth = nth, .error = EACCES});
+      ExpectWholeOutcome("sync " + std::to_string(nth) + " refused", outcome, earlier,
+                         std::strerror(EACCES));
+      ascTold |= outcome.messages.find("cannot write " + folder_.File("trip.asc")) !=
+                 std::string::npos;
+    }
+    EXPECT_TRUE(ascTold) << "no refused flush was the .asc file's";
+    // The disk full at points where the files' last bytes and the overlay's go at once.
+    for (const std::size_t cut : {total_ / 3, total_ / 2, total_ * 3 / 4, total_ - 1}) {
+      Earlier(earlier);
+      const Outcome outcome = Convert(folder_, {.capacity = cut});
+      EXPECT_NE(outcome.status, psp2ov2::kExitOk) << "full after " << cut;
+      ExpectWholeOutcome("full after " + std::to_string(cut), outcome, earlier,
+                         std::strerror(ENOSPC));
+    }
     if (HasFailure()) return;
   }
 }

@@ -2,12 +2,15 @@
 // conversion with its error codes.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "numeric/edit_descriptors.h"
 #include "services/errors.h"
 #include "services/numbers.h"
 
@@ -109,6 +112,67 @@ TEST(EditF, AgreesWithTheExactExpansionEverywhere) {
     }
   }
   EXPECT_EQ(failures, 0);
+}
+
+// The number an F field shows, in units of its last decimal: its digits with its sign.
+std::int64_t ShownUnits(const std::string& field) {
+  std::int64_t units = 0;
+  for (const char c : field) {
+    if (c >= '0' && c <= '9') units = units * 10 + (c - '0');
+  }
+  return field.find('-') != std::string::npos ? -units : units;
+}
+
+// F10.5 by integer arithmetic against the general formatter, over a large sample made
+// the same way on every run: ordinary coordinates, every exact tie at the fifth
+// decimal (the odd multiples of 1/64) up to the asterisks and the doubles beside
+// them, the doubles nearest the halfway points of many other values, the edges where
+// the field fills up or overflows, and random bit patterns (subnormals, huge numbers,
+// infinities and NaNs among them).
+TEST(PutF10_5, AgreesWithTheGeneralFormatterOverALargeSample) {
+  std::vector<double> values;
+  std::mt19937_64 random(20250517);
+  std::uniform_real_distribution<double> degrees(-20000.0, 20000.0);
+  for (int i = 0; i < 600000; ++i) values.push_back(degrees(random));
+  for (std::int64_t odd = 1; odd < 10001 * 64; odd += 2) {
+    const double tie = static_cast<double>(odd) / 64.0;
+    for (const double v : {tie, std::nextafter(tie, 0.0), std::nextafter(tie, 1e300)}) {
+      values.push_back(v);
+      values.push_back(-v);
+    }
+  }
+  for (int i = 0; i < 200000; ++i) {
+    const double half = (static_cast<double>(random() % 1500000000) + 0.5) / 100000.0;
+    double v = half;
+    for (int step = 0; step < 3; ++step) v = std::nextafter(v, 0.0);
+    for (int step = 0; step < 7; ++step, v = std::nextafter(v, 1e300)) values.push_back(i % 2 ? v : -v);
+  }
+  for (const double edge : {9999.999995, 999.999995, 10000.0, 1000.0, 0.000005, 0.0000049999999,
+                            16384.0, 1e-320, 0.0}) {
+    double v = edge;
+    for (int step = 0; step < 50; ++step) v = std::nextafter(v, 0.0);
+    for (int step = 0; step < 100; ++step, v = std::nextafter(v, 1e300)) {
+      values.push_back(v);
+      values.push_back(-v);
+    }
+  }
+  for (int i = 0; i < 300000; ++i) values.push_back(std::bit_cast<double>(random()));
+  int failures = 0;
+  for (const double v : values) {
+    char field[10];
+    std::int32_t units = 12345;
+    const bool fits = PutF10_5(v, field, units);
+    const std::string expected = EditFExact(v, 10, 5);
+    const std::string got(field, sizeof field);
+    const bool agrees = got == expected && fits == (expected[0] != '*') &&
+                        (!fits || units == ShownUnits(expected)) && EditF(v, 10, 5) == expected;
+    if (!agrees && ++failures <= 10) {
+      ADD_FAILURE() << "F10.5 of " << std::hexfloat << v << ": expected \"" << expected
+                    << "\", got \"" << got << "\" (" << (fits ? "fits" : "asterisks") << ", "
+                    << units << " units)";
+    }
+  }
+  EXPECT_EQ(failures, 0) << "of " << values.size() << " values";
 }
 
 TEST(EditF, NotANumberIsAsterisks) {

@@ -1,21 +1,38 @@
 // Batches of ".asc" lines passed from the thread that makes them to the thread that
-// writes them and reads their points into the overlay.
+// writes them and puts their points into the overlay.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "formats/asc_writer.h"
 #include "tools/common/batch_pipe.h"
 
 namespace qh {
 
-struct LineBatch {
-  std::string lines;                // whole lines, CR LF included
-  std::vector<std::size_t> ends;    // where each pin's line ends in `lines`
+// One pin's line: where it ends in the batch, and the coordinates its columns are
+// still to show (the taker fills them in).
+struct LineEnd {
+  std::size_t end;
+  double longitude, latitude;
+};
 
+// Bytes of ".asc" lines a batch gathers before it is handed on.
+inline constexpr std::size_t kLineBatch = std::size_t{1} << 16;
+
+struct LineBatch {
+  // Room for a full batch and one more line, made once: lines are written into it
+  // through a pointer, and its first `used` bytes are whole lines, CR LF included.
+  std::string room = std::string(kLineBatch + kAscLineMost, '\0');
+  std::size_t used = 0;
+  std::vector<LineEnd> ends;  // one for each line, in order
+
+  std::string_view Lines() const { return std::string_view(room.data(), used); }
+  bool Full() const { return used >= kLineBatch; }
   void Clear() {
-    lines.clear();
+    used = 0;
     ends.clear();
   }
 };

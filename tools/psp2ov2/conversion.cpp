@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #ifdef _WIN32
 #include <io.h>
@@ -22,13 +23,13 @@
 #include "formats/file_system.h"
 #include "resources/symbol/default_symbol.h"
 #include "formats/complete_file.h"
-#include "tools/common/file_identity.h"
 #include "tools/common/output_claim.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/tell_failure.h"
 #include "tools/psp2ov2/batch_pipe.h"
 #include "tools/psp2ov2/exit_status.h"
 #include "tools/psp2ov2/line_taker.h"
+#include "tools/common/file_identity.h"
 
 namespace qh::psp2ov2 {
 namespace {
@@ -37,8 +38,10 @@ using tools::Shown;
 
 constexpr std::int32_t kProgressThreshold = 100000;
 constexpr std::int32_t kProgressStep = 1 << 16;
-constexpr std::size_t kLineBatch = std::size_t{1} << 16;  // bytes of ".asc" lines a write
 constexpr std::size_t kBatchesInFlight = 4;
+// The fewest pins whose ".asc" file is flushed beside the overlay's build: a smaller
+// file is on the disk sooner than a thread starts.
+constexpr std::int32_t kAsideThreshold = 1 << 15;
 constexpr const char* kSymbolName = "default_symbol.bmp";
 // An overlay's icon is a small bitmap; more than this is not one.
 constexpr std::size_t kSymbolLimit = std::size_t{16} << 20;
@@ -108,157 +111,265 @@ bool Converter::PlanOutputs() {
   outputs_.clear();
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     outputs_.push_back(OutputNames(inputs[i]));
-    const Outputs& out = outputs_.back();
-    struct Named {
-      const std::string& path;
-      const char* role;
-    };
-    std::vector<Named> written{{out.asc, ".asc file"}};
-    if (!options_.ascOnly) {
-      written.push_back({out.ov2, "overlay"});
-      written.push_back({out.bmp, "icon"});
+    if (!MayWrite(i, claims)) return false;
+  }
+  return true;
+}
+
+namespace {
+
+struct Named {
+  const std::string& path;
+  const char* role;
+};
+
+// Says why `output` may not be written when an earlier name claimed the same file.
+void TellClash(const std::vector<std::string>& inputs, std::size_t index, const Named& output,
+               const tools::FileClaims::Claim& earlier) {
+  const std::string shown = Shown(inputs[index]);
+  const char* input = shown.c_str();
+  if (earlier.role == "input") {
+    std::fprintf(stderr, "psp2ov2: %s: its %s %s would overwrite the input %s\n", input,
+                 output.role, Shown(output.path).c_str(), Shown(earlier.path).c_str());
+  } else if (earlier.owner == index && earlier.path != output.path) {
+    // Two names of one file (a hard link): both are named.
+    std::fprintf(stderr, "psp2ov2: %s: its %s %s and its %s %s are the same file\n", input,
+                 earlier.role.c_str(), Shown(earlier.path).c_str(), output.role,
+                 Shown(output.path).c_str());
+  } else if (earlier.owner == index) {
+    std::fprintf(stderr, "psp2ov2: %s: its %s and its %s would both be %s\n", input,
+                 earlier.role.c_str(), output.role, Shown(output.path).c_str());
+  } else {
+    std::fprintf(stderr, "psp2ov2: %s and %s would both write %s\n",
+                 Shown(inputs[earlier.owner]).c_str(), input, Shown(output.path).c_str());
+  }
+}
+
+// Why an existing `path` cannot be replaced by an output (null when it can).
+const char* Refusal(const std::string& path) {
+  tools::FileFacts facts;
+  if (!tools::LookAt(path, facts)) return std::strerror(errno);
+  if (facts.kind == tools::FileKind::kFolder) return std::strerror(EISDIR);
+  if (facts.kind == tools::FileKind::kOther) return "it is not a regular file";
+  return nullptr;
+}
+
+}  // namespace
+
+bool Converter::MayWrite(std::size_t index, tools::FileClaims& claims) {
+  const Outputs& out = outputs_[index];
+  std::vector<Named> written{{out.asc, ".asc file"}};
+  if (!options_.ascOnly) {
+    written.push_back({out.ov2, "overlay"});
+    written.push_back({out.bmp, "icon"});
+  }
+  for (const Named& output : written) {
+    if (const auto* earlier = claims.Take(output.path, output.role, index)) {
+      TellClash(options_.inputs, index, output, *earlier);
+      return false;
     }
-    for (const Named& output : written) {
-      if (const auto* earlier = claims.Take(output.path, output.role, i)) {
-        if (earlier->role == "input") {
-          std::fprintf(stderr, "psp2ov2: %s: its %s %s would overwrite the input %s\n",
-                       Shown(inputs[i]).c_str(), output.role, Shown(output.path).c_str(),
-                       Shown(earlier->path).c_str());
-        } else if (earlier->owner == i && earlier->path != output.path) {
-          // Two names of one file (a hard link): both are named.
-          std::fprintf(stderr, "psp2ov2: %s: its %s %s and its %s %s are the same file\n",
-                       Shown(inputs[i]).c_str(), earlier->role.c_str(),
-                       Shown(earlier->path).c_str(), output.role, Shown(output.path).c_str());
-        } else if (earlier->owner == i) {
-          std::fprintf(stderr, "psp2ov2: %s: its %s and its %s would both be %s\n",
-                       Shown(inputs[i]).c_str(), earlier->role.c_str(), output.role,
-                       Shown(output.path).c_str());
-        } else {
-          std::fprintf(stderr, "psp2ov2: %s and %s would both write %s\n",
-                       Shown(inputs[earlier->owner]).c_str(), Shown(inputs[i]).c_str(), Shown(output.path).c_str());
-        }
-        return false;
-      }
-      tools::FileFacts facts;
-      const char* refusal = nullptr;
-      if (!tools::LookAt(output.path, facts)) {
-        refusal = std::strerror(errno);
-      } else if (facts.kind == tools::FileKind::kFolder) {
-        refusal = std::strerror(EISDIR);
-      } else if (facts.kind == tools::FileKind::kOther) {
-        refusal = "it is not a regular file";
-      }
-      if (refusal != nullptr) {
-        std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(output.path).c_str(), refusal);
-        return false;
-      }
+    if (const char* refusal = Refusal(output.path)) {
+      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(output.path).c_str(), refusal);
+      return false;
     }
   }
   return true;
 }
 
-// NOLINTNEXTLINE(readability-function-size): being split into named steps elsewhere
-int Converter::Convert(std::size_t index) {
-  const std::string& input = options_.inputs[index];
-  const Outputs& out = outputs_[index];
-  const bool ascOnly = options_.ascOnly;
+struct Converter::Job {
+  explicit Job(LongitudeRule rule) : reader(rule) {}
+
   OutputSet set;
-  if (!tools::ClaimOutputs("psp2ov2", out.asc, set)) return kExitFailed;
-  PushpinReader reader(options_.longitudeRule);
+  PushpinReader reader;
   std::int32_t npins = 0;
-  if (!OpenPushpins(input, reader, npins)) return kExitFailed;
-  SetFlushToDisk(!options_.noSync);
   CompleteFile asc, bmp;
   OverlayBuilder overlay;
-  if (!asc.Open(out.asc)) {
-    CannotWrite(asc);
+  std::size_t skipped = 0;  // lines the overlay left out
+};
+
+int Converter::Convert(std::size_t index) {
+  Job job(options_.longitudeRule);
+  int status = Start(index, job);
+  if (status == kExitOk) status = MakeLines(index, job);
+  if (status == kExitOk && !options_.ascOnly) status = FinishOverlayBeside(index, job);
+  if (status != kExitOk) return status;
+  const bool ascOnly = options_.ascOnly;
+  if (!CommitOutputs(index, job.npins, {&job.asc, ascOnly ? nullptr : &job.overlay.File(),
+                                        ascOnly ? nullptr : &job.bmp}, job.set)) {
     return kExitFailed;
   }
-  if (!ascOnly && !overlay.Open(out.ov2, options_.flat)) {
-    tools::TellFailure("psp2ov2", overlay.Error());
+  return job.skipped > 0 ? kExitSkipped : kExitOk;
+}
+
+int Converter::Start(std::size_t index, Job& job) {
+  const Outputs& out = outputs_[index];
+  if (!tools::ClaimOutputs("psp2ov2", out.asc, job.set)) return kExitFailed;
+  if (!OpenPushpins(options_.inputs[index], job.reader, job.npins)) return kExitFailed;
+  SetFlushToDisk(!options_.noSync);
+  if (!job.asc.Open(out.asc)) {
+    CannotWrite(job.asc);
     return kExitFailed;
   }
-  if (!tools::NoteTemporaries("psp2ov2", set, {&asc, &overlay.File()})) return kExitFailed;
-  const NotesMode mode = options_.appendNotes ? NotesMode::Append : NotesMode::Ignore;
-  const bool progress = !options_.quiet && npins > kProgressThreshold && QH_ISATTY(2);
-  // This thread reads the pins and makes the lines; a second one writes them and
-  // reads their points into the overlay, a few batches behind.
-  const std::string ascShown = Shown(out.asc);
-  LineTaker taker(asc, ascOnly ? nullptr : &overlay, ascShown);
-  BatchPipe pipe(kBatchesInFlight);
-  std::thread worker;
-  try {
-    worker = std::thread([&] {
-      while (LineBatch* taken = pipe.Receive()) {
-        taker.Take(*taken);
-        pipe.Return(taken);
-      }
-    });
-  } catch (const std::system_error&) {  // no second thread: each batch is taken here
+  if (!options_.ascOnly && !job.overlay.Open(out.ov2, options_.flat)) {
+    tools::TellFailure("psp2ov2", job.overlay.Error());
+    return kExitFailed;
   }
-  WorkerEnd workerEnd{pipe, worker};
-  LineBatch* batch = pipe.Empty();
-  auto handOver = [&] {
-    if (worker.joinable()) {
-      pipe.Send(batch);
-      batch = pipe.Empty();
-    } else {
-      taker.Take(*batch);
-      batch->Clear();
+  if (!tools::NoteTemporaries("psp2ov2", job.set, {&job.asc, &job.overlay.File()})) {
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+namespace {
+
+// Takes the batches of lines on a second thread, a few batches behind the thread that
+// makes them; without a second thread, each batch is taken where it was made.
+class LinePipeline {
+ public:
+  explicit LinePipeline(LineTaker& taker)
+      : taker_(taker), pipe_(kBatchesInFlight), end_(pipe_, worker_) {
+    try {
+      worker_ = std::thread([this] {
+        while (LineBatch* taken = pipe_.Receive()) {
+          taker_.Take(*taken);
+          pipe_.Return(taken);
+        }
+      });
+    } catch (const std::system_error&) {  // no second thread
     }
-  };
-  PinRecord pin;
-  for (std::int32_t i = 0; i < npins && !taker.Failed(); ++i) {
-    if (!reader.NextPin(pin)) {
-      workerEnd.Wait();
+    batch_ = pipe_.Empty();
+  }
+
+  LineBatch& Batch() { return *batch_; }
+  // The batch is full (or the last): on to the taker, and a fresh one to fill.
+  void HandOver() {
+    if (worker_.joinable()) {
+      pipe_.Send(batch_);
+      batch_ = pipe_.Empty();
+    } else {
+      taker_.Take(*batch_);
+      batch_->Clear();
+    }
+  }
+  // Every batch handed over is taken.
+  void Wait() { end_.Wait(); }
+
+ private:
+  LineTaker& taker_;
+  BatchPipe pipe_;
+  std::thread worker_;
+  WorkerEnd end_;
+  LineBatch* batch_ = nullptr;
+};
+
+}  // namespace
+
+int Converter::MakeLines(std::size_t index, Job& job) {
+  const std::string& input = options_.inputs[index];
+  const NotesMode mode = options_.appendNotes ? NotesMode::Append : NotesMode::Ignore;
+  const bool progress = !options_.quiet && job.npins > kProgressThreshold && QH_ISATTY(2);
+  const std::string ascShown = Shown(outputs_[index].asc);
+  LineTaker taker(job.asc, options_.ascOnly ? nullptr : &job.overlay, ascShown);
+  LinePipeline pipeline(taker);
+  PinView pin;
+  LineEnd line{};
+  // The taker's failure is looked at once a batch: its flag shares a cache line with
+  // what the taker changes for every line.
+  bool taking = true;
+  for (std::int32_t i = 0; i < job.npins && taking; ++i) {
+    if (!job.reader.NextPinView(pin)) {
+      pipeline.Wait();
       if (progress) std::fputc('\n', stderr);
       std::fprintf(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
-                   ReadFailure(reader, PinPlace(i + 1, npins)).c_str());
+                   ReadFailure(job.reader, PinPlace(i + 1, job.npins)).c_str());
       return kExitFailed;  // the writers drop their temporary files
     }
-    AppendAscLine(batch->lines, AddOffset(options_.longitudeOffset, pin.longitude),
-                  AddOffset(options_.latitudeOffset, pin.latitude), pin, mode,
-                  options_.textEncoding);
-    batch->ends.push_back(batch->lines.size());
-    if (batch->lines.size() >= kLineBatch) handOver();
+    // This thread makes the lines' texts; the taker fills in their columns.
+    LineBatch& batch = pipeline.Batch();
+    char* const end =
+        PutAscLineText(batch.room.data() + batch.used, pin, mode, options_.textEncoding);
+    batch.used = static_cast<std::size_t>(end - batch.room.data());
+    line.end = batch.used;
+    line.longitude = AddOffset(options_.longitudeOffset, pin.longitude);
+    line.latitude = AddOffset(options_.latitudeOffset, pin.latitude);
+    batch.ends.push_back(line);
+    if (batch.Full()) {
+      pipeline.HandOver();
+      taking = !taker.Failed();
+    }
     if (progress && (i + 1) % kProgressStep == 0) {
-      std::fprintf(stderr, "\r%s: %ld of %ld pins", Shown(input).c_str(), static_cast<long>(i) + 1,
-                   static_cast<long>(npins));
+      std::fprintf(stderr, "\r%s: %ld of %ld pins", Shown(input).c_str(),
+                   static_cast<long>(i) + 1, static_cast<long>(job.npins));
     }
   }
-  if (!batch->lines.empty()) handOver();
-  workerEnd.Wait();
+  if (pipeline.Batch().used > 0) pipeline.HandOver();
+  pipeline.Wait();
   if (progress) std::fputc('\n', stderr);
-  reader.Close();
+  job.reader.Close();
+  job.skipped = taker.Skipped();
   if (taker.Failed()) {
-    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(out.asc).c_str(),
-                 taker.Reason().c_str());
+    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", ascShown.c_str(), taker.Reason().c_str());
     return kExitFailed;
   }
-  if (!ascOnly) {
-    // Pins that gave no point at all: no overlay, and nothing replaced.
-    if (overlay.Points() == 0 && taker.Skipped() + taker.TitleLines() > 0) {
-      std::fprintf(stderr, "psp2ov2: %s: no pin gave a point; nothing is written\n",
-                   Shown(input).c_str());
-      return kExitSkipped;
+  return kExitOk;
+}
+
+namespace {
+
+// Runs a task on a thread of its own, if one is to be had, and waits for it on every
+// way out; without a thread the task is left undone (its owner does it later).
+class AsideTask {
+ public:
+  template <class Task>
+  explicit AsideTask(Task task) {
+    try {
+      thread_ = std::thread(std::move(task));
+    } catch (const std::system_error&) {
     }
-    if (!overlay.Finish()) {
-      tools::TellFailure("psp2ov2", overlay.Error());
-      return kExitFailed;
-    }
-    std::string symbol;
-    if (!SymbolBytes(out.bmp, symbol)) return kExitFailed;
-    if (!bmp.Open(out.bmp) || !bmp.Write(symbol)) {
-      CannotWrite(bmp);
-      return kExitFailed;
-    }
-    if (!tools::NoteTemporaries("psp2ov2", set, {&asc, &overlay.File(), &bmp})) return kExitFailed;
   }
-  if (!CommitOutputs(index, npins, {&asc, ascOnly ? nullptr : &overlay.File(),
-                                    ascOnly ? nullptr : &bmp}, set)) {
+  AsideTask(const AsideTask&) = delete;
+  AsideTask& operator=(const AsideTask&) = delete;
+  ~AsideTask() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+};
+
+}  // namespace
+
+int Converter::FinishOverlayBeside(std::size_t index, Job& job) {
+  if (job.npins < kAsideThreshold) return FinishOverlay(index, job);
+  // The ".asc" file is complete: it is written out and flushed to the disk on a second
+  // thread while this one builds and writes the overlay. The commit finds it finished
+  // (or failed, and says so).
+  const AsideTask flush([&asc = job.asc] { asc.Finish(); });
+  return FinishOverlay(index, job);
+}
+
+int Converter::FinishOverlay(std::size_t index, Job& job) {
+  const Outputs& out = outputs_[index];
+  // Pins that gave no point at all: no overlay, and nothing replaced.
+  if (job.overlay.Points() == 0 && job.skipped > 0) {
+    std::fprintf(stderr, "psp2ov2: %s: no pin gave a point; nothing is written\n",
+                 Shown(options_.inputs[index]).c_str());
+    return kExitSkipped;
+  }
+  if (!job.overlay.Finish()) {
+    tools::TellFailure("psp2ov2", job.overlay.Error());
     return kExitFailed;
   }
-  return taker.Skipped() > 0 ? kExitSkipped : kExitOk;
+  std::string symbol;
+  if (!SymbolBytes(out.bmp, symbol)) return kExitFailed;
+  if (!job.bmp.Open(out.bmp) || !job.bmp.Write(symbol)) {
+    CannotWrite(job.bmp);
+    return kExitFailed;
+  }
+  if (!tools::NoteTemporaries("psp2ov2", job.set, {&job.asc, &job.overlay.File(), &job.bmp})) {
+    return kExitFailed;
+  }
+  return kExitOk;
 }
 
 bool Converter::CommitOutputs(std::size_t index, std::int32_t npins,

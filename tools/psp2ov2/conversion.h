@@ -10,6 +10,7 @@
 
 #include "formats/complete_file.h"
 #include "formats/output_set.h"
+#include "tools/common/file_identity.h"
 #include "tools/psp2ov2/options.h"
 
 namespace qh::psp2ov2 {
@@ -36,6 +37,20 @@ class Converter {
   bool Interrupted() const { return interrupted_; }
 
  private:
+  struct Job;  // one input's conversion: its reader, its outputs and their set
+
+  // The steps of Convert: the outputs claimed and opened and the input's count read;
+  // the pins read and their lines made, written and taken into the overlay; the
+  // overlay and its icon finished (the ".asc" file meanwhile flushed). Each says why it
+  // failed and returns the exit code.
+  int Start(std::size_t index, Job& job);
+  int MakeLines(std::size_t index, Job& job);
+  int FinishOverlay(std::size_t index, Job& job);
+  // FinishOverlay while the ".asc" file reaches the disk.
+  int FinishOverlayBeside(std::size_t index, Job& job);
+  // Whether the names of the input at `index` may be written: false, and said why,
+  // when one would overwrite an input or another output, or is not a regular file.
+  bool MayWrite(std::size_t index, tools::FileClaims& claims);
   Outputs OutputNames(const std::string& input) const;
   // Puts the finished files of the input at `index` in place together (null entries
   // passed over) and tells what happened; false when they did not take their places.

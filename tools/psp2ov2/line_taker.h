@@ -1,5 +1,7 @@
-// The taking side of the line pipeline: each batch of ".asc" lines is written to the
-// ".asc" file and, unless only that is wanted, read into the overlay.
+// The taking side of the line pipeline: the coordinate columns of each batch of ".asc"
+// lines are filled in, the lines written to the ".asc" file and, unless only that is
+// wanted, their points go to the overlay as numbers and byte spans of the lines, as
+// the ".asc" reader would read them, without reading the lines again.
 #pragma once
 
 #include <atomic>
@@ -9,9 +11,8 @@
 #include <string_view>
 #include <thread>
 
-#include "formats/asc_reader.h"
-#include "formats/overlay_builder.h"
 #include "formats/complete_file.h"
+#include "formats/overlay_builder.h"
 #include "tools/psp2ov2/batch_pipe.h"
 
 namespace qh::psp2ov2 {
@@ -22,15 +23,17 @@ class LineTaker {
   LineTaker(CompleteFile& asc, OverlayBuilder* overlay, const std::string& ascName)
       : asc_(asc), overlay_(overlay), ascName_(ascName) {}
 
-  void Take(const LineBatch& batch);
+  void Take(LineBatch& batch);
   // The lines could not be written or taken (see Reason); later batches are dropped.
   bool Failed() const { return failed_.load(std::memory_order_acquire); }
   const std::string& Reason() const { return reason_; }
+  // Lines the overlay leaves out, as makeov2 would (each reported on standard error).
   std::size_t Skipped() const { return skipped_; }
-  std::size_t TitleLines() const { return titleLines_; }
 
  private:
-  void AddLine(std::string_view line);
+  // Fills in the columns of the batch's lines and takes their points.
+  void CompleteLines(LineBatch& batch);
+  void TakePoint(std::string_view line, const AscColumns& columns);
   void Fail(std::string reason);
 
   CompleteFile& asc_;
@@ -39,10 +42,10 @@ class LineTaker {
   AscPoint point_;
   std::uint64_t lineNumber_ = 0;
   std::size_t skipped_ = 0;
-  std::size_t titleLines_ = 0;
-  bool seenPoint_ = false;
-  std::string reason_;             // set before failed_
-  std::atomic<bool> failed_{false};  // also read by the thread that makes the lines
+  std::string reason_;  // set before failed_
+  // Also read by the thread that makes the lines: on a cache line of its own, away
+  // from what changes with every line.
+  alignas(64) std::atomic<bool> failed_{false};
 };
 
 // Ends the taking thread, on every way out of a conversion.
