@@ -52,7 +52,7 @@ struct AscColumns {
 };
 // The most bytes the line of one pin takes: three texts of at most 127 units each,
 // at most three bytes a unit (a pair of two takes four).
-inline constexpr std::size_t kAscLineMost = kAscTextColumn + 3 * 127 * 3 + 3;
+inline constexpr std::size_t kAscLineMost = kAscTextColumn + std::size_t{3} * 127 * 3 + 3;
 // Writes the line of a pin as the file holds it (PushpinReader::NextPinView) at `at`,
 // where kAscLineMost bytes are free, and returns its end: the bytes AppendAscLine
 // appends for the same pin, its texts encoded straight from the file's bytes. The text

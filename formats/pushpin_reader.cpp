@@ -134,7 +134,7 @@ bool PushpinReader::NextPinView(PinView& pin) {
   // next read. A record is at most 794 bytes, far less than the buffer.
   constexpr std::size_t kFixed = 30;
   // Nearly always the longest record is at hand already: one look is enough.
-  constexpr std::size_t kLongestRecord = kFixed + 3 * 127 * 2 + 2;
+  constexpr std::size_t kLongestRecord = kFixed + std::size_t{3} * 127 * 2 + 2;
   const unsigned char* b = !error_ && filled_ - position_ >= kLongestRecord
                                ? buffer_.data() + position_
                                : Peek(kFixed);

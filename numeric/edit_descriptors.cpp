@@ -195,7 +195,7 @@ constexpr char kDigitPairs[] =
     "50515253545556575859606162636465666768697071727374"
     "75767778798081828384858687888990919293949596979899";
 
-void PutPair(char* at, std::uint32_t pair) { std::memcpy(at, kDigitPairs + 2 * pair, 2); }
+void PutPair(char* at, std::uint32_t pair) { std::memcpy(at, kDigitPairs + std::size_t{2} * pair, 2); }
 
 // The four columns before the point of an F10.5 field, for every whole part one shows:
 // 0 to 9999 as digits after blanks, then (from kNegativeLead on) 0 to 999 with the
