@@ -40,75 +40,60 @@ void PrintUsage(std::FILE* out) {
       out);
 }
 
-// NOLINTNEXTLINE(readability-function-size): being split into named steps elsewhere
-int ParseOptions(int argc, char** argv, Options& options) {
-  bool optionsDone = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    auto value = [&](const char* name) -> const char* {
-      if (i + 1 >= argc) {
-        std::fprintf(stderr, "psp2ov2: %s needs a value\n", name);
-        return nullptr;
-      }
-      return argv[++i];
-    };
-    if (optionsDone || arg.empty() || arg[0] != '-' || arg == "-") {
-      options.inputs.emplace_back(arg);
-    } else if (arg == "--") {
-      optionsDone = true;
-    } else if (arg == "-o") {
-      const char* v = value("-o");
-      if (v == nullptr) return kExitFailed;
-      if (*v == '\0') {
-        std::fprintf(stderr, "psp2ov2: -o takes the overlay's name, not an empty one\n");
-        return kExitFailed;
-      }
-      options.output = v;
-    } else if (arg == "--append-notes") {
-      options.appendNotes = true;
-    } else if (arg == "--offset") {
-      const char* v = value("--offset");
-      if (v == nullptr) return kExitFailed;
-      if (!tools::ParseOffset(v, options.longitudeOffset, options.latitudeOffset) &&
-          tools::OffsetTooLarge(v)) {
-        std::fprintf(stderr,
-                     "psp2ov2: --offset %s: too large for the overlay's single precision "
-                     "(at most about 3.4e38 degrees)\n", tools::Shown(v).c_str());
-        return kExitFailed;
-      }
-      if (!tools::ParseOffset(v, options.longitudeOffset, options.latitudeOffset)) {
-        std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
-                     tools::Shown(v).c_str());
-        return kExitFailed;
-      }
-    } else if (arg == "--flag2-only") {
-      options.longitudeRule = LongitudeRule::kFlag2Only;
-    } else if (arg == "--utf8") {
-      options.textEncoding = TextEncoding::kUtf8;
-    } else if (arg == "--asc-only") {
-      options.ascOnly = true;
-    } else if (arg == "--symbol") {
-      const char* v = value("--symbol");
-      if (v == nullptr) return kExitFailed;
-      options.symbol = v;
-    } else if (arg == "--flat") {
-      options.flat = true;
-    } else if (arg == "--no-sync") {
-      options.noSync = true;
-    } else if (arg == "-q" || arg == "--quiet") {
-      options.quiet = true;
-    } else if (arg == "--help" || arg == "-h") {
-      PrintUsage(stdout);
-      return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
-    } else if (arg == "--version") {
-      std::printf("psp2ov2 %s\n", QH_VERSION_TEXT);
-      return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
-    } else {
-      std::fprintf(stderr, "psp2ov2: unknown option %s\n", tools::Shown(argv[i]).c_str());
-      PrintUsage(stderr);
+namespace {
+
+constexpr int kGoOn = -1;  // the arguments are fine so far
+
+// The options that take no value; false for any other argument.
+bool SetSwitch(std::string_view arg, Options& options) {
+  if (arg == "--append-notes") {
+    options.appendNotes = true;
+  } else if (arg == "--flag2-only") {
+    options.longitudeRule = LongitudeRule::kFlag2Only;
+  } else if (arg == "--utf8") {
+    options.textEncoding = TextEncoding::kUtf8;
+  } else if (arg == "--asc-only") {
+    options.ascOnly = true;
+  } else if (arg == "--flat") {
+    options.flat = true;
+  } else if (arg == "--no-sync") {
+    options.noSync = true;
+  } else if (arg == "-q" || arg == "--quiet") {
+    options.quiet = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool TakesValue(std::string_view arg) { return arg == "-o" || arg == "--offset" || arg == "--symbol"; }
+
+// An option of TakesValue with its value: kGoOn, or kExitFailed when it is refused.
+int SetValue(std::string_view arg, const char* value, Options& options) {
+  if (arg == "-o") {
+    if (*value == '\0') {
+      std::fprintf(stderr, "psp2ov2: -o takes the overlay's name, not an empty one\n");
       return kExitFailed;
     }
+    options.output = value;
+  } else if (arg == "--symbol") {
+    options.symbol = value;
+  } else if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset)) {
+    if (tools::OffsetTooLarge(value)) {
+      std::fprintf(stderr,
+                   "psp2ov2: --offset %s: too large for the overlay's single precision "
+                   "(at most about 3.4e38 degrees)\n", tools::Shown(value).c_str());
+    } else {
+      std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
+                   tools::Shown(value).c_str());
+    }
+    return kExitFailed;
   }
+  return kGoOn;
+}
+
+// What the inputs must be once every argument is read.
+int CheckInputs(const Options& options) {
   if (options.inputs.empty()) {
     PrintUsage(stderr);
     return kExitFailed;
@@ -123,7 +108,39 @@ int ParseOptions(int argc, char** argv, Options& options) {
     std::fprintf(stderr, "psp2ov2: -o takes one input only\n");
     return kExitFailed;
   }
-  return -1;
+  return kGoOn;
+}
+
+}  // namespace
+
+int ParseOptions(int argc, char** argv, Options& options) {
+  bool optionsDone = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (optionsDone || arg.empty() || arg[0] != '-' || arg == "-") {
+      options.inputs.emplace_back(arg);
+    } else if (arg == "--") {
+      optionsDone = true;
+    } else if (SetSwitch(arg, options)) {
+    } else if (TakesValue(arg)) {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "psp2ov2: %s needs a value\n", argv[i]);
+        return kExitFailed;
+      }
+      if (SetValue(arg, argv[++i], options) != kGoOn) return kExitFailed;
+    } else if (arg == "--help" || arg == "-h") {
+      PrintUsage(stdout);
+      return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
+    } else if (arg == "--version") {
+      std::printf("psp2ov2 %s\n", QH_VERSION_TEXT);
+      return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
+    } else {
+      std::fprintf(stderr, "psp2ov2: unknown option %s\n", tools::Shown(argv[i]).c_str());
+      PrintUsage(stderr);
+      return kExitFailed;
+    }
+  }
+  return CheckInputs(options);
 }
 
 }  // namespace qh::psp2ov2
