@@ -183,8 +183,13 @@ std::string AscLine(double longitude, double latitude, std::string_view text) {
 }
 
 void AppendAscLineOf(std::string& out, double longitude, double latitude, std::string_view text) {
+  AscColumns columns;
+  AppendAscLineOf(out, longitude, latitude, text, columns);
+}
+
+void AppendAscLineOf(std::string& out, double longitude, double latitude, std::string_view text,
+                     AscColumns& columns) {
   AppendThrough(out, kAscTextColumn + text.size() + 3, [&](char* at) {
-    AscColumns columns;
     at = PutLineStart(at, longitude, latitude, columns);
     if (!text.empty()) std::memcpy(at, text.data(), text.size());
     return PutLineEnd(at + text.size());

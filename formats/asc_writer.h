@@ -50,6 +50,10 @@ struct AscColumns {
   std::int32_t longitudeUnits = 0, latitudeUnits = 0;
   bool longitudeFits = false, latitudeFits = false;
 };
+// Appends AscLine(longitude, latitude, text) to `out`, and says in `columns` what the
+// ".asc" reader will make of its coordinates.
+void AppendAscLineOf(std::string& out, double longitude, double latitude, std::string_view text,
+                     AscColumns& columns);
 // The most bytes the line of one pin takes: three texts of at most 127 units each,
 // at most three bytes a unit (a pair of two takes four).
 inline constexpr std::size_t kAscLineMost = kAscTextColumn + std::size_t{3} * 127 * 3 + 3;

@@ -1,6 +1,7 @@
 #include "formats/gpx_reader.h"
 
 #include <cmath>
+#include <vector>
 
 #include "formats/asc_reader.h"
 #include "formats/xml_events.h"
@@ -66,6 +67,31 @@ class GpxHandler : public XmlHandler {
   GpxWaypoint point_;
 };
 
+// The waypoints of the document's second half, kept until the first half's are told.
+class KeptWaypoints {
+ public:
+  void Keep(const GpxWaypoint& w) {
+    starts_.push_back(bytes_.size());
+    for (std::string_view text : {w.latitude, w.longitude, w.name, w.desc}) {
+      bytes_.append(text);
+      starts_.push_back(bytes_.size());
+    }
+  }
+  void Tell(const std::function<void(const GpxWaypoint&)>& waypoint) const {
+    const std::string_view all(bytes_);
+    for (std::size_t i = 0; i + 4 < starts_.size(); i += 5) {
+      const auto text = [&](std::size_t k) {
+        return all.substr(starts_[i + k], starts_[i + k + 1] - starts_[i + k]);
+      };
+      waypoint(GpxWaypoint{text(0), text(1), text(2), text(3)});
+    }
+  }
+
+ private:
+  std::string bytes_;
+  std::vector<std::size_t> starts_;  // five a waypoint: where each text starts, and the end
+};
+
 }  // namespace
 
 bool GpxCoordinates(const GpxWaypoint& waypoint, double& latitude, double& longitude) {
@@ -74,13 +100,19 @@ bool GpxCoordinates(const GpxWaypoint& waypoint, double& latitude, double& longi
 }
 
 bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
-             std::string& error) {
-  GpxHandler handler(waypoint);
-  if (!ParseXml(document, handler, error)) return false;
-  if (!handler.RootIsGpx()) {
+             std::string& error, std::size_t twoThreadsFrom) {
+  KeptWaypoints kept;
+  const std::function<void(const GpxWaypoint&)> keep = [&](const GpxWaypoint& w) { kept.Keep(w); };
+  GpxHandler first(waypoint), second(keep);
+  bool secondUsed = false;
+  if (!ParseXmlInTwo(document, "wpt", twoThreadsFrom, first, second, secondUsed, error)) {
+    return false;
+  }
+  if (!first.RootIsGpx()) {
     error = "the document is not GPX (its root element is not gpx)";
     return false;
   }
+  if (secondUsed) kept.Tell(waypoint);
   return true;
 }
 

@@ -3,6 +3,7 @@
 // points of interest and are passed over.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,10 +18,13 @@ struct GpxWaypoint {
   std::string_view name, desc;  // UTF-8, valid during the call
 };
 
-// Calls `waypoint` for each waypoint in document order. False, with the reason in
-// `error`, when the document is not well-formed XML or its root is not "gpx".
+// Calls `waypoint` for each waypoint in document order, on the calling thread. False,
+// with the reason in `error`, when the document is not well-formed XML or its root is
+// not "gpx". A document of `twoThreadsFrom` bytes or more is parsed in two halves at
+// once where the parser allows.
+inline constexpr std::size_t kGpxTwoThreadsFrom = std::size_t{4} << 20;
 bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
-             std::string& error);
+             std::string& error, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom);
 
 // The waypoint's coordinates as numbers; false when either is missing, not a decimal
 // number or not finite.

@@ -27,6 +27,17 @@ class XmlHandler {
 // not well-formed XML (or the parser is not there).
 bool ParseXml(std::string_view document, XmlHandler& handler, std::string& error);
 
+// Parses `document` as ParseXml does, on two threads where it pays and the parser
+// allows: when an element named `cutName` (with the root's prefix) starts at the top
+// level past the middle of a document of at least `twoThreadsFrom` bytes, `first` gets
+// the events before it and the root's end, and `second`, on another thread, the
+// root's start and every event from that element on; `secondUsed` is then true.
+// Otherwise `first` gets every event and `second`'s are to be dropped. A fault is
+// told as ParseXml tells it, wherever it lies.
+bool ParseXmlInTwo(std::string_view document, std::string_view cutName,
+                   std::size_t twoThreadsFrom, XmlHandler& first, XmlHandler& second,
+                   bool& secondUsed, std::string& error);
+
 // `name` without a namespace prefix ("gpx:wpt" gives "wpt").
 inline std::string_view LocalName(std::string_view name) {
   const std::size_t colon = name.rfind(':');

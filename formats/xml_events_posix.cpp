@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <initializer_list>
 #include <memory>
+#include <thread>
 
 #include "formats/xml_events.h"
 
@@ -11,14 +13,28 @@ namespace {
 
 // Expat takes its input in pieces; any size a piece may have would do.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
+constexpr std::size_t kNoCut = std::string_view::npos;
+
+using Parser = std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)>;
 
 struct Context {
   XmlHandler& handler;
+  XML_Parser parser;
+  std::size_t stopAt = kNoCut;  // the parse ends at a top-level start tag here
+  int depth = 0;
+  bool stopped = false;
   XmlAttributes attributes;
 };
 
 void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   auto& context = *static_cast<Context*>(data);
+  if (context.depth == 1 && context.stopAt != kNoCut &&
+      static_cast<std::size_t>(XML_GetCurrentByteIndex(context.parser)) == context.stopAt) {
+    context.stopped = true;
+    XML_StopParser(context.parser, XML_FALSE);
+    return;
+  }
+  ++context.depth;
   context.attributes.clear();
   for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
     context.attributes.emplace_back(LocalName(a[0]), a[1]);
@@ -27,40 +43,149 @@ void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
 }
 
 void OnEnd(void* data, const XML_Char* name) {
-  static_cast<Context*>(data)->handler.End(LocalName(name));
+  auto& context = *static_cast<Context*>(data);
+  if (context.stopped) return;  // the end of an empty element stopped at
+  --context.depth;
+  context.handler.End(LocalName(name));
 }
 
 void OnText(void* data, const XML_Char* text, int length) {
-  const std::string_view piece(text, static_cast<std::size_t>(length));
-  static_cast<Context*>(data)->handler.Text(piece);
+  auto& context = *static_cast<Context*>(data);
+  if (context.stopped) return;
+  context.handler.Text(std::string_view(text, static_cast<std::size_t>(length)));
 }
+
+enum class Outcome { kParsed, kStopped, kFailed };
+
+// Parses the pieces as one document, ending early (kStopped) at `stopAt` when a
+// top-level element starts there.
+Outcome ParsePieces(std::initializer_list<std::string_view> pieces, XmlHandler& handler,
+                    std::size_t stopAt, std::string& error) {
+  const Parser parser(XML_ParserCreate("UTF-8"), XML_ParserFree);
+  if (!parser) {
+    error = "out of memory";
+    return Outcome::kFailed;
+  }
+  Context context{handler, parser.get(), stopAt, 0, false, {}};
+  XML_SetUserData(parser.get(), &context);
+  XML_SetElementHandler(parser.get(), OnStart, OnEnd);
+  XML_SetCharacterDataHandler(parser.get(), OnText);
+  const std::string_view* lastPiece = pieces.end() - 1;
+  for (const std::string_view& piece : pieces) {
+    std::size_t at = 0;
+    do {
+      const std::size_t size = std::min(kPiece, piece.size() - at);
+      const bool last = &piece == lastPiece && at + size == piece.size();
+      if (XML_Parse(parser.get(), piece.data() + at, static_cast<int>(size), last ? 1 : 0) !=
+          XML_STATUS_OK) {
+        if (context.stopped) return Outcome::kStopped;
+        error = "line " + std::to_string(XML_GetCurrentLineNumber(parser.get())) + ": " +
+                XML_ErrorString(XML_GetErrorCode(parser.get()));
+        return Outcome::kFailed;
+      }
+      at += size;
+    } while (at < piece.size());
+  }
+  return Outcome::kParsed;
+}
+
+// What comes before the root's content: the prolog and the root's start tag.
+struct Head {
+  std::size_t end = kNoCut;  // the byte after the root's start tag
+  std::string rootName;      // as written, prefix included
+};
+
+void OnRootStart(void* data, const XML_Char* name, const XML_Char**) {
+  auto& [parser, head] = *static_cast<std::pair<XML_Parser, Head*>*>(data);
+  head->end = static_cast<std::size_t>(XML_GetCurrentByteIndex(parser) +
+                                       XML_GetCurrentByteCount(parser));
+  head->rootName = name;
+  XML_StopParser(parser, XML_FALSE);
+}
+
+Head FindHead(std::string_view document) {
+  Head head;
+  const Parser parser(XML_ParserCreate("UTF-8"), XML_ParserFree);
+  if (!parser) return head;
+  std::pair<XML_Parser, Head*> data{parser.get(), &head};
+  XML_SetUserData(parser.get(), &data);
+  XML_SetStartElementHandler(parser.get(), OnRootStart);
+  constexpr std::size_t kStep = 64 * 1024;
+  for (std::size_t at = 0; at < document.size() && head.end == kNoCut; at += kStep) {
+    const std::size_t size = std::min(kStep, document.size() - at);
+    if (XML_Parse(parser.get(), document.data() + at, static_cast<int>(size), 0) != XML_STATUS_OK) {
+      break;
+    }
+  }
+  // An empty root ("<gpx/>") has no content to cut.
+  if (head.end != kNoCut && head.end >= 2 && document.substr(head.end - 2, 2) == "/>") {
+    head.end = kNoCut;
+  }
+  return head;
+}
+
+// The first "<NAME" past the middle of the document, NAME with the root's prefix.
+std::size_t FindCut(std::string_view document, const Head& head, std::string_view cutName) {
+  const std::size_t colon = head.rootName.rfind(':');
+  const std::string tag = "<" +
+                          (colon == std::string::npos ? std::string()
+                                                      : head.rootName.substr(0, colon + 1)) +
+                          std::string(cutName);
+  for (std::size_t at = std::max(head.end, document.size() / 2);;) {
+    at = document.find(tag, at);
+    if (at == std::string_view::npos || at + tag.size() >= document.size()) return kNoCut;
+    const char next = document[at + tag.size()];
+    if (next == ' ' || next == '\t' || next == '\r' || next == '\n' || next == '>' || next == '/') {
+      return at;
+    }
+    at += tag.size();
+  }
+}
+
+class NoHandler : public XmlHandler {
+ public:
+  void Start(std::string_view, const XmlAttributes&) override {}
+  void Text(std::string_view) override {}
+  void End(std::string_view) override {}
+};
 
 }  // namespace
 
 bool ParseXml(std::string_view document, XmlHandler& handler, std::string& error) {
-  const std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(
-      XML_ParserCreate("UTF-8"), XML_ParserFree);
-  if (!parser) {
-    error = "out of memory";
-    return false;
+  return ParsePieces({document}, handler, kNoCut, error) == Outcome::kParsed;
+}
+
+// The second half starts from the document's own prolog and root start tag, so its
+// entities, namespaces and encoding are those of the whole. The first half runs to the
+// cut only when the parser itself meets the cut as a start tag at the top level:
+// a cut that falls in a comment, a CDATA section or a nested element is passed by,
+// and the first half simply goes on to the end.
+bool ParseXmlInTwo(std::string_view document, std::string_view cutName,
+                   std::size_t twoThreadsFrom, XmlHandler& first, XmlHandler& second,
+                   bool& secondUsed, std::string& error) {
+  secondUsed = false;
+  const Head head = document.size() >= twoThreadsFrom ? FindHead(document) : Head{};
+  const std::size_t cut = head.end == kNoCut ? kNoCut : FindCut(document, head, cutName);
+  if (cut == kNoCut) return ParseXml(document, first, error);
+
+  Outcome secondOutcome = Outcome::kFailed;
+  std::string secondError;
+  std::thread other([&] {
+    secondOutcome = ParsePieces({document.substr(0, head.end), document.substr(cut)}, second,
+                                kNoCut, secondError);
+  });
+  const Outcome firstOutcome = ParsePieces({document}, first, cut, error);
+  other.join();
+  if (firstOutcome != Outcome::kStopped) return firstOutcome == Outcome::kParsed;
+  first.End(LocalName(head.rootName));
+  if (secondOutcome == Outcome::kParsed) {
+    secondUsed = true;
+    return true;
   }
-  Context context{handler, {}};
-  XML_SetUserData(parser.get(), &context);
-  XML_SetElementHandler(parser.get(), OnStart, OnEnd);
-  XML_SetCharacterDataHandler(parser.get(), OnText);
-  std::size_t at = 0;
-  do {
-    const std::size_t size = std::min(kPiece, document.size() - at);
-    const bool last = at + size == document.size();
-    if (XML_Parse(parser.get(), document.data() + at, static_cast<int>(size), last ? 1 : 0) !=
-        XML_STATUS_OK) {
-      error = "line " + std::to_string(XML_GetCurrentLineNumber(parser.get())) + ": " +
-              XML_ErrorString(XML_GetErrorCode(parser.get()));
-      return false;
-    }
-    at += size;
-  } while (at < document.size());
-  return true;
+  // The fault lies past the cut: the whole document read once more tells its line.
+  NoHandler nothing;
+  if (ParseXml(document, nothing, error)) error = secondError;
+  return false;
 }
 
 }  // namespace qh

@@ -130,4 +130,11 @@ bool ParseXml(std::string_view document, XmlHandler& handler, std::string& error
   return false;
 }
 
+// One thread: XmlLite reads from a stream and tells no byte offsets to cut at.
+bool ParseXmlInTwo(std::string_view document, std::string_view, std::size_t, XmlHandler& first,
+                   XmlHandler&, bool& secondUsed, std::string& error) {
+  secondUsed = false;
+  return ParseXml(document, first, error);
+}
+
 }  // namespace qh

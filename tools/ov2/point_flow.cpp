@@ -28,12 +28,35 @@ bool PointFlow::TakeText(const TextPoint& text, const Place& place) {
   return Take(made_, place);
 }
 
+namespace {
+
+// The point of a line just written, known from its columns without reading it again;
+// false for a line the general parser must judge (its text holds a line end or a NUL,
+// or a column will not be read as a coordinate on the Earth).
+bool TakeWrittenLine(const AscColumns& columns, std::string_view text, AscPoint& point) {
+  std::string_view reason;
+  if (text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos ||
+      JudgeWrittenLine(columns, reason) != AscLineKind::kPoint) {
+    return false;
+  }
+  point.longitudeUnits = columns.longitudeUnits;
+  point.latitudeUnits = columns.latitudeUnits;
+  point.longitude = static_cast<double>(point.longitudeUnits) / 100000.0;
+  point.latitude = static_cast<double>(point.latitudeUnits) / 100000.0;
+  point.text = text;
+  point.nulInText = false;
+  return true;
+}
+
+}  // namespace
+
 bool PointFlow::Take(const InputPoint& input, const Place& place) {
   line_.clear();
+  AscColumns columns;
   AppendAscLineOf(line_, AddOffset(longitudeOffset_, input.longitude),
-                  AddOffset(latitudeOffset_, input.latitude), input.text);
+                  AddOffset(latitudeOffset_, input.latitude), input.text, columns);
   AscPoint point;
-  if (!ReadFixedColumnLine(line_, point)) {
+  if (!TakeWrittenLine(columns, input.text, point)) {
     std::string_view reason;
     const std::string_view body(line_.data(), line_.size() - 2);  // without CR LF
     if (ParseAscLine(body, point, reason) != AscLineKind::kPoint) {
