@@ -110,7 +110,7 @@ Head FindHead(std::string_view document) {
   std::pair<XML_Parser, Head*> data{parser.get(), &head};
   XML_SetUserData(parser.get(), &data);
   XML_SetStartElementHandler(parser.get(), OnRootStart);
-  constexpr std::size_t kStep = 64 * 1024;
+  constexpr std::size_t kStep = std::size_t{64} * 1024;
   for (std::size_t at = 0; at < document.size() && head.end == kNoCut; at += kStep) {
     const std::size_t size = std::min(kStep, document.size() - at);
     if (XML_Parse(parser.get(), document.data() + at, static_cast<int>(size), 0) != XML_STATUS_OK) {
