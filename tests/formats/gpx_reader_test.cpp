@@ -79,13 +79,22 @@ TEST(GpxReader, RefusesWhatIsNotWellFormedOrNotGpx) {
 // A document read in two halves at once gives what one pass gives, wherever its
 // middle falls: on a waypoint, or on "<wpt" inside a comment, a CDATA section or a
 // nested element, which must not be taken for a place to cut.
+#ifdef _WIN32  // XmlLite, as the Windows build uses it, takes no document type
+constexpr const char* kDoctype = "";
+constexpr const char* kEntity = "&amp;";
+#else  // the second half must know the entities the head declares
+constexpr const char* kDoctype = "<!DOCTYPE gpx [<!ENTITY e \"ent\">]>\n";
+constexpr const char* kEntity = "&e;";
+#endif
+
 TEST(GpxReader, TwoHalvesReadAsOnePass) {
   const auto waypoints = [](char tag, int count, bool empty) {
     std::string s;
     for (int i = 0; i < count; ++i) {
       const std::string at =
           "lat=\"" + std::to_string(i) + "\" lon=\"-" + std::to_string(tag - 'a' + 1) + "\"";
-      s += empty ? "<wpt " + at + "/>\n" : "<wpt " + at + "><name>&e; " + tag + "</name></wpt>\n";
+      s += empty ? "<wpt " + at + "/>\n"
+                 : "<wpt " + at + "><name>" + kEntity + " " + tag + "</name></wpt>\n";
     }
     return s;
   };
@@ -95,7 +104,7 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
     std::string root, middle, end;
     bool cut;  // whether a cut in two is sound
   };
-  const std::string head = "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [<!ENTITY e \"ent\">]>\n";
+  const std::string head = std::string("<?xml version=\"1.0\"?>\n") + kDoctype;
   const std::vector<Case> cases = {
       {"waypoints", "<gpx version=\"1.1\">", "", "</gpx>", true},
       {"empty waypoint elements", "<gpx>", waypoints('e', 3, true), "</gpx>", true},
