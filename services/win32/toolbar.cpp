@@ -55,6 +55,30 @@ void RemoveToolbar(WindowSlot& w, int slot) {
   if (!w.HasToolbar()) w.tooltips.clear();
 }
 
+// The buttons of a toolbar's word list: its entries run up to the first pair of zero
+// words (or the resource's end), a zero entry being a separator. `images` counts the
+// buttons that show an image.
+std::vector<TBBUTTON> ToolbarButtons(const WindowSlot& w, const std::vector<std::uint16_t>& words,
+                                     bool vertical, int& images) {
+  std::vector<TBBUTTON> buttons;
+  for (std::size_t i = 2; i < words.size(); ++i) {
+    if (words[i] == 0 && (i + 1 >= words.size() || words[i + 1] == 0)) break;
+    TBBUTTON b{};
+    b.idCommand = words[i];
+    if (words[i] == 0) {
+      b.fsStyle = TBSTYLE_SEP;
+      b.iBitmap = 0;  // the platform's separator width
+    } else {
+      b.iBitmap = images++;
+      b.fsStyle = TBSTYLE_BUTTON;
+      b.fsState = ButtonState(w, words[i]);
+    }
+    if (vertical) b.fsState |= TBSTATE_WRAP;  // one column
+    buttons.push_back(b);
+  }
+  return buttons;
+}
+
 // Builds the toolbar; false when the list is missing or the control cannot be made.
 bool BuildToolbar(int window, int slot, int resourceId) {
   WindowSlot& w = Windows().slots[window];
@@ -85,28 +109,8 @@ bool BuildToolbar(int window, int slot, int resourceId) {
   t.width = vertical ? imageWidth + 9 : 0;
   t.height = vertical ? 0 : imageHeight + 12;
 
-  // The entries run up to the first pair of zero words (or the resource's end).
-  std::vector<int> entries;
-  for (std::size_t i = 2; i < words.size(); ++i) {
-    if (words[i] == 0 && (i + 1 >= words.size() || words[i + 1] == 0)) break;
-    entries.push_back(words[i]);
-  }
-  std::vector<TBBUTTON> buttons;
   int images = 0;
-  for (int id : entries) {
-    TBBUTTON b{};
-    b.idCommand = id;
-    if (id == 0) {
-      b.fsStyle = TBSTYLE_SEP;
-      b.iBitmap = 0;  // the platform's separator width
-    } else {
-      b.iBitmap = images++;
-      b.fsStyle = TBSTYLE_BUTTON;
-      b.fsState = ButtonState(w, id);
-    }
-    if (vertical) b.fsState |= TBSTATE_WRAP;  // one column
-    buttons.push_back(b);
-  }
+  const std::vector<TBBUTTON> buttons = ToolbarButtons(w, words, vertical, images);
   TBADDBITMAP bitmap{System().instance, static_cast<UINT_PTR>(resourceId)};
   SendMessageA(bar, TB_ADDBITMAP, static_cast<WPARAM>(images), reinterpret_cast<LPARAM>(&bitmap));
   if (!buttons.empty())

@@ -47,6 +47,14 @@ TEST(OutputSet, OneHolderAtATime) {
   EXPECT_EQ(folder.Entries(), 0u) << "a lock file stayed";
 }
 
+// Two outputs from an earlier run, and the new run's two temporary files.
+void WriteEarlierAndNew(const TempFolder& folder) {
+  WriteFile(folder.File("trip.asc"), "earlier asc");
+  WriteFile(folder.File("trip.ov2"), "earlier ov2");
+  WriteFile(folder.File(".qh~00000001.tmp"), "new asc");
+  WriteFile(folder.File(".qh~00000002.tmp"), "new ov2");
+}
+
 // A commit of two files over earlier ones, stopped after `renamed` of its renames as
 // by a kill (-1: while the files were still being written), then the next holder:
 // what it says it did, and what the folder holds.
@@ -55,10 +63,7 @@ TEST(OutputSet, ACommitCutShortIsFinishedOrRolledBack) {
     TempFolder folder;
     const std::vector<OutputSet::Entry> entries = {{"trip.asc", ".qh~00000001.tmp", ".qh~00000003.tmp"},
                                                    {"trip.ov2", ".qh~00000002.tmp", ""}};
-    WriteFile(folder.File("trip.asc"), "earlier asc");
-    WriteFile(folder.File("trip.ov2"), "earlier ov2");
-    WriteFile(folder.File(".qh~00000001.tmp"), "new asc");
-    WriteFile(folder.File(".qh~00000002.tmp"), "new ov2");
+    WriteEarlierAndNew(folder);
     {
       OutputSet killed;
       ASSERT_EQ(killed.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken);
@@ -93,10 +98,7 @@ TEST(OutputSet, ACommitCutShortIsFinishedOrRolledBack) {
 // mistaken for one that took its target's place.
 TEST(OutputSet, ARollBackCutShortStaysARollBack) {
   TempFolder folder;
-  WriteFile(folder.File("trip.asc"), "earlier asc");
-  WriteFile(folder.File("trip.ov2"), "earlier ov2");
-  WriteFile(folder.File(".qh~00000001.tmp"), "new asc");
-  WriteFile(folder.File(".qh~00000002.tmp"), "new ov2");
+  WriteEarlierAndNew(folder);
   {
     OutputSet killed;
     ASSERT_EQ(killed.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken);
