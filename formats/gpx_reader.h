@@ -23,8 +23,8 @@ struct GpxWaypoint {
 // Calls `waypoint` for each waypoint in document order, on the calling thread. False,
 // with the reason (and its line, where the parser tells one) in `error`, when the
 // document is not well-formed XML or its root is not "gpx"; the error's path is the
-// caller's to fill in. A document of `twoThreadsFrom` bytes or more is parsed in two halves at
-// once where the parser allows.
+// caller's to fill in. A document of `twoThreadsFrom` bytes or more is parsed in two
+// halves at once where the parser allows.
 inline constexpr std::size_t kGpxTwoThreadsFrom = std::size_t{4} << 20;
 bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
              ContentError& error, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom);

@@ -36,10 +36,10 @@ struct IoError {
 struct ContentError {
   static constexpr std::size_t kNoOffset = static_cast<std::size_t>(-1);
 
-  std::string path;               // empty where the reader sees bytes only
-  std::size_t line = 0;           // 1 for the first line; 0 for none
+  std::string path;                // empty where the reader sees bytes only
+  std::size_t line = 0;            // 1 for the first line; 0 for none
   std::size_t offset = kNoOffset;  // from the start of the file
-  std::string what;               // empty: nothing is wrong
+  std::string what;                // empty: nothing is wrong
 
   explicit operator bool() const { return !what.empty(); }
   bool AtLine() const { return line != 0; }

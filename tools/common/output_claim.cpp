@@ -42,7 +42,8 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
   // A failure of the journal itself is told by its reason; one of an output, by the
   // output's name in the folder and its reason.
   const IoError& error = set.Error();
-  const std::string why = error.path == set.Path() ? error.reason : error.path + ": " + error.reason;
+  const std::string why =
+      error.path == set.Path() ? error.reason : error.path + ": " + error.reason;
   std::fprintf(stderr, "%s: cannot finish an interrupted run's outputs beside %s: %s\n", tool,
                Shown(output).c_str(), why.c_str());
   return false;

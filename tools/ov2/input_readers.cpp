@@ -35,7 +35,9 @@ int CannotRead(ContentError error, const std::string& path) {
 }
 
 // A pushpin file that is wrong as a whole: one made of pin records has no lines.
-ContentError PushpinFault(std::string what) { return {{}, 0, ContentError::kNoOffset, std::move(what)}; }
+ContentError PushpinFault(std::string what) {
+  return {{}, 0, ContentError::kNoOffset, std::move(what)};
+}
 
 // The texts of an overlay's or an ".asc" file's point in UTF-8.
 void DecodeOverlayText(std::string& out, std::string_view bytes, bool utf8) {
@@ -51,7 +53,9 @@ int ReadPushpins(const std::string& path, const TextOptions& options, PointSink&
   PushpinReader reader(options.longitudeRule);
   std::int32_t npins = 0;
   if (!reader.Open(path)) return CannotRead(reader.Error());
-  if (!reader.ReadHeader(npins)) return CannotRead(PushpinFault("file ends early (in its header)"), path);
+  if (!reader.ReadHeader(npins)) {
+    return CannotRead(PushpinFault("file ends early (in its header)"), path);
+  }
   if (npins < 0) {
     return CannotRead(PushpinFault("the pin count is negative; not a pushpin file"), path);
   }

@@ -60,7 +60,9 @@ std::string PinPlace(std::int32_t pin, std::int32_t count) {
   return "pin " + std::to_string(pin) + " of " + std::to_string(count);
 }
 
-void CannotWrite(const CompleteFile& file) { tools::TellFailureOf("psp2ov2", file.Path(), file.Error()); }
+void CannotWrite(const CompleteFile& file) {
+  tools::TellFailureOf("psp2ov2", file.Path(), file.Error());
+}
 
 // Opens the pushpin file and reads its pin count; false, and said why, when it cannot.
 bool OpenPushpins(const std::string& input, PushpinReader& reader, std::int32_t& npins) {

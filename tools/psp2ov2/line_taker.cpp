@@ -55,9 +55,9 @@ void LineTaker::TakePoint(std::string_view line, const AscColumns& columns) {
     return;
   }
   ++skipped_;
-  tools::TellAtLine(ContentError{ascPath_, static_cast<std::size_t>(lineNumber_), ContentError::kNoOffset,
-                                  std::string(reason)},
-                     "the point is left out of the overlay");
+  const ContentError fault{ascPath_, static_cast<std::size_t>(lineNumber_),
+                           ContentError::kNoOffset, std::string(reason)};
+  tools::TellAtLine(fault, "the point is left out of the overlay");
 }
 
 }  // namespace qh::psp2ov2
