@@ -255,6 +255,11 @@ bool IsAscTitle(std::string_view line) {
   return line.find_first_of(",\"") == std::string_view::npos;
 }
 
+ContentError AscReader::BadLine() const {
+  if (badReason_.empty()) return {};
+  return {path_, lineNumber_, ContentError::kNoOffset, std::string(badReason_)};
+}
+
 bool AscReader::Open(const std::string& path) {
   Close();
   error_ = {};
@@ -350,6 +355,7 @@ AscReader::Result AscReader::Next(AscPoint& point) {
     if (lineNumber_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
     // DOS editors end a text file with Ctrl+Z on a line of its own.
     if (line == "\x1A" || line == "\x1A\r") return Result::kEnd;
+    badReason_ = {};
     // The lines Quillhaven writes, read without the general parser: the same point.
     if (ReadFixedColumnBody(line, point)) {
       seenPoint_ = true;

@@ -85,13 +85,14 @@ class AscReader {
   ~AscReader() { Close(); }
 
   bool Open(const std::string& path);
-  // The next point, or a bad line (see BadReason and LineNumber), the end, or a
-  // read failure (see Error). The point's text stays valid until the next call.
+  // The next point, or a bad line (see BadLine), the end, or a read failure (see
+  // Error). The point's text stays valid until the next call.
   Result Next(AscPoint& point);
   void Close();
 
   std::size_t LineNumber() const { return lineNumber_; }
-  std::string_view BadReason() const { return badReason_; }
+  // What is wrong with the last line read, at its line; nothing when it held a point.
+  ContentError BadLine() const;
   // Why the file could not be opened or read: the system's words, or the line that
   // is too long (kTooLarge).
   const IoError& Error() const { return error_; }

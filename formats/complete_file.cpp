@@ -78,6 +78,7 @@ bool CompleteFile::Open(std::string_view path) {
   Abandon();
   path_.assign(path);
   reason_.clear();
+  failedPath_.clear();
   leftover_.clear();
   leftoverReason_.clear();
   failure_ = Failure::None;
@@ -163,6 +164,11 @@ bool CompleteFile::Fail(Failure what, std::string reason) {
   return false;
 }
 
+bool CompleteFile::FailBecauseOf(const IoError& other) {
+  if (!Failed()) failedPath_ = other.path;
+  return Fail(Failure::Replace, other.reason);
+}
+
 void CompleteFile::DropTemporary() {
   const FileCalls& calls = CurrentFileCalls();
   if (file_ != kNoFile) calls.close(file_);
@@ -228,8 +234,7 @@ struct CommitSteps {
                          std::string(FileNamePart(target.keptAs))});
     }
     if (set->Begin(entries, flushToDisk)) return true;
-    targets.front().file->Fail(CompleteFile::Failure::Replace,
-                               "cannot write " + set->Path() + ": " + set->Reason());
+    targets.front().file->FailBecauseOf(set->Error());
     AbandonAll();
     return false;
   }
@@ -346,7 +351,7 @@ IoError CompleteFile::Error() const {
     case Failure::Replace:
       break;
   }
-  return {IoFailure::kCannotCreate, path_, reason_};
+  return {IoFailure::kCannotCreate, failedPath_.empty() ? path_ : failedPath_, reason_};
 }
 
 }  // namespace qh

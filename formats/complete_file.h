@@ -47,14 +47,14 @@ class CompleteFile {
   // The first failure since Open sticks: later calls fail without touching the system.
   bool Failed() const { return failure_ != Failure::None; }
   Failure WhatFailed() const { return failure_; }
-  // The system's words for the first failure; empty while there is none.
-  const std::string& Reason() const { return reason_; }
   // The target named at Open, and the temporary file written meanwhile (empty once
   // committed or dropped).
   const std::string& Path() const { return path_; }
   const std::string& TemporaryPath() const { return temporary_; }
-  // The first failure as an I/O error: writing, or creating (a file that cannot take
-  // the target's place was, to the user, not created).
+  // The first failure, with the system's words: writing, or creating (a file that
+  // cannot take the target's place was, to the user, not created). Its path is the
+  // target's, or that of the file of the commit that failed in its stead (the journal
+  // of the set it belongs to).
   IoError Error() const;
   // After a commit that succeeded: the second name under which the earlier file was
   // kept meanwhile, when the system refused to remove it (empty otherwise), and why.
@@ -67,11 +67,14 @@ class CompleteFile {
 
   bool Flush();
   bool Fail(Failure what, std::string reason);
+  // A failure of another file (the set's journal) that keeps this one from its place.
+  bool FailBecauseOf(const IoError& other);
   void DropTemporary();
 
   FileHandle file_ = kNoFile;
   std::string buffer_;  // bytes not yet handed to the system
   std::string path_, temporary_, reason_, leftover_, leftoverReason_;
+  std::string failedPath_;  // the file whose failure this is, when not the target
   int place_ = -1;  // in the table of temporary files that interrupts remove
   Failure failure_ = Failure::None;
 };

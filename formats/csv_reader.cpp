@@ -71,9 +71,16 @@ bool CsvReader::ReadHeader() {
   SkipLineEnd();
   if (columns_.latitude < 0 || columns_.longitude < 0) {
     problem_ = "the header line does not name a lat and a lon column";
+    headerRefused_ = true;
     return false;
   }
   return true;
+}
+
+ContentError CsvReader::Error() const {
+  if (problem_.empty()) return {};
+  return {std::string(), headerRefused_ ? 0 : recordLine_, ContentError::kNoOffset,
+          std::string(problem_)};
 }
 
 void CsvReader::SkipLineEnd() {

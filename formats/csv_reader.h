@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/io_error.h"
+
 namespace qh {
 
 struct CsvPoint {
@@ -34,14 +36,17 @@ class CsvReader {
   // `text` is the whole file and must outlive the reader.
   explicit CsvReader(std::string_view text);
 
-  // False, with Problem(), when the first line does not name a latitude and a longitude.
+  // False, with Error(), when the first line does not name a latitude and a longitude.
   bool ReadHeader();
-  // The next record as a point, a record that gives none (see Problem), or the end.
+  // The next record as a point, a record that gives none (see Error), or the end.
   Result Next(CsvPoint& point);
 
   // The line on which the last record (or the header) starts.
   std::size_t LineNumber() const { return recordLine_; }
-  std::string_view Problem() const { return problem_; }
+  // What is wrong with the last record, at its line; a header that is refused makes
+  // the whole file unreadable, and its fault has no line. The path is the caller's to
+  // fill in.
+  ContentError Error() const;
   char Separator() const { return separator_; }
 
  private:
@@ -61,6 +66,7 @@ class CsvReader {
   std::size_t fieldCount_ = 0;
   std::string number_;
   std::string_view problem_;
+  bool headerRefused_ = false;
 };
 
 }  // namespace qh

@@ -100,7 +100,7 @@ bool GpxCoordinates(const GpxWaypoint& waypoint, double& latitude, double& longi
 }
 
 bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
-             std::string& error, std::size_t twoThreadsFrom) {
+             ContentError& error, std::size_t twoThreadsFrom) {
   KeptWaypoints kept;
   const std::function<void(const GpxWaypoint&)> keep = [&](const GpxWaypoint& w) { kept.Keep(w); };
   GpxHandler first(waypoint), second(keep);
@@ -109,7 +109,8 @@ bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoi
     return false;
   }
   if (!first.RootIsGpx()) {
-    error = "the document is not GPX (its root element is not gpx)";
+    error = {};
+    error.what = "the document is not GPX (its root element is not gpx)";
     return false;
   }
   if (secondUsed) kept.Tell(waypoint);

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "formats/io_error.h"
+
 namespace qh {
 
 // A waypoint as the document has it; blanks around each text are dropped. The
@@ -19,12 +21,13 @@ struct GpxWaypoint {
 };
 
 // Calls `waypoint` for each waypoint in document order, on the calling thread. False,
-// with the reason in `error`, when the document is not well-formed XML or its root is
-// not "gpx". A document of `twoThreadsFrom` bytes or more is parsed in two halves at
-// once where the parser allows.
+// with the reason (and its line, where the parser tells one) in `error`, when the
+// document is not well-formed XML or its root is not "gpx"; the error's path is the
+// caller's to fill in. A document of `twoThreadsFrom` bytes or more is parsed in two
+// halves at once where the parser allows.
 inline constexpr std::size_t kGpxTwoThreadsFrom = std::size_t{4} << 20;
 bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
-             std::string& error, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom);
+             ContentError& error, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom);
 
 // The waypoint's coordinates as numbers; false when either is missing, not a decimal
 // number or not finite.

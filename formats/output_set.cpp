@@ -88,6 +88,7 @@ bool Decode(const std::string& text, std::string_view& phase,
 
 OutputSet::Taken OutputSet::Take(const std::string& anyOutput, int waitMilliseconds) {
   Release();
+  error_ = {};
   folder_ = std::string(FolderPart(anyOutput));
   path_ = folder_ + JournalName(anyOutput);
   const auto deadline =
@@ -97,7 +98,7 @@ OutputSet::Taken OutputSet::Take(const std::string& anyOutput, int waitMilliseco
     const lock_file::Result result = lock_file::TryLock(path_.c_str(), lock_);
     if (result == lock_file::Result::kTaken) break;
     if (result == lock_file::Result::kFailed) {
-      reason_ = std::strerror(errno != 0 ? errno : EIO);
+      Fail(IoFailure::kCannotCreate, path_);
       return Taken::kFailed;
     }
     if (std::chrono::steady_clock::now() >= deadline) return Taken::kBusy;
@@ -134,7 +135,7 @@ OutputSet::Recovery OutputSet::Recover() {
     const int done = renamed ? calls.rename(temporary.c_str(), (folder_ + entry.target).c_str())
                              : calls.remove(temporary.c_str());
     if (done != 0) {
-      reason_ = entry.target + ": " + std::strerror(errno != 0 ? errno : EIO);
+      Fail(IoFailure::kWriteFailed, entry.target);
       return Recovery::kFailed;
     }
   }
@@ -151,7 +152,11 @@ bool OutputSet::Write(std::string_view phase, const std::vector<Entry>& entries,
   errno = 0;
   if (lock_ == kNoFile) return true;
   if (lock_file::Rewrite(lock_, Encode(phase, entries), flush)) return true;
-  reason_ = std::strerror(errno != 0 ? errno : EIO);
+  return Fail(IoFailure::kWriteFailed, path_);
+}
+
+bool OutputSet::Fail(IoFailure what, std::string path) {
+  error_ = {what, std::move(path), std::strerror(errno != 0 ? errno : EIO)};
   return false;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "formats/file_calls.h"
+#include "formats/io_error.h"
 
 namespace qh {
 
@@ -36,10 +37,10 @@ class OutputSet {
 
   // Locks the set that `anyOutput` belongs to: the outputs in its folder that share its
   // name without the extension. Waits up to `waitMilliseconds` for another run to let
-  // go; kBusy when it did not, kFailed (Reason says why) when the lock cannot be made.
+  // go; kBusy when it did not, kFailed (Error says why) when the lock cannot be made.
   Taken Take(const std::string& anyOutput, int waitMilliseconds);
   // After Take: finishes a commit that was cut short (when it had begun renaming) or
-  // undoes it (when not). kFailed, with Reason, when that cannot be done.
+  // undoes it (when not). kFailed, with Error, when that cannot be done.
   Recovery Recover();
   // Removes the journal and lets the next run in; nothing when not taken.
   void Release();
@@ -58,14 +59,19 @@ class OutputSet {
   void LeaveAsIfKilledForTest();
 
   const std::string& Path() const { return path_; }
-  const std::string& Reason() const { return reason_; }
+  // The last failure: of the journal (its path), or of an output that an interrupted
+  // run's commit left to finish (its name in the folder).
+  const IoError& Error() const { return error_; }
   // The folder of the outputs, with its separator ("" for the current folder).
   const std::string& Folder() const { return folder_; }
 
  private:
   bool Write(std::string_view phase, const std::vector<Entry>& entries, bool flush);
 
-  std::string path_, folder_, reason_;
+  bool Fail(IoFailure what, std::string path);
+
+  std::string path_, folder_;
+  IoError error_;
   FileHandle lock_ = kNoFile;
   int place_ = -1;  // in the table of temporary files that interrupts remove
 };

@@ -125,7 +125,7 @@ class Walk {
   }
 
   std::size_t Fault(std::size_t at, std::string what) {
-    summary_.fault = {at, std::move(what)};
+    summary_.fault = {std::string(), 0, at, std::move(what)};
     return at;
   }
 

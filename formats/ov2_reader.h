@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "formats/io_error.h"
+
 namespace qh {
 
 inline constexpr std::uint8_t kOv2DeletedType = 0;
@@ -28,18 +30,12 @@ struct Ov2Point {
   std::size_t offset = 0;  // of the record
 };
 
-struct Ov2Fault {
-  std::size_t offset = 0;
-  std::string what;  // empty: no fault
-  explicit operator bool() const { return !what.empty(); }
-};
-
 struct Ov2Summary {
   std::size_t points = 0;
   std::size_t blocks = 0;  // skippers
   std::size_t deleted = 0;
   std::size_t unknown = 0;  // records of other types, passed over
-  Ov2Fault fault;
+  ContentError fault;  // at its byte offset; the path is the caller's to fill in
 };
 
 struct Ov2Visitor {

@@ -9,7 +9,7 @@ bool OverlayBuilder::Open(const std::string& path, bool flat) {
   flat_ = flat;
   points_ = 0;
   error_ = {};
-  if (!file_.Open(path)) return Failed(IoFailure::kCannotCreate, file_.Reason());
+  if (!file_.Open(path)) return Failed(IoFailure::kCannotCreate, file_.Error().reason);
   return true;
 }
 
@@ -18,7 +18,7 @@ bool OverlayBuilder::Add(const AscPoint& point) {
   ++points_;
   if (flat_) {
     writer_.Poi(point.longitudeUnits, point.latitudeUnits, point.text);
-    if (writer_.Failed()) return Failed(IoFailure::kWriteFailed, file_.Reason());
+    if (writer_.Failed()) return Failed(IoFailure::kWriteFailed, file_.Error().reason);
     return true;
   }
   if (!index_.Add(point.longitudeUnits, point.latitudeUnits, point.text)) {
@@ -30,20 +30,27 @@ bool OverlayBuilder::Add(const AscPoint& point) {
 bool OverlayBuilder::Finish() {
   if (error_) return false;
   if (!flat_ && !index_.Write(writer_)) {
-    if (writer_.Failed()) return Failed(IoFailure::kWriteFailed, file_.Reason());
+    if (writer_.Failed()) return Failed(IoFailure::kWriteFailed, file_.Error().reason);
     return Failed(IoFailure::kWriteFailed, "the overlay would exceed 2 GiB");
   }
-  if (!writer_.Finish() || !file_.Finish()) return Failed(IoFailure::kWriteFailed, file_.Reason());
+  if (!writer_.Finish() || !file_.Finish()) return Failed(IoFailure::kWriteFailed, file_.Error().reason);
   return true;
 }
 
 bool OverlayBuilder::Commit(OutputSet* set) {
   if (!Finish()) return false;
-  if (!CommitTogether({&file_}, set)) return Failed(file_.Error().what, file_.Reason());
+  // The file's failure as it is: its path is the journal's when that failed instead.
+  if (!CommitTogether({&file_}, set)) return Failed(file_.Error());
   return true;
 }
 
 void OverlayBuilder::Abandon() { file_.Abandon(); }
+
+bool OverlayBuilder::Failed(const IoError& error) {
+  if (!error_) error_ = error;
+  file_.Abandon();
+  return false;
+}
 
 bool OverlayBuilder::Failed(IoFailure what, std::string_view why) {
   if (!error_) {

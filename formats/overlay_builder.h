@@ -32,11 +32,13 @@ class OverlayBuilder {
   CompleteFile& File() { return file_; }
 
   std::size_t Points() const { return points_; }
-  // The system's reason or the overlay's own; none while nothing failed.
+  // The system's reason or the overlay's own; none while nothing failed. Its path is
+  // the overlay's, or the journal's when that failed in the overlay's stead.
   const IoError& Error() const { return error_; }
 
  private:
   bool Failed(IoFailure what, std::string_view why);
+  bool Failed(const IoError& error);
 
   CompleteFile file_;
   Ov2Writer writer_;

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "formats/io_error.h"
+
 namespace qh {
 
 using XmlAttributes = std::vector<std::pair<std::string_view, std::string_view>>;
@@ -23,9 +25,9 @@ class XmlHandler {
   virtual void End(std::string_view name) = 0;
 };
 
-// Parses `document`; false, with the parser's reason and line in `error`, when it is
-// not well-formed XML (or the parser is not there).
-bool ParseXml(std::string_view document, XmlHandler& handler, std::string& error);
+// Parses `document`; false, with the parser's reason and its line in `error` (no path),
+// when it is not well-formed XML (or the parser is not there).
+bool ParseXml(std::string_view document, XmlHandler& handler, ContentError& error);
 
 // Parses `document` as ParseXml does, on two threads where it pays and the parser
 // allows: when an element named `cutName` (with the root's prefix) starts at the top
@@ -36,7 +38,7 @@ bool ParseXml(std::string_view document, XmlHandler& handler, std::string& error
 // told as ParseXml tells it, wherever it lies.
 bool ParseXmlInTwo(std::string_view document, std::string_view cutName,
                    std::size_t twoThreadsFrom, XmlHandler& first, XmlHandler& second,
-                   bool& secondUsed, std::string& error);
+                   bool& secondUsed, ContentError& error);
 
 // `name` without a namespace prefix ("gpx:wpt" gives "wpt").
 inline std::string_view LocalName(std::string_view name) {

@@ -60,10 +60,11 @@ enum class Outcome { kParsed, kStopped, kFailed };
 // Parses the pieces as one document, ending early (kStopped) at `stopAt` when a
 // top-level element starts there.
 Outcome ParsePieces(std::initializer_list<std::string_view> pieces, XmlHandler& handler,
-                    std::size_t stopAt, std::string& error) {
+                    std::size_t stopAt, ContentError& error) {
   const Parser parser(XML_ParserCreate("UTF-8"), XML_ParserFree);
   if (!parser) {
-    error = "out of memory";
+    error = {};
+    error.what = "out of memory";
     return Outcome::kFailed;
   }
   Context context{handler, parser.get(), stopAt, 0, false, {}};
@@ -79,8 +80,9 @@ Outcome ParsePieces(std::initializer_list<std::string_view> pieces, XmlHandler& 
       if (XML_Parse(parser.get(), piece.data() + at, static_cast<int>(size), last ? 1 : 0) !=
           XML_STATUS_OK) {
         if (context.stopped) return Outcome::kStopped;
-        error = "line " + std::to_string(XML_GetCurrentLineNumber(parser.get())) + ": " +
-                XML_ErrorString(XML_GetErrorCode(parser.get()));
+        error = {};
+        error.line = static_cast<std::size_t>(XML_GetCurrentLineNumber(parser.get()));
+        error.what = XML_ErrorString(XML_GetErrorCode(parser.get()));
         return Outcome::kFailed;
       }
       at += size;
@@ -151,7 +153,7 @@ class NoHandler : public XmlHandler {
 
 }  // namespace
 
-bool ParseXml(std::string_view document, XmlHandler& handler, std::string& error) {
+bool ParseXml(std::string_view document, XmlHandler& handler, ContentError& error) {
   return ParsePieces({document}, handler, kNoCut, error) == Outcome::kParsed;
 }
 
@@ -162,14 +164,14 @@ bool ParseXml(std::string_view document, XmlHandler& handler, std::string& error
 // and the first half simply goes on to the end.
 bool ParseXmlInTwo(std::string_view document, std::string_view cutName,
                    std::size_t twoThreadsFrom, XmlHandler& first, XmlHandler& second,
-                   bool& secondUsed, std::string& error) {
+                   bool& secondUsed, ContentError& error) {
   secondUsed = false;
   const Head head = document.size() >= twoThreadsFrom ? FindHead(document) : Head{};
   const std::size_t cut = head.end == kNoCut ? kNoCut : FindCut(document, head, cutName);
   if (cut == kNoCut) return ParseXml(document, first, error);
 
   Outcome secondOutcome = Outcome::kFailed;
-  std::string secondError;
+  ContentError secondError;
   std::thread other([&] {
     secondOutcome = ParsePieces({document.substr(0, head.end), document.substr(cut)}, second,
                                 kNoCut, secondError);

@@ -96,26 +96,27 @@ class Walker {
 
 }  // namespace
 
-bool ParseXml(std::string_view document, XmlHandler& handler, std::string& error) {
+bool ParseXml(std::string_view document, XmlHandler& handler, ContentError& error) {
+  error = {};
   static const HMODULE library = LoadLibraryA("xmllite.dll");
   const auto create = library == nullptr ? nullptr
       : reinterpret_cast<CreateXmlReaderCall>(
             reinterpret_cast<void*>(GetProcAddress(library, "CreateXmlReader")));
   if (create == nullptr) {
-    error = "xmllite.dll, the system's XML reader, is not available";
+    error.what = "xmllite.dll, the system's XML reader, is not available";
     return false;
   }
   Held<IXmlReader> reader;
   Held<IStream> stream;
   if (document.size() > 0xFFFFFFFFu ||
       FAILED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader.object), nullptr))) {
-    error = "the system's XML reader cannot take it";
+    error.what = "the system's XML reader cannot take it";
     return false;
   }
   stream.object = SHCreateMemStream(reinterpret_cast<const BYTE*>(document.data()),
                                     static_cast<UINT>(document.size()));
   if (stream.object == nullptr) {
-    error = "out of memory";
+    error.what = "out of memory";
     return false;
   }
   reader.object->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
@@ -126,13 +127,14 @@ bool ParseXml(std::string_view document, XmlHandler& handler, std::string& error
   reader.object->GetLineNumber(&line);
   char code[16];
   wsprintfA(code, "0x%08lX", static_cast<unsigned long>(result));
-  error = "line " + std::to_string(line) + ": not well-formed XML (" + code + ")";
+  error.line = line;
+  error.what = std::string("not well-formed XML (") + code + ")";
   return false;
 }
 
 // One thread: XmlLite reads from a stream and tells no byte offsets to cut at.
 bool ParseXmlInTwo(std::string_view document, std::string_view, std::size_t, XmlHandler& first,
-                   XmlHandler&, bool& secondUsed, std::string& error) {
+                   XmlHandler&, bool& secondUsed, ContentError& error) {
   secondUsed = false;
   return ParseXml(document, first, error);
 }

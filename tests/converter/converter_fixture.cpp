@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 
@@ -52,9 +51,7 @@ void ConverterTest::TearDown() {
 }
 
 void ConverterTest::WriteFile(const std::string& name, std::string_view bytes) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << "cannot write " << name;
+  ASSERT_TRUE(test::WriteFile(name, bytes)) << "cannot write " << name;
 }
 
 std::string ConverterTest::ReadFile(const std::string& name) {

@@ -13,6 +13,7 @@
 // winuser.h names a cursor IDC_HELP; here it is the program's Help command.
 #undef IDC_HELP
 #include "converter/command_ids.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -349,11 +350,9 @@ TEST_F(ProgramResources, OffsetsDialogAndItsEmptyExtraSections) {
 // controls, asInvoker, system DPI, supported systems) as resource 1, the one a process
 // is started with.
 TEST(ProgramManifests, EachProgramCarriesTheManifestAsResourceOne) {
-  std::FILE* file = std::fopen(WindowsPath(QH_MANIFEST_FILE).c_str(), "rb");
-  ASSERT_NE(file, nullptr) << "cannot read " << QH_MANIFEST_FILE;
   std::string expected;
-  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) expected.push_back(char(c));
-  std::fclose(file);
+  ASSERT_TRUE(qh::test::ReadFile(WindowsPath(QH_MANIFEST_FILE), expected))
+      << "cannot read " << QH_MANIFEST_FILE;
   ASSERT_NE(expected.find("<activeCodePage"), std::string::npos);
   for (const char* program : {QH_PROGRAM_EXE, QH_UTILITY_EXE, QH_PSP2OV2_EXE}) {
     HMODULE module = LoadLibraryExA(WindowsPath(program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);

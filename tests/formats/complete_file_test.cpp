@@ -52,7 +52,7 @@ TEST(CompleteFile, CommitReplacesAnEarlierFileWithExactlyTheBytesWritten) {
   const std::string path = folder.File("trip.asc");
   WriteFile(path, "an earlier, longer file that must go entirely\r\n");
   CompleteFile file;
-  ASSERT_TRUE(file.Open(path)) << file.Reason();
+  ASSERT_TRUE(file.Open(path)) << file.Error().reason;
   EXPECT_EQ(file.Path(), path);
   ASSERT_TRUE(file.Write("new\r\n"));
   ASSERT_TRUE(file.Write(std::string_view("\0!\n", 3)));
@@ -66,12 +66,12 @@ TEST(CompleteFile, CommitReplacesAnEarlierFileWithExactlyTheBytesWritten) {
   EXPECT_EQ(others[0].rfind(".qh~", 0), 0u) << others[0];
   EXPECT_EQ(others[0].substr(others[0].size() - 4), ".tmp") << others[0];
 
-  ASSERT_TRUE(file.Commit()) << file.Reason();
+  ASSERT_TRUE(file.Commit()) << file.Error().reason;
   EXPECT_EQ(ReadFile(path), std::string("new\r\n\0!\n", 8));
   EXPECT_EQ(folder.Entries(), 1u) << "the temporary file was left behind";
   EXPECT_FALSE(file.Failed());
   EXPECT_STREQ(FailureName(file.WhatFailed()), "None");
-  EXPECT_EQ(file.Reason(), "");
+  EXPECT_EQ(file.Error().reason, "");
 }
 
 // Names up to the system's limit for one name: the temporary files and the earlier
@@ -83,10 +83,10 @@ TEST(CompleteFile, TargetsWithTheLongestNamesTheSystemTakes) {
     const std::string asc = folder.File(stem + ".asc"), ov2 = folder.File(stem + ".ov2");
     WriteFile(asc, "earlier");
     CompleteFile first, second;
-    ASSERT_TRUE(first.Open(asc)) << length << ": " << first.Reason();
-    ASSERT_TRUE(second.Open(ov2)) << length << ": " << second.Reason();
+    ASSERT_TRUE(first.Open(asc)) << length << ": " << first.Error().reason;
+    ASSERT_TRUE(second.Open(ov2)) << length << ": " << second.Error().reason;
     ASSERT_TRUE(first.Write("asc") && second.Write("ov2"));
-    EXPECT_TRUE(CommitTogether({&first, &second})) << length << ": " << first.Reason();
+    EXPECT_TRUE(CommitTogether({&first, &second})) << length << ": " << first.Error().reason;
     EXPECT_EQ(ReadFile(asc), "asc") << length;
     EXPECT_EQ(ReadFile(ov2), "ov2") << length;
     EXPECT_EQ(folder.Entries(), 2u) << length;
@@ -101,7 +101,7 @@ TEST(CompleteFile, NothingWrittenGivesAnEmptyFile) {
   WriteFile(path, "old\r\n");
   CompleteFile file;
   ASSERT_TRUE(file.Open(path));
-  ASSERT_TRUE(file.Commit()) << file.Reason();
+  ASSERT_TRUE(file.Commit()) << file.Error().reason;
   EXPECT_TRUE(fs::is_regular_file(path));
   EXPECT_EQ(ReadFile(path), "");
   EXPECT_EQ(folder.Entries(), 1u);
@@ -149,12 +149,12 @@ TEST(CompleteFile, AMissingFolderIsACreateFailureAndTheFirstFailureSticks) {
   EXPECT_FALSE(file.Open(path));
   EXPECT_TRUE(file.Failed());
   EXPECT_STREQ(FailureName(file.WhatFailed()), "Create");
-  EXPECT_EQ(file.Reason(), std::strerror(ENOENT));
+  EXPECT_EQ(file.Error().reason, std::strerror(ENOENT));
   EXPECT_EQ(file.Path(), path);
   EXPECT_FALSE(file.Write("x"));
   EXPECT_FALSE(file.Commit());
   EXPECT_STREQ(FailureName(file.WhatFailed()), "Create") << "the first failure is kept";
-  EXPECT_EQ(file.Reason(), std::strerror(ENOENT));
+  EXPECT_EQ(file.Error().reason, std::strerror(ENOENT));
   EXPECT_EQ(folder.Entries(), 0u);
 }
 
@@ -164,11 +164,11 @@ TEST(CompleteFile, CommitOntoAFolderFailsAndLeavesBothAlone) {
   fs::create_directory(blocked);
   WriteFile(blocked + "/inside.txt", "keep");
   CompleteFile file;
-  ASSERT_TRUE(file.Open(blocked)) << file.Reason();
+  ASSERT_TRUE(file.Open(blocked)) << file.Error().reason;
   ASSERT_TRUE(file.Write("data"));
   EXPECT_FALSE(file.Commit());
   EXPECT_STREQ(FailureName(file.WhatFailed()), "Replace");
-  EXPECT_EQ(file.Reason(), std::strerror(EISDIR));
+  EXPECT_EQ(file.Error().reason, std::strerror(EISDIR));
   EXPECT_TRUE(fs::is_directory(blocked));
   EXPECT_EQ(ReadFile(blocked + "/inside.txt"), "keep");
   EXPECT_EQ(folder.Entries(), 1u) << "the temporary file was left beside the folder";
@@ -179,13 +179,13 @@ TEST(CompleteFile, CommitNeedsAnOpenFile) {
   CompleteFile neverOpened;
   EXPECT_FALSE(neverOpened.Write("x"));
   EXPECT_STREQ(FailureName(neverOpened.WhatFailed()), "Write");
-  EXPECT_FALSE(neverOpened.Reason().empty());
+  EXPECT_FALSE(neverOpened.Error().reason.empty());
 
   CompleteFile twice;
   const std::string path = folder.File("once.asc");
   ASSERT_TRUE(twice.Open(path));
   ASSERT_TRUE(twice.Write("first"));
-  ASSERT_TRUE(twice.Commit()) << twice.Reason();
+  ASSERT_TRUE(twice.Commit()) << twice.Error().reason;
   EXPECT_FALSE(twice.Write("more")) << "a committed file is closed";
   EXPECT_FALSE(twice.Commit());
   EXPECT_STREQ(FailureName(twice.WhatFailed()), "Write");
@@ -198,14 +198,14 @@ TEST(CompleteFile, ReopenStartsAFreshFileAndForgetsTheLastFailure) {
   const std::string path = folder.File("trip.asc");
   CompleteFile file;
   ASSERT_FALSE(file.Open(folder.File("absent/trip.asc")));
-  ASSERT_TRUE(file.Open(path)) << file.Reason();
+  ASSERT_TRUE(file.Open(path)) << file.Error().reason;
   EXPECT_FALSE(file.Failed());
-  EXPECT_EQ(file.Reason(), "");
+  EXPECT_EQ(file.Error().reason, "");
   EXPECT_EQ(file.Path(), path);
   ASSERT_TRUE(file.Write("first"));
   ASSERT_TRUE(file.Open(path));  // drops the unfinished first file
   ASSERT_TRUE(file.Write("second"));
-  ASSERT_TRUE(file.Commit()) << file.Reason();
+  ASSERT_TRUE(file.Commit()) << file.Error().reason;
   EXPECT_EQ(ReadFile(path), "second");
   EXPECT_EQ(folder.Entries(), 1u);
 }
@@ -221,8 +221,8 @@ TEST(CompleteFile, TwoWritersOfOneTargetDoNotMeet) {
   EXPECT_EQ(folder.Entries(), 2u);
   ASSERT_TRUE(first.Write("from the first"));
   ASSERT_TRUE(second.Write("from the second"));
-  ASSERT_TRUE(second.Commit()) << second.Reason();
-  ASSERT_TRUE(first.Commit()) << first.Reason();
+  ASSERT_TRUE(second.Commit()) << second.Error().reason;
+  ASSERT_TRUE(first.Commit()) << first.Error().reason;
   EXPECT_EQ(ReadFile(path), "from the first");
   EXPECT_EQ(folder.Entries(), 1u);
 }
@@ -237,9 +237,9 @@ TEST(CompleteFile, NamesWithBytesBeyondAsciiAreReplacedInPlace) {
     WriteFile(path, "earlier");
     ASSERT_EQ(ReadFile(path), "earlier") << name;
     CompleteFile file;
-    ASSERT_TRUE(file.Open(path)) << name << ": " << file.Reason();
+    ASSERT_TRUE(file.Open(path)) << name << ": " << file.Error().reason;
     ASSERT_TRUE(file.Write("later"));
-    EXPECT_TRUE(file.Commit()) << name << ": " << file.Reason();
+    EXPECT_TRUE(file.Commit()) << name << ": " << file.Error().reason;
     EXPECT_EQ(ReadFile(path), "later") << name;
   }
   EXPECT_EQ(folder.Entries(), 3u) << "a temporary file was left behind";
@@ -298,7 +298,7 @@ TEST(CompleteFile, AFailureAnywhereLeavesEveryTargetAsItWas) {
       EXPECT_EQ(files[i].Failed(), failed) << c.name << ", file " << i;
       if (failed) {
         EXPECT_STREQ(FailureName(files[i].WhatFailed()), FailureName(c.failure)) << c.name;
-        EXPECT_EQ(files[i].Reason(), std::strerror(c.error)) << c.name;
+        EXPECT_EQ(files[i].Error().reason, std::strerror(c.error)) << c.name;
       }
     }
     if (c.failing < 0) {

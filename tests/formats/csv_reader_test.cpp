@@ -23,7 +23,7 @@ struct Outcome {
 Outcome ReadAll(const std::string& text) {
   Outcome out;
   CsvReader reader(text);
-  EXPECT_TRUE(reader.ReadHeader()) << reader.Problem();
+  EXPECT_TRUE(reader.ReadHeader()) << reader.Error().what;
   CsvPoint point;
   for (;;) {
     const CsvReader::Result result = reader.Next(point);
@@ -104,7 +104,7 @@ TEST(CsvReader, AHeaderWithoutCoordinatesIsRefused) {
   for (const char* text : {"", "name,desc\n1,2\n", "latitude,name\n1,x\n"}) {
     CsvReader reader(text);
     EXPECT_FALSE(reader.ReadHeader()) << text;
-    EXPECT_FALSE(reader.Problem().empty()) << text;
+    EXPECT_FALSE(reader.Error().what.empty()) << text;
   }
 }
 

@@ -13,7 +13,7 @@ struct Seen {
   std::vector<std::string> points;  // "lat lon name|desc", the coordinates as read
   std::vector<std::size_t> bad;     // ordinals of waypoints without numeric coordinates
   bool ok = false;
-  std::string error;
+  ContentError error;
 };
 
 Seen Read(const std::string& document, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom) {
@@ -41,7 +41,7 @@ TEST(GpxReader, TakesTheWaypointsOfBothVersionsAndNothingElse) {
       "<rte><rtept lat=\"1\" lon=\"2\"><name>route point</name></rtept></rte>"
       "<trk><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>";
   const Seen ten = Read(gpx10);
-  ASSERT_TRUE(ten.ok) << ten.error;
+  ASSERT_TRUE(ten.ok) << ten.error.what;
   EXPECT_EQ(ten.points, std::vector<std::string>{"36.162700 -86.781900 Nashville|Music & <city>"});
 
   const std::string gpx11 =
@@ -52,7 +52,7 @@ TEST(GpxReader, TakesTheWaypointsOfBothVersionsAndNothingElse) {
       "<g:wpt lat=\"north\" lon=\"1\"><g:name>bad</g:name></g:wpt>"
       "<g:wpt lon=\"1\"/><g:wpt lat=\" -1 \" lon=\"-2\"/><g:wpt lat=\"nan\" lon=\"1\"/></g:gpx>";
   const Seen eleven = Read(gpx11);
-  ASSERT_TRUE(eleven.ok) << eleven.error;
+  ASSERT_TRUE(eleven.ok) << eleven.error.what;
   EXPECT_EQ(eleven.points, (std::vector<std::string>{"48.858370 2.294480 Caf\xC3\xA9|",
                                                      "-1.000000 -2.000000 |"}));
   EXPECT_EQ(eleven.bad, (std::vector<std::size_t>{2, 3, 5}));
@@ -72,7 +72,7 @@ TEST(GpxReader, RefusesWhatIsNotWellFormedOrNotGpx) {
   for (const char* document : documents) {
     const Seen seen = Read(document);
     EXPECT_FALSE(seen.ok) << document;
-    EXPECT_FALSE(seen.error.empty()) << document;
+    EXPECT_FALSE(seen.error.what.empty()) << document;
   }
 }
 
@@ -129,7 +129,8 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
     const std::string document = head + c.root + "\n" + body + c.end;
     const Seen once = Read(document, SIZE_MAX), twice = Read(document, 0);
     EXPECT_EQ(twice.ok, once.ok) << c.what;
-    EXPECT_EQ(twice.error, once.error) << c.what;
+    EXPECT_EQ(twice.error.line, once.error.line) << c.what;
+    EXPECT_EQ(twice.error.what, once.error.what) << c.what;
     EXPECT_EQ(twice.points, once.points) << c.what;
     EXPECT_EQ(twice.bad, once.bad) << c.what;
     EXPECT_GE(once.points.size(), 20u) << c.what;
@@ -140,7 +141,7 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
       void End(std::string_view) override {}
     } first, second;
     bool secondUsed = false;
-    std::string error;
+    ContentError error;
     ParseXmlInTwo(document, "wpt", 0, first, second, secondUsed, error);
     EXPECT_EQ(secondUsed, c.cut && once.ok) << c.what;
 #endif

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <random>
 #include <string>
@@ -140,7 +139,7 @@ class OffsetsFileTest : public ::testing::Test {
     path_ = (dir_ / "offsets.txt").string();
   }
   void Put(const std::string& bytes) const {
-    std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
+    test::WriteFile(path_, bytes);
   }
   std::string Contents() const { return test::ReadFile(path_); }
   int FileCount() const {

@@ -35,12 +35,12 @@ std::vector<std::string> Names(const TempFolder& folder) {
 TEST(OutputSet, OneHolderAtATime) {
   TempFolder folder;
   OutputSet first, second, other;
-  ASSERT_EQ(first.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken) << first.Reason();
+  ASSERT_EQ(first.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken) << first.Error().reason;
   EXPECT_EQ(second.Take(folder.File("trip.ov2"), 100), OutputSet::Taken::kBusy);
-  EXPECT_EQ(other.Take(folder.File("tour.ov2"), 0), OutputSet::Taken::kTaken) << other.Reason();
+  EXPECT_EQ(other.Take(folder.File("tour.ov2"), 0), OutputSet::Taken::kTaken) << other.Error().reason;
   EXPECT_NE(first.Path(), other.Path());
   first.Release();
-  EXPECT_EQ(second.Take(folder.File("trip.bmp"), 0), OutputSet::Taken::kTaken) << second.Reason();
+  EXPECT_EQ(second.Take(folder.File("trip.bmp"), 0), OutputSet::Taken::kTaken) << second.Error().reason;
   EXPECT_EQ(second.Path(), first.Path());
   second.Release();
   other.Release();
@@ -68,9 +68,9 @@ TEST(OutputSet, ACommitCutShortIsFinishedOrRolledBack) {
       OutputSet killed;
       ASSERT_EQ(killed.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken);
       ASSERT_TRUE(killed.Note({{"trip.asc", ".qh~00000001.tmp", ""}, {"trip.ov2", ".qh~00000002.tmp", ""}}))
-          << killed.Reason();
+          << killed.Error().reason;
       if (renamed >= 0) {
-        ASSERT_TRUE(killed.Begin(entries)) << killed.Reason();
+        ASSERT_TRUE(killed.Begin(entries)) << killed.Error().reason;
         fs::copy_file(folder.File("trip.asc"), folder.File(".qh~00000003.tmp"));
       }
       for (int i = 0; i < renamed; ++i) {

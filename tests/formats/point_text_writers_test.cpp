@@ -67,8 +67,8 @@ TEST(PointTextWriters, GpxIsWellFormedAndReadsBackWithItsTexts) {
                     static_cast<std::int32_t>(latitude * 1e5 + (latitude < 0 ? -0.5 : 0.5)),
                     std::string(w.name), std::string(w.desc)});
   };
-  std::string error;
-  ASSERT_TRUE(ReadGpx(text, waypoint, error)) << error << "\n" << text;
+  ContentError error;
+  ASSERT_TRUE(ReadGpx(text, waypoint, error)) << error.what << "\n" << text;
   ASSERT_EQ(back.size(), kAwkward.size() + 1);
   for (std::size_t i = 0; i < kAwkward.size(); ++i) {
     EXPECT_EQ(back[i].longitude, kAwkward[i].longitude);

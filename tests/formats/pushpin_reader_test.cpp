@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -38,11 +37,10 @@ class PushpinReaderTest : public ::testing::Test {
   void SetUp() override { dir_ = folder_.Path(); }
   void TearDown() override { reader_.Close(); }
   std::string Write(const std::vector<std::uint8_t>& bytes, std::size_t keep = SIZE_MAX) {
-    const fs::path p = dir_ / "pins.psp";
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(std::min(keep, bytes.size())));
-    return p.string();
+    const std::string path = (dir_ / "pins.psp").string();
+    test::WriteFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                           std::min(keep, bytes.size())));
+    return path;
   }
   std::string OpenBytes(const PspBytes& b, std::size_t keep = SIZE_MAX) {
     const std::string path = Write(b.Data(), keep);

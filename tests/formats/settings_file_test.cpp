@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "tests/support/temp_folder.h"
@@ -50,8 +49,7 @@ TEST(SettingsFileTest, MissingUnreadableOrHugeGiveTheDefaults) {
   EXPECT_EQ(ReadSettingsFile(folder.File("none.ini")), RememberedSettings{});
   std::filesystem::create_directory(folder.File("a folder.ini"));
   EXPECT_EQ(ReadSettingsFile(folder.File("a folder.ini")), RememberedSettings{});
-  std::ofstream(folder.File("huge.ini"), std::ios::binary)
-      << "Notes=Append\r\n" << std::string(70 * 1024, ' ');
+  test::WriteFile(folder.File("huge.ini"), "Notes=Append\r\n" + std::string(70 * 1024, ' '));
   EXPECT_EQ(ReadSettingsFile(folder.File("huge.ini")), RememberedSettings{});
 }
 

@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       expected.push_back(PoiOf(point));
       QH_FUZZ_CHECK(builder.Add(point), "point refused: " + builder.Error().reason);
     } else {
-      QH_FUZZ_CHECK(!event.point && reader.BadReason() == event.reason,
+      QH_FUZZ_CHECK(!event.point && reader.BadLine().what == event.reason,
                     "bad line " + std::to_string(event.lineNumber) + " differs");
     }
   }

@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/temp_folder.h"
 
 int main(int argc, char** argv) {
   std::vector<std::filesystem::path> files;
@@ -30,12 +29,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (const auto& file : files) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    std::string bytes;
+    if (!qh::test::ReadFile(file.string(), bytes)) {
       std::fprintf(stderr, "%s: cannot read\n", file.string().c_str());
       return 2;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::fprintf(stderr, "replaying %s (%zu bytes)\n", file.string().c_str(), bytes.size());
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   }

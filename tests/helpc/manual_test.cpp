@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
 #include "help_reader.h"
+#include "tests/support/temp_folder.h"
 #include "tools/helpc/context_hash.h"
 #include "tools/helpc/help_file_writer.h"
 #include "tools/helpc/html_page.h"
@@ -207,8 +206,7 @@ TEST(HelpFile, TextOutsideTheCodePageNamesItsLine) {
 }
 
 TEST(Manual, EveryTopicIsReachedFromTheContentsPage) {
-  std::ifstream in(QH_SOURCE_DIR "/docs/manual/quillhaven.txt", std::ios::binary);
-  const std::string source{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string source = qh::test::ReadFile(QH_SOURCE_DIR "/docs/manual/quillhaven.txt");
   const ParseResult parsed = ParseManual(source);
   ASSERT_TRUE(parsed.errors.empty()) << "line " << parsed.errors.front().line << ": " << parsed.errors.front().message;
   std::set<std::string> linked;

@@ -35,6 +35,8 @@ class TempFolder {
 
   const std::filesystem::path& Path() const { return path_; }
   std::string File(std::string_view name) const { return (path_ / name).string(); }
+  // The folder's path with the system's separator at its end, for names appended to it.
+  std::string WithSeparator() const { return (path_ / "").string(); }
   std::size_t Entries() const {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_),
                                                   std::filesystem::directory_iterator()));
@@ -44,14 +46,27 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
-inline void WriteFile(const std::string& path, std::string_view bytes) {
+// Replaces the file's content with `bytes`; false when not all of them were written.
+inline bool WriteFile(const std::string& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
 }
 
-inline std::string ReadFile(const std::string& path) {
+// The whole file; false when it cannot be opened or read.
+inline bool ReadFile(const std::string& path, std::string& bytes) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// The whole file; empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+  std::string bytes;
+  ReadFile(path, bytes);
+  return bytes;
 }
 
 }  // namespace qh::test

@@ -214,7 +214,13 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   WriteFile(folder.File("p.csv"), "lat,lon,name\n1,2,x\n");
   WriteFile(folder.File("bad.csv"), "lat,lon,name\nnorth,2,x\n3,4,y\n");
   WriteFile(folder.File("none.csv"), "lat,lon,name\nnorth,2,x\n");
+  WriteFile(folder.File("broken.gpx"), "<gpx>\n<wpt lat=\"1\" lon=\"2\"></gpx>");
+  WriteFile(folder.File("kml.gpx"), "<kml/>");
+  WriteFile(folder.File("nameless.csv"), "name,desc\n1,2\n");
   const std::string p = Quote(folder.File("p.csv"));
+  const auto made = [&](const char* input) {
+    return "make " + Quote(folder.File(input)) + " -o " + Quote(folder.File("w.ov2"));
+  };
   struct Case {
     std::string arguments;
     int status;
@@ -232,6 +238,11 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
       {"check " + p + " --utf8", 2, "check does not take --utf8"},
       {"make " + Quote(folder.File("bad.csv")) + " -o " + Quote(folder.File("b.ov2")), 1, "bad.csv:2: "},
       {"make " + Quote(folder.File("none.csv")) + " -o " + Quote(folder.File("n.ov2")), 1, "not written"},
+      // A file refused for its content: where the fault is, when the format has lines.
+      {made("broken.gpx"), 2, "ov2: cannot read " + folder.File("broken.gpx") + ": line 2: "},
+      {made("kml.gpx"), 2, "ov2: cannot read " + folder.File("kml.gpx") + ": the document is not GPX"},
+      {made("nameless.csv"), 2,
+       "ov2: cannot read " + folder.File("nameless.csv") + ": the header line does not name"},
   };
   for (const Case& c : cases) {
     const RunResult r = Ov2(folder, c.arguments);
@@ -247,7 +258,8 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   EXPECT_FALSE(std::filesystem::exists(folder.File("n.ov2")));
   EXPECT_FALSE(std::filesystem::exists(folder.File("m.ov2")));
   EXPECT_EQ(SortedPoints(folder.File("b.ov2")).size(), 1u);
-  EXPECT_EQ(folder.Entries(), 4u) << "no temporary file stays";
+  EXPECT_FALSE(std::filesystem::exists(folder.File("w.ov2")));
+  EXPECT_EQ(folder.Entries(), 7u) << "no temporary file stays";
 }
 
 TEST(Ov2Map, DrawsThePointsOfEveryInputUnderTheFirstInputsName) {

@@ -192,6 +192,10 @@ TEST(Psp2Ov2, APointBeyondTheAscColumnsIsLeftOutAndReported) {
   const RunResult r = RunTool(folder, kPsp2Ov2 + " -q " + Quote(psp));
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find("far.asc:2:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(":2: the longitude did not fit the .asc columns; the point is left out "
+                       "of the overlay\n"),
+            std::string::npos)
+      << r.err;
   EXPECT_NE(ReadFile(folder.File("far.asc")).find("**********"), std::string::npos);
   const test::Ov2Contents ov2 = DecodeFile(folder.File("far.ov2"));
   ASSERT_EQ(ov2.pois.size(), 2u);

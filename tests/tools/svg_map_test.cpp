@@ -72,8 +72,8 @@ struct MapSeen : XmlHandler {
 
 MapSeen Parse(const std::string& svg) {
   MapSeen seen;
-  std::string error;
-  EXPECT_TRUE(ParseXml(svg, seen, error)) << error;
+  ContentError error;
+  EXPECT_TRUE(ParseXml(svg, seen, error)) << error.what;
   return seen;
 }
 

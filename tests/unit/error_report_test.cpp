@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
@@ -266,7 +265,7 @@ TEST_F(DebugFile, ModeTwoCreatesDebugAndAddsLinesWithCrLf) {
 }
 
 TEST_F(DebugFile, AnExistingDebugFileIsEmptied) {
-  { std::ofstream("debug", std::ios::binary) << "old contents\r\n"; }
+  test::WriteFile("debug", "old contents\r\n");
   IErMode(2);
   IErReport(55);
   EXPECT_EQ(Contents("debug"), "Error=  55:Source and target file names same in copy command\r\n");

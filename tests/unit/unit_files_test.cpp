@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "formats/asc_writer.h"
@@ -27,7 +26,7 @@ class AscWriterTest : public ::testing::Test {
   }
   static std::string Contents(const std::string& path) { return test::ReadFile(path); }
   static void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    test::WriteFile(path, bytes);
   }
   // Names in the folder, to see that no temporary or set-aside file stays behind.
   int FileCount() const {

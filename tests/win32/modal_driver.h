@@ -13,10 +13,11 @@
 #include <fstream>
 #include <functional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tests/support/temp_folder.h"
 
 namespace qh::test {
 
@@ -220,52 +221,9 @@ inline ChildResult RunSelf(const std::string& test,
 
 // ---------------------------------------------------------------- files and folders
 
-inline std::string MakeTempFolder(const std::string& tag) {
-  static int counter = 0;
-  char base[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, base);
-  const std::string folder = std::string(base) + "qh_" + tag + "_" +
-                             std::to_string(GetCurrentProcessId()) + "_" +
-                             std::to_string(++counter) + "\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
-
-inline void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA e;
-  HANDLE h = FindFirstFileA((folder + "*").c_str(), &e);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = e.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + name;
-      if (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path + "\\");
-      } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(h, &e));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
-inline void WriteText(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary);
-  out << content;
-}
-
 inline bool FileExists(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-inline std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 // Polls for a file with a time limit (for what a separate process writes).

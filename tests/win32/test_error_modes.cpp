@@ -55,7 +55,8 @@ struct ChildCase {
 };
 
 TEST(ErrorEndings, ProcessEndsWithItsCode) {
-  const std::string folder = MakeTempFolder("err");
+  const TempFolder temporary;
+  const std::string folder = temporary.WithSeparator();
   const std::vector<ChildCase> cases = {
       {"Cancel in the Library Error box",
        "ErrorChild.DISABLED_LibraryBoxCancel",
@@ -86,12 +87,11 @@ TEST(ErrorEndings, ProcessEndsWithItsCode) {
         RunSelf(c.test, {{"QH_CHILD_OUT", out}, {"QH_MESSAGE", c.message}, {"PANEDEBUG", ""}}, folder);
     ASSERT_TRUE(run.started && run.finished) << c.name;
     EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
-    const std::string results = ReadText(out);
+    const std::string results = ReadFile(out);
     for (const auto& [key, value] : c.expect) {
       EXPECT_EQ(ResultOf(results, key), value) << c.name << ": " << key;
     }
   }
-  RemoveTree(folder);
 }
 
 // --- in process
@@ -114,7 +114,8 @@ TEST_F(ErrorModes, DebugFileNamesAndLines) {
   const Case cases[] = {{"plain", false, "debug"}, {"debug is a folder", true, "debug.txt"}};
   const std::string home = CurrentFolderNow();
   for (const Case& c : cases) {
-    const std::string folder = MakeTempFolder("dbg");
+    const TempFolder temporary;
+    const std::string folder = temporary.WithSeparator();
     if (c.debugIsFolder) CreateDirectoryA((folder + "debug").c_str(), nullptr);
     SetCurrentDirectoryA(folder.c_str());
     qh::ResetErrorStateForTests();
@@ -126,12 +127,11 @@ TEST_F(ErrorModes, DebugFileNamesAndLines) {
     qh::ResetErrorStateForTests();  // closes the file
     qh::InstallWindowErrorOutputs();
     SetCurrentDirectoryA(home.c_str());
-    EXPECT_EQ(ReadText(folder + c.file),
+    EXPECT_EQ(ReadFile(folder + c.file),
               "Error=1001:Invalid menu item\r\n"
               "Error=  13:Operating system command error in an OS routine\r\n"
               "Error=   6:\r\n")
         << c.name;
-    RemoveTree(folder);
   }
 }
 

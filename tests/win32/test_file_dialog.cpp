@@ -93,16 +93,14 @@ class FileDialog : public ::testing::Test {
     Settle();
     qh::IErInfo(1);
     home_ = CurrentFolderNow();
-    dir_ = MakeTempFolder("fd");
+    dir_ = folder_.WithSeparator();
     other_ = dir_ + "other\\";
     CreateDirectoryA(other_.c_str(), nullptr);
-    for (const char* f : {"a.psp", "b.psp", "notes.txt", "x.ov2"}) WriteText(dir_ + f, "x");
-    WriteText(other_ + "o.psp", "o");
+    for (const char* f : {"a.psp", "b.psp", "notes.txt", "x.ov2"}) WriteFile(dir_ + f, "x");
+    WriteFile(other_ + "o.psp", "o");
   }
-  void TearDown() override {
-    SetCurrentDirectoryA(home_.c_str());
-    RemoveTree(dir_);
-  }
+  void TearDown() override { SetCurrentDirectoryA(home_.c_str()); }
+  TempFolder folder_;
   std::string home_, dir_, other_;
 };
 

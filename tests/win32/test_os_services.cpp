@@ -30,7 +30,7 @@ const bool kSleeperMode = [] {
   if (touch != std::string::npos) {
     std::string path = line.substr(touch + 11);
     path = path.substr(0, path.find(' '));
-    WriteText(path, "done");
+    WriteFile(path, "done");
   }
   const std::size_t status = line.find("--qh-exit=");
   ExitProcess(status == std::string::npos ? 0 : static_cast<UINT>(std::atoi(line.c_str() + status + 10)));
@@ -40,8 +40,9 @@ const bool kSleeperMode = [] {
 // A copy of this program in the temporary folder: its path stays short however deep
 // the checkout lies, so the commands below stay within the command-line limit.
 const std::string& SleeperProgram() {
+  static const TempFolder folder;
   static const std::string path = [] {
-    const std::string copy = MakeTempFolder("sleeper") + "sleeper.exe";
+    const std::string copy = folder.File("sleeper.exe");
     CopyFileA(ThisProgram().c_str(), copy.c_str(), FALSE);
     return copy;
   }();
@@ -69,9 +70,9 @@ class OsServices : public ::testing::Test {
   void SetUp() override {
     qh::IErMode(0);
     TakeErrors();
-    folder_ = MakeTempFolder("os");
+    folder_ = temporary_.WithSeparator();
   }
-  void TearDown() override { RemoveTree(folder_); }
+  TempFolder temporary_;
   std::string folder_;
 };
 
@@ -219,8 +220,8 @@ TEST_F(OsServices, FileCopyTargets) {
   const std::string out = folder_ + "out\\";
   CreateDirectoryA(in.c_str(), nullptr);
   CreateDirectoryA(out.c_str(), nullptr);
-  WriteText(in + "a.bmp", "AAAA");
-  WriteText(out + "b.bmp", "old contents");
+  WriteFile(in + "a.bmp", "AAAA");
+  WriteFile(out + "b.bmp", "old contents");
 
   struct Case {
     const char* name;
@@ -235,22 +236,22 @@ TEST_F(OsServices, FileCopyTargets) {
   for (const Case& c : cases) {
     qh::IOsFileCopy(in + "a.bmp    ", c.target);
     EXPECT_EQ(TakeErrors().value1, 0) << c.name;
-    EXPECT_EQ(ReadText(c.expectFile), "AAAA") << c.name << ": " << c.expectFile;
+    EXPECT_EQ(ReadFile(c.expectFile), "AAAA") << c.name << ": " << c.expectFile;
   }
 
   // A blank target is the current folder.
   const std::string before = CurrentFolderNow();
   SetCurrentDirectoryA(out.c_str());
-  WriteText(in + "here.bmp", "HERE");
+  WriteFile(in + "here.bmp", "HERE");
   qh::IOsFileCopy(in + "here.bmp", "   ");
   SetCurrentDirectoryA(before.c_str());
   EXPECT_EQ(TakeErrors().value1, 0) << "blank target";
-  EXPECT_EQ(ReadText(out + "here.bmp"), "HERE") << "blank target";
+  EXPECT_EQ(ReadFile(out + "here.bmp"), "HERE") << "blank target";
 }
 
 TEST_F(OsServices, FileCopyRefusals) {
   const std::string src = folder_ + "a.bmp";
-  WriteText(src, "AAAA");
+  WriteFile(src, "AAAA");
   std::string upper = src;
   for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
 
@@ -260,7 +261,7 @@ TEST_F(OsServices, FileCopyRefusals) {
     deep += "dddddddddd\\";
     CreateDirectoryA(deep.c_str(), nullptr);
   }
-  WriteText(folder_ + "a_rather_long_file_name.bmp", "LONG");
+  WriteFile(folder_ + "a_rather_long_file_name.bmp", "LONG");
 
   struct Case {
     const char* name;
@@ -284,7 +285,7 @@ TEST_F(OsServices, FileCopyRefusals) {
     qh::IErReport(77);
     qh::IOsFileCopy(c.source, c.target);
     EXPECT_EQ(TakeErrors().value1, c.value1) << c.name;
-    EXPECT_EQ(ReadText(src), "AAAA") << c.name << ": the source must stay untouched";
+    EXPECT_EQ(ReadFile(src), "AAAA") << c.name << ": the source must stay untouched";
     if (!c.mustNotExist.empty()) {
       EXPECT_FALSE(FileExists(c.mustNotExist)) << c.name << ": " << c.mustNotExist;
     }
@@ -299,7 +300,7 @@ TEST_F(OsServices, FileCopyRefusals) {
 // ---------------------------------------------------------------- IOsFileDelete
 
 TEST_F(OsServices, FileDeleteMatchesFilesOnly) {
-  for (const char* f : {"a.asc", "b.asc", "keep.txt"}) WriteText(folder_ + f, "x");
+  for (const char* f : {"a.asc", "b.asc", "keep.txt"}) WriteFile(folder_ + f, "x");
   CreateDirectoryA((folder_ + "dir.asc").c_str(), nullptr);
 
   qh::IOsFileDelete(folder_ + "*.asc" + std::string(20, ' '));
@@ -345,8 +346,8 @@ TEST_F(OsServices, FileDeleteFailuresAndNoOps) {
 TEST_F(OsServices, FileDeleteWithForwardSlashesStaysInItsFolder) {
   const std::string sub = folder_ + "sub\\";
   CreateDirectoryA(sub.c_str(), nullptr);
-  WriteText(sub + "x.asc", "sub");
-  WriteText(folder_ + "x.asc", "current");
+  WriteFile(sub + "x.asc", "sub");
+  WriteFile(folder_ + "x.asc", "current");
   const std::string before = CurrentFolderNow();
   SetCurrentDirectoryA(folder_.c_str());
   qh::IOsFileDelete("sub/x.asc");
@@ -388,7 +389,7 @@ TEST_F(OsServices, ArgumentsOfAProgramStartedByABareName) {
   const ChildResult run = RunChild(line, {{"QH_CHILD_OUT", out}}, ProgramFolderOfTest());
   ASSERT_TRUE(run.started && run.finished) << "child did not run";
   ASSERT_EQ(run.exitCode, 0u);
-  const std::string r = ReadText(out);
+  const std::string r = ReadFile(out);
   auto padded = [](const std::string& s) { return s + std::string(kArgumentRoom - s.size(), ' '); };
   struct Expect {
     const char* key;
@@ -486,7 +487,7 @@ TEST_F(OsServices, HelpRequestsReachTheEngine) {
   const std::string base = "qh_d2_help_" + std::to_string(GetCurrentProcessId());
   const std::string hlp = prog + base + ".hlp";
   const std::string cnt = prog + base + ".CNT";
-  WriteText(hlp, "help");
+  WriteFile(hlp, "help");
   qh::os::SetHelpEngine(&FakeEngine);
 
   struct Case {
@@ -512,7 +513,7 @@ TEST_F(OsServices, HelpRequestsReachTheEngine) {
       {"close", "   ", {}, {}, false, TRUE, 1, HELP_QUIT, 0, "", 0},
   };
   for (const Case& c : cases) {
-    if (c.withContents) WriteText(cnt, "cnt");
+    if (c.withContents) WriteFile(cnt, "cnt");
     g_engine = EngineCall{};
     g_engine.answer = c.answer;
     qh::IWnHelp(c.file, c.context, c.popup);

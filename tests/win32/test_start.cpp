@@ -81,18 +81,17 @@ std::string Expand(std::string text, const std::string& root) {
 class Start : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = MakeTempFolder("start");
+    root_ = folder_.WithSeparator();
     CreateDirectoryA((root_ + "cur").c_str(), nullptr);
     CreateDirectoryA((root_ + "lib").c_str(), nullptr);
   }
-  void TearDown() override { RemoveTree(root_); }
 
   void Run(const Scenario& sc) {
     for (const auto& [file, content] : sc.files) {
       if (file.back() == '\\') {
         CreateDirectoryA((root_ + file).c_str(), nullptr);
       } else {
-        WriteText(root_ + file, Expand(content, root_));
+        WriteFile(root_ + file, Expand(content, root_));
       }
     }
     const std::string out = root_ + "result.txt";
@@ -110,10 +109,10 @@ class Start : public ::testing::Test {
     const ChildResult run = RunSelf("StartChild.*", env, root_ + "cur\\");
     ASSERT_TRUE(run.started && run.finished) << sc.name << ": child did not run to its end";
     EXPECT_EQ(run.exitCode, sc.exitCode) << sc.name << ": exit code";
-    const std::string results = ReadText(out);
+    const std::string results = ReadFile(out);
     for (const auto& [key, value] : sc.expect) {
       if (key == "@debugfile") {
-        const std::string debug = ReadText(root_ + "cur\\debug");
+        const std::string debug = ReadFile(root_ + "cur\\debug");
         EXPECT_NE(debug.find(value), std::string::npos)
             << sc.name << ": debug file should hold [" << value << "], holds [" << debug << "]";
         continue;
@@ -122,6 +121,7 @@ class Start : public ::testing::Test {
     }
   }
 
+  TempFolder folder_;
   std::string root_;
 };
 

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 3; ++i) {
     if (!files[i].Open(names[i])) {
       std::fprintf(stderr, "io_floor: cannot write %s: %s\n", names[i].c_str(),
-                   files[i].Reason().c_str());
+                   files[i].Error().reason.c_str());
       return 2;
     }
   }
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 3; ++i) {
     if (!WriteBytes(files[i], sizes[i], pattern)) {
       std::fprintf(stderr, "io_floor: cannot write %s: %s\n", names[i].c_str(),
-                   files[i].Reason().c_str());
+                   files[i].Error().reason.c_str());
       return 2;
     }
   }
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     for (const qh::CompleteFile& file : files) {
       if (file.Failed()) {
         std::fprintf(stderr, "io_floor: cannot write %s: %s\n", file.Path().c_str(),
-                     file.Reason().c_str());
+                     file.Error().reason.c_str());
       }
     }
     return 2;

@@ -4,6 +4,7 @@
 
 #include "formats/file_system.h"
 #include "tools/common/standard_output.h"
+#include "tools/common/tell_failure.h"
 
 namespace qh::tools {
 
@@ -17,8 +18,7 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
     case OutputSet::Taken::kFailed:
       // Its folder takes no new file (read-only, refused): that is what the user
       // needs to hear, about the output itself.
-      std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, Shown(output).c_str(),
-                   set.Reason().c_str());
+      TellFailure(tool, IoError{IoFailure::kCannotCreate, output, set.Error().reason});
       return false;
   }
   switch (set.Recover()) {
@@ -39,8 +39,13 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
     case OutputSet::Recovery::kFailed:
       break;
   }
+  // A failure of the journal itself is told by its reason; one of an output, by the
+  // output's name in the folder and its reason.
+  const IoError& error = set.Error();
+  const std::string why =
+      error.path == set.Path() ? error.reason : error.path + ": " + error.reason;
   std::fprintf(stderr, "%s: cannot finish an interrupted run's outputs beside %s: %s\n", tool,
-               Shown(output).c_str(), set.Reason().c_str());
+               Shown(output).c_str(), why.c_str());
   return false;
 }
 
@@ -53,8 +58,7 @@ bool NoteTemporaries(const char* tool, OutputSet& set,
                        std::string(FileNamePart(file->TemporaryPath())), std::string()});
   }
   if (set.Note(entries)) return true;
-  std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, Shown(set.Path()).c_str(),
-               set.Reason().c_str());
+  TellFailure(tool, set.Error());
   return false;
 }
 

@@ -6,6 +6,7 @@
 
 #include "tools/common/file_identity.h"
 #include "tools/common/standard_output.h"
+#include "tools/common/tell_failure.h"
 
 namespace qh::tools {
 
@@ -20,14 +21,13 @@ bool MayWriteOutput(const char* tool, const std::vector<std::string>& inputs,
   }
   FileFacts facts;
   if (!LookAt(output, facts)) {
-    std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, Shown(output).c_str(),
-                 std::strerror(errno));
+    TellFailure(tool, IoError{IoFailure::kCannotCreate, output, std::strerror(errno)});
     return false;
   }
   if (facts.kind == FileKind::kFolder || facts.kind == FileKind::kOther) {
-    std::fprintf(stderr, "%s: cannot write %s: %s\n", tool, Shown(output).c_str(),
-                 facts.kind == FileKind::kFolder ? std::strerror(EISDIR)
-                                                 : "it is not a regular file");
+    TellFailure(tool, IoError{IoFailure::kCannotCreate, output,
+                              facts.kind == FileKind::kFolder ? std::strerror(EISDIR)
+                                                              : "it is not a regular file"});
     return false;
   }
   return true;

@@ -55,7 +55,7 @@ bool ReadWhole(const std::string& path, std::string& text) {
 bool WriteWhole(const std::string& path, std::string_view bytes) {
   qh::CompleteFile file;
   if (file.Open(path) && file.Write(bytes) && file.Commit()) return true;
-  std::fprintf(stderr, "helpc: cannot write %s: %s\n", path.c_str(), file.Reason().c_str());
+  std::fprintf(stderr, "helpc: cannot write %s: %s\n", path.c_str(), file.Error().reason.c_str());
   return false;
 }
 

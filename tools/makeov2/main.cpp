@@ -65,16 +65,13 @@ int Convert(const std::string& input, bool flat) {
     }
     if (result == qh::AscReader::Result::kBadLine) {
       ++skipped;
-      const std::string_view reason = reader.BadReason();
-      std::fprintf(stderr, "%s:%llu: %.*s\n", Shown(input).c_str(),
-                   static_cast<unsigned long long>(reader.LineNumber()),
-                   static_cast<int>(reason.size()), reason.data());
+      qh::tools::TellAtLine(reader.BadLine());
       continue;
     }
     if (point.nulInText) {
       // Kept: only the byte changes, and the person should know it did.
-      std::fprintf(stderr, "%s:%llu: a NUL byte in the text is written as a blank\n",
-                   Shown(input).c_str(), static_cast<unsigned long long>(reader.LineNumber()));
+      qh::tools::TellAtLine({input, reader.LineNumber(), qh::ContentError::kNoOffset,
+                             "a NUL byte in the text is written as a blank"});
     }
     if (!builder.Add(point)) break;
   }

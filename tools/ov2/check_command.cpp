@@ -6,6 +6,7 @@
 #include "formats/ov2_reader.h"
 #include "tools/common/exit_status.h"
 #include "tools/common/standard_output.h"
+#include "tools/common/tell_failure.h"
 #include "tools/ov2/commands.h"
 #include "tools/ov2/input_readers.h"
 
@@ -22,7 +23,7 @@ int CheckOne(const std::string& path) {
   std::string bytes;
   IoError error;
   if (!ReadWholeFile(path, kOverlayLimit, bytes, error)) {
-    std::fprintf(stderr, "ov2: cannot read %s: %s\n", path.c_str(), error.reason.c_str());
+    tools::TellFailure("ov2", error);
     return kExitFailed;
   }
   Ov2Visitor visitor;

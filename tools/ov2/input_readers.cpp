@@ -10,6 +10,7 @@
 #include "formats/ov2_reader.h"
 #include "formats/text_encoding.h"
 #include "tools/common/exit_status.h"
+#include "tools/common/tell_failure.h"
 #include "tools/ov2/input_kind.h"
 
 namespace qh::ov2 {
@@ -22,9 +23,20 @@ using tools::kExitOk;
 constexpr std::size_t kWholeFileLimit = std::size_t{1} << 30;
 constexpr double kUnitsPerDegree = 100000.0;
 
-int CannotRead(const std::string& path, const std::string& why) {
-  std::fprintf(stderr, "ov2: cannot read %s: %s\n", path.c_str(), why.c_str());
+int CannotRead(const IoError& error) {
+  tools::TellFailure("ov2", error);
   return kExitFailed;
+}
+
+int CannotRead(ContentError error, const std::string& path) {
+  error.path = path;
+  tools::TellFailure("ov2", error);
+  return kExitFailed;
+}
+
+// A pushpin file that is wrong as a whole: one made of pin records has no lines.
+ContentError PushpinFault(std::string what) {
+  return {{}, 0, ContentError::kNoOffset, std::move(what)};
 }
 
 // The texts of an overlay's or an ".asc" file's point in UTF-8.
@@ -40,17 +52,22 @@ void DecodeOverlayText(std::string& out, std::string_view bytes, bool utf8) {
 int ReadPushpins(const std::string& path, const TextOptions& options, PointSink& flow) {
   PushpinReader reader(options.longitudeRule);
   std::int32_t npins = 0;
-  if (!reader.Open(path)) return CannotRead(path, reader.Error().reason);
-  if (!reader.ReadHeader(npins)) return CannotRead(path, "file ends early (in its header)");
-  if (npins < 0) return CannotRead(path, "the pin count is negative; not a pushpin file");
+  if (!reader.Open(path)) return CannotRead(reader.Error());
+  if (!reader.ReadHeader(npins)) {
+    return CannotRead(PushpinFault("file ends early (in its header)"), path);
+  }
+  if (npins < 0) {
+    return CannotRead(PushpinFault("the pin count is negative; not a pushpin file"), path);
+  }
   const NotesMode mode = options.appendNotes ? NotesMode::Append : NotesMode::Ignore;
   const TextEncoding encoding = options.utf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252;
   PinRecord pin, notes;
   for (std::int32_t i = 0; i < npins; ++i) {
     if (!reader.NextPin(pin)) {
       const bool cut = reader.Error().what != IoFailure::kReadFailed;
-      return CannotRead(path, (cut ? "file ends early (pin " : "read failed (pin ") +
-                                  std::to_string(i + 1) + " of " + std::to_string(npins) + ")");
+      return CannotRead(PushpinFault((cut ? "file ends early (pin " : "read failed (pin ") +
+                                     std::to_string(i + 1) + " of " + std::to_string(npins) + ")"),
+                        path);
     }
     notes.name = pin.note1 + pin.note2;
     const std::string text = PinText(pin, mode, encoding);
@@ -64,16 +81,16 @@ int ReadPushpins(const std::string& path, const TextOptions& options, PointSink&
 
 int ReadAsc(const std::string& path, const TextOptions& options, PointSink& flow) {
   AscReader reader;
-  if (!reader.Open(path)) return CannotRead(path, reader.Error().reason);
+  if (!reader.Open(path)) return CannotRead(reader.Error());
   AscPoint point;
   std::string name;
   for (;;) {
     const AscReader::Result result = reader.Next(point);
     const Place place{&path, nullptr, reader.LineNumber()};
     if (result == AscReader::Result::kEnd) return kExitOk;
-    if (result == AscReader::Result::kFailed) return CannotRead(path, reader.Error().reason);
+    if (result == AscReader::Result::kFailed) return CannotRead(reader.Error());
     if (result == AscReader::Result::kBadLine) {
-      flow.LeftOut(place, reader.BadReason());
+      flow.LeftOut(place, reader.BadLine().what);
       continue;
     }
     DecodeOverlayText(name, point.text, options.utf8);
@@ -103,18 +120,14 @@ int ReadOverlay(const std::string& path, const std::string& bytes, const TextOpt
   };
   const Ov2Summary summary = ReadOv2(bytes, visitor);
   if (!flowing) return kExitFailed;
-  if (summary.fault) {
-    std::fprintf(stderr, "ov2: %s: byte %zu: %s\n", path.c_str(), summary.fault.offset,
-                 summary.fault.what.c_str());
-    return kExitFailed;
-  }
+  if (summary.fault) return CannotRead(summary.fault, path);
   return kExitOk;
 }
 
 int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions& options,
             PointSink& flow) {
   CsvReader reader(bytes);
-  if (!reader.ReadHeader()) return CannotRead(path, std::string(reader.Problem()));
+  if (!reader.ReadHeader()) return CannotRead(reader.Error(), path);
   Utf8Points texts(options);
   CsvPoint record;
   InputPoint point;
@@ -123,7 +136,7 @@ int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions
     const Place place{&path, nullptr, reader.LineNumber()};
     if (result == CsvReader::Result::kEnd) return kExitOk;
     if (result == CsvReader::Result::kBadRecord) {
-      flow.LeftOut(place, reader.Problem());
+      flow.LeftOut(place, reader.Error().what);
       continue;
     }
     point.longitude = record.longitude;
@@ -144,8 +157,8 @@ int ReadGpxFile(const std::string& path, const std::string& bytes, PointSink& fl
                               Place{&path, "waypoint", ordinal});
     }
   };
-  std::string error;
-  if (!ReadGpx(bytes, waypoint, error)) return CannotRead(path, error);
+  ContentError error;
+  if (!ReadGpx(bytes, waypoint, error)) return CannotRead(error, path);
   return flowing ? kExitOk : kExitFailed;
 }
 
@@ -162,7 +175,7 @@ int ReadInput(const std::string& path, const TextOptions& options, PointSink& fl
   if (kind == InputKind::kAsc) return ReadAsc(path, options, flow);
   std::string bytes;
   IoError error;
-  if (!ReadWholeFile(path, kWholeFileLimit, bytes, error)) return CannotRead(path, error.reason);
+  if (!ReadWholeFile(path, kWholeFileLimit, bytes, error)) return CannotRead(error);
   switch (kind) {
     case InputKind::kOverlay: return ReadOverlay(path, bytes, options, flow);
     case InputKind::kCsv: return ReadCsv(path, bytes, options, flow);

@@ -7,6 +7,7 @@
 #include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
 #include "tools/common/standard_output.h"
+#include "tools/common/tell_failure.h"
 #include "tools/ov2/commands.h"
 #include "tools/ov2/input_readers.h"
 #include "tools/ov2/point_flow.h"
@@ -20,8 +21,7 @@ using tools::kExitOk;
 using tools::kExitSkipped;
 
 int CannotWrite(const Options& options, const OverlayBuilder& builder) {
-  std::fprintf(stderr, "ov2: cannot write %s: %s\n", options.output.c_str(),
-               builder.Error().reason.c_str());
+  tools::TellFailureOf("ov2", options.output, builder.Error());
   return kExitFailed;
 }
 

@@ -6,6 +6,7 @@
 #include "tools/common/exit_status.h"
 #include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
+#include "tools/common/tell_failure.h"
 #include "tools/ov2/commands.h"
 #include "tools/ov2/input_readers.h"
 #include "tools/ov2/point_flow.h"
@@ -44,10 +45,11 @@ int RunMap(const Options& options) {
   OutputSet set;
   if (!tools::ClaimOutputs("ov2", options.output, set)) return kExitFailed;
   CompleteFile file;
-  if (!file.Open(options.output) || !tools::NoteTemporaries("ov2", set, {&file}) ||
-      !file.Write(map.Draw(MapTitle(options.inputs))) || !CommitTogether({&file}, &set)) {
-    std::fprintf(stderr, "ov2: cannot write %s: %s\n", options.output.c_str(),
-                 file.Reason().c_str());
+  const bool opened = file.Open(options.output);
+  if (opened && !tools::NoteTemporaries("ov2", set, {&file})) return kExitFailed;  // told
+  if (!opened || !file.Write(map.Draw(MapTitle(options.inputs))) ||
+      !CommitTogether({&file}, &set)) {
+    tools::TellFailureOf("ov2", options.output, file.Error());
     return kExitFailed;
   }
   tools::TellInterruptedAfterFinishing("ov2", options.output, "map");

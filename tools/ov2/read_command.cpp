@@ -7,6 +7,7 @@
 #include "tools/common/exit_status.h"
 #include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
+#include "tools/common/tell_failure.h"
 #include "tools/ov2/commands.h"
 #include "tools/ov2/input_readers.h"
 #include "tools/ov2/point_flow.h"
@@ -44,8 +45,7 @@ void AppendPoint(std::string& out, TextFormat format, const FlowPoint& flowing) 
 }
 
 int CannotWrite(const TextOutput& output) {
-  std::fprintf(stderr, "ov2: cannot write %s: %s\n", output.Name().c_str(),
-               output.Reason().c_str());
+  if (const IoError error = output.Error()) tools::TellFailureOf("ov2", output.Name(), error);
   return kExitFailed;
 }
 

@@ -44,9 +44,9 @@ bool TextOutput::Commit() {
   return CommitTogether({&file_}, set_);
 }
 
-std::string TextOutput::Reason() const {
-  if (!toStandardOutput_) return file_.Reason();
-  return std::strerror(errno != 0 ? errno : EIO);
+IoError TextOutput::Error() const {
+  if (!toStandardOutput_) return file_.Error();
+  return {IoFailure::kWriteFailed, name_, std::strerror(errno != 0 ? errno : EIO)};
 }
 
 }  // namespace qh::ov2

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "formats/complete_file.h"
+#include "formats/io_error.h"
 #include "formats/output_set.h"
 
 namespace qh::ov2 {
@@ -19,8 +20,9 @@ class TextOutput {
   bool Flush(bool always = false);
   // Everything written and, for a file, in its place.
   bool Commit();
-  // The system's reason for the first failure.
-  std::string Reason() const;
+  // The first failure, with the system's reason; none when the output did not fail
+  // itself (the set's journal did, and said so).
+  IoError Error() const;
   const std::string& Name() const { return name_; }
 
  private:

@@ -61,8 +61,7 @@ std::string PinPlace(std::int32_t pin, std::int32_t count) {
 }
 
 void CannotWrite(const CompleteFile& file) {
-  std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(file.Path()).c_str(),
-               file.Reason().c_str());
+  tools::TellFailureOf("psp2ov2", file.Path(), file.Error());
 }
 
 // Opens the pushpin file and reads its pin count; false, and said why, when it cannot.
@@ -268,8 +267,7 @@ int Converter::MakeLines(std::size_t index, Job& job) {
   const std::string& input = options_.inputs[index];
   const NotesMode mode = options_.appendNotes ? NotesMode::Append : NotesMode::Ignore;
   const bool progress = !options_.quiet && job.npins > kProgressThreshold && QH_ISATTY(2);
-  const std::string ascShown = Shown(outputs_[index].asc);
-  LineTaker taker(job.asc, options_.ascOnly ? nullptr : &job.overlay, ascShown);
+  LineTaker taker(job.asc, options_.ascOnly ? nullptr : &job.overlay, outputs_[index].asc);
   LinePipeline pipeline(taker);
   PinView pin;
   LineEnd line{};
@@ -308,7 +306,7 @@ int Converter::MakeLines(std::size_t index, Job& job) {
   job.reader.Close();
   job.skipped = taker.Skipped();
   if (taker.Failed()) {
-    std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", ascShown.c_str(), taker.Reason().c_str());
+    tools::TellFailure("psp2ov2", taker.Error());
     return kExitFailed;
   }
   return kExitOk;
@@ -438,7 +436,7 @@ bool Converter::SymbolBytes(const std::string& bmp, std::string& bytes) const {
   }
   IoError error;
   if (!ReadWholeFile(source, kSymbolLimit, bytes, error)) {
-    std::fprintf(stderr, "psp2ov2: cannot read %s: %s\n", Shown(source).c_str(), error.reason.c_str());
+    tools::TellFailure("psp2ov2", error);
     return false;
   }
   return true;

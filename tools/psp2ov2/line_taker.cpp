@@ -8,11 +8,12 @@
 #include <utility>
 
 #include "formats/asc_reader.h"
+#include "tools/common/tell_failure.h"
 
 namespace qh::psp2ov2 {
 
-void LineTaker::Fail(std::string reason) {
-  reason_ = std::move(reason);
+void LineTaker::Fail(IoError error) {
+  error_ = std::move(error);
   failed_.store(true, std::memory_order_release);
 }
 
@@ -20,9 +21,9 @@ void LineTaker::Take(LineBatch& batch) {
   if (Failed()) return;
   try {
     CompleteLines(batch);
-    if (!asc_.Write(batch.Lines())) Fail(asc_.Reason());
+    if (!asc_.Write(batch.Lines())) Fail(asc_.Error());
   } catch (const std::bad_alloc&) {  // the overlay's points outgrew memory
-    Fail(std::strerror(ENOMEM));
+    Fail(IoError{IoFailure::kWriteFailed, ascPath_, std::strerror(ENOMEM)});
   }
 }
 
@@ -54,9 +55,9 @@ void LineTaker::TakePoint(std::string_view line, const AscColumns& columns) {
     return;
   }
   ++skipped_;
-  std::fprintf(stderr, "%s:%llu: %.*s; the point is left out of the overlay\n", ascName_.c_str(),
-               static_cast<unsigned long long>(lineNumber_), static_cast<int>(reason.size()),
-               reason.data());
+  const ContentError fault{ascPath_, static_cast<std::size_t>(lineNumber_),
+                           ContentError::kNoOffset, std::string(reason)};
+  tools::TellAtLine(fault, "the point is left out of the overlay");
 }
 
 }  // namespace qh::psp2ov2

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "formats/complete_file.h"
+#include "formats/io_error.h"
 #include "formats/overlay_builder.h"
 #include "tools/psp2ov2/batch_pipe.h"
 
@@ -19,14 +20,15 @@ namespace qh::psp2ov2 {
 
 class LineTaker {
  public:
-  // `overlay` null: only the ".asc" file. `ascName` names the lines in messages.
-  LineTaker(CompleteFile& asc, OverlayBuilder* overlay, const std::string& ascName)
-      : asc_(asc), overlay_(overlay), ascName_(ascName) {}
+  // `overlay` null: only the ".asc" file, whose name `ascPath` places the lines in
+  // messages.
+  LineTaker(CompleteFile& asc, OverlayBuilder* overlay, const std::string& ascPath)
+      : asc_(asc), overlay_(overlay), ascPath_(ascPath) {}
 
   void Take(LineBatch& batch);
-  // The lines could not be written or taken (see Reason); later batches are dropped.
+  // The lines could not be written or taken (see Error); later batches are dropped.
   bool Failed() const { return failed_.load(std::memory_order_acquire); }
-  const std::string& Reason() const { return reason_; }
+  const IoError& Error() const { return error_; }
   // Lines the overlay leaves out, as makeov2 would (each reported on standard error).
   std::size_t Skipped() const { return skipped_; }
 
@@ -34,15 +36,15 @@ class LineTaker {
   // Fills in the columns of the batch's lines and takes their points.
   void CompleteLines(LineBatch& batch);
   void TakePoint(std::string_view line, const AscColumns& columns);
-  void Fail(std::string reason);
+  void Fail(IoError error);
 
   CompleteFile& asc_;
   OverlayBuilder* overlay_;
-  const std::string& ascName_;
+  const std::string& ascPath_;
   AscPoint point_;
   std::uint64_t lineNumber_ = 0;
   std::size_t skipped_ = 0;
-  std::string reason_;  // set before failed_
+  IoError error_;  // set before failed_
   // Also read by the thread that makes the lines: on a cache line of its own, away
   // from what changes with every line.
   alignas(64) std::atomic<bool> failed_{false};
