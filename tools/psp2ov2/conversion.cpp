@@ -210,6 +210,7 @@ int Converter::Start(std::size_t index, Job& job) {
     CannotWrite(job.asc);
     return kExitFailed;
   }
+  job.overlay.SetIndexMemory(options_.indexMemory);
   if (!options_.ascOnly && !job.overlay.Open(out.ov2, options_.flat)) {
     tools::TellFailure("psp2ov2", job.overlay.Error());
     return kExitFailed;
