@@ -63,16 +63,20 @@ bool SpillFile::Create(const std::string& beside) {
   return false;
 }
 
-bool SpillFile::Flush() {
+bool SpillFile::WriteOut(std::string_view bytes) {
   const FileCalls& calls = CurrentFileCalls();
-  std::string_view rest = buffer_;
-  while (!rest.empty()) {
+  while (!bytes.empty()) {
     errno = 0;
-    const std::ptrdiff_t written = calls.write(file_, rest.data(), rest.size());
+    const std::ptrdiff_t written = calls.write(file_, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return Fail(written == 0 ? EIO : errno);
-    rest.remove_prefix(static_cast<std::size_t>(written));
+    bytes.remove_prefix(static_cast<std::size_t>(written));
   }
+  return true;
+}
+
+bool SpillFile::Flush() {
+  if (!WriteOut(buffer_)) return false;
   buffer_.clear();
   return true;
 }
@@ -87,8 +91,7 @@ bool SpillFile::Append(std::string_view bytes) {
     buffer_.append(bytes);
     return true;
   }
-  buffer_.assign(bytes);  // a record longer than the buffer goes on at once
-  return Flush();
+  return WriteOut(bytes);  // more than the buffer holds goes on at once
 }
 
 bool SpillFile::EndWriting() {

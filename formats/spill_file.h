@@ -45,6 +45,7 @@ class SpillFile {
  private:
   bool Fail(int errorNumber);
   bool Flush();
+  bool WriteOut(std::string_view bytes);
 
   FileHandle file_ = kNoFile;
   std::string path_;
