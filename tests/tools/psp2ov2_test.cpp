@@ -266,6 +266,47 @@ TEST(Psp2Ov2, UsageErrorsAndOffsetsThatAreNotNumbersExitWithTwo) {
   EXPECT_NE(help.out.find("--append-notes"), std::string::npos);
 }
 
+// A run that cannot finish is refused before a pin is read, from the header's count:
+// an overlay beyond the format's 2 GiB (a sparse file holds the pins), outputs beyond
+// the free space of a small tmpfs (where one can be mounted). Nothing is written, and
+// earlier outputs stay.
+TEST(Psp2Ov2, RunsThatCannotFinishAreRefusedBeforeTheLongWork) {
+  TempFolder folder;
+  const std::string huge = folder.File("huge.psp");
+  const std::int32_t pins = 160000000;
+  WriteFile(huge, WithCount(ThreePins().substr(0, 32), static_cast<std::uint32_t>(pins)));
+  std::filesystem::resize_file(huge, 32 + std::uint64_t{32} * pins);
+  const RunResult r = RunTool(folder, kPsp2Ov2 + " " + Quote(huge));
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("huge.psp: its 160000000 pins make an overlay of at least 2240000021 "
+                       "bytes, more than an overlay can hold (2 GiB); nothing is written"),
+            std::string::npos) << r.err;
+  EXPECT_EQ(folder.Entries(), 1u) << Joined(Names(folder));
+
+  const bool mountable =
+      std::system("unshare -m sh -c 'mount -t tmpfs -o size=64k qh /mnt' >/dev/null 2>&1") == 0;
+  if (!mountable) GTEST_SKIP() << "no tmpfs can be mounted here";
+  std::vector<Pin> many;
+  for (int i = 0; i < 3000; ++i) many.push_back({i * 1e-4, -i * 1e-4, "p"});
+  const std::string psp = folder.File("many.psp");
+  WriteFile(psp, PushpinFile(many));
+  const std::string volume = folder.File("volume");
+  std::filesystem::create_directory(volume);
+  const std::string script = folder.File("small.sh");
+  WriteFile(script, "mount -t tmpfs -o size=64k qh " + Quote(volume) + "\n" +
+                        "printf earlier > " + Quote(volume) + "/many.asc\n" + kPsp2Ov2 +
+                        " -q -o " + Quote(volume + "/many.ov2") + " " + Quote(psp) +
+                        "\nstatus=$?\nls -A " + Quote(volume) + " >&2\ncat " + Quote(volume) +
+                        "/many.asc >&2\nexit $status\n");
+  const RunResult small = RunTool(folder, "unshare -m sh " + Quote(script));
+  EXPECT_EQ(small.status, 2) << small.err;
+  EXPECT_NE(small.err.find("many.psp: its 3000 pins need at least 0.1 MiB on the disk of " + volume +
+                           "/many.asc, which has"), std::string::npos)
+      << small.err;
+  EXPECT_NE(small.err.find("; nothing is written\nmany.asc\nearlier"), std::string::npos)
+      << "something was written: " << small.err;
+}
+
 #ifndef _WIN32
 
 // A fault while the three files of an input are written: none of the earlier three is

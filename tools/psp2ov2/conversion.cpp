@@ -29,6 +29,7 @@
 #include "tools/psp2ov2/batch_pipe.h"
 #include "tools/psp2ov2/exit_status.h"
 #include "tools/psp2ov2/line_taker.h"
+#include "tools/psp2ov2/room_check.h"
 #include "tools/common/file_identity.h"
 
 namespace qh::psp2ov2 {
@@ -205,6 +206,7 @@ int Converter::Start(std::size_t index, Job& job) {
   const Outputs& out = outputs_[index];
   if (!tools::ClaimOutputs("psp2ov2", out.asc, job.set)) return kExitFailed;
   if (!OpenPushpins(options_.inputs[index], job.reader, job.npins)) return kExitFailed;
+  if (!OutputsCanFit(options_.inputs[index], job.npins, options_, out.asc)) return kExitFailed;
   SetFlushToDisk(!options_.noSync);
   if (!job.asc.Open(out.asc)) {
     CannotWrite(job.asc);
