@@ -248,6 +248,9 @@ TEST(Psp2Ov2, UsageErrorsAndOffsetsThatAreNotNumbersExitWithTwo) {
       {"'' " + Quote(psp), "empty"},
       {"-o a.ov2 x.psp y.psp", "one input"},
       {"--bogus x.psp", "unknown option"},
+      {"--memory 1.5 " + Quote(psp), "--memory takes a whole number of MB"},
+      {"--memory -1 " + Quote(psp), "--memory takes a whole number of MB"},
+      {"--memory 99999999999 " + Quote(psp), "--memory takes a whole number of MB"},
   };
   for (const Case& c : refused) {
     const RunResult r = RunTool(folder, kPsp2Ov2 + " " + c.arguments);
@@ -264,6 +267,33 @@ TEST(Psp2Ov2, UsageErrorsAndOffsetsThatAreNotNumbersExitWithTwo) {
   const RunResult help = RunTool(folder, kPsp2Ov2 + " --help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--append-notes"), std::string::npos);
+}
+
+// Beyond --memory the index is split on the disk: the same overlay as in memory, with
+// nothing left beside it; makeov2 takes the same option.
+TEST(Psp2Ov2, AnIndexBeyondItsMemoryGivesTheSameOverlay) {
+  TempFolder folder;
+  std::vector<Pin> pins;
+  std::uint64_t state = 99;
+  const auto next = [&state] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(state >> 11) / 9007199254740992.0;
+  };
+  for (int i = 0; i < 40000; ++i) {
+    pins.push_back({(next() * 170 - 85) * kDegree, (next() * 360 - 180) * kDegree, "pin " + std::to_string(i)});
+  }
+  const std::string psp = folder.File("many.psp");
+  WriteFile(psp, PushpinFile(pins));
+  ASSERT_EQ(RunTool(folder, kPsp2Ov2 + " -q --memory 0 " + Quote(psp)).status, 0);
+  const std::string inMemory = ReadFile(folder.File("many.ov2"));
+  WriteFile(folder.File("copy.asc"), ReadFile(folder.File("many.asc")));
+  const RunResult r = RunTool(folder, kPsp2Ov2 + " -q --memory 1 " + Quote(psp));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(ReadFile(folder.File("many.ov2")) == inMemory) << "psp2ov2 --memory 1";
+  const RunResult m = RunTool(folder, kMakeOv2 + " --memory 1 " + Quote(folder.File("copy.asc")));
+  ASSERT_EQ(m.status, 0) << m.err;
+  EXPECT_TRUE(ReadFile(folder.File("copy.ov2")) == inMemory) << "makeov2 --memory 1";
+  EXPECT_EQ(Joined(Names(folder)), "copy.asc copy.ov2 many.asc many.bmp many.ov2 many.psp");
 }
 
 // A run that cannot finish is refused before a pin is read, from the header's count:
