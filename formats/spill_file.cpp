@@ -1,6 +1,7 @@
 #include "formats/spill_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -15,13 +16,22 @@ constexpr std::size_t kBufferBytes = std::size_t{1} << 18;
 constexpr int kNameAttempts = 8;
 constexpr std::size_t kRecordHead = 8 + 5;  // coordinates and the longest length
 
+// Little-endian, one store or load on the machines this runs on.
 void PutLe32(char* at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<char>(value >> (8 * i) & 0xFF);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(at, &value, sizeof value);
+  } else {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<char>(value >> (8 * i) & 0xFF);
+  }
 }
 
 std::uint32_t Le32At(const char* at) {
   std::uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) value |= std::uint32_t{static_cast<unsigned char>(at[i])} << (8 * i);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&value, at, sizeof value);
+  } else {
+    for (int i = 0; i < 4; ++i) value |= std::uint32_t{static_cast<unsigned char>(at[i])} << (8 * i);
+  }
   return value;
 }
 
@@ -158,8 +168,7 @@ SpillReader::SpillReader(SpillFile& file) : file_(file), buffer_(kBufferBytes, '
   if (!file_.StartReading()) failed_ = true;
 }
 
-bool SpillReader::Have(std::size_t count) {
-  if (filled_ - position_ >= count) return true;
+bool SpillReader::Refill(std::size_t count) {
   // The unread rest to the front, so a record never straddles the buffer's end.
   const std::size_t rest = filled_ - position_;
   std::memmove(buffer_.data(), buffer_.data() + position_, rest);
@@ -176,7 +185,8 @@ bool SpillReader::Have(std::size_t count) {
 
 bool SpillReader::Next(SpillRecord& record) {
   if (failed_) return false;
-  if (!Have(9)) {
+  // Nearly always the head of a record with its longest length is at hand.
+  if (!Have(kRecordHead) && !Have(9)) {
     // The end between two records is the file's end; inside one, a fault.
     failed_ = file_.Failed() || filled_ != position_;
     return false;

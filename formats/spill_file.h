@@ -80,7 +80,8 @@ class SpillReader {
 
  private:
   // Makes `count` bytes readable at buffer_[position_]; false when the file ends first.
-  bool Have(std::size_t count);
+  bool Have(std::size_t count) { return filled_ - position_ >= count || Refill(count); }
+  bool Refill(std::size_t count);
 
   SpillFile& file_;
   std::string buffer_;
