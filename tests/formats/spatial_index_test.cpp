@@ -269,6 +269,24 @@ TEST(SpatialIndex, SpillingToTheDiskWritesTheBytesOfMemory) {
   }
 }
 
+// Names of every length a spill file's records encode (one to three length bytes, and
+// records longer than the files' buffers) come back as they went in.
+TEST(SpatialIndex, SpilledNamesOfAnyLengthComeBackWhole) {
+  const std::size_t lengths[] = {0, 1, 127, 128, 300, 16383, 16384, 70000, 300000};
+  const test::TempFolder folder;
+  SpatialIndex memory, disk;
+  disk.SpillBeyond(1, folder.File("points.ov2"));
+  for (int i = 0; i < 120; ++i) {
+    const std::size_t length = lengths[static_cast<std::size_t>(i) % std::size(lengths)];
+    const std::string name(i == 60 ? 2 * length : length, static_cast<char>('A' + i % 26));
+    ASSERT_TRUE(memory.Add(i * 37 % 101, i * 53 % 97, name));
+    ASSERT_TRUE(disk.Add(i * 37 % 101, i * 53 % 97, name)) << disk.Failure();
+  }
+  ASSERT_TRUE(disk.Spilled());
+  const std::string bytes = WriteIndex(memory);
+  EXPECT_TRUE(WriteIndex(disk) == bytes) << disk.Failure();
+}
+
 // A spill whose file calls fail (a full disk, a file that cannot be made or read)
 // fails the index with the system's words, and leaves no temporary file.
 TEST(SpatialIndex, SpillFailuresAreToldAndLeaveNoFile) {
