@@ -298,7 +298,7 @@ int Converter::MakeLines(std::size_t index, Job& job) {
     batch.ends.push_back(line);
     if (batch.Full()) {
       pipeline.HandOver();
-      taking = !taker.Failed();
+      taking = !taker.Failed() && !taker.OverlayFailed();
     }
     if (progress && (i + 1) % kProgressStep == 0) {
       std::fprintf(stderr, "\r%s: %ld of %ld pins", Shown(input).c_str(),
@@ -312,6 +312,10 @@ int Converter::MakeLines(std::size_t index, Job& job) {
   job.skipped = taker.Skipped();
   if (taker.Failed()) {
     std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", ascShown.c_str(), taker.Reason().c_str());
+    return kExitFailed;
+  }
+  if (taker.OverlayFailed()) {
+    tools::TellFailure("psp2ov2", job.overlay.Error());
     return kExitFailed;
   }
   return kExitOk;
