@@ -11,7 +11,7 @@ WERROR := -DQH_WERROR=ON
 SANITIZER_ENV := ASAN_OPTIONS=exitcode=86:detect_leaks=1 \
                  UBSAN_OPTIONS=exitcode=86:print_stacktrace=1
 
-.PHONY: setup native asan fuzz win test test-native test-asan test-win lint run bench dist deb clean
+.PHONY: setup native asan fuzz win test test-native test-asan test-win lint run bench bench-big dist deb clean
 
 setup:
 	@bash scripts/setup.sh
@@ -59,6 +59,11 @@ run: native win
 
 bench: native win
 	scripts/bench.sh
+
+# Peak memory at 1, 10 and 50 million pins (inputs kept in build/bench-big/); not part
+# of `make test`.
+bench-big: native
+	scripts/bench_big.sh
 
 # Packages: the Windows zip (build/win/Quillhaven-<version>-win32.zip) and the Debian
 # package of the command-line tools (build/packages/).

@@ -35,6 +35,8 @@ bool Exists(const std::string& path, bool& folder) {
   return true;
 }
 
+}  // namespace
+
 // "<folder>.qh~XXXXXXXX.tmp": a name of its own beside the target, as short as the
 // folder allows, so that any target name the system takes has a temporary file too.
 // A random start per process and a counter, mixed, so that two writers of one target
@@ -55,6 +57,8 @@ std::string TemporaryNameFor(const std::string& path) {
   name += ".tmp";
   return name;
 }
+
+namespace {
 
 // Hands all of `bytes` to the system; false with errno set when it takes no more.
 bool WriteAll(FileHandle file, std::string_view bytes) {

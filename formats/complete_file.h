@@ -91,6 +91,10 @@ class CompleteFile {
 // succeeded is told by InterruptedDuringCommit, for the program to end after saying so.
 bool CommitTogether(std::initializer_list<CompleteFile*> files, OutputSet* set = nullptr);
 
+// A fresh name for a temporary file in the folder of `path` (none of that name may exist:
+// create it exclusively, and pick another when one does).
+std::string TemporaryNameFor(const std::string& path);
+
 // Whether files are flushed to the disk itself before they take their targets' places,
 // and the folders after (the start value: yes). Without it a commit is as quick as the
 // system's cache, and a power cut soon after may leave an empty or older file: for

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,11 @@ FileStamp StampOf(std::string_view path);
 // is not a regular file (a FIFO, a device), or holds more than `limit` bytes (so that
 // an endless input ends).
 bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes, IoError& error);
+
+// The bytes the volume that holds `folder` (empty: the current folder) takes before it
+// is full, as far as this user may fill it; false, with the system's words in `error`,
+// when the system does not say.
+bool FreeDiskBytes(const std::string& folder, std::uint64_t& bytes, IoError& error);
 
 // The folder this program stands in, with its separator; empty when unknown. `argv0`
 // is the program's first argument, used where the system cannot say.

@@ -1,5 +1,9 @@
 // The parts of the file module that ask the system: POSIX systems.
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <string>
@@ -17,6 +21,17 @@ FileStamp StampOf(std::string_view path) {
       static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
   return {true, static_cast<long long>(info.st_size), changed,
           static_cast<unsigned long long>(info.st_ino)};
+}
+
+bool FreeDiskBytes(const std::string& folder, std::uint64_t& bytes, IoError& error) {
+  struct statvfs facts {};
+  const std::string name = folder.empty() ? std::string(".") : folder;
+  if (statvfs(name.c_str(), &facts) != 0) {
+    error = {IoFailure::kCannotOpen, name, std::strerror(errno)};
+    return false;
+  }
+  bytes = static_cast<std::uint64_t>(facts.f_bavail) * facts.f_frsize;
+  return true;
 }
 
 std::string ProgramFolder(const char* argv0) {

@@ -29,6 +29,17 @@ FileStamp StampOf(std::string_view path) {
           join(info.nFileIndexHigh, info.nFileIndexLow)};
 }
 
+bool FreeDiskBytes(const std::string& folder, std::uint64_t& bytes, IoError& error) {
+  const std::string name = folder.empty() ? std::string(".\\") : folder;
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExA(name.c_str(), &available, nullptr, nullptr)) {
+    error = {IoFailure::kCannotOpen, name, "the system cannot tell the free space"};
+    return false;
+  }
+  bytes = available.QuadPart;
+  return true;
+}
+
 std::string ProgramFolder(const char* argv0) {
   return std::string(FolderPart(argv0 != nullptr ? argv0 : ""));
 }

@@ -36,6 +36,12 @@ class GrowingArray {
   void Reserve(std::size_t count) {
     if (count > capacity_) Reallocate(count);
   }
+  // Empty again, its memory given back.
+  void Release() {
+    std::free(data_);
+    data_ = nullptr;
+    size_ = capacity_ = 0;
+  }
 
   std::size_t Size() const { return size_; }
   T* Data() { return data_; }

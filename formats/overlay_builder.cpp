@@ -10,6 +10,7 @@ bool OverlayBuilder::Open(const std::string& path, bool flat) {
   points_ = 0;
   error_ = {};
   if (!file_.Open(path)) return Failed(IoFailure::kCannotCreate, file_.Error().reason);
+  index_.SpillBeyond(indexMemory_, path);
   return true;
 }
 
@@ -22,7 +23,9 @@ bool OverlayBuilder::Add(const AscPoint& point) {
     return true;
   }
   if (!index_.Add(point.longitudeUnits, point.latitudeUnits, point.text)) {
-    return Failed(IoFailure::kWriteFailed, "too many points or names for one overlay");
+    const std::string& failure = index_.Failure();
+    return Failed(IoFailure::kWriteFailed,
+                  failure.empty() ? "too many points or names for one overlay" : failure);
   }
   return true;
 }
@@ -31,6 +34,7 @@ bool OverlayBuilder::Finish() {
   if (error_) return false;
   if (!flat_ && !index_.Write(writer_)) {
     if (writer_.Failed()) return Failed(IoFailure::kWriteFailed, file_.Error().reason);
+    if (!index_.Failure().empty()) return Failed(IoFailure::kWriteFailed, index_.Failure());
     return Failed(IoFailure::kWriteFailed, "the overlay would exceed 2 GiB");
   }
   if (!writer_.Finish() || !file_.Finish()) return Failed(IoFailure::kWriteFailed, file_.Error().reason);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,9 +17,16 @@
 
 namespace qh {
 
+// The memory the spatial index may take before it spills to a temporary file beside the
+// overlay (see SpatialIndex::SpillBeyond).
+inline constexpr std::uint64_t kDefaultIndexMemory = std::uint64_t{32} << 20;
+
 class OverlayBuilder {
  public:
   OverlayBuilder();
+
+  // The index's memory budget for the next Open (bytes); 0: no limit.
+  void SetIndexMemory(std::uint64_t bytes) { indexMemory_ = bytes; }
 
   bool Open(const std::string& path, bool flat);
   bool Add(const AscPoint& point);
@@ -44,6 +52,7 @@ class OverlayBuilder {
   Ov2Writer writer_;
   SpatialIndex index_;
   bool flat_ = false;
+  std::uint64_t indexMemory_ = kDefaultIndexMemory;
   std::size_t points_ = 0;
   IoError error_;
 };

@@ -1,5 +1,7 @@
 #include "formats/spatial_index.h"
 
+#include "formats/index_spill.h"
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -64,19 +66,87 @@ void RunBoth(First first, Second second) {
 
 }  // namespace
 
+SpatialIndex::SpatialIndex() { nameStarts_.PushBack(0); }
+
+SpatialIndex::~SpatialIndex() = default;
+
+std::uint64_t SpatialIndex::MemoryFor(std::uint64_t points, std::uint64_t nameBytes) {
+  // About two nodes for every full block (see BuildRange).
+  constexpr std::uint64_t kNodeBytesAPoint = 2 * sizeof(Node) / (kLeafPoints / 2);
+  return points * (3 * sizeof(Point) + sizeof(std::uint32_t) + kNodeBytesAPoint) + nameBytes;
+}
+
+void SpatialIndex::SpillBeyond(std::uint64_t budget, std::string beside) {
+  budget_ = budget;
+  beside_ = std::move(beside);
+}
+
 void SpatialIndex::Reserve(std::size_t points, std::size_t nameBytes) {
+  if (budget_ != 0) {  // never beyond what the index may take in memory
+    if (MemoryFor(points, nameBytes) > budget_) return;
+  }
   points_.Reserve(points);
   nameStarts_.Reserve(points + 1);
   names_.Reserve(nameBytes);
 }
 
+std::size_t SpatialIndex::Size() const {
+  return spill_ != nullptr ? static_cast<std::size_t>(spill_->Points()) : points_.Size();
+}
+
+bool SpatialIndex::Fail(const std::string& reason) {
+  if (failure_.empty()) failure_ = reason;
+  return false;
+}
+
 bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::string_view name) {
   constexpr std::uint64_t kLimit = std::numeric_limits<std::uint32_t>::max();
+  // Known as soon as it is so: the POIs alone pass what the lengths can say.
+  const std::uint64_t poiBytes = poiBytes_ + Ov2PoiSize(name.size());
+  if (kOv2SkipperSize + poiBytes > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+    return Fail("the overlay would exceed 2 GiB");
+  }
+  if (spill_ == nullptr && budget_ != 0 &&
+      MemoryFor(points_.Size() + 1, names_.Size() + name.size()) > budget_ && !Spill()) {
+    return false;
+  }
+  if (spill_ != nullptr) {
+    if (!spill_->Add(longitude, latitude, name)) {
+      return Fail(spill_->Reason().empty() ? "the index is built" : spill_->Reason());
+    }
+    poiBytes_ = poiBytes;
+    return true;
+  }
   if (names_.Size() + name.size() > kLimit || points_.Size() >= kLimit / 2) return false;
   points_.PushBack(Point{longitude, latitude, static_cast<std::uint32_t>(points_.Size())});
   names_.Append(name.data(), name.size());
   nameStarts_.PushBack(static_cast<std::uint32_t>(names_.Size()));
+  poiBytes_ = poiBytes;
   built_ = false;
+  return true;
+}
+
+bool SpatialIndex::Spill() {
+  auto spill = std::make_unique<IndexSpill>(budget_, beside_);
+  if (!spill->Open()) return Fail(spill->Reason());
+  if (!inInputOrder_) {  // an earlier build reordered them
+    std::sort(points_.begin(), points_.end(),
+              [](const Point& a, const Point& b) { return a.id < b.id; });
+  }
+  for (const Point& p : points_) {
+    if (!spill->Add(p.longitude, p.latitude, NameOf(p.id))) return Fail(spill->Reason());
+  }
+  points_.Release();
+  names_.Release();
+  nameStarts_.Release();
+  nameStarts_.PushBack(0);
+  Nodes().swap(nodes_);
+  for (Nodes& half : halves_) Nodes().swap(half);
+  room_.reset();
+  roomPoints_ = 0;
+  inInputOrder_ = true;
+  built_ = false;
+  spill_ = std::move(spill);
   return true;
 }
 
@@ -286,6 +356,11 @@ void SpatialIndex::SizeNodes(Nodes& nodes) const {
 }
 
 std::uint64_t SpatialIndex::OverlaySize() {
+  if (spill_ != nullptr) {
+    const std::uint64_t size = spill_->OverlaySize();
+    if (!spill_->Reason().empty()) Fail(spill_->Reason());
+    return size;
+  }
   Build();
   return nodes_.empty() ? 0 : nodes_.front().bytes;
 }
@@ -336,6 +411,11 @@ bool SpatialIndex::WriteInTwo(Ov2Writer& writer) const {
 }
 
 bool SpatialIndex::Write(Ov2Writer& writer) {
+  if (spill_ != nullptr) {
+    if (spill_->Write(writer)) return true;
+    if (!spill_->Reason().empty()) Fail(spill_->Reason());
+    return false;
+  }
   // Devices read the lengths as signed 32-bit numbers.
   if (OverlaySize() > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
     room_.reset();

@@ -25,6 +25,8 @@
 
 namespace qh {
 
+class IndexSpill;
+
 class SpatialIndex {
  public:
   static constexpr std::size_t kLeafPoints = 20;
@@ -32,22 +34,40 @@ class SpatialIndex {
   // is not worth a thread.
   static constexpr std::size_t kTwoThreadPoints = std::size_t{1} << 15;
 
-  SpatialIndex() { nameStarts_.PushBack(0); }
+  SpatialIndex();
+  ~SpatialIndex();
+  SpatialIndex(const SpatialIndex&) = delete;
+  SpatialIndex& operator=(const SpatialIndex&) = delete;
+
+  // The memory an index of `points` points with `nameBytes` name bytes in all takes to be
+  // built: the points three times over (the two sorted lists and the room a split writes
+  // to), the names' places, the nodes, and the names.
+  static std::uint64_t MemoryFor(std::uint64_t points, std::uint64_t nameBytes);
+  // Once the index would take more than `budget` bytes (MemoryFor), its points move to a
+  // temporary file beside `beside`, where it is split until its parts fit (see
+  // formats/index_spill.h): the overlay's bytes stay the same. 0: no limit, as at first.
+  void SpillBeyond(std::uint64_t budget, std::string beside);
+  bool Spilled() const { return spill_ != nullptr; }
 
   // Room for `points` points with `nameBytes` name bytes in all, to spare regrowth.
   void Reserve(std::size_t points, std::size_t nameBytes);
-  // False when the index cannot take more (names beyond 4 GiB, or more points than
-  // one overlay can describe).
+  // False when the index cannot take more: the overlay would pass 2 GiB, more points
+  // than one overlay can describe, or its temporary file failed (Failure says why). A
+  // spilled index takes no points once it is built.
   bool Add(std::int32_t longitude, std::int32_t latitude, std::string_view name);
 
-  std::size_t Size() const { return points_.Size(); }
+  std::size_t Size() const;
   // Size in bytes of the overlay Write produces.
   std::uint64_t OverlaySize();
 
   // Splits the points and writes skippers and POIs in block order. The points are
   // reordered in place; the index can be written again and gives the same bytes.
-  // False when the overlay would be too large for the 32-bit block lengths.
+  // False when the overlay would be too large for the 32-bit block lengths, or a
+  // temporary file failed (Failure says why).
   bool Write(Ov2Writer& writer);
+  // Why the index failed, when it did for more than the overlay's size: the words of
+  // the system about its temporary files, or what the overlay cannot hold.
+  const std::string& Failure() const { return failure_; }
 
   // Builds and writes on this thread alone, whatever the size: the same bytes, for
   // tests that hold the two builds against each other.
@@ -81,6 +101,9 @@ class SpatialIndex {
   using Nodes = std::vector<Node>;
 
   void Build();
+  // Moves the points to a spill file; false (Failure says why) when it cannot.
+  bool Spill();
+  bool Fail(const std::string& reason);
   // The tree of points [begin, end) (in input order) in `nodes`: the points sorted by
   // both axes, split, and every node sized.
   void BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists, Nodes& nodes);
@@ -123,6 +146,11 @@ class SpatialIndex {
   // second half's records are made there, so the write takes no memory of its own.
   std::unique_ptr<Point[]> room_;
   std::size_t roomPoints_ = 0;
+  std::uint64_t poiBytes_ = 0;  // of all points added
+  std::uint64_t budget_ = 0;
+  std::string beside_;
+  std::unique_ptr<IndexSpill> spill_;
+  std::string failure_;
   bool built_ = false;
   bool inInputOrder_ = true;  // points_ as added, not yet sorted by a build
   bool oneThread_ = false;

@@ -11,7 +11,9 @@ namespace qh::temporary_files {
 
 namespace {
 
-constexpr int kPlaces = 16;
+// A run's outputs and the spill files of an overlay's index split on the disk (a few for
+// every level of its splits).
+constexpr int kPlaces = 64;
 
 // A place is free, being filled, or holds a file to remove.
 enum : int { kFree = 0, kFilling = 1, kHeld = 2 };

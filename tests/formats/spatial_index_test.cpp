@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <string>
@@ -8,6 +10,8 @@
 
 #include "formats/spatial_index.h"
 #include "tests/formats/ov2_check.h"
+#include "tests/support/faulty_file_calls.h"
+#include "tests/support/temp_folder.h"
 
 namespace qh {
 namespace {
@@ -206,6 +210,130 @@ TEST(SpatialIndex, TwoThreadsWriteTheBytesOfOne) {
     // And again, from the order the first build left.
     EXPECT_TRUE(WriteIndex(two) == bytes) << c.what << ", written again";
     ASSERT_TRUE(test::DecodeOv2(bytes).faults.empty()) << c.what;
+  }
+}
+
+// An index beyond its memory budget moves its points to a temporary file and splits
+// them there until the parts fit: the overlay is byte for byte the one built in memory,
+// with parts of a few thousand points (several levels split on the disk, the parts
+// built on two threads or one, medians gathered or counted out when many share a
+// range of keys) and with no memory at all (split on the disk down to single blocks),
+// and the temporary files are gone once it is.
+TEST(SpatialIndex, SpillingToTheDiskWritesTheBytesOfMemory) {
+  std::mt19937 random(9191);
+  std::uniform_int_distribution<std::int32_t> lon(-18000000, 18000000), lat(-9000000, 9000000);
+  std::uniform_int_distribution<int> length(0, 40);
+  struct Case {
+    const char* what;
+    int points;
+    std::uint64_t budget;
+    std::function<test::DecodedPoi(int)> point;
+  };
+  constexpr int kMany = static_cast<int>(SpatialIndex::kTwoThreadPoints) * 3 + 7;
+  const std::uint64_t kParts = SpatialIndex::MemoryFor(5000, 5000 * 20);
+  const Case cases[] = {
+      {"spread over the world", kMany, kParts,
+       [&](int) { return test::DecodedPoi{lon(random), lat(random), ""}; }},
+      {"taller than wide", kMany, kParts,
+       [&](int) { return test::DecodedPoi{lon(random) / 1000, lat(random), ""}; }},
+      {"a third at the median", kMany, kParts,
+       [&](int i) { return test::DecodedPoi{i % 3 == 0 ? 0 : lon(random), lat(random), ""}; }},
+      {"one position", kMany, kParts, [&](int) { return test::DecodedPoi{-8678190, 3616270, ""}; }},
+      {"a line", kMany, kParts, [&](int i) { return test::DecodedPoi{i % 1000, 5, ""}; }},
+      {"a stack beside a spread", 20000, kParts,
+       [&](int i) { return i % 2 == 0 ? test::DecodedPoi{7, 7, ""} : test::DecodedPoi{lon(random), lat(random), ""}; }},
+      {"no memory", 3000, 1, [&](int) { return test::DecodedPoi{lon(random), lat(random), ""}; }},
+      {"no memory, ties", 3000, 1,
+       [&](int i) { return test::DecodedPoi{i % 5, i % 3, ""}; }},
+  };
+  for (const Case& c : cases) {
+    const test::TempFolder folder;
+    {
+      SpatialIndex memory, disk;
+      disk.SpillBeyond(c.budget, folder.File("points.ov2"));
+      for (int i = 0; i < c.points; ++i) {
+        test::DecodedPoi p = c.point(i);
+        p.name = std::string(static_cast<std::size_t>(length(random)), static_cast<char>('a' + i % 26));
+        ASSERT_TRUE(memory.Add(p.longitude, p.latitude, p.name));
+        ASSERT_TRUE(disk.Add(p.longitude, p.latitude, p.name)) << c.what << ": " << disk.Failure();
+      }
+      ASSERT_TRUE(disk.Spilled()) << c.what;
+      EXPECT_EQ(disk.Size(), memory.Size()) << c.what;
+      const std::string bytes = WriteIndex(memory);
+      EXPECT_EQ(disk.OverlaySize(), bytes.size()) << c.what;
+      EXPECT_TRUE(WriteIndex(disk) == bytes) << c.what << ": " << disk.Failure();
+      EXPECT_TRUE(WriteIndex(disk) == bytes) << c.what << ", written again";
+      EXPECT_TRUE(disk.Failure().empty()) << c.what << ": " << disk.Failure();
+    }
+    EXPECT_EQ(folder.Entries(), 0u) << c.what << ": temporary files stayed";
+  }
+}
+
+// Names of every length a spill file's records encode (one to three length bytes, and
+// records longer than the files' buffers) come back as they went in.
+TEST(SpatialIndex, SpilledNamesOfAnyLengthComeBackWhole) {
+  const std::size_t lengths[] = {0, 1, 127, 128, 300, 16383, 16384, 70000, 300000};
+  const test::TempFolder folder;
+  SpatialIndex memory, disk;
+  disk.SpillBeyond(1, folder.File("points.ov2"));
+  for (int i = 0; i < 120; ++i) {
+    const std::size_t length = lengths[static_cast<std::size_t>(i) % std::size(lengths)];
+    const std::string name(i == 60 ? 2 * length : length, static_cast<char>('A' + i % 26));
+    ASSERT_TRUE(memory.Add(i * 37 % 101, i * 53 % 97, name));
+    ASSERT_TRUE(disk.Add(i * 37 % 101, i * 53 % 97, name)) << disk.Failure();
+  }
+  ASSERT_TRUE(disk.Spilled());
+  const std::string bytes = WriteIndex(memory);
+  EXPECT_TRUE(WriteIndex(disk) == bytes) << disk.Failure();
+}
+
+// A spill whose file calls fail (a full disk, a file that cannot be made or read)
+// fails the index with the system's words, and leaves no temporary file.
+TEST(SpatialIndex, SpillFailuresAreToldAndLeaveNoFile) {
+  std::mt19937 random(5150);
+  std::uniform_int_distribution<std::int32_t> lon(-180000, 180000), lat(-90000, 90000);
+  std::vector<test::DecodedPoi> points;
+  for (int i = 0; i < 4000; ++i) points.push_back({lon(random), lat(random), "p" + std::to_string(i)});
+  const std::uint64_t budget = SpatialIndex::MemoryFor(300, 300 * 5);
+  const auto run = [&](const test::TempFolder& folder, bool& ok, std::string& failure) {
+    SpatialIndex index;
+    index.SpillBeyond(budget, folder.File("points.ov2"));
+    ok = true;
+    for (const auto& p : points) ok = ok && index.Add(p.longitude, p.latitude, p.name);
+    std::string bytes;
+    Ov2Writer writer([&](std::string_view b) { bytes.append(b); return true; });
+    ok = ok && index.Write(writer) && writer.Finish();
+    failure = index.Failure();
+  };
+  // How often a clean run makes each call.
+  int calls[test::kAllFileCallKinds] = {};
+  {
+    const test::TempFolder folder;
+    const test::FaultyFileCalls counting;
+    bool ok = false;
+    std::string failure;
+    run(folder, ok, failure);
+    ASSERT_TRUE(ok) << failure;
+    for (int k = 0; k < test::kAllFileCallKinds; ++k) calls[k] = counting.Count(static_cast<test::FileCall>(k));
+  }
+  const test::FileCall refused[] = {test::FileCall::kCreate, test::FileCall::kWrite,
+                                    test::FileCall::kOpenRead, test::FileCall::kRead};
+  for (const test::FileCall call : refused) {
+    const int count = calls[static_cast<int>(call)];
+    ASSERT_GT(count, 2) << test::FileCallName(call);
+    for (const int nth : {1, count / 2, count}) {
+      const test::TempFolder folder;
+      bool ok = true;
+      std::string failure;
+      {
+        const test::FaultyFileCalls failing({.refused = call, .nth = nth, .error = ENOSPC});
+        run(folder, ok, failure);
+      }
+      const std::string what = std::string(test::FileCallName(call)) + " " + std::to_string(nth);
+      EXPECT_FALSE(ok) << what;
+      EXPECT_EQ(failure, std::strerror(ENOSPC)) << what;
+      EXPECT_EQ(folder.Entries(), 0u) << what << ": temporary files stayed";
+    }
   }
 }
 

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "formats/complete_file.h"
+#include "formats/overlay_builder.h"
 #include "formats/output_set.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/pushpin_builder.h"
@@ -46,12 +47,14 @@ struct Outcome {
   std::size_t read = 0;                 // bytes the reads gave
 };
 
-// Converts trip.psp in `folder` as `psp2ov2 -q trip.psp` would, under `plan`, with the
-// icon beside the tool.
-Outcome Convert(const TempFolder& folder, const FaultPlan& plan, bool noSync = false) {
+// Converts trip.psp in `folder` as `psp2ov2 -q trip.psp` would (with `--memory` of
+// `indexMemory` bytes), under `plan`, with the icon beside the tool.
+Outcome Convert(const TempFolder& folder, const FaultPlan& plan, bool noSync = false,
+                std::uint64_t indexMemory = kDefaultIndexMemory) {
   psp2ov2::Options options;
   options.quiet = true;
   options.noSync = noSync;
+  options.indexMemory = indexMemory;
   options.inputs = {folder.File("trip.psp")};
   psp2ov2::Converter converter(options, folder.Path().string() + "/");
   Outcome outcome;
@@ -374,6 +377,43 @@ TEST_F(LargeFaultLoops, AFailureBesideTheOverlaysBuildLeavesAWholeOutcome) {
       const Outcome outcome = Convert(folder_, {.capacity = cut});
       EXPECT_NE(outcome.status, psp2ov2::kExitOk) << "full after " << cut;
       ExpectWholeOutcome("full after " + std::to_string(cut), outcome, earlier,
+                         std::strerror(ENOSPC));
+    }
+    if (HasFailure()) return;
+  }
+}
+
+// With the index beyond its memory, split on the disk beside the outputs: the same
+// overlay, and a failure of its temporary files (the first one refused while the pins
+// are read, the disk full while the index splits or its parts are written) leaves a
+// whole outcome, nothing of the index, and the reason. A failure while the pins are
+// read ends the reading there.
+TEST_F(LargeFaultLoops, AFailureOfTheIndexOnTheDiskLeavesAWholeOutcome) {
+  const std::uint64_t spilling = std::uint64_t{1} << 20;
+  Earlier(false);
+  const Outcome inMemory = Convert(folder_, {});
+  ASSERT_EQ(inMemory.status, psp2ov2::kExitOk) << inMemory.messages;
+  Earlier(false);
+  const Outcome clean = Convert(folder_, {}, false, spilling);
+  ExpectWholeOutcome("spilled", clean, false, "");
+  ASSERT_EQ(clean.status, psp2ov2::kExitOk) << clean.messages;
+  ASSERT_GT(clean.bytes, total_) << "the index did not spill";
+  // All files but the icon are made before the pins are read; the index's first follows.
+  const int firstOfTheIndex = inMemory.calls[static_cast<int>(FileCall::kCreate)];
+  const std::size_t input = ReadFile(folder_.File("trip.psp")).size();
+  for (const bool earlier : {true, false}) {
+    Earlier(earlier);
+    const Outcome refused = Convert(
+        folder_, {.refused = FileCall::kCreate, .nth = firstOfTheIndex, .error = ENOSPC}, false,
+        spilling);
+    ExpectWholeOutcome("the index's first file refused", refused, earlier, std::strerror(ENOSPC));
+    EXPECT_NE(refused.messages.find("cannot write " + folder_.File("trip.ov2")), std::string::npos)
+        << refused.messages;
+    EXPECT_LT(refused.read, input * 3 / 4) << "the pins were read on after the overlay failed";
+    for (const std::size_t cut : {clean.bytes / 4, clean.bytes / 2, clean.bytes * 3 / 4}) {
+      Earlier(earlier);
+      const Outcome outcome = Convert(folder_, {.capacity = cut}, false, spilling);
+      ExpectWholeOutcome("spilled, full after " + std::to_string(cut), outcome, earlier,
                          std::strerror(ENOSPC));
     }
     if (HasFailure()) return;

@@ -252,6 +252,9 @@ TEST(Psp2Ov2, UsageErrorsAndOffsetsThatAreNotNumbersExitWithTwo) {
       {"'' " + Quote(psp), "empty"},
       {"-o a.ov2 x.psp y.psp", "one input"},
       {"--bogus x.psp", "unknown option"},
+      {"--memory 1.5 " + Quote(psp), "--memory takes a whole number of MB"},
+      {"--memory -1 " + Quote(psp), "--memory takes a whole number of MB"},
+      {"--memory 99999999999 " + Quote(psp), "--memory takes a whole number of MB"},
   };
   for (const Case& c : refused) {
     const RunResult r = RunTool(folder, kPsp2Ov2 + " " + c.arguments);
@@ -268,6 +271,74 @@ TEST(Psp2Ov2, UsageErrorsAndOffsetsThatAreNotNumbersExitWithTwo) {
   const RunResult help = RunTool(folder, kPsp2Ov2 + " --help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--append-notes"), std::string::npos);
+}
+
+// Beyond --memory the index is split on the disk: the same overlay as in memory, with
+// nothing left beside it; makeov2 takes the same option.
+TEST(Psp2Ov2, AnIndexBeyondItsMemoryGivesTheSameOverlay) {
+  TempFolder folder;
+  std::vector<Pin> pins;
+  std::uint64_t state = 99;
+  const auto next = [&state] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(state >> 11) / 9007199254740992.0;
+  };
+  for (int i = 0; i < 40000; ++i) {
+    pins.push_back({(next() * 170 - 85) * kDegree, (next() * 360 - 180) * kDegree, "pin " + std::to_string(i)});
+  }
+  const std::string psp = folder.File("many.psp");
+  WriteFile(psp, PushpinFile(pins));
+  ASSERT_EQ(RunTool(folder, kPsp2Ov2 + " -q --memory 0 " + Quote(psp)).status, 0);
+  const std::string inMemory = ReadFile(folder.File("many.ov2"));
+  WriteFile(folder.File("copy.asc"), ReadFile(folder.File("many.asc")));
+  const RunResult r = RunTool(folder, kPsp2Ov2 + " -q --memory 1 " + Quote(psp));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(ReadFile(folder.File("many.ov2")) == inMemory) << "psp2ov2 --memory 1";
+  const RunResult m = RunTool(folder, kMakeOv2 + " --memory 1 " + Quote(folder.File("copy.asc")));
+  ASSERT_EQ(m.status, 0) << m.err;
+  EXPECT_TRUE(ReadFile(folder.File("copy.ov2")) == inMemory) << "makeov2 --memory 1";
+  EXPECT_EQ(Joined(Names(folder)), "copy.asc copy.ov2 many.asc many.bmp many.ov2 many.psp");
+}
+
+// A run that cannot finish is refused before a pin is read, from the header's count:
+// an overlay beyond the format's 2 GiB (a sparse file holds the pins), outputs beyond
+// the free space of a small tmpfs (where one can be mounted). Nothing is written, and
+// earlier outputs stay.
+TEST(Psp2Ov2, RunsThatCannotFinishAreRefusedBeforeTheLongWork) {
+  TempFolder folder;
+  const std::string huge = folder.File("huge.psp");
+  const std::int32_t pins = 160000000;
+  WriteFile(huge, WithCount(ThreePins().substr(0, 32), static_cast<std::uint32_t>(pins)));
+  std::filesystem::resize_file(huge, 32 + std::uint64_t{32} * pins);
+  const RunResult r = RunTool(folder, kPsp2Ov2 + " " + Quote(huge));
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("huge.psp: its 160000000 pins make an overlay of at least 2240000021 "
+                       "bytes, more than an overlay can hold (2 GiB); nothing is written"),
+            std::string::npos) << r.err;
+  EXPECT_EQ(folder.Entries(), 1u) << Joined(Names(folder));
+
+  const bool mountable =
+      std::system("unshare -m sh -c 'mount -t tmpfs -o size=64k qh /mnt' >/dev/null 2>&1") == 0;
+  if (!mountable) GTEST_SKIP() << "no tmpfs can be mounted here";
+  std::vector<Pin> many;
+  for (int i = 0; i < 3000; ++i) many.push_back({i * 1e-4, -i * 1e-4, "p"});
+  const std::string psp = folder.File("many.psp");
+  WriteFile(psp, PushpinFile(many));
+  const std::string volume = folder.File("volume");
+  std::filesystem::create_directory(volume);
+  const std::string script = folder.File("small.sh");
+  WriteFile(script, "mount -t tmpfs -o size=64k qh " + Quote(volume) + "\n" +
+                        "printf earlier > " + Quote(volume) + "/many.asc\n" + kPsp2Ov2 +
+                        " -q -o " + Quote(volume + "/many.ov2") + " " + Quote(psp) +
+                        "\nstatus=$?\nls -A " + Quote(volume) + " >&2\ncat " + Quote(volume) +
+                        "/many.asc >&2\nexit $status\n");
+  const RunResult small = RunTool(folder, "unshare -m sh " + Quote(script));
+  EXPECT_EQ(small.status, 2) << small.err;
+  EXPECT_NE(small.err.find("many.psp: its 3000 pins need at least 0.1 MiB on the disk of " + volume +
+                           "/many.asc, which has"), std::string::npos)
+      << small.err;
+  EXPECT_NE(small.err.find("; nothing is written\nmany.asc\nearlier"), std::string::npos)
+      << "something was written: " << small.err;
 }
 
 #ifndef _WIN32

@@ -2,6 +2,7 @@
 // overlay beside it. Exit 0 when every line became a point, 1 when lines were left
 // out (or none gave a point: then no overlay is written), 2 when the input could not
 // be read or the overlay not written.
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "formats/overlay_builder.h"
 #include "formats/file_system.h"
 #include "tools/common/exit_status.h"
+#include "tools/common/memory_option.h"
 #include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
 #include "tools/common/tell_failure.h"
@@ -27,10 +29,13 @@ using qh::tools::Shown;
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: %s [--flat] [--no-sync] FILE.asc\n"
+               "Usage: %s [--flat] [--memory MB] [--no-sync] FILE.asc\n"
                "Writes the TomTom overlay FILE.ov2 from the points of FILE.asc, one point a\n"
                "line: longitude, latitude, \"text\".\n"
                "  --flat     write the points in input order without a spatial index\n"
+               "  --memory MB  the most memory the spatial index takes: beyond it the index\n"
+               "             is split on the disk, in temporary files beside the overlay,\n"
+               "             into the same overlay (default 32; 0: no limit)\n"
                "  --no-sync  do not wait until the overlay is on the disk itself (for a RAM\n"
                "             disk; a power cut may then leave it empty or older)\n"
                "  --help     show this help\n"
@@ -38,7 +43,7 @@ void PrintUsage(std::FILE* out) {
                kProgram);
 }
 
-int Convert(const std::string& input, bool flat) {
+int Convert(const std::string& input, bool flat, std::uint64_t indexMemory) {
   const std::string output = qh::ReplaceExtension(input, ".ov2");
   if (!qh::tools::MayWriteOutput(kProgram, {input}, output, "overlay")) return kExitFailed;
   qh::OutputSet set;
@@ -49,6 +54,7 @@ int Convert(const std::string& input, bool flat) {
     return kExitFailed;
   }
   qh::OverlayBuilder builder;
+  builder.SetIndexMemory(indexMemory);
   if (!builder.Open(output, flat)) {
     qh::tools::TellFailure(kProgram, builder.Error());
     return kExitFailed;
@@ -92,6 +98,7 @@ int Convert(const std::string& input, bool flat) {
 
 int Run(int argc, char** argv) {
   bool flat = false;
+  std::uint64_t indexMemory = qh::kDefaultIndexMemory;
   std::string input;
   bool optionsDone = false;
   bool haveInput = false;
@@ -101,6 +108,12 @@ int Run(int argc, char** argv) {
       optionsDone = true;
     } else if (!optionsDone && arg == "--flat") {
       flat = true;
+    } else if (!optionsDone && arg == "--memory") {
+      if (i + 1 >= argc || !qh::tools::ParseIndexMemory(argv[i + 1], indexMemory)) {
+        std::fprintf(stderr, "makeov2: --memory takes a whole number of MB (0 for no limit)\n");
+        return kExitFailed;
+      }
+      ++i;
     } else if (!optionsDone && arg == "--no-sync") {
       qh::SetFlushToDisk(false);
     } else if (!optionsDone && (arg == "--help" || arg == "-h")) {
@@ -130,7 +143,7 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr, "makeov2: the input file name is empty\n");
     return kExitFailed;
   }
-  return Convert(input, flat);
+  return Convert(input, flat, indexMemory);
 }
 
 }  // namespace

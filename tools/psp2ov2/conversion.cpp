@@ -29,6 +29,7 @@
 #include "tools/psp2ov2/batch_pipe.h"
 #include "tools/psp2ov2/exit_status.h"
 #include "tools/psp2ov2/line_taker.h"
+#include "tools/psp2ov2/room_check.h"
 #include "tools/common/file_identity.h"
 
 namespace qh::psp2ov2 {
@@ -204,11 +205,13 @@ int Converter::Start(std::size_t index, Job& job) {
   const Outputs& out = outputs_[index];
   if (!tools::ClaimOutputs("psp2ov2", out.asc, job.set)) return kExitFailed;
   if (!OpenPushpins(options_.inputs[index], job.reader, job.npins)) return kExitFailed;
+  if (!OutputsCanFit(options_.inputs[index], job.npins, options_, out.asc)) return kExitFailed;
   SetFlushToDisk(!options_.noSync);
   if (!job.asc.Open(out.asc)) {
     CannotWrite(job.asc);
     return kExitFailed;
   }
+  job.overlay.SetIndexMemory(options_.indexMemory);
   if (!options_.ascOnly && !job.overlay.Open(out.ov2, options_.flat)) {
     tools::TellFailure("psp2ov2", job.overlay.Error());
     return kExitFailed;
@@ -293,7 +296,7 @@ int Converter::MakeLines(std::size_t index, Job& job) {
     batch.ends.push_back(line);
     if (batch.Full()) {
       pipeline.HandOver();
-      taking = !taker.Failed();
+      taking = !taker.Failed() && !taker.OverlayFailed();
     }
     if (progress && (i + 1) % kProgressStep == 0) {
       std::fprintf(stderr, "\r%s: %ld of %ld pins", Shown(input).c_str(),
@@ -307,6 +310,10 @@ int Converter::MakeLines(std::size_t index, Job& job) {
   job.skipped = taker.Skipped();
   if (taker.Failed()) {
     tools::TellFailure("psp2ov2", taker.Error());
+    return kExitFailed;
+  }
+  if (taker.OverlayFailed()) {
+    tools::TellFailure("psp2ov2", job.overlay.Error());
     return kExitFailed;
   }
   return kExitOk;

@@ -18,7 +18,7 @@ void LineTaker::Fail(IoError error) {
 }
 
 void LineTaker::Take(LineBatch& batch) {
-  if (Failed()) return;
+  if (Failed() || OverlayFailed()) return;
   try {
     CompleteLines(batch);
     if (!asc_.Write(batch.Lines())) Fail(asc_.Error());
@@ -42,8 +42,8 @@ void LineTaker::CompleteLines(LineBatch& batch) {
 // Every line is one pin's, its text between the opening quote at its column and the
 // closing quote before CR LF: the overlay takes the point the ".asc" reader would take
 // (makeov2 makes the same overlay of the file), and the lines the reader refuses are
-// reported with their reasons and left out. A failure stays with the builder; Finish
-// reports it.
+// reported with their reasons and left out. A failure stays with the builder, whose
+// Error tells it; the lines stop there.
 void LineTaker::TakePoint(std::string_view line, const AscColumns& columns) {
   constexpr std::size_t kLineEnd = 3;  // closing quote, CR, LF
   std::string_view reason;
@@ -51,7 +51,7 @@ void LineTaker::TakePoint(std::string_view line, const AscColumns& columns) {
     point_.longitudeUnits = columns.longitudeUnits;
     point_.latitudeUnits = columns.latitudeUnits;
     point_.text = line.substr(kAscTextColumn, line.size() - kAscTextColumn - kLineEnd);
-    overlay_->Add(point_);
+    if (!overlay_->Add(point_)) overlayFailed_.store(true, std::memory_order_release);
     return;
   }
   ++skipped_;

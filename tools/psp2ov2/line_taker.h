@@ -29,6 +29,9 @@ class LineTaker {
   // The lines could not be written or taken (see Error); later batches are dropped.
   bool Failed() const { return failed_.load(std::memory_order_acquire); }
   const IoError& Error() const { return error_; }
+  // The overlay took no more points (its builder's Error says why): the run cannot
+  // finish, and the lines stop with it.
+  bool OverlayFailed() const { return overlayFailed_.load(std::memory_order_acquire); }
   // Lines the overlay leaves out, as makeov2 would (each reported on standard error).
   std::size_t Skipped() const { return skipped_; }
 
@@ -48,6 +51,7 @@ class LineTaker {
   // Also read by the thread that makes the lines: on a cache line of its own, away
   // from what changes with every line.
   alignas(64) std::atomic<bool> failed_{false};
+  std::atomic<bool> overlayFailed_{false};
 };
 
 // Ends the taking thread, on every way out of a conversion.

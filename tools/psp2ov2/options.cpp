@@ -1,5 +1,6 @@
 #include "tools/psp2ov2/options.h"
 
+#include "tools/common/memory_option.h"
 #include "tools/common/offset_option.h"
 #include "tools/common/standard_output.h"
 #include "quillhaven_version.h"
@@ -27,6 +28,10 @@ void PrintUsage(std::FILE* out) {
       "                     folder, else beside this program, else in ../share/quillhaven/\n"
       "                     from this program's folder, else a built-in pushpin)\n"
       "  --flat             write the overlay without a spatial index\n"
+      "  --memory MB        the most memory the overlay's spatial index takes: beyond\n"
+      "                     it the index is split on the disk, in temporary files\n"
+      "                     beside the overlay, into the same overlay (default 32;\n"
+      "                     0: no limit)\n"
       "  --no-sync          do not wait until the outputs are on the disk itself (for a\n"
       "                     RAM disk; a power cut may then leave them empty or older)\n"
       "  -q                 no progress and no summary lines\n"
@@ -66,7 +71,9 @@ bool SetSwitch(std::string_view arg, Options& options) {
   return true;
 }
 
-bool TakesValue(std::string_view arg) { return arg == "-o" || arg == "--offset" || arg == "--symbol"; }
+bool TakesValue(std::string_view arg) {
+  return arg == "-o" || arg == "--offset" || arg == "--symbol" || arg == "--memory";
+}
 
 // An option of TakesValue with its value: kGoOn, or kExitFailed when it is refused.
 int SetValue(std::string_view arg, const char* value, Options& options) {
@@ -78,6 +85,12 @@ int SetValue(std::string_view arg, const char* value, Options& options) {
     options.output = value;
   } else if (arg == "--symbol") {
     options.symbol = value;
+  } else if (arg == "--memory") {
+    if (!tools::ParseIndexMemory(value, options.indexMemory)) {
+      std::fprintf(stderr, "psp2ov2: --memory takes a whole number of MB (0 for no limit), not %s\n",
+                   tools::Shown(value).c_str());
+      return kExitFailed;
+    }
   } else if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset)) {
     if (tools::OffsetTooLarge(value)) {
       std::fprintf(stderr,

@@ -1,12 +1,14 @@
 // The command line of psp2ov2.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "formats/asc_writer.h"
+#include "formats/overlay_builder.h"
 #include "formats/pushpin_reader.h"
 
 namespace qh::psp2ov2 {
@@ -20,6 +22,7 @@ struct Options {
   bool flat = false;
   bool quiet = false;
   bool noSync = false;  // --no-sync: outputs are not flushed to the disk itself
+  std::uint64_t indexMemory = kDefaultIndexMemory;  // --memory, in bytes
   LongitudeRule longitudeRule = LongitudeRule::kZone;      // --flag2-only
   TextEncoding textEncoding = TextEncoding::kWindows1252;  // --utf8
   std::vector<std::string> inputs;

@@ -1,0 +1,92 @@
+// A scratch file beside an output, for data that does not fit the memory a run may
+// take: written from start to end, then read from start to end, as often as needed. It
+// is entered in the table of temporary files from before it exists, so an interrupt
+// removes it, and it goes when the object does (or at Remove), whatever happened.
+//
+// The system calls go through formats/file_calls.h, where tests can make them fail.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "formats/file_calls.h"
+
+namespace qh {
+
+class SpillFile {
+ public:
+  SpillFile() = default;
+  ~SpillFile() { Remove(); }
+  SpillFile(const SpillFile&) = delete;
+  SpillFile& operator=(const SpillFile&) = delete;
+
+  // Makes a fresh file in the folder of `beside`, for writing.
+  bool Create(const std::string& beside);
+  // Buffered; the first failure sticks.
+  bool Append(std::string_view bytes);
+  // Writes out what is buffered and closes the file.
+  bool EndWriting();
+  // Opens it again from its start (after EndWriting).
+  bool StartReading();
+  // Up to `size` bytes into `into`: how many, 0 at the end, and 0 with Failed() set
+  // when the system fails.
+  std::size_t Read(char* into, std::size_t size);
+  // Closes and removes the file.
+  void Remove();
+
+  bool Failed() const { return !reason_.empty(); }
+  // The system's words for the first failure.
+  const std::string& Reason() const { return reason_; }
+  const std::string& Path() const { return path_; }
+  std::uint64_t Size() const { return size_; }
+
+ private:
+  bool Fail(int errorNumber);
+  bool Flush();
+  bool WriteOut(std::string_view bytes);
+
+  FileHandle file_ = kNoFile;
+  std::string path_;
+  std::string buffer_;
+  std::string reason_;
+  std::uint64_t size_ = 0;
+  int place_ = -1;  // in the table of temporary files
+};
+
+// The points of an overlay's index as a spill file holds them, one record each:
+// longitude and latitude (little-endian 32 bits), the name's length (7 bits a byte, low
+// first, the high bit saying that more follow) and the name's bytes.
+struct SpillRecord {
+  std::int32_t longitude = 0, latitude = 0;
+  std::string_view name;
+  std::string_view bytes;  // the whole record, as stored
+};
+
+// Appends the record of a point to `file`.
+bool AppendSpillRecord(SpillFile& file, std::int32_t longitude, std::int32_t latitude,
+                       std::string_view name);
+
+// Reads the records of a spill file from its start; a record is valid until the next.
+class SpillReader {
+ public:
+  explicit SpillReader(SpillFile& file);
+  // False at the end, and when the file cannot be read or ends inside a record (then
+  // Failed() says so).
+  bool Next(SpillRecord& record);
+  bool Failed() const { return failed_; }
+  std::string Reason() const;
+
+ private:
+  // Makes `count` bytes readable at buffer_[position_]; false when the file ends first.
+  bool Have(std::size_t count) { return filled_ - position_ >= count || Refill(count); }
+  bool Refill(std::size_t count);
+
+  SpillFile& file_;
+  std::string buffer_;
+  std::size_t position_ = 0, filled_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace qh
