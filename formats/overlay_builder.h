@@ -18,8 +18,11 @@
 namespace qh {
 
 // The memory the spatial index may take before it spills to a temporary file beside the
-// overlay (see SpatialIndex::SpillBeyond).
-inline constexpr std::uint64_t kDefaultIndexMemory = std::uint64_t{32} << 20;
+// overlay (see SpatialIndex::SpillBeyond). The most that keeps a whole run under 64 MiB:
+// past the budget a run also holds its spill buffers and lines, about 6 MiB, at the
+// worst when the index is split into parts just under the budget. It keeps about a
+// million points of short names in memory, on the fast path.
+inline constexpr std::uint64_t kDefaultIndexMemory = std::uint64_t{56} << 20;
 
 class OverlayBuilder {
  public:

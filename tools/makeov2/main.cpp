@@ -35,7 +35,7 @@ void PrintUsage(std::FILE* out) {
                "  --flat     write the points in input order without a spatial index\n"
                "  --memory MB  the most memory the spatial index takes: beyond it the index\n"
                "             is split on the disk, in temporary files beside the overlay,\n"
-               "             into the same overlay (default 32; 0: no limit)\n"
+               "             into the same overlay (default 56; 0: no limit)\n"
                "  --no-sync  do not wait until the overlay is on the disk itself (for a RAM\n"
                "             disk; a power cut may then leave it empty or older)\n"
                "  --help     show this help\n"

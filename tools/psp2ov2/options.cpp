@@ -30,7 +30,7 @@ void PrintUsage(std::FILE* out) {
       "  --flat             write the overlay without a spatial index\n"
       "  --memory MB        the most memory the overlay's spatial index takes: beyond\n"
       "                     it the index is split on the disk, in temporary files\n"
-      "                     beside the overlay, into the same overlay (default 32;\n"
+      "                     beside the overlay, into the same overlay (default 56;\n"
       "                     0: no limit)\n"
       "  --no-sync          do not wait until the outputs are on the disk itself (for a\n"
       "                     RAM disk; a power cut may then leave them empty or older)\n"
