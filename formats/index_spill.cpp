@@ -66,23 +66,30 @@ IndexSpill::IndexSpill(std::uint64_t budget, std::string beside)
 
 IndexSpill::~IndexSpill() = default;
 
-bool IndexSpill::FailWith(const std::string& reason) {
-  if (reason_.empty()) reason_ = reason.empty() ? std::string("input/output error") : reason;
+bool IndexSpill::FailWith(const IoError& error) {
+  if (error_) return false;
+  error_ = error;
+  if (error_.what == IoFailure::kNone) error_.what = IoFailure::kReadFailed;
+  if (error_.reason.empty()) error_.reason = "input/output error";
   return false;
 }
 
 bool IndexSpill::FailRead(const SpillReader& reader) {
-  return FailWith(reader.Failed() ? reader.Reason() : std::string());
+  return FailWith(reader.Failed() ? reader.Error() : IoError{});
+}
+
+bool IndexSpill::FailTooLarge() {
+  return FailWith(IoError{IoFailure::kTooLarge, beside_, "the overlay would exceed 2 GiB"});
 }
 
 bool IndexSpill::Open() {
-  return root_->file.Create(beside_) || FailWith(root_->file.Reason());
+  return root_->file.Create(beside_) || FailWith(root_->file.Error());
 }
 
 bool IndexSpill::Add(std::int32_t longitude, std::int32_t latitude, std::string_view name) {
-  if (built_ || !reason_.empty()) return false;
+  if (built_ || error_) return false;
   if (!AppendSpillRecord(root_->file, longitude, latitude, name)) {
-    return FailWith(root_->file.Reason());
+    return FailWith(root_->file.Error());
   }
   root_->Count(longitude, latitude, name.size());
   ++points_;
@@ -90,10 +97,10 @@ bool IndexSpill::Add(std::int32_t longitude, std::int32_t latitude, std::string_
 }
 
 bool IndexSpill::Build() {
-  if (built_) return reason_.empty();
+  if (built_) return !error_;
   built_ = true;
-  if (!root_->file.EndWriting()) return FailWith(root_->file.Reason());
-  if (!runs_.Create(beside_)) return FailWith(runs_.Reason());
+  if (!root_->file.EndWriting()) return FailWith(root_->file.Error());
+  if (!runs_.Create(beside_)) return FailWith(runs_.Error());
   pieces_.clear();
   std::uint32_t top = 0;
   const bool done = BuildPart(*root_, top);
@@ -102,7 +109,7 @@ bool IndexSpill::Build() {
     runs_.Remove();
     return false;
   }
-  return runs_.EndWriting() || FailWith(runs_.Reason());
+  return runs_.EndWriting() || FailWith(runs_.Error());
 }
 
 bool IndexSpill::BuildPart(Part& part, std::uint32_t& piece) {
@@ -140,13 +147,13 @@ bool IndexSpill::BuildInMemory(Part& part, Piece& piece) {
   SpillRecord record;
   while (reader.Next(record)) {
     if (!index.Add(record.longitude, record.latitude, record.name)) {
-      return FailWith("the overlay would exceed 2 GiB");
+      return FailTooLarge();
     }
   }
   if (reader.Failed() || index.Size() != part.count) return FailRead(reader);
   Ov2Writer writer([this](std::string_view bytes) { return runs_.Append(bytes); });
   if (!index.Write(writer) || !writer.Finish()) {
-    return FailWith(runs_.Failed() ? runs_.Reason() : "the overlay would exceed 2 GiB");
+    return runs_.Failed() ? FailWith(runs_.Error()) : FailTooLarge();
   }
   piece.bytes = index.OverlaySize();
   return true;
@@ -156,7 +163,7 @@ bool IndexSpill::WriteBlock(Part& part, Piece& piece) {
   // Points at one position: one block, in input order, as the index in memory makes it.
   piece.bytes = kOv2SkipperSize + part.poiBytes;
   if (piece.bytes > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
-    return FailWith("the overlay would exceed 2 GiB");
+    return FailTooLarge();
   }
   Ov2Writer writer([this](std::string_view bytes) { return runs_.Append(bytes); });
   writer.Skipper(static_cast<std::uint32_t>(piece.bytes), part.box);
@@ -164,14 +171,14 @@ bool IndexSpill::WriteBlock(Part& part, Piece& piece) {
   SpillRecord record;
   while (reader.Next(record)) writer.Poi(record.longitude, record.latitude, record.name);
   if (reader.Failed()) return FailRead(reader);
-  return writer.Finish() || FailWith(runs_.Reason());
+  return writer.Finish() || FailWith(runs_.Error());
 }
 
 bool IndexSpill::Split(Part& part, int axis, Part& left, Part& right) {
   Pivot pivot;
   if (!FindPivot(part, axis, pivot)) return false;
-  if (!left.file.Create(beside_)) return FailWith(left.file.Reason());
-  if (!right.file.Create(beside_)) return FailWith(right.file.Reason());
+  if (!left.file.Create(beside_)) return FailWith(left.file.Error());
+  if (!right.file.Create(beside_)) return FailWith(right.file.Error());
   // The points before the pivot (by key, then input position) to the left, stably.
   SpillReader reader(part.file);
   SpillRecord record;
@@ -180,13 +187,13 @@ bool IndexSpill::Split(Part& part, int axis, Part& left, Part& right) {
     const std::int32_t key = KeyOf(record, axis);
     const bool before = key < pivot.key || (key == pivot.key && ordinal < pivot.ordinal);
     if (!(before ? left : right).Take(record)) {
-      return FailWith((before ? left : right).file.Reason());
+      return FailWith((before ? left : right).file.Error());
     }
     ++ordinal;
   }
   if (reader.Failed() || ordinal != part.count) return FailRead(reader);
-  if (!left.file.EndWriting()) return FailWith(left.file.Reason());
-  return right.file.EndWriting() || FailWith(right.file.Reason());
+  if (!left.file.EndWriting()) return FailWith(left.file.Error());
+  return right.file.EndWriting() || FailWith(right.file.Error());
 }
 
 bool IndexSpill::FindPivot(Part& part, int axis, Pivot& pivot) {
@@ -268,7 +275,11 @@ bool IndexSpill::WritePiece(std::uint32_t index, Ov2Writer& writer, std::vector<
     std::size_t got = 0;
     while (got < want) {
       const std::size_t read = runs_.Read(buffer.data() + got, want - got);
-      if (read == 0) return FailWith(runs_.Failed() ? runs_.Reason() : "its temporary file ended early");
+      if (read == 0) {
+        return FailWith(runs_.Failed() ? runs_.Error()
+                                       : IoError{IoFailure::kEndOfFile, runs_.Path(),
+                                                 "its temporary file ended early"});
+      }
       got += read;
     }
     writer.Records(std::string_view(buffer.data(), got));
@@ -280,10 +291,10 @@ bool IndexSpill::WritePiece(std::uint32_t index, Ov2Writer& writer, std::vector<
 
 bool IndexSpill::Write(Ov2Writer& writer) {
   const std::uint64_t size = OverlaySize();
-  if (!reason_.empty()) return false;
+  if (error_) return false;
   if (size > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return false;
   if (pieces_.empty()) return true;
-  if (!runs_.StartReading()) return FailWith(runs_.Reason());
+  if (!runs_.StartReading()) return FailWith(runs_.Error());
   std::vector<char> buffer(kCopyBytes);
   return WritePiece(0, writer, buffer) && !writer.Failed();
 }

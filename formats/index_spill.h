@@ -33,20 +33,21 @@ class IndexSpill {
   IndexSpill(const IndexSpill&) = delete;
   IndexSpill& operator=(const IndexSpill&) = delete;
 
-  // Makes the file of the points; false (Reason says why) when it cannot.
+  // Makes the file of the points; false (Error says why) when it cannot.
   bool Open();
   // False when the point cannot be written to the file, or once the index is built: it
   // takes no points after that.
   bool Add(std::int32_t longitude, std::int32_t latitude, std::string_view name);
   std::uint64_t Points() const { return points_; }
-  // Builds the tree once (splitting on the disk) and gives the overlay's size; 0, with a
-  // Reason, when the build failed.
+  // Builds the tree once (splitting on the disk) and gives the overlay's size; 0, with
+  // an Error, when the build failed.
   std::uint64_t OverlaySize();
   // Writes the overlay; it can be written again and gives the same bytes. False when
-  // the build or the files failed (Reason says why) or the writer did.
+  // the build or the files failed (Error says why) or the writer did.
   bool Write(Ov2Writer& writer);
-  // The system's words for a failure of the files; empty while there is none.
-  const std::string& Reason() const { return reason_; }
+  // The failure of the files, or the overlay too large for its lengths; none while
+  // nothing failed.
+  const IoError& Error() const { return error_; }
 
  private:
   struct Part;
@@ -73,7 +74,8 @@ class IndexSpill {
   bool GatherPivot(Part& part, int axis, std::uint32_t bucket, std::uint64_t rank, Pivot& pivot);
   bool CountPivot(Part& part, int axis, std::uint32_t bucket, std::uint64_t rank, Pivot& pivot);
   bool WritePiece(std::uint32_t piece, Ov2Writer& writer, std::vector<char>& buffer);
-  bool FailWith(const std::string& reason);
+  bool FailWith(const IoError& error);
+  bool FailTooLarge();
   bool FailRead(const SpillReader& reader);
 
   std::uint64_t budget_;
@@ -83,7 +85,7 @@ class IndexSpill {
   std::vector<Piece> pieces_;  // pre-order, the top first
   std::uint64_t points_ = 0;
   bool built_ = false;
-  std::string reason_;
+  IoError error_;
 };
 
 }  // namespace qh

@@ -23,9 +23,9 @@ bool OverlayBuilder::Add(const AscPoint& point) {
     return true;
   }
   if (!index_.Add(point.longitudeUnits, point.latitudeUnits, point.text)) {
-    const std::string& failure = index_.Failure();
+    const IoError& failure = index_.Error();
     return Failed(IoFailure::kWriteFailed,
-                  failure.empty() ? "too many points or names for one overlay" : failure);
+                  failure ? failure.reason : "too many points or names for one overlay");
   }
   return true;
 }
@@ -34,7 +34,7 @@ bool OverlayBuilder::Finish() {
   if (error_) return false;
   if (!flat_ && !index_.Write(writer_)) {
     if (writer_.Failed()) return Failed(IoFailure::kWriteFailed, file_.Error().reason);
-    if (!index_.Failure().empty()) return Failed(IoFailure::kWriteFailed, index_.Failure());
+    if (index_.Error()) return Failed(IoFailure::kWriteFailed, index_.Error().reason);
     return Failed(IoFailure::kWriteFailed, "the overlay would exceed 2 GiB");
   }
   if (!writer_.Finish() || !file_.Finish()) return Failed(IoFailure::kWriteFailed, file_.Error().reason);

@@ -94,8 +94,8 @@ std::size_t SpatialIndex::Size() const {
   return spill_ != nullptr ? static_cast<std::size_t>(spill_->Points()) : points_.Size();
 }
 
-bool SpatialIndex::Fail(const std::string& reason) {
-  if (failure_.empty()) failure_ = reason;
+bool SpatialIndex::Fail(const IoError& error) {
+  if (!error_) error_ = error;
   return false;
 }
 
@@ -104,7 +104,7 @@ bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::strin
   // Known as soon as it is so: the POIs alone pass what the lengths can say.
   const std::uint64_t poiBytes = poiBytes_ + Ov2PoiSize(name.size());
   if (kOv2SkipperSize + poiBytes > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
-    return Fail("the overlay would exceed 2 GiB");
+    return Fail(IoError{IoFailure::kTooLarge, beside_, "the overlay would exceed 2 GiB"});
   }
   if (spill_ == nullptr && budget_ != 0 &&
       MemoryFor(points_.Size() + 1, names_.Size() + name.size()) > budget_ && !Spill()) {
@@ -112,7 +112,8 @@ bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::strin
   }
   if (spill_ != nullptr) {
     if (!spill_->Add(longitude, latitude, name)) {
-      return Fail(spill_->Reason().empty() ? "the index is built" : spill_->Reason());
+      return Fail(spill_->Error() ? spill_->Error()
+                                  : IoError{IoFailure::kWriteFailed, beside_, "the index is built"});
     }
     poiBytes_ = poiBytes;
     return true;
@@ -128,13 +129,13 @@ bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::strin
 
 bool SpatialIndex::Spill() {
   auto spill = std::make_unique<IndexSpill>(budget_, beside_);
-  if (!spill->Open()) return Fail(spill->Reason());
+  if (!spill->Open()) return Fail(spill->Error());
   if (!inInputOrder_) {  // an earlier build reordered them
     std::sort(points_.begin(), points_.end(),
               [](const Point& a, const Point& b) { return a.id < b.id; });
   }
   for (const Point& p : points_) {
-    if (!spill->Add(p.longitude, p.latitude, NameOf(p.id))) return Fail(spill->Reason());
+    if (!spill->Add(p.longitude, p.latitude, NameOf(p.id))) return Fail(spill->Error());
   }
   points_.Release();
   names_.Release();
@@ -358,7 +359,7 @@ void SpatialIndex::SizeNodes(Nodes& nodes) const {
 std::uint64_t SpatialIndex::OverlaySize() {
   if (spill_ != nullptr) {
     const std::uint64_t size = spill_->OverlaySize();
-    if (!spill_->Reason().empty()) Fail(spill_->Reason());
+    if (spill_->Error()) Fail(spill_->Error());
     return size;
   }
   Build();
@@ -413,7 +414,7 @@ bool SpatialIndex::WriteInTwo(Ov2Writer& writer) const {
 bool SpatialIndex::Write(Ov2Writer& writer) {
   if (spill_ != nullptr) {
     if (spill_->Write(writer)) return true;
-    if (!spill_->Reason().empty()) Fail(spill_->Reason());
+    if (spill_->Error()) Fail(spill_->Error());
     return false;
   }
   // Devices read the lengths as signed 32-bit numbers.

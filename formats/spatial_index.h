@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "formats/growing_array.h"
+#include "formats/io_error.h"
 #include "formats/ov2_writer.h"
 
 namespace qh {
@@ -52,7 +53,7 @@ class SpatialIndex {
   // Room for `points` points with `nameBytes` name bytes in all, to spare regrowth.
   void Reserve(std::size_t points, std::size_t nameBytes);
   // False when the index cannot take more: the overlay would pass 2 GiB, more points
-  // than one overlay can describe, or its temporary file failed (Failure says why). A
+  // than one overlay can describe, or its temporary file failed (Error says why). A
   // spilled index takes no points once it is built.
   bool Add(std::int32_t longitude, std::int32_t latitude, std::string_view name);
 
@@ -63,11 +64,11 @@ class SpatialIndex {
   // Splits the points and writes skippers and POIs in block order. The points are
   // reordered in place; the index can be written again and gives the same bytes.
   // False when the overlay would be too large for the 32-bit block lengths, or a
-  // temporary file failed (Failure says why).
+  // temporary file failed (Error says why).
   bool Write(Ov2Writer& writer);
-  // Why the index failed, when it did for more than the overlay's size: the words of
-  // the system about its temporary files, or what the overlay cannot hold.
-  const std::string& Failure() const { return failure_; }
+  // Why the index failed, when it did for more than the overlay's size: its temporary
+  // files failed, or the overlay cannot hold what it was given.
+  const IoError& Error() const { return error_; }
 
   // Builds and writes on this thread alone, whatever the size: the same bytes, for
   // tests that hold the two builds against each other.
@@ -101,9 +102,9 @@ class SpatialIndex {
   using Nodes = std::vector<Node>;
 
   void Build();
-  // Moves the points to a spill file; false (Failure says why) when it cannot.
+  // Moves the points to a spill file; false (Error says why) when it cannot.
   bool Spill();
-  bool Fail(const std::string& reason);
+  bool Fail(const IoError& error);
   // The tree of points [begin, end) (in input order) in `nodes`: the points sorted by
   // both axes, split, and every node sized.
   void BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists, Nodes& nodes);
@@ -150,7 +151,7 @@ class SpatialIndex {
   std::uint64_t budget_ = 0;
   std::string beside_;
   std::unique_ptr<IndexSpill> spill_;
-  std::string failure_;
+  IoError error_;
   bool built_ = false;
   bool inInputOrder_ = true;  // points_ as added, not yet sorted by a build
   bool oneThread_ = false;

@@ -37,14 +37,18 @@ std::uint32_t Le32At(const char* at) {
 
 }  // namespace
 
-bool SpillFile::Fail(int errorNumber) {
-  if (reason_.empty()) reason_ = std::strerror(errorNumber != 0 ? errorNumber : EIO);
+bool SpillFile::Fail(IoFailure what, std::string reason) {
+  if (!error_) error_ = IoError{what, path_, std::move(reason)};
   return false;
+}
+
+bool SpillFile::Fail(IoFailure what, int errorNumber) {
+  return Fail(what, std::strerror(errorNumber != 0 ? errorNumber : EIO));
 }
 
 bool SpillFile::Create(const std::string& beside) {
   Remove();
-  reason_.clear();
+  error_ = {};
   size_ = 0;
   const FileCalls& calls = CurrentFileCalls();
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -52,9 +56,10 @@ bool SpillFile::Create(const std::string& beside) {
     // Entered before it exists: no moment in which an interrupt would leave it.
     const int place = temporary_files::Add(name);
     if (place < 0) {
-      if (name.size() >= temporary_files::kPathBytes) return Fail(ENAMETOOLONG);
-      reason_ = "too many files are being written at once";
-      return false;
+      if (name.size() >= temporary_files::kPathBytes) {
+        return Fail(IoFailure::kCannotCreate, ENAMETOOLONG);
+      }
+      return Fail(IoFailure::kCannotCreate, "too many files are being written at once");
     }
     errno = 0;
     const FileHandle file = calls.createNew(name.c_str());
@@ -62,15 +67,14 @@ bool SpillFile::Create(const std::string& beside) {
       const int error = errno;
       temporary_files::Drop(place);
       if (error == EEXIST) continue;
-      return Fail(error);
+      return Fail(IoFailure::kCannotCreate, error);
     }
     file_ = file;
     path_ = std::move(name);
     place_ = place;
     return true;
   }
-  reason_ = "no free temporary name beside the file";
-  return false;
+  return Fail(IoFailure::kCannotCreate, "no free temporary name beside the file");
 }
 
 bool SpillFile::WriteOut(std::string_view bytes) {
@@ -79,7 +83,7 @@ bool SpillFile::WriteOut(std::string_view bytes) {
     errno = 0;
     const std::ptrdiff_t written = calls.write(file_, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return Fail(written == 0 ? EIO : errno);
+    if (written <= 0) return Fail(IoFailure::kWriteFailed, written == 0 ? EIO : errno);
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
   return true;
@@ -93,7 +97,7 @@ bool SpillFile::Flush() {
 
 bool SpillFile::Append(std::string_view bytes) {
   if (Failed()) return false;
-  if (file_ == kNoFile) return Fail(EBADF);
+  if (file_ == kNoFile) return Fail(IoFailure::kWriteFailed, EBADF);
   if (buffer_.capacity() < kBufferBytes) buffer_.reserve(kBufferBytes);
   size_ += bytes.size();
   if (buffer_.size() + bytes.size() > kBufferBytes && !Flush()) return false;
@@ -106,23 +110,23 @@ bool SpillFile::Append(std::string_view bytes) {
 
 bool SpillFile::EndWriting() {
   if (Failed()) return false;
-  if (file_ == kNoFile) return Fail(EBADF);
+  if (file_ == kNoFile) return Fail(IoFailure::kWriteFailed, EBADF);
   if (!Flush()) return false;
   std::string().swap(buffer_);
   errno = 0;
   const int closed = CurrentFileCalls().close(file_);
   file_ = kNoFile;
-  return closed == 0 || Fail(errno);
+  return closed == 0 || Fail(IoFailure::kWriteFailed, errno);
 }
 
 bool SpillFile::StartReading() {
   if (Failed()) return false;
-  if (path_.empty()) return Fail(EBADF);
+  if (path_.empty()) return Fail(IoFailure::kCannotOpen, EBADF);
   const FileCalls& calls = CurrentFileCalls();
   if (file_ != kNoFile) calls.close(file_);
   errno = 0;
   file_ = calls.openRead(path_.c_str());
-  return file_ != kNoFile || Fail(errno);
+  return file_ != kNoFile || Fail(OpenFailure(path_, errno).what, errno);
 }
 
 std::size_t SpillFile::Read(char* into, std::size_t size) {
@@ -132,7 +136,7 @@ std::size_t SpillFile::Read(char* into, std::size_t size) {
     const std::ptrdiff_t got = CurrentFileCalls().read(file_, into, size);
     if (got >= 0) return static_cast<std::size_t>(got);
     if (errno != EINTR) {
-      Fail(errno);
+      Fail(IoFailure::kReadFailed, errno);
       return 0;
     }
   }
@@ -218,9 +222,10 @@ bool SpillReader::Next(SpillRecord& record) {
   return true;
 }
 
-std::string SpillReader::Reason() const {
-  if (!file_.Reason().empty()) return file_.Reason();
-  return "its temporary file " + file_.Path() + " ends inside a point";
+IoError SpillReader::Error() const {
+  if (file_.Failed()) return file_.Error();
+  return IoError{IoFailure::kEndOfFile, file_.Path(),
+                 "its temporary file " + file_.Path() + " ends inside a point"};
 }
 
 }  // namespace qh

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "formats/file_calls.h"
+#include "formats/io_error.h"
 
 namespace qh {
 
@@ -36,21 +37,22 @@ class SpillFile {
   // Closes and removes the file.
   void Remove();
 
-  bool Failed() const { return !reason_.empty(); }
-  // The system's words for the first failure.
-  const std::string& Reason() const { return reason_; }
+  bool Failed() const { return static_cast<bool>(error_); }
+  // The first failure.
+  const IoError& Error() const { return error_; }
   const std::string& Path() const { return path_; }
   std::uint64_t Size() const { return size_; }
 
  private:
-  bool Fail(int errorNumber);
+  bool Fail(IoFailure what, int errorNumber);
+  bool Fail(IoFailure what, std::string reason);
   bool Flush();
   bool WriteOut(std::string_view bytes);
 
   FileHandle file_ = kNoFile;
   std::string path_;
   std::string buffer_;
-  std::string reason_;
+  IoError error_;
   std::uint64_t size_ = 0;
   int place_ = -1;  // in the table of temporary files
 };
@@ -76,7 +78,8 @@ class SpillReader {
   // Failed() says so).
   bool Next(SpillRecord& record);
   bool Failed() const { return failed_; }
-  std::string Reason() const;
+  // The file's failure, or that it ends inside a record.
+  IoError Error() const;
 
  private:
   // Makes `count` bytes readable at buffer_[position_]; false when the file ends first.

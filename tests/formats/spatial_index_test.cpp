@@ -255,15 +255,15 @@ TEST(SpatialIndex, SpillingToTheDiskWritesTheBytesOfMemory) {
         test::DecodedPoi p = c.point(i);
         p.name = std::string(static_cast<std::size_t>(length(random)), static_cast<char>('a' + i % 26));
         ASSERT_TRUE(memory.Add(p.longitude, p.latitude, p.name));
-        ASSERT_TRUE(disk.Add(p.longitude, p.latitude, p.name)) << c.what << ": " << disk.Failure();
+        ASSERT_TRUE(disk.Add(p.longitude, p.latitude, p.name)) << c.what << ": " << disk.Error().reason;
       }
       ASSERT_TRUE(disk.Spilled()) << c.what;
       EXPECT_EQ(disk.Size(), memory.Size()) << c.what;
       const std::string bytes = WriteIndex(memory);
       EXPECT_EQ(disk.OverlaySize(), bytes.size()) << c.what;
-      EXPECT_TRUE(WriteIndex(disk) == bytes) << c.what << ": " << disk.Failure();
+      EXPECT_TRUE(WriteIndex(disk) == bytes) << c.what << ": " << disk.Error().reason;
       EXPECT_TRUE(WriteIndex(disk) == bytes) << c.what << ", written again";
-      EXPECT_TRUE(disk.Failure().empty()) << c.what << ": " << disk.Failure();
+      EXPECT_FALSE(disk.Error()) << c.what << ": " << disk.Error().reason;
     }
     EXPECT_EQ(folder.Entries(), 0u) << c.what << ": temporary files stayed";
   }
@@ -280,11 +280,11 @@ TEST(SpatialIndex, SpilledNamesOfAnyLengthComeBackWhole) {
     const std::size_t length = lengths[static_cast<std::size_t>(i) % std::size(lengths)];
     const std::string name(i == 60 ? 2 * length : length, static_cast<char>('A' + i % 26));
     ASSERT_TRUE(memory.Add(i * 37 % 101, i * 53 % 97, name));
-    ASSERT_TRUE(disk.Add(i * 37 % 101, i * 53 % 97, name)) << disk.Failure();
+    ASSERT_TRUE(disk.Add(i * 37 % 101, i * 53 % 97, name)) << disk.Error().reason;
   }
   ASSERT_TRUE(disk.Spilled());
   const std::string bytes = WriteIndex(memory);
-  EXPECT_TRUE(WriteIndex(disk) == bytes) << disk.Failure();
+  EXPECT_TRUE(WriteIndex(disk) == bytes) << disk.Error().reason;
 }
 
 // A spill whose file calls fail (a full disk, a file that cannot be made or read)
@@ -303,7 +303,7 @@ TEST(SpatialIndex, SpillFailuresAreToldAndLeaveNoFile) {
     std::string bytes;
     Ov2Writer writer([&](std::string_view b) { bytes.append(b); return true; });
     ok = ok && index.Write(writer) && writer.Finish();
-    failure = index.Failure();
+    failure = index.Error().reason;
   };
   // How often a clean run makes each call.
   int calls[test::kAllFileCallKinds] = {};
