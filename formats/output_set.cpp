@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "formats/file_system.h"
+#include "formats/spill_file.h"
 #include "formats/temporary_files.h"
 #include "numeric/ascii.h"
 
@@ -142,6 +143,11 @@ OutputSet::Recovery OutputSet::Recover() {
   calls.syncFolder(folder_.empty() ? "." : folder_.c_str());
   for (const Entry& entry : entries) {
     if (!entry.keptAs.empty()) calls.remove((folder_ + entry.keptAs).c_str());
+    // Spill files are scratch: whether the commit is finished or undone, they go.
+    for (int slot = 0; slot < kSpillSlots; ++slot) {
+      const std::string spill = SpillFileName(folder_ + entry.temporary, slot);
+      if (Exists(spill)) calls.remove(spill.c_str());
+    }
   }
   End();
   if (phase == kWriting) return Recovery::kCleared;

@@ -10,7 +10,9 @@ bool OverlayBuilder::Open(const std::string& path, bool flat) {
   points_ = 0;
   error_ = {};
   if (!file_.Open(path)) return Failed(IoFailure::kCannotCreate, file_.Error().reason);
-  index_.SpillBeyond(indexMemory_, path);
+  // Named after the overlay's temporary file, the index's spill files go with it when
+  // a killed run's journal is taken up.
+  index_.SpillBeyond(indexMemory_, file_.TemporaryPath());
   return true;
 }
 

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "formats/complete_file.h"
 #include "formats/temporary_files.h"
 
 namespace qh {
@@ -13,7 +12,6 @@ namespace qh {
 namespace {
 
 constexpr std::size_t kBufferBytes = std::size_t{1} << 18;
-constexpr int kNameAttempts = 8;
 constexpr std::size_t kRecordHead = 8 + 5;  // coordinates and the longest length
 
 // Little-endian, one store or load on the machines this runs on.
@@ -46,13 +44,17 @@ bool SpillFile::Fail(IoFailure what, int errorNumber) {
   return Fail(what, std::strerror(errorNumber != 0 ? errorNumber : EIO));
 }
 
-bool SpillFile::Create(const std::string& beside) {
+std::string SpillFileName(const std::string& owner, int slot) {
+  return owner + ".s" + std::to_string(slot);
+}
+
+bool SpillFile::Create(const std::string& owner) {
   Remove();
   error_ = {};
   size_ = 0;
   const FileCalls& calls = CurrentFileCalls();
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string name = TemporaryNameFor(beside);
+  for (int slot = 0; slot < kSpillSlots; ++slot) {
+    std::string name = SpillFileName(owner, slot);
     // Entered before it exists: no moment in which an interrupt would leave it.
     const int place = temporary_files::Add(name);
     if (place < 0) {

@@ -23,8 +23,8 @@ class SpillFile {
   SpillFile(const SpillFile&) = delete;
   SpillFile& operator=(const SpillFile&) = delete;
 
-  // Makes a fresh file in the folder of `beside`, for writing.
-  bool Create(const std::string& beside);
+  // Makes a fresh file, for writing, named after `owner` (SpillFileName) in its folder.
+  bool Create(const std::string& owner);
   // Buffered; the first failure sticks.
   bool Append(std::string_view bytes);
   // Writes out what is buffered and closes the file.
@@ -56,6 +56,13 @@ class SpillFile {
   std::uint64_t size_ = 0;
   int place_ = -1;  // in the table of temporary files
 };
+
+// A run's spill files are named after one of its temporary files, the owner, and a
+// slot: the next run, which finds the owner in the journal of a run that was killed,
+// removes them with it (OutputSet::Recover). A run's live spill files are few (two for
+// each level of a split on the disk), so a fixed number of slots is enough.
+inline constexpr int kSpillSlots = 64;
+std::string SpillFileName(const std::string& owner, int slot);
 
 // The points of an overlay's index as a spill file holds them, one record each:
 // longitude and latitude (little-endian 32 bits), the name's length (7 bits a byte, low

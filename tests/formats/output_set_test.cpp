@@ -47,12 +47,15 @@ TEST(OutputSet, OneHolderAtATime) {
   EXPECT_EQ(folder.Entries(), 0u) << "a lock file stayed";
 }
 
-// Two outputs from an earlier run, and the new run's two temporary files.
+// Two outputs from an earlier run, and the new run's two temporary files, the
+// overlay's with two spill files of its index.
 void WriteEarlierAndNew(const TempFolder& folder) {
   WriteFile(folder.File("trip.asc"), "earlier asc");
   WriteFile(folder.File("trip.ov2"), "earlier ov2");
   WriteFile(folder.File(".qh~00000001.tmp"), "new asc");
   WriteFile(folder.File(".qh~00000002.tmp"), "new ov2");
+  WriteFile(folder.File(".qh~00000002.tmp.s0"), "the overlay's index, spilled");
+  WriteFile(folder.File(".qh~00000002.tmp.s7"), "a part of it");
 }
 
 // A commit of two files over earlier ones, stopped after `renamed` of its renames as
