@@ -44,9 +44,10 @@ class SpatialIndex {
   // built: the points three times over (the two sorted lists and the room a split writes
   // to), the names' places, the nodes, and the names.
   static std::uint64_t MemoryFor(std::uint64_t points, std::uint64_t nameBytes);
-  // Once the index would take more than `budget` bytes (MemoryFor), its points move to a
-  // temporary file named after `beside` (SpillFileName), where it is split until its parts fit (see
-  // formats/index_spill.h): the overlay's bytes stay the same. 0: no limit, as at first.
+  // Once the index would take more than `budget` bytes (MemoryFor), its points move to
+  // a temporary file named after `beside` (SpillFileName), where it is split until its
+  // parts fit (see formats/index_spill.h): the overlay's bytes stay the same. 0: no
+  // limit, as at first.
   void SpillBeyond(std::uint64_t budget, std::string beside);
   bool Spilled() const { return spill_ != nullptr; }
 

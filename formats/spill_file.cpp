@@ -44,10 +44,6 @@ bool SpillFile::Fail(IoFailure what, int errorNumber) {
   return Fail(what, std::strerror(errorNumber != 0 ? errorNumber : EIO));
 }
 
-std::string SpillFileName(const std::string& owner, int slot) {
-  return owner + ".s" + std::to_string(slot);
-}
-
 bool SpillFile::Create(const std::string& owner) {
   Remove();
   error_ = {};

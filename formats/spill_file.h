@@ -62,7 +62,9 @@ class SpillFile {
 // removes them with it (OutputSet::Recover). A run's live spill files are few (two for
 // each level of a split on the disk), so a fixed number of slots is enough.
 inline constexpr int kSpillSlots = 64;
-std::string SpillFileName(const std::string& owner, int slot);
+inline std::string SpillFileName(const std::string& owner, int slot) {
+  return owner + ".s" + std::to_string(slot);
+}
 
 // The points of an overlay's index as a spill file holds them, one record each:
 // longitude and latitude (little-endian 32 bits), the name's length (7 bits a byte, low
