@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/support/faulty_file_calls.h"
+#include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"
 #include "tools/common/exit_status.h"
 #include "tools/ov2/commands.h"
@@ -86,6 +87,31 @@ class Ov2FaultLoops : public testing::TestWithParam<ov2::Command> {
   Outcome clean_;
   std::string fresh_;
 };
+
+// A pushpin input whose reads fail after any number of bytes, in its header or in a
+// pin: the run ends with 2, tells the system's reason, and writes no overlay.
+TEST(Ov2ReadFaults, APushpinReadErrorAtAnyByteIsToldWithItsReason) {
+  TempFolder folder;
+  test::PspBytes psp;
+  psp.Header(3);
+  for (int i = 0; i < 3; ++i) psp.Pin(i + 1, 0, 0.6 + 0.01 * i, -1.5 + 0.01 * i, u"Pin");
+  WriteFile(folder.File("in.psp"), std::string(psp.Data().begin(), psp.Data().end()));
+  ov2::Options options;
+  options.command = ov2::Command::kMake;
+  options.inputs = {folder.File("in.psp")};
+  options.output = folder.File("out.ov2");
+  for (std::size_t readable = 0; readable < psp.Size(); ++readable) {
+    FaultPlan plan;
+    plan.readable = readable;
+    const Outcome outcome = RunOv2(options, plan);
+    const std::string what = "reads fail after " + std::to_string(readable) + " bytes";
+    EXPECT_EQ(outcome.status, tools::kExitFailed) << what;
+    EXPECT_NE(outcome.messages.find(std::strerror(EIO)), std::string::npos)
+        << what << ": " << outcome.messages;
+    EXPECT_EQ(folder.Entries(), 1u) << what << ": an output was left";
+    if (HasFailure()) return;
+  }
+}
 
 TEST_P(Ov2FaultLoops, AFullDiskAtEveryByteLeavesTheEarlierOutput) {
   for (std::size_t capacity = 0; capacity < clean_.bytes; capacity += 7) {

@@ -39,6 +39,18 @@ ContentError PushpinFault(std::string what) {
   return {{}, 0, ContentError::kNoOffset, std::move(what)};
 }
 
+// A pushpin file that could not be read at `where` ("in its header", "pin 3 of 5"): it
+// ends there, or the system failed, and its words are told.
+int CannotReadPushpins(const PushpinReader& reader, const std::string& path,
+                       const std::string& where) {
+  const IoError& error = reader.Error();
+  if (error.what != IoFailure::kReadFailed) {
+    return CannotRead(PushpinFault("file ends early (" + where + ")"), path);
+  }
+  const std::string reason = error.reason.empty() ? "I/O error" : error.reason;
+  return CannotRead(IoError{IoFailure::kReadFailed, path, "read failed (" + where + "): " + reason});
+}
+
 // The texts of an overlay's or an ".asc" file's point in UTF-8.
 void DecodeOverlayText(std::string& out, std::string_view bytes, bool utf8) {
   out.clear();
@@ -53,9 +65,7 @@ int ReadPushpins(const std::string& path, const TextOptions& options, PointSink&
   PushpinReader reader(options.longitudeRule);
   std::int32_t npins = 0;
   if (!reader.Open(path)) return CannotRead(reader.Error());
-  if (!reader.ReadHeader(npins)) {
-    return CannotRead(PushpinFault("file ends early (in its header)"), path);
-  }
+  if (!reader.ReadHeader(npins)) return CannotReadPushpins(reader, path, "in its header");
   if (npins < 0) {
     return CannotRead(PushpinFault("the pin count is negative; not a pushpin file"), path);
   }
@@ -64,10 +74,8 @@ int ReadPushpins(const std::string& path, const TextOptions& options, PointSink&
   PinRecord pin, notes;
   for (std::int32_t i = 0; i < npins; ++i) {
     if (!reader.NextPin(pin)) {
-      const bool cut = reader.Error().what != IoFailure::kReadFailed;
-      return CannotRead(PushpinFault((cut ? "file ends early (pin " : "read failed (pin ") +
-                                     std::to_string(i + 1) + " of " + std::to_string(npins) + ")"),
-                        path);
+      return CannotReadPushpins(reader, path,
+                                "pin " + std::to_string(i + 1) + " of " + std::to_string(npins));
     }
     notes.name = pin.note1 + pin.note2;
     const std::string text = PinText(pin, mode, encoding);
