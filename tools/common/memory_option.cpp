@@ -1,6 +1,9 @@
 #include "tools/common/memory_option.h"
 
 #include <charconv>
+#include <cstdio>
+
+#include "tools/common/standard_output.h"
 
 namespace qh::tools {
 
@@ -11,6 +14,11 @@ bool ParseIndexMemory(std::string_view text, std::uint64_t& bytes) {
   if (text.empty() || error != std::errc() || stop != end || mib > kMostIndexMemoryMiB) return false;
   bytes = mib << 20;
   return true;
+}
+
+void TellBadIndexMemory(const char* tool, const char* value) {
+  std::fprintf(stderr, "%s: --memory takes a whole number of MB (0 for no limit)%s%s\n", tool,
+               value == nullptr ? "" : ", not ", value == nullptr ? "" : Shown(value).c_str());
 }
 
 }  // namespace qh::tools

@@ -14,4 +14,7 @@ inline constexpr std::uint64_t kMostIndexMemoryMiB = std::uint64_t{1} << 20;
 // kMostIndexMemoryMiB, as bytes; false for anything else.
 bool ParseIndexMemory(std::string_view text, std::uint64_t& bytes);
 
+// Tells on standard error that `value` (null: none was given) is no --memory value.
+void TellBadIndexMemory(const char* tool, const char* value);
+
 }  // namespace qh::tools

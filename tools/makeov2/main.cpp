@@ -110,7 +110,7 @@ int Run(int argc, char** argv) {
       flat = true;
     } else if (!optionsDone && arg == "--memory") {
       if (i + 1 >= argc || !qh::tools::ParseIndexMemory(argv[i + 1], indexMemory)) {
-        std::fprintf(stderr, "makeov2: --memory takes a whole number of MB (0 for no limit)\n");
+        qh::tools::TellBadIndexMemory("makeov2", i + 1 < argc ? argv[i + 1] : nullptr);
         return kExitFailed;
       }
       ++i;

@@ -87,8 +87,7 @@ int SetValue(std::string_view arg, const char* value, Options& options) {
     options.symbol = value;
   } else if (arg == "--memory") {
     if (!tools::ParseIndexMemory(value, options.indexMemory)) {
-      std::fprintf(stderr, "psp2ov2: --memory takes a whole number of MB (0 for no limit), not %s\n",
-                   tools::Shown(value).c_str());
+      tools::TellBadIndexMemory("psp2ov2", value);
       return kExitFailed;
     }
   } else if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset)) {
