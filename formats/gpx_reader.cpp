@@ -18,7 +18,9 @@ std::string_view Trimmed(std::string_view text) {
 class GpxHandler : public XmlHandler {
  public:
   explicit GpxHandler(const std::function<void(const GpxWaypoint&)>& waypoint)
-      : waypoint_(waypoint) {}
+      : waypoint_(waypoint) {
+    WantText(false);
+  }
 
   void Start(std::string_view name, const XmlAttributes& attributes) override {
     ++depth_;
@@ -27,12 +29,14 @@ class GpxHandler : public XmlHandler {
     if (depth_ == 3 && inWaypoint_) {
       text_ = name == "name" ? &name_ : name == "desc" ? &desc_ : nullptr;
     }
+    WantText(text_ != nullptr);
   }
   void Text(std::string_view text) override {
     if (text_ != nullptr) text_->append(text);
   }
   void End(std::string_view name) override {
     if (depth_ == 3) text_ = nullptr;
+    WantText(text_ != nullptr);
     if (depth_ == 2 && inWaypoint_ && name == "wpt") EndWaypoint();
     --depth_;
   }

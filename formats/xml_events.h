@@ -20,9 +20,18 @@ class XmlHandler {
  public:
   virtual ~XmlHandler() = default;
   virtual void Start(std::string_view name, const XmlAttributes& attributes) = 0;
-  // Character data, possibly in several pieces.
+  // Character data, possibly in several pieces; only while WantsText holds.
   virtual void Text(std::string_view text) = 0;
   virtual void End(std::string_view name) = 0;
+  // Whether Text is to be called, as Start and End leave it: most of a document's text
+  // is blanks between elements, and a parser not asked for it need not hand it on.
+  bool WantsText() const { return wantsText_; }
+
+ protected:
+  void WantText(bool wanted) { wantsText_ = wanted; }
+
+ private:
+  bool wantsText_ = true;
 };
 
 // Parses `document`; false, with the parser's reason and its line in `error` (no path),

@@ -23,8 +23,19 @@ struct Context {
   std::size_t stopAt = kNoCut;  // the parse ends at a top-level start tag here
   int depth = 0;
   bool stopped = false;
+  bool textHandled = true;  // the parser's character data handler is set
   XmlAttributes attributes;
 };
+
+void OnText(void* data, const XML_Char* text, int length);
+
+// The parser hands on character data only while the handler wants it.
+void FollowTextWish(Context& context) {
+  const bool wanted = context.handler.WantsText();
+  if (wanted == context.textHandled) return;
+  context.textHandled = wanted;
+  XML_SetCharacterDataHandler(context.parser, wanted ? OnText : nullptr);
+}
 
 void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   auto& context = *static_cast<Context*>(data);
@@ -40,6 +51,7 @@ void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
     context.attributes.emplace_back(LocalName(a[0]), a[1]);
   }
   context.handler.Start(LocalName(name), context.attributes);
+  FollowTextWish(context);
 }
 
 void OnEnd(void* data, const XML_Char* name) {
@@ -47,6 +59,7 @@ void OnEnd(void* data, const XML_Char* name) {
   if (context.stopped) return;  // the end of an empty element stopped at
   --context.depth;
   context.handler.End(LocalName(name));
+  FollowTextWish(context);
 }
 
 void OnText(void* data, const XML_Char* text, int length) {
@@ -67,10 +80,11 @@ Outcome ParsePieces(std::initializer_list<std::string_view> pieces, XmlHandler& 
     error.what = "out of memory";
     return Outcome::kFailed;
   }
-  Context context{handler, parser.get(), stopAt, 0, false, {}};
+  Context context{handler, parser.get(), stopAt, 0, false, true, {}};
   XML_SetUserData(parser.get(), &context);
   XML_SetElementHandler(parser.get(), OnStart, OnEnd);
   XML_SetCharacterDataHandler(parser.get(), OnText);
+  FollowTextWish(context);
   const std::string_view* lastPiece = pieces.end() - 1;
   for (const std::string_view& piece : pieces) {
     std::size_t at = 0;

@@ -47,8 +47,9 @@ class Walker {
         Element();
       } else if (type == XmlNodeType_EndElement) {
         handler_.End(Name());
-      } else if (type == XmlNodeType_Text || type == XmlNodeType_CDATA ||
-                 type == XmlNodeType_Whitespace) {
+      } else if ((type == XmlNodeType_Text || type == XmlNodeType_CDATA ||
+                  type == XmlNodeType_Whitespace) &&
+                 handler_.WantsText()) {
         handler_.Text(Value());
       }
     }

@@ -37,12 +37,12 @@ TEST(GpxReader, TakesTheWaypointsOfBothVersionsAndNothingElse) {
   const std::string gpx10 =
       "<?xml version=\"1.0\"?>\n<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\">"
       "<wpt lat=\"36.1627\" lon=\"-86.7819\"><ele>150</ele><name> Nashville </name>"
-      "<cmt>not the desc</cmt><desc>Music &amp; <![CDATA[<city>]]></desc></wpt>"
+      "<cmt>not the desc</cmt><desc>Music &amp; <b>live</b> <![CDATA[<city>]]></desc></wpt>"
       "<rte><rtept lat=\"1\" lon=\"2\"><name>route point</name></rtept></rte>"
       "<trk><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>";
   const Seen ten = Read(gpx10);
   ASSERT_TRUE(ten.ok) << ten.error.what;
-  EXPECT_EQ(ten.points, std::vector<std::string>{"36.162700 -86.781900 Nashville|Music & <city>"});
+  EXPECT_EQ(ten.points, std::vector<std::string>{"36.162700 -86.781900 Nashville|Music & live <city>"});
 
   const std::string gpx11 =
       "<g:gpx xmlns:g=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\">"
