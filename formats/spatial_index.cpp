@@ -1,14 +1,12 @@
 #include "formats/spatial_index.h"
 
 #include "formats/index_spill.h"
+#include "formats/run_both.h"
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #if defined(__GNUC__)
@@ -32,36 +30,6 @@ std::uint32_t RadixKey(std::int32_t value) { return static_cast<std::uint32_t>(v
 // The key's digit for a pass of the radix sort.
 std::uint32_t Digit(std::uint32_t key, int pass) {
   return key >> (kRadixBits * pass) & (kRadixBuckets - 1);
-}
-
-// Runs `second` on a thread of its own while this one runs `first`, and returns when
-// both are done; without a thread to be had, runs one after the other. An exception of
-// either (running out of memory) comes out here.
-template <class First, class Second>
-void RunBoth(First first, Second second) {
-  std::exception_ptr failure;
-  std::thread thread;
-  try {
-    thread = std::thread([&] {
-      try {
-        second();
-      } catch (...) {
-        failure = std::current_exception();
-      }
-    });
-  } catch (const std::system_error&) {  // no second thread: both here
-    first();
-    second();
-    return;
-  }
-  try {
-    first();
-  } catch (...) {
-    thread.join();
-    throw;
-  }
-  thread.join();
-  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace

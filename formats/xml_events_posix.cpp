@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <exception>
 #include <initializer_list>
 #include <memory>
-#include <thread>
 
+#include "formats/run_both.h"
 #include "formats/xml_events.h"
 
 namespace qh {
@@ -25,7 +26,22 @@ struct Context {
   bool stopped = false;
   bool textHandled = true;  // the parser's character data handler is set
   XmlAttributes attributes;
+  std::exception_ptr thrown;  // by the handler, kept until the parser has let go
 };
+
+// Calls the handler through `call`. An exception must not pass through the parser,
+// which would lose what it holds: it stops the parse, and comes out once the parse
+// has returned.
+template <class Call>
+void CallHandler(Context& context, Call call) {
+  try {
+    call();
+  } catch (...) {
+    context.thrown = std::current_exception();
+    context.stopped = true;
+    XML_StopParser(context.parser, XML_FALSE);
+  }
+}
 
 void OnText(void* data, const XML_Char* text, int length);
 
@@ -39,6 +55,7 @@ void FollowTextWish(Context& context) {
 
 void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   auto& context = *static_cast<Context*>(data);
+  if (context.stopped) return;
   if (context.depth == 1 && context.stopAt != kNoCut &&
       static_cast<std::size_t>(XML_GetCurrentByteIndex(context.parser)) == context.stopAt) {
     context.stopped = true;
@@ -46,11 +63,13 @@ void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
     return;
   }
   ++context.depth;
-  context.attributes.clear();
-  for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
-    context.attributes.emplace_back(LocalName(a[0]), a[1]);
-  }
-  context.handler.Start(LocalName(name), context.attributes);
+  CallHandler(context, [&] {
+    context.attributes.clear();
+    for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
+      context.attributes.emplace_back(LocalName(a[0]), a[1]);
+    }
+    context.handler.Start(LocalName(name), context.attributes);
+  });
   FollowTextWish(context);
 }
 
@@ -58,14 +77,16 @@ void OnEnd(void* data, const XML_Char* name) {
   auto& context = *static_cast<Context*>(data);
   if (context.stopped) return;  // the end of an empty element stopped at
   --context.depth;
-  context.handler.End(LocalName(name));
+  CallHandler(context, [&] { context.handler.End(LocalName(name)); });
   FollowTextWish(context);
 }
 
 void OnText(void* data, const XML_Char* text, int length) {
   auto& context = *static_cast<Context*>(data);
   if (context.stopped) return;
-  context.handler.Text(std::string_view(text, static_cast<std::size_t>(length)));
+  CallHandler(context, [&] {
+    context.handler.Text(std::string_view(text, static_cast<std::size_t>(length)));
+  });
 }
 
 enum class Outcome { kParsed, kStopped, kFailed };
@@ -80,7 +101,7 @@ Outcome ParsePieces(std::initializer_list<std::string_view> pieces, XmlHandler& 
     error.what = "out of memory";
     return Outcome::kFailed;
   }
-  Context context{handler, parser.get(), stopAt, 0, false, true, {}};
+  Context context{handler, parser.get(), stopAt, 0, false, true, {}, nullptr};
   XML_SetUserData(parser.get(), &context);
   XML_SetElementHandler(parser.get(), OnStart, OnEnd);
   XML_SetCharacterDataHandler(parser.get(), OnText);
@@ -93,6 +114,7 @@ Outcome ParsePieces(std::initializer_list<std::string_view> pieces, XmlHandler& 
       const bool last = &piece == lastPiece && at + size == piece.size();
       if (XML_Parse(parser.get(), piece.data() + at, static_cast<int>(size), last ? 1 : 0) !=
           XML_STATUS_OK) {
+        if (context.thrown) std::rethrow_exception(context.thrown);
         if (context.stopped) return Outcome::kStopped;
         error = {};
         error.line = static_cast<std::size_t>(XML_GetCurrentLineNumber(parser.get()));
@@ -184,14 +206,13 @@ bool ParseXmlInTwo(std::string_view document, std::string_view cutName,
   const std::size_t cut = head.end == kNoCut ? kNoCut : FindCut(document, head, cutName);
   if (cut == kNoCut) return ParseXml(document, first, error);
 
-  Outcome secondOutcome = Outcome::kFailed;
+  Outcome firstOutcome = Outcome::kFailed, secondOutcome = Outcome::kFailed;
   ContentError secondError;
-  std::thread other([&] {
-    secondOutcome = ParsePieces({document.substr(0, head.end), document.substr(cut)}, second,
-                                kNoCut, secondError);
-  });
-  const Outcome firstOutcome = ParsePieces({document}, first, cut, error);
-  other.join();
+  RunBoth([&] { firstOutcome = ParsePieces({document}, first, cut, error); },
+          [&] {
+            secondOutcome = ParsePieces({document.substr(0, head.end), document.substr(cut)},
+                                        second, kNoCut, secondError);
+          });
   if (firstOutcome != Outcome::kStopped) return firstOutcome == Outcome::kParsed;
   first.End(LocalName(head.rootName));
   if (secondOutcome == Outcome::kParsed) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,28 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
 #endif
   }
 }
+
+#ifndef _WIN32
+// A handler that runs out of memory in the second half: the parse ends with that on
+// the calling thread, not with the program.
+TEST(GpxReader, RunningOutOfMemoryInTheSecondHalfComesOutToTheCaller) {
+  std::string document = "<gpx>";
+  for (int i = 0; i < 100; ++i) document += "<wpt lat=\"1\" lon=\"2\"/>";
+  document += "</gpx>";
+  struct Nothing : XmlHandler {
+    void Start(std::string_view, const XmlAttributes&) override {}
+    void Text(std::string_view) override {}
+    void End(std::string_view) override {}
+  } first;
+  struct OutOfMemory : Nothing {
+    void Start(std::string_view, const XmlAttributes&) override { throw std::bad_alloc(); }
+  } second;
+  bool secondUsed = false;
+  ContentError error;
+  EXPECT_THROW(ParseXmlInTwo(document, "wpt", 0, first, second, secondUsed, error),
+               std::bad_alloc);
+}
+#endif
 
 }  // namespace
 }  // namespace qh

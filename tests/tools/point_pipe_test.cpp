@@ -2,6 +2,7 @@
 // out are counted there too, and a consumer that fails stops the flow.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,23 @@ TEST(PipedSink, AConsumerThatFailsStopsTheFlow) {
   EXPECT_FALSE(sink.Finish());
   EXPECT_TRUE(refused) << "the reader is told to stop";
   EXPECT_EQ(taken, 100u) << "nothing is taken after the failure";
+}
+
+TEST(PipedSink, RunningOutOfMemoryOnTheSecondThreadIsToldOnTheReadersThread) {
+  std::size_t taken = 0;
+  PointFlow flow(TextOptions{}, 0, 0, false, [&](const FlowPoint&) -> bool {
+    if (++taken == 100) throw std::bad_alloc();
+    return true;
+  });
+  const std::string file = "points.csv";
+  PipedSink sink(flow);
+  bool refused = false;
+  for (int i = 0; i < 200000 && !refused; ++i) {
+    refused = !sink.Take(InputPoint{1, 2, "x", "x", ""}, Place{&file, nullptr, 1});
+  }
+  EXPECT_TRUE(refused) << "the reader is told to stop";
+  EXPECT_THROW(sink.Finish(), std::bad_alloc);
+  EXPECT_EQ(taken, 100u);
 }
 
 }  // namespace

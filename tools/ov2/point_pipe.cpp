@@ -1,6 +1,7 @@
 #include "tools/ov2/point_pipe.h"
 
 #include <system_error>
+#include <utility>
 
 namespace qh::ov2 {
 namespace {
@@ -15,7 +16,12 @@ PipedSink::PipedSink(PointFlow& flow) : flow_(flow), pipe_(kBatchesInFlight) {
   try {
     worker_ = std::thread([this] {
       while (Batch* taken = pipe_.Receive()) {
-        TakeBatch(*taken);
+        try {
+          TakeBatch(*taken);
+        } catch (...) {  // told on the reader's thread, which stops sending
+          if (!workerFailure_) workerFailure_ = std::current_exception();
+          failed_.store(true, std::memory_order_release);
+        }
         pipe_.Return(taken);
       }
     });
@@ -85,17 +91,23 @@ void PipedSink::TakeBatch(const Batch& batch) {
 }
 
 bool PipedSink::Finish() {
-  if (batch_ != nullptr) {
-    if (worker_.joinable()) {
-      pipe_.Send(batch_);
-      pipe_.Close();
-      worker_.join();
-    } else {
-      TakeBatch(*batch_);
-    }
-    batch_ = nullptr;
+  if (batch_ != nullptr && !worker_.joinable()) {
+    const Batch* last = std::exchange(batch_, nullptr);
+    TakeBatch(*last);
   }
+  Close();
+  if (workerFailure_) std::rethrow_exception(std::exchange(workerFailure_, nullptr));
   return !failed_.load(std::memory_order_acquire);
+}
+
+void PipedSink::Close() noexcept {
+  if (batch_ == nullptr) return;
+  if (worker_.joinable()) {
+    pipe_.Send(batch_);
+    pipe_.Close();
+    worker_.join();
+  }
+  batch_ = nullptr;
 }
 
 }  // namespace qh::ov2

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <exception>
 #include <initializer_list>
 #include <string>
 #include <thread>
@@ -18,14 +19,15 @@ namespace qh::ov2 {
 class PipedSink : public PointSink {
  public:
   explicit PipedSink(PointFlow& flow);
-  ~PipedSink() override { Finish(); }
+  ~PipedSink() override { Close(); }
   PipedSink(const PipedSink&) = delete;
   PipedSink& operator=(const PipedSink&) = delete;
 
   bool Take(const InputPoint& input, const Place& place) override;
   bool TakeText(const TextPoint& text, const Place& place) override;
   void LeftOut(const Place& place, std::string_view reason) override;
-  // Waits until every point sent has been taken; false when the flow failed.
+  // Waits until every point sent has been taken; false when the flow failed. An
+  // exception of the second thread (running out of memory) comes out here.
   bool Finish();
 
  private:
@@ -51,12 +53,15 @@ class PipedSink : public PointSink {
   // Appends `parts` to the batch's texts and records where each ends in `entry`.
   void Add(Entry entry, std::initializer_list<std::string_view> parts);
   void TakeBatch(const Batch& batch);
+  // Sends the last batch and waits for the second thread to end.
+  void Close() noexcept;
 
   PointFlow& flow_;
   tools::BatchPipe<Batch> pipe_;
   Batch* batch_ = nullptr;
   std::thread worker_;
   std::atomic<bool> failed_{false};
+  std::exception_ptr workerFailure_;  // what the second thread threw, once it ended
 };
 
 }  // namespace qh::ov2
