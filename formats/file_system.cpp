@@ -66,42 +66,49 @@ std::string LowerCaseExtension(std::string_view path) {
   return extension;
 }
 
+FileHandle OpenRegularFile(const std::string& path, PathFacts& facts, IoError& error) {
+  const FileCalls& calls = CurrentFileCalls();
+  if (calls.look(path.c_str(), &facts) != 0) facts = PathFacts{};
+  if (facts.kind == PathKind::kFolder) {
+    error = OpenFailure(path, EISDIR);
+    return kNoFile;
+  }
+  // A FIFO without a writer would block the open, and a device never ends.
+  if (facts.kind == PathKind::kOther) {
+    error = {IoFailure::kCannotOpen, path, "it is not a regular file"};
+    return kNoFile;
+  }
+  const FileHandle file = calls.openRead(path.c_str());
+  if (file == kNoFile) error = OpenFailure(path, errno);
+  return file;
+}
+
 bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes, IoError& error) {
   const std::string name(path);
   const FileCalls& calls = CurrentFileCalls();
   PathFacts facts;
-  const bool known = calls.look(name.c_str(), &facts) == 0 && facts.kind != PathKind::kAbsent;
-  if (known && facts.kind == PathKind::kFolder) {
-    error = OpenFailure(name, EISDIR);
+  const FileHandle file = OpenRegularFile(name, facts, error);
+  if (file == kNoFile) return false;
+  const bool known = facts.kind == PathKind::kFile;
+  const auto tooLarge = [&] {
+    const bool mebibytes = limit >= (1u << 20) && limit % (1u << 20) == 0;
+    error = {IoFailure::kTooLarge, name,
+             "it holds more than " + (mebibytes ? std::to_string(limit >> 20) + " MiB"
+                                                : std::to_string(limit) + " bytes")};
+    calls.close(file);
     return false;
-  }
-  // A FIFO without a writer would block the open, and a device never ends: neither is
-  // a file to read whole.
-  if (known && facts.kind != PathKind::kFile) {
-    error = {IoFailure::kCannotOpen, name, "it is not a regular file"};
-    return false;
-  }
-  const FileHandle file = calls.openRead(name.c_str());
-  if (file == kNoFile) {
-    error = OpenFailure(name, errno);
-    return false;
-  }
+  };
+  // Known to be too large: refused before a byte is read.
+  if (known && facts.size > limit) return tooLarge();
   bytes.clear();
   // Room for the whole file at once: growing by chunks would copy a large file again
   // and again.
-  if (known && facts.size > 0 && facts.size <= limit) bytes.reserve(static_cast<std::size_t>(facts.size));
+  if (known && facts.size > 0) bytes.reserve(static_cast<std::size_t>(facts.size));
   char chunk[65536];
   std::ptrdiff_t got;
   while ((got = calls.read(file, chunk, sizeof chunk)) > 0) {
     const auto size = static_cast<std::size_t>(got);
-    if (bytes.size() + size > limit) {
-      const bool mebibytes = limit >= (1u << 20) && limit % (1u << 20) == 0;
-      error = {IoFailure::kTooLarge, name,
-               "it holds more than " + (mebibytes ? std::to_string(limit >> 20) + " MiB"
-                                                  : std::to_string(limit) + " bytes")};
-      calls.close(file);
-      return false;
-    }
+    if (bytes.size() + size > limit) return tooLarge();
     bytes.append(chunk, size);
   }
   if (got < 0) error = {IoFailure::kReadFailed, name, std::strerror(errno != 0 ? errno : EIO)};

@@ -48,6 +48,13 @@ struct FileStamp {
 };
 FileStamp StampOf(std::string_view path);
 
+// Opens `path`, a regular file, for reading through the file calls (close it with
+// their `close`), and tells what the system knows of it in `facts` (kAbsent when it
+// would not say); kNoFile, with the reason in `error`, for a folder, a FIFO or a device
+// (a FIFO without a writer would block the open, and a device never ends), or a file
+// that does not open.
+FileHandle OpenRegularFile(const std::string& path, PathFacts& facts, IoError& error);
+
 // The whole file into `bytes`; false with the error when it cannot be opened or read,
 // is not a regular file (a FIFO, a device), or holds more than `limit` bytes (so that
 // an endless input ends).

@@ -1,10 +1,15 @@
 #include "formats/ov2_reader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "formats/byte_reader.h"
+#include "formats/file_calls.h"
+#include "formats/file_system.h"
 #include "formats/ov2_writer.h"
 
 namespace qh {
@@ -21,22 +26,139 @@ struct OpenBlock {
 
 std::string Number(std::size_t value) { return std::to_string(value); }
 
-class Walk {
+// The overlay's bytes as the walk asks for them, front to back.
+class Source {
  public:
-  Walk(std::string_view bytes, const Ov2Visitor& visitor)
-      : bytes_(bytes), reader_(bytes), visitor_(visitor) {
-    constexpr std::int32_t kLow = std::numeric_limits<std::int32_t>::min();
-    constexpr std::int32_t kHigh = std::numeric_limits<std::int32_t>::max();
-    blocks_.push_back({bytes.size(), Ov2Box{kLow, kLow, kHigh, kHigh}});
+  virtual ~Source() = default;
+  // The bytes [at, at + count), within the file and never before an earlier view's
+  // start; valid until the next call. Empty when they cannot be read.
+  virtual std::string_view At(std::size_t at, std::size_t count) = 0;
+};
+
+// An overlay in memory.
+class WholeSource : public Source {
+ public:
+  explicit WholeSource(std::string_view bytes) : bytes_(bytes) {}
+  std::string_view At(std::size_t at, std::size_t count) override {
+    return bytes_.substr(at, count);
   }
 
-  Ov2Summary Run() {
+ private:
+  std::string_view bytes_;
+};
+
+// An overlay read from its file in pieces: only the record the walk is at is held,
+// whatever the file's size.
+class FileSource : public Source {
+ public:
+  FileSource(FileHandle file, const std::string& path, std::size_t size)
+      : file_(file), path_(path), size_(size) {}
+  ~FileSource() override { CurrentFileCalls().close(file_); }
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
+
+  std::string_view At(std::size_t at, std::size_t count) override {
+    if (at + count > start_ + (end_ - begin_) && !Fill(at, count)) return {};
+    return std::string_view(room_.get() + begin_ + (at - start_), count);
+  }
+  const IoError& Error() const { return error_; }
+
+ private:
+  static constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+  // Keeps the bytes from `at` on and reads until `count` of them are held.
+  bool Fill(std::size_t at, std::size_t count) {
+    const std::size_t heldEnd = start_ + (end_ - begin_);
+    if (at >= heldEnd) {
+      begin_ = end_ = 0;
+      if (!Pass(at - heldEnd)) return false;
+      begin_ = end_ = 0;
+    } else {
+      begin_ += at - start_;
+    }
+    start_ = at;
+    MakeRoom(count);
+    while (end_ - begin_ < count) {
+      const std::size_t want = std::min(capacity_ - end_, size_ - read_);
+      if (!Read(room_.get() + end_, want)) return false;
+    }
+    return true;
+  }
+  // Room for `count` bytes from begin_, the bytes held moved to the front.
+  void MakeRoom(std::size_t count) {
+    const std::size_t held = end_ - begin_;
+    if (capacity_ >= count && capacity_ - begin_ >= count) return;
+    if (capacity_ < count || room_ == nullptr) {
+      const std::size_t capacity = std::max(count, kPiece);
+      std::unique_ptr<char[]> larger(new char[capacity]);
+      if (held > 0) std::memcpy(larger.get(), room_.get() + begin_, held);
+      room_ = std::move(larger);
+      capacity_ = capacity;
+    } else {
+      std::memmove(room_.get(), room_.get() + begin_, held);
+    }
+    begin_ = 0;
+    end_ = held;
+  }
+  // Reads and drops `count` bytes (records passed over).
+  bool Pass(std::size_t count) {
+    MakeRoom(kPiece);
+    while (count > 0) {
+      end_ = begin_ = 0;
+      const std::size_t size = std::min(count, capacity_);
+      if (!Read(room_.get(), size)) return false;
+      count -= end_;
+    }
+    return true;
+  }
+  // Reads up to `size` bytes to `into` (the end of what is held); false, with the
+  // reason, when the system fails or the file ends before the size it had.
+  bool Read(char* into, std::size_t size) {
+    const std::ptrdiff_t got = size == 0 ? 0 : CurrentFileCalls().read(file_, into, size);
+    if (got < 0) {
+      error_ = {IoFailure::kReadFailed, path_, std::strerror(errno != 0 ? errno : EIO)};
+      return false;
+    }
+    if (got == 0) {
+      error_ = {IoFailure::kEndOfFile, path_,
+                "it ended at byte " + Number(read_) + " of the " + Number(size_) +
+                    " it had when it was opened"};
+      return false;
+    }
+    end_ += static_cast<std::size_t>(got);
+    read_ += static_cast<std::size_t>(got);
+    return true;
+  }
+
+  FileHandle file_;
+  const std::string& path_;
+  std::size_t size_;
+  std::unique_ptr<char[]> room_;
+  std::size_t capacity_ = 0;
+  std::size_t begin_ = 0, end_ = 0;  // the bytes held in room_
+  std::size_t start_ = 0;            // the file offset of room_[begin_]
+  std::size_t read_ = 0;             // bytes read from the file so far
+  IoError error_;
+};
+
+class Walk {
+ public:
+  Walk(std::size_t size, Source& source, const Ov2Visitor& visitor)
+      : size_(size), source_(source), visitor_(visitor) {
+    constexpr std::int32_t kLow = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kHigh = std::numeric_limits<std::int32_t>::max();
+    blocks_.push_back({size, Ov2Box{kLow, kLow, kHigh, kHigh}});
+  }
+
+  // The summary; `unread` when the source could not give the bytes the walk needed.
+  Ov2Summary Run(bool& unread) {
     std::size_t at = 0;
-    while (!summary_.fault) {
+    while (!summary_.fault && !unread_) {
       while (blocks_.size() > 1 && at == blocks_.back().end) blocks_.pop_back();
-      if (at == bytes_.size()) break;
+      if (at == size_) break;
       at = Record(at);
     }
+    unread = unread_;
     return summary_;
   }
 
@@ -45,14 +167,18 @@ class Walk {
   // block for a skipper).
   std::size_t Record(std::size_t at) {
     const std::size_t blockEnd = blocks_.back().end;
-    reader_.Seek(at);
-    const std::uint8_t type = reader_.U8();
-    const std::uint32_t length = reader_.U32();
-    if (reader_.Failed()) return Fault(at, "record cut short: " + Number(bytes_.size() - at) +
-                                               " bytes left in the file, 5 needed");
-    if (length > bytes_.size() - at) {
+    if (size_ - at < kRecordHead) {
+      return Fault(at, "record cut short: " + Number(size_ - at) +
+                           " bytes left in the file, 5 needed");
+    }
+    const std::string_view head = View(at, kRecordHead);
+    if (head.empty()) return at;
+    ByteReader reader(head);
+    const std::uint8_t type = reader.U8();
+    const std::uint32_t length = reader.U32();
+    if (length > size_ - at) {
       return Fault(at, "record length " + Number(length) + " points outside the file (" +
-                           Number(bytes_.size()) + " bytes)");
+                           Number(size_) + " bytes)");
     }
     if (length > blockEnd - at) {
       return Fault(at, "record length " + Number(length) + " runs past its block, which ends at " +
@@ -78,11 +204,14 @@ class Walk {
       return Fault(at, "skipper length " + Number(length) +
                            " is shorter than the skipper (21 bytes)");
     }
+    const std::string_view record = View(at, kOv2SkipperSize);
+    if (record.empty()) return at;
+    ByteReader reader(record.substr(kRecordHead));
     Ov2Box box;
-    box.east = reader_.I32();
-    box.north = reader_.I32();
-    box.west = reader_.I32();
-    box.south = reader_.I32();
+    box.east = reader.I32();
+    box.north = reader.I32();
+    box.west = reader.I32();
+    box.south = reader.I32();
     if (box.west > box.east || box.south > box.north) return Fault(at, "skipper box is inverted");
     const Ov2Box& outer = blocks_.back().area;
     Ov2Box area{std::max(outer.west, box.west), std::max(outer.south, box.south),
@@ -96,11 +225,14 @@ class Walk {
     if (length < kOv2PoiOverhead) {
       return Fault(at, "point length " + Number(length) + " is shorter than a point (14 bytes)");
     }
+    const std::string_view record = View(at, length);
+    if (record.empty()) return at;
+    ByteReader reader(record.substr(kRecordHead));
     Ov2Point point;
     point.offset = at;
-    point.longitude = reader_.I32();
-    point.latitude = reader_.I32();
-    const std::string_view texts = bytes_.substr(at + 13, length - 13);
+    point.longitude = reader.I32();
+    point.latitude = reader.I32();
+    const std::string_view texts = record.substr(13);
     if (texts.back() != '\0') return Fault(at, "point text does not end with a NUL");
     const std::size_t nameEnd = texts.find('\0');
     point.name = texts.substr(0, nameEnd);
@@ -113,6 +245,16 @@ class Walk {
     ++summary_.points;
     if (visitor_.point) visitor_.point(point);
     return at + length;
+  }
+
+  // The bytes of a record; empty, and the walk ends, when they could not be read.
+  std::string_view View(std::size_t at, std::size_t count) {
+    const std::string_view bytes = source_.At(at, count);
+    if (bytes.size() != count) {
+      unread_ = true;
+      return {};
+    }
+    return bytes;
   }
 
   // The texts after the name: their NULs become blanks, the last one is dropped, and
@@ -129,18 +271,42 @@ class Walk {
     return at;
   }
 
-  std::string_view bytes_;
-  ByteReader reader_;
+  std::size_t size_;
+  Source& source_;
   const Ov2Visitor& visitor_;
   std::vector<OpenBlock> blocks_;
   std::string further_;
   Ov2Summary summary_;
+  bool unread_ = false;
 };
 
 }  // namespace
 
+Ov2Summary ReadOv2File(const std::string& path, const Ov2Visitor& visitor, IoError& error) {
+  error = {};
+  PathFacts facts;
+  const FileHandle file = OpenRegularFile(path, facts, error);
+  if (file == kNoFile) return {};
+  if (facts.kind != PathKind::kFile ||
+      facts.size > std::numeric_limits<std::size_t>::max()) {
+    CurrentFileCalls().close(file);
+    error = facts.kind != PathKind::kFile
+                ? IoError{IoFailure::kCannotOpen, path, "the system does not tell its size"}
+                : IoError{IoFailure::kTooLarge, path, "it is larger than this program can address"};
+    return {};
+  }
+  const auto size = static_cast<std::size_t>(facts.size);
+  FileSource source(file, path, size);
+  bool unread = false;
+  const Ov2Summary summary = Walk(size, source, visitor).Run(unread);
+  if (unread) error = source.Error();
+  return summary;
+}
+
 Ov2Summary ReadOv2(std::string_view bytes, const Ov2Visitor& visitor) {
-  return Walk(bytes, visitor).Run();
+  WholeSource source(bytes);
+  bool unread = false;
+  return Walk(bytes.size(), source, visitor).Run(unread);
 }
 
 }  // namespace qh

@@ -47,5 +47,9 @@ struct Ov2Visitor {
 // Walks every record of `bytes` in file order. Points before a fault are given to
 // the visitor; the summary's fault is the first one found.
 Ov2Summary ReadOv2(std::string_view bytes, const Ov2Visitor& visitor);
+// The same walk over the overlay in the file `path`, read in pieces: memory does not
+// grow with the file, and a point's texts are valid during its call only. When the
+// file cannot be opened or read to its end, `error` says why and the walk stops there.
+Ov2Summary ReadOv2File(const std::string& path, const Ov2Visitor& visitor, IoError& error);
 
 }  // namespace qh

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,8 @@
 #include "formats/ov2_writer.h"
 #include "formats/spatial_index.h"
 #include "tests/formats/ov2_check.h"
+#include "tests/support/faulty_file_calls.h"
+#include "tests/support/temp_folder.h"
 
 namespace qh {
 namespace {
@@ -19,7 +23,9 @@ struct ReadBack {
   Ov2Summary summary;
 };
 
-ReadBack Read(std::string_view bytes) {
+// The bytes of `path` read in pieces (`error` says why the walk stopped early), or
+// `bytes` whole, when `path` is null.
+ReadBack Read(std::string_view bytes, const std::string* path = nullptr, IoError* error = nullptr) {
   ReadBack back;
   Ov2Visitor visitor;
   visitor.point = [&](const Ov2Point& p) {
@@ -29,7 +35,7 @@ ReadBack Read(std::string_view bytes) {
   visitor.unknown = [&](std::size_t offset, std::uint8_t type) {
     back.unknown.emplace_back(offset, type);
   };
-  back.summary = ReadOv2(bytes, visitor);
+  back.summary = path == nullptr ? ReadOv2(bytes, visitor) : ReadOv2File(*path, visitor, *error);
   return back;
 }
 
@@ -189,6 +195,45 @@ TEST(Ov2Reader, EveryCutOfAnIndexedOverlayIsAFaultInsideTheCut) {
     ASSERT_TRUE(summary.fault) << "cut at " << size;
     EXPECT_LT(summary.fault.offset, size) << "cut at " << size;
   }
+}
+
+// The file read in pieces gives what the bytes read whole give: records across the
+// pieces' edges, records larger than a piece, long stretches passed over, faults.
+// A read that fails stops the walk with the system's reason.
+TEST(Ov2Reader, ReadInPiecesFromItsFileAsWhole) {
+  test::TempFolder folder;
+  const std::string path = folder.File("x.ov2");
+  std::string big = IndexedOverlay(70000);  // more than a piece
+  big += Record(0, std::string(2500000, 'd'));
+  big += Record(9, std::string(1500000, 'u'));
+  std::string longName("\x01\x00\x00\x00\x02\x00\x00\x00", 8);
+  longName += std::string(3000000, 'n') + '\0';
+  big += Record(2, longName);
+  big += IndexedOverlay(30);
+  std::vector<std::pair<std::string, std::string>> overlays = {{"large", big}};
+  for (const BrokenCase& c : BrokenCases()) overlays.emplace_back(c.name, c.bytes);
+  overlays.emplace_back("cut", big.substr(0, big.size() - 7));
+  for (const auto& [name, bytes] : overlays) {
+    ASSERT_TRUE(test::WriteFile(path, bytes)) << path;
+    IoError error;
+    const ReadBack whole = Read(bytes), pieces = Read({}, &path, &error);
+    EXPECT_FALSE(error) << name << ": " << error.reason;
+    EXPECT_EQ(pieces.points, whole.points) << name;
+    EXPECT_EQ(pieces.further, whole.further) << name;
+    EXPECT_EQ(pieces.unknown, whole.unknown) << name;
+    EXPECT_EQ(pieces.summary.deleted, whole.summary.deleted) << name;
+    EXPECT_EQ(pieces.summary.blocks, whole.summary.blocks) << name;
+    EXPECT_EQ(pieces.summary.fault.offset, whole.summary.fault.offset) << name;
+    EXPECT_EQ(pieces.summary.fault.what, whole.summary.fault.what) << name;
+  }
+  ASSERT_TRUE(test::WriteFile(path, big)) << path;
+  const test::FaultyFileCalls failing({.readable = 1500000});
+  IoError error;
+  const ReadBack cut = Read({}, &path, &error);
+  EXPECT_EQ(error.what, IoFailure::kReadFailed);
+  EXPECT_EQ(error.reason, std::strerror(EIO));
+  EXPECT_GT(cut.points.size(), 0u);
+  EXPECT_LT(cut.points.size(), 70000u);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "formats/file_system.h"
 #include "formats/ov2_reader.h"
 #include "tools/common/exit_status.h"
 #include "tools/common/standard_output.h"
@@ -17,20 +16,17 @@ using tools::kExitFailed;
 using tools::kExitOk;
 using tools::kExitSkipped;
 
-constexpr std::size_t kOverlayLimit = std::size_t{1} << 30;
-
 int CheckOne(const std::string& path) {
-  std::string bytes;
-  IoError error;
-  if (!ReadWholeFile(path, kOverlayLimit, bytes, error)) {
-    tools::TellFailure("ov2", error);
-    return kExitFailed;
-  }
   Ov2Visitor visitor;
   visitor.unknown = [&](std::size_t offset, std::uint8_t type) {
     SayRecordPassedOver(path, offset, type);
   };
-  const Ov2Summary summary = ReadOv2(bytes, visitor);
+  IoError error;
+  const Ov2Summary summary = ReadOv2File(path, visitor, error);
+  if (error) {
+    tools::TellFailure("ov2", error);
+    return kExitFailed;
+  }
   if (summary.fault) {
     std::printf("%s: byte %zu: %s\n", path.c_str(), summary.fault.offset,
                 summary.fault.what.c_str());

@@ -19,7 +19,7 @@ namespace {
 using tools::kExitFailed;
 using tools::kExitOk;
 
-// Whole-file inputs (overlays, CSV, GPX) are read into memory; more is not taken.
+// Whole-file inputs (CSV, GPX) are read into memory; more is not taken.
 constexpr std::size_t kWholeFileLimit = std::size_t{1} << 30;
 constexpr double kUnitsPerDegree = 100000.0;
 
@@ -108,8 +108,7 @@ int ReadAsc(const std::string& path, const TextOptions& options, PointSink& flow
   }
 }
 
-int ReadOverlay(const std::string& path, const std::string& bytes, const TextOptions& options,
-                PointSink& flow) {
+int ReadOverlay(const std::string& path, const TextOptions& options, PointSink& flow) {
   std::string text, name, desc;
   bool flowing = true;
   Ov2Visitor visitor;
@@ -126,8 +125,10 @@ int ReadOverlay(const std::string& path, const std::string& bytes, const TextOpt
   visitor.unknown = [&](std::size_t offset, std::uint8_t type) {
     SayRecordPassedOver(path, offset, type);
   };
-  const Ov2Summary summary = ReadOv2(bytes, visitor);
+  IoError error;
+  const Ov2Summary summary = ReadOv2File(path, visitor, error);
   if (!flowing) return kExitFailed;
+  if (error) return CannotRead(error);
   if (summary.fault) return CannotRead(summary.fault, path);
   return kExitOk;
 }
@@ -181,11 +182,11 @@ int ReadInput(const std::string& path, const TextOptions& options, PointSink& fl
   const InputKind kind = KindOf(path);
   if (kind == InputKind::kPushpins) return ReadPushpins(path, options, flow);
   if (kind == InputKind::kAsc) return ReadAsc(path, options, flow);
+  if (kind == InputKind::kOverlay) return ReadOverlay(path, options, flow);
   std::string bytes;
   IoError error;
   if (!ReadWholeFile(path, kWholeFileLimit, bytes, error)) return CannotRead(error);
   switch (kind) {
-    case InputKind::kOverlay: return ReadOverlay(path, bytes, options, flow);
     case InputKind::kCsv: return ReadCsv(path, bytes, options, flow);
     case InputKind::kGpx: return ReadGpxFile(path, bytes, flow);
     default: break;
