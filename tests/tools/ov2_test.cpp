@@ -8,11 +8,21 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+#endif
+
 #include "formats/csv_reader.h"
 #include "tests/formats/ov2_check.h"
 #include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"
 #include "tests/tools/tool_run.h"
+#include "tools/ov2/input_kind.h"
 
 namespace qh {
 namespace {
@@ -261,6 +271,28 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   EXPECT_FALSE(std::filesystem::exists(folder.File("w.ov2")));
   EXPECT_EQ(folder.Entries(), 7u) << "no temporary file stays";
 }
+
+#ifndef _WIN32
+// A FIFO given as an input is not opened to tell its kind: the open would wait for a
+// writer for good. (A writer stands ready, so that a look that opens it still ends.)
+TEST(Ov2, AFifoIsNotOpenedToTellWhatItHolds) {
+  TempFolder folder;
+  const std::string fifo = folder.File("points");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+  std::atomic<bool> met{false};
+  std::thread writer([&] {
+    const int fd = open(fifo.c_str(), O_WRONLY);
+    met = true;
+    if (fd >= 0) close(fd);
+  });
+  EXPECT_EQ(ov2::KindOf(fifo), ov2::InputKind::kUnknown);
+  const bool openedByTheLook = met.load();
+  const int release = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);  // lets the writer go
+  writer.join();
+  if (release >= 0) close(release);
+  EXPECT_FALSE(openedByTheLook);
+}
+#endif
 
 TEST(Ov2Map, DrawsThePointsOfEveryInputUnderTheFirstInputsName) {
   TempFolder folder;

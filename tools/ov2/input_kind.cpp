@@ -1,10 +1,14 @@
 #include "tools/ov2/input_kind.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
 
 #include "formats/asc_reader.h"
 #include "formats/byte_reader.h"
 #include "formats/csv_reader.h"
+#include "formats/file_calls.h"
 #include "formats/file_system.h"
 
 namespace qh::ov2 {
@@ -74,14 +78,24 @@ InputKind KindByContent(std::string_view head, std::size_t size) {
 InputKind KindOf(const std::string& path) {
   const InputKind named = KindByName(path);
   if (named != InputKind::kUnknown) return named;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return InputKind::kUnknown;
+  // Only a regular file is looked into (opening a FIFO would wait for a writer); the
+  // reader says why anything else is no input.
+  PathFacts facts;
+  IoError error;
+  const FileHandle file = OpenRegularFile(path, facts, error);
+  if (file == kNoFile) return InputKind::kUnknown;
+  const FileCalls& calls = CurrentFileCalls();
   std::string head(kHeadBytes, '\0');
-  head.resize(std::fread(head.data(), 1, head.size(), file));
-  std::fseek(file, 0, SEEK_END);
-  const long size = std::ftell(file);
-  std::fclose(file);
-  return KindByContent(head, size < 0 ? head.size() : static_cast<std::size_t>(size));
+  std::size_t held = 0;
+  std::ptrdiff_t got = 0;
+  while (held < head.size() && (got = calls.read(file, head.data() + held, head.size() - held)) > 0) {
+    held += static_cast<std::size_t>(got);
+  }
+  calls.close(file);
+  head.resize(held);
+  const bool sized = facts.kind == PathKind::kFile;
+  const std::uint64_t most = std::numeric_limits<std::size_t>::max();
+  return KindByContent(head, sized ? static_cast<std::size_t>(std::min(facts.size, most)) : held);
 }
 
 const char* KindName(InputKind kind) {
