@@ -227,6 +227,11 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   WriteFile(folder.File("broken.gpx"), "<gpx>\n<wpt lat=\"1\" lon=\"2\"></gpx>");
   WriteFile(folder.File("kml.gpx"), "<kml/>");
   WriteFile(folder.File("nameless.csv"), "name,desc\n1,2\n");
+  // A picture without its extension: its first bytes read as a pushpin header would
+  // claim more pins than it holds.
+  std::string picture("BM~\x01\0\0\0\0\0\0v\0\0\0(\0\0\0\x16\0\0\0", 22);
+  picture.resize(382, '\x11');
+  WriteFile(folder.File("picture"), picture);
   const std::string p = Quote(folder.File("p.csv"));
   const auto made = [&](const char* input) {
     return "make " + Quote(folder.File(input)) + " -o " + Quote(folder.File("w.ov2"));
@@ -253,6 +258,7 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
       {made("kml.gpx"), 2, "ov2: cannot read " + folder.File("kml.gpx") + ": the document is not GPX"},
       {made("nameless.csv"), 2,
        "ov2: cannot read " + folder.File("nameless.csv") + ": the header line does not name"},
+      {made("picture"), 2, folder.File("picture") + ": not a file ov2 reads"},
   };
   for (const Case& c : cases) {
     const RunResult r = Ov2(folder, c.arguments);
@@ -269,7 +275,7 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   EXPECT_FALSE(std::filesystem::exists(folder.File("m.ov2")));
   EXPECT_EQ(SortedPoints(folder.File("b.ov2")).size(), 1u);
   EXPECT_FALSE(std::filesystem::exists(folder.File("w.ov2")));
-  EXPECT_EQ(folder.Entries(), 7u) << "no temporary file stays";
+  EXPECT_EQ(folder.Entries(), 8u) << "no temporary file stays";
 }
 
 #ifndef _WIN32

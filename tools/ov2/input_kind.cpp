@@ -10,12 +10,12 @@
 #include "formats/csv_reader.h"
 #include "formats/file_calls.h"
 #include "formats/file_system.h"
+#include "formats/output_sizes.h"
 
 namespace qh::ov2 {
 namespace {
 
 constexpr std::size_t kHeadBytes = 4096;
-constexpr std::size_t kPushpinHeader = 32;
 
 std::string_view FirstLine(std::string_view text) {
   std::size_t end = 0, next = 0;
@@ -49,6 +49,16 @@ bool LooksLikeOverlay(std::string_view head, std::size_t size) {
   return !reader.Failed() && type <= 3 && length >= 5 && length <= size;
 }
 
+// A header whose pin count the file can hold: any file of 32 bytes has a header, but
+// a picture's or a document's read as one claims more pins than its size allows.
+bool LooksLikePushpins(std::string_view head, std::size_t size) {
+  ByteReader reader(head);
+  reader.Seek(12);
+  const std::int32_t pins = reader.I32();
+  return !reader.Failed() && pins >= 0 &&
+         kPushpinHeaderBytes + kPinRecordLeast * static_cast<std::uint64_t>(pins) <= size;
+}
+
 }  // namespace
 
 InputKind KindByName(std::string_view path) {
@@ -71,7 +81,7 @@ InputKind KindByContent(std::string_view head, std::size_t size) {
   if (columns.latitude >= 0 && columns.longitude >= 0) return InputKind::kCsv;
   if (LooksLikeOverlay(head, size)) return InputKind::kOverlay;
   if (LooksLikeAsc(head, head.size() == size)) return InputKind::kAsc;
-  if (size >= kPushpinHeader) return InputKind::kPushpins;
+  if (LooksLikePushpins(head, size)) return InputKind::kPushpins;
   return InputKind::kUnknown;
 }
 
