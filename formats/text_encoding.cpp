@@ -1,6 +1,7 @@
 #include "formats/text_encoding.h"
 
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace qh {
@@ -93,6 +94,27 @@ char32_t NextUtf8Character(std::string_view text, std::size_t& at) {
   if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return kReplacement;
   at += more;
   return c;
+}
+
+bool IsUtf8(std::string_view text) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    // Plain ASCII, which most of a file is, eight bytes at a time.
+    std::uint64_t eight = 0;
+    if (text.size() - at >= sizeof eight) {
+      std::memcpy(&eight, text.data() + at, sizeof eight);
+      if ((eight & kHighBits) == 0) {
+        at += sizeof eight;
+        continue;
+      }
+    }
+    const std::size_t start = at;
+    if (NextUtf8Character(text, at) == kReplacement && text.substr(start, 3) != "\xEF\xBF\xBD") {
+      return false;
+    }
+  }
+  return true;
 }
 
 bool AppendWindows1252FromUtf8(std::string& out, std::string_view text) {

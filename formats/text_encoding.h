@@ -38,6 +38,10 @@ bool AppendWindows1252FromUtf8(std::string& out, std::string_view text);
 // anything was replaced.
 bool AppendCheckedUtf8(std::string& out, std::string_view text);
 
+// True when `text` is UTF-8 throughout: no broken or overlong sequence, surrogate or
+// value beyond U+10FFFF.
+bool IsUtf8(std::string_view text);
+
 // The next character of UTF-8 `text` from `at`, which moves past it; U+FFFD (one byte
 // taken) for a broken or overlong sequence, a surrogate or a value beyond U+10FFFF.
 char32_t NextUtf8Character(std::string_view text, std::size_t& at);

@@ -5,9 +5,12 @@
 #include <exception>
 #include <initializer_list>
 #include <memory>
+#include <string>
 
 #include "formats/run_both.h"
+#include "formats/text_encoding.h"
 #include "formats/xml_events.h"
+#include "numeric/ascii.h"
 
 namespace qh {
 namespace {
@@ -89,13 +92,37 @@ void OnText(void* data, const XML_Char* text, int length) {
   });
 }
 
+// Windows-1252, which GPX files of Windows programs declare, is an encoding expat does
+// not know by itself (it knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII): one byte a
+// character, by the code page's table.
+int OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
+  std::string lower(name);
+  LowerAscii(lower);
+  if (lower != "windows-1252" && lower != "cp1252") return XML_STATUS_ERROR;
+  for (int byte = 0; byte < 256; ++byte) {
+    info->map[byte] = static_cast<int>(Windows1252Character(static_cast<unsigned char>(byte)));
+  }
+  info->data = nullptr;
+  info->convert = nullptr;
+  info->release = nullptr;
+  return XML_STATUS_OK;
+}
+
+// A parser that reads the document in the encoding it declares (UTF-8 when it declares
+// none) and hands on its texts in UTF-8.
+Parser NewParser() {
+  Parser parser(XML_ParserCreate(nullptr), XML_ParserFree);
+  if (parser) XML_SetUnknownEncodingHandler(parser.get(), OnUnknownEncoding, nullptr);
+  return parser;
+}
+
 enum class Outcome { kParsed, kStopped, kFailed };
 
 // Parses the pieces as one document, ending early (kStopped) at `stopAt` when a
 // top-level element starts there.
 Outcome ParsePieces(std::initializer_list<std::string_view> pieces, XmlHandler& handler,
                     std::size_t stopAt, ContentError& error) {
-  const Parser parser(XML_ParserCreate("UTF-8"), XML_ParserFree);
+  const Parser parser = NewParser();
   if (!parser) {
     error = {};
     error.what = "out of memory";
@@ -143,7 +170,7 @@ void OnRootStart(void* data, const XML_Char* name, const XML_Char**) {
 
 Head FindHead(std::string_view document) {
   Head head;
-  const Parser parser(XML_ParserCreate("UTF-8"), XML_ParserFree);
+  const Parser parser = NewParser();
   if (!parser) return head;
   std::pair<XML_Parser, Head*> data{parser.get(), &head};
   XML_SetUserData(parser.get(), &data);

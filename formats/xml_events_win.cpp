@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "formats/xml_declaration.h"
 #include "formats/xml_events.h"
 
 namespace qh {
@@ -114,8 +115,12 @@ bool ParseXml(std::string_view document, XmlHandler& handler, ContentError& erro
     error.what = "the system's XML reader cannot take it";
     return false;
   }
-  stream.object = SHCreateMemStream(reinterpret_cast<const BYTE*>(document.data()),
-                                    static_cast<UINT>(document.size()));
+  // XmlLite reads UTF-8 and UTF-16 alone: the single-byte encodings GPX files declare
+  // are turned into UTF-8 first.
+  std::string utf8;
+  const std::string_view parsed = XmlDocumentInUtf8(document, utf8) ? std::string_view(utf8) : document;
+  stream.object = SHCreateMemStream(reinterpret_cast<const BYTE*>(parsed.data()),
+                                    static_cast<UINT>(parsed.size()));
   if (stream.object == nullptr) {
     error.what = "out of memory";
     return false;

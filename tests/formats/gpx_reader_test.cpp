@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/gpx_reader.h"
+#include "formats/xml_declaration.h"
 #include "formats/xml_events.h"
 
 namespace qh {
@@ -146,6 +147,51 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
     ParseXmlInTwo(document, "wpt", 0, first, second, secondUsed, error);
     EXPECT_EQ(secondUsed, c.cut && once.ok) << c.what;
 #endif
+  }
+}
+
+// A document in an encoding it declares is read in it, in one pass and in two halves,
+// and its texts come out in UTF-8.
+TEST(GpxReader, ReadsTheEncodingTheDocumentDeclares) {
+  struct Case {
+    const char* encoding;
+    std::string name;      // as the document holds it
+    std::string expected;  // in UTF-8
+  };
+  const Case cases[] = {
+      {"UTF-8", "Caf\xC3\xA9 \xE2\x82\xAC", "Caf\xC3\xA9 \xE2\x82\xAC"},
+      {"ISO-8859-1", "Caf\xE9", "Caf\xC3\xA9"},
+      {"windows-1252", "Caf\xE9 \x80", "Caf\xC3\xA9 \xE2\x82\xAC"},
+  };
+  for (const Case& c : cases) {
+    std::string document = std::string("<?xml version=\"1.0\" encoding=\"") + c.encoding +
+                           "\"?>\n<gpx version=\"1.1\">\n";
+    for (int i = 0; i < 40; ++i) {
+      document += "<wpt lat=\"" + std::to_string(i) + "\" lon=\"2\"><name>" + c.name + "</name></wpt>\n";
+    }
+    document += "</gpx>\n";
+    for (const std::size_t twoThreadsFrom : {SIZE_MAX, std::size_t{0}}) {
+      const Seen seen = Read(document, twoThreadsFrom);
+      ASSERT_TRUE(seen.ok) << c.encoding << ": " << seen.error.what;
+      ASSERT_EQ(seen.points.size(), 40u) << c.encoding;
+      EXPECT_EQ(seen.points[39], "39.000000 2.000000 " + c.expected + "|") << c.encoding;
+    }
+  }
+}
+
+// For a parser that reads UTF-8 alone: a document that declares a single-byte encoding
+// becomes UTF-8, its declaration saying so and its lines where they were.
+TEST(XmlDocumentInUtf8, TurnsTheSingleByteEncodingsIntoUtf8) {
+  std::string utf8;
+  ASSERT_TRUE(XmlDocumentInUtf8("<?xml version=\"1.0\" encoding='iso-8859-1'?>\n<a>\xE9\x80</a>", utf8));
+  EXPECT_EQ(utf8, "<?xml version=\"1.0\" encoding='UTF-8'?>\n<a>\xC3\xA9\xC2\x80</a>");
+  ASSERT_TRUE(XmlDocumentInUtf8("<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n<a>\xE9\x80</a>", utf8));
+  EXPECT_EQ(utf8, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a>\xC3\xA9\xE2\x82\xAC</a>");
+  for (const char* asItStands : {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><a/>",
+                                 "<?xml version=\"1.0\"?><a>\xE9</a>", "<a encoding=\"latin1\"/>", ""}) {
+    utf8 = "untouched";
+    EXPECT_FALSE(XmlDocumentInUtf8(asItStands, utf8)) << asItStands;
+    EXPECT_EQ(utf8, "untouched") << asItStands;
   }
 }
 

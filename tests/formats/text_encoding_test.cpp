@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "formats/text_encoding.h"
@@ -54,6 +55,28 @@ TEST(TextEncoding, CheckedUtf8KeepsValidTextAndMarksBrokenBytes) {
   out.clear();
   EXPECT_TRUE(AppendCheckedUtf8(out, "a\xFF" "b\xE2\x82"));
   EXPECT_EQ(out, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+// Whether text is UTF-8 throughout, told eight ASCII bytes at a time: the same answer
+// as the character-by-character check, wherever a stray or broken byte falls.
+TEST(TextEncoding, IsUtf8AgreesWithTheCheckedCopyWhereverTheFaultFalls) {
+  std::mt19937 random(7);
+  const std::string pieces[] = {"a", "abcdefgh", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                                "\xEF\xBF\xBD", "\xE9", "\xC3", "\xED\xA0\x80", "\xC0\xAF", "\x80"};
+  for (int n = 0; n < 20000; ++n) {
+    std::string text;
+    const int count = static_cast<int>(random() % 12);
+    for (int i = 0; i < count; ++i) {
+      // Mostly ASCII and valid sequences, now and then a broken one.
+      const std::size_t kinds = random() % 4 == 0 ? std::size(pieces) : 6;
+      text += pieces[random() % kinds];
+    }
+    std::string copy;
+    EXPECT_EQ(IsUtf8(text), !AppendCheckedUtf8(copy, text)) << text;
+  }
+  EXPECT_TRUE(IsUtf8(""));
+  EXPECT_FALSE(IsUtf8("abcdefghijklmno\xE9"));
+  EXPECT_FALSE(IsUtf8("\xE9" "bcdefghijklmnop"));
 }
 
 }  // namespace

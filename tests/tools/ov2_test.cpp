@@ -126,6 +126,22 @@ TEST(Ov2Make, MixedInputsByExtensionAndContentWithDuplicatesDropped) {
   EXPECT_NE(all.out.find("6 points from 3 inputs"), std::string::npos) << all.out;
 }
 
+// A CSV file a spreadsheet saved in Windows-1252 is read as that, and said so, rather
+// than its letters turned into question marks.
+TEST(Ov2Make, ACsvFileThatIsNoUtf8IsReadAsWindows1252) {
+  TempFolder folder;
+  WriteFile(folder.File("excel.csv"), "lat;lon;name\r\n48,85;2,29;Caf\xE9 \x80\r\n");
+  const std::string out = folder.File("excel.ov2");
+  for (const char* options : {"", "--utf8"}) {
+    const RunResult made = Ov2(folder, "make " + Quote(folder.File("excel.csv")) + " -o " + Quote(out) + " " + options);
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_NE(made.err.find("excel.csv: not UTF-8: read as Windows-1252"), std::string::npos) << made.err;
+    const auto points = SortedPoints(out);
+    ASSERT_EQ(points.size(), 1u);
+    EXPECT_EQ(points[0].name, *options == '\0' ? "Caf\xE9 \x80" : "Caf\xC3\xA9 \xE2\x82\xAC") << options;
+  }
+}
+
 TEST(Ov2Make, TextsAreWindows1252UnlessUtf8IsAsked) {
   TempFolder folder;
   WriteFile(folder.File("p.csv"), "lat,lon,name,desc\n51.76,19.46,\xC5\x81\xC3\xB3" "d\xC5\xBA,city\n");

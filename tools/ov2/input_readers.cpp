@@ -135,7 +135,14 @@ int ReadOverlay(const std::string& path, const TextOptions& options, PointSink& 
 
 int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions& options,
             PointSink& flow) {
-  CsvReader reader(bytes);
+  // A spreadsheet saves CSV in Windows' own code page unless told otherwise: a file that
+  // is no UTF-8 is read as Windows-1252, and said so, rather than its letters lost.
+  std::string fromWindows1252;
+  if (!IsUtf8(bytes)) {
+    AppendUtf8FromWindows1252(fromWindows1252, bytes);
+    std::fprintf(stderr, "%s: not UTF-8: read as Windows-1252\n", path.c_str());
+  }
+  CsvReader reader(fromWindows1252.empty() ? std::string_view(bytes) : fromWindows1252);
   if (!reader.ReadHeader()) return CannotRead(reader.Error(), path);
   Utf8Points texts(options);
   CsvPoint record;
