@@ -1,18 +1,23 @@
 #include "formats/gpx_reader.h"
 
 #include <cmath>
-#include <vector>
 
 #include "formats/asc_reader.h"
+#include "formats/growing_array.h"
 #include "formats/xml_events.h"
 
 namespace qh {
 namespace {
 
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Four texts a waypoint, most without a blank at either end: a plain loop, not a
+// search of the blanks for every character.
 std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+  std::size_t first = 0, end = text.size();
+  while (first < end && IsBlank(text[first])) ++first;
+  while (end > first && IsBlank(text[end - 1])) --end;
+  return text.substr(first, end - first);
 }
 
 class GpxHandler : public XmlHandler {
@@ -75,15 +80,15 @@ class GpxHandler : public XmlHandler {
 class KeptWaypoints {
  public:
   void Keep(const GpxWaypoint& w) {
-    starts_.push_back(bytes_.size());
+    starts_.PushBack(bytes_.Size());
     for (std::string_view text : {w.latitude, w.longitude, w.name, w.desc}) {
-      bytes_.append(text);
-      starts_.push_back(bytes_.size());
+      bytes_.Append(text.data(), text.size());
+      starts_.PushBack(bytes_.Size());
     }
   }
   void Tell(const std::function<void(const GpxWaypoint&)>& waypoint) const {
-    const std::string_view all(bytes_);
-    for (std::size_t i = 0; i + 4 < starts_.size(); i += 5) {
+    const std::string_view all(bytes_.Data(), bytes_.Size());
+    for (std::size_t i = 0; i + 4 < starts_.Size(); i += 5) {
       const auto text = [&](std::size_t k) {
         return all.substr(starts_[i + k], starts_[i + k + 1] - starts_[i + k]);
       };
@@ -92,8 +97,9 @@ class KeptWaypoints {
   }
 
  private:
-  std::string bytes_;
-  std::vector<std::size_t> starts_;  // five a waypoint: where each text starts, and the end
+  // Arrays that grow without copying what they hold: half a large document's texts.
+  GrowingArray<char> bytes_;
+  GrowingArray<std::size_t> starts_;  // five a waypoint: where each text starts, and the end
 };
 
 }  // namespace

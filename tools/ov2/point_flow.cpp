@@ -35,10 +35,11 @@ namespace {
 // or a column will not be read as a coordinate on the Earth).
 bool TakeWrittenLine(const AscColumns& columns, std::string_view text, AscPoint& point) {
   std::string_view reason;
-  if (text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos ||
-      JudgeWrittenLine(columns, reason) != AscLineKind::kPoint) {
-    return false;
+  // A loop, not a search of the three characters for every one of the text's.
+  for (const char c : text) {
+    if (c == '\r' || c == '\n' || c == '\0') return false;
   }
+  if (JudgeWrittenLine(columns, reason) != AscLineKind::kPoint) return false;
   point.longitudeUnits = columns.longitudeUnits;
   point.latitudeUnits = columns.latitudeUnits;
   point.longitude = static_cast<double>(point.longitudeUnits) / 100000.0;
