@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #if defined(__GNUC__)
 #define QH_PREFETCH(address) __builtin_prefetch(address)
@@ -167,21 +168,58 @@ void SpatialIndex::SplitInto(const Point* from, Point* to, Point pivot, std::uin
 }
 
 template <std::int32_t SpatialIndex::Point::*Key>
-SpatialIndex::Point SpatialIndex::PointAtRank(std::uint32_t rank, Point* spare) const {
-  // Counted by the keys' top bits, the rank falls in one range of keys; only the points
-  // of that range are gathered and ordered.
-  std::vector<std::uint32_t> counts(std::size_t{1} << kRankBits);
-  for (const Point& p : points_) ++counts[RadixKey(p.*Key) >> (32 - kRankBits)];
+SpatialIndex::Point SpatialIndex::PointAtRank(std::uint32_t rank, std::int32_t low,
+                                              std::int32_t high, Point* spare) const {
+  // Counted by ranges of keys, 2^kRankBits of them over [low, high] (so points that
+  // crowd a small area still spread over many), the rank falls in one range; only the
+  // points of that range are gathered and ordered. Each thread counts and gathers one
+  // half of the points.
+  const std::uint32_t base = RadixKey(low);
+  const std::uint32_t span = RadixKey(high) - base;
+  int shift = 0;
+  while ((span >> shift) >> kRankBits != 0) ++shift;
+  const auto rangeOf = [base, shift](const Point& p) { return (RadixKey(p.*Key) - base) >> shift; };
+  const Point* const all = points_.Data();
+  const std::size_t count = points_.Size(), half = count / 2;
+  std::vector<std::uint32_t> counts[2] = {std::vector<std::uint32_t>(std::size_t{1} << kRankBits),
+                                          std::vector<std::uint32_t>(std::size_t{1} << kRankBits)};
+  const auto countPart = [&](std::size_t from, std::size_t to, std::vector<std::uint32_t>& c) {
+    for (std::size_t i = from; i < to; ++i) ++c[rangeOf(all[i])];
+  };
+  RunBoth([&] { countPart(0, half, counts[0]); }, [&] { countPart(half, count, counts[1]); });
   std::uint32_t range = 0;
-  while (rank >= counts[range]) rank -= counts[range++];
-  std::size_t gathered = 0;
-  for (const Point& p : points_) {
-    if (RadixKey(p.*Key) >> (32 - kRankBits) == range) spare[gathered++] = p;
+  while (rank >= counts[0][range] + counts[1][range]) {
+    rank -= counts[0][range] + counts[1][range];
+    ++range;
   }
+  const auto gatherPart = [&](std::size_t from, std::size_t to, Point* into) {
+    for (std::size_t i = from; i < to; ++i) {
+      if (rangeOf(all[i]) == range) *into++ = all[i];
+    }
+  };
+  const std::uint32_t firstGathered = counts[0][range];
+  RunBoth([&] { gatherPart(0, half, spare); },
+          [&] { gatherPart(half, count, spare + firstGathered); });
+  const std::uint32_t gathered = firstGathered + counts[1][range];
   std::nth_element(spare, spare + rank, spare + gathered, [](const Point& a, const Point& b) {
     return a.*Key < b.*Key || (a.*Key == b.*Key && a.id < b.id);
   });
   return spare[rank];
+}
+
+template <std::int32_t SpatialIndex::Point::*Key, bool kBefore>
+void SpatialIndex::TakeSide(const Point* from, std::size_t count, Point pivot, Point* to) {
+  const std::int32_t pivotKey = pivot.*Key;
+  Point passedOver;
+  for (std::size_t i = 0; i < count; ++i) {
+    const Point p = from[i];
+    const bool before = (p.*Key < pivotKey) | ((p.*Key == pivotKey) & (p.id < pivot.id));
+    // Chosen without a branch to guess; a point not taken goes nowhere that counts (the
+    // place after the last taken belongs to the other thread's half).
+    const bool taken = before == kBefore;
+    *(taken ? to : &passedOver) = p;
+    to += taken;
+  }
 }
 
 std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, const Lists& lists,
@@ -229,45 +267,68 @@ std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, co
 }
 
 void SpatialIndex::BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists,
-                              Nodes& nodes) {
-  // The two halves of a build in two touch disjoint ranges of the three arrays.
-  SortBy<&Point::latitude>(lists.byLongitude + begin, lists.byLatitude + begin,
-                           lists.spare + begin, end - begin);
-  SortBy<&Point::longitude>(lists.byLongitude + begin, lists.byLongitude + begin,
-                            lists.spare + begin, end - begin);
+                              bool inLatitudeList, Nodes& nodes) {
+  // The two halves of a build in two touch disjoint ranges of the three arrays. The
+  // list that holds the points in input order is sorted last, in place.
+  Point* const byLongitude = lists.byLongitude + begin;
+  Point* const byLatitude = lists.byLatitude + begin;
+  Point* const spare = lists.spare + begin;
+  if (inLatitudeList) {
+    SortBy<&Point::longitude>(byLatitude, byLongitude, spare, end - begin);
+    SortBy<&Point::latitude>(byLatitude, byLatitude, spare, end - begin);
+  } else {
+    SortBy<&Point::latitude>(byLongitude, byLatitude, spare, end - begin);
+    SortBy<&Point::longitude>(byLongitude, byLongitude, spare, end - begin);
+  }
   // About two nodes for every full block.
   nodes.reserve((end - begin) / (kLeafPoints / 2) * 2 + 2);
   BuildNode(begin, end, lists, nodes);
   SizeNodes(nodes);
 }
 
+Ov2Box SpatialIndex::BoxOf(const Point* points, std::size_t count) {
+  Ov2Box box{points[0].longitude, points[0].latitude, points[0].longitude, points[0].latitude};
+  for (std::size_t i = 1; i < count; ++i) {
+    box.west = std::min(box.west, points[i].longitude);
+    box.east = std::max(box.east, points[i].longitude);
+    box.south = std::min(box.south, points[i].latitude);
+    box.north = std::max(box.north, points[i].latitude);
+  }
+  return box;
+}
+
+template <std::int32_t SpatialIndex::Point::*Key>
+void SpatialIndex::SplitTop(const Lists& lists, std::int32_t low, std::int32_t high) {
+  // Both halves keep their input order, in the latitude list, where BuildRange takes
+  // them: each thread takes its own half from all the points.
+  const auto count = static_cast<std::uint32_t>(points_.Size());
+  const std::uint32_t middle = count / 2;
+  const Point pivot = PointAtRank<Key>(middle, low, high, lists.spare);
+  RunBoth([&] { TakeSide<Key, true>(points_.Data(), count, pivot, lists.byLatitude); },
+          [&] { TakeSide<Key, false>(points_.Data(), count, pivot, lists.byLatitude + middle); });
+}
+
 bool SpatialIndex::BuildInTwo(const Lists& lists) {
   const auto count = static_cast<std::uint32_t>(points_.Size());
-  Ov2Box box{points_[0].longitude, points_[0].latitude, points_[0].longitude, points_[0].latitude};
-  for (const Point& p : points_) {
-    box.west = std::min(box.west, p.longitude);
-    box.east = std::max(box.east, p.longitude);
-    box.south = std::min(box.south, p.latitude);
-    box.north = std::max(box.north, p.latitude);
-  }
+  const std::uint32_t middle = count / 2;
+  Ov2Box boxes[2];
+  RunBoth([&] { boxes[0] = BoxOf(points_.Data(), middle); },
+          [&] { boxes[1] = BoxOf(points_.Data() + middle, count - middle); });
+  const Ov2Box box{std::min(boxes[0].west, boxes[1].west), std::min(boxes[0].south, boxes[1].south),
+                   std::max(boxes[0].east, boxes[1].east), std::max(boxes[0].north, boxes[1].north)};
   const std::int64_t width = std::int64_t{box.east} - box.west;
   const std::int64_t height = std::int64_t{box.north} - box.south;
   if (width == 0 && height == 0) return false;
   // The top's split as BuildNode makes it: the points before the median of the wider
-  // axis to the first half; both halves keep their input order.
-  const std::uint32_t middle = count / 2;
-  Point* const spare = lists.spare;
+  // axis to the first half.
   if (width >= height) {
-    const Point pivot = PointAtRank<&Point::longitude>(middle, spare);
-    SplitInto<&Point::longitude>(points_.Data(), spare, pivot, 0, middle, count);
+    SplitTop<&Point::longitude>(lists, box.west, box.east);
   } else {
-    const Point pivot = PointAtRank<&Point::latitude>(middle, spare);
-    SplitInto<&Point::latitude>(points_.Data(), spare, pivot, 0, middle, count);
+    SplitTop<&Point::latitude>(lists, box.south, box.north);
   }
-  std::memcpy(points_.Data(), spare, count * sizeof(Point));
   for (Nodes& half : halves_) half.clear();
-  RunBoth([&] { BuildRange(0, middle, lists, halves_[0]); },
-          [&] { BuildRange(middle, count, lists, halves_[1]); });
+  RunBoth([&] { BuildRange(0, middle, lists, true, halves_[0]); },
+          [&] { BuildRange(middle, count, lists, true, halves_[1]); });
   Node top;
   top.begin = 0;
   top.end = count;
@@ -296,7 +357,7 @@ void SpatialIndex::Build() {
     }
     const bool inTwo = !oneThread_ && count >= kTwoThreadPoints && BuildInTwo(lists);
     if (!inTwo) {
-      BuildRange(0, static_cast<std::uint32_t>(count), lists, nodes_);
+      BuildRange(0, static_cast<std::uint32_t>(count), lists, false, nodes_);
       room_.reset();
     }
     inInputOrder_ = false;

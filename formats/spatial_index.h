@@ -106,16 +106,28 @@ class SpatialIndex {
   // Moves the points to a spill file; false (Error says why) when it cannot.
   bool Spill();
   bool Fail(const IoError& error);
-  // The tree of points [begin, end) (in input order) in `nodes`: the points sorted by
-  // both axes, split, and every node sized.
-  void BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists, Nodes& nodes);
+  // The tree of points [begin, end) in `nodes`: the points, in input order in the
+  // latitude list (`inLatitudeList`) or the longitude list, sorted by both axes, split,
+  // and every node sized.
+  void BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists,
+                  bool inLatitudeList, Nodes& nodes);
   // Splits the top in two and builds the halves at once; false, with nothing done, when
   // the top is a block of its own.
   bool BuildInTwo(const Lists& lists);
-  // The point at `rank` (from 0) of all points in the order of `Key` then input
-  // position, found by counting; `spare` is room for as many points.
+  static Ov2Box BoxOf(const Point* points, std::size_t count);  // count > 0
+  // Parts all points at the median of `Key`, whose keys lie in [low, high], into the
+  // two halves of the latitude list, each in input order.
   template <std::int32_t Point::*Key>
-  Point PointAtRank(std::uint32_t rank, Point* spare) const;
+  void SplitTop(const Lists& lists, std::int32_t low, std::int32_t high);
+  // The point at `rank` (from 0) of all points in the order of `Key` then input
+  // position, found by counting; the keys lie in [low, high], and `spare` is room for as
+  // many points.
+  template <std::int32_t Point::*Key>
+  Point PointAtRank(std::uint32_t rank, std::int32_t low, std::int32_t high, Point* spare) const;
+  // Writes to `to`, in order, those of the `count` points at `from` that come before
+  // `pivot` by `Key` (then input position) when `kBefore`, else the others.
+  template <std::int32_t Point::*Key, bool kBefore>
+  static void TakeSide(const Point* from, std::size_t count, Point pivot, Point* to);
   // Writes the `count` points at `from` to `to` ordered by `Key`, keeping the order of
   // equal keys; `spare` is room for as many. `from` may be `to`.
   template <std::int32_t Point::*Key>
