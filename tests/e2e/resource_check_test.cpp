@@ -346,7 +346,7 @@ TEST_F(ProgramResources, OffsetsDialogAndItsEmptyExtraSections) {
   EXPECT_EQ(data.find_first_not_of('\0', text.size()), std::string::npos) << "only NULs follow";
 }
 
-// Each of the three programs carries the one manifest (UTF-8 code page, current
+// Each of the programs carries the one manifest (UTF-8 code page, current
 // controls, asInvoker, system DPI, supported systems) as resource 1, the one a process
 // is started with.
 TEST(ProgramManifests, EachProgramCarriesTheManifestAsResourceOne) {
@@ -354,7 +354,7 @@ TEST(ProgramManifests, EachProgramCarriesTheManifestAsResourceOne) {
   ASSERT_TRUE(qh::test::ReadFile(WindowsPath(QH_MANIFEST_FILE), expected))
       << "cannot read " << QH_MANIFEST_FILE;
   ASSERT_NE(expected.find("<activeCodePage"), std::string::npos);
-  for (const char* program : {QH_PROGRAM_EXE, QH_UTILITY_EXE, QH_PSP2OV2_EXE}) {
+  for (const char* program : {QH_PROGRAM_EXE, QH_UTILITY_EXE, QH_PSP2OV2_EXE, QH_OV2_EXE}) {
     HMODULE module = LoadLibraryExA(WindowsPath(program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr) << "cannot load " << program;
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
