@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/common/standard_output.h"
+#include "tools/common/console_text.h"
 
 namespace qh::tools {
 
@@ -17,7 +18,7 @@ bool ParseIndexMemory(std::string_view text, std::uint64_t& bytes) {
 }
 
 void TellBadIndexMemory(const char* tool, const char* value) {
-  std::fprintf(stderr, "%s: --memory takes a whole number of MB (0 for no limit)%s%s\n", tool,
+  Print(stderr, "%s: --memory takes a whole number of MB (0 for no limit)%s%s\n", tool,
                value == nullptr ? "" : ", not ", value == nullptr ? "" : Shown(value).c_str());
 }
 

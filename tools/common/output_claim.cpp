@@ -5,6 +5,7 @@
 #include "formats/file_system.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/tell_failure.h"
+#include "tools/common/console_text.h"
 
 namespace qh::tools {
 
@@ -13,7 +14,7 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
     case OutputSet::Taken::kTaken:
       break;
     case OutputSet::Taken::kBusy:
-      std::fprintf(stderr, "%s: %s is being written by another run\n", tool, Shown(output).c_str());
+      Print(stderr, "%s: %s is being written by another run\n", tool, Shown(output).c_str());
       return false;
     case OutputSet::Taken::kFailed:
       // Its folder takes no new file (read-only, refused): that is what the user
@@ -25,15 +26,15 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
     case OutputSet::Recovery::kNone:
       return true;
     case OutputSet::Recovery::kFinished:
-      std::fprintf(stderr, "%s: %s: finished the commit of an interrupted run first; its "
+      Print(stderr, "%s: %s: finished the commit of an interrupted run first; its "
                    "outputs are in place\n", tool, Shown(output).c_str());
       return true;
     case OutputSet::Recovery::kRolledBack:
-      std::fprintf(stderr, "%s: %s: rolled back the commit of an interrupted run first; the "
+      Print(stderr, "%s: %s: rolled back the commit of an interrupted run first; the "
                    "earlier outputs stay\n", tool, Shown(output).c_str());
       return true;
     case OutputSet::Recovery::kCleared:
-      std::fprintf(stderr, "%s: %s: removed the temporary files of an interrupted run first\n",
+      Print(stderr, "%s: %s: removed the temporary files of an interrupted run first\n",
                    tool, Shown(output).c_str());
       return true;
     case OutputSet::Recovery::kFailed:
@@ -44,7 +45,7 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
   const IoError& error = set.Error();
   const std::string why =
       error.path == set.Path() ? error.reason : error.path + ": " + error.reason;
-  std::fprintf(stderr, "%s: cannot finish an interrupted run's outputs beside %s: %s\n", tool,
+  Print(stderr, "%s: cannot finish an interrupted run's outputs beside %s: %s\n", tool,
                Shown(output).c_str(), why.c_str());
   return false;
 }
@@ -64,7 +65,7 @@ bool NoteTemporaries(const char* tool, OutputSet& set,
 
 void TellInterruptedAfterFinishing(const char* tool, const std::string& output, const char* role) {
   if (InterruptedDuringCommit() == 0) return;
-  std::fprintf(stderr, "%s: %s: interrupted after finishing; the %s is complete\n", tool,
+  Print(stderr, "%s: %s: interrupted after finishing; the %s is complete\n", tool,
                Shown(output).c_str(), role);
 }
 

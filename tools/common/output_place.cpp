@@ -7,6 +7,7 @@
 #include "tools/common/file_identity.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/tell_failure.h"
+#include "tools/common/console_text.h"
 
 namespace qh::tools {
 
@@ -15,7 +16,7 @@ bool MayWriteOutput(const char* tool, const std::vector<std::string>& inputs,
   FileClaims claims;
   for (std::size_t i = 0; i < inputs.size(); ++i) claims.Take(inputs[i], "input", i);
   if (const auto* input = claims.Take(output, role, inputs.size())) {
-    std::fprintf(stderr, "%s: %s: the %s %s would overwrite the input\n", tool,
+    Print(stderr, "%s: %s: the %s %s would overwrite the input\n", tool,
                  Shown(input->path).c_str(), role, Shown(output).c_str());
     return false;
   }

@@ -1,4 +1,5 @@
 #include "tools/common/standard_output.h"
+#include "tools/common/console_text.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,7 +10,7 @@ namespace qh::tools {
 bool StandardOutputDone(const char* tool) {
   errno = 0;
   if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
-  std::fprintf(stderr, "%s: cannot write to standard output: %s\n", tool,
+  Print(stderr, "%s: cannot write to standard output: %s\n", tool,
                std::strerror(errno != 0 ? errno : EIO));
   return false;
 }

@@ -3,26 +3,27 @@
 #include <cstdio>
 
 #include "tools/common/standard_output.h"
+#include "tools/common/console_text.h"
 
 namespace qh::tools {
 
 void TellFailure(const char* tool, const IoError& error) {
   const bool writing =
       error.what == IoFailure::kCannotCreate || error.what == IoFailure::kWriteFailed;
-  std::fprintf(stderr, "%s: cannot %s %s: %s\n", tool, writing ? "write" : "read",
+  Print(stderr, "%s: cannot %s %s: %s\n", tool, writing ? "write" : "read",
                Shown(error.path).c_str(), error.reason.c_str());
 }
 
 void TellFailure(const char* tool, const ContentError& error) {
   const std::string name = Shown(error.path);
   if (error.AtByte()) {
-    std::fprintf(stderr, "%s: %s: byte %zu: %s\n", tool, name.c_str(), error.offset,
+    Print(stderr, "%s: %s: byte %zu: %s\n", tool, name.c_str(), error.offset,
                  error.what.c_str());
   } else if (error.AtLine()) {
-    std::fprintf(stderr, "%s: cannot read %s: line %zu: %s\n", tool, name.c_str(), error.line,
+    Print(stderr, "%s: cannot read %s: line %zu: %s\n", tool, name.c_str(), error.line,
                  error.what.c_str());
   } else {
-    std::fprintf(stderr, "%s: cannot read %s: %s\n", tool, name.c_str(), error.what.c_str());
+    Print(stderr, "%s: cannot read %s: %s\n", tool, name.c_str(), error.what.c_str());
   }
 }
 
@@ -31,12 +32,12 @@ void TellFailureOf(const char* tool, const std::string& output, const IoError& e
     TellFailure(tool, error);
     return;
   }
-  std::fprintf(stderr, "%s: cannot write %s: cannot write %s: %s\n", tool, Shown(output).c_str(),
+  Print(stderr, "%s: cannot write %s: cannot write %s: %s\n", tool, Shown(output).c_str(),
                error.path.c_str(), error.reason.c_str());
 }
 
 void TellAtLine(const ContentError& fault, const char* consequence) {
-  std::fprintf(stderr, "%s:%zu: %s%s%s\n", Shown(fault.path).c_str(), fault.line,
+  Print(stderr, "%s:%zu: %s%s%s\n", Shown(fault.path).c_str(), fault.line,
                fault.what.c_str(), consequence == nullptr ? "" : "; ",
                consequence == nullptr ? "" : consequence);
 }

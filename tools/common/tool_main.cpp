@@ -5,6 +5,7 @@
 
 #include "formats/complete_file.h"
 #include "tools/common/exit_status.h"
+#include "tools/common/console_text.h"
 
 namespace qh::tools {
 
@@ -13,7 +14,7 @@ int GuardedMain(const char* tool, int argc, char** argv, int (*run)(int argc, ch
   try {
     return run(argc, argv);
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "%s: out of memory\n", tool);
+    Print(stderr, "%s: out of memory\n", tool);
     return kExitFailed;
   }
 }

@@ -18,6 +18,7 @@
 #include "tools/common/standard_output.h"
 #include "tools/common/tool_main.h"
 #include "quillhaven_version.h"
+#include "tools/common/console_text.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ int Convert(const std::string& input, bool flat, std::uint64_t indexMemory) {
   // Lines that gave no point at all: not an overlay, whatever they are (another
   // format, a binary file). An empty file is an empty overlay.
   if (builder.Points() == 0 && skipped + reader.TitleLines() > 0) {
-    std::fprintf(stderr, "makeov2: %s: no line holds a point; %s is not written\n",
+    qh::tools::Print(stderr, "makeov2: %s: no line holds a point; %s is not written\n",
                  Shown(input).c_str(), Shown(output).c_str());
     return kExitSkipped;
   }
@@ -120,17 +121,17 @@ int Run(int argc, char** argv) {
       PrintUsage(stdout);
       return qh::tools::StandardOutputDone(kProgram) ? kExitOk : kExitFailed;
     } else if (!optionsDone && arg == "--version") {
-      std::printf("%s %s\n", kProgram, QH_VERSION_TEXT);
+      qh::tools::Print(stdout, "%s %s\n", kProgram, QH_VERSION_TEXT);
       return qh::tools::StandardOutputDone(kProgram) ? kExitOk : kExitFailed;
     } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "makeov2: unknown option %s\n", Shown(argv[i]).c_str());
+      qh::tools::Print(stderr, "makeov2: unknown option %s\n", Shown(argv[i]).c_str());
       PrintUsage(stderr);
       return kExitFailed;
     } else if (!haveInput) {
       input = argv[i];
       haveInput = true;
     } else {
-      std::fprintf(stderr, "makeov2: only one input file is taken\n");
+      qh::tools::Print(stderr, "makeov2: only one input file is taken\n");
       PrintUsage(stderr);
       return kExitFailed;
     }
@@ -140,7 +141,7 @@ int Run(int argc, char** argv) {
     return kExitFailed;
   }
   if (input.empty()) {
-    std::fprintf(stderr, "makeov2: the input file name is empty\n");
+    qh::tools::Print(stderr, "makeov2: the input file name is empty\n");
     return kExitFailed;
   }
   return Convert(input, flat, indexMemory);

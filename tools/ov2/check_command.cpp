@@ -8,6 +8,7 @@
 #include "tools/common/tell_failure.h"
 #include "tools/ov2/commands.h"
 #include "tools/ov2/input_readers.h"
+#include "tools/common/console_text.h"
 
 namespace qh::ov2 {
 namespace {
@@ -28,11 +29,11 @@ int CheckOne(const std::string& path) {
     return kExitFailed;
   }
   if (summary.fault) {
-    std::printf("%s: byte %zu: %s\n", path.c_str(), summary.fault.offset,
+    tools::Print(stdout, "%s: byte %zu: %s\n", path.c_str(), summary.fault.offset,
                 summary.fault.what.c_str());
     return kExitSkipped;
   }
-  std::printf("%s: %zu points, %zu blocks, valid\n", path.c_str(), summary.points, summary.blocks);
+  tools::Print(stdout, "%s: %zu points, %zu blocks, valid\n", path.c_str(), summary.points, summary.blocks);
   return kExitOk;
 }
 

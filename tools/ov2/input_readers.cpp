@@ -12,6 +12,7 @@
 #include "tools/common/exit_status.h"
 #include "tools/common/tell_failure.h"
 #include "tools/ov2/input_kind.h"
+#include "tools/common/console_text.h"
 
 namespace qh::ov2 {
 namespace {
@@ -140,7 +141,7 @@ int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions
   std::string fromWindows1252;
   if (!IsUtf8(bytes)) {
     AppendUtf8FromWindows1252(fromWindows1252, bytes);
-    std::fprintf(stderr, "%s: not UTF-8: read as Windows-1252\n", path.c_str());
+    tools::Print(stderr, "%s: not UTF-8: read as Windows-1252\n", path.c_str());
   }
   CsvReader reader(fromWindows1252.empty() ? std::string_view(bytes) : fromWindows1252);
   if (!reader.ReadHeader()) return CannotRead(reader.Error(), path);
@@ -181,7 +182,7 @@ int ReadGpxFile(const std::string& path, const std::string& bytes, PointSink& fl
 }  // namespace
 
 void SayRecordPassedOver(const std::string& path, std::size_t offset, std::uint8_t type) {
-  std::fprintf(stderr, "%s: record at byte %zu of type %u passed over\n", path.c_str(), offset,
+  tools::Print(stderr, "%s: record at byte %zu of type %u passed over\n", path.c_str(), offset,
                static_cast<unsigned>(type));
 }
 
@@ -198,7 +199,7 @@ int ReadInput(const std::string& path, const TextOptions& options, PointSink& fl
     case InputKind::kGpx: return ReadGpxFile(path, bytes, flow);
     default: break;
   }
-  std::fprintf(stderr, "ov2: %s: not a file ov2 reads (pushpins, .asc, .ov2, .csv or .gpx)\n",
+  tools::Print(stderr, "ov2: %s: not a file ov2 reads (pushpins, .asc, .ov2, .csv or .gpx)\n",
                path.c_str());
   return kExitFailed;
 }

@@ -12,6 +12,7 @@
 #include "tools/ov2/input_readers.h"
 #include "tools/ov2/point_flow.h"
 #include "tools/ov2/point_pipe.h"
+#include "tools/common/console_text.h"
 
 namespace qh::ov2 {
 namespace {
@@ -26,12 +27,12 @@ int CannotWrite(const Options& options, const OverlayBuilder& builder) {
 }
 
 void Summarize(const Options& options, const PointFlow& flow) {
-  std::printf("%s: %zu point%s from %zu input%s", options.output.c_str(), flow.Points(),
+  tools::Print(stdout, "%s: %zu point%s from %zu input%s", options.output.c_str(), flow.Points(),
               flow.Points() == 1 ? "" : "s", options.inputs.size(),
               options.inputs.size() == 1 ? "" : "s");
-  if (options.dedupe) std::printf(", %zu duplicates dropped", flow.Duplicates());
-  if (flow.Skipped() > 0) std::printf(", %zu left out", flow.Skipped());
-  std::printf("\n");
+  if (options.dedupe) tools::Print(stdout, ", %zu duplicates dropped", flow.Duplicates());
+  if (flow.Skipped() > 0) tools::Print(stdout, ", %zu left out", flow.Skipped());
+  tools::Print(stdout, "\n");
 }
 
 }  // namespace
@@ -57,14 +58,14 @@ int RunMake(const Options& options) {
   }
   if (!sink.Finish()) return CannotWrite(options, builder);
   if (flow.Points() == 0 && flow.Skipped() > 0) {
-    std::fprintf(stderr, "ov2: no input gave a point; %s is not written\n", options.output.c_str());
+    tools::Print(stderr, "ov2: no input gave a point; %s is not written\n", options.output.c_str());
     return kExitSkipped;
   }
   if (!builder.Commit(&set)) return CannotWrite(options, builder);
   tools::TellInterruptedAfterFinishing("ov2", options.output, "overlay");
   const auto& file = builder.File();
   if (!file.Leftover().empty()) {
-    std::fprintf(stderr, "ov2: the earlier %s is still there as %s: %s\n", options.output.c_str(),
+    tools::Print(stderr, "ov2: the earlier %s is still there as %s: %s\n", options.output.c_str(),
                  file.Leftover().c_str(), file.LeftoverReason().c_str());
   }
   Summarize(options, flow);

@@ -6,6 +6,7 @@
 #include "tools/common/exit_status.h"
 #include "tools/common/offset_option.h"
 #include "tools/common/standard_output.h"
+#include "tools/common/console_text.h"
 
 namespace qh::ov2 {
 namespace {
@@ -38,7 +39,7 @@ bool Allowed(Command command, std::string_view option) {
 // The rules between the options, once all are read; false (and said why) when broken.
 bool Consistent(const Options& options) {
   const auto fail = [](const char* why) {
-    std::fprintf(stderr, "ov2: %s\n", why);
+    tools::Print(stderr, "ov2: %s\n", why);
     return false;
   };
   if (options.inputs.empty()) return fail("no input file is named");
@@ -68,7 +69,7 @@ bool TakeOption(std::string_view arg, std::string_view value, Options& options) 
   const std::string shown(value);
   if (arg == "-o") {
     if (value.empty()) {
-      std::fprintf(stderr, "ov2: -o takes the output's name, not an empty one\n");
+      tools::Print(stderr, "ov2: -o takes the output's name, not an empty one\n");
       return false;
     }
     options.output = value;
@@ -77,13 +78,13 @@ bool TakeOption(std::string_view arg, std::string_view value, Options& options) 
   } else if (arg == "--offset") {
     if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset) &&
         tools::OffsetTooLarge(value)) {
-      std::fprintf(stderr,
+      tools::Print(stderr,
                    "ov2: --offset %s: too large for the overlay's single precision (at most "
                    "about 3.4e38 degrees)\n", shown.c_str());
       return false;
     }
     if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset)) {
-      std::fprintf(stderr, "ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
+      tools::Print(stderr, "ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
                    shown.c_str());
       return false;
     }
@@ -137,11 +138,11 @@ int ParseOptions(int argc, char** argv, Options& options) {
     return tools::StandardOutputDone("ov2") ? kExitOk : kExitFailed;
   }
   if (first == "--version") {
-    std::printf("ov2 %s\n", QH_VERSION_TEXT);
+    tools::Print(stdout, "ov2 %s\n", QH_VERSION_TEXT);
     return tools::StandardOutputDone("ov2") ? kExitOk : kExitFailed;
   }
   if (!ParseCommand(first, options.command)) {
-    std::fprintf(stderr, "ov2: unknown command %s\n", argv[1]);
+    tools::Print(stderr, "ov2: unknown command %s\n", argv[1]);
     PrintUsage(stderr);
     return kExitFailed;
   }
@@ -161,12 +162,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
       return tools::StandardOutputDone("ov2") ? kExitOk : kExitFailed;
     }
     if (!Allowed(options.command, arg)) {
-      std::fprintf(stderr, "ov2: %s does not take %s\n", argv[1], argv[i]);
+      tools::Print(stderr, "ov2: %s does not take %s\n", argv[1], argv[i]);
       return kExitFailed;
     }
     const bool takesValue = arg == "-o" || arg == "-f" || arg == "--offset";
     if (takesValue && i + 1 >= argc) {
-      std::fprintf(stderr, "ov2: %s needs a value\n", argv[i]);
+      tools::Print(stderr, "ov2: %s needs a value\n", argv[i]);
       return kExitFailed;
     }
     const std::string_view value = takesValue ? argv[++i] : "";

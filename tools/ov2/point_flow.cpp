@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "formats/asc_writer.h"
+#include "tools/common/console_text.h"
 
 namespace qh::ov2 {
 
@@ -15,7 +16,7 @@ std::string PlaceText(const Place& place) {
 
 void PointFlow::LeftOut(const Place& place, std::string_view reason) {
   ++skipped_;
-  std::fprintf(stderr, "%s: %.*s\n", PlaceText(place).c_str(), static_cast<int>(reason.size()),
+  tools::Print(stderr, "%s: %.*s\n", PlaceText(place).c_str(), static_cast<int>(reason.size()),
                reason.data());
 }
 
@@ -65,7 +66,7 @@ bool PointFlow::Take(const InputPoint& input, const Place& place) {
       return true;
     }
     if (point.nulInText) {
-      std::fprintf(stderr, "%s: a NUL byte in the text is written as a blank\n",
+      tools::Print(stderr, "%s: a NUL byte in the text is written as a blank\n",
                    PlaceText(place).c_str());
     }
   }

@@ -31,6 +31,7 @@
 #include "tools/psp2ov2/line_taker.h"
 #include "tools/psp2ov2/room_check.h"
 #include "tools/common/file_identity.h"
+#include "tools/common/console_text.h"
 
 namespace qh::psp2ov2 {
 namespace {
@@ -68,17 +69,17 @@ void CannotWrite(const CompleteFile& file) {
 // Opens the pushpin file and reads its pin count; false, and said why, when it cannot.
 bool OpenPushpins(const std::string& input, PushpinReader& reader, std::int32_t& npins) {
   if (!reader.Open(input)) {
-    std::fprintf(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(), reader.Error().reason.c_str());
+    tools::Print(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(), reader.Error().reason.c_str());
     return false;
   }
   if (!reader.ReadHeader(npins)) {
-    std::fprintf(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
+    tools::Print(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
                  ReadFailure(reader, "in its header").c_str());
     return false;
   }
   if (npins < 0) {
     // A count no pushpin file holds (one flipped bit makes it): not taken as none.
-    std::fprintf(stderr, "psp2ov2: %s: the pin count %ld is negative; not a pushpin file\n",
+    tools::Print(stderr, "psp2ov2: %s: the pin count %ld is negative; not a pushpin file\n",
                  Shown(input).c_str(), static_cast<long>(npins));
     return false;
   }
@@ -91,7 +92,7 @@ bool Converter::LoadExplicitSymbol() {
   if (options_.symbol.empty()) return true;
   IoError error;
   if (!ReadWholeFile(options_.symbol, kSymbolLimit, explicitSymbol_, error)) {
-    std::fprintf(stderr, "psp2ov2: cannot read the symbol %s: %s\n", Shown(options_.symbol).c_str(),
+    tools::Print(stderr, "psp2ov2: cannot read the symbol %s: %s\n", Shown(options_.symbol).c_str(),
                  error.reason.c_str());
     return false;
   }
@@ -103,7 +104,7 @@ bool Converter::PlanOutputs() {
   tools::FileClaims claims;
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     if (const auto* earlier = claims.Take(inputs[i], "input", i)) {
-      std::fprintf(stderr, "psp2ov2: %s and %s are the same file\n", Shown(earlier->path).c_str(),
+      tools::Print(stderr, "psp2ov2: %s and %s are the same file\n", Shown(earlier->path).c_str(),
                    Shown(inputs[i]).c_str());
       return false;
     }
@@ -129,18 +130,18 @@ void TellClash(const std::vector<std::string>& inputs, std::size_t index, const 
   const std::string shown = Shown(inputs[index]);
   const char* input = shown.c_str();
   if (earlier.role == "input") {
-    std::fprintf(stderr, "psp2ov2: %s: its %s %s would overwrite the input %s\n", input,
+    tools::Print(stderr, "psp2ov2: %s: its %s %s would overwrite the input %s\n", input,
                  output.role, Shown(output.path).c_str(), Shown(earlier.path).c_str());
   } else if (earlier.owner == index && earlier.path != output.path) {
     // Two names of one file (a hard link): both are named.
-    std::fprintf(stderr, "psp2ov2: %s: its %s %s and its %s %s are the same file\n", input,
+    tools::Print(stderr, "psp2ov2: %s: its %s %s and its %s %s are the same file\n", input,
                  earlier.role.c_str(), Shown(earlier.path).c_str(), output.role,
                  Shown(output.path).c_str());
   } else if (earlier.owner == index) {
-    std::fprintf(stderr, "psp2ov2: %s: its %s and its %s would both be %s\n", input,
+    tools::Print(stderr, "psp2ov2: %s: its %s and its %s would both be %s\n", input,
                  earlier.role.c_str(), output.role, Shown(output.path).c_str());
   } else {
-    std::fprintf(stderr, "psp2ov2: %s and %s would both write %s\n",
+    tools::Print(stderr, "psp2ov2: %s and %s would both write %s\n",
                  Shown(inputs[earlier.owner]).c_str(), input, Shown(output.path).c_str());
   }
 }
@@ -169,7 +170,7 @@ bool Converter::MayWrite(std::size_t index, tools::FileClaims& claims) {
       return false;
     }
     if (const char* refusal = Refusal(output.path)) {
-      std::fprintf(stderr, "psp2ov2: cannot write %s: %s\n", Shown(output.path).c_str(), refusal);
+      tools::Print(stderr, "psp2ov2: cannot write %s: %s\n", Shown(output.path).c_str(), refusal);
       return false;
     }
   }
@@ -281,7 +282,7 @@ int Converter::MakeLines(std::size_t index, Job& job) {
     if (!job.reader.NextPinView(pin)) {
       pipeline.Wait();
       if (progress) std::fputc('\n', stderr);
-      std::fprintf(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
+      tools::Print(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
                    ReadFailure(job.reader, PinPlace(i + 1, job.npins)).c_str());
       return kExitFailed;  // the writers drop their temporary files
     }
@@ -299,7 +300,7 @@ int Converter::MakeLines(std::size_t index, Job& job) {
       taking = !taker.Failed() && !taker.OverlayFailed();
     }
     if (progress && (i + 1) % kProgressStep == 0) {
-      std::fprintf(stderr, "\r%s: %ld of %ld pins", Shown(input).c_str(),
+      tools::Print(stderr, "\r%s: %ld of %ld pins", Shown(input).c_str(),
                    static_cast<long>(i) + 1, static_cast<long>(job.npins));
     }
   }
@@ -357,7 +358,7 @@ int Converter::FinishOverlay(std::size_t index, Job& job) {
   const Outputs& out = outputs_[index];
   // Pins that gave no point at all: no overlay, and nothing replaced.
   if (job.overlay.Points() == 0 && job.skipped > 0) {
-    std::fprintf(stderr, "psp2ov2: %s: no pin gave a point; nothing is written\n",
+    tools::Print(stderr, "psp2ov2: %s: no pin gave a point; nothing is written\n",
                  Shown(options_.inputs[index]).c_str());
     return kExitSkipped;
   }
@@ -392,18 +393,18 @@ bool Converter::CommitOutputs(std::size_t index, std::int32_t npins,
   // remove, so say where it is.
   for (const CompleteFile* file : files) {
     if (file == nullptr || file->Leftover().empty()) continue;
-    std::fprintf(stderr, "psp2ov2: the earlier %s is still there as %s: %s\n",
+    tools::Print(stderr, "psp2ov2: the earlier %s is still there as %s: %s\n",
                  Shown(file->Path()).c_str(), Shown(file->Leftover()).c_str(),
                  file->LeftoverReason().c_str());
   }
   if (!options_.quiet) {
-    std::printf("%s: %ld %s -> %s\n", Shown(input).c_str(), static_cast<long>(npins),
+    tools::Print(stdout, "%s: %ld %s -> %s\n", Shown(input).c_str(), static_cast<long>(npins),
                 npins == 1 ? "pin" : "pins",
                 Shown(options_.ascOnly ? out.asc : out.ov2).c_str());
   }
   if (InterruptedDuringCommit() != 0) {
     interrupted_ = true;
-    std::fprintf(stderr, "psp2ov2: %s: interrupted after finishing; its outputs are complete\n",
+    tools::Print(stderr, "psp2ov2: %s: interrupted after finishing; its outputs are complete\n",
                  Shown(input).c_str());
   }
   return true;

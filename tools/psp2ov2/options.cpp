@@ -5,6 +5,7 @@
 #include "tools/common/standard_output.h"
 #include "quillhaven_version.h"
 #include "tools/psp2ov2/exit_status.h"
+#include "tools/common/console_text.h"
 
 namespace qh::psp2ov2 {
 
@@ -79,7 +80,7 @@ bool TakesValue(std::string_view arg) {
 int SetValue(std::string_view arg, const char* value, Options& options) {
   if (arg == "-o") {
     if (*value == '\0') {
-      std::fprintf(stderr, "psp2ov2: -o takes the overlay's name, not an empty one\n");
+      tools::Print(stderr, "psp2ov2: -o takes the overlay's name, not an empty one\n");
       return kExitFailed;
     }
     options.output = value;
@@ -92,11 +93,11 @@ int SetValue(std::string_view arg, const char* value, Options& options) {
     }
   } else if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset)) {
     if (tools::OffsetTooLarge(value)) {
-      std::fprintf(stderr,
+      tools::Print(stderr,
                    "psp2ov2: --offset %s: too large for the overlay's single precision "
                    "(at most about 3.4e38 degrees)\n", tools::Shown(value).c_str());
     } else {
-      std::fprintf(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
+      tools::Print(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
                    tools::Shown(value).c_str());
     }
     return kExitFailed;
@@ -112,12 +113,12 @@ int CheckInputs(const Options& options) {
   }
   for (const std::string& input : options.inputs) {
     if (input.empty()) {
-      std::fprintf(stderr, "psp2ov2: an input file name is empty\n");
+      tools::Print(stderr, "psp2ov2: an input file name is empty\n");
       return kExitFailed;
     }
   }
   if (!options.output.empty() && options.inputs.size() > 1) {
-    std::fprintf(stderr, "psp2ov2: -o takes one input only\n");
+    tools::Print(stderr, "psp2ov2: -o takes one input only\n");
     return kExitFailed;
   }
   return kGoOn;
@@ -136,7 +137,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
     } else if (SetSwitch(arg, options)) {
     } else if (TakesValue(arg)) {
       if (i + 1 >= argc) {
-        std::fprintf(stderr, "psp2ov2: %s needs a value\n", argv[i]);
+        tools::Print(stderr, "psp2ov2: %s needs a value\n", argv[i]);
         return kExitFailed;
       }
       if (SetValue(arg, argv[++i], options) != kGoOn) return kExitFailed;
@@ -144,10 +145,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
       PrintUsage(stdout);
       return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
     } else if (arg == "--version") {
-      std::printf("psp2ov2 %s\n", QH_VERSION_TEXT);
+      tools::Print(stdout, "psp2ov2 %s\n", QH_VERSION_TEXT);
       return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
     } else {
-      std::fprintf(stderr, "psp2ov2: unknown option %s\n", tools::Shown(argv[i]).c_str());
+      tools::Print(stderr, "psp2ov2: unknown option %s\n", tools::Shown(argv[i]).c_str());
       PrintUsage(stderr);
       return kExitFailed;
     }

@@ -5,6 +5,7 @@
 #include "formats/file_system.h"
 #include "formats/output_sizes.h"
 #include "tools/common/standard_output.h"
+#include "tools/common/console_text.h"
 
 namespace qh::psp2ov2 {
 
@@ -22,7 +23,7 @@ bool OutputsCanFit(const std::string& input, std::int32_t npins, const Options& 
   const bool indexed = !options.flat;
   const OutputBytes least = LeastOutputBytes(pins, withOverlay, indexed, options.indexMemory);
   if (withOverlay && indexed && least.overlay > kOv2MostBytes) {
-    std::fprintf(stderr,
+    tools::Print(stderr,
                  "psp2ov2: %s: its %llu pins make an overlay of at least %llu bytes, more "
                  "than an overlay can hold (2 GiB); nothing is written\n",
                  tools::Shown(input).c_str(), static_cast<unsigned long long>(pins),
@@ -33,7 +34,7 @@ bool OutputsCanFit(const std::string& input, std::int32_t npins, const Options& 
   IoError error;
   // A system that does not say leaves it to the writes.
   if (!FreeDiskBytes(std::string(FolderPart(asc)), free, error) || least.Disk() <= free) return true;
-  std::fprintf(stderr,
+  tools::Print(stderr,
                "psp2ov2: %s: its %llu pins need at least %.1f MiB on the disk of %s, which "
                "has %.1f MiB free; nothing is written\n",
                tools::Shown(input).c_str(), static_cast<unsigned long long>(pins),

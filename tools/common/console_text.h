@@ -1,0 +1,20 @@
+// The tools' messages and summaries, printed as std::fprintf prints them. Their texts
+// are UTF-8 (the programs' code page), and so are the file names in them; a Windows
+// console would read those bytes in its own code page ("Ã³" for "ó"), so there the text
+// goes to the console as the letters it holds. Redirected to a file or a pipe, the bytes
+// are written as they are.
+#pragma once
+
+#include <cstdio>
+
+namespace qh::tools {
+
+// (MinGW's C++ library prints through its own functions, which take C99's "%zu".)
+#if defined(__MINGW32__)
+__attribute__((format(gnu_printf, 2, 3)))
+#elif defined(__GNUC__)
+__attribute__((format(printf, 2, 3)))
+#endif
+void Print(std::FILE* stream, const char* format, ...);
+
+}  // namespace qh::tools

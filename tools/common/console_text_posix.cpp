@@ -1,0 +1,14 @@
+#include <cstdarg>
+
+#include "tools/common/console_text.h"
+
+namespace qh::tools {
+
+void Print(std::FILE* stream, const char* format, ...) {
+  std::va_list arguments;
+  va_start(arguments, format);
+  std::vfprintf(stream, format, arguments);
+  va_end(arguments);
+}
+
+}  // namespace qh::tools
