@@ -11,7 +11,16 @@ namespace qh {
 
 namespace {
 
-// The nearest C runtime code of the last Windows error, for its wording.
+// Sets errno from the last Windows error and gives the POSIX failure value.
+int Failed() {
+  errno = ErrnoOfLastError();
+  return -1;
+}
+
+HANDLE HandleOf(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+
+}  // namespace
+
 int ErrnoOfLastError() {
   switch (GetLastError()) {
     case ERROR_FILE_NOT_FOUND:
@@ -41,17 +50,8 @@ int ErrnoOfLastError() {
   }
 }
 
-// Sets errno from the last Windows error and gives the POSIX failure value.
-int Failed() {
-  errno = ErrnoOfLastError();
-  return -1;
-}
-
-HANDLE HandleOf(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
-
-}  // namespace
-
 namespace system_calls {
+
 
 FileHandle CreateNew(const char* path) {
   // Others may read it, and the console handler may delete it while it is open.

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "formats/file_calls.h"
 #include "formats/output_set.h"
 
 
@@ -28,7 +29,7 @@ Result TryLock(const char* path, FileHandle& handle) {
     const DWORD error = GetLastError();
     // Being removed by its holder.
     if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) return Result::kBusy;
-    errno = error == ERROR_PATH_NOT_FOUND ? ENOENT : EIO;
+    errno = ErrnoOfLastError();
     return Result::kFailed;
   }
   // A byte far past the journal's end, so that the holder's own reads and writes of

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -45,6 +46,15 @@ TEST(OutputSet, OneHolderAtATime) {
   second.Release();
   other.Release();
   EXPECT_EQ(folder.Entries(), 0u) << "a lock file stayed";
+}
+
+// A folder name longer than the system takes is told as such, on Windows as on POSIX
+// systems, not as an I/O error.
+TEST(OutputSet, AFolderNameTooLongIsToldAsSuch) {
+  TempFolder folder;
+  OutputSet set;
+  EXPECT_EQ(set.Take(folder.File(std::string(300, 'n') + "/trip.asc"), 0), OutputSet::Taken::kFailed);
+  EXPECT_EQ(set.Error().reason, std::strerror(ENAMETOOLONG));
 }
 
 // Two outputs from an earlier run, and the new run's two temporary files, the

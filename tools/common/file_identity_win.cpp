@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "formats/file_calls.h"
 #include "tools/common/file_identity.h"
 
 namespace qh::tools {
@@ -16,7 +17,7 @@ bool LookAt(const std::string& path, FileFacts& facts) {
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;  // absent
-    errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES : EIO;
+    errno = ErrnoOfLastError();
     return false;
   }
   BY_HANDLE_FILE_INFORMATION information{};
