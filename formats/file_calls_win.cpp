@@ -25,6 +25,7 @@ int ErrnoOfLastError() {
   switch (GetLastError()) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:  // "*.pps" that matched nothing: no file can have that name
       return ENOENT;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:

@@ -47,6 +47,22 @@ if(EXISTS "${TESTDATA}/nashville.psp")
   convert_nine(nashville)
 endif()
 
+# "*.psp" as cmd.exe hands it over: each pushpin file it matches is converted; a
+# pattern that matches nothing is no such file.
+file(MAKE_DIRECTORY "${WORK}/many")
+configure_file("${SAMPLE}" "${WORK}/many/one.psp" COPYONLY)
+configure_file("${SAMPLE}" "${WORK}/many/two.psp" COPYONLY)
+execute_process(COMMAND ${EMULATOR} "${PSP2OV2}" -q "*.psp" WORKING_DIRECTORY "${WORK}/many"
+                RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT EXISTS "${WORK}/many/one.ov2" OR NOT EXISTS "${WORK}/many/two.ov2")
+  message(FATAL_ERROR "psp2ov2.exe *.psp: exit ${status}, not both overlays\n${err}")
+endif()
+execute_process(COMMAND ${EMULATOR} "${PSP2OV2}" "*.pps" WORKING_DIRECTORY "${WORK}/many"
+                RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 2 OR NOT err MATCHES "\\*\\.pps: No such file")
+  message(FATAL_ERROR "psp2ov2.exe *.pps: exit ${status}\n${err}")
+endif()
+
 # MakeOV2 over the same .asc, twice: the second run replaces the first overlay.
 file(COPY "${WORK}/sample.asc" DESTINATION "${WORK}/again")
 file(WRITE "${WORK}/again/sample.ov2" "an older overlay")

@@ -16,7 +16,11 @@ bool LookAt(const std::string& path, FileFacts& facts) {
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;  // absent
+    // Absent; a name no file can have ("*.asc" of a pattern that matched nothing) too.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME) {
+      return true;
+    }
     errno = ErrnoOfLastError();
     return false;
   }
