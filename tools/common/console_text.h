@@ -1,4 +1,5 @@
-// The tools' messages and summaries, printed as std::fprintf prints them. Their texts
+// The tools' messages and summaries, printed as std::fprintf prints them, and the texts
+// they write to standard output. Their texts
 // are UTF-8 (the programs' code page), and so are the file names in them; a Windows
 // console would read those bytes in its own code page ("Ã³" for "ó"), so there the text
 // goes to the console as the letters it holds. Redirected to a file or a pipe, the bytes
@@ -6,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string_view>
 
 namespace qh::tools {
 
@@ -16,5 +18,12 @@ __attribute__((format(gnu_printf, 2, 3)))
 __attribute__((format(printf, 2, 3)))
 #endif
 void Print(std::FILE* stream, const char* format, ...);
+
+// What the bytes of a text stand for.
+enum class TextBytes { kUtf8, kWindows1252 };
+
+// Writes `text` to `stream` as it is, or, on a Windows console, as the letters its
+// bytes stand for. False when not all of it could be written (errno says why).
+bool WriteText(std::FILE* stream, std::string_view text, TextBytes bytes);
 
 }  // namespace qh::tools

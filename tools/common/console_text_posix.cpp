@@ -11,4 +11,8 @@ void Print(std::FILE* stream, const char* format, ...) {
   va_end(arguments);
 }
 
+bool WriteText(std::FILE* stream, std::string_view text, TextBytes) {
+  return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+
 }  // namespace qh::tools

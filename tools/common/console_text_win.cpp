@@ -1,6 +1,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <string>
 
@@ -32,16 +34,27 @@ HANDLE DeviceOf(std::FILE* stream) {
   return LookUpDevice(stream);
 }
 
-// The UTF-8 text as the letters it holds; false, with nothing written, when the device
-// is no console.
-bool WriteToConsole(HANDLE device, const std::string& text) {
-  const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (units <= 0) return false;
+enum class ConsoleWrite { kNoConsole, kDone, kFailed };
+
+// The text as the letters its bytes stand for in `codePage`; kNoConsole, with nothing
+// written, when the device is no console.
+ConsoleWrite WriteToConsole(HANDLE device, std::string_view text, UINT codePage) {
+  const int units = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (units <= 0) return ConsoleWrite::kNoConsole;
   std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
-  DWORD written = 0;
-  return WriteConsoleW(device, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0 ||
-         written != 0;
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
+  // In pieces a console of any Windows takes, none ending inside a pair of surrogates.
+  constexpr std::size_t kPiece = 8192;
+  for (std::size_t at = 0; at < wide.size();) {
+    std::size_t size = std::min(kPiece, wide.size() - at);
+    if (at + size < wide.size() && IS_HIGH_SURROGATE(wide[at + size - 1])) --size;
+    DWORD written = 0;
+    if (WriteConsoleW(device, wide.data() + at, static_cast<DWORD>(size), &written, nullptr) == 0) {
+      return at == 0 ? ConsoleWrite::kNoConsole : ConsoleWrite::kFailed;
+    }
+    at += size;
+  }
+  return ConsoleWrite::kDone;
 }
 
 }  // namespace
@@ -64,7 +77,26 @@ void Print(std::FILE* stream, const char* format, ...) {
   va_end(again);
   // What the stream holds comes first; a device that is no console gets the bytes.
   std::fflush(stream);
-  if (!text.empty() && !WriteToConsole(device, text)) std::fputs(text.c_str(), stream);
+  if (!text.empty() && WriteToConsole(device, text, CP_UTF8) == ConsoleWrite::kNoConsole) {
+    std::fputs(text.c_str(), stream);
+  }
+}
+
+bool WriteText(std::FILE* stream, std::string_view text, TextBytes bytes) {
+  const HANDLE device = DeviceOf(stream);
+  if (device != nullptr && !text.empty()) {
+    std::fflush(stream);
+    switch (WriteToConsole(device, text, bytes == TextBytes::kUtf8 ? CP_UTF8 : 1252)) {
+      case ConsoleWrite::kDone:
+        return true;
+      case ConsoleWrite::kFailed:
+        errno = EIO;
+        return false;
+      case ConsoleWrite::kNoConsole:
+        break;
+    }
+  }
+  return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
 }
 
 }  // namespace qh::tools

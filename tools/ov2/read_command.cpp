@@ -67,7 +67,12 @@ int RunRead(const Options& options) {
     return kExitFailed;
   }
   TextOutput output;
-  if (!output.Open(options.output, options.output.empty() ? nullptr : &set)) {
+  // The ".asc" lines hold the overlay's bytes (Windows-1252 unless --utf8); GPX and
+  // CSV are UTF-8.
+  const tools::TextBytes bytes = format == TextFormat::kAsc && !options.utf8
+                                     ? tools::TextBytes::kWindows1252
+                                     : tools::TextBytes::kUtf8;
+  if (!output.Open(options.output, options.output.empty() ? nullptr : &set, bytes)) {
     return CannotWrite(output);
   }
   if (format == TextFormat::kGpx) AppendGpxStart(output.Buffer());

@@ -13,8 +13,9 @@ constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
 
 }  // namespace
 
-bool TextOutput::Open(const std::string& path, OutputSet* set) {
+bool TextOutput::Open(const std::string& path, OutputSet* set, tools::TextBytes bytes) {
   set_ = set;
+  bytes_ = bytes;
   toStandardOutput_ = path.empty();
   name_ = toStandardOutput_ ? std::string("standard output") : path;
   if (toStandardOutput_) {
@@ -28,9 +29,7 @@ bool TextOutput::Flush(bool always) {
   if (buffer_.size() < kFlushBytes && !always) return !failed_;
   if (toStandardOutput_) {
     errno = 0;
-    if (!failed_ && std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size()) {
-      failed_ = true;
-    }
+    if (!failed_ && !tools::WriteText(stdout, buffer_, bytes_)) failed_ = true;
   } else if (!file_.Write(buffer_)) {
     failed_ = true;
   }

@@ -7,14 +7,16 @@
 #include "formats/complete_file.h"
 #include "formats/io_error.h"
 #include "formats/output_set.h"
+#include "tools/common/console_text.h"
 
 namespace qh::ov2 {
 
 class TextOutput {
  public:
   // To `path`, or to standard output when it is empty. A file is written under the
-  // output set `set`, which the caller has claimed.
-  bool Open(const std::string& path, OutputSet* set);
+  // output set `set`, which the caller has claimed. `bytes` tells what the text's bytes
+  // stand for, for a console to show its letters.
+  bool Open(const std::string& path, OutputSet* set, tools::TextBytes bytes);
   // The bytes gathered so far are handed on when there are many.
   std::string& Buffer() { return buffer_; }
   bool Flush(bool always = false);
@@ -29,6 +31,7 @@ class TextOutput {
   CompleteFile file_;
   OutputSet* set_ = nullptr;
   bool toStandardOutput_ = false;
+  tools::TextBytes bytes_ = tools::TextBytes::kUtf8;
   bool failed_ = false;
   std::string buffer_, name_;
 };
