@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -365,6 +366,23 @@ TEST(ProgramManifests, EachProgramCarriesTheManifestAsResourceOne) {
     }
     FreeLibrary(module);
     EXPECT_EQ(actual, expected) << program << ": manifest resource 1";
+  }
+}
+
+// The tools may hold a large input or index: each may use 4 GiB of addresses on 64-bit
+// Windows, not 2 (a 770 MB GPX file was "out of memory").
+TEST(ProgramHeaders, TheToolsAreLargeAddressAware) {
+  for (const char* program : {QH_UTILITY_EXE, QH_PSP2OV2_EXE, QH_OV2_EXE}) {
+    std::string bytes;
+    ASSERT_TRUE(qh::test::ReadFile(WindowsPath(program), bytes)) << "cannot read " << program;
+    IMAGE_DOS_HEADER dos{};
+    ASSERT_GT(bytes.size(), sizeof dos);
+    std::memcpy(&dos, bytes.data(), sizeof dos);
+    IMAGE_NT_HEADERS32 nt{};
+    ASSERT_GE(bytes.size(), static_cast<std::size_t>(dos.e_lfanew) + sizeof nt) << program;
+    std::memcpy(&nt, bytes.data() + dos.e_lfanew, sizeof nt);
+    ASSERT_EQ(nt.Signature, static_cast<DWORD>(IMAGE_NT_SIGNATURE)) << program;
+    EXPECT_NE(nt.FileHeader.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE, 0) << program;
   }
 }
 
