@@ -275,6 +275,10 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
       {made("nameless.csv"), 2,
        "ov2: cannot read " + folder.File("nameless.csv") + ": the header line does not name"},
       {made("picture"), 2, folder.File("picture") + ": not a file ov2 reads"},
+      // An output named for another kind than the command writes: refused, the file of
+      // that name left as it is.
+      {"make " + Quote(folder.File("bad.csv")) + " -o " + p, 2, "make writes an overlay (.ov2), not a .csv file"},
+      {"map " + p + " -o " + Quote(folder.File("m.ov2")), 2, "map writes an SVG picture (.svg), not a .ov2"},
   };
   for (const Case& c : cases) {
     const RunResult r = Ov2(folder, c.arguments);

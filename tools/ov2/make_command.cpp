@@ -9,6 +9,7 @@
 #include "tools/common/standard_output.h"
 #include "tools/common/tell_failure.h"
 #include "tools/ov2/commands.h"
+#include "tools/ov2/options.h"
 #include "tools/ov2/input_readers.h"
 #include "tools/ov2/point_flow.h"
 #include "tools/ov2/point_pipe.h"
@@ -39,6 +40,7 @@ void Summarize(const Options& options, const PointFlow& flow) {
 
 int RunMake(const Options& options) {
   if (!tools::MayWriteOutput("ov2", options.inputs, options.output, "overlay")) return kExitFailed;
+  if (!OutputFitsCommand(options)) return kExitFailed;
   OutputSet set;
   if (!tools::ClaimOutputs("ov2", options.output, set)) return kExitFailed;
   OverlayBuilder builder;

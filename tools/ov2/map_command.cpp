@@ -8,6 +8,7 @@
 #include "tools/common/output_place.h"
 #include "tools/common/tell_failure.h"
 #include "tools/ov2/commands.h"
+#include "tools/ov2/options.h"
 #include "tools/ov2/input_readers.h"
 #include "tools/ov2/point_flow.h"
 #include "tools/ov2/svg_map.h"
@@ -33,6 +34,7 @@ std::string MapTitle(const std::vector<std::string>& inputs) {
 
 int RunMap(const Options& options) {
   if (!tools::MayWriteOutput("ov2", options.inputs, options.output, "map")) return kExitFailed;
+  if (!OutputFitsCommand(options)) return kExitFailed;
   SvgMap map;
   const TextOptions texts{false, options.utf8, options.longitudeRule};
   PointFlow flow(texts, 0, 0, false, [&](const FlowPoint& point) {

@@ -1,5 +1,7 @@
 #include "tools/ov2/options.h"
 
+#include "formats/file_system.h"
+
 #include <string_view>
 
 #include "quillhaven_version.h"
@@ -174,6 +176,22 @@ int ParseOptions(int argc, char** argv, Options& options) {
     if (!TakeOption(arg, value, options)) return kExitFailed;
   }
   return Consistent(options) ? -1 : kExitFailed;
+}
+
+bool OutputFitsCommand(const Options& options) {
+  if (options.command != Command::kMake && options.command != Command::kMap) return true;
+  const bool make = options.command == Command::kMake;
+  const std::string kind = LowerCaseExtension(options.output);
+  const char* writer = kind == "asc" || kind == "gpx" || kind == "csv" ? "ov2 read"
+                       : kind == "ov2"                                 ? "ov2 make"
+                       : kind == "svg"                                 ? "ov2 map"
+                       : kind == "psp"                                 ? "no command"
+                                                                       : nullptr;
+  if (writer == nullptr || kind == (make ? "ov2" : "svg")) return true;
+  tools::Print(stderr, "ov2: %s: %s writes %s, not a .%s file (%s writes those)\n",
+               tools::Shown(options.output).c_str(), make ? "make" : "map",
+               make ? "an overlay (.ov2)" : "an SVG picture (.svg)", kind.c_str(), writer);
+  return false;
 }
 
 }  // namespace qh::ov2

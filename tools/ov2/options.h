@@ -27,5 +27,10 @@ struct Options {
 void PrintUsage(std::FILE* out);
 // Returns -1 when the command line is complete, else the exit code to end with.
 int ParseOptions(int argc, char** argv, Options& options);
+// An output of make or map named for another kind of file than the command writes
+// ("-o points.csv" to make, which writes an overlay) would hold what its name does not
+// say, and may replace such a file: false, and said so with the command that writes
+// that kind. A name of no kind ov2 knows is the user's choice.
+bool OutputFitsCommand(const Options& options);
 
 }  // namespace qh::ov2
