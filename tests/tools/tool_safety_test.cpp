@@ -197,6 +197,7 @@ TEST(Tools, OutputsThatWouldOverwriteAnInputOrEachOtherAreRefused) {
   const Case cases[] = {
       {"-o ./a.psp a.psp", kPsp2Ov2 + " -o ./a.psp a.psp", "its overlay ./a.psp would overwrite the input a.psp"},
       {"overlay and icon one file", kPsp2Ov2 + " -o x.bmp a.psp", "its overlay and its icon would both be x.bmp"},
+      {"an overlay named as a pushpin file", kPsp2Ov2 + " -o b.psp a.psp", "-o names the overlay (.ov2), not a .psp file"},
       {"two inputs, one set of outputs", kPsp2Ov2 + " a.psp a.dat", "a.psp and a.dat would both write a.asc"},
       {"one input twice", kPsp2Ov2 + " a.psp sub/../a.psp", "a.psp and sub/../a.psp are the same file"},
       {"an output linked to the input", kPsp2Ov2 + " -o linked.ov2 a.psp", "would overwrite the input a.psp"},

@@ -114,6 +114,14 @@ bool Converter::PlanOutputs() {
     outputs_.push_back(OutputNames(inputs[i]));
     if (!MayWrite(i, claims)) return false;
   }
+  // The overlay named as another kind of file (a typo for trip.ov2) would put its bytes
+  // over such a file, a pushpin file among them.
+  const std::string kind = LowerCaseExtension(options_.output);
+  if (kind == "psp" || kind == "gpx" || kind == "csv" || kind == "svg") {
+    tools::Print(stderr, "psp2ov2: %s: -o names the overlay (.ov2), not a .%s file\n",
+                 Shown(options_.output).c_str(), kind.c_str());
+    return false;
+  }
   return true;
 }
 

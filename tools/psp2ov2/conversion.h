@@ -27,8 +27,8 @@ class Converter {
   // Reads the --symbol file, once for all inputs; false (and said why) when it cannot.
   bool LoadExplicitSymbol();
   // Names the outputs of every input. False, and said why, when one would overwrite an
-  // input or another output, or exists and is not a regular file: then nothing may be
-  // written.
+  // input or another output, or exists and is not a regular file, or the overlay is
+  // named as another kind of file (-o trip.psp): then nothing may be written.
   bool PlanOutputs();
   // Converts the input at `index` (after PlanOutputs) and returns its exit code.
   int Convert(std::size_t index);
