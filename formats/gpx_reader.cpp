@@ -31,6 +31,9 @@ class GpxHandler : public XmlHandler {
     ++depth_;
     if (depth_ == 1) rootIsGpx_ = name == "gpx";
     if (depth_ == 2 && rootIsGpx_ && name == "wpt") StartWaypoint(attributes);
+    // A route's points are children of "rte", a track's of "trkseg" in "trk".
+    if (depth_ == 3 && rootIsGpx_ && name == "rtept") ++passedOver_.routePoints;
+    if (depth_ == 4 && rootIsGpx_ && name == "trkpt") ++passedOver_.trackPoints;
     if (depth_ == 3 && inWaypoint_) {
       text_ = name == "name" ? &name_ : name == "desc" ? &desc_ : nullptr;
     }
@@ -46,6 +49,7 @@ class GpxHandler : public XmlHandler {
     --depth_;
   }
   bool RootIsGpx() const { return rootIsGpx_; }
+  const GpxPassedOver& PassedOver() const { return passedOver_; }
 
  private:
   void StartWaypoint(const XmlAttributes& attributes) {
@@ -74,6 +78,7 @@ class GpxHandler : public XmlHandler {
   std::string latitude_, longitude_, name_, desc_;
   std::string* text_ = nullptr;  // the child whose text is being gathered
   GpxWaypoint point_;
+  GpxPassedOver passedOver_;
 };
 
 // The waypoints of the document's second half, kept until the first half's are told.
@@ -110,7 +115,7 @@ bool GpxCoordinates(const GpxWaypoint& waypoint, double& latitude, double& longi
 }
 
 bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
-             ContentError& error, std::size_t twoThreadsFrom) {
+             ContentError& error, std::size_t twoThreadsFrom, GpxPassedOver* passedOver) {
   KeptWaypoints kept;
   const std::function<void(const GpxWaypoint&)> keep = [&](const GpxWaypoint& w) { kept.Keep(w); };
   GpxHandler first(waypoint), second(keep);
@@ -124,6 +129,13 @@ bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoi
     return false;
   }
   if (secondUsed) kept.Tell(waypoint);
+  if (passedOver != nullptr) {
+    *passedOver = first.PassedOver();
+    if (secondUsed) {
+      passedOver->routePoints += second.PassedOver().routePoints;
+      passedOver->trackPoints += second.PassedOver().trackPoints;
+    }
+  }
   return true;
 }
 

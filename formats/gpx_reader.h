@@ -26,8 +26,13 @@ struct GpxWaypoint {
 // caller's to fill in. A document of `twoThreadsFrom` bytes or more is parsed in two
 // halves at once where the parser allows.
 inline constexpr std::size_t kGpxTwoThreadsFrom = std::size_t{4} << 20;
+// The points of routes and tracks a document holds, which are passed over.
+struct GpxPassedOver {
+  std::size_t routePoints = 0, trackPoints = 0;
+};
 bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
-             ContentError& error, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom);
+             ContentError& error, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom,
+             GpxPassedOver* passedOver = nullptr);
 
 // The waypoint's coordinates as numbers; false when either is missing, not a decimal
 // number or not finite.

@@ -16,6 +16,7 @@ struct Seen {
   std::vector<std::size_t> bad;     // ordinals of waypoints without numeric coordinates
   bool ok = false;
   ContentError error;
+  GpxPassedOver passedOver;
 };
 
 Seen Read(const std::string& document, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom) {
@@ -31,7 +32,7 @@ Seen Read(const std::string& document, std::size_t twoThreadsFrom = kGpxTwoThrea
     seen.points.push_back(std::to_string(latitude) + " " + std::to_string(longitude) + " " +
                           std::string(w.name) + "|" + std::string(w.desc));
   };
-  seen.ok = ReadGpx(document, waypoint, seen.error, twoThreadsFrom);
+  seen.ok = ReadGpx(document, waypoint, seen.error, twoThreadsFrom, &seen.passedOver);
   return seen;
 }
 
@@ -45,6 +46,8 @@ TEST(GpxReader, TakesTheWaypointsOfBothVersionsAndNothingElse) {
   const Seen ten = Read(gpx10);
   ASSERT_TRUE(ten.ok) << ten.error.what;
   EXPECT_EQ(ten.points, std::vector<std::string>{"36.162700 -86.781900 Nashville|Music & live <city>"});
+  EXPECT_EQ(ten.passedOver.routePoints, 1u);
+  EXPECT_EQ(ten.passedOver.trackPoints, 1u);
 
   const std::string gpx11 =
       "<g:gpx xmlns:g=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\">"
@@ -120,6 +123,11 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
        "</gpx>", true},
       {"a prefixed root", "<g:gpx xmlns:g=\"http://www.topografix.com/GPX/1/1\">", "", "</g:gpx>",
        true},
+      {"routes and tracks in both halves", "<gpx>",
+       "<rte><rtept lat=\"1\" lon=\"1\"/><rtept lat=\"2\" lon=\"2\"/></rte>",
+       "<trk><trkseg><trkpt lat=\"1\" lon=\"1\"/></trkseg><trkseg><trkpt lat=\"2\" lon=\"2\"/>"
+       "</trkseg></trk></gpx>",
+       true},
   };
   for (const Case& c : cases) {
     std::string body = waypoints('a', 20, false) + c.middle + waypoints('b', 20, false);
@@ -135,6 +143,8 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
     EXPECT_EQ(twice.error.what, once.error.what) << c.what;
     EXPECT_EQ(twice.points, once.points) << c.what;
     EXPECT_EQ(twice.bad, once.bad) << c.what;
+    EXPECT_EQ(twice.passedOver.routePoints, once.passedOver.routePoints) << c.what;
+    EXPECT_EQ(twice.passedOver.trackPoints, once.passedOver.trackPoints) << c.what;
     EXPECT_GE(once.points.size(), 20u) << c.what;
 #ifndef _WIN32  // XmlLite tells no byte offsets: Windows reads in one pass
     struct Count : XmlHandler {

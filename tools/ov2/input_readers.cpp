@@ -10,6 +10,7 @@
 #include "formats/ov2_reader.h"
 #include "formats/text_encoding.h"
 #include "tools/common/exit_status.h"
+#include "tools/common/standard_output.h"
 #include "tools/common/tell_failure.h"
 #include "tools/ov2/input_kind.h"
 #include "tools/common/console_text.h"
@@ -175,7 +176,16 @@ int ReadGpxFile(const std::string& path, const std::string& bytes, PointSink& fl
     }
   };
   ContentError error;
-  if (!ReadGpx(bytes, waypoint, error)) return CannotRead(error, path);
+  GpxPassedOver passedOver;
+  if (!ReadGpx(bytes, waypoint, error, kGpxTwoThreadsFrom, &passedOver)) return CannotRead(error, path);
+  // A GPS keeps its tracks in GPX files: their points are no points of interest, and
+  // are passed over, but not without a word.
+  if (passedOver.routePoints + passedOver.trackPoints > 0) {
+    tools::Print(stderr, "%s: %zu route point%s and %zu track point%s passed over: an overlay takes waypoints\n",
+                 tools::Shown(path).c_str(), passedOver.routePoints,
+                 passedOver.routePoints == 1 ? "" : "s", passedOver.trackPoints,
+                 passedOver.trackPoints == 1 ? "" : "s");
+  }
   return flowing ? kExitOk : kExitFailed;
 }
 
