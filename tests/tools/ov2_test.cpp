@@ -260,6 +260,8 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   const Case cases[] = {
       {"make " + Quote(folder.File("missing.gpx")) + " -o " + Quote(folder.File("m.ov2")), 2, "No such file or directory"},
       {"make " + p + " -o " + p, 2, "would overwrite the input"},
+      {"make " + p + " " + Quote(folder.Path().string() + "/./p.csv") + " -o " + Quote(folder.File("twice.ov2")), 2,
+       "are the same file"},
       {"make " + p + " -o " + Quote(folder.Path().string()), 2, "Is a directory"},
       {"read " + p, 2, "either -o FILE or -f"},
       {"read " + p + " -o " + Quote(folder.File("x.kml")), 2, "writes .asc, .gpx or .csv"},

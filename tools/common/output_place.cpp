@@ -14,7 +14,14 @@ namespace qh::tools {
 bool MayWriteOutput(const char* tool, const std::vector<std::string>& inputs,
                     const std::string& output, const char* role) {
   FileClaims claims;
-  for (std::size_t i = 0; i < inputs.size(); ++i) claims.Take(inputs[i], "input", i);
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    // One file named twice ("*.csv extra.csv") would put its points in twice.
+    if (const auto* earlier = claims.Take(inputs[i], "input", i)) {
+      Print(stderr, "%s: %s and %s are the same file\n", tool, Shown(earlier->path).c_str(),
+            Shown(inputs[i]).c_str());
+      return false;
+    }
+  }
   if (const auto* input = claims.Take(output, role, inputs.size())) {
     Print(stderr, "%s: %s: the %s %s would overwrite the input\n", tool,
                  Shown(input->path).c_str(), role, Shown(output).c_str());

@@ -6,9 +6,10 @@
 
 namespace qh::tools {
 
-// True when `output` is none of `inputs` (by identity, see FileClaims) and what has its
-// name now, if anything, is a regular file that may be replaced. Otherwise says why on
-// standard error under `tool`'s name, calling the output by `role` ("overlay").
+// True when the `inputs` are distinct files and `output` is none of them (by identity,
+// see FileClaims), and what has its name now, if anything, is a regular file that may be
+// replaced. Otherwise says why on standard error under `tool`'s name, calling the output
+// by `role` ("overlay").
 bool MayWriteOutput(const char* tool, const std::vector<std::string>& inputs,
                     const std::string& output, const char* role);
 
