@@ -8,7 +8,7 @@ seconds=${2:-60}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 for harness in pushpin_fuzz asc_overlay_fuzz offsets_fuzz config_fuzz numbers_fuzz \
-               dialog_sections_fuzz argument_walk_fuzz ov2_reader_fuzz csv_fuzz f10_5_fuzz; do
+               dialog_sections_fuzz argument_walk_fuzz ov2_reader_fuzz csv_fuzz gpx_fuzz f10_5_fuzz; do
   # The file readers stream through buffers of 32 KiB: give them inputs that cross one.
   case $harness in
     pushpin_fuzz|asc_overlay_fuzz) max_len=70000 ;;
