@@ -46,7 +46,10 @@ CsvColumns CsvHeaderColumns(std::string_view line, char& separator) {
   if (line.substr(0, 3) == kByteOrderMark) line.remove_prefix(3);
   const auto commas = std::count(line.begin(), line.end(), ',');
   const auto semicolons = std::count(line.begin(), line.end(), ';');
+  // Text a spreadsheet saves "tab delimited", or copies to the clipboard.
+  const auto tabs = std::count(line.begin(), line.end(), '\t');
   separator = semicolons > commas ? ';' : ',';
+  if (tabs > std::max(commas, semicolons)) separator = '\t';
   CsvColumns columns;
   int column = 0;
   for (std::size_t start = 0;; ++column) {
@@ -143,7 +146,7 @@ bool CsvReader::Number(int column, double& value) {
   const auto index = static_cast<std::size_t>(column);
   if (index >= fieldCount_) return false;
   std::string_view text = Trimmed(fields_[index]);
-  if (separator_ == ';' && text.find(',') != std::string_view::npos) {
+  if (separator_ != ',' && text.find(',') != std::string_view::npos) {
     number_.assign(text);
     std::replace(number_.begin(), number_.end(), ',', '.');
     text = number_;

@@ -1,8 +1,8 @@
 // Reader of point lists in CSV (UTF-8): a header line naming the columns "lat" (or
 // "latitude"), "lon" ("long", "longitude", "lng"), optionally "name" and "desc"
 // ("description", "notes"), in any order and case; other columns are ignored. The
-// separator is a comma or a semicolon, whichever the header holds more of; with a
-// semicolon a decimal comma is taken too. Fields follow RFC 4180: a quoted field may
+// separator is a comma, a semicolon or a tab, whichever the header holds most of; with a
+// semicolon or a tab a decimal comma is taken too. Fields follow RFC 4180: a quoted field may
 // hold separators, line ends and doubled quotes. Line ends are CR LF, LF or CR; a UTF-8
 // byte order mark before the header is passed over.
 #pragma once

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,7 @@ TEST(CsvHeader, NamesItsColumnsInAnyOrderAndCase) {
       {"id, lng , lat,\"name\",description", ',', {2, 1, 3, 4}},
       {"x;y,z", ',', {-1, -1, -1, -1}},
       {"lat;lon;name,with comma", ';', {0, 1, -1, -1}},
+      {"Name\tLat\tLon\tnotes, or more", '\t', {1, 2, 0, -1}},
   };
   for (const Case& c : cases) {
     char separator = 0;
@@ -79,11 +81,15 @@ TEST(CsvReader, QuotedFieldsFollowRfc4180) {
   EXPECT_EQ(out.rows, expected);
 }
 
-TEST(CsvReader, SemicolonsTakeDecimalCommasAndLoneCrEndsLines) {
-  const Outcome out = ReadAll("lat;lon;name\r36,16;-86,78;Nashville\r\"a;b\";1;x\r");
-  ASSERT_EQ(out.rows.size(), 1u);
-  EXPECT_EQ(out.rows[0], (Row{36.16, -86.78, "Nashville", "", 2}));
-  EXPECT_EQ(out.badLines, std::vector<std::size_t>{3});
+TEST(CsvReader, SemicolonsAndTabsTakeDecimalCommasAndLoneCrEndsLines) {
+  for (const char separator : {';', '\t'}) {
+    std::string text = "lat;lon;name\r36,16;-86,78;Nashville\r\"a;b\";1;x\r";
+    std::replace(text.begin(), text.end(), ';', separator);
+    const Outcome out = ReadAll(text);
+    ASSERT_EQ(out.rows.size(), 1u) << text;
+    EXPECT_EQ(out.rows[0], (Row{36.16, -86.78, "Nashville", "", 2})) << text;
+    EXPECT_EQ(out.badLines, std::vector<std::size_t>{3}) << text;
+  }
 }
 
 TEST(CsvReader, RecordsWithoutNumbersAreRefusedWithTheirLine) {
