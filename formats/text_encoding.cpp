@@ -71,6 +71,28 @@ void AppendUtf8FromWindows1252(std::string& out, std::string_view text) {
   }
 }
 
+bool AppendUtf8FromUtf16(std::string& out, std::string_view bytes, bool bigEndian) {
+  const auto unit = [&](std::size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    return static_cast<char32_t>(bigEndian ? first << 8 | second : second << 8 | first);
+  };
+  const std::size_t units = bytes.size() / 2;
+  bool replaced = bytes.size() % 2 != 0;
+  for (std::size_t i = 0; i < units; ++i) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(++i) - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = kReplacement;
+      replaced = true;
+    }
+    AppendUtf8Character(out, c);
+  }
+  if (bytes.size() % 2 != 0) AppendUtf8Character(out, kReplacement);  // half a unit at the end
+  return replaced;
+}
+
 char32_t NextUtf8Character(std::string_view text, std::size_t& at) {
   const auto lead = static_cast<unsigned char>(text[at++]);
   if (lead < 0x80) return lead;

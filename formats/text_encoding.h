@@ -1,5 +1,6 @@
 // The two text encodings of overlays: Windows-1252, one byte a character, for older
-// devices; UTF-8 for newer ones. GPX and CSV files are UTF-8.
+// devices; UTF-8 for newer ones. GPX and CSV files are UTF-8; a CSV file may also be
+// Windows-1252, or UTF-16 as a spreadsheet saves "Unicode text".
 #pragma once
 
 #include <cstddef>
@@ -31,6 +32,9 @@ void AppendUtf8Character(std::string& out, char32_t character);
 
 // Appends Windows-1252 text as UTF-8.
 void AppendUtf8FromWindows1252(std::string& out, std::string_view text);
+// Appends UTF-16 text, two bytes a unit, low byte first unless `bigEndian`, as UTF-8:
+// each lone surrogate, and a last odd byte, as U+FFFD. True when anything was replaced.
+bool AppendUtf8FromUtf16(std::string& out, std::string_view bytes, bool bigEndian);
 // Appends UTF-8 text as Windows-1252: a character beyond the code page, and each
 // broken UTF-8 sequence, becomes "?". True when anything was replaced.
 bool AppendWindows1252FromUtf8(std::string& out, std::string_view text);

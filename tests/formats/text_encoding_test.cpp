@@ -57,6 +57,32 @@ TEST(TextEncoding, CheckedUtf8KeepsValidTextAndMarksBrokenBytes) {
   EXPECT_EQ(out, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
+// UTF-16 in either byte order: a pair of surrogates is one character, a lone surrogate
+// and a last odd byte are U+FFFD, and say so.
+TEST(TextEncoding, Utf16InEitherByteOrderBecomesUtf8) {
+  struct Case {
+    std::string littleEndian;
+    std::string utf8;
+    bool replaced;
+  };
+  const Case cases[] = {
+      {std::string("A\0\xE9\0\xAC\x20", 6), "A\xC3\xA9\xE2\x82\xAC", false},
+      {std::string("\x3C\xD8\xF0\xDF", 4), "\xF0\x9F\x8F\xB0", false},  // U+1F3F0
+      {std::string("\x3C\xD8" "A\0", 4), "\xEF\xBF\xBD" "A", true},      // a lone high surrogate
+      {std::string("\xF0\xDF", 2), "\xEF\xBF\xBD", true},                 // a lone low one
+      {std::string("A\0B", 3), "A\xEF\xBF\xBD", true},                     // half a unit
+  };
+  for (const Case& c : cases) {
+    std::string bigEndian = c.littleEndian;
+    for (std::size_t i = 0; i + 1 < bigEndian.size(); i += 2) std::swap(bigEndian[i], bigEndian[i + 1]);
+    for (const bool big : {false, true}) {
+      std::string out = "x";
+      EXPECT_EQ(AppendUtf8FromUtf16(out, big ? bigEndian : c.littleEndian, big), c.replaced) << c.utf8;
+      EXPECT_EQ(out, "x" + c.utf8) << big;
+    }
+  }
+}
+
 // Whether text is UTF-8 throughout, told eight ASCII bytes at a time: the same answer
 // as the character-by-character check, wherever a stray or broken byte falls.
 TEST(TextEncoding, IsUtf8AgreesWithTheCheckedCopyWhereverTheFaultFalls) {

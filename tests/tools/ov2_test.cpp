@@ -127,8 +127,9 @@ TEST(Ov2Make, MixedInputsByExtensionAndContentWithDuplicatesDropped) {
 }
 
 // A CSV file a spreadsheet saved in Windows-1252 is read as that, and said so, rather
-// than its letters turned into question marks.
-TEST(Ov2Make, ACsvFileThatIsNoUtf8IsReadAsWindows1252) {
+// than its letters turned into question marks; one it saved as "Unicode text" is read
+// as the UTF-16 its byte order mark says.
+TEST(Ov2Make, ACsvFileThatIsNoUtf8IsReadAsWindows1252OrAsItsByteOrderMarkSays) {
   TempFolder folder;
   WriteFile(folder.File("excel.csv"), "lat;lon;name\r\n48,85;2,29;Caf\xE9 \x80\r\n");
   const std::string out = folder.File("excel.ov2");
@@ -139,6 +140,24 @@ TEST(Ov2Make, ACsvFileThatIsNoUtf8IsReadAsWindows1252) {
     const auto points = SortedPoints(out);
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(points[0].name, *options == '\0' ? "Caf\xE9 \x80" : "Caf\xC3\xA9 \xE2\x82\xAC") << options;
+  }
+  // A spreadsheet's "Unicode text": UTF-16 with its byte order mark, columns parted by
+  // tabs, named without an extension ov2 knows. Both byte orders.
+  const std::u16string text = u"Name\tLat\tLon\r\n\u0141\u00F3d\u017A \U0001F3F0\t51,76\t19,46\r\n";
+  for (const bool bigEndian : {false, true}) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+      const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+      bytes += bigEndian ? high : low;
+      bytes += bigEndian ? low : high;
+    }
+    WriteFile(folder.File("unicode.txt"), bytes);
+    const RunResult made = Ov2(folder, "make " + Quote(folder.File("unicode.txt")) + " -o " + Quote(out) + " --utf8");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err, "") << bigEndian;
+    const auto points = SortedPoints(out);
+    ASSERT_EQ(points.size(), 1u) << bigEndian;
+    EXPECT_EQ(points[0].name, "\xC5\x81\xC3\xB3" "d\xC5\xBA \xF0\x9F\x8F\xB0") << bigEndian;
   }
 }
 

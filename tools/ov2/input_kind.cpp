@@ -8,6 +8,7 @@
 #include "formats/asc_reader.h"
 #include "formats/byte_reader.h"
 #include "formats/csv_reader.h"
+#include "formats/text_encoding.h"
 #include "formats/file_calls.h"
 #include "formats/file_system.h"
 #include "formats/output_sizes.h"
@@ -73,6 +74,15 @@ InputKind KindByName(std::string_view path) {
 
 InputKind KindByContent(std::string_view head, std::size_t size) {
   std::string_view text = head;
+  // Text in UTF-16 ("Unicode text" of a spreadsheet, or XML) is told by its byte order
+  // mark, and looked at in UTF-8.
+  std::string fromUtf16;
+  const std::string_view mark = head.substr(0, 2);
+  if (mark == "\xFF\xFE" || mark == "\xFE\xFF") {
+    const std::size_t units = (head.size() - 2) / 2;
+    AppendUtf8FromUtf16(fromUtf16, head.substr(2, 2 * units), mark == "\xFE\xFF");
+    text = fromUtf16;
+  }
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   const std::size_t first = text.find_first_not_of(" \t\r\n");
   if (first != std::string_view::npos && text[first] == '<') return InputKind::kGpx;

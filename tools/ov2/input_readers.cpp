@@ -138,13 +138,17 @@ int ReadOverlay(const std::string& path, const TextOptions& options, PointSink& 
 int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions& options,
             PointSink& flow) {
   // A spreadsheet saves CSV in Windows' own code page unless told otherwise: a file that
-  // is no UTF-8 is read as Windows-1252, and said so, rather than its letters lost.
-  std::string fromWindows1252;
-  if (!IsUtf8(bytes)) {
-    AppendUtf8FromWindows1252(fromWindows1252, bytes);
+  // is no UTF-8 is read as Windows-1252, and said so, rather than its letters lost. Its
+  // "Unicode text" is UTF-16, which its byte order mark tells.
+  std::string converted;
+  const std::string_view start = std::string_view(bytes).substr(0, 2);
+  if (start == "\xFF\xFE" || start == "\xFE\xFF") {
+    AppendUtf8FromUtf16(converted, std::string_view(bytes).substr(2), start == "\xFE\xFF");
+  } else if (!IsUtf8(bytes)) {
+    AppendUtf8FromWindows1252(converted, bytes);
     tools::Print(stderr, "%s: not UTF-8: read as Windows-1252\n", path.c_str());
   }
-  CsvReader reader(fromWindows1252.empty() ? std::string_view(bytes) : fromWindows1252);
+  CsvReader reader(converted.empty() ? std::string_view(bytes) : converted);
   if (!reader.ReadHeader()) return CannotRead(reader.Error(), path);
   Utf8Points texts(options);
   CsvPoint record;
