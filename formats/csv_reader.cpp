@@ -50,6 +50,11 @@ CsvColumns CsvHeaderColumns(std::string_view line, char& separator) {
   const auto tabs = std::count(line.begin(), line.end(), '\t');
   separator = semicolons > commas ? ';' : ',';
   if (tabs > std::max(commas, semicolons)) separator = '\t';
+  return CsvHeaderColumnsParted(line, separator);
+}
+
+CsvColumns CsvHeaderColumnsParted(std::string_view line, char separator) {
+  if (line.substr(0, 3) == kByteOrderMark) line.remove_prefix(3);
   CsvColumns columns;
   int column = 0;
   for (std::size_t start = 0;; ++column) {
@@ -65,13 +70,25 @@ CsvReader::CsvReader(std::string_view text) : text_(text) {
   if (text_.substr(0, 3) == kByteOrderMark) at_ = 3;
 }
 
-bool CsvReader::ReadHeader() {
-  recordLine_ = line_;
-  std::size_t end = at_;
-  while (end < text_.size() && !IsLineEnd(text_[end])) ++end;
-  columns_ = CsvHeaderColumns(text_.substr(at_, end - at_), separator_);
-  at_ = end;
+std::string_view CsvReader::TakeLine() {
+  const std::size_t start = at_;
+  while (at_ < text_.size() && !IsLineEnd(text_[at_])) ++at_;
+  const std::string_view line = text_.substr(start, at_ - start);
   SkipLineEnd();
+  return line;
+}
+
+bool CsvReader::ReadHeader() {
+  std::string_view line = TakeLine();
+  // A spreadsheet's hint line ("sep=;") names the separator of the lines after it.
+  if (line.size() == 5 && line.substr(0, 4) == "sep=") {
+    separator_ = line[4];
+    line = TakeLine();
+    columns_ = CsvHeaderColumnsParted(line, separator_);
+  } else {
+    columns_ = CsvHeaderColumns(line, separator_);
+  }
+  recordLine_ = line_ - 1;
   if (columns_.latitude < 0 || columns_.longitude < 0) {
     problem_ = "the header line does not name a lat and a lon column";
     headerRefused_ = true;

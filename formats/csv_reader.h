@@ -2,7 +2,8 @@
 // "latitude"), "lon" ("long", "longitude", "lng"), optionally "name" and "desc"
 // ("description", "notes"), in any order and case; other columns are ignored. The
 // separator is a comma, a semicolon or a tab, whichever the header holds most of; with a
-// semicolon or a tab a decimal comma is taken too. Fields follow RFC 4180: a quoted field may
+// semicolon or a tab a decimal comma is taken too. A spreadsheet's hint line before the
+// header ("sep=;") names the separator instead. Fields follow RFC 4180: a quoted field may
 // hold separators, line ends and doubled quotes. Line ends are CR LF, LF or CR; a UTF-8
 // byte order mark before the header is passed over.
 #pragma once
@@ -28,6 +29,8 @@ struct CsvColumns {
 
 // What a header line names, and its separator.
 CsvColumns CsvHeaderColumns(std::string_view line, char& separator);
+// What a header line names, its columns parted by `separator`.
+CsvColumns CsvHeaderColumnsParted(std::string_view line, char separator);
 
 class CsvReader {
  public:
@@ -56,6 +59,8 @@ class CsvReader {
   bool NextField(std::string& field);
   bool Number(int column, double& value);
   void SkipLineEnd();
+  // The line from at_, unquoted, and past its end.
+  std::string_view TakeLine();
 
   std::string_view text_;
   std::size_t at_ = 0;

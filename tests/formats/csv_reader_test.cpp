@@ -92,6 +92,13 @@ TEST(CsvReader, SemicolonsAndTabsTakeDecimalCommasAndLoneCrEndsLines) {
   }
 }
 
+// A spreadsheet's hint line before the header names the separator; lines count from it.
+TEST(CsvReader, AHintLineNamesTheSeparator) {
+  const Outcome out = ReadAll("\xEF\xBB\xBFsep=;\r\nName;Lat;Lon\r\nA,b;48,1;11,5\r\nx;north;1\r\n");
+  EXPECT_EQ(out.rows, (std::vector<Row>{{48.1, 11.5, "A,b", "", 3}}));
+  EXPECT_EQ(out.badLines, std::vector<std::size_t>{4});
+}
+
 TEST(CsvReader, RecordsWithoutNumbersAreRefusedWithTheirLine) {
   const Outcome out = ReadAll(
       "lat,lon,name\n"

@@ -24,6 +24,12 @@ std::string_view FirstLine(std::string_view text) {
   return text.substr(0, end);
 }
 
+std::string_view SecondLine(std::string_view text) {
+  std::size_t end = 0, next = 0;
+  FindAscLineEnd(text, end, next);
+  return FirstLine(text.substr(next));
+}
+
 // The first line that is neither blank, a comment nor a title holds a point.
 // `whole`: the head is the whole file, so its last line is complete.
 bool LooksLikeAsc(std::string_view head, bool whole) {
@@ -87,7 +93,11 @@ InputKind KindByContent(std::string_view head, std::size_t size) {
   const std::size_t first = text.find_first_not_of(" \t\r\n");
   if (first != std::string_view::npos && text[first] == '<') return InputKind::kGpx;
   char separator = ',';
-  const CsvColumns columns = CsvHeaderColumns(FirstLine(text), separator);
+  // A spreadsheet's hint line ("sep=;") before the header names its separator.
+  const std::string_view line = FirstLine(text);
+  const bool hinted = line.size() == 5 && line.substr(0, 4) == "sep=";
+  const CsvColumns columns =
+      hinted ? CsvHeaderColumnsParted(SecondLine(text), line[4]) : CsvHeaderColumns(line, separator);
   if (columns.latitude >= 0 && columns.longitude >= 0) return InputKind::kCsv;
   if (LooksLikeOverlay(head, size)) return InputKind::kOverlay;
   if (LooksLikeAsc(head, head.size() == size)) return InputKind::kAsc;
