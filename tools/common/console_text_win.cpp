@@ -15,8 +15,13 @@ namespace {
 // null: a file or a pipe. (Whether it is a console is for WriteConsoleW to tell: asking
 // its mode needs a read access that a handle opened to write does not have.)
 HANDLE LookUpDevice(std::FILE* stream) {
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_CHAR) return nullptr;
+  // A program started without standard handles (detached) has no descriptor to ask for.
+  const int descriptor = _fileno(stream);
+  if (descriptor < 0) return nullptr;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_CHAR) {
+    return nullptr;
+  }
   return handle;
 }
 
