@@ -1,7 +1,7 @@
 # Runs psp2ov2.exe and MakeOV2_v1-1.exe under the cross build's emulator (Wine) on what
 # they must refuse, where Windows differs: names that differ in case or separator but
-# are one file (compared by the file index), and a count the 32-bit build must not
-# allocate by.
+# are one file (compared by the file index), a count the 32-bit build must not allocate
+# by, and an output marked read-only.
 #   cmake -DEMULATOR=... -DMAKEOV2=... -DPSP2OV2=... -DWORK=... -P windows_refusals.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
@@ -40,4 +40,16 @@ expect_refused("a.psp and A.Psp are the same file" "${PSP2OV2}" a.psp A.Psp)
 expect_refused("cannot write c.bmp" "${PSP2OV2}" -o c.ov2 a.psp)
 expect_refused("huge.psp: file ends early (pin 1 of 1094795585)" "${PSP2OV2}" -q huge.psp)
 expect_refused("cannot read y.asc" "${MAKEOV2}" y.asc)
+
+# An earlier overlay marked read-only stays as its owner wants: replaced, it would have
+# stayed beside its successor under a temporary name, undeletable.
+file(WRITE "${WORK}/kept.ov2" "an earlier overlay")
+file(WRITE "${WORK}/kept.asc" "1,2,\"k\"\r\n")
+file(CHMOD "${WORK}/kept.ov2" PERMISSIONS OWNER_READ GROUP_READ WORLD_READ)
+expect_refused("cannot write kept.ov2: it is read-only" "${MAKEOV2}" kept.asc)
+expect_refused("cannot write kept.ov2: it is read-only" "${PSP2OV2}" -o kept.ov2 a.psp)
+file(READ "${WORK}/kept.ov2" kept)
+if(NOT kept STREQUAL "an earlier overlay")
+  message(FATAL_ERROR "the read-only overlay was replaced")
+endif()
 file(REMOVE_RECURSE "${WORK}")

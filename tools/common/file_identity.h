@@ -17,6 +17,9 @@ enum class FileKind { kAbsent, kRegular, kFolder, kOther };  // kOther: a FIFO, 
 struct FileFacts {
   FileKind kind = FileKind::kAbsent;
   std::uint64_t device = 0, index = 0;  // for a file that exists
+  // A file marked read-only on Windows, which its owner keeps from being replaced.
+  // (On POSIX systems a file's own permissions do not govern its replacement.)
+  bool readOnly = false;
 };
 
 // What `path` names now; false, with errno set, when the system cannot say (a folder

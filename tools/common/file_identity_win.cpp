@@ -39,6 +39,7 @@ bool LookAt(const std::string& path, FileFacts& facts) {
   facts.kind = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
                    ? FileKind::kFolder
                    : FileKind::kRegular;
+  facts.readOnly = (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
   facts.device = information.dwVolumeSerialNumber;
   facts.index = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
   return true;

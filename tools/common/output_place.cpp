@@ -11,6 +11,14 @@
 
 namespace qh::tools {
 
+const char* Irreplaceable(const FileFacts& facts) {
+  if (facts.kind == FileKind::kFolder) return std::strerror(EISDIR);
+  if (facts.kind == FileKind::kOther) return "it is not a regular file";
+  // Replaced, it would stay beside its successor under a temporary name, undeletable.
+  if (facts.readOnly) return "it is read-only";
+  return nullptr;
+}
+
 bool MayWriteOutput(const char* tool, const std::vector<std::string>& inputs,
                     const std::string& output, const char* role) {
   FileClaims claims;
@@ -32,10 +40,8 @@ bool MayWriteOutput(const char* tool, const std::vector<std::string>& inputs,
     TellFailure(tool, IoError{IoFailure::kCannotCreate, output, std::strerror(errno)});
     return false;
   }
-  if (facts.kind == FileKind::kFolder || facts.kind == FileKind::kOther) {
-    TellFailure(tool, IoError{IoFailure::kCannotCreate, output,
-                              facts.kind == FileKind::kFolder ? std::strerror(EISDIR)
-                                                              : "it is not a regular file"});
+  if (const char* refusal = Irreplaceable(facts)) {
+    TellFailure(tool, IoError{IoFailure::kCannotCreate, output, refusal});
     return false;
   }
   return true;

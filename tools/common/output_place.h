@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/file_identity.h"
+
 namespace qh::tools {
 
 // True when the `inputs` are distinct files and `output` is none of them (by identity,
@@ -12,5 +14,9 @@ namespace qh::tools {
 // by `role` ("overlay").
 bool MayWriteOutput(const char* tool, const std::vector<std::string>& inputs,
                     const std::string& output, const char* role);
+
+// Why what `facts` describe may not be replaced by an output (a folder, a device, a file
+// marked read-only), or null when it may.
+const char* Irreplaceable(const FileFacts& facts);
 
 }  // namespace qh::tools

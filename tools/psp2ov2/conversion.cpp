@@ -24,6 +24,7 @@
 #include "resources/symbol/default_symbol.h"
 #include "formats/complete_file.h"
 #include "tools/common/output_claim.h"
+#include "tools/common/output_place.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/tell_failure.h"
 #include "tools/psp2ov2/batch_pipe.h"
@@ -158,9 +159,7 @@ void TellClash(const std::vector<std::string>& inputs, std::size_t index, const 
 const char* Refusal(const std::string& path) {
   tools::FileFacts facts;
   if (!tools::LookAt(path, facts)) return std::strerror(errno);
-  if (facts.kind == tools::FileKind::kFolder) return std::strerror(EISDIR);
-  if (facts.kind == tools::FileKind::kOther) return "it is not a regular file";
-  return nullptr;
+  return tools::Irreplaceable(facts);
 }
 
 }  // namespace
