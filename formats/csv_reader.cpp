@@ -40,6 +40,19 @@ void NameColumn(const std::string& name, int column, CsvColumns& columns) {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// What a header line names, its columns parted by `separator`.
+CsvColumns CsvHeaderColumnsParted(std::string_view line, char separator) {
+  CsvColumns columns;
+  int column = 0;
+  for (std::size_t start = 0;; ++column) {
+    const std::size_t stop = std::min(line.find(separator, start), line.size());
+    NameColumn(Lowered(line.substr(start, stop - start)), column, columns);
+    if (stop == line.size()) break;
+    start = stop + 1;
+  }
+  return columns;
+}
+
 }  // namespace
 
 CsvColumns CsvHeaderColumns(std::string_view line, char& separator) {
@@ -51,19 +64,6 @@ CsvColumns CsvHeaderColumns(std::string_view line, char& separator) {
   separator = semicolons > commas ? ';' : ',';
   if (tabs > std::max(commas, semicolons)) separator = '\t';
   return CsvHeaderColumnsParted(line, separator);
-}
-
-CsvColumns CsvHeaderColumnsParted(std::string_view line, char separator) {
-  if (line.substr(0, 3) == kByteOrderMark) line.remove_prefix(3);
-  CsvColumns columns;
-  int column = 0;
-  for (std::size_t start = 0;; ++column) {
-    const std::size_t stop = std::min(line.find(separator, start), line.size());
-    NameColumn(Lowered(line.substr(start, stop - start)), column, columns);
-    if (stop == line.size()) break;
-    start = stop + 1;
-  }
-  return columns;
 }
 
 CsvReader::CsvReader(std::string_view text) : text_(text) {

@@ -29,8 +29,6 @@ struct CsvColumns {
 
 // What a header line names, and its separator.
 CsvColumns CsvHeaderColumns(std::string_view line, char& separator);
-// What a header line names, its columns parted by `separator`.
-CsvColumns CsvHeaderColumnsParted(std::string_view line, char separator);
 
 class CsvReader {
  public:

@@ -93,6 +93,13 @@ bool AppendUtf8FromUtf16(std::string& out, std::string_view bytes, bool bigEndia
   return replaced;
 }
 
+bool AppendUtf8FromMarkedUtf16(std::string& out, std::string_view bytes) {
+  const std::string_view mark = bytes.substr(0, 2);
+  if (mark != "\xFF\xFE" && mark != "\xFE\xFF") return false;
+  AppendUtf8FromUtf16(out, bytes.substr(2), mark == "\xFE\xFF");
+  return true;
+}
+
 char32_t NextUtf8Character(std::string_view text, std::size_t& at) {
   const auto lead = static_cast<unsigned char>(text[at++]);
   if (lead < 0x80) return lead;

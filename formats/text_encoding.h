@@ -35,6 +35,9 @@ void AppendUtf8FromWindows1252(std::string& out, std::string_view text);
 // Appends UTF-16 text, two bytes a unit, low byte first unless `bigEndian`, as UTF-8:
 // each lone surrogate, and a last odd byte, as U+FFFD. True when anything was replaced.
 bool AppendUtf8FromUtf16(std::string& out, std::string_view bytes, bool bigEndian);
+// When `bytes` start with a UTF-16 byte order mark (either byte order), appends the text
+// after it as UTF-8 (as AppendUtf8FromUtf16) and returns true; else appends nothing.
+bool AppendUtf8FromMarkedUtf16(std::string& out, std::string_view bytes);
 // Appends UTF-8 text as Windows-1252: a character beyond the code page, and each
 // broken UTF-8 sequence, becomes "?". True when anything was replaced.
 bool AppendWindows1252FromUtf8(std::string& out, std::string_view text);

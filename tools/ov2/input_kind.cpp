@@ -18,18 +18,6 @@ namespace {
 
 constexpr std::size_t kHeadBytes = 4096;
 
-std::string_view FirstLine(std::string_view text) {
-  std::size_t end = 0, next = 0;
-  FindAscLineEnd(text, end, next);
-  return text.substr(0, end);
-}
-
-std::string_view SecondLine(std::string_view text) {
-  std::size_t end = 0, next = 0;
-  FindAscLineEnd(text, end, next);
-  return FirstLine(text.substr(next));
-}
-
 // The first line that is neither blank, a comment nor a title holds a point.
 // `whole`: the head is the whole file, so its last line is complete.
 bool LooksLikeAsc(std::string_view head, bool whole) {
@@ -79,26 +67,14 @@ InputKind KindByName(std::string_view path) {
 }
 
 InputKind KindByContent(std::string_view head, std::size_t size) {
-  std::string_view text = head;
   // Text in UTF-16 ("Unicode text" of a spreadsheet, or XML) is told by its byte order
   // mark, and looked at in UTF-8.
   std::string fromUtf16;
-  const std::string_view mark = head.substr(0, 2);
-  if (mark == "\xFF\xFE" || mark == "\xFE\xFF") {
-    const std::size_t units = (head.size() - 2) / 2;
-    AppendUtf8FromUtf16(fromUtf16, head.substr(2, 2 * units), mark == "\xFE\xFF");
-    text = fromUtf16;
-  }
+  std::string_view text = AppendUtf8FromMarkedUtf16(fromUtf16, head) ? fromUtf16 : head;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   const std::size_t first = text.find_first_not_of(" \t\r\n");
   if (first != std::string_view::npos && text[first] == '<') return InputKind::kGpx;
-  char separator = ',';
-  // A spreadsheet's hint line ("sep=;") before the header names its separator.
-  const std::string_view line = FirstLine(text);
-  const bool hinted = line.size() == 5 && line.substr(0, 4) == "sep=";
-  const CsvColumns columns =
-      hinted ? CsvHeaderColumnsParted(SecondLine(text), line[4]) : CsvHeaderColumns(line, separator);
-  if (columns.latitude >= 0 && columns.longitude >= 0) return InputKind::kCsv;
+  if (CsvReader(text).ReadHeader()) return InputKind::kCsv;
   if (LooksLikeOverlay(head, size)) return InputKind::kOverlay;
   if (LooksLikeAsc(head, head.size() == size)) return InputKind::kAsc;
   if (LooksLikePushpins(head, size)) return InputKind::kPushpins;

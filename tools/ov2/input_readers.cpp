@@ -141,10 +141,7 @@ int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions
   // is no UTF-8 is read as Windows-1252, and said so, rather than its letters lost. Its
   // "Unicode text" is UTF-16, which its byte order mark tells.
   std::string converted;
-  const std::string_view start = std::string_view(bytes).substr(0, 2);
-  if (start == "\xFF\xFE" || start == "\xFE\xFF") {
-    AppendUtf8FromUtf16(converted, std::string_view(bytes).substr(2), start == "\xFE\xFF");
-  } else if (!IsUtf8(bytes)) {
+  if (!AppendUtf8FromMarkedUtf16(converted, bytes) && !IsUtf8(bytes)) {
     AppendUtf8FromWindows1252(converted, bytes);
     tools::Print(stderr, "%s: not UTF-8: read as Windows-1252\n", path.c_str());
   }
