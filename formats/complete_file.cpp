@@ -20,6 +20,9 @@ namespace {
 // Large writes reach the system in few calls; an overlay of a million points is
 // written a record at a time.
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
+// Bytes handed over in pieces this large go to the system as they are: copying them
+// into the buffer first would cost more than the calls it saves.
+constexpr std::size_t kDirectBytes = std::size_t{1} << 16;
 constexpr int kNameAttempts = 8;
 
 std::atomic<bool> flushToDisk{true};
@@ -116,12 +119,13 @@ bool CompleteFile::Open(std::string_view path) {
 bool CompleteFile::Write(std::string_view bytes) {
   if (Failed()) return false;
   if (file_ == kNoFile) return Fail(Failure::Write, "the file is not open");
-  if (buffer_.size() + bytes.size() <= kBufferBytes) {
+  const bool direct = bytes.size() >= kDirectBytes;
+  if (!direct && buffer_.size() + bytes.size() <= kBufferBytes) {
     buffer_.append(bytes);
     return true;
   }
   if (!Flush()) return false;
-  if (bytes.size() < kBufferBytes) {
+  if (!direct) {
     buffer_.append(bytes);
     return true;
   }
