@@ -212,23 +212,10 @@ bool AppendAscLine(std::string& out, double longitude, double latitude, const Pi
 
 char* PutAscLine(char* at, double longitude, double latitude, const PinView& pin,
                  NotesMode mode, TextEncoding encoding, AscColumns& columns) {
-  char* const end = PutAscLineText(at, pin, mode, encoding);
-  PutAscColumns(at, longitude, latitude, columns);
-  return end;
-}
-
-char* PutAscLineText(char* at, const PinView& pin, NotesMode mode, TextEncoding encoding) {
   bool replaced = false;
-  at[10] = ',';
-  at[21] = ',';
-  at[22] = '"';
-  at = PutPinText(at + kAscTextColumn, pin.name, pin.note1, pin.note2, mode, encoding, replaced);
+  at = PutLineStart(at, longitude, latitude, columns);
+  at = PutPinText(at, pin.name, pin.note1, pin.note2, mode, encoding, replaced);
   return PutLineEnd(at);
-}
-
-void PutAscColumns(char* line, double longitude, double latitude, AscColumns& columns) {
-  columns.longitudeFits = PutF10_5(longitude, line, columns.longitudeUnits);
-  columns.latitudeFits = PutF10_5(latitude, line + 11, columns.latitudeUnits);
 }
 
 }  // namespace qh

@@ -64,11 +64,6 @@ inline constexpr std::size_t kAscLineMost = kAscTextColumn + std::size_t{3} * 12
 // line's coordinates.
 char* PutAscLine(char* at, double longitude, double latitude, const PinView& pin,
                  NotesMode mode, TextEncoding encoding, AscColumns& columns);
-// PutAscLine in two halves, for two threads: the line with its coordinate columns
-// left open (the ten bytes at `at` and the ten after the first comma), and then, at the
-// line's start, the columns themselves.
-char* PutAscLineText(char* at, const PinView& pin, NotesMode mode, TextEncoding encoding);
-void PutAscColumns(char* line, double longitude, double latitude, AscColumns& columns);
 // The offset widened to double, the sum rounded to double.
 inline double AddOffset(float offset, double value) { return static_cast<double>(offset) + value; }
 

@@ -12,15 +12,15 @@
 
 namespace qh {
 
-// One pin's line: where it ends in the batch, and the coordinates its columns are
-// still to show (the taker fills them in).
+// One pin's line: where it ends in the batch, and what the ".asc" reader will make of
+// its coordinate columns.
 struct LineEnd {
   std::size_t end;
-  double longitude, latitude;
+  AscColumns columns;
 };
 
 // Bytes of ".asc" lines a batch gathers before it is handed on.
-inline constexpr std::size_t kLineBatch = std::size_t{1} << 16;
+inline constexpr std::size_t kLineBatch = std::size_t{1} << 18;
 
 struct LineBatch {
   // Room for a full batch and one more line, made once: lines are written into it

@@ -293,14 +293,14 @@ int Converter::MakeLines(std::size_t index, Job& job) {
                    ReadFailure(job.reader, PinPlace(i + 1, job.npins)).c_str());
       return kExitFailed;  // the writers drop their temporary files
     }
-    // This thread makes the lines' texts; the taker fills in their columns.
+    // This thread makes the lines; the taker writes them and takes their points.
     LineBatch& batch = pipeline.Batch();
-    char* const end =
-        PutAscLineText(batch.room.data() + batch.used, pin, mode, options_.textEncoding);
+    char* const end = PutAscLine(batch.room.data() + batch.used,
+                                 AddOffset(options_.longitudeOffset, pin.longitude),
+                                 AddOffset(options_.latitudeOffset, pin.latitude), pin, mode,
+                                 options_.textEncoding, line.columns);
     batch.used = static_cast<std::size_t>(end - batch.room.data());
     line.end = batch.used;
-    line.longitude = AddOffset(options_.longitudeOffset, pin.longitude);
-    line.latitude = AddOffset(options_.latitudeOffset, pin.latitude);
     batch.ends.push_back(line);
     if (batch.Full()) {
       pipeline.HandOver();

@@ -20,21 +20,19 @@ void LineTaker::Fail(IoError error) {
 void LineTaker::Take(LineBatch& batch) {
   if (Failed() || OverlayFailed()) return;
   try {
-    CompleteLines(batch);
+    TakePoints(batch);
     if (!asc_.Write(batch.Lines())) Fail(asc_.Error());
   } catch (const std::bad_alloc&) {  // the overlay's points outgrew memory
     Fail(IoError{IoFailure::kWriteFailed, ascPath_, std::strerror(ENOMEM)});
   }
 }
 
-void LineTaker::CompleteLines(LineBatch& batch) {
+void LineTaker::TakePoints(const LineBatch& batch) {
+  if (overlay_ == nullptr) return;
   std::size_t start = 0;
-  AscColumns columns;
   for (const LineEnd& line : batch.ends) {
-    char* const text = batch.room.data() + start;
-    PutAscColumns(text, line.longitude, line.latitude, columns);
     ++lineNumber_;
-    if (overlay_ != nullptr) TakePoint(std::string_view(text, line.end - start), columns);
+    TakePoint(std::string_view(batch.room.data() + start, line.end - start), line.columns);
     start = line.end;
   }
 }

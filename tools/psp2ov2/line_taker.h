@@ -1,7 +1,7 @@
-// The taking side of the line pipeline: the coordinate columns of each batch of ".asc"
-// lines are filled in, the lines written to the ".asc" file and, unless only that is
-// wanted, their points go to the overlay as numbers and byte spans of the lines, as
-// the ".asc" reader would read them, without reading the lines again.
+// The taking side of the line pipeline: each batch of ".asc" lines is written to the
+// ".asc" file and, unless only that is wanted, their points go to the overlay as the
+// numbers their columns stand for and byte spans of the lines, as the ".asc" reader
+// would read them, without reading the lines again.
 #pragma once
 
 #include <atomic>
@@ -36,8 +36,8 @@ class LineTaker {
   std::size_t Skipped() const { return skipped_; }
 
  private:
-  // Fills in the columns of the batch's lines and takes their points.
-  void CompleteLines(LineBatch& batch);
+  // Takes the points of the batch's lines.
+  void TakePoints(const LineBatch& batch);
   void TakePoint(std::string_view line, const AscColumns& columns);
   void Fail(IoError error);
 
