@@ -23,6 +23,10 @@ constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 // Bytes handed over in pieces this large go to the system as they are: copying them
 // into the buffer first would cost more than the calls it saves.
 constexpr std::size_t kDirectBytes = std::size_t{1} << 16;
+// The disk is set to writing a file's bytes every time this many more were handed to
+// the system: the writing goes on while the program works, and the sync before the
+// commit waits only for the last of them.
+constexpr std::uint64_t kFlushAhead = std::uint64_t{4} << 20;
 constexpr int kNameAttempts = 8;
 
 std::atomic<bool> flushToDisk{true};
@@ -109,6 +113,7 @@ bool CompleteFile::Open(std::string_view path) {
       return Fail(Failure::Create, SystemReason(error));
     }
     file_ = file;
+    handed_ = flushStarted_ = 0;
     temporary_ = std::move(name);
     place_ = place;
     return true;
@@ -129,13 +134,22 @@ bool CompleteFile::Write(std::string_view bytes) {
     buffer_.append(bytes);
     return true;
   }
-  if (!WriteAll(file_, bytes)) return Fail(Failure::Write, SystemReason(errno));
-  return true;
+  return Hand(bytes);
 }
 
 bool CompleteFile::Flush() {
-  if (!WriteAll(file_, buffer_)) return Fail(Failure::Write, SystemReason(errno));
+  if (!Hand(buffer_)) return false;
   buffer_.clear();
+  return true;
+}
+
+bool CompleteFile::Hand(std::string_view bytes) {
+  if (!WriteAll(file_, bytes)) return Fail(Failure::Write, SystemReason(errno));
+  handed_ += bytes.size();
+  if (flushToDisk && handed_ - flushStarted_ >= kFlushAhead) {
+    CurrentFileCalls().startFlush(file_, flushStarted_, handed_ - flushStarted_);
+    flushStarted_ = handed_;
+  }
   return true;
 }
 

@@ -66,6 +66,8 @@ class CompleteFile {
   friend struct CommitSteps;
 
   bool Flush();
+  // Hands `bytes` to the system, and starts the flush to the disk of what it holds.
+  bool Hand(std::string_view bytes);
   bool Fail(Failure what, std::string reason);
   // A failure of another file (the set's journal) that keeps this one from its place.
   bool FailBecauseOf(const IoError& other);
@@ -73,6 +75,7 @@ class CompleteFile {
 
   FileHandle file_ = kNoFile;
   std::string buffer_;  // bytes not yet handed to the system
+  std::uint64_t handed_ = 0, flushStarted_ = 0;  // bytes handed to the system; flushed from there
   std::string path_, temporary_, reason_, leftover_, leftoverReason_;
   std::string failedPath_;  // the file whose failure this is, when not the target
   int place_ = -1;  // in the table of temporary files that interrupts remove

@@ -43,6 +43,10 @@ struct FileCalls {
   // What `path` is: 0, or -1 when it cannot be looked at (a name that is not there is
   // 0 with kAbsent).
   int (*look)(const char* path, PathFacts* facts);
+  // Starts writing the file's bytes [from, from + size) to the disk without waiting, so
+  // that a later sync finds them there or on their way; where the system has no such
+  // call it does nothing. Its failures are left for the sync to tell.
+  int (*startFlush)(FileHandle file, std::uint64_t from, std::uint64_t size);
 };
 
 // The system's own calls.

@@ -48,4 +48,16 @@ std::ptrdiff_t Read(FileHandle file, void* bytes, std::size_t size) {
   return got;
 }
 
+int StartFlush(FileHandle file, std::uint64_t from, std::uint64_t size) {
+#ifdef __linux__
+  return ::sync_file_range(static_cast<int>(file), static_cast<off_t>(from),
+                           static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+#else
+  static_cast<void>(file);
+  static_cast<void>(from);
+  static_cast<void>(size);
+  return 0;
+#endif
+}
+
 }  // namespace qh::system_calls

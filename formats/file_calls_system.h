@@ -16,5 +16,6 @@ int Sync(FileHandle file);
 int SyncFolder(const char* folder);
 FileHandle OpenRead(const char* path);
 std::ptrdiff_t Read(FileHandle file, void* bytes, std::size_t size);
+int StartFlush(FileHandle file, std::uint64_t from, std::uint64_t size);
 
 }  // namespace qh::system_calls

@@ -86,6 +86,9 @@ int Sync(FileHandle file) { return FlushFileBuffers(HandleOf(file)) != 0 ? 0 : F
 
 int SyncFolder(const char*) { return 0; }
 
+// Windows writes a file's cache out by itself and has no call that only starts it.
+int StartFlush(FileHandle, std::uint64_t, std::uint64_t) { return 0; }
+
 // Others may read, write or remove the file meanwhile, as fopen lets them.
 FileHandle OpenRead(const char* path) {
   HANDLE handle = CreateFileA(path, GENERIC_READ,

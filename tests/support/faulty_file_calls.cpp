@@ -95,6 +95,9 @@ const FileCalls kFaultyCalls{
     [](const char* path, PathFacts* facts) {
       return Refused(FileCall::kLook) ? -1 : SystemFileCalls().look(path, facts);
     },
+    [](FileHandle file, std::uint64_t from, std::uint64_t size) {
+      return SystemFileCalls().startFlush(file, from, size);
+    },
 };
 
 }  // namespace
