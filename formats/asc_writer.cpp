@@ -212,10 +212,24 @@ bool AppendAscLine(std::string& out, double longitude, double latitude, const Pi
 
 char* PutAscLine(char* at, double longitude, double latitude, const PinView& pin,
                  NotesMode mode, TextEncoding encoding, AscColumns& columns) {
+  char* const end = PutAscLineButLatitude(at, longitude, pin, mode, encoding, columns);
+  PutAscLatitude(at, latitude, columns);
+  return end;
+}
+
+char* PutAscLineButLatitude(char* at, double longitude, const PinView& pin, NotesMode mode,
+                            TextEncoding encoding, AscColumns& columns) {
   bool replaced = false;
-  at = PutLineStart(at, longitude, latitude, columns);
-  at = PutPinText(at, pin.name, pin.note1, pin.note2, mode, encoding, replaced);
+  columns.longitudeFits = PutF10_5(longitude, at, columns.longitudeUnits);
+  at[10] = ',';
+  at[21] = ',';
+  at[22] = '"';
+  at = PutPinText(at + kAscTextColumn, pin.name, pin.note1, pin.note2, mode, encoding, replaced);
   return PutLineEnd(at);
+}
+
+void PutAscLatitude(char* line, double latitude, AscColumns& columns) {
+  columns.latitudeFits = PutF10_5(latitude, line + 11, columns.latitudeUnits);
 }
 
 }  // namespace qh

@@ -64,6 +64,11 @@ inline constexpr std::size_t kAscLineMost = kAscTextColumn + std::size_t{3} * 12
 // line's coordinates.
 char* PutAscLine(char* at, double longitude, double latitude, const PinView& pin,
                  NotesMode mode, TextEncoding encoding, AscColumns& columns);
+// PutAscLine in two parts, for two threads: all of the line but its latitude column
+// (the ten bytes after the first comma), and then that column.
+char* PutAscLineButLatitude(char* at, double longitude, const PinView& pin, NotesMode mode,
+                            TextEncoding encoding, AscColumns& columns);
+void PutAscLatitude(char* line, double latitude, AscColumns& columns);
 // The offset widened to double, the sum rounded to double.
 inline double AddOffset(float offset, double value) { return static_cast<double>(offset) + value; }
 

@@ -16,6 +16,7 @@ namespace qh {
 // its coordinate columns.
 struct LineEnd {
   std::size_t end;
+  double latitude;  // its column still to be written
   AscColumns columns;
 };
 

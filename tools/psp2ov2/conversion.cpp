@@ -295,10 +295,10 @@ int Converter::MakeLines(std::size_t index, Job& job) {
     }
     // This thread makes the lines; the taker writes them and takes their points.
     LineBatch& batch = pipeline.Batch();
-    char* const end = PutAscLine(batch.room.data() + batch.used,
-                                 AddOffset(options_.longitudeOffset, pin.longitude),
-                                 AddOffset(options_.latitudeOffset, pin.latitude), pin, mode,
-                                 options_.textEncoding, line.columns);
+    char* const end = PutAscLineButLatitude(batch.room.data() + batch.used,
+                                            AddOffset(options_.longitudeOffset, pin.longitude),
+                                            pin, mode, options_.textEncoding, line.columns);
+    line.latitude = AddOffset(options_.latitudeOffset, pin.latitude);
     batch.used = static_cast<std::size_t>(end - batch.room.data());
     line.end = batch.used;
     batch.ends.push_back(line);

@@ -27,12 +27,13 @@ void LineTaker::Take(LineBatch& batch) {
   }
 }
 
-void LineTaker::TakePoints(const LineBatch& batch) {
-  if (overlay_ == nullptr) return;
+void LineTaker::TakePoints(LineBatch& batch) {
   std::size_t start = 0;
-  for (const LineEnd& line : batch.ends) {
+  for (LineEnd& line : batch.ends) {
+    char* const text = batch.room.data() + start;
+    PutAscLatitude(text, line.latitude, line.columns);
     ++lineNumber_;
-    TakePoint(std::string_view(batch.room.data() + start, line.end - start), line.columns);
+    if (overlay_ != nullptr) TakePoint(std::string_view(text, line.end - start), line.columns);
     start = line.end;
   }
 }

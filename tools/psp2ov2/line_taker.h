@@ -37,7 +37,7 @@ class LineTaker {
 
  private:
   // Takes the points of the batch's lines.
-  void TakePoints(const LineBatch& batch);
+  void TakePoints(LineBatch& batch);
   void TakePoint(std::string_view line, const AscColumns& columns);
   void Fail(IoError error);
 
