@@ -147,8 +147,10 @@ bool CompleteFile::Hand(std::string_view bytes) {
   if (!WriteAll(file_, bytes)) return Fail(Failure::Write, SystemReason(errno));
   handed_ += bytes.size();
   if (flushToDisk && handed_ - flushStarted_ >= kFlushAhead) {
-    CurrentFileCalls().startFlush(file_, flushStarted_, handed_ - flushStarted_);
-    flushStarted_ = handed_;
+    // Whole pages only: one still being filled would make the next write wait for it.
+    const std::uint64_t end = handed_ & ~std::uint64_t{0xFFFF};
+    CurrentFileCalls().startFlush(file_, flushStarted_, end - flushStarted_);
+    flushStarted_ = end;
   }
   return true;
 }

@@ -1,6 +1,7 @@
 #include "formats/spatial_index.h"
 
 #include "formats/index_spill.h"
+#include "formats/large_pages.h"
 #include "formats/run_both.h"
 
 #include <algorithm>
@@ -348,6 +349,7 @@ void SpatialIndex::Build() {
   if (count > 0) {
     // Left uninitialised: every point is written before it is read.
     room_.reset(new Point[2 * count]);
+    AdviseLargePages(room_.get(), 2 * count * sizeof(Point));  // all of it is written at once
     roomPoints_ = 2 * count;
     Lists lists{points_.Data(), room_.get(), room_.get() + count};
     if (!inInputOrder_) {  // an earlier build reordered them
