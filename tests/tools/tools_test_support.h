@@ -46,6 +46,7 @@ using test::RunTool;
 
 inline const std::string kMakeOv2 = Quote(QH_MAKEOV2);
 inline const std::string kPsp2Ov2 = Quote(QH_PSP2OV2);
+inline const std::string kOv2 = Quote(QH_OV2);
 
 inline std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

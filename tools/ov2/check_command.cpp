@@ -29,11 +29,12 @@ int CheckOne(const std::string& path) {
     return kExitFailed;
   }
   if (summary.fault) {
-    tools::Print(stdout, "%s: byte %zu: %s\n", path.c_str(), summary.fault.offset,
+    tools::Print(stdout, "%s: byte %zu: %s\n", tools::Shown(path).c_str(), summary.fault.offset,
                 summary.fault.what.c_str());
     return kExitSkipped;
   }
-  tools::Print(stdout, "%s: %zu points, %zu blocks, valid\n", path.c_str(), summary.points, summary.blocks);
+  tools::Print(stdout, "%s: %zu points, %zu blocks, valid\n", tools::Shown(path).c_str(),
+               summary.points, summary.blocks);
   return kExitOk;
 }
 

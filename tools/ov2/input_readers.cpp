@@ -143,7 +143,7 @@ int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions
   std::string converted;
   if (!AppendUtf8FromMarkedUtf16(converted, bytes) && !IsUtf8(bytes)) {
     AppendUtf8FromWindows1252(converted, bytes);
-    tools::Print(stderr, "%s: not UTF-8: read as Windows-1252\n", path.c_str());
+    tools::Print(stderr, "%s: not UTF-8: read as Windows-1252\n", tools::Shown(path).c_str());
   }
   CsvReader reader(converted.empty() ? std::string_view(bytes) : converted);
   if (!reader.ReadHeader()) return CannotRead(reader.Error(), path);
@@ -193,7 +193,7 @@ int ReadGpxFile(const std::string& path, const std::string& bytes, PointSink& fl
 }  // namespace
 
 void SayRecordPassedOver(const std::string& path, std::size_t offset, std::uint8_t type) {
-  tools::Print(stderr, "%s: record at byte %zu of type %u passed over\n", path.c_str(), offset,
+  tools::Print(stderr, "%s: record at byte %zu of type %u passed over\n", tools::Shown(path).c_str(), offset,
                static_cast<unsigned>(type));
 }
 
@@ -211,7 +211,7 @@ int ReadInput(const std::string& path, const TextOptions& options, PointSink& fl
     default: break;
   }
   tools::Print(stderr, "ov2: %s: not a file ov2 reads (pushpins, .asc, .ov2, .csv or .gpx)\n",
-               path.c_str());
+               tools::Shown(path).c_str());
   return kExitFailed;
 }
 

@@ -28,7 +28,8 @@ int CannotWrite(const Options& options, const OverlayBuilder& builder) {
 }
 
 void Summarize(const Options& options, const PointFlow& flow) {
-  tools::Print(stdout, "%s: %zu point%s from %zu input%s", options.output.c_str(), flow.Points(),
+  tools::Print(stdout, "%s: %zu point%s from %zu input%s", tools::Shown(options.output).c_str(),
+               flow.Points(),
               flow.Points() == 1 ? "" : "s", options.inputs.size(),
               options.inputs.size() == 1 ? "" : "s");
   if (options.dedupe) tools::Print(stdout, ", %zu duplicates dropped", flow.Duplicates());
@@ -60,15 +61,17 @@ int RunMake(const Options& options) {
   }
   if (!sink.Finish()) return CannotWrite(options, builder);
   if (flow.Points() == 0 && flow.Skipped() > 0) {
-    tools::Print(stderr, "ov2: no input gave a point; %s is not written\n", options.output.c_str());
+    tools::Print(stderr, "ov2: no input gave a point; %s is not written\n",
+                 tools::Shown(options.output).c_str());
     return kExitSkipped;
   }
   if (!builder.Commit(&set)) return CannotWrite(options, builder);
   tools::TellInterruptedAfterFinishing("ov2", options.output, "overlay");
   const auto& file = builder.File();
   if (!file.Leftover().empty()) {
-    tools::Print(stderr, "ov2: the earlier %s is still there as %s: %s\n", options.output.c_str(),
-                 file.Leftover().c_str(), file.LeftoverReason().c_str());
+    tools::Print(stderr, "ov2: the earlier %s is still there as %s: %s\n",
+                 tools::Shown(options.output).c_str(), tools::Shown(file.Leftover()).c_str(),
+                 file.LeftoverReason().c_str());
   }
   Summarize(options, flow);
   if (!tools::StandardOutputDone("ov2")) return kExitFailed;

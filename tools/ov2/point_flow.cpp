@@ -5,11 +5,12 @@
 
 #include "formats/asc_writer.h"
 #include "tools/common/console_text.h"
+#include "tools/common/standard_output.h"
 
 namespace qh::ov2 {
 
 std::string PlaceText(const Place& place) {
-  std::string text = *place.file;
+  std::string text = tools::Shown(*place.file);
   if (place.unit == nullptr) return text + ":" + std::to_string(place.number);
   return text + ": " + place.unit + " " + std::to_string(place.number);
 }

@@ -13,6 +13,7 @@
 #include "tools/ov2/point_flow.h"
 #include "tools/ov2/text_output.h"
 #include "tools/common/console_text.h"
+#include "tools/common/standard_output.h"
 
 namespace qh::ov2 {
 namespace {
@@ -55,7 +56,8 @@ int CannotWrite(const TextOutput& output) {
 int RunRead(const Options& options) {
   const TextFormat format = FormatOf(options);
   if (format == TextFormat::kNone) {
-    tools::Print(stderr, "ov2: %s: read writes .asc, .gpx or .csv files\n", options.output.c_str());
+    tools::Print(stderr, "ov2: %s: read writes .asc, .gpx or .csv files\n",
+                 tools::Shown(options.output).c_str());
     return kExitFailed;
   }
   if (!options.output.empty() &&
