@@ -7,6 +7,7 @@
 #include "formats/file_calls.h"
 #include "formats/file_system.h"
 #include "formats/io_error.h"
+#include "formats/output_sizes.h"
 
 namespace qh {
 
@@ -18,8 +19,21 @@ bool PushpinReader::Open(std::string_view path) {
   error_ = {};
   offset_ = 0;
   position_ = filled_ = 0;
+  PathFacts facts;
+  if (CurrentFileCalls().look(path_.c_str(), &facts) != 0) facts = PathFacts{};
+  stream_ = facts.kind != PathKind::kFile;
+  fileBytes_ = stream_ ? 0 : facts.size;
   file_ = OpenToRead(path_, error_);
   return file_ != kNoFile;
+}
+
+bool PushpinReader::CanHold(std::int32_t npins) const {
+  return stream_ || npins <= 0 || PinsHeld(npins, fileBytes_) == static_cast<std::uint64_t>(npins);
+}
+
+std::string TooShortFor(const PushpinReader& reader, std::int32_t npins) {
+  return "its header counts " + std::to_string(npins) + " pins, more than its " +
+         std::to_string(reader.FileBytes()) + " bytes can hold: not a pushpin file, or one cut short";
 }
 
 void PushpinReader::Close() {

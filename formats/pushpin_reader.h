@@ -66,6 +66,11 @@ class PushpinReader {
   bool Open(std::string_view path);
   // The 32 header bytes; false (end of file) when short.
   bool ReadHeader(std::int32_t& npins);
+  // False when the file is too short for `npins` pins even of the shortest kind: it is
+  // not a pushpin file, or one cut short. A stream (a pipe) is taken as long enough.
+  bool CanHold(std::int32_t npins) const;
+  // The file's size when opened; 0 for a stream.
+  std::uint64_t FileBytes() const { return fileBytes_; }
   // One pin record; `pin` always starts empty, so nothing of an earlier pin remains
   // (its texts keep their capacity, so a loop over many pins does not allocate).
   bool NextPin(PinRecord& pin);
@@ -95,9 +100,14 @@ class PushpinReader {
   std::string path_;
   IoError error_;
   std::uint64_t offset_ = 0;
+  std::uint64_t fileBytes_ = 0;
+  bool stream_ = false;
   std::size_t position_ = 0;  // next unread byte in buffer_
   std::size_t filled_ = 0;    // bytes held in buffer_
   std::array<unsigned char, 32768> buffer_{};
 };
+
+// Why `reader` cannot hold `npins` pins (CanHold), in words for the user.
+std::string TooShortFor(const PushpinReader& reader, std::int32_t npins);
 
 }  // namespace qh

@@ -59,6 +59,9 @@ TEST(Tools, MessagesNameTheFileAndTheSystemsReasonInTheToolsWords) {
   const std::string pins = ThreePins();
   WriteFile(psp, pins.substr(0, pins.size() - 10));
   WriteFile(folder.File("whole.psp"), pins);
+  // Text taken for a pushpin file: its header's "count" asks for far more than it holds.
+  const std::string text = folder.File("notes.psp");
+  WriteFile(text, "Shopping list, written in a text editor and saved under the wrong name.\n");
   std::filesystem::create_directory(folder.File("locked"));
   std::filesystem::permissions(folder.File("locked"), std::filesystem::perms::owner_read |
                                                           std::filesystem::perms::owner_exec);
@@ -71,6 +74,11 @@ TEST(Tools, MessagesNameTheFileAndTheSystemsReasonInTheToolsWords) {
   };
   const Case cases[] = {
       {"ends early", kPsp2Ov2 + " -q " + Quote(psp), 2, "psp2ov2: " + psp + ": file ends early (pin 3 of 3)", false},
+      {"not a pushpin file", kPsp2Ov2 + " -q " + Quote(text), 2,
+       "psp2ov2: " + text + ": its header counts 1998597236 pins, more than its 72 bytes can "
+       "hold: not a pushpin file, or one cut short", false},
+      {"not a pushpin file to ov2", kOv2 + " make " + Quote(text) + " -o " + Quote(folder.File("n.ov2")), 2,
+       "ov2: cannot read " + text + ": its header counts 1998597236 pins", false},
       {"missing", kPsp2Ov2 + " -q " + Quote(folder.File("absent.psp")), 2,
        "psp2ov2: " + folder.File("absent.psp") + ": No such file or directory", false},
       {"summary to a full disk", kPsp2Ov2 + " " + Quote(folder.File("whole.psp")) + " >/dev/full", 2,

@@ -21,11 +21,11 @@ TEST(Tools, HostileInputsEndWithTwoAndLeaveNothingBehind) {
   };
   const Case cases[] = {
       {"a count of 2,147,483,647 in 32 bytes", "huge.psp", WithCount(std::string(32, '\0'), 0x7FFFFFFF),
-       kPsp2Ov2 + " -q", ": file ends early (pin 1 of 2147483647)"},
+       kPsp2Ov2 + " -q", ": its header counts 2147483647 pins, more than its 32 bytes can hold"},
       {"one bit more in the count", "flip.psp", WithCount(three, 3 | 1u << 28), kPsp2Ov2 + " -q",
-       ": file ends early (pin 4 of 268435459)"},
+       ": its header counts 268435459 pins, more than its 238 bytes can hold"},
       {"one bit more in the count, --asc-only", "flip.psp", WithCount(three, 3 | 1u << 29),
-       kPsp2Ov2 + " -q --asc-only", ": file ends early (pin 4 of 536870915)"},
+       kPsp2Ov2 + " -q --asc-only", ": its header counts 536870915 pins"},
       {"the count's sign bit", "sign.psp", WithCount(three, 3 | 1u << 31), kPsp2Ov2 + " -q",
        ": the pin count -2147483645 is negative"},
       {"cut in the header", "cut.psp", three.substr(0, 20), kPsp2Ov2 + " -q",

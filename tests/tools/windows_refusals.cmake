@@ -38,7 +38,7 @@ expect_refused("its overlay and its icon would both be x.bmp" "${PSP2OV2}" -o x.
 expect_refused("a.psp and a.dat would both write a.asc" "${PSP2OV2}" a.psp a.dat)
 expect_refused("a.psp and A.Psp are the same file" "${PSP2OV2}" a.psp A.Psp)
 expect_refused("cannot write c.bmp" "${PSP2OV2}" -o c.ov2 a.psp)
-expect_refused("huge.psp: file ends early (pin 1 of 1094795585)" "${PSP2OV2}" -q huge.psp)
+expect_refused("huge.psp: its header counts 1094795585 pins, more than its 32 bytes can hold" "${PSP2OV2}" -q huge.psp)
 expect_refused("cannot read y.asc" "${MAKEOV2}" y.asc)
 
 # An earlier overlay marked read-only stays as its owner wants: replaced, it would have

@@ -71,6 +71,7 @@ int ReadPushpins(const std::string& path, const TextOptions& options, PointSink&
   if (npins < 0) {
     return CannotRead(PushpinFault("the pin count is negative; not a pushpin file"), path);
   }
+  if (!reader.CanHold(npins)) return CannotRead(PushpinFault(TooShortFor(reader, npins)), path);
   const NotesMode mode = options.appendNotes ? NotesMode::Append : NotesMode::Ignore;
   const TextEncoding encoding = options.utf8 ? TextEncoding::kUtf8 : TextEncoding::kWindows1252;
   PinRecord pin, notes;

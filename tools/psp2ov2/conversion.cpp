@@ -84,6 +84,10 @@ bool OpenPushpins(const std::string& input, PushpinReader& reader, std::int32_t&
                  Shown(input).c_str(), static_cast<long>(npins));
     return false;
   }
+  if (!reader.CanHold(npins)) {
+    tools::Print(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(), TooShortFor(reader, npins).c_str());
+    return false;
+  }
   return true;
 }
 
