@@ -66,16 +66,6 @@ std::string NotAPushpinFile(const ProgramState& state, std::int32_t npins) {
   return message;
 }
 
-// A count the file's size cannot reach: text saved as a pushpin file, or one cut short.
-std::string TooShortForItsPins(const ProgramState& state, const PushpinReader& reader,
-                               std::int32_t npins) {
-  std::string message = "This is not a pushpin file, or one cut short:\r";
-  message += state.inputFile.Trim();
-  message += "\rIts header gives " + std::to_string(npins) + " as the number of pins, more than its " +
-             std::to_string(reader.FileBytes()) + " bytes can hold. Nothing was written.";
-  return message;
-}
-
 void CountLine(const std::string& line, bool replaced, LineCounts& counts) {
   ++counts.lines;
   // Asterisks stand for a coordinate beyond -999.99999..9999.99999: not on the Earth either.
@@ -112,7 +102,6 @@ bool WriteAscFile(ProgramState& state, LineCounts& counts) {
   if (!reader.ReadHeader(npins)) return fail(UnitMessage(reader.Error(), kPushpinUnit));
   // A count below zero is no list of pins at all (400 bytes of 0xFF read so).
   if (npins < 0) return fail(NotAPushpinFile(state, npins));
-  if (!reader.CanHold(npins)) return fail(TooShortForItsPins(state, reader, npins));
 
   const ConversionOptions& options = state.options;
   // One pin record and one line buffer for the whole file: a pin costs no allocation.
