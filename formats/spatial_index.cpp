@@ -153,15 +153,37 @@ void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_
 }
 
 template <std::int32_t SpatialIndex::Point::*Key>
+std::uint64_t SpatialIndex::RankOf(const Point& p) {
+  return std::uint64_t{RadixKey(p.*Key)} << 32 | p.id;
+}
+
+template <std::int32_t SpatialIndex::Point::*Key>
 void SpatialIndex::SplitInto(const Point* from, Point* to, Point pivot, std::uint32_t begin,
                              std::uint32_t middle, std::uint32_t end) {
-  // Each point goes to the end of its part, chosen without a branch to guess.
+  // Each point goes to the end of its part, chosen without a branch to guess. While
+  // both parts have room for a run of points, each point is written to both ends and
+  // only its own part's end moves on: the other copy is overwritten by the next point
+  // of that part, and no store waits for the choice.
+  constexpr std::uint32_t kRun = 64;
   Point* first = to + begin;
   Point* rest = to + middle;
-  const std::int32_t pivotKey = pivot.*Key;
-  for (std::uint32_t i = begin; i < end; ++i) {
+  Point* const firstEnd = to + middle;
+  Point* const restEnd = to + end;
+  const std::uint64_t pivotRank = RankOf<Key>(pivot);
+  std::uint32_t i = begin;
+  while (end - i >= kRun && firstEnd - first >= kRun && restEnd - rest >= kRun) {
+    for (const std::uint32_t runEnd = i + kRun; i < runEnd; ++i) {
+      const Point p = from[i];
+      const auto before = static_cast<std::ptrdiff_t>(RankOf<Key>(p) < pivotRank);
+      *first = p;
+      *rest = p;
+      first += before;
+      rest += 1 - before;
+    }
+  }
+  for (; i < end; ++i) {
     const Point p = from[i];
-    const bool before = (p.*Key < pivotKey) | ((p.*Key == pivotKey) & (p.id < pivot.id));
+    const bool before = RankOf<Key>(p) < pivotRank;
     *(before ? first : rest) = p;
     first += before;
     rest += !before;

@@ -132,6 +132,9 @@ class SpatialIndex {
   // equal keys; `spare` is room for as many. `from` may be `to`.
   template <std::int32_t Point::*Key>
   static void SortBy(const Point* from, Point* to, Point* spare, std::size_t count);
+  // Where `p` comes by `Key` then input position, as one number.
+  template <std::int32_t Point::*Key>
+  static std::uint64_t RankOf(const Point& p);
   // Splits from[begin, end) stably into the points that come before `pivot` by `Key`
   // (then input position), which go to to[begin, middle), and the rest, which go to
   // to[middle, end).
