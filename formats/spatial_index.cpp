@@ -171,7 +171,8 @@ void SpatialIndex::SplitInto(const Point* from, Point* to, Point pivot, std::uin
   Point* const restEnd = to + end;
   const std::uint64_t pivotRank = RankOf<Key>(pivot);
   std::uint32_t i = begin;
-  while (end - i >= kRun && firstEnd - first >= kRun && restEnd - rest >= kRun) {
+  constexpr auto kRoom = static_cast<std::ptrdiff_t>(kRun);
+  while (end - i >= kRun && firstEnd - first >= kRoom && restEnd - rest >= kRoom) {
     for (const std::uint32_t runEnd = i + kRun; i < runEnd; ++i) {
       const Point p = from[i];
       const auto before = static_cast<std::ptrdiff_t>(RankOf<Key>(p) < pivotRank);
