@@ -34,13 +34,16 @@ wall() {
   awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }'
 }
 
-# Prints "seconds peak_kib" from the report of /usr/bin/time -v.
-measure() {
-  local report=$1
-  awk -F': ' '
-    /Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; secs = s }
+# Runs the command given under /usr/bin/time -v, its output dropped, and prints "seconds
+# peak_kib": the seconds as measured here, to the microsecond (the report's own have two
+# decimals, cut rather than rounded, which would favour the faster run), the peak
+# memory from the report.
+timed() {
+  local start=$EPOCHREALTIME
+  /usr/bin/time -v -o "$work/run.time" "$@" >/dev/null
+  awk -F': ' -v a="$start" -v b="$EPOCHREALTIME" '
     /Maximum resident set size/ { kib = $2 }
-    END { printf "%.3f %d\n", secs, kib }' "$report"
+    END { printf "%.4f %d\n", b - a, kib }' "$work/run.time"
 }
 
 "$bin/make_pushpins" "$work/bench.psp" "$pins"
@@ -48,8 +51,7 @@ echo "pins:      $pins ($(du -h "$work/bench.psp" | cut -f1) pushpin file)"
 
 ours_s="" ours_kib=0
 for _ in 1 2 3; do  # the best of three: a busy machine only ever adds time
-  /usr/bin/time -v -o "$work/psp2ov2.time" "$bin/psp2ov2" -q "$work/bench.psp"
-  read -r s kib < <(measure "$work/psp2ov2.time")
+  read -r s kib < <(timed "$bin/psp2ov2" -q "$work/bench.psp")
   if [ -z "$ours_s" ] || awk -v a="$s" -v b="$ours_s" 'BEGIN { exit !(a < b) }'; then ours_s=$s; fi
   [ "$kib" -gt "$ours_kib" ] && ours_kib=$kib
 done
@@ -57,8 +59,7 @@ points=$(wc -l < "$work/bench.asc")
 # What flushing the outputs to the disk costs: the same run with --no-sync.
 nosync_s=""
 for _ in 1 2 3; do
-  /usr/bin/time -v -o "$work/nosync.time" "$bin/psp2ov2" -q --no-sync "$work/bench.psp"
-  read -r s _ < <(measure "$work/nosync.time")
+  read -r s _ < <(timed "$bin/psp2ov2" -q --no-sync "$work/bench.psp")
   if [ -z "$nosync_s" ] || awk -v a="$s" -v b="$nosync_s" 'BEGIN { exit !(a < b) }'; then nosync_s=$s; fi
 done
 
@@ -78,9 +79,8 @@ median_ratio=$(printf '%s\n' "${pair_ratios[@]}" | sort -g | sed -n 3p)
 # GPSBabel is held against psp2ov2's best run of all.
 awk -v a="$pair_best" -v b="$ours_s" 'BEGIN { exit !(a < b) }' && best_s=$pair_best || best_s=$ours_s
 
-/usr/bin/time -v -o "$work/gpsbabel.time" \
-  gpsbabel -i tomtom_asc -f "$work/bench.asc" -o tomtom -F "$work/gpsbabel.ov2"
-read -r theirs_s theirs_kib < <(measure "$work/gpsbabel.time")
+read -r theirs_s theirs_kib < <(timed gpsbabel -i tomtom_asc -f "$work/bench.asc" -o tomtom \
+  -F "$work/gpsbabel.ov2")
 
 ratio=$(awk -v a="$theirs_s" -v b="$best_s" 'BEGIN { if (b <= 0) b = 0.001; printf "%.1f", a / b }')
 printf 'psp2ov2:   %8.3f s (best of three)  peak %6.1f MiB  (.asc %s lines, .ov2 %s bytes)\n' \
@@ -102,8 +102,7 @@ printf 'floor ratio: psp2ov2 %.3f s is %.2fx the I/O floor (best of five paired 
 best_of_three() {
   local best="" peak=0 s kib
   for _ in 1 2 3; do
-    /usr/bin/time -v -o "$work/ov2.time" "$@" >/dev/null
-    read -r s kib < <(measure "$work/ov2.time")
+    read -r s kib < <(timed "$@")
     if [ -z "$best" ] || awk -v a="$s" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$s; fi
     [ "$kib" -gt "$peak" ] && peak=$kib
   done
@@ -132,10 +131,8 @@ export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix} WINEDEBUG=-all
 "$root/scripts/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1 || true  # the prefix is up
 best_wine=""
 for _ in 1 2 3; do
-  /usr/bin/time -v -o "$work/wine.time" "$root/scripts/wine-run.sh" \
-    "$win_build/bin/psp2ov2.exe" -q -o "Z:${work//\//\\}\\wine.ov2" \
-    "Z:${work//\//\\}\\bench.psp" >/dev/null 2>&1
-  read -r s _ < <(measure "$work/wine.time")
+  read -r s _ < <(timed "$root/scripts/wine-run.sh" "$win_build/bin/psp2ov2.exe" -q \
+    -o "Z:${work//\//\\}\\wine.ov2" "Z:${work//\//\\}\\bench.psp" 2>/dev/null)
   if [ -z "$best_wine" ] || awk -v a="$s" -v b="$best_wine" 'BEGIN { exit !(a < b) }'; then best_wine=$s; fi
 done
 QH_BUILD=$win_build "$root/scripts/with-display.sh" "$root/scripts/bench_program.sh" \
