@@ -21,7 +21,7 @@ struct LineEnd {
 };
 
 // Bytes of ".asc" lines a batch gathers before it is handed on.
-inline constexpr std::size_t kLineBatch = std::size_t{1} << 18;
+inline constexpr std::size_t kLineBatch = std::size_t{1} << 16;
 
 struct LineBatch {
   // Room for a full batch and one more line, made once: lines are written into it
