@@ -67,18 +67,21 @@ std::string TemporaryNameFor(const std::string& path) {
 
 namespace {
 
-// Hands all of `bytes` to the system; false with errno set when it takes no more.
-bool WriteAll(FileHandle file, std::string_view bytes) {
+// Hands all of `bytes` to the system, to go at `offset` of the file; false with errno
+// set when it takes no more. Every write names its place, so that another thread may
+// fill in a later part of the file meanwhile.
+bool WriteAllAt(FileHandle file, std::string_view bytes, std::uint64_t offset) {
   const FileCalls& calls = CurrentFileCalls();
   while (!bytes.empty()) {
     errno = 0;
-    const std::ptrdiff_t written = calls.write(file, bytes.data(), bytes.size());
+    const std::ptrdiff_t written = calls.writeAt(file, bytes.data(), bytes.size(), offset);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
       if (written == 0) errno = EIO;
       return false;
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
+    offset += static_cast<std::uint64_t>(written);
   }
   return true;
 }
@@ -114,6 +117,7 @@ bool CompleteFile::Open(std::string_view path) {
     }
     file_ = file;
     handed_ = flushStarted_ = 0;
+    aheadError_.store(0, std::memory_order_relaxed);
     temporary_ = std::move(name);
     place_ = place;
     return true;
@@ -144,7 +148,7 @@ bool CompleteFile::Flush() {
 }
 
 bool CompleteFile::Hand(std::string_view bytes) {
-  if (!WriteAll(file_, bytes)) return Fail(Failure::Write, SystemReason(errno));
+  if (!WriteAllAt(file_, bytes, handed_)) return Fail(Failure::Write, SystemReason(errno));
   handed_ += bytes.size();
   if (flushToDisk && handed_ - flushStarted_ >= kFlushAhead) {
     // Whole pages only: one still being filled would make the next write wait for it.
@@ -155,8 +159,30 @@ bool CompleteFile::Hand(std::string_view bytes) {
   return true;
 }
 
+bool CompleteFile::WriteAhead(std::uint64_t offset, std::string_view bytes) {
+  if (WriteAllAt(file_, bytes, offset)) {
+    if (flushToDisk) CurrentFileCalls().startFlush(file_, offset, bytes.size());
+    return true;
+  }
+  int none = 0;
+  aheadError_.compare_exchange_strong(none, errno != 0 ? errno : EIO);
+  return false;
+}
+
+bool CompleteFile::TakeAheadFailure() {
+  const int error = aheadError_.exchange(0);
+  return error == 0 || Fail(Failure::Write, SystemReason(error));
+}
+
+bool CompleteFile::PassOver(std::uint64_t bytes) {
+  if (Failed() || !TakeAheadFailure() || !Flush()) return false;
+  handed_ += bytes;
+  flushStarted_ = handed_;  // those bytes were set to writing as they came
+  return true;
+}
+
 bool CompleteFile::Finish() {
-  if (Failed()) return false;
+  if (Failed() || !TakeAheadFailure()) return false;
   if (file_ == kNoFile) {
     // Finished already, or never opened (or committed).
     return !temporary_.empty() || Fail(Failure::Write, "the file is not open");

@@ -10,6 +10,8 @@
 // The system calls go through formats/file_calls.h, where tests can make them fail.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -34,6 +36,14 @@ class CompleteFile {
   // Starts a fresh file for `path`, dropping one still open.
   bool Open(std::string_view path);
   bool Write(std::string_view bytes);
+  // For a second thread while this one writes on: puts `bytes` at `offset` of the file
+  // at once, a part that this file's own writes have not reached and will pass over
+  // (PassOver); the caller keeps the two apart. False when the system refused: the
+  // reason is the file's at the next PassOver or Finish.
+  bool WriteAhead(std::uint64_t offset, std::string_view bytes);
+  // The next `bytes` of the file are in place, put there by WriteAhead: this file's own
+  // writes go on after them. False, and failed, when a WriteAhead failed.
+  bool PassOver(std::uint64_t bytes);
   // Writes out and closes the temporary file: every byte has reached the system and
   // (unless SetFlushToDisk(false)) the disk, and the target is not yet touched. Commit
   // or CommitTogether follows.
@@ -68,6 +78,8 @@ class CompleteFile {
   bool Flush();
   // Hands `bytes` to the system, and starts the flush to the disk of what it holds.
   bool Hand(std::string_view bytes);
+  // A failure of WriteAhead, kept until now: the file fails with it. False then.
+  bool TakeAheadFailure();
   bool Fail(Failure what, std::string reason);
   // A failure of another file (the set's journal) that keeps this one from its place.
   bool FailBecauseOf(const IoError& other);
@@ -76,6 +88,7 @@ class CompleteFile {
   FileHandle file_ = kNoFile;
   std::string buffer_;  // bytes not yet handed to the system
   std::uint64_t handed_ = 0, flushStarted_ = 0;  // bytes handed to the system; flushed from there
+  std::atomic<int> aheadError_{0};  // the first errno of a WriteAhead
   std::string path_, temporary_, reason_, leftover_, leftoverReason_;
   std::string failedPath_;  // the file whose failure this is, when not the target
   int place_ = -1;  // in the table of temporary files that interrupts remove

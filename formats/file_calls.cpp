@@ -16,7 +16,8 @@ constexpr FileCalls kSystemCalls{
     system_calls::CreateNew, system_calls::Write,    system_calls::Close,
     system_calls::Rename,    system_calls::Remove,   system_calls::Link,
     system_calls::Sync,      system_calls::SyncFolder, system_calls::OpenRead,
-    system_calls::Read,      LookWithStat,            system_calls::StartFlush};
+    system_calls::Read,      LookWithStat,            system_calls::StartFlush,
+    system_calls::WriteAt};
 
 std::atomic<const FileCalls*> current{nullptr};
 

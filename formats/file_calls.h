@@ -47,6 +47,10 @@ struct FileCalls {
   // that a later sync finds them there or on their way; where the system has no such
   // call it does nothing. Its failures are left for the sync to tell.
   int (*startFlush)(FileHandle file, std::uint64_t from, std::uint64_t size);
+  // Writes up to `size` bytes at `offset` of the file, wherever its other writes are,
+  // and returns how many, or -1. Two threads may write two parts of one file so at once.
+  std::ptrdiff_t (*writeAt)(FileHandle file, const void* bytes, std::size_t size,
+                            std::uint64_t offset);
 };
 
 // The system's own calls.

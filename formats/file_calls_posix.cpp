@@ -17,6 +17,10 @@ std::ptrdiff_t Write(FileHandle file, const void* bytes, std::size_t size) {
   return ::write(static_cast<int>(file), bytes, size);
 }
 
+std::ptrdiff_t WriteAt(FileHandle file, const void* bytes, std::size_t size, std::uint64_t offset) {
+  return ::pwrite(static_cast<int>(file), bytes, size, static_cast<off_t>(offset));
+}
+
 int Close(FileHandle file) { return ::close(static_cast<int>(file)); }
 int Rename(const char* from, const char* to) { return std::rename(from, to); }
 int Remove(const char* path) { return ::unlink(path); }

@@ -70,6 +70,18 @@ std::ptrdiff_t Write(FileHandle file, const void* bytes, std::size_t size) {
   return static_cast<std::ptrdiff_t>(written);
 }
 
+// Through a handle opened for plain writes, a write at an offset is done when it returns.
+std::ptrdiff_t WriteAt(FileHandle file, const void* bytes, std::size_t size, std::uint64_t offset) {
+  constexpr std::size_t kLargest = std::size_t{1} << 30;
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD written = 0;
+  const auto part = static_cast<DWORD>(size < kLargest ? size : kLargest);
+  if (WriteFile(HandleOf(file), bytes, part, &written, &at) == 0) return Failed();
+  return static_cast<std::ptrdiff_t>(written);
+}
+
 int Close(FileHandle file) { return CloseHandle(HandleOf(file)) != 0 ? 0 : Failed(); }
 
 int Rename(const char* from, const char* to) {

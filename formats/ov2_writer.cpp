@@ -100,6 +100,26 @@ void Ov2Writer::Records(std::string_view records) {
   written_ += records.size();
 }
 
+void Ov2Writer::PlaceAhead(Place place, PassOverSink passOver) {
+  place_ = std::move(place);
+  passOver_ = std::move(passOver);
+}
+
+Ov2Writer::Sink Ov2Writer::Ahead(std::uint64_t distance) const {
+  return [place = place_, at = BytesWritten() + distance](std::string_view bytes) mutable {
+    const bool placed = place(at, bytes);
+    at += bytes.size();
+    return placed;
+  };
+}
+
+bool Ov2Writer::PassOver(std::uint64_t bytes) {
+  if (!Finish()) return false;
+  if (!passOver_(bytes)) failed_ = true;
+  written_ += bytes;
+  return !failed_;
+}
+
 bool Ov2Writer::Finish() {
   if (failed_) return false;
   if (used_ > 0) {

@@ -47,9 +47,27 @@ class Ov2Writer {
   bool Failed() const { return failed_; }
   std::uint64_t BytesWritten() const { return written_ + used_; }
 
+  // Where the output can take a later part of itself at once, made on another thread
+  // while this writer goes on: `place` puts bytes at a position counted from the
+  // output's start (this writer's first byte), `passOver` says that the next bytes of
+  // the output are in place. Given by the output's owner; without them a later part is
+  // made in memory and handed on with Records.
+  using Place = std::function<bool(std::uint64_t position, std::string_view bytes)>;
+  using PassOverSink = std::function<bool(std::uint64_t bytes)>;
+  void PlaceAhead(Place place, PassOverSink passOver);
+  bool PlacesAhead() const { return static_cast<bool>(place_); }
+  // A sink, for another thread, for the records that belong `distance` bytes past this
+  // writer's next byte: they go straight to their place.
+  Sink Ahead(std::uint64_t distance) const;
+  // The `bytes` after this writer's next byte are in place, made through Ahead: hands on
+  // what it holds and goes on after them.
+  bool PassOver(std::uint64_t bytes);
+
  private:
   char* Room(std::size_t size);  // `size` bytes at the end of the buffer to fill
   Sink sink_;
+  Place place_;
+  PassOverSink passOver_;
   std::string buffer_;  // its first used_ bytes are the records not yet handed on
   std::size_t used_ = 0;
   std::size_t limit_;

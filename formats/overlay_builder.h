@@ -50,6 +50,8 @@ class OverlayBuilder {
  private:
   bool Failed(IoFailure what, std::string_view why);
   bool Failed(const IoError& error);
+  // A writer of the overlay's file from its first byte.
+  Ov2Writer NewWriter();
 
   CompleteFile file_;
   Ov2Writer writer_;

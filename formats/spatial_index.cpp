@@ -465,6 +465,38 @@ bool SpatialIndex::WriteInTwo(Ov2Writer& writer) const {
   return true;
 }
 
+bool SpatialIndex::WriteInPlace(Ov2Writer& writer) {
+  const Node& top = nodes_.front();
+  writer.Skipper(static_cast<std::uint32_t>(top.bytes), top.box);
+  // The second half's records go straight to their place in the output, after the
+  // first half's, as both are made.
+  const std::uint64_t firstBytes = halves_[0].front().bytes;
+  const std::uint64_t secondBytes = halves_[1].front().bytes;
+  const std::uint64_t firstStart = writer.BytesWritten();
+  Ov2Writer::Sink ahead = writer.Ahead(firstBytes);  // before the first half moves on
+  std::uint64_t made = 0;
+  bool placed = false;
+  RunBoth([&] { WriteNode(halves_[0], 0, writer); },
+          [&] {
+            Ov2Writer part([&](std::string_view records) {
+              made += records.size();
+              return ahead(records);
+            });
+            WriteNode(halves_[1], 0, part);
+            placed = part.Finish();
+          });
+  if (writer.Failed()) return false;
+  if (!placed) {
+    writer.PassOver(secondBytes);  // which takes up the second half's failure
+    return false;
+  }
+  // The halves take the bytes their nodes were sized at, or the output is not one.
+  if (writer.BytesWritten() - firstStart != firstBytes || made != secondBytes) {
+    return Fail(IoError{IoFailure::kWriteFailed, beside_, "the index's halves are not the size reckoned"});
+  }
+  return writer.PassOver(secondBytes);
+}
+
 bool SpatialIndex::Write(Ov2Writer& writer) {
   if (spill_ != nullptr) {
     if (spill_->Write(writer)) return true;
@@ -477,7 +509,13 @@ bool SpatialIndex::Write(Ov2Writer& writer) {
     roomPoints_ = 0;
     return false;
   }
-  if (!halves_[0].empty()) {
+  if (!halves_[0].empty() && writer.PlacesAhead()) {
+    if (!WriteInPlace(writer)) {
+      room_.reset();
+      roomPoints_ = 0;
+      return false;
+    }
+  } else if (!halves_[0].empty()) {
     if (!WriteInTwo(writer)) {
       writer.Skipper(static_cast<std::uint32_t>(nodes_.front().bytes), nodes_.front().box);
       WriteNode(halves_[0], 0, writer);

@@ -149,6 +149,10 @@ class SpatialIndex {
   // Writes the top's halves at once, the second into the room the build's lists took
   // meanwhile; false, with nothing written, when its records would not fit there.
   bool WriteInTwo(Ov2Writer& writer) const;
+  // The same where the writer places a later part of its output at once: the second
+  // half goes straight there. False when a half failed (Error says why when the writer
+  // does not).
+  bool WriteInPlace(Ov2Writer& writer);
   std::string_view NameOf(std::uint32_t id) const {
     return std::string_view(names_.Data() + nameStarts_[id], nameStarts_[id + 1] - nameStarts_[id]);
   }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/overlay_builder.h"
 #include "formats/spatial_index.h"
 #include "tests/formats/ov2_check.h"
 #include "tests/support/faulty_file_calls.h"
@@ -334,6 +335,63 @@ TEST(SpatialIndex, SpillFailuresAreToldAndLeaveNoFile) {
       EXPECT_EQ(failure, std::strerror(ENOSPC)) << what;
       EXPECT_EQ(folder.Entries(), 0u) << what << ": temporary files stayed";
     }
+  }
+}
+
+// Built on two threads into its file, an overlay's second half goes straight to its
+// place while the first is written: the bytes a single thread writes in memory, and a
+// refused write of either half fails the whole overlay with the system's words.
+TEST(OverlayBuilder, AnIndexWrittenInTwoPlacesItsSecondHalfAndFailsAsAWhole) {
+  std::mt19937 random(8128);
+  std::uniform_int_distribution<std::int32_t> lon(-18000000, 18000000), lat(-9000000, 9000000);
+  std::vector<test::DecodedPoi> points;
+  const std::size_t count = SpatialIndex::kTwoThreadPoints + 20000;
+  for (std::size_t i = 0; i < count; ++i) {
+    points.push_back({lon(random), lat(random), "a point with a long name, number " + std::to_string(i)});
+  }
+  std::string expected;
+  {
+    SpatialIndex index;
+    index.UseOneThread(true);
+    for (const auto& p : points) ASSERT_TRUE(index.Add(p.longitude, p.latitude, p.name));
+    Ov2Writer writer([&](std::string_view b) { expected.append(b); return true; });
+    ASSERT_TRUE(index.Write(writer) && writer.Finish());
+  }
+  const auto run = [&](const test::TempFolder& folder, std::string& failure) {
+    OverlayBuilder builder;
+    if (!builder.Open(folder.File("points.ov2"), false)) return false;
+    for (const auto& p : points) {
+      AscPoint point;
+      point.longitudeUnits = p.longitude;
+      point.latitudeUnits = p.latitude;
+      point.text = p.name;
+      builder.Add(point);
+    }
+    const bool made = builder.Commit();
+    failure = builder.Error().reason;
+    return made;
+  };
+  int writes = 0;
+  {
+    const test::TempFolder folder;
+    const test::FaultyFileCalls counting;
+    std::string failure;
+    ASSERT_TRUE(run(folder, failure)) << failure;
+    EXPECT_TRUE(test::ReadFile(folder.File("points.ov2")) == expected) << "not the bytes of memory";
+    writes = counting.Count(test::FileCall::kWrite);
+  }
+  ASSERT_GT(writes, 3);
+  for (int nth = 1; nth <= writes; ++nth) {
+    const test::TempFolder folder;
+    std::string failure;
+    bool made = true;
+    {
+      const test::FaultyFileCalls failing({.refused = test::FileCall::kWrite, .nth = nth, .error = ENOSPC});
+      made = run(folder, failure);
+    }
+    EXPECT_FALSE(made) << "write " << nth << " refused";
+    EXPECT_EQ(failure, std::strerror(ENOSPC)) << "write " << nth << " refused";
+    EXPECT_EQ(folder.Entries(), 0u) << "write " << nth << " refused: temporary files stayed";
   }
 }
 

@@ -35,26 +35,41 @@ bool Refused(FileCall call) {
   return false;
 }
 
+// A call of `kind` moving up to `size` bytes through `io` (given how many it may move),
+// as a disk that moves `limit` bytes for all such calls together (`moved` so far): the
+// call that finds none left fails with `error`.
+template <class Io>
+std::ptrdiff_t Move(FileCall kind, std::size_t size, std::size_t FaultPlan::*limit,
+                    std::size_t Disk::*moved, int error, Io io) {
+  if (Refused(kind)) return -1;
+  std::size_t room;
+  {
+    std::lock_guard lock(disk.mutex);
+    room = disk.plan.*limit - disk.*moved;
+    if (room == 0 && size > 0) {
+      disk.struck = true;
+      errno = error;
+      return -1;
+    }
+  }
+  const std::ptrdiff_t done = io(size < room ? size : room);
+  if (done > 0) {
+    std::lock_guard lock(disk.mutex);
+    disk.*moved += static_cast<std::size_t>(done);
+  }
+  return done;
+}
+
+// Writes, at an offset or not, fill one disk.
+template <class Io>
+std::ptrdiff_t WriteToDisk(std::size_t size, Io io) {
+  return Move(FileCall::kWrite, size, &FaultPlan::capacity, &Disk::written, ENOSPC, io);
+}
+
 const FileCalls kFaultyCalls{
     [](const char* path) { return Refused(FileCall::kCreate) ? kNoFile : SystemFileCalls().createNew(path); },
-    [](FileHandle file, const void* bytes, std::size_t size) -> std::ptrdiff_t {
-      if (Refused(FileCall::kWrite)) return -1;
-      std::size_t room;
-      {
-        std::lock_guard lock(disk.mutex);
-        room = disk.plan.capacity - disk.written;
-        if (room == 0 && size > 0) {
-          disk.struck = true;
-          errno = ENOSPC;
-          return -1;
-        }
-      }
-      const std::ptrdiff_t done = SystemFileCalls().write(file, bytes, size < room ? size : room);
-      if (done > 0) {
-        std::lock_guard lock(disk.mutex);
-        disk.written += static_cast<std::size_t>(done);
-      }
-      return done;
+    [](FileHandle file, const void* bytes, std::size_t size) {
+      return WriteToDisk(size, [&](std::size_t part) { return SystemFileCalls().write(file, bytes, part); });
     },
     [](FileHandle file) {
       // A close that fails has still closed the file.
@@ -73,30 +88,20 @@ const FileCalls kFaultyCalls{
     [](const char* path) {
       return Refused(FileCall::kOpenRead) ? kNoFile : SystemFileCalls().openRead(path);
     },
-    [](FileHandle file, void* bytes, std::size_t size) -> std::ptrdiff_t {
-      if (Refused(FileCall::kRead)) return -1;
-      std::size_t room;
-      {
-        std::lock_guard lock(disk.mutex);
-        room = disk.plan.readable - disk.read;
-        if (room == 0 && size > 0) {
-          disk.struck = true;
-          errno = EIO;
-          return -1;
-        }
-      }
-      const std::ptrdiff_t done = SystemFileCalls().read(file, bytes, size < room ? size : room);
-      if (done > 0) {
-        std::lock_guard lock(disk.mutex);
-        disk.read += static_cast<std::size_t>(done);
-      }
-      return done;
+    [](FileHandle file, void* bytes, std::size_t size) {
+      return Move(FileCall::kRead, size, &FaultPlan::readable, &Disk::read, EIO,
+                  [&](std::size_t part) { return SystemFileCalls().read(file, bytes, part); });
     },
     [](const char* path, PathFacts* facts) {
       return Refused(FileCall::kLook) ? -1 : SystemFileCalls().look(path, facts);
     },
     [](FileHandle file, std::uint64_t from, std::uint64_t size) {
       return SystemFileCalls().startFlush(file, from, size);
+    },
+    [](FileHandle file, const void* bytes, std::size_t size, std::uint64_t offset) {
+      return WriteToDisk(size, [&](std::size_t part) {
+        return SystemFileCalls().writeAt(file, bytes, part, offset);
+      });
     },
 };
 
