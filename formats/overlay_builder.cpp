@@ -2,22 +2,22 @@
 
 namespace qh {
 
-OverlayBuilder::OverlayBuilder() : writer_(NewWriter()) {}
-
-Ov2Writer OverlayBuilder::NewWriter() {
-  Ov2Writer writer([this](std::string_view bytes) { return file_.Write(bytes); });
-  // The writer's positions are the file's: it writes the file from its first byte.
-  writer.PlaceAhead(
-      [this](std::uint64_t position, std::string_view bytes) { return file_.WriteAhead(position, bytes); },
+OverlayBuilder::OverlayBuilder()
+    : writer_([this](std::string_view bytes) { return file_.Write(bytes); }) {
+  // The writer counts its positions from its first byte ever; the file's from the first
+  // byte written since it was opened.
+  writer_.PlaceAhead(
+      [this](std::uint64_t position, std::string_view bytes) {
+        return file_.WriteAhead(position - fileStart_, bytes);
+      },
       [this](std::uint64_t bytes) { return file_.PassOver(bytes); });
-  return writer;
 }
 
 bool OverlayBuilder::Open(const std::string& path, bool flat) {
   flat_ = flat;
   points_ = 0;
   error_ = {};
-  writer_ = NewWriter();
+  fileStart_ = writer_.BytesWritten();
   if (!file_.Open(path)) return Failed(IoFailure::kCannotCreate, file_.Error().reason);
   // Named after the overlay's temporary file, the index's spill files go with it when
   // a killed run's journal is taken up.

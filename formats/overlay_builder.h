@@ -50,11 +50,10 @@ class OverlayBuilder {
  private:
   bool Failed(IoFailure what, std::string_view why);
   bool Failed(const IoError& error);
-  // A writer of the overlay's file from its first byte.
-  Ov2Writer NewWriter();
 
   CompleteFile file_;
   Ov2Writer writer_;
+  std::uint64_t fileStart_ = 0;  // the writer's position of the file's first byte
   SpatialIndex index_;
   bool flat_ = false;
   std::uint64_t indexMemory_ = kDefaultIndexMemory;
