@@ -226,18 +226,18 @@ SpatialIndex::Point SpatialIndex::PointAtRank(std::uint32_t rank, std::int32_t l
           [&] { gatherPart(half, count, spare + firstGathered); });
   const std::uint32_t gathered = firstGathered + counts[1][range];
   std::nth_element(spare, spare + rank, spare + gathered, [](const Point& a, const Point& b) {
-    return a.*Key < b.*Key || (a.*Key == b.*Key && a.id < b.id);
+    return RankOf<Key>(a) < RankOf<Key>(b);
   });
   return spare[rank];
 }
 
 template <std::int32_t SpatialIndex::Point::*Key, bool kBefore>
 void SpatialIndex::TakeSide(const Point* from, std::size_t count, Point pivot, Point* to) {
-  const std::int32_t pivotKey = pivot.*Key;
+  const std::uint64_t pivotRank = RankOf<Key>(pivot);
   Point passedOver;
   for (std::size_t i = 0; i < count; ++i) {
     const Point p = from[i];
-    const bool before = (p.*Key < pivotKey) | ((p.*Key == pivotKey) & (p.id < pivot.id));
+    const bool before = RankOf<Key>(p) < pivotRank;
     // Chosen without a branch to guess; a point not taken goes nowhere that counts (the
     // place after the last taken belongs to the other thread's half).
     const bool taken = before == kBefore;

@@ -163,8 +163,9 @@ class SpatialIndex {
   // Built by one thread: the tree. Built in two: the top alone, its halves' in their own.
   Nodes nodes_;
   Nodes halves_[2];
-  // The lists of a build in two (two points' room a point), kept for its write: the
-  // second half's records are made there, so the write takes no memory of its own.
+  // The lists of a build in two (two points' room a point), kept for its write: where
+  // the writer cannot place the second half in the output at once, its records are
+  // made there, so the write takes no memory of its own.
   std::unique_ptr<Point[]> room_;
   std::size_t roomPoints_ = 0;
   std::uint64_t poiBytes_ = 0;  // of all points added

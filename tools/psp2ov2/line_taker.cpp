@@ -20,14 +20,14 @@ void LineTaker::Fail(IoError error) {
 void LineTaker::Take(LineBatch& batch) {
   if (Failed() || OverlayFailed()) return;
   try {
-    TakePoints(batch);
+    CompleteLines(batch);
     if (!asc_.Write(batch.Lines())) Fail(asc_.Error());
   } catch (const std::bad_alloc&) {  // the overlay's points outgrew memory
     Fail(IoError{IoFailure::kWriteFailed, ascPath_, std::strerror(ENOMEM)});
   }
 }
 
-void LineTaker::TakePoints(LineBatch& batch) {
+void LineTaker::CompleteLines(LineBatch& batch) {
   std::size_t start = 0;
   for (LineEnd& line : batch.ends) {
     char* const text = batch.room.data() + start;

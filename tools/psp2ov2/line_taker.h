@@ -1,7 +1,7 @@
-// The taking side of the line pipeline: each batch of ".asc" lines is written to the
-// ".asc" file and, unless only that is wanted, their points go to the overlay as the
-// numbers their columns stand for and byte spans of the lines, as the ".asc" reader
-// would read them, without reading the lines again.
+// The taking side of the line pipeline: each batch of ".asc" lines gets its latitude
+// column, is written to the ".asc" file and, unless only that is wanted, its points go
+// to the overlay as the numbers their columns stand for and byte spans of the lines, as
+// the ".asc" reader would read them, without reading the lines again.
 #pragma once
 
 #include <atomic>
@@ -36,8 +36,8 @@ class LineTaker {
   std::size_t Skipped() const { return skipped_; }
 
  private:
-  // Takes the points of the batch's lines.
-  void TakePoints(LineBatch& batch);
+  // Fills in the latitude column of the batch's lines and takes their points.
+  void CompleteLines(LineBatch& batch);
   void TakePoint(std::string_view line, const AscColumns& columns);
   void Fail(IoError error);
 
