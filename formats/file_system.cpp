@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "formats/file_calls.h"
+#include "formats/large_pages.h"
 #include "numeric/ascii.h"
 
 namespace qh {
@@ -100,17 +101,27 @@ bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes,
   };
   // Known to be too large: refused before a byte is read.
   if (known && facts.size > limit) return tooLarge();
+  // Room for the whole file at once, in large pages where the system has them, and the
+  // bytes read straight into it: growing by chunks would copy a large file again and
+  // again, and a page fault for every 4 KiB of it costs as much as the copy.
+  constexpr std::size_t kStep = 65536;
   bytes.clear();
-  // Room for the whole file at once: growing by chunks would copy a large file again
-  // and again.
-  if (known && facts.size > 0) bytes.reserve(static_cast<std::size_t>(facts.size));
-  char chunk[65536];
-  std::ptrdiff_t got;
-  while ((got = calls.read(file, chunk, sizeof chunk)) > 0) {
-    const auto size = static_cast<std::size_t>(got);
-    if (bytes.size() + size > limit) return tooLarge();
-    bytes.append(chunk, size);
+  if (known && facts.size > 0) {
+    bytes.reserve(static_cast<std::size_t>(facts.size) + kStep);
+    AdviseLargePages(bytes.data(), bytes.capacity());
+    bytes.resize(static_cast<std::size_t>(facts.size));
   }
+  std::size_t filled = 0;
+  std::ptrdiff_t got;
+  for (;;) {
+    // More than the system said it holds, or it did not say: the room grows.
+    if (bytes.size() - filled < kStep) bytes.resize(filled + kStep);
+    got = calls.read(file, bytes.data() + filled, bytes.size() - filled);
+    if (got <= 0) break;
+    filled += static_cast<std::size_t>(got);
+    if (filled > limit) return tooLarge();
+  }
+  bytes.resize(filled);
   if (got < 0) error = {IoFailure::kReadFailed, name, std::strerror(errno != 0 ? errno : EIO)};
   calls.close(file);
   return got == 0;

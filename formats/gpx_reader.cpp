@@ -1,13 +1,19 @@
 #include "formats/gpx_reader.h"
 
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "formats/asc_reader.h"
-#include "formats/growing_array.h"
 #include "formats/xml_events.h"
 
 namespace qh {
 namespace {
+
+constexpr double kFirstShare = 0.4;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -81,30 +87,74 @@ class GpxHandler : public XmlHandler {
   GpxPassedOver passedOver_;
 };
 
-// The waypoints of the document's second half, kept until the first half's are told.
+// The waypoints of the document's second half, handed from the thread that parses it
+// to the one that tells them once the first half's are told, in chunks as they fill.
 class KeptWaypoints {
  public:
+  // On the second half's thread.
   void Keep(const GpxWaypoint& w) {
-    starts_.PushBack(bytes_.Size());
     for (std::string_view text : {w.latitude, w.longitude, w.name, w.desc}) {
-      bytes_.Append(text.data(), text.size());
-      starts_.PushBack(bytes_.Size());
+      filling_.bytes.append(text);
+      filling_.ends.push_back(filling_.bytes.size());
     }
+    if (filling_.ends.size() >= kChunkTexts) Hand(false);
   }
-  void Tell(const std::function<void(const GpxWaypoint&)>& waypoint) const {
-    const std::string_view all(bytes_.Data(), bytes_.Size());
-    for (std::size_t i = 0; i + 4 < starts_.Size(); i += 5) {
-      const auto text = [&](std::size_t k) {
-        return all.substr(starts_[i + k], starts_[i + k + 1] - starts_[i + k]);
-      };
-      waypoint(GpxWaypoint{text(0), text(1), text(2), text(3)});
+  // On the second half's thread, when its waypoints are over.
+  void Close() { Hand(true); }
+
+  // Tells the kept waypoints as they come, until they are over.
+  void Tell(const std::function<void(const GpxWaypoint&)>& waypoint) {
+    for (;;) {
+      Chunk chunk;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ready_.wait(lock, [&] { return !full_.empty() || closed_; });
+        if (full_.empty()) return;
+        chunk = std::move(full_.front());
+        full_.pop_front();
+      }
+      const std::string_view all = chunk.bytes;
+      for (std::size_t i = 0, start = 0; i + 3 < chunk.ends.size(); i += 4) {
+        const auto text = [&](std::size_t k) {
+          const std::size_t from = k == 0 ? start : chunk.ends[i + k - 1];
+          return all.substr(from, chunk.ends[i + k] - from);
+        };
+        waypoint(GpxWaypoint{text(0), text(1), text(2), text(3)});
+        start = chunk.ends[i + 3];
+      }
+      chunk.bytes.clear();
+      chunk.ends.clear();
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (spare_.size() < kSpareChunks) spare_.push_back(std::move(chunk));
     }
   }
 
  private:
-  // Arrays that grow without copying what they hold: half a large document's texts.
-  GrowingArray<char> bytes_;
-  GrowingArray<std::size_t> starts_;  // five a waypoint: where each text starts, and the end
+  static constexpr std::size_t kChunkTexts = std::size_t{4} * 4096;  // four texts a waypoint
+  static constexpr std::size_t kSpareChunks = 4;
+  struct Chunk {
+    std::string bytes;
+    std::vector<std::size_t> ends;  // where each text ends in `bytes`
+  };
+
+  void Hand(bool last) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (!filling_.ends.empty()) full_.push_back(std::move(filling_));
+    filling_ = Chunk();
+    if (!spare_.empty()) {
+      filling_ = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    closed_ = last;
+    ready_.notify_one();
+  }
+
+  Chunk filling_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<Chunk> full_;
+  std::vector<Chunk> spare_;
+  bool closed_ = false;
 };
 
 }  // namespace
@@ -119,16 +169,17 @@ bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoi
   KeptWaypoints kept;
   const std::function<void(const GpxWaypoint&)> keep = [&](const GpxWaypoint& w) { kept.Keep(w); };
   GpxHandler first(waypoint), second(keep);
+  // The first half's thread also hands its points on, and tells the second half's
+  // after its own: it is given the smaller part.
+  const XmlCut cut{"wpt", kFirstShare, twoThreadsFrom, [&] { kept.Tell(waypoint); },
+                   [&] { kept.Close(); }};
   bool secondUsed = false;
-  if (!ParseXmlInTwo(document, "wpt", twoThreadsFrom, first, second, secondUsed, error)) {
-    return false;
-  }
+  if (!ParseXmlInTwo(document, cut, first, second, secondUsed, error)) return false;
   if (!first.RootIsGpx()) {
     error = {};
     error.what = "the document is not GPX (its root element is not gpx)";
     return false;
   }
-  if (secondUsed) kept.Tell(waypoint);
   if (passedOver != nullptr) {
     *passedOver = first.PassedOver();
     if (secondUsed) {

@@ -8,7 +8,8 @@
 namespace qh {
 
 // Runs `second` on a thread of its own while this one runs `first`, and returns when
-// both are done; without a thread to be had, runs one after the other. An exception of
+// both are done; without a thread to be had, runs `second` and then `first`, so that
+// `first` may wait for what `second` hands over. An exception of
 // either (running out of memory) comes out here, once both are done: never on the
 // second thread, where it would end the program.
 template <class First, class Second>
@@ -24,8 +25,8 @@ void RunBoth(First first, Second second) {
       }
     });
   } catch (const std::system_error&) {  // no second thread: both here
-    first();
     second();
+    first();
     return;
   }
   try {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,16 +39,27 @@ class XmlHandler {
 // when it is not well-formed XML (or the parser is not there).
 bool ParseXml(std::string_view document, XmlHandler& handler, ContentError& error);
 
+// Where and how a document is read in two halves at once (ParseXmlInTwo).
+struct XmlCut {
+  std::string_view name;          // the element cut before, without a prefix
+  double notBefore = 0.5;         // the share of the document before which no cut is sought
+  std::size_t twoThreadsFrom = 0;  // smaller documents are read in one pass
+  // Called on the calling thread once `first` has had its events, while `second` may
+  // still be having its own: what `second` gathers can be taken up as it comes.
+  std::function<void()> firstDone;
+  // Called on the second thread when its events are over, whatever the outcome.
+  std::function<void()> secondDone;
+};
+
 // Parses `document` as ParseXml does, on two threads where it pays and the parser
-// allows: when an element named `cutName` (with the root's prefix) starts at the top
-// level past the middle of a document of at least `twoThreadsFrom` bytes, `first` gets
-// the events before it and the root's end, and `second`, on another thread, the
-// root's start and every event from that element on; `secondUsed` is then true.
-// Otherwise `first` gets every event and `second`'s are to be dropped. A fault is
-// told as ParseXml tells it, wherever it lies.
-bool ParseXmlInTwo(std::string_view document, std::string_view cutName,
-                   std::size_t twoThreadsFrom, XmlHandler& first, XmlHandler& second,
-                   bool& secondUsed, ContentError& error);
+// allows: when an element named `cut.name` (with the root's prefix) starts at the top
+// level past `cut.notBefore` of a document of at least `cut.twoThreadsFrom` bytes,
+// `first` gets the events before it and the root's end, and `second`, on another
+// thread, the root's start and every event from that element on; `secondUsed` is then
+// true. Otherwise `first` gets every event and `second`'s are to be dropped
+// (`firstDone` is not called). A fault is told as ParseXml tells it, wherever it lies.
+bool ParseXmlInTwo(std::string_view document, const XmlCut& cut, XmlHandler& first,
+                   XmlHandler& second, bool& secondUsed, ContentError& error);
 
 // `name` without a namespace prefix ("gpx:wpt" gives "wpt").
 inline std::string_view LocalName(std::string_view name) {

@@ -189,14 +189,16 @@ Head FindHead(std::string_view document) {
   return head;
 }
 
-// The first "<NAME" past the middle of the document, NAME with the root's prefix.
-std::size_t FindCut(std::string_view document, const Head& head, std::string_view cutName) {
+// The first "<NAME" past the share of the document `cut` names, NAME with the root's
+// prefix.
+std::size_t FindCut(std::string_view document, const Head& head, const XmlCut& cut) {
   const std::size_t colon = head.rootName.rfind(':');
   const std::string tag = "<" +
                           (colon == std::string::npos ? std::string()
                                                       : head.rootName.substr(0, colon + 1)) +
-                          std::string(cutName);
-  for (std::size_t at = std::max(head.end, document.size() / 2);;) {
+                          std::string(cut.name);
+  const auto notBefore = static_cast<std::size_t>(static_cast<double>(document.size()) * cut.notBefore);
+  for (std::size_t at = std::max(head.end, notBefore);;) {
     at = document.find(tag, at);
     if (at == std::string_view::npos || at + tag.size() >= document.size()) return kNoCut;
     const char next = document[at + tag.size()];
@@ -225,23 +227,36 @@ bool ParseXml(std::string_view document, XmlHandler& handler, ContentError& erro
 // cut only when the parser itself meets the cut as a start tag at the top level:
 // a cut that falls in a comment, a CDATA section or a nested element is passed by,
 // and the first half simply goes on to the end.
-bool ParseXmlInTwo(std::string_view document, std::string_view cutName,
-                   std::size_t twoThreadsFrom, XmlHandler& first, XmlHandler& second,
-                   bool& secondUsed, ContentError& error) {
+bool ParseXmlInTwo(std::string_view document, const XmlCut& cut, XmlHandler& first,
+                   XmlHandler& second, bool& secondUsed, ContentError& error) {
   secondUsed = false;
-  const Head head = document.size() >= twoThreadsFrom ? FindHead(document) : Head{};
-  const std::size_t cut = head.end == kNoCut ? kNoCut : FindCut(document, head, cutName);
-  if (cut == kNoCut) return ParseXml(document, first, error);
+  const Head head = document.size() >= cut.twoThreadsFrom ? FindHead(document) : Head{};
+  const std::size_t at = head.end == kNoCut ? kNoCut : FindCut(document, head, cut);
+  if (at == kNoCut) return ParseXml(document, first, error);
 
   Outcome firstOutcome = Outcome::kFailed, secondOutcome = Outcome::kFailed;
   ContentError secondError;
-  RunBoth([&] { firstOutcome = ParsePieces({document}, first, cut, error); },
-          [&] {
-            secondOutcome = ParsePieces({document.substr(0, head.end), document.substr(cut)},
-                                        second, kNoCut, secondError);
-          });
+  const auto secondDone = [&] {
+    if (cut.secondDone) cut.secondDone();
+  };
+  RunBoth(
+      [&] {
+        firstOutcome = ParsePieces({document}, first, at, error);
+        if (firstOutcome != Outcome::kStopped) return;
+        first.End(LocalName(head.rootName));
+        if (cut.firstDone) cut.firstDone();
+      },
+      [&] {
+        try {
+          secondOutcome = ParsePieces({document.substr(0, head.end), document.substr(at)}, second,
+                                      kNoCut, secondError);
+        } catch (...) {
+          secondDone();
+          throw;
+        }
+        secondDone();
+      });
   if (firstOutcome != Outcome::kStopped) return firstOutcome == Outcome::kParsed;
-  first.End(LocalName(head.rootName));
   if (secondOutcome == Outcome::kParsed) {
     secondUsed = true;
     return true;

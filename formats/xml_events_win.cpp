@@ -139,8 +139,8 @@ bool ParseXml(std::string_view document, XmlHandler& handler, ContentError& erro
 }
 
 // One thread: XmlLite reads from a stream and tells no byte offsets to cut at.
-bool ParseXmlInTwo(std::string_view document, std::string_view, std::size_t, XmlHandler& first,
-                   XmlHandler&, bool& secondUsed, ContentError& error) {
+bool ParseXmlInTwo(std::string_view document, const XmlCut&, XmlHandler& first, XmlHandler&,
+                   bool& secondUsed, ContentError& error) {
   secondUsed = false;
   return ParseXml(document, first, error);
 }

@@ -113,6 +113,8 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
   const std::vector<Case> cases = {
       {"waypoints", "<gpx version=\"1.1\">", "", "</gpx>", true},
       {"empty waypoint elements", "<gpx>", waypoints('e', 3, true), "</gpx>", true},
+      {"more waypoints than the halves hand over at once", "<gpx>", waypoints('m', 30000, true),
+       "</gpx>", true},
       {"a comment", "<gpx>", "<!--" + pad + "<wpt lat=\"9\" lon=\"9\"/>-->", "</gpx>", false},
       {"a CDATA section", "<gpx>",
        "<wpt lat=\"8\" lon=\"8\"><desc><![CDATA[" + pad + "<wpt lat=\"9\" lon=\"9\"/>]]></desc></wpt>",
@@ -154,7 +156,7 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
     } first, second;
     bool secondUsed = false;
     ContentError error;
-    ParseXmlInTwo(document, "wpt", 0, first, second, secondUsed, error);
+    ParseXmlInTwo(document, XmlCut{"wpt", 0.5, 0, {}, {}}, first, second, secondUsed, error);
     EXPECT_EQ(secondUsed, c.cut && once.ok) << c.what;
 #endif
   }
@@ -222,7 +224,7 @@ TEST(GpxReader, RunningOutOfMemoryInTheSecondHalfComesOutToTheCaller) {
   } second;
   bool secondUsed = false;
   ContentError error;
-  EXPECT_THROW(ParseXmlInTwo(document, "wpt", 0, first, second, secondUsed, error),
+  EXPECT_THROW(ParseXmlInTwo(document, XmlCut{"wpt", 0.5, 0, {}, {}}, first, second, secondUsed, error),
                std::bad_alloc);
 }
 #endif
