@@ -1,7 +1,9 @@
 // File > Save and Save As: settle the output names, write the ".asc" file from the
 // pushpin file, place the symbol bitmap and run the overlay utility on the result.
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "converter/command_ids.h"
 #include "converter/commands.h"
@@ -66,11 +68,13 @@ std::string NotAPushpinFile(const ProgramState& state, std::int32_t npins) {
   return message;
 }
 
-void CountLine(const std::string& line, bool replaced, LineCounts& counts) {
+// Counts a line by what its columns hold, known as it was made.
+void CountLine(const AscColumns& columns, LineCounts& counts) {
   ++counts.lines;
   // Asterisks stand for a coordinate beyond -999.99999..9999.99999: not on the Earth either.
-  if (FateOfWrittenLine(line) != AscLineFate::kKept) ++counts.notOnEarth;
-  if (replaced) ++counts.replacedTexts;
+  std::string_view reason;
+  if (JudgeWrittenLine(columns, reason) != AscLineKind::kPoint) ++counts.notOnEarth;
+  if (columns.textReplaced) ++counts.replacedTexts;
 }
 
 // Reads every pin and writes its line. The ".asc" file appears under its name only
@@ -104,18 +108,22 @@ bool WriteAscFile(ProgramState& state, LineCounts& counts) {
   if (npins < 0) return fail(NotAPushpinFile(state, npins));
 
   const ConversionOptions& options = state.options;
-  // One pin record and one line buffer for the whole file: a pin costs no allocation.
-  PinRecord pin;
-  std::string line;
+  // One line buffer for the whole file, and each pin's texts encoded straight from the
+  // reader's bytes: a pin costs no allocation and no copy.
+  PinView pin;
+  std::array<char, kAscLineMost> line;
   for (std::int32_t i = 0; i < npins; ++i) {
-    if (!reader.NextPin(pin)) return fail(UnitMessage(reader.Error(), kPushpinUnit));
+    if (!reader.NextPinView(pin)) return fail(UnitMessage(reader.Error(), kPushpinUnit));
     // The notes choice is read for every pin, as the menu holds it.
     const NotesMode mode = AppendNotesChecked() ? NotesMode::Append : NotesMode::Ignore;
-    line.clear();
-    const bool replaced = AppendAscLine(line, AddOffset(options.longitudeOffset, pin.longitude),
-                                        AddOffset(options.latitudeOffset, pin.latitude), pin, mode);
-    CountLine(line, replaced, counts);
-    if (!writer.Write(line)) return fail(writer.ErrorMessage());
+    AscColumns columns;
+    const char* end = PutAscLine(line.data(), AddOffset(options.longitudeOffset, pin.longitude),
+                                 AddOffset(options.latitudeOffset, pin.latitude), pin, mode,
+                                 TextEncoding::kWindows1252, columns);
+    CountLine(columns, counts);
+    if (!writer.Write(std::string_view(line.data(), static_cast<std::size_t>(end - line.data())))) {
+      return fail(writer.ErrorMessage());
+    }
   }
 
   reader.Close();

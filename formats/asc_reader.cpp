@@ -446,16 +446,6 @@ bool ReadFixedColumnBody(std::string_view line, AscPoint& point) {
   return true;
 }
 
-AscLineFate FateOfWrittenLine(std::string_view line) {
-  std::int32_t longitude = 0, latitude = 0;
-  if (line.size() < kAscTextColumn || !ColumnUnits(line.data(), longitude) ||
-      !ColumnUnits(line.data() + 11, latitude)) {
-    return AscLineFate::kNotInColumns;
-  }
-  const bool onEarth = LongitudeOnEarth(longitude) && LatitudeOnEarth(latitude);
-  return onEarth ? AscLineFate::kKept : AscLineFate::kNotOnEarth;
-}
-
 AscLineKind JudgeWrittenLine(const AscColumns& columns, std::string_view& reason) {
   // In ParseAscLine's order: each column as a number, then each coordinate's range.
   if (!columns.longitudeFits) {

@@ -56,12 +56,6 @@ bool ReadFixedColumnLine(std::string_view line, AscPoint& point);
 // up to its closing double quote. AscReader reads every line so first.
 bool ReadFixedColumnBody(std::string_view line, AscPoint& point);
 
-// What the overlay compiler makes of a line the writer made (AscLine): a point, or
-// nothing because a coordinate stands as asterisks, or because the longitude is
-// outside -180..180 or the latitude outside -90..90. The same judgement as
-// ParseAscLine's, so a writer can count what the overlay will lack.
-enum class AscLineFate { kKept, kNotInColumns, kNotOnEarth };
-AscLineFate FateOfWrittenLine(std::string_view line);
 
 // ParseAscLine's judgement of a line AscLine wrote with these columns, without reading
 // the line: kPoint, or kBad with the reason ParseAscLine gives for it (a column in

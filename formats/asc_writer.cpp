@@ -225,6 +225,7 @@ char* PutAscLineButLatitude(char* at, double longitude, const PinView& pin, Note
   at[21] = ',';
   at[22] = '"';
   at = PutPinText(at + kAscTextColumn, pin.name, pin.note1, pin.note2, mode, encoding, replaced);
+  columns.textReplaced = replaced;
   return PutLineEnd(at);
 }
 

@@ -49,6 +49,9 @@ bool AppendAscLine(std::string& out, double longitude, double latitude, const Pi
 struct AscColumns {
   std::int32_t longitudeUnits = 0, latitudeUnits = 0;
   bool longitudeFits = false, latitudeFits = false;
+  // Set by PutAscLine: a character of the text could not be written as it is (as
+  // AppendAscLine returns it).
+  bool textReplaced = false;
 };
 // Appends AscLine(longitude, latitude, text) to `out`, and says in `columns` what the
 // ".asc" reader will make of its coordinates.

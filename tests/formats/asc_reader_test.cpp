@@ -343,26 +343,27 @@ TEST(AscReader, AMissingFileFailsToOpenWithAReason) {
   EXPECT_FALSE(reader.Error().reason.empty());
 }
 
-// The writer's count of points the overlay lacks agrees with the reader at the edges of
-// the Earth and of the columns (180.0005 is a pin at 179.9995 moved by 0.001).
-TEST(FateOfWrittenLine, AgreesWithTheParserAtTheEdges) {
+// The writer's count of points the overlay lacks, taken from the columns as the line is
+// made, agrees with the reader at the edges of the Earth and of the columns (180.0005
+// is a pin at 179.9995 moved by 0.001).
+TEST(JudgeWrittenLine, AgreesWithTheParserAtTheEdges) {
   const struct {
     double longitude, latitude;
-    AscLineFate fate;
+    bool kept;
   } cases[] = {
-      {180, 90, AscLineFate::kKept},           {-180, -90, AscLineFate::kKept},
-      {180.000004, 0, AscLineFate::kKept},     {179.9995 + 0.001, 0, AscLineFate::kNotOnEarth},
-      {-180.00001, 0, AscLineFate::kNotOnEarth}, {0, 90.00001, AscLineFate::kNotOnEarth},
-      {0, -999.99999, AscLineFate::kNotOnEarth}, {1e4, 0, AscLineFate::kNotInColumns},
-      {0, -1000, AscLineFate::kNotInColumns},
+      {180, 90, true},          {-180, -90, true},          {180.000004, 0, true},
+      {179.9995 + 0.001, 0, false}, {-180.00001, 0, false}, {0, 90.00001, false},
+      {0, -999.99999, false},   {1e4, 0, false},            {0, -1000, false},
   };
   for (const auto& c : cases) {
-    const std::string line = AscLine(c.longitude, c.latitude, "x");
-    EXPECT_EQ(FateOfWrittenLine(line), c.fate) << line;
-    AscPoint point;
+    std::string line;
+    AscColumns columns;
+    AppendAscLineOf(line, c.longitude, c.latitude, "x", columns);
     std::string_view reason;
+    EXPECT_EQ(JudgeWrittenLine(columns, reason) == AscLineKind::kPoint, c.kept) << line;
+    AscPoint point;
     EXPECT_EQ(ParseAscLine(line.substr(0, line.size() - 2), point, reason) == AscLineKind::kPoint,
-              c.fate == AscLineFate::kKept)
+              c.kept)
         << line;
   }
 }
