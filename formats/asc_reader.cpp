@@ -260,7 +260,9 @@ ContentError AscReader::BadLine() const {
   return {path_, lineNumber_, ContentError::kNoOffset, std::string(badReason_)};
 }
 
-bool AscReader::Open(const std::string& path) {
+bool AscReader::Open(const std::string& path) { return Open(path, AscPart{}); }
+
+bool AscReader::Open(const std::string& path, const AscPart& part) {
   Close();
   error_ = {};
   path_ = path;
@@ -269,9 +271,13 @@ bool AscReader::Open(const std::string& path) {
   buffer_.resize(kReadChunk);
   begin_ = end_ = 0;
   eof_ = false;
-  lineNumber_ = 0;
+  endMark_ = false;
+  part_ = part;
+  inPart_ = part.from != 0 || part.to != AscPart::kEnd;
+  position_ = part.from;
+  lineNumber_ = part.linesBefore;
   titleLines_ = 0;
-  seenPoint_ = false;
+  seenPoint_ = part.pointBefore;
   return true;
 }
 
@@ -289,22 +295,31 @@ bool AscReader::Fill() {
   }
   // A line longer than half the buffer makes it grow, once: lines are limited.
   if (buffer_.size() - end_ < kReadChunk / 2) buffer_.resize(buffer_.size() * 2);
-  const std::ptrdiff_t got = CurrentFileCalls().read(file_, buffer_.data() + end_, buffer_.size() - end_);
+  std::size_t room = buffer_.size() - end_;
+  if (inPart_ && part_.to - position_ < room) room = static_cast<std::size_t>(part_.to - position_);
+  const std::ptrdiff_t got =
+      room == 0 ? 0
+      : inPart_ ? CurrentFileCalls().readAt(file_, buffer_.data() + end_, room, position_)
+                : CurrentFileCalls().read(file_, buffer_.data() + end_, room);
   if (got <= 0) {
     eof_ = true;
     if (got < 0) error_ = {IoFailure::kReadFailed, path_, std::strerror(errno != 0 ? errno : EIO)};
     return false;
   }
   end_ += static_cast<std::size_t>(got);
+  position_ += static_cast<std::uint64_t>(got);
   return true;
+}
+
+IoError AscLineTooLong(const std::string& path, std::size_t lineNumber) {
+  char number[24];
+  const auto last = std::to_chars(number, number + sizeof number, lineNumber).ptr;
+  return {IoFailure::kTooLarge, path, "line " + std::string(number, last) + " is longer than 1 MiB"};
 }
 
 bool AscReader::FindLineEnd(std::size_t& stop, std::size_t& next) {
   auto tooLong = [this] {
-    char number[24];
-    const auto last = std::to_chars(number, number + sizeof number, lineNumber_ + 1).ptr;
-    error_ = {IoFailure::kTooLarge, path_,
-              "line " + std::string(number, last) + " is longer than 1 MiB"};
+    error_ = AscLineTooLong(path_, lineNumber_ + 1);
     return false;
   };
   std::size_t scan = 0;  // from begin_: bytes known to hold no line end
@@ -352,9 +367,12 @@ AscReader::Result AscReader::Next(AscPoint& point) {
     begin_ = next;
     ++lineNumber_;
     // A byte-order mark some editors put in front of the first line.
-    if (lineNumber_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    if (lineNumber_ == 1 && part_.from == 0 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
     // DOS editors end a text file with Ctrl+Z on a line of its own.
-    if (line == "\x1A" || line == "\x1A\r") return Result::kEnd;
+    if (line == "\x1A" || line == "\x1A\r") {
+      endMark_ = true;
+      return Result::kEnd;
+    }
     badReason_ = {};
     // The lines Quillhaven writes, read without the general parser: the same point.
     if (ReadFixedColumnBody(line, point)) {

@@ -66,6 +66,19 @@ AscLineKind JudgeWrittenLine(const AscColumns& columns, std::string_view& reason
 // The longest line taken, its line end not counted: a longer one fails the read, so
 // that endless input without a line end ends.
 inline constexpr std::size_t kAscLineLimit = std::size_t{1} << 20;
+// The failure of a read at a line longer than that.
+IoError AscLineTooLong(const std::string& path, std::size_t lineNumber);
+
+// A part of an ".asc" file read on its own as the whole file would be read there: from
+// the byte `from` (where a line starts) to the byte `to` (where one ends), its lines
+// numbered on from `linesBefore`, and with a point taken as seen before it when
+// `pointBefore` (so that none of its lines is a title).
+struct AscPart {
+  static constexpr std::uint64_t kEnd = UINT64_MAX;
+  std::uint64_t from = 0, to = kEnd;
+  std::size_t linesBefore = 0;
+  bool pointBefore = false;
+};
 
 // Streams a file through a buffer; nothing but the current line is kept, and no line
 // is longer than kAscLineLimit.
@@ -79,6 +92,8 @@ class AscReader {
   ~AscReader() { Close(); }
 
   bool Open(const std::string& path);
+  // Reads `part` of the file alone, through reads at its offsets.
+  bool Open(const std::string& path, const AscPart& part);
   // The next point, or a bad line (see BadLine), the end, or a read failure (see
   // Error). The point's text stays valid until the next call.
   Result Next(AscPoint& point);
@@ -92,6 +107,10 @@ class AscReader {
   const IoError& Error() const { return error_; }
   // Title lines passed over so far.
   std::size_t TitleLines() const { return titleLines_; }
+  // Whether a point was read (or, in a part, taken as read before it).
+  bool SeenPoint() const { return seenPoint_; }
+  // Whether the input ended at a DOS end-of-file line (Ctrl+Z) rather than at its end.
+  bool EndedAtEndOfFileMark() const { return endMark_; }
 
  private:
   bool Fill();  // moves the unread rest to the front and reads more; false at end or error
@@ -104,6 +123,10 @@ class AscReader {
   std::size_t begin_ = 0, end_ = 0;
   bool eof_ = false;
   bool seenPoint_ = false;
+  bool endMark_ = false;
+  AscPart part_;
+  bool inPart_ = false;      // reads go through readAt, from `position_` to `part_.to`
+  std::uint64_t position_ = 0;
   std::size_t lineNumber_ = 0;
   std::size_t titleLines_ = 0;
   std::string_view badReason_;

@@ -17,7 +17,7 @@ constexpr FileCalls kSystemCalls{
     system_calls::Rename,    system_calls::Remove,   system_calls::Link,
     system_calls::Sync,      system_calls::SyncFolder, system_calls::OpenRead,
     system_calls::Read,      LookWithStat,            system_calls::StartFlush,
-    system_calls::WriteAt};
+    system_calls::WriteAt,   system_calls::ReadAt};
 
 std::atomic<const FileCalls*> current{nullptr};
 

@@ -51,6 +51,10 @@ struct FileCalls {
   // and returns how many, or -1. Two threads may write two parts of one file so at once.
   std::ptrdiff_t (*writeAt)(FileHandle file, const void* bytes, std::size_t size,
                             std::uint64_t offset);
+  // Reads up to `size` bytes at `offset` of a file opened for reading, wherever its
+  // other reads are, and returns how many (0 at or past the end), or -1. Two threads
+  // may read two parts of one file so at once.
+  std::ptrdiff_t (*readAt)(FileHandle file, void* bytes, std::size_t size, std::uint64_t offset);
 };
 
 // The system's own calls.

@@ -52,6 +52,13 @@ std::ptrdiff_t Read(FileHandle file, void* bytes, std::size_t size) {
   return got;
 }
 
+std::ptrdiff_t ReadAt(FileHandle file, void* bytes, std::size_t size, std::uint64_t offset) {
+  ssize_t got;
+  do got = ::pread(static_cast<int>(file), bytes, size, static_cast<off_t>(offset));
+  while (got < 0 && errno == EINTR);
+  return got;
+}
+
 int StartFlush(FileHandle file, std::uint64_t from, std::uint64_t size) {
 #ifdef __linux__
   return ::sync_file_range(static_cast<int>(file), static_cast<off_t>(from),

@@ -18,5 +18,6 @@ FileHandle OpenRead(const char* path);
 std::ptrdiff_t Read(FileHandle file, void* bytes, std::size_t size);
 int StartFlush(FileHandle file, std::uint64_t from, std::uint64_t size);
 std::ptrdiff_t WriteAt(FileHandle file, const void* bytes, std::size_t size, std::uint64_t offset);
+std::ptrdiff_t ReadAt(FileHandle file, void* bytes, std::size_t size, std::uint64_t offset);
 
 }  // namespace qh::system_calls

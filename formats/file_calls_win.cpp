@@ -82,6 +82,21 @@ std::ptrdiff_t WriteAt(FileHandle file, const void* bytes, std::size_t size, std
   return static_cast<std::ptrdiff_t>(written);
 }
 
+// Through a handle opened for plain reads, a read at an offset is done when it returns;
+// at or past the end it reads nothing.
+std::ptrdiff_t ReadAt(FileHandle file, void* bytes, std::size_t size, std::uint64_t offset) {
+  constexpr std::size_t kLargest = std::size_t{1} << 30;
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD got = 0;
+  const auto part = static_cast<DWORD>(size < kLargest ? size : kLargest);
+  if (ReadFile(HandleOf(file), bytes, part, &got, &at) == 0) {
+    return GetLastError() == ERROR_HANDLE_EOF ? 0 : Failed();
+  }
+  return static_cast<std::ptrdiff_t>(got);
+}
+
 int Close(FileHandle file) { return CloseHandle(HandleOf(file)) != 0 ? 0 : Failed(); }
 
 int Rename(const char* from, const char* to) {

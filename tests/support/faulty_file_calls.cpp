@@ -103,6 +103,10 @@ const FileCalls kFaultyCalls{
         return SystemFileCalls().writeAt(file, bytes, part, offset);
       });
     },
+    [](FileHandle file, void* bytes, std::size_t size, std::uint64_t offset) {
+      return Move(FileCall::kRead, size, &FaultPlan::readable, &Disk::read, EIO,
+                  [&](std::size_t part) { return SystemFileCalls().readAt(file, bytes, part, offset); });
+    },
 };
 
 }  // namespace

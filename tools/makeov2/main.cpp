@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "formats/asc_reader.h"
+#include "formats/asc_halves_reader.h"
 #include "formats/overlay_builder.h"
 #include "formats/file_system.h"
 #include "tools/common/exit_status.h"
@@ -49,7 +49,7 @@ int Convert(const std::string& input, bool flat, std::uint64_t indexMemory) {
   if (!qh::tools::MayWriteOutput(kProgram, {input}, output, "overlay")) return kExitFailed;
   qh::OutputSet set;
   if (!qh::tools::ClaimOutputs(kProgram, output, set)) return kExitFailed;
-  qh::AscReader reader;
+  qh::AscHalvesReader reader;
   if (!reader.Open(input)) {
     qh::tools::TellFailure(kProgram, reader.Error());
     return kExitFailed;

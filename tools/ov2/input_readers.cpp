@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "formats/asc_halves_reader.h"
 #include "formats/asc_writer.h"
 #include "formats/csv_reader.h"
 #include "formats/file_system.h"
@@ -91,7 +92,7 @@ int ReadPushpins(const std::string& path, const TextOptions& options, PointSink&
 }
 
 int ReadAsc(const std::string& path, const TextOptions& options, PointSink& flow) {
-  AscReader reader;
+  AscHalvesReader reader;
   if (!reader.Open(path)) return CannotRead(reader.Error());
   AscPoint point;
   std::string name;
