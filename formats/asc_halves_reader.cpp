@@ -20,7 +20,7 @@ namespace {
 // The second half's lines wait in chunks; so many bytes of them at most, so that a
 // file of any size is read in bounded memory.
 constexpr std::size_t kChunkLines = 4096;
-constexpr std::size_t kQueuedBytes = std::size_t{16} << 20;
+constexpr std::size_t kQueuedBytes = std::size_t{8} << 20;
 
 // Where the line after the middle of the file starts (the byte after the first LF at or
 // past the middle); 0 when none is found within the longest line, or the file does not
