@@ -19,6 +19,21 @@ int Failed() {
 
 HANDLE HandleOf(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
+// What one call reads or writes of `size` bytes: at most 1 GiB, which a DWORD holds.
+DWORD PartOf(std::size_t size) {
+  constexpr std::size_t kLargest = std::size_t{1} << 30;
+  return static_cast<DWORD>(size < kLargest ? size : kLargest);
+}
+
+// The place of a read or write at `offset`, through a handle opened for plain reads or
+// writes: such a call is done when it returns.
+OVERLAPPED At(std::uint64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
+}
+
 }  // namespace
 
 int ErrnoOfLastError() {
@@ -63,35 +78,23 @@ FileHandle CreateNew(const char* path) {
 }
 
 std::ptrdiff_t Write(FileHandle file, const void* bytes, std::size_t size) {
-  constexpr std::size_t kLargest = std::size_t{1} << 30;
   DWORD written = 0;
-  const auto part = static_cast<DWORD>(size < kLargest ? size : kLargest);
-  if (WriteFile(HandleOf(file), bytes, part, &written, nullptr) == 0) return Failed();
+  if (WriteFile(HandleOf(file), bytes, PartOf(size), &written, nullptr) == 0) return Failed();
   return static_cast<std::ptrdiff_t>(written);
 }
 
-// Through a handle opened for plain writes, a write at an offset is done when it returns.
 std::ptrdiff_t WriteAt(FileHandle file, const void* bytes, std::size_t size, std::uint64_t offset) {
-  constexpr std::size_t kLargest = std::size_t{1} << 30;
-  OVERLAPPED at{};
-  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
-  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  OVERLAPPED at = At(offset);
   DWORD written = 0;
-  const auto part = static_cast<DWORD>(size < kLargest ? size : kLargest);
-  if (WriteFile(HandleOf(file), bytes, part, &written, &at) == 0) return Failed();
+  if (WriteFile(HandleOf(file), bytes, PartOf(size), &written, &at) == 0) return Failed();
   return static_cast<std::ptrdiff_t>(written);
 }
 
-// Through a handle opened for plain reads, a read at an offset is done when it returns;
-// at or past the end it reads nothing.
+// At or past the end, a read at an offset reads nothing.
 std::ptrdiff_t ReadAt(FileHandle file, void* bytes, std::size_t size, std::uint64_t offset) {
-  constexpr std::size_t kLargest = std::size_t{1} << 30;
-  OVERLAPPED at{};
-  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
-  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  OVERLAPPED at = At(offset);
   DWORD got = 0;
-  const auto part = static_cast<DWORD>(size < kLargest ? size : kLargest);
-  if (ReadFile(HandleOf(file), bytes, part, &got, &at) == 0) {
+  if (ReadFile(HandleOf(file), bytes, PartOf(size), &got, &at) == 0) {
     return GetLastError() == ERROR_HANDLE_EOF ? 0 : Failed();
   }
   return static_cast<std::ptrdiff_t>(got);
@@ -126,10 +129,8 @@ FileHandle OpenRead(const char* path) {
 }
 
 std::ptrdiff_t Read(FileHandle file, void* bytes, std::size_t size) {
-  constexpr std::size_t kLargest = std::size_t{1} << 30;
   DWORD got = 0;
-  const auto part = static_cast<DWORD>(size < kLargest ? size : kLargest);
-  if (ReadFile(HandleOf(file), bytes, part, &got, nullptr) == 0) return Failed();
+  if (ReadFile(HandleOf(file), bytes, PartOf(size), &got, nullptr) == 0) return Failed();
   return static_cast<std::ptrdiff_t>(got);
 }
 
