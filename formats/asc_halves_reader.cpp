@@ -1,6 +1,5 @@
 #include "formats/asc_halves_reader.h"
 
-#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
