@@ -84,6 +84,13 @@ FileHandle OpenRegularFile(const std::string& path, PathFacts& facts, IoError& e
   return file;
 }
 
+IoError TooLargeToRead(const std::string& path, std::size_t limit) {
+  const bool mebibytes = limit >= (1u << 20) && limit % (1u << 20) == 0;
+  return {IoFailure::kTooLarge, path,
+          "it holds more than " + (mebibytes ? std::to_string(limit >> 20) + " MiB"
+                                             : std::to_string(limit) + " bytes")};
+}
+
 bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes, IoError& error) {
   const std::string name(path);
   const FileCalls& calls = CurrentFileCalls();
@@ -92,10 +99,7 @@ bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes,
   if (file == kNoFile) return false;
   const bool known = facts.kind == PathKind::kFile;
   const auto tooLarge = [&] {
-    const bool mebibytes = limit >= (1u << 20) && limit % (1u << 20) == 0;
-    error = {IoFailure::kTooLarge, name,
-             "it holds more than " + (mebibytes ? std::to_string(limit >> 20) + " MiB"
-                                                : std::to_string(limit) + " bytes")};
+    error = TooLargeToRead(name, limit);
     calls.close(file);
     return false;
   };

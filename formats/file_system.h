@@ -59,6 +59,8 @@ FileHandle OpenRegularFile(const std::string& path, PathFacts& facts, IoError& e
 // is not a regular file (a FIFO, a device), or holds more than `limit` bytes (so that
 // an endless input ends).
 bool ReadWholeFile(std::string_view path, std::size_t limit, std::string& bytes, IoError& error);
+// The failure ReadWholeFile tells for a file of more than `limit` bytes.
+IoError TooLargeToRead(const std::string& path, std::size_t limit);
 
 // The bytes the volume that holds `folder` (empty: the current folder) takes before it
 // is full, as far as this user may fill it; false, with the system's words in `error`,

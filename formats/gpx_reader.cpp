@@ -166,6 +166,11 @@ bool GpxCoordinates(const GpxWaypoint& waypoint, double& latitude, double& longi
 
 bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
              ContentError& error, std::size_t twoThreadsFrom, GpxPassedOver* passedOver) {
+  return ReadGpx(XmlBytesOf(document), waypoint, error, twoThreadsFrom, passedOver);
+}
+
+bool ReadGpx(const XmlBytes& document, const std::function<void(const GpxWaypoint&)>& waypoint,
+             ContentError& error, std::size_t twoThreadsFrom, GpxPassedOver* passedOver) {
   KeptWaypoints kept;
   const std::function<void(const GpxWaypoint&)> keep = [&](const GpxWaypoint& w) { kept.Keep(w); };
   GpxHandler first(waypoint), second(keep);

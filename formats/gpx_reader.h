@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "formats/io_error.h"
+#include "formats/xml_events.h"
 
 namespace qh {
 
@@ -31,6 +32,12 @@ struct GpxPassedOver {
   std::size_t routePoints = 0, trackPoints = 0;
 };
 bool ReadGpx(std::string_view document, const std::function<void(const GpxWaypoint&)>& waypoint,
+             ContentError& error, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom,
+             GpxPassedOver* passedOver = nullptr);
+// The same, the document read as it is parsed (from a file, never held whole where the
+// parser takes it in pieces); a failure to read is a fault whose reason `document`
+// kept.
+bool ReadGpx(const XmlBytes& document, const std::function<void(const GpxWaypoint&)>& waypoint,
              ContentError& error, std::size_t twoThreadsFrom = kGpxTwoThreadsFrom,
              GpxPassedOver* passedOver = nullptr);
 

@@ -4,7 +4,10 @@
 // entities resolved.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -51,6 +54,24 @@ struct XmlCut {
   std::function<void()> secondDone;
 };
 
+// A document's bytes, read as the parse goes (from a file, so that it is never held
+// whole): `read` puts up to `size` of them from `offset` at `into` and returns how many
+// (0 at the end), or -1 for a failure whose reason it keeps. Two threads may read at
+// once.
+struct XmlBytes {
+  std::uint64_t size = 0;
+  std::function<std::ptrdiff_t(std::uint64_t offset, char* into, std::size_t size)> read;
+};
+// The bytes of a document in memory.
+inline XmlBytes XmlBytesOf(std::string_view document) {
+  return {document.size(), [document](std::uint64_t offset, char* into, std::size_t size) {
+            if (offset >= document.size()) return std::ptrdiff_t{0};
+            const std::size_t part = std::min(size, document.size() - static_cast<std::size_t>(offset));
+            std::memcpy(into, document.data() + offset, part);
+            return static_cast<std::ptrdiff_t>(part);
+          }};
+}
+
 // Parses `document` as ParseXml does, on two threads where it pays and the parser
 // allows: when an element named `cut.name` (with the root's prefix) starts at the top
 // level past `cut.notBefore` of a document of at least `cut.twoThreadsFrom` bytes,
@@ -58,7 +79,8 @@ struct XmlCut {
 // thread, the root's start and every event from that element on; `secondUsed` is then
 // true. Otherwise `first` gets every event and `second`'s are to be dropped
 // (`firstDone` is not called). A fault is told as ParseXml tells it, wherever it lies.
-bool ParseXmlInTwo(std::string_view document, const XmlCut& cut, XmlHandler& first,
+// A failure to read the bytes ends the parse as a fault whose reason `read` kept.
+bool ParseXmlInTwo(const XmlBytes& document, const XmlCut& cut, XmlHandler& first,
                    XmlHandler& second, bool& secondUsed, ContentError& error);
 
 // `name` without a namespace prefix ("gpx:wpt" gives "wpt").

@@ -5,6 +5,7 @@
 #include <exception>
 #include <initializer_list>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "formats/run_both.h"
@@ -16,7 +17,7 @@ namespace qh {
 namespace {
 
 // Expat takes its input in pieces; any size a piece may have would do.
-constexpr std::size_t kPiece = std::size_t{1} << 20;
+constexpr std::uint64_t kPiece = std::uint64_t{1} << 20;
 constexpr std::size_t kNoCut = std::string_view::npos;
 
 using Parser = std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)>;
@@ -118,10 +119,44 @@ Parser NewParser() {
 
 enum class Outcome { kParsed, kStopped, kFailed };
 
-// Parses the pieces as one document, ending early (kStopped) at `stopAt` when a
+// A part of a document's bytes: [from, to).
+struct Range {
+  std::uint64_t from, to;
+};
+
+// Feeds the parser `range` of the document, straight into its own buffer, a piece at a
+// time; the last range ends the document. kParsed while it goes on.
+Outcome ParseRange(XML_Parser parser, const Context& context, const XmlBytes& bytes,
+                   const Range& range, bool last, ContentError& error) {
+  for (std::uint64_t at = range.from;;) {
+    const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, range.to - at));
+    void* buffer = size == 0 ? nullptr : XML_GetBuffer(parser, static_cast<int>(size));
+    if (size > 0 && buffer == nullptr) throw std::bad_alloc();
+    const std::ptrdiff_t got = size == 0 ? 0 : bytes.read(at, static_cast<char*>(buffer), size);
+    if (got < 0) {
+      error = {};
+      error.what = "read failed";
+      return Outcome::kFailed;
+    }
+    at += static_cast<std::uint64_t>(got);
+    // A file that ends before its size said ends the document there.
+    const bool end = at >= range.to || got == 0;
+    if (XML_ParseBuffer(parser, static_cast<int>(got), last && end ? 1 : 0) != XML_STATUS_OK) {
+      if (context.thrown) std::rethrow_exception(context.thrown);
+      if (context.stopped) return Outcome::kStopped;
+      error = {};
+      error.line = static_cast<std::size_t>(XML_GetCurrentLineNumber(parser));
+      error.what = XML_ErrorString(XML_GetErrorCode(parser));
+      return Outcome::kFailed;
+    }
+    if (end) return Outcome::kParsed;
+  }
+}
+
+// Parses the ranges as one document, ending early (kStopped) at `stopAt` when a
 // top-level element starts there.
-Outcome ParsePieces(std::initializer_list<std::string_view> pieces, XmlHandler& handler,
-                    std::size_t stopAt, ContentError& error) {
+Outcome ParseRanges(const XmlBytes& bytes, std::initializer_list<Range> ranges,
+                    XmlHandler& handler, std::size_t stopAt, ContentError& error) {
   const Parser parser = NewParser();
   if (!parser) {
     error = {};
@@ -133,23 +168,10 @@ Outcome ParsePieces(std::initializer_list<std::string_view> pieces, XmlHandler& 
   XML_SetElementHandler(parser.get(), OnStart, OnEnd);
   XML_SetCharacterDataHandler(parser.get(), OnText);
   FollowTextWish(context);
-  const std::string_view* lastPiece = pieces.end() - 1;
-  for (const std::string_view& piece : pieces) {
-    std::size_t at = 0;
-    do {
-      const std::size_t size = std::min(kPiece, piece.size() - at);
-      const bool last = &piece == lastPiece && at + size == piece.size();
-      if (XML_Parse(parser.get(), piece.data() + at, static_cast<int>(size), last ? 1 : 0) !=
-          XML_STATUS_OK) {
-        if (context.thrown) std::rethrow_exception(context.thrown);
-        if (context.stopped) return Outcome::kStopped;
-        error = {};
-        error.line = static_cast<std::size_t>(XML_GetCurrentLineNumber(parser.get()));
-        error.what = XML_ErrorString(XML_GetErrorCode(parser.get()));
-        return Outcome::kFailed;
-      }
-      at += size;
-    } while (at < piece.size());
+  const Range* lastRange = ranges.end() - 1;
+  for (const Range& range : ranges) {
+    const Outcome outcome = ParseRange(parser.get(), context, bytes, range, &range == lastRange, error);
+    if (outcome != Outcome::kParsed) return outcome;
   }
   return Outcome::kParsed;
 }
@@ -168,7 +190,19 @@ void OnRootStart(void* data, const XML_Char* name, const XML_Char**) {
   XML_StopParser(parser, XML_FALSE);
 }
 
-Head FindHead(std::string_view document) {
+// Up to `size` bytes at `offset`, as many as there are: fewer only at the end or on a
+// failure to read.
+std::size_t ReadUpTo(const XmlBytes& bytes, std::uint64_t offset, char* into, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const std::ptrdiff_t got = bytes.read(offset + done, into + done, size - done);
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+Head FindHead(const XmlBytes& bytes) {
   Head head;
   const Parser parser = NewParser();
   if (!parser) return head;
@@ -176,37 +210,50 @@ Head FindHead(std::string_view document) {
   XML_SetUserData(parser.get(), &data);
   XML_SetStartElementHandler(parser.get(), OnRootStart);
   constexpr std::size_t kStep = std::size_t{64} * 1024;
-  for (std::size_t at = 0; at < document.size() && head.end == kNoCut; at += kStep) {
-    const std::size_t size = std::min(kStep, document.size() - at);
-    if (XML_Parse(parser.get(), document.data() + at, static_cast<int>(size), 0) != XML_STATUS_OK) {
+  std::string piece(kStep, '\0');
+  for (std::uint64_t at = 0; at < bytes.size && head.end == kNoCut; at += kStep) {
+    const std::size_t size = ReadUpTo(bytes, at, piece.data(), kStep);
+    if (size == 0 || XML_Parse(parser.get(), piece.data(), static_cast<int>(size), 0) != XML_STATUS_OK) {
       break;
     }
   }
   // An empty root ("<gpx/>") has no content to cut.
-  if (head.end != kNoCut && head.end >= 2 && document.substr(head.end - 2, 2) == "/>") {
+  char close[2] = {};
+  if (head.end != kNoCut && head.end >= 2 &&
+      (ReadUpTo(bytes, head.end - 2, close, 2) != 2 || std::string_view(close, 2) == "/>")) {
     head.end = kNoCut;
   }
   return head;
 }
 
+bool EndsATagName(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '>' || c == '/';
+}
+
 // The first "<NAME" past the share of the document `cut` names, NAME with the root's
-// prefix.
-std::size_t FindCut(std::string_view document, const Head& head, const XmlCut& cut) {
+// prefix; the document is searched a window at a time.
+std::size_t FindCut(const XmlBytes& bytes, const Head& head, const XmlCut& cut) {
   const std::size_t colon = head.rootName.rfind(':');
   const std::string tag = "<" +
                           (colon == std::string::npos ? std::string()
                                                       : head.rootName.substr(0, colon + 1)) +
                           std::string(cut.name);
-  const auto notBefore = static_cast<std::size_t>(static_cast<double>(document.size()) * cut.notBefore);
-  for (std::size_t at = std::max(head.end, notBefore);;) {
-    at = document.find(tag, at);
-    if (at == std::string_view::npos || at + tag.size() >= document.size()) return kNoCut;
-    const char next = document[at + tag.size()];
-    if (next == ' ' || next == '\t' || next == '\r' || next == '\n' || next == '>' || next == '/') {
-      return at;
+  constexpr std::size_t kWindow = std::size_t{64} * 1024;
+  // Each window reaches past its step by a tag and the character after it, so a tag
+  // that starts within the step is judged whole, in one window.
+  std::string window(kWindow + tag.size() + 1, '\0');
+  const auto notBefore = static_cast<std::uint64_t>(static_cast<double>(bytes.size) * cut.notBefore);
+  for (std::uint64_t at = std::max<std::uint64_t>(head.end, notBefore); at < bytes.size; at += kWindow) {
+    const std::size_t size = ReadUpTo(bytes, at, window.data(), window.size());
+    const std::string_view seen(window.data(), size);
+    for (std::size_t i = seen.find(tag); i != std::string_view::npos && i < kWindow;
+         i = seen.find(tag, i + tag.size())) {
+      if (i + tag.size() >= size) return kNoCut;  // the document ends with it
+      if (EndsATagName(seen[i + tag.size()])) return static_cast<std::size_t>(at + i);
     }
-    at += tag.size();
+    if (size < window.size()) return kNoCut;
   }
+  return kNoCut;
 }
 
 class NoHandler : public XmlHandler {
@@ -219,7 +266,8 @@ class NoHandler : public XmlHandler {
 }  // namespace
 
 bool ParseXml(std::string_view document, XmlHandler& handler, ContentError& error) {
-  return ParsePieces({document}, handler, kNoCut, error) == Outcome::kParsed;
+  const XmlBytes bytes = XmlBytesOf(document);
+  return ParseRanges(bytes, {{0, bytes.size}}, handler, kNoCut, error) == Outcome::kParsed;
 }
 
 // The second half starts from the document's own prolog and root start tag, so its
@@ -227,12 +275,13 @@ bool ParseXml(std::string_view document, XmlHandler& handler, ContentError& erro
 // cut only when the parser itself meets the cut as a start tag at the top level:
 // a cut that falls in a comment, a CDATA section or a nested element is passed by,
 // and the first half simply goes on to the end.
-bool ParseXmlInTwo(std::string_view document, const XmlCut& cut, XmlHandler& first,
+bool ParseXmlInTwo(const XmlBytes& document, const XmlCut& cut, XmlHandler& first,
                    XmlHandler& second, bool& secondUsed, ContentError& error) {
   secondUsed = false;
-  const Head head = document.size() >= cut.twoThreadsFrom ? FindHead(document) : Head{};
+  const Range whole{0, document.size};
+  const Head head = document.size >= cut.twoThreadsFrom ? FindHead(document) : Head{};
   const std::size_t at = head.end == kNoCut ? kNoCut : FindCut(document, head, cut);
-  if (at == kNoCut) return ParseXml(document, first, error);
+  if (at == kNoCut) return ParseRanges(document, {whole}, first, kNoCut, error) == Outcome::kParsed;
 
   Outcome firstOutcome = Outcome::kFailed, secondOutcome = Outcome::kFailed;
   ContentError secondError;
@@ -241,14 +290,14 @@ bool ParseXmlInTwo(std::string_view document, const XmlCut& cut, XmlHandler& fir
   };
   RunBoth(
       [&] {
-        firstOutcome = ParsePieces({document}, first, at, error);
+        firstOutcome = ParseRanges(document, {whole}, first, at, error);
         if (firstOutcome != Outcome::kStopped) return;
         first.End(LocalName(head.rootName));
         if (cut.firstDone) cut.firstDone();
       },
       [&] {
         try {
-          secondOutcome = ParsePieces({document.substr(0, head.end), document.substr(at)}, second,
+          secondOutcome = ParseRanges(document, {{0, head.end}, {at, document.size}}, second,
                                       kNoCut, secondError);
         } catch (...) {
           secondDone();
@@ -263,7 +312,7 @@ bool ParseXmlInTwo(std::string_view document, const XmlCut& cut, XmlHandler& fir
   }
   // The fault lies past the cut: the whole document read once more tells its line.
   NoHandler nothing;
-  if (ParseXml(document, nothing, error)) error = secondError;
+  if (ParseRanges(document, {whole}, nothing, kNoCut, error) == Outcome::kParsed) error = secondError;
   return false;
 }
 

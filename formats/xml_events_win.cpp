@@ -138,11 +138,30 @@ bool ParseXml(std::string_view document, XmlHandler& handler, ContentError& erro
   return false;
 }
 
-// One thread: XmlLite reads from a stream and tells no byte offsets to cut at.
-bool ParseXmlInTwo(std::string_view document, const XmlCut&, XmlHandler& first, XmlHandler&,
+// One thread, and the document read whole: XmlLite reads from a stream and tells no
+// byte offsets to cut at, and single-byte encodings are turned into UTF-8 first.
+bool ParseXmlInTwo(const XmlBytes& document, const XmlCut&, XmlHandler& first, XmlHandler&,
                    bool& secondUsed, ContentError& error) {
   secondUsed = false;
-  return ParseXml(document, first, error);
+  if (document.size > 0xFFFFFFFFu) {
+    error = {};
+    error.what = "the system's XML reader cannot take it";
+    return false;
+  }
+  std::string whole(static_cast<std::size_t>(document.size), '\0');
+  std::size_t done = 0;
+  while (done < whole.size()) {
+    const std::ptrdiff_t got = document.read(done, whole.data() + done, whole.size() - done);
+    if (got < 0) {
+      error = {};
+      error.what = "read failed";
+      return false;
+    }
+    if (got == 0) break;  // a file that ends before its size said ends there
+    done += static_cast<std::size_t>(got);
+  }
+  whole.resize(done);
+  return ParseXml(whole, first, error);
 }
 
 }  // namespace qh

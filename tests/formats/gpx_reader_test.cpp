@@ -156,9 +156,30 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
     } first, second;
     bool secondUsed = false;
     ContentError error;
-    ParseXmlInTwo(document, XmlCut{"wpt", 0.5, 0, {}, {}}, first, second, secondUsed, error);
+    ParseXmlInTwo(XmlBytesOf(document), XmlCut{"wpt", 0.5, 0, {}, {}}, first, second, secondUsed, error);
     EXPECT_EQ(secondUsed, c.cut && once.ok) << c.what;
 #endif
+  }
+}
+
+// A document read as it is parsed (from a file) that cannot be read to its end is a
+// fault of its reading, wherever that lies: in the prolog, in either half, or at the
+// very end, where what was read would pass for a whole document.
+TEST(GpxReader, AFailureToReadEndsTheParseAsSuch) {
+  std::string document = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\">\n";
+  for (int i = 0; i < 2000; ++i) document += "<wpt lat=\"1\" lon=\"2\"><name>p</name></wpt>\n";
+  document += "</gpx>\n";
+  for (const std::size_t failAt : {std::size_t{10}, document.size() / 4, document.size() * 3 / 4,
+                                   document.size() - 1}) {
+    const XmlBytes whole = XmlBytesOf(document);
+    const XmlBytes failing{document.size(), [&](std::uint64_t offset, char* into, std::size_t size) {
+                             if (offset + size > failAt) return std::ptrdiff_t{-1};
+                             return whole.read(offset, into, size);
+                           }};
+    std::size_t points = 0;
+    ContentError error;
+    EXPECT_FALSE(ReadGpx(failing, [&](const GpxWaypoint&) { ++points; }, error, 0)) << failAt;
+    EXPECT_EQ(error.what, "read failed") << failAt;
   }
 }
 
@@ -224,7 +245,7 @@ TEST(GpxReader, RunningOutOfMemoryInTheSecondHalfComesOutToTheCaller) {
   } second;
   bool secondUsed = false;
   ContentError error;
-  EXPECT_THROW(ParseXmlInTwo(document, XmlCut{"wpt", 0.5, 0, {}, {}}, first, second, secondUsed, error),
+  EXPECT_THROW(ParseXmlInTwo(XmlBytesOf(document), XmlCut{"wpt", 0.5, 0, {}, {}}, first, second, secondUsed, error),
                std::bad_alloc);
 }
 #endif

@@ -1,11 +1,15 @@
 #include "tools/ov2/input_readers.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
 
 #include "formats/asc_halves_reader.h"
 #include "formats/asc_writer.h"
 #include "formats/csv_reader.h"
+#include "formats/file_calls.h"
 #include "formats/file_system.h"
 #include "formats/gpx_reader.h"
 #include "formats/ov2_reader.h"
@@ -167,7 +171,9 @@ int ReadCsv(const std::string& path, const std::string& bytes, const TextOptions
   }
 }
 
-int ReadGpxFile(const std::string& path, const std::string& bytes, PointSink& flow) {
+// `readError` is what `bytes` could not read, once the parse has ended.
+int ReadGpxFile(const std::string& path, const XmlBytes& bytes, const IoError& readError,
+                PointSink& flow) {
   std::size_t ordinal = 0;
   bool flowing = true;
   // The coordinates are read, and the texts encoded, where the points are taken.
@@ -180,7 +186,9 @@ int ReadGpxFile(const std::string& path, const std::string& bytes, PointSink& fl
   };
   ContentError error;
   GpxPassedOver passedOver;
-  if (!ReadGpx(bytes, waypoint, error, kGpxTwoThreadsFrom, &passedOver)) return CannotRead(error, path);
+  if (!ReadGpx(bytes, waypoint, error, kGpxTwoThreadsFrom, &passedOver)) {
+    return readError ? CannotRead(readError) : CannotRead(error, path);
+  }
   // A GPS keeps its tracks in GPX files: their points are no points of interest, and
   // are passed over, but not without a word.
   if (passedOver.routePoints + passedOver.trackPoints > 0) {
@@ -190,6 +198,46 @@ int ReadGpxFile(const std::string& path, const std::string& bytes, PointSink& fl
                  passedOver.trackPoints == 1 ? "" : "s");
   }
   return flowing ? kExitOk : kExitFailed;
+}
+
+// A GPX file is parsed as it is read, each of the parser's threads reading its own part,
+// so that it is never held whole. Where the system does not tell its size, it is read
+// whole first.
+int ReadGpxInput(const std::string& path, PointSink& flow) {
+  IoError error;
+  PathFacts facts;
+  const FileHandle file = OpenRegularFile(path, facts, error);
+  if (file == kNoFile) return CannotRead(error);
+  const FileCalls& calls = CurrentFileCalls();
+  if (facts.kind != PathKind::kFile) {
+    calls.close(file);
+    std::string whole;
+    if (!ReadWholeFile(path, kWholeFileLimit, whole, error)) return CannotRead(error);
+    return ReadGpxFile(path, XmlBytesOf(whole), IoError{}, flow);
+  }
+  if (facts.size > kWholeFileLimit) {
+    calls.close(file);
+    return CannotRead(TooLargeToRead(path, kWholeFileLimit));
+  }
+  std::mutex mutex;  // the parser's two threads may both fail
+  IoError readError;
+  const XmlBytes bytes{facts.size, [&](std::uint64_t offset, char* into, std::size_t size) {
+                         const std::ptrdiff_t got = calls.readAt(file, into, size, offset);
+                         if (got < 0) {
+                           const std::string reason = std::strerror(errno != 0 ? errno : EIO);
+                           const std::lock_guard<std::mutex> lock(mutex);
+                           if (!readError) readError = {IoFailure::kReadFailed, path, reason};
+                         }
+                         return got;
+                       }};
+  try {
+    const int status = ReadGpxFile(path, bytes, readError, flow);
+    calls.close(file);
+    return status;
+  } catch (...) {
+    calls.close(file);
+    throw;
+  }
 }
 
 }  // namespace
@@ -204,14 +252,11 @@ int ReadInput(const std::string& path, const TextOptions& options, PointSink& fl
   if (kind == InputKind::kPushpins) return ReadPushpins(path, options, flow);
   if (kind == InputKind::kAsc) return ReadAsc(path, options, flow);
   if (kind == InputKind::kOverlay) return ReadOverlay(path, options, flow);
+  if (kind == InputKind::kGpx) return ReadGpxInput(path, flow);
   std::string bytes;
   IoError error;
   if (!ReadWholeFile(path, kWholeFileLimit, bytes, error)) return CannotRead(error);
-  switch (kind) {
-    case InputKind::kCsv: return ReadCsv(path, bytes, options, flow);
-    case InputKind::kGpx: return ReadGpxFile(path, bytes, flow);
-    default: break;
-  }
+  if (kind == InputKind::kCsv) return ReadCsv(path, bytes, options, flow);
   tools::Print(stderr, "ov2: %s: not a file ov2 reads (pushpins, .asc, .ov2, .csv or .gpx)\n",
                tools::Shown(path).c_str());
   return kExitFailed;
