@@ -97,8 +97,19 @@ TEST(Tools, AnInterruptRemovesTheTemporaryFilesAndKeepsTheEarlierOutputs) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    // The signal reaches the tool however this test was started: a background job of a
+    // shell, for one, inherits SIGINT and SIGQUIT ignored, and the tool keeps them so.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t byDefault;
+    sigemptyset(&byDefault);
+    sigaddset(&byDefault, c.signal);
+    posix_spawnattr_setsigdefault(&attributes, &byDefault);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, c.tool, nullptr, nullptr, argv.data(), environ), 0) << c.name;
+    const int spawned = posix_spawn(&pid, c.tool, nullptr, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    ASSERT_EQ(spawned, 0) << c.name;
     // The writing end opens once the tool has opened the reading end; a tool that ends
     // first must not leave the test waiting, nor end it by SIGPIPE.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
