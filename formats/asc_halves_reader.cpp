@@ -1,15 +1,13 @@
 #include "formats/asc_halves_reader.h"
 
-#include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <exception>
-#include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "formats/chunk_queue.h"
 #include "formats/file_calls.h"
 #include "formats/file_system.h"
 
@@ -70,11 +68,7 @@ class AscSecondHalf {
   AscSecondHalf(const std::string& path, std::uint64_t middle)
       : path_(path), middle_(middle), thread_([this] { Run(); }) {}
   ~AscSecondHalf() {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    changed_.notify_all();
+    queue_.LetGo();
     thread_.join();
   }
   AscSecondHalf(const AscSecondHalf&) = delete;
@@ -83,14 +77,7 @@ class AscSecondHalf {
   // The next line, waiting for it, with its text; null at the end (see Ended).
   const Line* Next(std::string_view& text) {
     if (taken_ == current_.lines.size()) {
-      std::unique_lock<std::mutex> lock(mutex_);
-      queuedBytes_ -= current_.Bytes();
-      current_ = Chunk();
-      changed_.notify_all();
-      changed_.wait(lock, [&] { return !full_.empty() || over_; });
-      if (full_.empty()) return nullptr;
-      current_ = std::move(full_.front());
-      full_.pop_front();
+      if (!queue_.Take(current_)) return nullptr;
       taken_ = 0;
     }
     const Line& line = current_.lines[taken_];
@@ -107,24 +94,23 @@ class AscSecondHalf {
     std::vector<Line> lines;
     std::string bytes;
     std::size_t Bytes() const { return lines.size() * sizeof(Line) + bytes.size(); }
+    void Clear() {
+      lines.clear();
+      bytes.clear();
+    }
   };
 
   void Run() {
     Outcome outcome;
     try {
       outcome = Read();
+      if (outcome.usable && !filling_.lines.empty()) queue_.Hand(filling_, filling_.Bytes());
     } catch (...) {  // running out of memory
       outcome.usable = true;
       outcome.thrown = std::current_exception();
     }
-    const std::lock_guard<std::mutex> lock(mutex_);
-    if (!filling_.lines.empty() && outcome.usable && !outcome.thrown) {
-      queuedBytes_ += filling_.Bytes();
-      full_.push_back(std::move(filling_));
-    }
-    outcome_ = outcome;
-    over_ = true;
-    changed_.notify_all();
+    outcome_ = outcome;  // the reader looks at it once the queue is closed
+    queue_.Close();
   }
 
   Outcome Read() {
@@ -148,30 +134,15 @@ class AscSecondHalf {
       filling_.lines.push_back(Line{result, point.nulInText && !bad, reader.LineNumber(),
                                     point.longitude, point.latitude, point.longitudeUnits,
                                     point.latitudeUnits, filling_.bytes.size()});
-      if (filling_.lines.size() == kChunkLines && !Hand()) return {};
+      // Refused once the reader has let go: nothing more is wanted.
+      if (filling_.lines.size() == kChunkLines && !queue_.Hand(filling_, filling_.Bytes())) return {};
     }
-  }
-
-  // Hands the filled chunk over, waiting for room; false when told to stop.
-  bool Hand() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return queuedBytes_ < kQueuedBytes || stop_; });
-    if (stop_) return false;
-    queuedBytes_ += filling_.Bytes();
-    full_.push_back(std::move(filling_));
-    filling_ = Chunk();
-    changed_.notify_all();
-    return true;
   }
 
   const std::string path_;
   const std::uint64_t middle_;
   Chunk filling_;  // the thread's own
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<Chunk> full_;
-  std::size_t queuedBytes_ = 0;
-  bool over_ = false, stop_ = false;
+  ChunkQueue<Chunk> queue_{kQueuedBytes};
   Outcome outcome_;
   // The reader's own.
   Chunk current_;

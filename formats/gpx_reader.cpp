@@ -1,13 +1,11 @@
 #include "formats/gpx_reader.h"
 
 #include <cmath>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "formats/asc_reader.h"
+#include "formats/chunk_queue.h"
 #include "formats/xml_events.h"
 
 namespace qh {
@@ -89,6 +87,9 @@ class GpxHandler : public XmlHandler {
 
 // The waypoints of the document's second half, handed from the thread that parses it
 // to the one that tells them once the first half's are told, in chunks as they fill.
+// Those that wait are bounded, far above what a file of a million waypoints needs, so
+// that the second half is parsed ahead at once there; past that, it waits for the
+// first half to be told.
 class KeptWaypoints {
  public:
   // On the second half's thread.
@@ -97,22 +98,25 @@ class KeptWaypoints {
       filling_.bytes.append(text);
       filling_.ends.push_back(filling_.bytes.size());
     }
-    if (filling_.ends.size() >= kChunkTexts) Hand(false);
+    if (filling_.ends.size() >= kChunkTexts) queue_.Hand(filling_, filling_.Bytes());
   }
   // On the second half's thread, when its waypoints are over.
-  void Close() { Hand(true); }
+  void Close() {
+    if (!filling_.ends.empty()) queue_.Hand(filling_, filling_.Bytes());
+    queue_.Close();
+  }
 
   // Tells the kept waypoints as they come, until they are over.
   void Tell(const std::function<void(const GpxWaypoint&)>& waypoint) {
-    for (;;) {
-      Chunk chunk;
-      {
-        std::unique_lock<std::mutex> lock(mutex_);
-        ready_.wait(lock, [&] { return !full_.empty() || closed_; });
-        if (full_.empty()) return;
-        chunk = std::move(full_.front());
-        full_.pop_front();
+    struct LetGoOnThrow {  // the second half must not wait for a taker that is gone
+      ChunkQueue<Chunk>& queue;
+      bool done = false;
+      ~LetGoOnThrow() {
+        if (!done) queue.LetGo();
       }
+    } guard{queue_};
+    Chunk chunk;
+    while (queue_.Take(chunk)) {
       const std::string_view all = chunk.bytes;
       for (std::size_t i = 0, start = 0; i + 3 < chunk.ends.size(); i += 4) {
         const auto text = [&](std::size_t k) {
@@ -122,39 +126,27 @@ class KeptWaypoints {
         waypoint(GpxWaypoint{text(0), text(1), text(2), text(3)});
         start = chunk.ends[i + 3];
       }
-      chunk.bytes.clear();
-      chunk.ends.clear();
-      const std::lock_guard<std::mutex> lock(mutex_);
-      if (spare_.size() < kSpareChunks) spare_.push_back(std::move(chunk));
     }
+    guard.done = true;
   }
+  // The kept waypoints are not wanted.
+  void Drop() { queue_.LetGo(); }
 
  private:
   static constexpr std::size_t kChunkTexts = std::size_t{4} * 4096;  // four texts a waypoint
-  static constexpr std::size_t kSpareChunks = 4;
+  static constexpr std::size_t kWaitingBytes = std::size_t{64} << 20;
   struct Chunk {
     std::string bytes;
     std::vector<std::size_t> ends;  // where each text ends in `bytes`
+    std::size_t Bytes() const { return bytes.size() + ends.size() * sizeof(std::size_t); }
+    void Clear() {
+      bytes.clear();
+      ends.clear();
+    }
   };
 
-  void Hand(bool last) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    if (!filling_.ends.empty()) full_.push_back(std::move(filling_));
-    filling_ = Chunk();
-    if (!spare_.empty()) {
-      filling_ = std::move(spare_.back());
-      spare_.pop_back();
-    }
-    closed_ = last;
-    ready_.notify_one();
-  }
-
-  Chunk filling_;
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::deque<Chunk> full_;
-  std::vector<Chunk> spare_;
-  bool closed_ = false;
+  Chunk filling_;  // the second half's thread's own
+  ChunkQueue<Chunk> queue_{kWaitingBytes};
 };
 
 }  // namespace
@@ -176,7 +168,8 @@ bool ReadGpx(const XmlBytes& document, const std::function<void(const GpxWaypoin
   GpxHandler first(waypoint), second(keep);
   // The first half's thread also hands its points on, and tells the second half's
   // after its own: it is given the smaller part.
-  const XmlCut cut{"wpt", kFirstShare, twoThreadsFrom, [&] { kept.Tell(waypoint); },
+  const XmlCut cut{"wpt", kFirstShare, twoThreadsFrom,
+                   [&](bool atCut) { atCut ? kept.Tell(waypoint) : kept.Drop(); },
                    [&] { kept.Close(); }};
   bool secondUsed = false;
   if (!ParseXmlInTwo(document, cut, first, second, secondUsed, error)) return false;

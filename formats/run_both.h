@@ -7,13 +7,13 @@
 
 namespace qh {
 
-// Runs `second` on a thread of its own while this one runs `first`, and returns when
-// both are done; without a thread to be had, runs `second` and then `first`, so that
-// `first` may wait for what `second` hands over. An exception of
-// either (running out of memory) comes out here, once both are done: never on the
-// second thread, where it would end the program.
+// Runs `second` on a thread of its own while this one runs `first`, and returns true
+// when both are done; false, having run neither, when no thread is to be had (work
+// that hands from one to the other cannot then be run at all). An exception of either
+// (running out of memory) comes out here, once both are done: never on the second
+// thread, where it would end the program.
 template <class First, class Second>
-void RunBoth(First first, Second second) {
+bool RunTogether(const First& first, const Second& second) {
   std::exception_ptr failure;
   std::thread thread;
   try {
@@ -24,10 +24,8 @@ void RunBoth(First first, Second second) {
         failure = std::current_exception();
       }
     });
-  } catch (const std::system_error&) {  // no second thread: both here
-    second();
-    first();
-    return;
+  } catch (const std::system_error&) {
+    return false;
   }
   try {
     first();
@@ -37,6 +35,15 @@ void RunBoth(First first, Second second) {
   }
   thread.join();
   if (failure) std::rethrow_exception(failure);
+  return true;
+}
+
+// As RunTogether, and without a thread to be had, both here, one after the other.
+template <class First, class Second>
+void RunBoth(const First& first, const Second& second) {
+  if (RunTogether(first, second)) return;
+  first();
+  second();
 }
 
 }  // namespace qh

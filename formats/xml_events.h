@@ -47,9 +47,12 @@ struct XmlCut {
   std::string_view name;          // the element cut before, without a prefix
   double notBefore = 0.5;         // the share of the document before which no cut is sought
   std::size_t twoThreadsFrom = 0;  // smaller documents are read in one pass
-  // Called on the calling thread once `first` has had its events, while `second` may
-  // still be having its own: what `second` gathers can be taken up as it comes.
-  std::function<void()> firstDone;
+  // Called on the calling thread when `first`'s events are over, while `second` may
+  // still be having its own: with `atCut` when `first` had its events up to the cut,
+  // and what `second` gathers can be taken up as it comes; without, when the parse
+  // ended otherwise (a fault, an exception, a cut passed by), and what `second` gathers
+  // is not wanted. Only when the document is read in two halves.
+  std::function<void(bool atCut)> firstDone;
   // Called on the second thread when its events are over, whatever the outcome.
   std::function<void()> secondDone;
 };
@@ -77,8 +80,8 @@ inline XmlBytes XmlBytesOf(std::string_view document) {
 // level past `cut.notBefore` of a document of at least `cut.twoThreadsFrom` bytes,
 // `first` gets the events before it and the root's end, and `second`, on another
 // thread, the root's start and every event from that element on; `secondUsed` is then
-// true. Otherwise `first` gets every event and `second`'s are to be dropped
-// (`firstDone` is not called). A fault is told as ParseXml tells it, wherever it lies.
+// true. Otherwise `first` gets every event and `second`'s are to be dropped. A fault is
+// told as ParseXml tells it, wherever it lies.
 // A failure to read the bytes ends the parse as a fault whose reason `read` kept.
 bool ParseXmlInTwo(const XmlBytes& document, const XmlCut& cut, XmlHandler& first,
                    XmlHandler& second, bool& secondUsed, ContentError& error);

@@ -285,26 +285,39 @@ bool ParseXmlInTwo(const XmlBytes& document, const XmlCut& cut, XmlHandler& firs
 
   Outcome firstOutcome = Outcome::kFailed, secondOutcome = Outcome::kFailed;
   ContentError secondError;
-  const auto secondDone = [&] {
-    if (cut.secondDone) cut.secondDone();
+  const auto firstHalf = [&] {
+    bool told = false;
+    const auto firstDone = [&](bool atCut) {
+      told = true;
+      if (cut.firstDone) cut.firstDone(atCut);
+    };
+    try {
+      firstOutcome = ParseRanges(document, {whole}, first, at, error);
+      if (firstOutcome == Outcome::kStopped) first.End(LocalName(head.rootName));
+      firstDone(firstOutcome == Outcome::kStopped);
+    } catch (...) {
+      if (!told) firstDone(false);
+      throw;
+    }
   };
-  RunBoth(
-      [&] {
-        firstOutcome = ParseRanges(document, {whole}, first, at, error);
-        if (firstOutcome != Outcome::kStopped) return;
-        first.End(LocalName(head.rootName));
-        if (cut.firstDone) cut.firstDone();
-      },
-      [&] {
-        try {
-          secondOutcome = ParseRanges(document, {{0, head.end}, {at, document.size}}, second,
-                                      kNoCut, secondError);
-        } catch (...) {
-          secondDone();
-          throw;
-        }
-        secondDone();
-      });
+  const auto secondHalf = [&] {
+    const auto secondDone = [&] {
+      if (cut.secondDone) cut.secondDone();
+    };
+    try {
+      secondOutcome = ParseRanges(document, {{0, head.end}, {at, document.size}}, second,
+                                  kNoCut, secondError);
+    } catch (...) {
+      secondDone();
+      throw;
+    }
+    secondDone();
+  };
+  // The halves hand over to each other as they go: one after the other, they would wait
+  // for ever.
+  if (!RunTogether(firstHalf, secondHalf)) {
+    return ParseRanges(document, {whole}, first, kNoCut, error) == Outcome::kParsed;
+  }
   if (firstOutcome != Outcome::kStopped) return firstOutcome == Outcome::kParsed;
   if (secondOutcome == Outcome::kParsed) {
     secondUsed = true;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -156,8 +157,13 @@ TEST(GpxReader, TwoHalvesReadAsOnePass) {
     } first, second;
     bool secondUsed = false;
     ContentError error;
-    ParseXmlInTwo(XmlBytesOf(document), XmlCut{"wpt", 0.5, 0, {}, {}}, first, second, secondUsed, error);
+    // The first half tells how it ended on every way out: a second half that hands over
+    // would otherwise wait for it for ever.
+    std::optional<bool> firstAtCut;
+    const XmlCut cut{"wpt", 0.5, 0, [&](bool atCut) { firstAtCut = atCut; }, {}};
+    ParseXmlInTwo(XmlBytesOf(document), cut, first, second, secondUsed, error);
     EXPECT_EQ(secondUsed, c.cut && once.ok) << c.what;
+    EXPECT_EQ(firstAtCut, std::optional<bool>(c.cut)) << c.what;
 #endif
   }
 }
@@ -247,6 +253,11 @@ TEST(GpxReader, RunningOutOfMemoryInTheSecondHalfComesOutToTheCaller) {
   ContentError error;
   EXPECT_THROW(ParseXmlInTwo(XmlBytesOf(document), XmlCut{"wpt", 0.5, 0, {}, {}}, first, second, secondUsed, error),
                std::bad_alloc);
+  // And in the first half, which still tells its end.
+  std::optional<bool> firstAtCut;
+  const XmlCut cut{"wpt", 0.5, 0, [&](bool atCut) { firstAtCut = atCut; }, {}};
+  EXPECT_THROW(ParseXmlInTwo(XmlBytesOf(document), cut, second, first, secondUsed, error), std::bad_alloc);
+  EXPECT_EQ(firstAtCut, std::optional<bool>(false));
 }
 #endif
 
