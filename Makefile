@@ -44,9 +44,10 @@ test-native: native
 test-asan: asan
 	$(SANITIZER_ENV) ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS)
 
-# Windows tests share one Wine prefix and one display; run them one after another.
+# Windows tests share one Wine prefix and one display: those that show windows take the
+# display one at a time (a lock of their own), the console tools' tests run beside them.
 test-win: win
-	scripts/with-display.sh ctest --test-dir $(WIN) --output-on-failure
+	scripts/with-display.sh scripts/with-wineserver.sh ctest --test-dir $(WIN) --output-on-failure -j $(JOBS)
 
 # The checks of .clang-tidy over the production sources the native build compiles.
 lint: native
