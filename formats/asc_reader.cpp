@@ -62,6 +62,32 @@ bool IsTooSmall(std::string_view number) {
   return !found || place + (negative ? -exponent : exponent) < 0;
 }
 
+// "[-]digits[.digits]" of at most 15 digits in all, read exactly without the general
+// reader: the digits as an integer (below 2^53) and a power of ten up to 10^15 are both
+// exact doubles, so one division rounds as the general reader does. Coordinates are
+// written so; false leaves anything else (an exponent, more digits) to the general
+// reader.
+bool ReadShortDecimal(const char* first, const char* last, const char*& end, double& value) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const char* at = first;
+  const bool negative = at < last && *at == '-';
+  if (negative) ++at;
+  std::uint64_t digits = 0;
+  int count = 0, decimals = 0;
+  for (; at < last && IsDigit(*at); ++at, ++count) digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
+  if (at < last && *at == '.') {
+    for (++at; at < last && IsDigit(*at); ++at, ++count, ++decimals) {
+      digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
+    }
+  }
+  if (count == 0 || count > 15 || (at < last && (*at == 'e' || *at == 'E'))) return false;
+  value = static_cast<double>(digits) / kPowersOfTen[decimals];
+  if (negative) value = -value;
+  end = at;
+  return true;
+}
+
 // A decimal number at `pos`: an optional sign ("+" or "-", not both) and then a digit
 // or a point, so that "nan" and "inf" are not numbers. The C locale's form, whatever
 // the locale.
@@ -73,6 +99,10 @@ bool ReadNumber(std::string_view line, std::size_t& pos, double& value) {
   if (lead >= line.size() || !(IsDigit(line[lead]) || line[lead] == '.')) return false;
   const char* first = line.data() + start;
   const char* last = line.data() + line.size();
+  if (const char* end = nullptr; ReadShortDecimal(first, last, end, value)) {
+    pos = static_cast<std::size_t>(end - line.data());
+    return true;
+  }
   const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
   if (ptr == first) return false;
   if (ec == std::errc::result_out_of_range) {

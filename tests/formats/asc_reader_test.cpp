@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -241,6 +244,33 @@ TEST(ReadFixedColumnLine, DeclinesLinesNotInTheWritersShape) {
   }
   AscPoint point;
   EXPECT_TRUE(ReadFixedColumnLine(good, point));
+}
+
+// Short decimals are read without the general reader: each must come out as that reader
+// reads it, to the last bit, with its sign, at the limits of the digits it takes, and
+// wherever the general reader refuses.
+TEST(ParseDecimal, ReadsAsTheGeneralReaderToTheLastBit) {
+  std::mt19937_64 random(20261208);
+  const auto digits = [&](int count) {
+    std::string s;
+    for (int i = 0; i < count; ++i) s += static_cast<char>('0' + random() % 10);
+    return s;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    const int whole = static_cast<int>(random() % 17), decimals = static_cast<int>(random() % 17);
+    std::string text = std::string(random() % 4 == 0 ? "-" : random() % 8 == 0 ? "+" : "") +
+                       digits(whole) + (random() % 8 == 0 ? "" : ".") + digits(decimals);
+    if (random() % 16 == 0) text += random() % 2 == 0 ? "e-3" : "x";
+    double expected = 0;
+    const char* first = text.data() + (text[0] == '+' ? 1 : 0);
+    const auto [ptr, ec] = std::from_chars(first, text.data() + text.size(), expected);
+    const bool readable = ec == std::errc() && ptr == text.data() + text.size() && first[0] != '+';
+    double value = 0;
+    ASSERT_EQ(ParseDecimal(text, value), readable) << text;
+    if (readable) {
+      ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text << ": " << value << " against " << expected;
+    }
+  }
 }
 
 TEST(AscReader, CountsLinesAcrossLineEndsAndReportsBadOnesByNumber) {
