@@ -248,6 +248,9 @@ TEST(Ov2Read, OtherProgramsRecordsExtendedPointsAndUnknownTypes) {
   EXPECT_EQ(check.status, 0) << check.out;
   EXPECT_NE(check.out.find("2 points, 0 blocks, valid"), std::string::npos) << check.out;
   EXPECT_NE(check.err.find("record at byte 34 of type 9 passed over"), std::string::npos) << check.err;
+  WriteFile(folder.File("one.ov2"), record(2, Le32(100) + Le32(200) + std::string("One\0", 4)));
+  const RunResult one = Ov2(folder, "check " + Quote(folder.File("one.ov2")));
+  EXPECT_NE(one.out.find(": 1 point, 0 blocks, valid"), std::string::npos) << one.out;
   const RunResult csv = Ov2(folder, "read " + Quote(folder.File("other")) + " -f csv");
   EXPECT_EQ(csv.status, 0) << csv.err;
   EXPECT_EQ(csv.out, "lat,lon,name,desc\r\n36.16270,-86.78190,Caf\xC3\xA9,id-7 +1 615 555\r\n"

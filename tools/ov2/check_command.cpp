@@ -33,8 +33,9 @@ int CheckOne(const std::string& path) {
                 summary.fault.what.c_str());
     return kExitSkipped;
   }
-  tools::Print(stdout, "%s: %zu points, %zu blocks, valid\n", tools::Shown(path).c_str(),
-               summary.points, summary.blocks);
+  tools::Print(stdout, "%s: %zu point%s, %zu block%s, valid\n", tools::Shown(path).c_str(),
+               summary.points, summary.points == 1 ? "" : "s", summary.blocks,
+               summary.blocks == 1 ? "" : "s");
   return kExitOk;
 }
 
