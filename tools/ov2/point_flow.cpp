@@ -71,19 +71,12 @@ bool PointFlow::Take(const InputPoint& input, const Place& place) {
                    PlaceText(place).c_str());
     }
   }
-  if (dedupe_ && IsDuplicate(point)) {
+  if (dedupe_ && !seen_.Insert(point.longitudeUnits, point.latitudeUnits, point.text)) {
     ++duplicates_;
     return true;
   }
   ++points_;
   return consumer_(FlowPoint{point, line_, input});
-}
-
-bool PointFlow::IsDuplicate(const AscPoint& point) {
-  key_.assign(reinterpret_cast<const char*>(&point.longitudeUnits), sizeof point.longitudeUnits);
-  key_.append(reinterpret_cast<const char*>(&point.latitudeUnits), sizeof point.latitudeUnits);
-  key_ += point.text;
-  return !seen_.insert(key_).second;
 }
 
 }  // namespace qh::ov2

@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 
 #include "formats/asc_reader.h"
 #include "tools/ov2/input_point.h"
+#include "tools/ov2/seen_points.h"
 #include "tools/ov2/utf8_points.h"
 
 namespace qh::ov2 {
@@ -56,15 +56,13 @@ class PointFlow : public PointSink {
   std::size_t Duplicates() const { return duplicates_; }
 
  private:
-  bool IsDuplicate(const AscPoint& point);
-
   Utf8Points utf8_;
   InputPoint made_;  // a text point, made
   float longitudeOffset_, latitudeOffset_;
   bool dedupe_;
   Consumer consumer_;
-  std::string line_, key_;
-  std::unordered_set<std::string> seen_;
+  std::string line_;
+  SeenPoints seen_;
   std::size_t points_ = 0, skipped_ = 0, duplicates_ = 0;
 };
 
