@@ -11,7 +11,10 @@ constexpr std::uint64_t kPlaceMask = (std::uint64_t{1} << 40) - 1;
 
 std::uint64_t TagOf(std::uint64_t hash) { return hash & ~kPlaceMask; }
 
-std::uint64_t StandardHash(std::string_view key) { return std::hash<std::string_view>()(key); }
+// Spread over 64 bits, so that the tag holds bits of the hash where size_t has 32.
+std::uint64_t StandardHash(std::string_view key) {
+  return std::uint64_t{std::hash<std::string_view>()(key)} * 0x9E3779B97F4A7C15u;
+}
 
 }  // namespace
 
@@ -35,9 +38,8 @@ std::size_t SeenPoints::Find(std::uint64_t hash, std::string_view key) const {
 }
 
 void SeenPoints::Grow() {
-  std::vector<std::uint64_t> old(slots_.empty() ? 0 : slots_.size() * 2);
-  old.swap(slots_);
-  if (slots_.empty()) slots_.assign(1024, 0);
+  const std::vector<std::uint64_t> old = std::move(slots_);
+  slots_.assign(old.empty() ? 1024 : old.size() * 2, 0);
   const std::size_t mask = slots_.size() - 1;
   for (const std::uint64_t slot : old) {
     if (slot == 0) continue;
