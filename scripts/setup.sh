@@ -18,5 +18,11 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
+# A mirror in the middle of a sync can fail one index for a while: try again,
+# then go on with what the other indexes give; the install says if that is not enough.
+for attempt in 1 2 3; do
+  $sudo apt-get update -qq && break
+  echo "setup: apt-get update failed (attempt $attempt of 3)" >&2
+  [ "$attempt" -lt 3 ] && sleep 15
+done
 $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
