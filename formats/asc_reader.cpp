@@ -74,13 +74,23 @@ bool ReadShortDecimal(const char* first, const char* last, const char*& end, dou
   const bool negative = at < last && *at == '-';
   if (negative) ++at;
   std::uint64_t digits = 0;
-  int count = 0, decimals = 0;
-  for (; at < last && IsDigit(*at); ++at, ++count) digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
-  if (at < last && *at == '.') {
-    for (++at; at < last && IsDigit(*at); ++at, ++count, ++decimals) {
-      digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
+  // The digits up to `at`, and their count from where they start: one test a digit.
+  const auto readDigits = [&] {
+    const char* const start = at;
+    for (; at < last; ++at) {
+      const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*at)) - '0';
+      if (digit > 9) break;
+      digits = digits * 10 + digit;
     }
+    return static_cast<int>(at - start);
+  };
+  int count = readDigits(), decimals = 0;
+  if (at < last && *at == '.') {
+    ++at;
+    decimals = readDigits();
+    count += decimals;
   }
+  // Past 15 digits the integer may have wrapped: the count is tested first.
   if (count == 0 || count > 15 || (at < last && (*at == 'e' || *at == 'E'))) return false;
   value = static_cast<double>(digits) / kPowersOfTen[decimals];
   if (negative) value = -value;

@@ -149,10 +149,12 @@ bool IsUtf8(std::string_view text) {
 bool AppendWindows1252FromUtf8(std::string& out, std::string_view text) {
   bool replaced = false;
   for (std::size_t at = 0; at < text.size();) {
-    if (static_cast<unsigned char>(text[at]) < 0x80) {
-      out += text[at++];
-      continue;
-    }
+    // A run of ASCII, most names whole, is the same bytes in both: appended at once.
+    std::size_t end = at;
+    while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+    out.append(text.data() + at, end - at);
+    at = end;
+    if (at == text.size()) break;
     const char byte = Windows1252Byte(NextUtf8Character(text, at));
     replaced |= byte == '?';
     out += byte;

@@ -49,6 +49,17 @@ void CallHandler(Context& context, Call call) {
 
 void OnText(void* data, const XML_Char* text, int length);
 
+// A name from the parser without its prefix, found in the one pass that finds its end:
+// the element's and each attribute's at a start tag, the element's at its end.
+std::string_view LocalNameOf(const XML_Char* name) {
+  const XML_Char* local = name;
+  const XML_Char* at = name;
+  for (; *at != '\0'; ++at) {
+    if (*at == ':') local = at + 1;
+  }
+  return {local, static_cast<std::size_t>(at - local)};
+}
+
 // The parser hands on character data only while the handler wants it.
 void FollowTextWish(Context& context) {
   const bool wanted = context.handler.WantsText();
@@ -70,9 +81,9 @@ void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   CallHandler(context, [&] {
     context.attributes.clear();
     for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
-      context.attributes.emplace_back(LocalName(a[0]), a[1]);
+      context.attributes.emplace_back(LocalNameOf(a[0]), a[1]);
     }
-    context.handler.Start(LocalName(name), context.attributes);
+    context.handler.Start(LocalNameOf(name), context.attributes);
   });
   FollowTextWish(context);
 }
@@ -81,7 +92,7 @@ void OnEnd(void* data, const XML_Char* name) {
   auto& context = *static_cast<Context*>(data);
   if (context.stopped) return;  // the end of an empty element stopped at
   --context.depth;
-  CallHandler(context, [&] { context.handler.End(LocalName(name)); });
+  CallHandler(context, [&] { context.handler.End(LocalNameOf(name)); });
   FollowTextWish(context);
 }
 
