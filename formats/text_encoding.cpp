@@ -61,13 +61,14 @@ void AppendUtf8Character(std::string& out, char32_t c) {
 }
 
 void AppendUtf8FromWindows1252(std::string& out, std::string_view text) {
-  for (const char byte : text) {
-    const auto b = static_cast<unsigned char>(byte);
-    if (b < 0x80) {
-      out += byte;
-    } else {
-      AppendUtf8Character(out, Windows1252Character(b));
-    }
+  for (std::size_t at = 0; at < text.size();) {
+    // A run of ASCII is the same bytes in both: appended at once.
+    std::size_t end = at;
+    while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+    out.append(text.data() + at, end - at);
+    if (end == text.size()) break;
+    AppendUtf8Character(out, Windows1252Character(static_cast<unsigned char>(text[end])));
+    at = end + 1;
   }
 }
 

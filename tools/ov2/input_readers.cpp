@@ -85,10 +85,13 @@ int ReadPushpins(const std::string& path, const TextOptions& options, PointSink&
       return CannotReadPushpins(reader, path,
                                 "pin " + std::to_string(i + 1) + " of " + std::to_string(npins));
     }
-    notes.name = pin.note1 + pin.note2;
     const std::string text = PinText(pin, mode, encoding);
-    const std::string name = PinText(pin, NotesMode::Ignore, TextEncoding::kUtf8);
-    const std::string desc = PinText(notes, NotesMode::Ignore, TextEncoding::kUtf8);
+    std::string name, desc;
+    if (options.names) {
+      notes.name = pin.note1 + pin.note2;
+      name = PinText(pin, NotesMode::Ignore, TextEncoding::kUtf8);
+      desc = PinText(notes, NotesMode::Ignore, TextEncoding::kUtf8);
+    }
     const InputPoint point{pin.longitude, pin.latitude, text, name, desc};
     if (!flow.Take(point, Place{&path, "pin", static_cast<std::size_t>(i) + 1})) return kExitFailed;
   }
@@ -109,7 +112,7 @@ int ReadAsc(const std::string& path, const TextOptions& options, PointSink& flow
       flow.LeftOut(place, reader.BadLine().what);
       continue;
     }
-    DecodeOverlayText(name, point.text, options.utf8);
+    if (options.names) DecodeOverlayText(name, point.text, options.utf8);
     if (!flow.Take(InputPoint{point.longitude, point.latitude, point.text, name, {}}, place)) {
       return kExitFailed;
     }
@@ -124,8 +127,10 @@ int ReadOverlay(const std::string& path, const TextOptions& options, PointSink& 
     if (!flowing) return;
     text.assign(record.name);
     if (options.appendNotes && !record.further.empty()) text.append(" ").append(record.further);
-    DecodeOverlayText(name, record.name, options.utf8);
-    DecodeOverlayText(desc, record.further, options.utf8);
+    if (options.names) {
+      DecodeOverlayText(name, record.name, options.utf8);
+      DecodeOverlayText(desc, record.further, options.utf8);
+    }
     const InputPoint point{record.longitude / kUnitsPerDegree, record.latitude / kUnitsPerDegree,
                            text, name, desc};
     flowing = flow.Take(point, Place{&path, "record at byte", record.offset});

@@ -79,7 +79,7 @@ int RunRead(const Options& options) {
   }
   if (format == TextFormat::kGpx) AppendGpxStart(output.Buffer());
   if (format == TextFormat::kCsv) AppendCsvHeader(output.Buffer());
-  const TextOptions texts{false, options.utf8, options.longitudeRule};
+  const TextOptions texts{false, options.utf8, options.longitudeRule, format != TextFormat::kAsc};
   PointFlow flow(texts, 0, 0, false, [&](const FlowPoint& point) {
     AppendPoint(output.Buffer(), format, point);
     if (output.Flush()) return true;

@@ -15,6 +15,10 @@ struct TextOptions {
   bool appendNotes = false;  // the overlay's text is the name followed by the notes
   bool utf8 = false;         // the overlay's texts are UTF-8, not Windows-1252
   LongitudeRule longitudeRule = LongitudeRule::kZone;
+  // The points' names and notes in UTF-8 beside the overlay's text (GPX and CSV outputs
+  // show them); where nothing shows them, the readers whose texts need decoding for
+  // them leave them empty.
+  bool names = false;
 };
 
 // A point whose coordinates are still the texts its input holds.
