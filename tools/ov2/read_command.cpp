@@ -11,6 +11,7 @@
 #include "tools/ov2/commands.h"
 #include "tools/ov2/input_readers.h"
 #include "tools/ov2/point_flow.h"
+#include "tools/ov2/point_pipe.h"
 #include "tools/ov2/text_output.h"
 #include "tools/common/console_text.h"
 #include "tools/common/standard_output.h"
@@ -86,7 +87,10 @@ int RunRead(const Options& options) {
     CannotWrite(output);
     return false;
   });
-  if (ReadInput(options.inputs.front(), texts, flow) != kExitOk) return kExitFailed;
+  // The input is read here while a second thread makes and writes its lines.
+  PipedSink sink(flow);
+  const int status = ReadInput(options.inputs.front(), texts, sink);
+  if (!sink.Finish() || status != kExitOk) return kExitFailed;
   if (format == TextFormat::kGpx) AppendGpxEnd(output.Buffer());
   if (!output.Commit()) return CannotWrite(output);
   if (!options.output.empty()) tools::TellInterruptedAfterFinishing("ov2", options.output, "output");
