@@ -18,6 +18,15 @@ constexpr char16_t kWindows1252High[32] = {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+// Appends the run of ASCII from `at`, the same bytes in UTF-8 and in Windows-1252, at
+// once (most names are one whole run), and returns where it ends.
+std::size_t AppendAsciiRun(std::string& out, std::string_view text, std::size_t at) {
+  std::size_t end = at;
+  while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+  out.append(text.data() + at, end - at);
+  return end;
+}
+
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 }  // namespace
@@ -61,14 +70,9 @@ void AppendUtf8Character(std::string& out, char32_t c) {
 }
 
 void AppendUtf8FromWindows1252(std::string& out, std::string_view text) {
-  for (std::size_t at = 0; at < text.size();) {
-    // A run of ASCII is the same bytes in both: appended at once.
-    std::size_t end = at;
-    while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
-    out.append(text.data() + at, end - at);
-    if (end == text.size()) break;
-    AppendUtf8Character(out, Windows1252Character(static_cast<unsigned char>(text[end])));
-    at = end + 1;
+  for (std::size_t at = AppendAsciiRun(out, text, 0); at < text.size();
+       at = AppendAsciiRun(out, text, at + 1)) {
+    AppendUtf8Character(out, Windows1252Character(static_cast<unsigned char>(text[at])));
   }
 }
 
@@ -149,14 +153,9 @@ bool IsUtf8(std::string_view text) {
 
 bool AppendWindows1252FromUtf8(std::string& out, std::string_view text) {
   bool replaced = false;
-  for (std::size_t at = 0; at < text.size();) {
-    // A run of ASCII, most names whole, is the same bytes in both: appended at once.
-    std::size_t end = at;
-    while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
-    out.append(text.data() + at, end - at);
-    at = end;
-    if (at == text.size()) break;
-    const char byte = Windows1252Byte(NextUtf8Character(text, at));
+  for (std::size_t at = AppendAsciiRun(out, text, 0); at < text.size();
+       at = AppendAsciiRun(out, text, at)) {
+    const char byte = Windows1252Byte(NextUtf8Character(text, at));  // moves `at` on
     replaced |= byte == '?';
     out += byte;
   }
