@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "formats/file_system.h"
+#include "formats/run_both.h"
 #include "formats/temporary_files.h"
 
 namespace qh {
@@ -337,16 +338,30 @@ struct CommitSteps {
     }
   }
 
-  // After all took their places: the earlier files' second names go.
-  void ForgetKept() {
-    const FileCalls& calls = CurrentFileCalls();
-    for (Target& target : targets) {
-      if (target.keptAs.empty()) continue;
-      errno = 0;
-      if (calls.remove(target.keptAs.c_str()) != 0) {
-        target.file->leftover_ = std::move(target.keptAs);
-        target.file->leftoverReason_ = SystemReason(errno);
-      }
+  // After all took their places: the earlier files' second names go, from `from` on,
+  // each on a thread of its own. Removing a large file keeps the system busy a while
+  // (its blocks are freed, and on some disks trimmed), and two removals overlap.
+  void ForgetKept(std::size_t from = 0) {
+    const std::size_t first = NextKept(from);
+    if (first == targets.size()) return;
+    const std::size_t rest = NextKept(first + 1);
+    if (rest == targets.size()) {
+      Forget(targets[first]);
+      return;
+    }
+    RunBoth([&] { Forget(targets[first]); }, [&] { ForgetKept(rest); });
+  }
+
+  std::size_t NextKept(std::size_t from) const {
+    while (from < targets.size() && targets[from].keptAs.empty()) ++from;
+    return from;
+  }
+
+  static void Forget(Target& target) {
+    errno = 0;
+    if (CurrentFileCalls().remove(target.keptAs.c_str()) != 0) {
+      target.file->leftover_ = std::move(target.keptAs);
+      target.file->leftoverReason_ = SystemReason(errno);
     }
   }
 };
