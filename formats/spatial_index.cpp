@@ -26,6 +26,9 @@ constexpr int kRadixPasses = 3;  // 33 bits
 constexpr std::size_t kRadixBuckets = std::size_t{1} << kRadixBits;
 constexpr std::size_t kLookahead = 16;  // points ahead whose names are fetched early
 constexpr int kRankBits = 16;  // the median is counted out by the keys' top 16 bits
+// A name's length in the byte before it, or this and the length in four bytes after.
+constexpr std::uint8_t kLongName = 0xFF;
+constexpr std::size_t kLongNameBytes = 5;
 
 // A coordinate as an unsigned number of the same order.
 std::uint32_t RadixKey(std::int32_t value) { return static_cast<std::uint32_t>(value) ^ 0x80000000u; }
@@ -36,14 +39,14 @@ std::uint32_t Digit(std::uint32_t key, int pass) {
 
 }  // namespace
 
-SpatialIndex::SpatialIndex() { nameStarts_.PushBack(0); }
+SpatialIndex::SpatialIndex() = default;
 
 SpatialIndex::~SpatialIndex() = default;
 
 std::uint64_t SpatialIndex::MemoryFor(std::uint64_t points, std::uint64_t nameBytes) {
   // About two nodes for every full block (see BuildRange).
   constexpr std::uint64_t kNodeBytesAPoint = 2 * sizeof(Node) / (kLeafPoints / 2);
-  return points * (3 * sizeof(Point) + sizeof(std::uint32_t) + kNodeBytesAPoint) + nameBytes;
+  return points * (3 * sizeof(Point) + 1 + kNodeBytesAPoint) + nameBytes;
 }
 
 void SpatialIndex::SpillBeyond(std::uint64_t budget, std::string beside) {
@@ -56,8 +59,7 @@ void SpatialIndex::Reserve(std::size_t points, std::size_t nameBytes) {
     if (MemoryFor(points, nameBytes) > budget_) return;
   }
   points_.Reserve(points);
-  nameStarts_.Reserve(points + 1);
-  names_.Reserve(nameBytes);
+  names_.Reserve(points + nameBytes);
 }
 
 std::size_t SpatialIndex::Size() const {
@@ -76,8 +78,11 @@ bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::strin
   if (kOv2SkipperSize + poiBytes > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
     return Fail(IoError{IoFailure::kTooLarge, beside_, "the overlay would exceed 2 GiB"});
   }
+  // The names' bytes are those kept less a length byte each (a long name's four more
+  // are too few to count).
   if (spill_ == nullptr && budget_ != 0 &&
-      MemoryFor(points_.Size() + 1, names_.Size() + name.size()) > budget_ && !Spill()) {
+      MemoryFor(points_.Size() + 1, names_.Size() - points_.Size() + name.size()) > budget_ &&
+      !Spill()) {
     return false;
   }
   if (spill_ != nullptr) {
@@ -88,10 +93,11 @@ bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::strin
     poiBytes_ = poiBytes;
     return true;
   }
-  if (names_.Size() + name.size() > kLimit || points_.Size() >= kLimit / 2) return false;
-  points_.PushBack(Point{longitude, latitude, static_cast<std::uint32_t>(points_.Size())});
-  names_.Append(name.data(), name.size());
-  nameStarts_.PushBack(static_cast<std::uint32_t>(names_.Size()));
+  if (names_.Size() + kLongNameBytes + name.size() > kLimit || points_.Size() >= kLimit / 2) {
+    return false;
+  }
+  points_.PushBack(Point{longitude, latitude, static_cast<std::uint32_t>(names_.Size())});
+  KeepName(name);
   poiBytes_ = poiBytes;
   built_ = false;
   return true;
@@ -102,15 +108,13 @@ bool SpatialIndex::Spill() {
   if (!spill->Open()) return Fail(spill->Error());
   if (!inInputOrder_) {  // an earlier build reordered them
     std::sort(points_.begin(), points_.end(),
-              [](const Point& a, const Point& b) { return a.id < b.id; });
+              [](const Point& a, const Point& b) { return a.nameAt < b.nameAt; });
   }
   for (const Point& p : points_) {
-    if (!spill->Add(p.longitude, p.latitude, NameOf(p.id))) return Fail(spill->Error());
+    if (!spill->Add(p.longitude, p.latitude, NameOf(p.nameAt))) return Fail(spill->Error());
   }
   points_.Release();
   names_.Release();
-  nameStarts_.Release();
-  nameStarts_.PushBack(0);
   Nodes().swap(nodes_);
   for (Nodes& half : halves_) Nodes().swap(half);
   room_.reset();
@@ -119,6 +123,27 @@ bool SpatialIndex::Spill() {
   built_ = false;
   spill_ = std::move(spill);
   return true;
+}
+
+void SpatialIndex::KeepName(std::string_view name) {
+  if (name.size() < kLongName) {
+    names_.PushBack(static_cast<char>(name.size()));
+  } else {
+    char length[kLongNameBytes] = {static_cast<char>(kLongName)};
+    const auto size = static_cast<std::uint32_t>(name.size());
+    std::memcpy(length + 1, &size, sizeof size);
+    names_.Append(length, sizeof length);
+  }
+  names_.Append(name.data(), name.size());
+}
+
+std::string_view SpatialIndex::NameOf(std::uint32_t at) const {
+  const char* const kept = names_.Data() + at;
+  const auto length = static_cast<std::uint8_t>(kept[0]);
+  if (length != kLongName) return std::string_view(kept + 1, length);
+  std::uint32_t size = 0;
+  std::memcpy(&size, kept + 1, sizeof size);
+  return std::string_view(kept + kLongNameBytes, size);
 }
 
 // The key is a template argument: read straight from the point, not through a pointer.
@@ -154,7 +179,7 @@ void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_
 
 template <std::int32_t SpatialIndex::Point::*Key>
 std::uint64_t SpatialIndex::RankOf(const Point& p) {
-  return std::uint64_t{RadixKey(p.*Key)} << 32 | p.id;
+  return std::uint64_t{RadixKey(p.*Key)} << 32 | p.nameAt;
 }
 
 template <std::int32_t SpatialIndex::Point::*Key>
@@ -376,8 +401,8 @@ void SpatialIndex::Build() {
     roomPoints_ = 2 * count;
     Lists lists{points_.Data(), room_.get(), room_.get() + count};
     if (!inInputOrder_) {  // an earlier build reordered them
-      for (const Point& p : points_) lists.byLatitude[p.id] = p;
-      std::copy(lists.byLatitude, lists.byLatitude + count, points_.begin());
+      std::sort(points_.begin(), points_.end(),
+                [](const Point& a, const Point& b) { return a.nameAt < b.nameAt; });
       inInputOrder_ = true;
     }
     const bool inTwo = !oneThread_ && count >= kTwoThreadPoints && BuildInTwo(lists);
@@ -404,8 +429,8 @@ void SpatialIndex::SizeNodes(Nodes& nodes) const {
       continue;
     }
     for (std::uint32_t i = node.end; i-- > node.begin;) {
-      if (i >= first + kLookahead) QH_PREFETCH(&nameStarts_[points_[i - kLookahead].id]);
-      node.bytes += Ov2PoiSize(NameOf(points_[i].id).size());
+      if (i >= first + kLookahead) QH_PREFETCH(names_.Data() + points_[i - kLookahead].nameAt);
+      node.bytes += Ov2PoiSize(NameOf(points_[i].nameAt).size());
     }
   }
 }
@@ -427,14 +452,9 @@ void SpatialIndex::WriteNode(const Nodes& nodes, std::uint32_t index, Ov2Writer&
     for (std::uint32_t i = node.begin; i < node.end; ++i) {
       // Blocks are written in the order of points_, but the names lie scattered over
       // names_: ask for them well before they are needed.
-      if (i + 2 * kLookahead < points_.Size()) {
-        QH_PREFETCH(&nameStarts_[points_[i + 2 * kLookahead].id]);
-      }
-      if (i + kLookahead < points_.Size()) {
-        QH_PREFETCH(names_.Data() + nameStarts_[points_[i + kLookahead].id]);
-      }
+      if (i + kLookahead < points_.Size()) QH_PREFETCH(names_.Data() + points_[i + kLookahead].nameAt);
       const Point& p = points_[i];
-      writer.Poi(p.longitude, p.latitude, NameOf(p.id));
+      writer.Poi(p.longitude, p.latitude, NameOf(p.nameAt));
     }
     return;
   }

@@ -42,7 +42,7 @@ class SpatialIndex {
 
   // The memory an index of `points` points with `nameBytes` name bytes in all takes to be
   // built: the points three times over (the two sorted lists and the room a split writes
-  // to), the names' places, the nodes, and the names.
+  // to), the nodes, and the names with their lengths.
   static std::uint64_t MemoryFor(std::uint64_t points, std::uint64_t nameBytes);
   // Once the index would take more than `budget` bytes (MemoryFor), its points move to
   // a temporary file named after `beside` (SpillFileName), where it is split until its
@@ -79,10 +79,12 @@ class SpatialIndex {
   }
 
  private:
-  // 12 bytes a point: with the name offsets, the bulk of a million-point index.
+  // 12 bytes a point: the bulk of a million-point index.
   struct Point {
     std::int32_t longitude, latitude;
-    std::uint32_t id;  // input position
+    // Where its name is kept in names_: later for every later point added, so it also
+    // tells the input order.
+    std::uint32_t nameAt;
   };
   struct Node {
     std::uint32_t begin, end;
@@ -153,13 +155,15 @@ class SpatialIndex {
   // half goes straight there. False when a half failed (Error says why when the writer
   // does not).
   bool WriteInPlace(Ov2Writer& writer);
-  std::string_view NameOf(std::uint32_t id) const {
-    return std::string_view(names_.Data() + nameStarts_[id], nameStarts_[id + 1] - nameStarts_[id]);
-  }
+  // The name kept at `at` in names_ (see KeepName).
+  std::string_view NameOf(std::uint32_t at) const;
+  // Appends `name` to names_, after its length: one byte below kLongName, else that byte
+  // and four more. Read through the name's place alone, a block's names cost one
+  // scattered read each.
+  void KeepName(std::string_view name);
 
   GrowingArray<Point> points_;  // by input position; by longitude, block after block, once built
-  GrowingArray<std::uint32_t> nameStarts_;  // point i's name: [start i, start i+1) of names_
-  GrowingArray<char> names_;
+  GrowingArray<char> names_;  // each point's name after its length, in input order
   // Built by one thread: the tree. Built in two: the top alone, its halves' in their own.
   Nodes nodes_;
   Nodes halves_[2];

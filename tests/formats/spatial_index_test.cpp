@@ -74,7 +74,7 @@ TEST(SpatialIndex, ClustersLinesAndDuplicatesMixed) {
   CheckRoundTrip(points, "mixed");
 }
 
-TEST(SpatialIndex, SmallCasesAndEmptyNames) {
+TEST(SpatialIndex, SmallCasesAndNamesOfEveryLength) {
   CheckRoundTrip({}, "empty");
   CheckRoundTrip({{1, 2, ""}}, "one point");
   std::vector<test::DecodedPoi> twenty, twentyOne;
@@ -85,6 +85,15 @@ TEST(SpatialIndex, SmallCasesAndEmptyNames) {
   }
   CheckRoundTrip(twenty, "twenty");
   CheckRoundTrip(twentyOne, "twenty-one");
+  // Each side of the longest name whose length one byte holds.
+  std::vector<test::DecodedPoi> longNames;
+  for (const std::size_t length : {254u, 255u, 256u, 70000u, 3u}) {
+    for (int i = 0; i < 10; ++i) {
+      longNames.push_back({i * 7, static_cast<std::int32_t>(length) % 101 - i,
+                            std::string(length, static_cast<char>('a' + i))});
+    }
+  }
+  CheckRoundTrip(longNames, "long names");
 }
 
 TEST(SpatialIndex, SkipperBoxesAreTheTightBoundsOfTheirPoints) {
