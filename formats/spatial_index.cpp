@@ -151,8 +151,8 @@ template <std::int32_t SpatialIndex::Point::*Key>
 void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_t count) {
   // A least-significant-digit radix sort, eleven bits a pass: stable, and three passes
   // over the points whatever the data (a digit's counts fit the fastest cache). The
-  // passes go from `from` through `spare` and `to` so that `from` is read only by the
-  // first; when it is `to` itself, the last pass lands in `spare` and is copied back.
+  // passes go from `from` to `to`, `spare` and `to` again: `from` is read only by the
+  // first, and may be `spare`.
   std::uint32_t starts[kRadixPasses][kRadixBuckets] = {};
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t k = RadixKey(from[i].*Key);
@@ -162,8 +162,7 @@ void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_
     std::uint32_t sum = 0;
     for (std::uint32_t& start : passStarts) sum += std::exchange(start, sum);
   }
-  Point* const targets[kRadixPasses] = {from != to ? to : spare, from != to ? spare : to,
-                                        from != to ? to : spare};
+  Point* const targets[kRadixPasses] = {to, spare, to};
   const Point* source = from;
   for (int pass = 0; pass < kRadixPasses; ++pass) {
     Point* const target = targets[pass];
@@ -174,7 +173,6 @@ void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_
     }
     source = target;
   }
-  if (source != to) std::memcpy(to, source, count * sizeof(Point));
 }
 
 template <std::int32_t SpatialIndex::Point::*Key>
@@ -319,19 +317,23 @@ void SpatialIndex::BuildRange(std::uint32_t begin, std::uint32_t end, const List
                               bool inLatitudeList, Nodes& nodes) {
   // The two halves of a build in two touch disjoint ranges of the three arrays. The
   // list that holds the points in input order is sorted last, in place.
+  // The list sorted second lands in the spare room, and its old place becomes that.
   Point* const byLongitude = lists.byLongitude + begin;
   Point* const byLatitude = lists.byLatitude + begin;
   Point* const spare = lists.spare + begin;
+  Lists sorted = lists;
   if (inLatitudeList) {
     SortBy<&Point::longitude>(byLatitude, byLongitude, spare, end - begin);
-    SortBy<&Point::latitude>(byLatitude, byLatitude, spare, end - begin);
+    SortBy<&Point::latitude>(byLatitude, spare, byLatitude, end - begin);
+    std::swap(sorted.byLatitude, sorted.spare);
   } else {
     SortBy<&Point::latitude>(byLongitude, byLatitude, spare, end - begin);
-    SortBy<&Point::longitude>(byLongitude, byLongitude, spare, end - begin);
+    SortBy<&Point::longitude>(byLongitude, spare, byLongitude, end - begin);
+    std::swap(sorted.byLongitude, sorted.spare);
   }
   // About two nodes for every full block.
   nodes.reserve((end - begin) / (kLeafPoints / 2) * 2 + 2);
-  BuildNode(begin, end, lists, nodes);
+  BuildNode(begin, end, sorted, nodes);
   SizeNodes(nodes);
 }
 

@@ -131,7 +131,7 @@ class SpatialIndex {
   template <std::int32_t Point::*Key, bool kBefore>
   static void TakeSide(const Point* from, std::size_t count, Point pivot, Point* to);
   // Writes the `count` points at `from` to `to` ordered by `Key`, keeping the order of
-  // equal keys; `spare` is room for as many. `from` may be `to`.
+  // equal keys; `spare` is room for as many, and may be `from` (not `to`).
   template <std::int32_t Point::*Key>
   static void SortBy(const Point* from, Point* to, Point* spare, std::size_t count);
   // Where `p` comes by `Key` then input position, as one number.
