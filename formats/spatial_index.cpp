@@ -24,7 +24,7 @@ namespace {
 constexpr int kRadixBits = 11;   // of a 32-bit key a pass
 constexpr int kRadixPasses = 3;  // 33 bits
 constexpr std::size_t kRadixBuckets = std::size_t{1} << kRadixBits;
-constexpr std::size_t kLookahead = 16;  // points ahead whose names are fetched early
+constexpr std::size_t kLookahead = 32;  // points ahead whose names are fetched early
 constexpr int kRankBits = 16;  // the median is counted out by the keys' top 16 bits
 // A name's length in the byte before it, or this and the length in four bytes after.
 constexpr std::uint8_t kLongName = 0xFF;
