@@ -5,6 +5,7 @@
 #include "formats/run_both.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -21,7 +22,7 @@ namespace qh {
 
 namespace {
 
-constexpr int kRadixBits = 11;   // of a 32-bit key a pass
+constexpr int kRadixBits = 11;   // of a 32-bit key a pass, at the most
 constexpr int kRadixPasses = 3;  // 33 bits
 constexpr std::size_t kRadixBuckets = std::size_t{1} << kRadixBits;
 constexpr std::size_t kLookahead = 32;  // points ahead whose names are fetched early
@@ -32,9 +33,22 @@ constexpr std::size_t kLongNameBytes = 5;
 
 // A coordinate as an unsigned number of the same order.
 std::uint32_t RadixKey(std::int32_t value) { return static_cast<std::uint32_t>(value) ^ 0x80000000u; }
-// The key's digit for a pass of the radix sort.
-std::uint32_t Digit(std::uint32_t key, int pass) {
-  return key >> (kRadixBits * pass) & (kRadixBuckets - 1);
+// How the radix sort takes keys apart: a key less `base` in kRadixPasses digits of
+// `bits` bits each, as few as the keys' span needs. Fewer buckets a pass keep the
+// places a pass writes to in the fastest cache (points over the whole Earth span 26
+// bits: nine a digit rather than eleven).
+struct RadixDigits {
+  std::uint32_t base;
+  int bits;
+  std::uint32_t Of(std::uint32_t key, int pass) const {
+    return (key - base) >> (bits * pass) & ((std::uint32_t{1} << bits) - 1);
+  }
+};
+
+// The digits for keys from `low` to `high`.
+RadixDigits DigitsFor(std::int32_t low, std::int32_t high) {
+  const auto width = static_cast<int>(std::bit_width(RadixKey(high) - RadixKey(low)));
+  return {RadixKey(low), std::clamp((width + kRadixPasses - 1) / kRadixPasses, 1, kRadixBits)};
 }
 
 }  // namespace
@@ -148,19 +162,22 @@ std::string_view SpatialIndex::NameOf(std::uint32_t at) const {
 
 // The key is a template argument: read straight from the point, not through a pointer.
 template <std::int32_t SpatialIndex::Point::*Key>
-void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_t count) {
-  // A least-significant-digit radix sort, eleven bits a pass: stable, and three passes
-  // over the points whatever the data (a digit's counts fit the fastest cache). The
-  // passes go from `from` to `to`, `spare` and `to` again: `from` is read only by the
-  // first, and may be `spare`.
+void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_t count,
+                          std::int32_t low, std::int32_t high) {
+  // A least-significant-digit radix sort: stable, and three passes over the points
+  // whatever the data (a digit's counts fit the fastest cache). The passes go from
+  // `from` to `to`, `spare` and `to` again: `from` is read only by the first, and may
+  // be `spare`.
+  const RadixDigits digits = DigitsFor(low, high);
+  const std::size_t buckets = std::size_t{1} << digits.bits;
   std::uint32_t starts[kRadixPasses][kRadixBuckets] = {};
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t k = RadixKey(from[i].*Key);
-    for (int pass = 0; pass < kRadixPasses; ++pass) ++starts[pass][Digit(k, pass)];
+    for (int pass = 0; pass < kRadixPasses; ++pass) ++starts[pass][digits.Of(k, pass)];
   }
   for (auto& passStarts : starts) {
     std::uint32_t sum = 0;
-    for (std::uint32_t& start : passStarts) sum += std::exchange(start, sum);
+    for (std::size_t b = 0; b < buckets; ++b) sum += std::exchange(passStarts[b], sum);
   }
   Point* const targets[kRadixPasses] = {to, spare, to};
   const Point* source = from;
@@ -169,7 +186,7 @@ void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_
     std::uint32_t* const passStarts = starts[pass];
     for (std::size_t i = 0; i < count; ++i) {
       const Point& p = source[i];
-      target[passStarts[Digit(RadixKey(p.*Key), pass)]++] = p;
+      target[passStarts[digits.Of(RadixKey(p.*Key), pass)]++] = p;
     }
     source = target;
   }
@@ -314,21 +331,21 @@ std::uint32_t SpatialIndex::BuildNode(std::uint32_t begin, std::uint32_t end, co
 }
 
 void SpatialIndex::BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists,
-                              bool inLatitudeList, Nodes& nodes) {
+                              bool inLatitudeList, const Ov2Box& bounds, Nodes& nodes) {
   // The two halves of a build in two touch disjoint ranges of the three arrays. The
-  // list that holds the points in input order is sorted last, in place.
-  // The list sorted second lands in the spare room, and its old place becomes that.
+  // list that holds the points in input order is sorted last, into the spare room,
+  // which then takes its role.
   Point* const byLongitude = lists.byLongitude + begin;
   Point* const byLatitude = lists.byLatitude + begin;
   Point* const spare = lists.spare + begin;
   Lists sorted = lists;
   if (inLatitudeList) {
-    SortBy<&Point::longitude>(byLatitude, byLongitude, spare, end - begin);
-    SortBy<&Point::latitude>(byLatitude, spare, byLatitude, end - begin);
+    SortBy<&Point::longitude>(byLatitude, byLongitude, spare, end - begin, bounds.west, bounds.east);
+    SortBy<&Point::latitude>(byLatitude, spare, byLatitude, end - begin, bounds.south, bounds.north);
     std::swap(sorted.byLatitude, sorted.spare);
   } else {
-    SortBy<&Point::latitude>(byLongitude, byLatitude, spare, end - begin);
-    SortBy<&Point::longitude>(byLongitude, spare, byLongitude, end - begin);
+    SortBy<&Point::latitude>(byLongitude, byLatitude, spare, end - begin, bounds.south, bounds.north);
+    SortBy<&Point::longitude>(byLongitude, spare, byLongitude, end - begin, bounds.west, bounds.east);
     std::swap(sorted.byLongitude, sorted.spare);
   }
   // About two nodes for every full block.
@@ -378,8 +395,8 @@ bool SpatialIndex::BuildInTwo(const Lists& lists) {
     SplitTop<&Point::latitude>(lists, box.south, box.north);
   }
   for (Nodes& half : halves_) half.clear();
-  RunBoth([&] { BuildRange(0, middle, lists, true, halves_[0]); },
-          [&] { BuildRange(middle, count, lists, true, halves_[1]); });
+  RunBoth([&] { BuildRange(0, middle, lists, true, box, halves_[0]); },
+          [&] { BuildRange(middle, count, lists, true, box, halves_[1]); });
   Node top;
   top.begin = 0;
   top.end = count;
@@ -409,7 +426,8 @@ void SpatialIndex::Build() {
     }
     const bool inTwo = !oneThread_ && count >= kTwoThreadPoints && BuildInTwo(lists);
     if (!inTwo) {
-      BuildRange(0, static_cast<std::uint32_t>(count), lists, false, nodes_);
+      BuildRange(0, static_cast<std::uint32_t>(count), lists, false, BoxOf(points_.Data(), count),
+                 nodes_);
       room_.reset();
     }
     inInputOrder_ = false;

@@ -109,10 +109,10 @@ class SpatialIndex {
   bool Spill();
   bool Fail(const IoError& error);
   // The tree of points [begin, end) in `nodes`: the points, in input order in the
-  // latitude list (`inLatitudeList`) or the longitude list, sorted by both axes, split,
-  // and every node sized.
+  // latitude list (`inLatitudeList`) or the longitude list and all inside `bounds`,
+  // sorted by both axes, split, and every node sized.
   void BuildRange(std::uint32_t begin, std::uint32_t end, const Lists& lists,
-                  bool inLatitudeList, Nodes& nodes);
+                  bool inLatitudeList, const Ov2Box& bounds, Nodes& nodes);
   // Splits the top in two and builds the halves at once; false, with nothing done, when
   // the top is a block of its own.
   bool BuildInTwo(const Lists& lists);
@@ -130,10 +130,12 @@ class SpatialIndex {
   // `pivot` by `Key` (then input position) when `kBefore`, else the others.
   template <std::int32_t Point::*Key, bool kBefore>
   static void TakeSide(const Point* from, std::size_t count, Point pivot, Point* to);
-  // Writes the `count` points at `from` to `to` ordered by `Key`, keeping the order of
-  // equal keys; `spare` is room for as many, and may be `from` (not `to`).
+  // Writes the `count` points at `from`, whose keys lie in [low, high], to `to` ordered
+  // by `Key`, keeping the order of equal keys; `spare` is room for as many, and may be
+  // `from` (not `to`).
   template <std::int32_t Point::*Key>
-  static void SortBy(const Point* from, Point* to, Point* spare, std::size_t count);
+  static void SortBy(const Point* from, Point* to, Point* spare, std::size_t count,
+                     std::int32_t low, std::int32_t high);
   // Where `p` comes by `Key` then input position, as one number.
   template <std::int32_t Point::*Key>
   static std::uint64_t RankOf(const Point& p);
