@@ -162,6 +162,19 @@ bool ShortEditF(double value, int width, int decimals, char (&text)[2 * kShortWi
 // the shift is at least 34.
 bool ScaledBy10To5(double magnitude, std::uint32_t& scaled) {
   if (!(magnitude < 16384.0)) return false;  // also infinity and NaN
+  // Nearly always the product in doubles rounds as the exact one does. Below 2^31 every
+  // whole number and a half is a double, and the product is rounded to the nearest
+  // double: it lies on the same side of each half as the exact product, or on it. Only
+  // a product that is a whole number and a half needs the exact way below.
+  const double product = magnitude * 100000.0;
+  const auto whole = static_cast<std::int32_t>(product);  // below 2^31, and truncated
+  const double fraction = product - whole;  // exact
+  if (fraction != 0.5) {
+    const auto rounded = static_cast<std::uint32_t>(whole) + (fraction > 0.5 ? 1u : 0u);
+    if (rounded >= 1000000000u) return false;
+    scaled = rounded;
+    return true;
+  }
   const auto bits = std::bit_cast<std::uint64_t>(magnitude);
   const auto field = static_cast<int>(bits >> 52);
   std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
