@@ -285,7 +285,6 @@ int Converter::MakeLines(std::size_t index, Job& job) {
   LineTaker taker(job.asc, options_.ascOnly ? nullptr : &job.overlay, outputs_[index].asc);
   LinePipeline pipeline(taker);
   PinView pin;
-  LineEnd line{};
   // The taker's failure is looked at once a batch: its flag shares a cache line with
   // what the taker changes for every line.
   bool taking = true;
@@ -297,15 +296,17 @@ int Converter::MakeLines(std::size_t index, Job& job) {
                    ReadFailure(job.reader, PinPlace(i + 1, job.npins)).c_str());
       return kExitFailed;  // the writers drop their temporary files
     }
-    // This thread makes the lines; the taker writes them and takes their points.
+    // This thread makes the lines; the taker writes them and takes their points. The
+    // line's entry is filled where it stays: copied whole from fields just stored, it
+    // would wait for them on every line.
     LineBatch& batch = pipeline.Batch();
+    LineEnd& line = batch.ends.emplace_back();
     char* const end = PutAscLineButLatitude(batch.room.data() + batch.used,
                                             AddOffset(options_.longitudeOffset, pin.longitude),
                                             pin, mode, options_.textEncoding, line.columns);
     line.latitude = AddOffset(options_.latitudeOffset, pin.latitude);
     batch.used = static_cast<std::size_t>(end - batch.room.data());
     line.end = batch.used;
-    batch.ends.push_back(line);
     if (batch.Full()) {
       pipeline.HandOver();
       taking = !taker.Failed() && !taker.OverlayFailed();
