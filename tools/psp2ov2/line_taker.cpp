@@ -28,12 +28,21 @@ void LineTaker::Take(LineBatch& batch) {
 }
 
 void LineTaker::CompleteLines(LineBatch& batch) {
+  // The latitudes first, then the points: a point read right after its latitude's
+  // columns were stored would wait for the stores on every line.
   std::size_t start = 0;
   for (LineEnd& line : batch.ends) {
-    char* const text = batch.room.data() + start;
-    PutAscLatitude(text, line.latitude, line.columns);
+    PutAscLatitude(batch.room.data() + start, line.latitude, line.columns);
+    start = line.end;
+  }
+  if (overlay_ == nullptr) {
+    lineNumber_ += batch.ends.size();
+    return;
+  }
+  start = 0;
+  for (const LineEnd& line : batch.ends) {
     ++lineNumber_;
-    if (overlay_ != nullptr) TakePoint(std::string_view(text, line.end - start), line.columns);
+    TakePoint(std::string_view(batch.room.data() + start, line.end - start), line.columns);
     start = line.end;
   }
 }
