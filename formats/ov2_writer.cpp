@@ -9,25 +9,7 @@ namespace qh {
 
 namespace {
 
-char* PutLe32(char* at, std::uint32_t value) {
-  at[0] = static_cast<char>(value & 0xFF);
-  at[1] = static_cast<char>((value >> 8) & 0xFF);
-  at[2] = static_cast<char>((value >> 16) & 0xFF);
-  at[3] = static_cast<char>((value >> 24) & 0xFF);
-  return at + 4;
-}
-
-// The records, stored straight into room of their size.
-void PutPoi(char* at, std::int32_t longitude, std::int32_t latitude, std::string_view name) {
-  *at++ = static_cast<char>(kOv2PoiType);
-  at = PutLe32(at, static_cast<std::uint32_t>(Ov2PoiSize(name.size())));
-  at = PutLe32(at, static_cast<std::uint32_t>(longitude));
-  at = PutLe32(at, static_cast<std::uint32_t>(latitude));
-  if (!name.empty()) std::memcpy(at, name.data(), name.size());
-  // A NUL inside would end the name early on the device: it is written as a blank.
-  std::replace(at, at + name.size(), '\0', ' ');
-  at[name.size()] = '\0';
-}
+using ov2_records::PutLe32;
 
 void PutSkipper(char* at, std::uint32_t blockLength, const Ov2Box& box) {
   *at++ = static_cast<char>(kOv2SkipperType);
@@ -57,7 +39,7 @@ bool ToOv2Units(double degrees, std::int32_t& units) {
 
 void AppendOv2Poi(std::string& out, std::int32_t longitude, std::int32_t latitude,
                   std::string_view name) {
-  PutPoi(AppendRoom(out, Ov2PoiSize(name.size())), longitude, latitude, name);
+  ov2_records::PutPoi(AppendRoom(out, Ov2PoiSize(name.size())), longitude, latitude, name);
 }
 
 void AppendOv2Skipper(std::string& out, std::uint32_t blockLength, const Ov2Box& box) {
@@ -67,19 +49,8 @@ void AppendOv2Skipper(std::string& out, std::uint32_t blockLength, const Ov2Box&
 Ov2Writer::Ov2Writer(Sink sink, std::size_t bufferSize)
     : sink_(std::move(sink)), buffer_(bufferSize + 256, '\0'), limit_(bufferSize) {}
 
-char* Ov2Writer::Room(std::size_t size) {
-  // Only a name longer than the buffer makes it grow.
-  if (used_ + size > buffer_.size()) buffer_.resize(std::max(2 * buffer_.size(), used_ + size));
-  char* at = buffer_.data() + used_;
-  used_ += size;
-  return at;
-}
-
-// Both run once a record: direct stores into the buffer, no string operations.
-void Ov2Writer::Poi(std::int32_t longitude, std::int32_t latitude, std::string_view name) {
-  if (failed_) return;
-  PutPoi(Room(Ov2PoiSize(name.size())), longitude, latitude, name);
-  if (used_ >= limit_) Finish();
+void Ov2Writer::Grow(std::size_t size) {
+  buffer_.resize(std::max(2 * buffer_.size(), used_ + size));
 }
 
 void Ov2Writer::Skipper(std::uint32_t blockLength, const Ov2Box& box) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,33 @@ bool ToOv2Units(double degrees, std::int32_t& units);
 
 inline std::size_t Ov2PoiSize(std::size_t nameBytes) { return kOv2PoiOverhead + nameBytes; }
 
+// The records' bytes, stored straight into room of their size; here, so that a writer's
+// loop over millions of points makes no call a record.
+namespace ov2_records {
+
+inline char* PutLe32(char* at, std::uint32_t value) {
+  at[0] = static_cast<char>(value & 0xFF);
+  at[1] = static_cast<char>((value >> 8) & 0xFF);
+  at[2] = static_cast<char>((value >> 16) & 0xFF);
+  at[3] = static_cast<char>((value >> 24) & 0xFF);
+  return at + 4;
+}
+
+inline void PutPoi(char* at, std::int32_t longitude, std::int32_t latitude, std::string_view name) {
+  *at++ = static_cast<char>(kOv2PoiType);
+  at = PutLe32(at, static_cast<std::uint32_t>(Ov2PoiSize(name.size())));
+  at = PutLe32(at, static_cast<std::uint32_t>(longitude));
+  at = PutLe32(at, static_cast<std::uint32_t>(latitude));
+  if (!name.empty()) std::memcpy(at, name.data(), name.size());
+  // A NUL inside would end the name early on the device: it is written as a blank.
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (at[i] == '\0') at[i] = ' ';
+  }
+  at[name.size()] = '\0';
+}
+
+}  // namespace ov2_records
+
 void AppendOv2Poi(std::string& out, std::int32_t longitude, std::int32_t latitude,
                   std::string_view name);
 void AppendOv2Skipper(std::string& out, std::uint32_t blockLength, const Ov2Box& box);
@@ -39,7 +67,12 @@ class Ov2Writer {
   using Sink = std::function<bool(std::string_view)>;
   explicit Ov2Writer(Sink sink, std::size_t bufferSize = std::size_t{1} << 20);
 
-  void Poi(std::int32_t longitude, std::int32_t latitude, std::string_view name);
+  // Runs once a record: direct stores into the buffer, no string operations.
+  void Poi(std::int32_t longitude, std::int32_t latitude, std::string_view name) {
+    if (failed_) return;
+    ov2_records::PutPoi(Room(Ov2PoiSize(name.size())), longitude, latitude, name);
+    if (used_ >= limit_) Finish();
+  }
   void Skipper(std::uint32_t blockLength, const Ov2Box& box);
   // Whole records made elsewhere (by a writer into memory), passed on in their place.
   void Records(std::string_view records);
@@ -64,7 +97,14 @@ class Ov2Writer {
   bool PassOver(std::uint64_t bytes);
 
  private:
-  char* Room(std::size_t size);  // `size` bytes at the end of the buffer to fill
+  // `size` bytes at the end of the buffer to fill.
+  char* Room(std::size_t size) {
+    if (used_ + size > buffer_.size()) Grow(size);  // only a name longer than the buffer
+    char* const at = buffer_.data() + used_;
+    used_ += size;
+    return at;
+  }
+  void Grow(std::size_t size);
   Sink sink_;
   Place place_;
   PassOverSink passOver_;
