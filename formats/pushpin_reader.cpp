@@ -147,22 +147,27 @@ bool PushpinReader::NextPinView(PinView& pin) {
   // readable before any is taken, so that the texts stay where they are until the
   // next read. A record is at most 794 bytes, far less than the buffer.
   constexpr std::size_t kFixed = 30;
-  // Nearly always the longest record is at hand already: one look is enough.
+  // Nearly always the longest record is at hand already: one look is enough, and the
+  // counts need no further one.
   constexpr std::size_t kLongestRecord = kFixed + std::size_t{3} * 127 * 2 + 2;
-  const unsigned char* b = !error_ && filled_ - position_ >= kLongestRecord
-                               ? buffer_.data() + position_
-                               : Peek(kFixed);
+  const bool atHand = !error_ && filled_ - position_ >= kLongestRecord;
+  const unsigned char* b = atHand ? buffer_.data() + position_ : Peek(kFixed);
   if (b == nullptr) return false;
   const auto c1 = static_cast<std::int8_t>(b[kFixed - 1]);
   const std::size_t note1At = kFixed + TextBytes(c1);
-  if ((b = Peek(note1At + 1)) == nullptr) return false;
+  if (!atHand && (b = Peek(note1At + 1)) == nullptr) return false;
   const auto c2 = static_cast<std::int8_t>(b[note1At]);
   const std::size_t note2At = note1At + 1 + TextBytes(c2);
-  if ((b = Peek(note2At + 1)) == nullptr) return false;
+  if (!atHand && (b = Peek(note2At + 1)) == nullptr) return false;
   const auto c3 = static_cast<std::int8_t>(b[note2At]);
   // A negative note-1 count ends the record right after this byte.
   const std::size_t size = note2At + 1 + (c2 >= 0 ? TextBytes(c3) : 0);
-  if ((b = Take(size)) == nullptr) return false;
+  if (atHand) {
+    position_ += size;
+    offset_ += size;
+  } else if ((b = Take(size)) == nullptr) {
+    return false;
+  }
   pin.pinId = Int32At(b);
   pin.flag = b[4];
   // Each product is rounded to double on its own (SSE2 arithmetic in the 32-bit build).

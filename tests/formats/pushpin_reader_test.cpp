@@ -1,6 +1,7 @@
 // Pushpin reader: byte layout, signed count bytes, coordinate factor, sticky failures,
 // and the real sample file.
 #include "formats/pushpin_reader.h"
+#include "tests/support/faulty_file_calls.h"
 #include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"
 
@@ -281,6 +282,37 @@ TEST_F(PushpinReaderTest, ManyPinsAcrossBufferRefills) {
     ASSERT_EQ(pin.latitude, (i * 0.001) * kRadiansToDegrees) << "pin " << i;
   }
   EXPECT_EQ(reader_.Offset(), b.Size());
+}
+
+// Reads that give a few bytes at a time (a pipe, a network share) end the buffer at
+// every byte of a record in turn: each count is looked for where it lies.
+TEST_F(PushpinReaderTest, ShortReadsGiveTheSamePins) {
+  PspBytes b;
+  b.Header(40);
+  for (int i = 0; i < 40; ++i) {
+    b.Pin(i, 0, i * 0.001, -i * 0.002, std::u16string(static_cast<std::size_t>(1 + i % 5), u'a'),
+          std::u16string(static_cast<std::size_t>(i % 3), u'n'), i % 4 == 0 ? u"" : u"m");
+  }
+  std::vector<PinRecord> whole;
+  OpenBytes(b);
+  std::int32_t npins = 0;
+  ASSERT_TRUE(reader_.ReadHeader(npins));
+  for (PinRecord pin; reader_.NextPin(pin);) whole.push_back(pin);
+  ASSERT_EQ(whole.size(), 40u);
+  for (const std::size_t piece : {1u, 2u, 3u, 7u, 30u, 31u}) {
+    const test::FaultyFileCalls shortReads({.readPiece = piece});
+    OpenBytes(b);
+    ASSERT_TRUE(reader_.ReadHeader(npins)) << piece;
+    for (const PinRecord& expected : whole) {
+      PinRecord pin;
+      ASSERT_TRUE(reader_.NextPin(pin)) << piece << "-byte reads: " << Describe(reader_.Error());
+      EXPECT_EQ(pin.pinId, expected.pinId) << piece;
+      EXPECT_EQ(pin.name, expected.name) << piece;
+      EXPECT_EQ(pin.note1, expected.note1) << piece;
+      EXPECT_EQ(pin.note2, expected.note2) << piece << ", pin " << expected.pinId;
+    }
+    EXPECT_EQ(reader_.Offset(), b.Size()) << piece;
+  }
 }
 
 // A file cut short by someone else while it is read (another program rewriting it, a

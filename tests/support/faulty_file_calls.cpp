@@ -1,5 +1,6 @@
 #include "tests/support/faulty_file_calls.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <mutex>
@@ -89,7 +90,8 @@ const FileCalls kFaultyCalls{
       return Refused(FileCall::kOpenRead) ? kNoFile : SystemFileCalls().openRead(path);
     },
     [](FileHandle file, void* bytes, std::size_t size) {
-      return Move(FileCall::kRead, size, &FaultPlan::readable, &Disk::read, EIO,
+      return Move(FileCall::kRead, std::min(size, disk.plan.readPiece), &FaultPlan::readable,
+                  &Disk::read, EIO,
                   [&](std::size_t part) { return SystemFileCalls().read(file, bytes, part); });
     },
     [](const char* path, PathFacts* facts) {

@@ -27,6 +27,8 @@ struct FaultPlan {
   // Bytes all reads together give; the read that finds none left fails with EIO, as
   // a disk with a bad sector does.
   std::size_t readable = std::numeric_limits<std::size_t>::max();
+  // The most bytes one read gives, as from a pipe or a network share.
+  std::size_t readPiece = std::numeric_limits<std::size_t>::max();
   // The call refused, at which use (1-based; 0: none), with which errno.
   FileCall refused = FileCall::kCreate;
   int nth = 0;
