@@ -31,24 +31,28 @@ constexpr int kRankBits = 16;  // the median is counted out by the keys' top 16 
 constexpr std::uint8_t kLongName = 0xFF;
 constexpr std::size_t kLongNameBytes = 5;
 
-// A coordinate as an unsigned number of the same order.
-std::uint32_t RadixKey(std::int32_t value) { return static_cast<std::uint32_t>(value) ^ 0x80000000u; }
-// How the radix sort takes keys apart: a key less `base` in kRadixPasses digits of
-// `bits` bits each, as few as the keys' span needs. Fewer buckets a pass keep the
+// A coordinate's distance above `low`, which is not above it, as an unsigned number:
+// the difference of the two as unsigned numbers, modulo 2^32.
+std::uint32_t Above(std::int32_t value, std::int32_t low) {
+  return static_cast<std::uint32_t>(value) - static_cast<std::uint32_t>(low);
+}
+// How the radix sort takes keys apart: a key's distance above the lowest, `base` (as
+// an unsigned number), in kRadixPasses digits of `bits` bits each, as few as the keys'
+// span needs. Fewer buckets a pass keep the
 // places a pass writes to in the fastest cache (points over the whole Earth span 26
 // bits: nine a digit rather than eleven).
 struct RadixDigits {
   std::uint32_t base;
   int bits;
-  std::uint32_t Of(std::uint32_t key, int pass) const {
-    return (key - base) >> (bits * pass) & ((std::uint32_t{1} << bits) - 1);
+  std::uint32_t Of(std::int32_t key, int pass) const {
+    return (static_cast<std::uint32_t>(key) - base) >> (bits * pass) & ((std::uint32_t{1} << bits) - 1);
   }
 };
 
 // The digits for keys from `low` to `high`.
 RadixDigits DigitsFor(std::int32_t low, std::int32_t high) {
-  const auto width = static_cast<int>(std::bit_width(RadixKey(high) - RadixKey(low)));
-  return {RadixKey(low), std::clamp((width + kRadixPasses - 1) / kRadixPasses, 1, kRadixBits)};
+  const auto width = static_cast<int>(std::bit_width(Above(high, low)));
+  return {static_cast<std::uint32_t>(low), std::clamp((width + kRadixPasses - 1) / kRadixPasses, 1, kRadixBits)};
 }
 
 }  // namespace
@@ -172,7 +176,7 @@ void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_
   const std::size_t buckets = std::size_t{1} << digits.bits;
   std::uint32_t starts[kRadixPasses][kRadixBuckets] = {};
   for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t k = RadixKey(from[i].*Key);
+    const std::int32_t k = from[i].*Key;
     for (int pass = 0; pass < kRadixPasses; ++pass) ++starts[pass][digits.Of(k, pass)];
   }
   for (auto& passStarts : starts) {
@@ -186,15 +190,15 @@ void SpatialIndex::SortBy(const Point* from, Point* to, Point* spare, std::size_
     std::uint32_t* const passStarts = starts[pass];
     for (std::size_t i = 0; i < count; ++i) {
       const Point& p = source[i];
-      target[passStarts[digits.Of(RadixKey(p.*Key), pass)]++] = p;
+      target[passStarts[digits.Of(p.*Key, pass)]++] = p;
     }
     source = target;
   }
 }
 
 template <std::int32_t SpatialIndex::Point::*Key>
-std::uint64_t SpatialIndex::RankOf(const Point& p) {
-  return std::uint64_t{RadixKey(p.*Key)} << 32 | p.nameAt;
+std::int64_t SpatialIndex::RankOf(const Point& p) {
+  return std::int64_t{p.*Key} * (std::int64_t{1} << 32) + p.nameAt;
 }
 
 template <std::int32_t SpatialIndex::Point::*Key>
@@ -209,7 +213,7 @@ void SpatialIndex::SplitInto(const Point* from, Point* to, Point pivot, std::uin
   Point* rest = to + middle;
   Point* const firstEnd = to + middle;
   Point* const restEnd = to + end;
-  const std::uint64_t pivotRank = RankOf<Key>(pivot);
+  const std::int64_t pivotRank = RankOf<Key>(pivot);
   std::uint32_t i = begin;
   constexpr auto kRoom = static_cast<std::ptrdiff_t>(kRun);
   while (end - i >= kRun && firstEnd - first >= kRoom && restEnd - rest >= kRoom) {
@@ -238,11 +242,10 @@ SpatialIndex::Point SpatialIndex::PointAtRank(std::uint32_t rank, std::int32_t l
   // crowd a small area still spread over many), the rank falls in one range; only the
   // points of that range are gathered and ordered. Each thread counts and gathers one
   // half of the points.
-  const std::uint32_t base = RadixKey(low);
-  const std::uint32_t span = RadixKey(high) - base;
+  const std::uint32_t span = Above(high, low);
   int shift = 0;
   while ((span >> shift) >> kRankBits != 0) ++shift;
-  const auto rangeOf = [base, shift](const Point& p) { return (RadixKey(p.*Key) - base) >> shift; };
+  const auto rangeOf = [low, shift](const Point& p) { return Above(p.*Key, low) >> shift; };
   const Point* const all = points_.Data();
   const std::size_t count = points_.Size(), half = count / 2;
   std::vector<std::uint32_t> counts[2] = {std::vector<std::uint32_t>(std::size_t{1} << kRankBits),
@@ -273,7 +276,7 @@ SpatialIndex::Point SpatialIndex::PointAtRank(std::uint32_t rank, std::int32_t l
 
 template <std::int32_t SpatialIndex::Point::*Key, bool kBefore>
 void SpatialIndex::TakeSide(const Point* from, std::size_t count, Point pivot, Point* to) {
-  const std::uint64_t pivotRank = RankOf<Key>(pivot);
+  const std::int64_t pivotRank = RankOf<Key>(pivot);
   Point passedOver;
   for (std::size_t i = 0; i < count; ++i) {
     const Point p = from[i];

@@ -138,7 +138,7 @@ class SpatialIndex {
                      std::int32_t low, std::int32_t high);
   // Where `p` comes by `Key` then input position, as one number.
   template <std::int32_t Point::*Key>
-  static std::uint64_t RankOf(const Point& p);
+  static std::int64_t RankOf(const Point& p);
   // Splits from[begin, end) stably into the points that come before `pivot` by `Key`
   // (then input position), which go to to[begin, middle), and the rest, which go to
   // to[middle, end).
