@@ -33,6 +33,13 @@ class GrowingArray {
     if (count > 0) std::memcpy(data_ + size_, values, count * sizeof(T));
     size_ += count;
   }
+  // `count` more elements, left for the caller to fill.
+  T* Extend(std::size_t count) {
+    if (count > capacity_ - size_) Grow(size_ + count);
+    T* const added = data_ + size_;
+    size_ += count;
+    return added;
+  }
   void Reserve(std::size_t count) {
     if (count > capacity_) Reallocate(count);
   }

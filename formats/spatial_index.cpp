@@ -145,14 +145,16 @@ bool SpatialIndex::Spill() {
 
 void SpatialIndex::KeepName(std::string_view name) {
   if (name.size() < kLongName) {
-    names_.PushBack(static_cast<char>(name.size()));
-  } else {
-    char length[kLongNameBytes] = {static_cast<char>(kLongName)};
-    const auto size = static_cast<std::uint32_t>(name.size());
-    std::memcpy(length + 1, &size, sizeof size);
-    names_.Append(length, sizeof length);
+    char* const kept = names_.Extend(1 + name.size());
+    kept[0] = static_cast<char>(name.size());
+    std::memcpy(kept + 1, name.data(), name.size());
+    return;
   }
-  names_.Append(name.data(), name.size());
+  char* const kept = names_.Extend(kLongNameBytes + name.size());
+  kept[0] = static_cast<char>(kLongName);
+  const auto size = static_cast<std::uint32_t>(name.size());
+  std::memcpy(kept + 1, &size, sizeof size);
+  std::memcpy(kept + kLongNameBytes, name.data(), name.size());
 }
 
 std::string_view SpatialIndex::NameOf(std::uint32_t at) const {
