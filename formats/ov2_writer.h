@@ -41,6 +41,22 @@ inline char* PutLe32(char* at, std::uint32_t value) {
   return at + 4;
 }
 
+// Whether `text` holds a NUL, looked for eight bytes at a time.
+inline bool HoldsNul(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    if (((word - kOnes) & ~word & kHighs) != 0) return true;  // a zero byte, exactly
+  }
+  for (; i < text.size(); ++i) {
+    if (text[i] == '\0') return true;
+  }
+  return false;
+}
+
 inline void PutPoi(char* at, std::int32_t longitude, std::int32_t latitude, std::string_view name) {
   *at++ = static_cast<char>(kOv2PoiType);
   at = PutLe32(at, static_cast<std::uint32_t>(Ov2PoiSize(name.size())));
@@ -48,8 +64,10 @@ inline void PutPoi(char* at, std::int32_t longitude, std::int32_t latitude, std:
   at = PutLe32(at, static_cast<std::uint32_t>(latitude));
   if (!name.empty()) std::memcpy(at, name.data(), name.size());
   // A NUL inside would end the name early on the device: it is written as a blank.
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if (at[i] == '\0') at[i] = ' ';
+  if (HoldsNul(name)) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      if (at[i] == '\0') at[i] = ' ';
+    }
   }
   at[name.size()] = '\0';
 }

@@ -86,6 +86,24 @@ TEST(Ov2Records, NameBytesAreKeptAsTheyStand) {
   EXPECT_EQ(decoded.pois[0].name, name);
 }
 
+// A NUL would end the name early on a device: wherever it stands in a name of any
+// length (bytes 0x80 and 0x01 around it), it is written as a blank and nothing else is.
+TEST(Ov2Records, ANulAnywhereInANameIsWrittenAsABlank) {
+  for (std::size_t length = 1; length <= 20; ++length) {
+    for (std::size_t at = 0; at < length; ++at) {
+      std::string name(length, '\x80');
+      if (at + 1 < length) name[at + 1] = '\x01';
+      name[at] = '\0';
+      std::string expected = name;
+      expected[at] = ' ';
+      std::string poi;
+      AppendOv2Poi(poi, 1, 2, name);
+      ASSERT_EQ(poi.size(), Ov2PoiSize(length));
+      EXPECT_EQ(poi.substr(13), expected + '\0') << "a NUL at " << at << " of " << length;
+    }
+  }
+}
+
 TEST(Ov2WriterBuffer, SmallBufferFlushesInPiecesThatJoinToTheSameBytes) {
   std::string whole, pieces;
   int calls = 0;
