@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -123,6 +124,7 @@ class ModalDriver {
 
  private:
   static constexpr UINT_PTR kTimer = 0x5D2;
+  static constexpr int kMostWaits = 100;  // of 30 ms
 
   static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && current_) {
@@ -138,6 +140,12 @@ class ModalDriver {
     KillTimer(h, id);
     ModalDriver* self = current_;
     if (!self) return;
+    // A modal box is shown once its loop first finds no message; on a busy machine the
+    // timer can come before that. It is looked at shown, or after 3 s in any case.
+    if (!IsWindowVisible(h) && ++self->waits_[h] < kMostWaits) {
+      SetTimer(h, kTimer, 30, &TimerProc);
+      return;
+    }
     const SeenBox seen = Inspect(h);
     self->seen_.push_back(seen);
     if (self->next_ < self->script_.size()) {
@@ -155,6 +163,7 @@ class ModalDriver {
   std::size_t next_ = 0;
   std::vector<SeenBox> seen_;
   std::set<HWND> handled_;
+  std::map<HWND, int> waits_;
 };
 
 // ---------------------------------------------------------------- child processes
