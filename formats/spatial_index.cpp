@@ -36,23 +36,22 @@ constexpr std::size_t kLongNameBytes = 5;
 std::uint32_t Above(std::int32_t value, std::int32_t low) {
   return static_cast<std::uint32_t>(value) - static_cast<std::uint32_t>(low);
 }
-// How the radix sort takes keys apart: a key's distance above the lowest, `base` (as
-// an unsigned number), in kRadixPasses digits of `bits` bits each, as few as the keys'
-// span needs. Fewer buckets a pass keep the
-// places a pass writes to in the fastest cache (points over the whole Earth span 26
-// bits: nine a digit rather than eleven).
+// How the radix sort takes keys apart: a key's distance above the lowest, `low`, in
+// kRadixPasses digits of `bits` bits each, as few as the keys' span needs. Fewer buckets
+// a pass keep the places a pass writes to in the fastest cache (points over the whole
+// Earth span 26 bits: nine a digit rather than eleven).
 struct RadixDigits {
-  std::uint32_t base;
+  std::int32_t low;
   int bits;
   std::uint32_t Of(std::int32_t key, int pass) const {
-    return (static_cast<std::uint32_t>(key) - base) >> (bits * pass) & ((std::uint32_t{1} << bits) - 1);
+    return Above(key, low) >> (bits * pass) & ((std::uint32_t{1} << bits) - 1);
   }
 };
 
 // The digits for keys from `low` to `high`.
 RadixDigits DigitsFor(std::int32_t low, std::int32_t high) {
   const auto width = static_cast<int>(std::bit_width(Above(high, low)));
-  return {static_cast<std::uint32_t>(low), std::clamp((width + kRadixPasses - 1) / kRadixPasses, 1, kRadixBits)};
+  return {low, std::clamp((width + kRadixPasses - 1) / kRadixPasses, 1, kRadixBits)};
 }
 
 }  // namespace
@@ -124,10 +123,7 @@ bool SpatialIndex::Add(std::int32_t longitude, std::int32_t latitude, std::strin
 bool SpatialIndex::Spill() {
   auto spill = std::make_unique<IndexSpill>(budget_, beside_);
   if (!spill->Open()) return Fail(spill->Error());
-  if (!inInputOrder_) {  // an earlier build reordered them
-    std::sort(points_.begin(), points_.end(),
-              [](const Point& a, const Point& b) { return a.nameAt < b.nameAt; });
-  }
+  PutInInputOrder();
   for (const Point& p : points_) {
     if (!spill->Add(p.longitude, p.latitude, NameOf(p.nameAt))) return Fail(spill->Error());
   }
@@ -141,6 +137,14 @@ bool SpatialIndex::Spill() {
   built_ = false;
   spill_ = std::move(spill);
   return true;
+}
+
+void SpatialIndex::PutInInputOrder() {
+  if (inInputOrder_) return;
+  // An earlier build reordered them; their names were kept in input order.
+  std::sort(points_.begin(), points_.end(),
+            [](const Point& a, const Point& b) { return a.nameAt < b.nameAt; });
+  inInputOrder_ = true;
 }
 
 void SpatialIndex::KeepName(std::string_view name) {
@@ -343,18 +347,19 @@ void SpatialIndex::BuildRange(std::uint32_t begin, std::uint32_t end, const List
   Point* const byLongitude = lists.byLongitude + begin;
   Point* const byLatitude = lists.byLatitude + begin;
   Point* const spare = lists.spare + begin;
+  const std::uint32_t count = end - begin;
   Lists sorted = lists;
   if (inLatitudeList) {
-    SortBy<&Point::longitude>(byLatitude, byLongitude, spare, end - begin, bounds.west, bounds.east);
-    SortBy<&Point::latitude>(byLatitude, spare, byLatitude, end - begin, bounds.south, bounds.north);
+    SortBy<&Point::longitude>(byLatitude, byLongitude, spare, count, bounds.west, bounds.east);
+    SortBy<&Point::latitude>(byLatitude, spare, byLatitude, count, bounds.south, bounds.north);
     std::swap(sorted.byLatitude, sorted.spare);
   } else {
-    SortBy<&Point::latitude>(byLongitude, byLatitude, spare, end - begin, bounds.south, bounds.north);
-    SortBy<&Point::longitude>(byLongitude, spare, byLongitude, end - begin, bounds.west, bounds.east);
+    SortBy<&Point::latitude>(byLongitude, byLatitude, spare, count, bounds.south, bounds.north);
+    SortBy<&Point::longitude>(byLongitude, spare, byLongitude, count, bounds.west, bounds.east);
     std::swap(sorted.byLongitude, sorted.spare);
   }
   // About two nodes for every full block.
-  nodes.reserve((end - begin) / (kLeafPoints / 2) * 2 + 2);
+  nodes.reserve(count / (kLeafPoints / 2) * 2 + 2);
   BuildNode(begin, end, sorted, nodes);
   SizeNodes(nodes);
 }
@@ -424,11 +429,7 @@ void SpatialIndex::Build() {
     AdviseLargePages(room_.get(), 2 * count * sizeof(Point));  // all of it is written at once
     roomPoints_ = 2 * count;
     Lists lists{points_.Data(), room_.get(), room_.get() + count};
-    if (!inInputOrder_) {  // an earlier build reordered them
-      std::sort(points_.begin(), points_.end(),
-                [](const Point& a, const Point& b) { return a.nameAt < b.nameAt; });
-      inInputOrder_ = true;
-    }
+    PutInInputOrder();
     const bool inTwo = !oneThread_ && count >= kTwoThreadPoints && BuildInTwo(lists);
     if (!inTwo) {
       BuildRange(0, static_cast<std::uint32_t>(count), lists, false, BoxOf(points_.Data(), count),
@@ -477,7 +478,9 @@ void SpatialIndex::WriteNode(const Nodes& nodes, std::uint32_t index, Ov2Writer&
     for (std::uint32_t i = node.begin; i < node.end; ++i) {
       // Blocks are written in the order of points_, but the names lie scattered over
       // names_: ask for them well before they are needed.
-      if (i + kLookahead < points_.Size()) QH_PREFETCH(names_.Data() + points_[i + kLookahead].nameAt);
+      if (i + kLookahead < points_.Size()) {
+        QH_PREFETCH(names_.Data() + points_[i + kLookahead].nameAt);
+      }
       const Point& p = points_[i];
       writer.Poi(p.longitude, p.latitude, NameOf(p.nameAt));
     }

@@ -105,6 +105,8 @@ class SpatialIndex {
   using Nodes = std::vector<Node>;
 
   void Build();
+  // Puts points_ back in the order they were added, if a build reordered them.
+  void PutInInputOrder();
   // Moves the points to a spill file; false (Error says why) when it cannot.
   bool Spill();
   bool Fail(const IoError& error);
