@@ -312,6 +312,7 @@ bool AscReader::Open(const std::string& path, const AscPart& part) {
   begin_ = end_ = 0;
   eof_ = false;
   endMark_ = false;
+  afterMark_ = 0;
   part_ = part;
   inPart_ = part.from != 0 || part.to != AscPart::kEnd;
   position_ = part.from;
@@ -397,6 +398,8 @@ bool AscReader::FindLineEnd(std::size_t& stop, std::size_t& next) {
 
 AscReader::Result AscReader::Next(AscPoint& point) {
   for (;;) {
+    lineNumber_ += afterMark_;
+    afterMark_ = 0;
     std::size_t stop = 0, next = 0;
     if (!FindLineEnd(stop, next)) {
       if (error_) return Result::kFailed;
@@ -408,12 +411,22 @@ AscReader::Result AscReader::Next(AscPoint& point) {
     ++lineNumber_;
     // A byte-order mark some editors put in front of the first line.
     if (lineNumber_ == 1 && part_.from == 0 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-    // DOS editors end a text file with Ctrl+Z on a line of its own.
-    if (line == "\x1A" || line == "\x1A\r") {
-      endMark_ = true;
-      return Result::kEnd;
-    }
     badReason_ = {};
+    if (IsAscEndMark(line)) {
+      if (OnlyLineEndsFollow()) {
+        lineNumber_ += afterMark_;
+        afterMark_ = 0;
+        endMark_ = true;
+        return Result::kEnd;
+      }
+      if (error_) return Result::kFailed;
+      if (!seenPoint_) {  // a title, as any line before the first point without "," or '"'
+        ++titleLines_;
+        continue;
+      }
+      badReason_ = kAscEarlyEndMark;
+      return Result::kBadLine;
+    }
     // The lines Quillhaven writes, read without the general parser: the same point.
     if (ReadFixedColumnBody(line, point)) {
       seenPoint_ = true;
@@ -431,6 +444,35 @@ AscReader::Result AscReader::Next(AscPoint& point) {
         return Result::kBadLine;
       case AscLineKind::kSkip: break;
     }
+  }
+}
+
+bool AscReader::OnlyLineEndsFollow() {
+  for (;;) {
+    std::size_t stop = 0, next = 0;
+    if (!FindLineEnd(stop, next)) {
+      if (error_ || begin_ != end_) return false;  // a failure, or a last line of its own
+      return !inPart_ || part_.to == AscPart::kEnd || OnlyLineEndsPastPart();
+    }
+    if (stop != begin_) return false;
+    begin_ = next;
+    ++afterMark_;
+  }
+}
+
+bool AscReader::OnlyLineEndsPastPart() {
+  char piece[4096];
+  for (std::uint64_t at = part_.to;;) {
+    const std::ptrdiff_t got = CurrentFileCalls().readAt(file_, piece, sizeof piece, at);
+    if (got < 0) {
+      error_ = {IoFailure::kReadFailed, path_, std::strerror(errno != 0 ? errno : EIO)};
+      return false;
+    }
+    if (got == 0) return true;
+    for (std::ptrdiff_t i = 0; i < got; ++i) {
+      if (piece[i] != '\r' && piece[i] != '\n') return false;
+    }
+    at += static_cast<std::uint64_t>(got);
   }
 }
 

@@ -63,6 +63,14 @@ bool ReadFixedColumnBody(std::string_view line, AscPoint& point);
 // quotes, holds no line end and no NUL, and the line is never a title.
 AscLineKind JudgeWrittenLine(const AscColumns& columns, std::string_view& reason);
 
+// Why a line holding only Ctrl+Z is a bad line: DOS editors put that end-of-file mark
+// only at the very end, so one with more lines after it is no end, and those lines
+// are read.
+inline constexpr std::string_view kAscEarlyEndMark =
+    "Ctrl+Z (an end-of-file mark) with more lines after it";
+// Whether a line (without its line end) is a DOS end-of-file mark.
+inline bool IsAscEndMark(std::string_view line) { return line == "\x1A" || line == "\x1A\r"; }
+
 // The longest line taken, its line end not counted: a longer one fails the read, so
 // that endless input without a line end ends.
 inline constexpr std::size_t kAscLineLimit = std::size_t{1} << 20;
@@ -109,7 +117,8 @@ class AscReader {
   std::size_t TitleLines() const { return titleLines_; }
   // Whether a point was read (or, in a part, taken as read before it).
   bool SeenPoint() const { return seenPoint_; }
-  // Whether the input ended at a DOS end-of-file line (Ctrl+Z) rather than at its end.
+  // Whether the input ended at a DOS end-of-file line (Ctrl+Z) with nothing but line
+  // ends after it, to the end of the file (of the whole file, when reading a part).
   bool EndedAtEndOfFileMark() const { return endMark_; }
 
  private:
@@ -117,6 +126,11 @@ class AscReader {
   // The end of the line at begin_ and the start of the next, reading more as needed;
   // false at the end of the input or on a failure.
   bool FindLineEnd(std::size_t& stop, std::size_t& next);
+  // After an end-of-file mark: whether nothing but line ends follows it. The empty lines
+  // looked at are passed over and counted in afterMark_; false on a read failure too.
+  bool OnlyLineEndsFollow();
+  // The same for the file's bytes past the part, read at their offsets.
+  bool OnlyLineEndsPastPart();
 
   FileHandle file_ = kNoFile;
   std::vector<char> buffer_;
@@ -128,6 +142,7 @@ class AscReader {
   bool inPart_ = false;      // reads go through readAt, from `position_` to `part_.to`
   std::uint64_t position_ = 0;
   std::size_t lineNumber_ = 0;
+  std::size_t afterMark_ = 0;  // empty lines passed over after a mark, not yet counted
   std::size_t titleLines_ = 0;
   std::string_view badReason_;
   IoError error_;

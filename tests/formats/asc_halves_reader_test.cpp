@@ -64,6 +64,8 @@ TEST(AscHalvesReader, ReadsWhatOnePassReads) {
       {"titles past the middle", std::string(5000, '\n') + "Title, not a point\n" +
                                      std::string(5000, '\n') + "Title again\n" + Points(10, "\n")},
       {"an end mark in the first half", Points(100, "\n") + "\x1A\n" + Points(1000, "\n")},
+      {"line ends past the middle after an end mark, then a point",
+       Points(1000, "\n") + "\x1A\n" + std::string(60000, '\n') + "1,2,\"late\"\n"},
       {"an end mark in the second half", Points(1000, "\n") + "\x1A\r\n" + Points(10, "\n")},
       {"a line too long in the second half", Points(100000, "\n") + longLine + "\n"},
       {"a line too long in the first half", longLine + "\n" + Points(100000, "\n")},

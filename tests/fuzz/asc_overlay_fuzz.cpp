@@ -42,7 +42,9 @@ bool SamePoint(const qh::AscPoint& a, const qh::AscPoint& b) {
 }
 
 // The lines as the format describes them: LF, CR LF or a lone CR ends a line, and text
-// after the last line end is a last line. Points and bad lines in order; titles counted.
+// after the last line end is a last line; a line of Ctrl+Z alone ends the file when only
+// line ends follow it, and is a bad line (or a title) when anything else does. Points
+// and bad lines in order; titles counted.
 std::vector<Event> ModelEvents(std::string_view bytes, std::size_t& titles) {
   std::vector<Event> events;
   bool seenPoint = false;
@@ -56,6 +58,16 @@ std::vector<Event> ModelEvents(std::string_view bytes, std::size_t& titles) {
     ++number;
     if (number == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
 
+    if (qh::IsAscEndMark(line)) {
+      if (bytes.find_first_not_of("\r\n", next) == std::string_view::npos) break;
+      if (!seenPoint) {
+        ++titles;
+      } else {
+        events.push_back({false, number, {}, qh::kAscEarlyEndMark});
+      }
+      pos = next;
+      continue;
+    }
     // The writer's own lines have a faster path: it must read them as the parser does.
     qh::AscPoint fast, parsed;
     std::string_view reason;
