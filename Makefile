@@ -11,7 +11,7 @@ WERROR := -DQH_WERROR=ON
 SANITIZER_ENV := ASAN_OPTIONS=exitcode=86:detect_leaks=1 \
                  UBSAN_OPTIONS=exitcode=86:print_stacktrace=1
 
-.PHONY: setup native asan fuzz win test test-native test-asan test-win lint run bench bench-big dist deb clean
+.PHONY: setup native asan fuzz-build fuzz win test test-native test-asan test-fuzz test-win lint run bench bench-big dist deb clean
 
 setup:
 	@bash scripts/setup.sh
@@ -26,12 +26,20 @@ asan: setup
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DQH_SANITIZE=ON $(WERROR) >/dev/null
 	cmake --build $(ASAN) -j $(JOBS)
 
-# The parsers under libFuzzer (clang), FUZZ_SECONDS each.
-fuzz: setup
+# The parsers under libFuzzer (clang).
+fuzz-build: setup
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DQH_SANITIZE=ON -DQH_FUZZ=ON >/dev/null
 	cmake --build $(FUZZ) --target fuzz_harnesses -j $(JOBS)
+
+# A search of FUZZ_SECONDS each, going on from what earlier searches found.
+fuzz: fuzz-build
 	scripts/fuzz.sh $(FUZZ) $(FUZZ_SECONDS)
+
+# Each harness for a fixed number of runs from a fixed seed: the same few seconds of
+# search on every test run.
+test-fuzz: fuzz-build
+	scripts/fuzz.sh $(FUZZ) --fixed
 
 win: setup
 	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release $(WERROR) >/dev/null
@@ -53,7 +61,7 @@ test-win: win
 lint: native
 	scripts/lint.sh $(NATIVE) $(JOBS)
 
-test: test-native test-asan test-win lint
+test: test-native test-asan test-fuzz test-win lint
 
 run: native win
 	scripts/run.sh
