@@ -134,20 +134,37 @@ bool WriteAscFile(ProgramState& state, LineCounts& counts) {
   return true;
 }
 
+// A symbol that was not copied: the overlay is still made, so a warning, which says
+// what the device will lack and where the copy was to come from.
+void ReportSymbolNotCopied(const ProgramState& state, const std::string& source) {
+  std::string message = "The symbol bitmap was not copied:\r";
+  message += state.bmpName.Trim();
+  message += "\rCopying " + source;
+  message += FileExists(source) ? " failed." : " failed: that file is not there.";
+  message += "\rPut a bitmap of that name beside the overlay before you copy both to the device.";
+  IWnMessageBox(kBoxOk, kIconExclamation, kDefaultFirst, message, kBoxTitle);
+}
+
 // Copies "default_symbol.bmp" from the output's folder, or failing that from the
-// program's folder, to the overlay's bitmap name. Copy failures are the services'.
-void PlaceSymbol(const ProgramState& state) {
+// program's folder, to the overlay's bitmap name. The services report a failed copy
+// through their error routine; it is told in a box, and false comes back.
+bool PlaceSymbol(const ProgramState& state) {
   FixedText<256> localSymbol = state.bmpName;
   PathFolder(localSymbol.Span());
   std::string localPath(localSymbol.Trim());
   localPath.append(kSymbolFile);
 
-  if (FileExists(localPath)) {
-    IOsFileCopy(localPath, state.bmpName.Trim());
-    DrawReportText(ReportRow::LocalSymbol, "Using local symbol file");
-  } else {
-    IOsFileCopy(BesideProgram(state, kSymbolFile), state.bmpName.Trim());
-  }
+  const bool local = FileExists(localPath);
+  const std::string source = local ? localPath : BesideProgram(state, kSymbolFile);
+  IErInfo(kInfoLastError);  // a code left by an earlier operation is not this copy's
+  IOsFileCopy(source, state.bmpName.Trim());
+  if (local) DrawReportText(ReportRow::LocalSymbol, "Using local symbol file");
+  const int code = IErInfo(kInfoLastError);
+  // An overlay named after the symbol copies it onto itself, which the services refuse:
+  // the bitmap is in place all the same.
+  if (code == 0 || source == state.bmpName.Trim()) return true;
+  ReportSymbolNotCopied(state, source);
+  return false;
 }
 
 // The utility's command line: its own path and the ".asc" path, each quoted, so that
@@ -282,13 +299,16 @@ void ConvertPushpins(ProgramState& state, SaveMode mode) {
   LineCounts counts;
   if (!WriteAscFile(state, counts)) return;
 
-  PlaceSymbol(state);
+  // The overlay is made without its symbol too; the report then claims no symbol.
+  const bool symbolPlaced = PlaceSymbol(state);
   int status = 0;
   if (!RunMakeOV2(state, counts, status)) return;
   AddReportLine(state, ReportRow::Output,
                 ReportLineWithPath("Output to ... ", state.ov2Name.View()));
-  AddReportLine(state, ReportRow::Symbol,
-                ReportLineWithPath("Symbol to ... ", state.bmpName.View()));
+  if (symbolPlaced) {
+    AddReportLine(state, ReportRow::Symbol,
+                  ReportLineWithPath("Symbol to ... ", state.bmpName.View()));
+  }
   state.report.SetSummary(SummaryLine(state, counts));
   DrawReportText(ReportRow::Summary, state.report.Summary().View());
   ReportMadeWithFaults(status, counts);

@@ -213,6 +213,10 @@ class Walk {
     box.west = reader.I32();
     box.south = reader.I32();
     if (box.west > box.east || box.south > box.north) return Fault(at, "skipper box is inverted");
+    // blocks_ starts with the whole file, so it holds one more than the skippers open.
+    if (blocks_.size() > kOv2DeepestNesting) {
+      return Fault(at, "skippers nested more than " + Number(kOv2DeepestNesting) + " deep");
+    }
     const Ov2Box& outer = blocks_.back().area;
     Ov2Box area{std::max(outer.west, box.west), std::max(outer.south, box.south),
                 std::min(outer.east, box.east), std::min(outer.north, box.north)};

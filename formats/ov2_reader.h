@@ -3,9 +3,10 @@
 // any other type is passed over by its length and reported. The walk checks the
 // structure as it goes and stops at the first fault, with its byte offset: a record
 // cut short, a length that points outside the file or runs past its block, a skipper
-// shorter than itself or with an inverted box, a point outside the box of a skipper
-// that holds it, a text without its closing NUL. Whatever the bytes, it reads nothing
-// outside them.
+// shorter than itself or with an inverted box, a skipper nested deeper than
+// kOv2DeepestNesting, a point outside the box of a skipper that holds it, a text
+// without its closing NUL. Whatever the bytes, it reads nothing outside them, and its
+// memory does not grow with them.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,11 @@ namespace qh {
 
 inline constexpr std::uint8_t kOv2DeletedType = 0;
 inline constexpr std::uint8_t kOv2ExtendedPoiType = 3;
+// The most skippers open at once. The walk keeps each open skipper's end and box, so
+// a file of skippers each inside the last would take memory in step with its size; a
+// spatial index halves its points at every level and nests fewer than 30 deep at
+// the format's 2 GiB, so no real overlay comes near this.
+inline constexpr std::size_t kOv2DeepestNesting = 64;
 
 struct Ov2Point {
   std::int32_t longitude = 0, latitude = 0;  // OV2 units (1e-5 degree)

@@ -36,6 +36,16 @@ std::string TooShortFor(const PushpinReader& reader, std::int32_t npins) {
          std::to_string(reader.FileBytes()) + " bytes can hold: not a pushpin file, or one cut short";
 }
 
+std::uint64_t PushpinReader::BytesOfMorePins() const {
+  if (stream_ || fileBytes_ < offset_ || fileBytes_ - offset_ < kPinRecordLeast) return 0;
+  return fileBytes_ - offset_;
+}
+
+std::string MorePinsThanCounted(std::int32_t npins, std::uint64_t bytes) {
+  return "its header counts " + std::to_string(npins) + (npins == 1 ? " pin" : " pins") +
+         ", but the file holds " + std::to_string(bytes) + " more bytes of pins; they are not read";
+}
+
 void PushpinReader::Close() {
   if (file_ != kNoFile) CurrentFileCalls().close(file_);
   file_ = kNoFile;

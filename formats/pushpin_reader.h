@@ -84,6 +84,10 @@ class PushpinReader {
   const IoError& Error() const { return error_; }
   // Bytes consumed since Open.
   std::uint64_t Offset() const { return offset_; }
+  // After the pins the header counts: the bytes left unread when they are room for one
+  // pin at least (a header that counts fewer pins than the file holds, as a count
+  // damaged to 0 does), else 0; known after Close too. A stream's end is not known: 0.
+  std::uint64_t BytesOfMorePins() const;
 
  private:
   // Makes `count` bytes (at most the buffer's size) readable at the returned address
@@ -109,5 +113,8 @@ class PushpinReader {
 
 // Why `reader` cannot hold `npins` pins (CanHold), in words for the user.
 std::string TooShortFor(const PushpinReader& reader, std::int32_t npins);
+// That the file holds `bytes` more (BytesOfMorePins) than the `npins` pins its header
+// counts, in words for the user.
+std::string MorePinsThanCounted(std::int32_t npins, std::uint64_t bytes);
 
 }  // namespace qh

@@ -107,16 +107,36 @@ TEST_F(ConversionTest, AnOutputNamedLikeTheLocalSymbolCopiesOntoItselfAndGoesOn)
   EXPECT_EQ(fake::State().reportedCodes, std::vector<int>{kErrSameCopyNames});
   EXPECT_EQ(ReadFile(local), "local symbol");
   EXPECT_EQ(fake::CallsOf({"IOsExecute"}).size(), 1u);
+  EXPECT_TRUE(fake::CallsOf({"IWnMessageBox"}).empty()) << "the bitmap is in place";
 }
 
-TEST_F(ConversionTest, AFailedSymbolCopyDoesNotStopTheUtility) {
-  std::filesystem::remove(Path("prog\\default_symbol.bmp"));
+// A symbol that cannot be copied is told in a warning; the overlay is still made, and
+// the report claims no symbol. First the program's symbol is missing, then the
+// bitmap's name is taken by a folder.
+TEST_F(ConversionTest, AFailedSymbolCopyIsToldAndDoesNotStopTheUtility) {
+  const std::string programSymbol = Path("prog\\default_symbol.bmp");
+  std::filesystem::remove(programSymbol);
   QueueOpenOf({HomePin()});
   fake::QueueCommand(IDC_SAVE);
+  fake::QueueCommand(IDC_SAVE, [&] {
+    WriteFile(programSymbol, symbolBytes_);
+    std::filesystem::create_directories(Path("maps\\trip.bmp"));
+  });
   EXPECT_EQ(RunProgram(), 0);
-  EXPECT_EQ(fake::State().reportedCodes, std::vector<int>{kErrOsCommand});
-  EXPECT_EQ(fake::CallsOf({"IOsExecute"}).size(), 1u);
-  EXPECT_EQ(fake::CallsOf({"IWnMessageBox"}).size(), 0u);
+
+  EXPECT_EQ(fake::State().reportedCodes, (std::vector<int>{kErrOsCommand, kErrOsCommand}));
+  EXPECT_EQ(fake::CallsOf({"IOsExecute"}).size(), 2u);
+  const std::string box = "IWnMessageBox(0,3,1,The symbol bitmap was not copied:\r" +
+                          Path("maps\\trip.bmp") + "\rCopying " + programSymbol;
+  const std::string advice =
+      ".\rPut a bitmap of that name beside the overlay before you copy both to the device.,"
+      "PushPin File)";
+  EXPECT_TRUE(SameCalls({box + " failed: that file is not there" + advice, box + " failed" + advice},
+                        fake::CallsOf({"IWnMessageBox"})));
+  for (const std::string& line : fake::CallsOf({"IWnOutText"})) {
+    EXPECT_EQ(line.find("Symbol to"), std::string::npos) << line;
+  }
+  EXPECT_EQ(fake::CallsOf({"IWnOutText"}).back(), "IWnOutText(100,7000,1 point in trip.ov2)");
 }
 
 TEST_F(ConversionTest, NoPinsStillWritesAnEmptyFilePlacesTheSymbolAndRunsTheUtility) {

@@ -365,13 +365,18 @@ void IOsFileCopy(std::string_view source, std::string_view target) {
     const std::size_t cut = from.find_last_of("\\:");
     to += cut == std::string::npos ? from : from.substr(cut + 1);
   }
+  // Codes go through the services' own error routine too, where IErInfo finds them.
   if (from == to) {
     s.reportedCodes.push_back(kErrSameCopyNames);
+    IErReport(kErrSameCopyNames);
     return;
   }
   std::error_code error;
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
-  if (error) s.reportedCodes.push_back(kErrOsCommand);
+  if (error) {
+    s.reportedCodes.push_back(kErrOsCommand);
+    IErReport(kErrOsCommand);
+  }
 }
 
 void IOsFileDelete(std::string_view name) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "converter/command_ids.h"
 #include "tests/converter/converter_fixture.h"
@@ -19,6 +20,7 @@ struct FailureCase {
   std::string (*damage)(std::string bytes);
   const char* condition;
   bool textDrawn;  // whether "Text to ... " was reached before the failure
+  int refusedWith = 0;  // the errno with which the system refuses to open the input
 };
 
 class IoFailureTest : public ConverterTest, public ::testing::WithParamInterface<FailureCase> {};
@@ -31,6 +33,7 @@ TEST_P(IoFailureTest, ShowsTheReasonAndAbandonsOnlyThisConversion) {
   WriteFile(input, good);
   WriteFile(asc, "earlier result\r\n");
 
+  std::optional<FaultyFileCalls> refusal;
   fake::QueueCommand(IDC_OPEN);
   fake::QueueDialogAnswer(input);
   fake::QueueCommand(IDC_SAVE, [&] {
@@ -38,6 +41,9 @@ TEST_P(IoFailureTest, ShowsTheReasonAndAbandonsOnlyThisConversion) {
       std::filesystem::remove(input);
     } else {
       WriteFile(input, c.damage(good));
+    }
+    if (c.refusedWith != 0) {
+      refusal.emplace(FaultPlan{.refused = FileCall::kOpenRead, .nth = 1, .error = c.refusedWith});
     }
   });
   fake::QueueCommand(IDC_HELP);  // the program still answers
@@ -74,7 +80,9 @@ INSTANTIATE_TEST_SUITE_P(
                                   "end-of-file during read", true},
                       FailureCase{"EndsAfterTheSecondPin",
                                   [](std::string b) { return b.substr(0, b.size() - 40); },
-                                  "end-of-file during read", true}),
+                                  "end-of-file during read", true},
+                      FailureCase{"Refused", [](std::string b) { return b; }, "access denied",
+                                  false, EACCES}),
     [](const ::testing::TestParamInfo<FailureCase>& testCase) {
       return std::string(testCase.param.label);
     });

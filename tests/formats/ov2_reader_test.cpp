@@ -121,6 +121,16 @@ TEST(Ov2Reader, PassesOverDeletedAndUnknownRecordsAndReadsExtendedPoints) {
   EXPECT_NE(deletedAt, unknownAt);
 }
 
+// `depth` skippers, each inside the one before, around `poi`.
+std::string NestedSkippers(std::size_t depth, const std::string& poi) {
+  std::string bytes;
+  for (std::size_t i = 0; i < depth; ++i) {
+    AppendOv2Skipper(bytes, static_cast<std::uint32_t>(21 * (depth - i) + poi.size()),
+                     Ov2Box{0, 0, 1000, 1000});
+  }
+  return bytes + poi;
+}
+
 struct BrokenCase {
   const char* name;
   std::string bytes;
@@ -167,6 +177,9 @@ std::vector<BrokenCase> BrokenCases() {
   cases.push_back({"point shorter than a point", Record(2, "abcdefgh"), 0, "shorter than a point"});
   cases.push_back({"zero length", std::string("\x00\x00\x00\x00\x00", 5), 0, "shorter than its own head"});
   cases.push_back({"cut head", poi + "\x02\x10", poi.size(), "cut short"});
+  // The walk keeps every open skipper: nesting without end would take memory without end.
+  cases.push_back({"nested too deep", NestedSkippers(kOv2DeepestNesting + 1, poi),
+                   21 * kOv2DeepestNesting, "nested more than 64 deep"});
   return cases;
 }
 
@@ -181,6 +194,11 @@ TEST(Ov2Reader, BrokenOverlaysStopAtTheirFirstFaultWithItsOffset) {
     EXPECT_NE(summary.fault.what.find(c.says), std::string::npos) << c.name << ": " << summary.fault.what;
     EXPECT_EQ(pointsSeen, summary.points) << c.name;
   }
+  std::string poi;
+  AppendOv2Poi(poi, 500, 500, "In");
+  const Ov2Summary deepest = ReadOv2(NestedSkippers(kOv2DeepestNesting, poi), {});
+  EXPECT_FALSE(deepest.fault) << "as deep as the bound: " << deepest.fault.what;
+  EXPECT_EQ(deepest.points, 1u);
 }
 
 TEST(Ov2Reader, EveryCutOfAnIndexedOverlayIsAFaultInsideTheCut) {

@@ -1,6 +1,7 @@
 // Pushpin reader: byte layout, signed count bytes, coordinate factor, sticky failures,
 // and the real sample file.
 #include "formats/pushpin_reader.h"
+#include "formats/output_sizes.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"
@@ -245,17 +246,40 @@ TEST_F(PushpinReaderTest, CountsOfZeroNegativeAndHeaderOnlyFile) {
   }
 }
 
-TEST_F(PushpinReaderTest, BytesAfterTheLastPinAreIgnored) {
-  PspBytes b;
-  b.Header(1).Pin(1, 2, 0, 0.5, u"only");
-  const std::size_t pinsEnd = b.Size();
-  for (int i = 0; i < 100; ++i) b.Byte(0xEE);
-  OpenBytes(b);
-  std::int32_t npins = 0;
-  PinRecord pin;
-  ASSERT_TRUE(reader_.ReadHeader(npins) && reader_.NextPin(pin));
-  EXPECT_EQ(pin.name, u"only");
-  EXPECT_EQ(reader_.Offset(), pinsEnd);
+// Bytes after the pins the header counts are not read; room for one more pin at least
+// is told (a count damaged to 0 before whole pins), fewer bytes are not.
+TEST_F(PushpinReaderTest, BytesAfterTheCountedPinsAreNotReadButTold) {
+  struct Case {
+    const char* name;
+    std::int32_t counted;
+    std::size_t extraBytes;  // of 0xEE after the one pin
+    std::uint64_t told;      // BytesOfMorePins; SIZE_MAX: the pin and the extra bytes
+  };
+  const Case cases[] = {
+      {"none", 1, 0, 0},
+      {"less than a pin", 1, kPinRecordLeast - 1, 0},
+      {"room for a pin", 1, kPinRecordLeast, kPinRecordLeast},
+      {"far more", 1, 100, 100},
+      {"a count of 0 before a pin", 0, 0, SIZE_MAX},
+  };
+  for (const Case& c : cases) {
+    PspBytes b;
+    b.Header(c.counted).Pin(1, 2, 0, 0.5, u"only");
+    const std::size_t pinsEnd = b.Size();
+    for (std::size_t i = 0; i < c.extraBytes; ++i) b.Byte(0xEE);
+    OpenBytes(b);
+    std::int32_t npins = 0;
+    ASSERT_TRUE(reader_.ReadHeader(npins)) << c.name;
+    PinRecord pin;
+    for (std::int32_t i = 0; i < npins; ++i) ASSERT_TRUE(reader_.NextPin(pin)) << c.name;
+    if (c.counted == 1) {
+      EXPECT_EQ(pin.name, u"only") << c.name;
+      EXPECT_EQ(reader_.Offset(), pinsEnd) << c.name;
+    }
+    const std::uint64_t told = c.told == SIZE_MAX ? b.Size() - 32 : c.told;
+    EXPECT_EQ(reader_.BytesOfMorePins(), told) << c.name;
+    reader_.Close();
+  }
 }
 
 TEST_F(PushpinReaderTest, ManyPinsAcrossBufferRefills) {

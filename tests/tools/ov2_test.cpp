@@ -270,6 +270,18 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   std::string picture("BM~\x01\0\0\0\0\0\0v\0\0\0(\0\0\0\x16\0\0\0", 22);
   picture.resize(382, '\x11');
   WriteFile(folder.File("picture"), picture);
+  // Inputs that hold something but no point: titles, a track, a record of an unknown
+  // type, a pin after a count damaged to 0. Their outputs are not written over.
+  WriteFile(folder.File("titles.asc"), "Points of interest\r\nExported by hand\r\n");
+  WriteFile(folder.File("track.gpx"), "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
+                                      "<trk><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>");
+  WriteFile(folder.File("unknown.ov2"), std::string("\x09\x0a\0\0\0abcde", 10));
+  const std::string uncounted = test::PushpinBytes({test::SamplePins().front()}, 0);
+  WriteFile(folder.File("uncounted.psp"), uncounted);
+  for (const char* kept : {"keep.ov2", "keep.csv", "keep.svg"}) WriteFile(folder.File(kept), kept);
+  const auto keep = [&](const char* command, const char* input, const char* output) {
+    return std::string(command) + " " + Quote(folder.File(input)) + " -o " + Quote(folder.File(output));
+  };
   const std::string p = Quote(folder.File("p.csv"));
   const auto made = [&](const char* input) {
     return "make " + Quote(folder.File(input)) + " -o " + Quote(folder.File("w.ov2"));
@@ -293,6 +305,13 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
       {"check " + p + " --utf8", 2, "check does not take --utf8"},
       {"make " + Quote(folder.File("bad.csv")) + " -o " + Quote(folder.File("b.ov2")), 1, "bad.csv:2: "},
       {"make " + Quote(folder.File("none.csv")) + " -o " + Quote(folder.File("n.ov2")), 1, "not written"},
+      {keep("make", "titles.asc", "keep.ov2"), 1,
+       "ov2: no input gave a point; " + folder.File("keep.ov2") + " is not written"},
+      {keep("make", "uncounted.psp", "keep.ov2"), 1,
+       folder.File("uncounted.psp") + ": its header counts 0 pins, but the file holds " +
+           std::to_string(uncounted.size() - 32) + " more bytes of pins; they are not read"},
+      {keep("read", "track.gpx", "keep.csv"), 1, folder.File("keep.csv") + " is not written"},
+      {keep("map", "unknown.ov2", "keep.svg"), 1, folder.File("keep.svg") + " is not written"},
       // A file refused for its content: where the fault is, when the format has lines.
       {made("broken.gpx"), 2, "ov2: cannot read " + folder.File("broken.gpx") + ": line 2: "},
       {made("kml.gpx"), 2, "ov2: cannot read " + folder.File("kml.gpx") + ": the document is not GPX"},
@@ -319,7 +338,10 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   EXPECT_FALSE(std::filesystem::exists(folder.File("m.ov2")));
   EXPECT_EQ(SortedPoints(folder.File("b.ov2")).size(), 1u);
   EXPECT_FALSE(std::filesystem::exists(folder.File("w.ov2")));
-  EXPECT_EQ(folder.Entries(), 8u) << "no temporary file stays";
+  for (const char* kept : {"keep.ov2", "keep.csv", "keep.svg"}) {
+    EXPECT_EQ(ReadFile(folder.File(kept)), kept) << "an earlier output was replaced";
+  }
+  EXPECT_EQ(folder.Entries(), 15u) << "no temporary file stays";
 }
 
 #ifndef _WIN32

@@ -62,6 +62,10 @@ TEST(Tools, MessagesNameTheFileAndTheSystemsReasonInTheToolsWords) {
   // Text taken for a pushpin file: its header's "count" asks for far more than it holds.
   const std::string text = folder.File("notes.psp");
   WriteFile(text, "Shopping list, written in a text editor and saved under the wrong name.\n");
+  // Pins after a count damaged to 0: told, and no empty outputs over the earlier ones.
+  const std::string uncounted = folder.File("uncounted.psp");
+  WriteFile(uncounted, WithCount(pins, 0));
+  WriteFile(folder.File("uncounted.ov2"), "earlier");
   std::filesystem::create_directory(folder.File("locked"));
   std::filesystem::permissions(folder.File("locked"), std::filesystem::perms::owner_read |
                                                           std::filesystem::perms::owner_exec);
@@ -79,6 +83,10 @@ TEST(Tools, MessagesNameTheFileAndTheSystemsReasonInTheToolsWords) {
        "hold: not a pushpin file, or one cut short", false},
       {"not a pushpin file to ov2", kOv2 + " make " + Quote(text) + " -o " + Quote(folder.File("n.ov2")), 2,
        "ov2: cannot read " + text + ": its header counts 1998597236 pins", false},
+      {"a count of 0 before pins", kPsp2Ov2 + " -q " + Quote(uncounted), 1,
+       "psp2ov2: " + uncounted + ": its header counts 0 pins, but the file holds " +
+           std::to_string(pins.size() - 32) + " more bytes of pins; they are not read\n"
+           "psp2ov2: " + uncounted + ": no pin gave a point; nothing is written\n", false},
       {"missing", kPsp2Ov2 + " -q " + Quote(folder.File("absent.psp")), 2,
        "psp2ov2: " + folder.File("absent.psp") + ": No such file or directory", false},
       {"summary to a full disk", kPsp2Ov2 + " " + Quote(folder.File("whole.psp")) + " >/dev/full", 2,
@@ -100,6 +108,8 @@ TEST(Tools, MessagesNameTheFileAndTheSystemsReasonInTheToolsWords) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
     EXPECT_EQ(r.err.find("unit "), std::string::npos) << c.name << ": " << r.err;
   }
+  EXPECT_EQ(ReadFile(folder.File("uncounted.ov2")), "earlier");
+  EXPECT_FALSE(std::filesystem::exists(folder.File("uncounted.asc")));
 }
 #endif
 

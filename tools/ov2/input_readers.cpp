@@ -95,6 +95,13 @@ int ReadPushpins(const std::string& path, const TextOptions& options, PointSink&
     const InputPoint point{pin.longitude, pin.latitude, text, name, desc};
     if (!flow.Take(point, Place{&path, "pin", static_cast<std::size_t>(i) + 1})) return kExitFailed;
   }
+  // Pins the header does not count are not read: a file whose count was damaged to 0
+  // would otherwise give an empty overlay without a word.
+  if (const std::uint64_t more = reader.BytesOfMorePins()) {
+    tools::Print(stderr, "%s: %s\n", tools::Shown(path).c_str(),
+                 MorePinsThanCounted(npins, more).c_str());
+    flow.PassedOver(1);
+  }
   return kExitOk;
 }
 
@@ -106,7 +113,10 @@ int ReadAsc(const std::string& path, const TextOptions& options, PointSink& flow
   for (;;) {
     const AscReader::Result result = reader.Next(point);
     const Place place{&path, nullptr, reader.LineNumber()};
-    if (result == AscReader::Result::kEnd) return kExitOk;
+    if (result == AscReader::Result::kEnd) {
+      flow.PassedOver(reader.TitleLines());
+      return kExitOk;
+    }
     if (result == AscReader::Result::kFailed) return CannotRead(reader.Error());
     if (result == AscReader::Result::kBadLine) {
       flow.LeftOut(place, reader.BadLine().what);
@@ -137,6 +147,7 @@ int ReadOverlay(const std::string& path, const TextOptions& options, PointSink& 
   };
   visitor.unknown = [&](std::size_t offset, std::uint8_t type) {
     SayRecordPassedOver(path, offset, type);
+    flow.PassedOver(1);
   };
   IoError error;
   const Ov2Summary summary = ReadOv2File(path, visitor, error);
@@ -201,6 +212,7 @@ int ReadGpxFile(const std::string& path, const XmlBytes& bytes, const IoError& r
                  tools::Shown(path).c_str(), passedOver.routePoints,
                  passedOver.routePoints == 1 ? "" : "s", passedOver.trackPoints,
                  passedOver.trackPoints == 1 ? "" : "s");
+    flow.PassedOver(passedOver.routePoints + passedOver.trackPoints);
   }
   return flowing ? kExitOk : kExitFailed;
 }

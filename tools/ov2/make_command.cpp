@@ -60,11 +60,7 @@ int RunMake(const Options& options) {
     }
   }
   if (!sink.Finish()) return CannotWrite(options, builder);
-  if (flow.Points() == 0 && flow.Skipped() > 0) {
-    tools::Print(stderr, "ov2: no input gave a point; %s is not written\n",
-                 tools::Shown(options.output).c_str());
-    return kExitSkipped;
-  }
+  if (flow.NoPointCame()) return TellNoPointCame(options.output);
   if (!builder.Commit(&set)) return CannotWrite(options, builder);
   tools::TellInterruptedAfterFinishing("ov2", options.output, "overlay");
   const auto& file = builder.File();

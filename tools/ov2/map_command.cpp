@@ -44,6 +44,7 @@ int RunMap(const Options& options) {
   for (const std::string& input : options.inputs) {
     if (ReadInput(input, texts, flow) != kExitOk) return kExitFailed;
   }
+  if (flow.NoPointCame()) return TellNoPointCame(options.output);
   OutputSet set;
   if (!tools::ClaimOutputs("ov2", options.output, set)) return kExitFailed;
   CompleteFile file;

@@ -124,8 +124,9 @@ void PrintUsage(std::FILE* out) {
       "  --no-sync          do not wait until the output is on the disk itself (for a\n"
       "                     RAM disk; a power cut may then leave it empty or older)\n"
       "  --help, --version\n"
-      "Exit status: 0 done (check: valid), 1 points were left out (check: a fault),\n"
-      "2 an input could not be read or the output not written.\n",
+      "Exit status: 0 done (check: valid), 1 points were left out, or the inputs gave\n"
+      "none and nothing is written (check: a fault), 2 an input could not be read or\n"
+      "the output not written.\n",
       out);
 }
 

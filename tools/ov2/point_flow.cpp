@@ -5,6 +5,7 @@
 
 #include "formats/asc_writer.h"
 #include "tools/common/console_text.h"
+#include "tools/common/exit_status.h"
 #include "tools/common/standard_output.h"
 
 namespace qh::ov2 {
@@ -13,6 +14,16 @@ std::string PlaceText(const Place& place) {
   std::string text = tools::Shown(*place.file);
   if (place.unit == nullptr) return text + ":" + std::to_string(place.number);
   return text + ": " + place.unit + " " + std::to_string(place.number);
+}
+
+int TellNoPointCame(const std::string& output) {
+  if (output.empty()) {
+    tools::Print(stderr, "ov2: no input gave a point; nothing is written\n");
+  } else {
+    tools::Print(stderr, "ov2: no input gave a point; %s is not written\n",
+                 tools::Shown(output).c_str());
+  }
+  return tools::kExitSkipped;
 }
 
 void PointFlow::LeftOut(const Place& place, std::string_view reason) {

@@ -34,6 +34,10 @@ class PointSink {
   virtual bool TakeText(const TextPoint& text, const Place& place) = 0;
   // Counts one point of an input left out before it reached the flow, and says why.
   virtual void LeftOut(const Place& place, std::string_view reason) = 0;
+  // Counts pieces of an input that are no points and were passed over: title lines,
+  // route and track points, records of unknown types, pins past the header's count.
+  // Inputs of nothing else give no point, and no output.
+  virtual void PassedOver(std::size_t pieces) = 0;
 };
 
 class PointFlow : public PointSink {
@@ -50,10 +54,15 @@ class PointFlow : public PointSink {
   bool Take(const InputPoint& input, const Place& place) override;
   bool TakeText(const TextPoint& text, const Place& place) override;
   void LeftOut(const Place& place, std::string_view reason) override;
+  void PassedOver(std::size_t pieces) override { passedOver_ += pieces; }
 
   std::size_t Points() const { return points_; }
   std::size_t Skipped() const { return skipped_; }
   std::size_t Duplicates() const { return duplicates_; }
+  // The inputs held something, points left out or pieces passed over, but no point came
+  // of it: an output would be empty in the place of an earlier one, so none is written.
+  // (Empty inputs give an empty output, as makeov2 makes an empty overlay of an empty file.)
+  bool NoPointCame() const { return points_ == 0 && skipped_ + passedOver_ > 0; }
 
  private:
   Utf8Points utf8_;
@@ -63,7 +72,11 @@ class PointFlow : public PointSink {
   Consumer consumer_;
   std::string line_;
   SeenPoints seen_;
-  std::size_t points_ = 0, skipped_ = 0, duplicates_ = 0;
+  std::size_t points_ = 0, skipped_ = 0, duplicates_ = 0, passedOver_ = 0;
 };
+
+// Says that no point came of the inputs (PointFlow::NoPointCame), so that `output`
+// (standard output when empty) is not written, and returns the exit status for it.
+int TellNoPointCame(const std::string& output);
 
 }  // namespace qh::ov2

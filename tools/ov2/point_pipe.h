@@ -26,6 +26,9 @@ class PipedSink : public PointSink {
   bool Take(const InputPoint& input, const Place& place) override;
   bool TakeText(const TextPoint& text, const Place& place) override;
   void LeftOut(const Place& place, std::string_view reason) override;
+  // Counted in the flow at once: only this thread counts them, and they are read once
+  // Finish has returned.
+  void PassedOver(std::size_t pieces) override { flow_.PassedOver(pieces); }
   // Waits until every point sent has been taken; false when the flow failed. An
   // exception of the second thread (running out of memory) comes out here.
   bool Finish();

@@ -91,6 +91,8 @@ int RunRead(const Options& options) {
   PipedSink sink(flow);
   const int status = ReadInput(options.inputs.front(), texts, sink);
   if (!sink.Finish() || status != kExitOk) return kExitFailed;
+  // Nothing has reached the output yet: a file is dropped, standard output left empty.
+  if (flow.NoPointCame()) return TellNoPointCame(options.output);
   if (format == TextFormat::kGpx) AppendGpxEnd(output.Buffer());
   if (!output.Commit()) return CannotWrite(output);
   if (!options.output.empty()) tools::TellInterruptedAfterFinishing("ov2", options.output, "output");

@@ -203,6 +203,7 @@ int Converter::Convert(std::size_t index) {
   Job job(options_.longitudeRule);
   int status = Start(index, job);
   if (status == kExitOk) status = MakeLines(index, job);
+  if (status == kExitOk) status = CheckPointsCame(index, job);
   if (status == kExitOk && !options_.ascOnly) status = FinishOverlayBeside(index, job);
   if (status != kExitOk) return status;
   const bool ascOnly = options_.ascOnly;
@@ -366,14 +367,29 @@ int Converter::FinishOverlayBeside(std::size_t index, Job& job) {
   return FinishOverlay(index, job);
 }
 
-int Converter::FinishOverlay(std::size_t index, Job& job) {
-  const Outputs& out = outputs_[index];
-  // Pins that gave no point at all: no overlay, and nothing replaced.
-  if (job.overlay.Points() == 0 && job.skipped > 0) {
+int Converter::CheckPointsCame(std::size_t index, Job& job) {
+  const std::string& input = options_.inputs[index];
+  // Pins the header does not count are not read: a count damaged to 0 would otherwise
+  // give empty outputs without a word.
+  const std::uint64_t more = job.reader.BytesOfMorePins();
+  if (more > 0) {
+    tools::Print(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
+                 MorePinsThanCounted(job.npins, more).c_str());
+  }
+  // Pins that gave no point at all: no outputs, and nothing replaced. (A file of no
+  // pins gives empty ones, as the program writes them.)
+  const std::size_t points =
+      options_.ascOnly ? static_cast<std::size_t>(job.npins) : job.overlay.Points();
+  if (points == 0 && (job.skipped > 0 || more > 0)) {
     tools::Print(stderr, "psp2ov2: %s: no pin gave a point; nothing is written\n",
-                 Shown(options_.inputs[index]).c_str());
+                 Shown(input).c_str());
     return kExitSkipped;
   }
+  return kExitOk;
+}
+
+int Converter::FinishOverlay(std::size_t index, Job& job) {
+  const Outputs& out = outputs_[index];
   if (!job.overlay.Finish()) {
     tools::TellFailure("psp2ov2", job.overlay.Error());
     return kExitFailed;

@@ -40,11 +40,14 @@ class Converter {
   struct Job;  // one input's conversion: its reader, its outputs and their set
 
   // The steps of Convert: the outputs claimed and opened and the input's count read;
-  // the pins read and their lines made, written and taken into the overlay; the
-  // overlay and its icon finished (the ".asc" file meanwhile flushed). Each says why it
-  // failed and returns the exit code.
+  // the pins read and their lines made, written and taken into the overlay; whether
+  // any point came of them; the overlay and its icon finished (the ".asc" file
+  // meanwhile flushed). Each says why it failed and returns the exit code.
   int Start(std::size_t index, Job& job);
   int MakeLines(std::size_t index, Job& job);
+  // Tells pins past the header's count, and ends with kExitSkipped, nothing written,
+  // when no pin gave a point.
+  int CheckPointsCame(std::size_t index, Job& job);
   int FinishOverlay(std::size_t index, Job& job);
   // FinishOverlay while the ".asc" file reaches the disk.
   int FinishOverlayBeside(std::size_t index, Job& job);

@@ -41,7 +41,7 @@ void PrintUsage(std::FILE* out) {
       "or another output, or is not a regular file. The three files of an input take\n"
       "their places together, or none does, and are on the disk when it says done.\n"
       "Exit status: 0 done, 1 some points could not be read and were left out of the\n"
-      "overlay (when none was left, nothing is written), 2 an input could not be\n"
+      "overlay (when none came, nothing is written), 2 an input could not be\n"
       "converted.\n",
       out);
 }
