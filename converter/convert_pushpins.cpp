@@ -1,14 +1,16 @@
 // File > Save and Save As: settle the output names, write the ".asc" file from the
 // pushpin file, place the symbol bitmap and run the overlay utility on the result.
+#include "converter/convert_pushpins.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "converter/command_ids.h"
-#include "converter/commands.h"
 #include "converter/output_names.h"
 #include "converter/paths.h"
+#include "converter/report.h"
 #include "converter/unit_files.h"
 #include "formats/asc_reader.h"
 #include "formats/asc_writer.h"

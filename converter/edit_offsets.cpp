@@ -1,9 +1,11 @@
 // Option > Offsets: the "PushPin co-ordinates" dialog, and offsets.txt rewritten after
 // every use of it.
+#include "converter/edit_offsets.h"
+
 #include <string>
 
 #include "converter/command_ids.h"
-#include "converter/commands.h"
+#include "converter/load_offsets.h"
 #include "converter/paths.h"
 #include "formats/offsets_file.h"
 #include "services/services.h"

@@ -1,7 +1,8 @@
 // Start-up loading of the coordinate offsets from "offsets.txt" beside the program.
+#include "converter/load_offsets.h"
+
 #include <string>
 
-#include "converter/commands.h"
 #include "formats/offsets_file.h"
 #include "services/services.h"
 

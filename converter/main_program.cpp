@@ -5,8 +5,13 @@
 
 #include "converter/command_ids.h"
 #include "converter/commands.h"
+#include "converter/load_offsets.h"
+#include "converter/notes_option.h"
+#include "converter/open_input.h"
 #include "converter/paths.h"
 #include "converter/program_state.h"
+#include "converter/remembered_settings.h"
+#include "converter/report.h"
 #include "formats/file_system.h"
 #include "services/services.h"
 

@@ -1,10 +1,12 @@
 // File > Open, a file named on the command line and a file dropped on the window:
 // take the pushpin file, derive the three output names from it and start a new report.
+#include "converter/open_input.h"
+
 #include <string>
 
-#include "converter/commands.h"
 #include "converter/output_names.h"
 #include "converter/paths.h"
+#include "converter/report.h"
 #include "converter/unit_files.h"
 #include "formats/pushpin_reader.h"
 #include "services/services.h"

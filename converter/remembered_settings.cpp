@@ -1,10 +1,12 @@
 // The folder of the last Open and the notes choice, remembered between runs in
 // %APPDATA%\Quillhaven\quillhaven.ini. Nothing here is ever reported: without the file
 // (or the folder) the program starts with its defaults, as it always did.
+#include "converter/remembered_settings.h"
+
 #include <string>
 
 #include "converter/command_ids.h"
-#include "converter/commands.h"
+#include "converter/notes_option.h"
 #include "formats/settings_file.h"
 #include "services/services.h"
 

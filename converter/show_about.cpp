@@ -1,8 +1,9 @@
 // Help > About: a short version text, centred in the About box's sunken field.
+#include "converter/show_about.h"
+
 #include "quillhaven_version.h"
 
 #include "converter/command_ids.h"
-#include "converter/commands.h"
 #include "services/services.h"
 
 namespace qh {

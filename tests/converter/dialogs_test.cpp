@@ -6,7 +6,6 @@
 #include "quillhaven_version.h"
 
 #include "converter/command_ids.h"
-#include "converter/commands.h"
 #include "formats/offsets_file.h"
 #include "tests/converter/converter_fixture.h"
 #include "tests/support/faulty_file_calls.h"

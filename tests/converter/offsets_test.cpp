@@ -1,6 +1,6 @@
 // Loading "offsets.txt" at start-up: missing, good and unreadable files.
 #include "converter/command_ids.h"
-#include "converter/commands.h"
+#include "converter/load_offsets.h"
 #include "tests/converter/converter_fixture.h"
 
 namespace qh::test {

@@ -1,7 +1,7 @@
 // The progress report: what is stored, and how a repaint draws it again.
 #include "converter/command_ids.h"
-#include "converter/commands.h"
 #include "converter/program_state.h"
+#include "converter/report.h"
 #include "tests/converter/converter_fixture.h"
 
 namespace qh::test {
