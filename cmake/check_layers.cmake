@@ -5,7 +5,9 @@
 # folder is a file beside the includer. Nothing outside the Win32 layer, the resources,
 # the tests and a portable module's Windows half (name_win.cpp) includes <windows.h>,
 # and no portable layer declares a system function by hand (dllimport, __stdcall):
-# its Windows half includes <windows.h> instead.
+# its Windows half includes <windows.h> instead. Nor does a portable file ask which
+# system it is built for (_WIN32, __MINGW32__): that is for its halves (name_win.cpp,
+# name_posix.cpp) and the one header of the system's facts, formats/platform.h.
 set(allowed_numeric   "numeric/")
 set(allowed_formats   "numeric/;formats/")
 set(allowed_converter "numeric/;formats/;converter/;services/")
@@ -24,6 +26,10 @@ foreach(layer numeric formats converter tools services/core services/win32)
       file(STRINGS "${source}" declared REGEX "__declspec[ \t]*\\([ \t]*dllimport|__stdcall")
       if(declared)
         list(APPEND failures "${shown}: declares a system function by hand")
+      endif()
+      file(STRINGS "${source}" asked REGEX "^[ \t]*#[ \t]*(if|ifdef|ifndef|elif).*(_WIN32|__MINGW32__)")
+      if(asked AND NOT shown MATCHES "_(win|posix)\\.cpp$" AND NOT shown STREQUAL "formats/platform.h")
+        list(APPEND failures "${shown}: asks which system it is built for")
       endif()
     endif()
     foreach(line ${includes})

@@ -67,10 +67,4 @@ const FileCalls& CurrentFileCalls();
 // puts the system's back.
 void SetFileCallsForTest(const FileCalls* calls);
 
-#ifdef _WIN32
-// The nearest C runtime code of the last Windows error, for its wording: the one table
-// of them for every Windows call behind a file.
-int ErrnoOfLastError();
-#endif
-
 }  // namespace qh

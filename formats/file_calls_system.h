@@ -4,6 +4,14 @@
 
 #include "formats/file_calls.h"
 
+namespace qh {
+
+// Windows halves: the nearest C runtime code of the last Windows error, for its
+// wording; the one table of them for every Windows call behind a file.
+int ErrnoOfLastError();
+
+}  // namespace qh
+
 namespace qh::system_calls {
 
 FileHandle CreateNew(const char* path);

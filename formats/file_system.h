@@ -30,6 +30,9 @@ std::string LowerCaseExtension(std::string_view path);
 bool FileExists(std::string_view path);
 // True when `path` names an existing folder.
 bool IsFolder(std::string_view path);
+// Makes the folder `path` (its parent must exist); true when it is there afterwards,
+// made now or before.
+bool MakeFolder(const std::string& path);
 // Opens `path` for reading through the file calls (close it with their `close`); kNoFile,
 // with the reason in `error`, when it does not open. A folder is told as a folder: it
 // opens on some systems, fails only at the first read on others, and is refused as

@@ -34,6 +34,10 @@ bool FreeDiskBytes(const std::string& folder, std::uint64_t& bytes, IoError& err
   return true;
 }
 
+bool MakeFolder(const std::string& path) {
+  return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
 std::string ProgramFolder(const char* argv0) {
   std::error_code ec;
   const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);

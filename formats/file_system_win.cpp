@@ -7,6 +7,10 @@
 
 namespace qh {
 
+bool MakeFolder(const std::string& path) {
+  return CreateDirectoryA(path.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 // The C library's stat gives whole seconds here: two saves within one second would
 // look alike. The handle's information has the write time in 100 ns steps and the
 // file's index, which a rename into the name changes.

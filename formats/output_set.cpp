@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "formats/file_system.h"
+#include "formats/platform.h"
 #include "formats/spill_file.h"
 #include "formats/temporary_files.h"
 #include "numeric/ascii.h"
@@ -33,9 +34,7 @@ constexpr int kPollMilliseconds = 50;
 std::string JournalName(const std::string& anyOutput) {
   std::string stem(FileNamePart(ReplaceExtension(anyOutput, ".")));
   stem.pop_back();
-#ifdef _WIN32
-  LowerAscii(stem);  // one file, however the name is written
-#endif
+  if (platform::kNamesIgnoreCase) LowerAscii(stem);  // one file, however the name is written
   std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
   for (const char c : stem) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
   static const char kDigits[] = "0123456789abcdef";

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "formats/file_calls.h"
+#include "formats/file_calls_system.h"
 #include "formats/output_set.h"
 
 

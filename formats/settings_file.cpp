@@ -1,12 +1,5 @@
 #include "formats/settings_file.h"
 
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <direct.h>
-#endif
-
-#include <cerrno>
-
 #include "formats/complete_file.h"
 #include "formats/file_system.h"
 
@@ -47,15 +40,6 @@ void TakeLine(std::string_view line, RememberedSettings& settings) {
     if (SameLetters(value, "Append")) settings.appendNotes = true;
     if (SameLetters(value, "Ignore")) settings.appendNotes = false;
   }
-}
-
-bool MakeFolder(const std::string& folder) {
-#ifdef _WIN32
-  const int made = _mkdir(folder.c_str());
-#else
-  const int made = mkdir(folder.c_str(), 0777);
-#endif
-  return made == 0 || errno == EEXIST;
 }
 
 }  // namespace

@@ -7,18 +7,12 @@
 #include <cstddef>
 #include <string>
 
-#ifndef _WIN32
-#include <signal.h>
-#endif
+#include "formats/platform.h"
 
 namespace qh::temporary_files {
 
 // The longest name the table holds, its closing NUL included.
-#ifdef _WIN32
-inline constexpr std::size_t kPathBytes = 1024;  // the ANSI calls take no more than MAX_PATH
-#else
-inline constexpr std::size_t kPathBytes = 4096;  // PATH_MAX
-#endif
+inline constexpr std::size_t kPathBytes = platform::kPathBytes;
 
 // Enters `path`; the place to hand to Drop, or -1 when the table is full or the name
 // longer than a place holds.
@@ -45,9 +39,7 @@ class InterruptsHeld {
   InterruptsHeld& operator=(const InterruptsHeld&) = delete;
 
  private:
-#ifndef _WIN32
-  sigset_t saved_;  // the thread's signal mask before
-#endif
+  platform::SignalMask saved_;  // the thread's signal mask before
 };
 
 // The signal that arrived while interrupts were held, and forgets it; 0 when none

@@ -56,7 +56,7 @@ InterruptsHeld::InterruptsHeld() {
   sigset_t held;
   sigemptyset(&held);
   for (const int signal : kHeldSignals) sigaddset(&held, signal);
-  pthread_sigmask(SIG_BLOCK, &held, &saved_);
+  pthread_sigmask(SIG_BLOCK, &held, &saved_.saved);
 }
 
 InterruptsHeld::~InterruptsHeld() {
@@ -74,7 +74,7 @@ InterruptsHeld::~InterruptsHeld() {
       sigaction(signal, &was, nullptr);
     }
   }
-  pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+  pthread_sigmask(SIG_SETMASK, &saved_.saved, nullptr);
 }
 
 int TakeHeldInterrupt() { return heldInterrupt.exchange(0); }

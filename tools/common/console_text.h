@@ -9,15 +9,14 @@
 #include <cstdio>
 #include <string_view>
 
+#include "formats/platform.h"
+
 namespace qh::tools {
 
-// (MinGW's C++ library prints through its own functions, which take C99's "%zu".)
-#if defined(__MINGW32__)
-__attribute__((format(gnu_printf, 2, 3)))
-#elif defined(__GNUC__)
-__attribute__((format(printf, 2, 3)))
-#endif
-void Print(std::FILE* stream, const char* format, ...);
+QH_PRINTF_FORMAT(2, 3) void Print(std::FILE* stream, const char* format, ...);
+
+// Whether `stream` is a terminal (a console), where progress can be drawn over itself.
+bool IsTerminal(std::FILE* stream);
 
 // What the bytes of a text stand for.
 enum class TextBytes { kUtf8, kWindows1252 };

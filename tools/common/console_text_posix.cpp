@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdarg>
 
 #include "tools/common/console_text.h"
@@ -10,6 +12,8 @@ void Print(std::FILE* stream, const char* format, ...) {
   std::vfprintf(stream, format, arguments);
   va_end(arguments);
 }
+
+bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 
 bool WriteText(std::FILE* stream, std::string_view text, TextBytes) {
   return std::fwrite(text.data(), 1, text.size(), stream) == text.size();

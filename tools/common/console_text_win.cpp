@@ -87,6 +87,8 @@ void Print(std::FILE* stream, const char* format, ...) {
   }
 }
 
+bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
 bool WriteText(std::FILE* stream, std::string_view text, TextBytes bytes) {
   const HANDLE device = DeviceOf(stream);
   if (device != nullptr && !text.empty()) {

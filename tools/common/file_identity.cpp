@@ -4,17 +4,12 @@
 #include <string_view>
 
 #include "formats/file_system.h"
+#include "formats/platform.h"
 #include "numeric/ascii.h"
 
 namespace qh::tools {
 
 namespace {
-
-#ifdef _WIN32
-constexpr bool kNamesIgnoreCase = true;
-#else
-constexpr bool kNamesIgnoreCase = false;
-#endif
 
 std::string Number(std::uint64_t value) { return std::to_string(value); }
 
@@ -35,7 +30,7 @@ const FileClaims::Claim* FileClaims::Take(const std::string& path, std::string r
     keys.push_back("file " + Number(facts.device) + ":" + Number(facts.index));
   }
   std::string name(FileNamePart(path));
-  if (kNamesIgnoreCase) LowerAscii(name);
+  if (platform::kNamesIgnoreCase) LowerAscii(name);
   FileFacts folder;
   const std::string folderPath = FolderOf(path);
   if (LookAt(folderPath, folder) && folder.kind == FileKind::kFolder) {

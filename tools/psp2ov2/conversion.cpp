@@ -8,14 +8,6 @@
 #include <thread>
 #include <utility>
 
-#ifdef _WIN32
-#include <io.h>
-#define QH_ISATTY(fd) _isatty(fd)
-#else
-#include <unistd.h>
-#define QH_ISATTY(fd) isatty(fd)
-#endif
-
 #include "formats/asc_writer.h"
 #include "formats/io_error.h"
 #include "formats/pushpin_reader.h"
@@ -282,7 +274,7 @@ class LinePipeline {
 int Converter::MakeLines(std::size_t index, Job& job) {
   const std::string& input = options_.inputs[index];
   const NotesMode mode = options_.appendNotes ? NotesMode::Append : NotesMode::Ignore;
-  const bool progress = !options_.quiet && job.npins > kProgressThreshold && QH_ISATTY(2);
+  const bool progress = !options_.quiet && job.npins > kProgressThreshold && tools::IsTerminal(stderr);
   LineTaker taker(job.asc, options_.ascOnly ? nullptr : &job.overlay, outputs_[index].asc);
   LinePipeline pipeline(taker);
   PinView pin;
