@@ -36,12 +36,12 @@ std::vector<std::string> Names(const TempFolder& folder) {
 TEST(OutputSet, OneHolderAtATime) {
   TempFolder folder;
   OutputSet first, second, other;
-  ASSERT_EQ(first.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken) << first.Error().reason;
-  EXPECT_EQ(second.Take(folder.File("trip.ov2"), 100), OutputSet::Taken::kBusy);
-  EXPECT_EQ(other.Take(folder.File("tour.ov2"), 0), OutputSet::Taken::kTaken) << other.Error().reason;
+  ASSERT_EQ(first.Take({folder.File("trip.asc")}, 0), OutputSet::Taken::kTaken) << first.Error().reason;
+  EXPECT_EQ(second.Take({folder.File("trip.ov2")}, 100), OutputSet::Taken::kBusy);
+  EXPECT_EQ(other.Take({folder.File("tour.ov2")}, 0), OutputSet::Taken::kTaken) << other.Error().reason;
   EXPECT_NE(first.Path(), other.Path());
   first.Release();
-  EXPECT_EQ(second.Take(folder.File("trip.bmp"), 0), OutputSet::Taken::kTaken) << second.Error().reason;
+  EXPECT_EQ(second.Take({folder.File("trip.bmp")}, 0), OutputSet::Taken::kTaken) << second.Error().reason;
   EXPECT_EQ(second.Path(), first.Path());
   second.Release();
   other.Release();
@@ -53,7 +53,7 @@ TEST(OutputSet, OneHolderAtATime) {
 TEST(OutputSet, AFolderNameTooLongIsToldAsSuch) {
   TempFolder folder;
   OutputSet set;
-  EXPECT_EQ(set.Take(folder.File(std::string(300, 'n') + "/trip.asc"), 0), OutputSet::Taken::kFailed);
+  EXPECT_EQ(set.Take({folder.File(std::string(300, 'n') + "/trip.asc")}, 0), OutputSet::Taken::kFailed);
   EXPECT_EQ(set.Error().reason, std::strerror(ENAMETOOLONG));
 }
 
@@ -79,8 +79,9 @@ TEST(OutputSet, ACommitCutShortIsFinishedOrRolledBack) {
     WriteEarlierAndNew(folder);
     {
       OutputSet killed;
-      ASSERT_EQ(killed.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken);
-      ASSERT_TRUE(killed.Note({{"trip.asc", ".qh~00000001.tmp", ""}, {"trip.ov2", ".qh~00000002.tmp", ""}}))
+      ASSERT_EQ(killed.Take({folder.File("trip.asc")}, 0), OutputSet::Taken::kTaken);
+      ASSERT_TRUE(killed.NoteTemporary(folder.File("trip.asc"), folder.File(".qh~00000001.tmp")) &&
+                  killed.NoteTemporary(folder.File("trip.ov2"), folder.File(".qh~00000002.tmp")))
           << killed.Error().reason;
       if (renamed >= 0) {
         ASSERT_TRUE(killed.Begin(entries)) << killed.Error().reason;
@@ -92,7 +93,8 @@ TEST(OutputSet, ACommitCutShortIsFinishedOrRolledBack) {
       killed.LeaveAsIfKilledForTest();
     }
     OutputSet next;
-    ASSERT_EQ(next.Take(folder.File("trip.ov2"), 0), OutputSet::Taken::kTaken) << renamed;
+    ASSERT_EQ(next.Take({folder.File("trip.ov2"), folder.File("trip.asc")}, 0), OutputSet::Taken::kTaken)
+        << renamed;
     const bool finished = renamed > 0;
     EXPECT_EQ(next.Recover(), renamed < 0 ? OutputSet::Recovery::kCleared
                               : finished  ? OutputSet::Recovery::kFinished
@@ -114,12 +116,12 @@ TEST(OutputSet, ARollBackCutShortStaysARollBack) {
   WriteEarlierAndNew(folder);
   {
     OutputSet killed;
-    ASSERT_EQ(killed.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken);
+    ASSERT_EQ(killed.Take({folder.File("trip.asc")}, 0), OutputSet::Taken::kTaken);
     ASSERT_TRUE(killed.Begin({{"trip.asc", ".qh~00000001.tmp", ""}, {"trip.ov2", ".qh~00000002.tmp", ""}}));
     killed.LeaveAsIfKilledForTest();
   }
   OutputSet next;
-  ASSERT_EQ(next.Take(folder.File("trip.asc"), 0), OutputSet::Taken::kTaken);
+  ASSERT_EQ(next.Take({folder.File("trip.asc"), folder.File("trip.ov2")}, 0), OutputSet::Taken::kTaken);
   {
     const test::FaultyFileCalls faults({.refused = test::FileCall::kRemove, .nth = 2, .error = EACCES});
     EXPECT_EQ(next.Recover(), OutputSet::Recovery::kFailed);
