@@ -171,14 +171,64 @@ struct PlantedJournal {
   bool refusedAtTake;                     // rather than by Recover
 };
 
+// Stands for the absolute path of home/a.txt in a planted journal.
+constexpr const char* kAbsoluteMark = "<absolute home/a.txt>";
+
+// The outputs' folder out/ with the overlay's input, an earlier overlay, a report and
+// two temporary files of someone else's; home/ beside it, reached through out/link too.
+void WriteBystanders(const TempFolder& folder) {
+  fs::create_directories(folder.Path() / "out");
+  fs::create_directories(folder.Path() / "home");
+  for (const char* name : {"home/a.txt", "home/d.txt", "home/.qh~44444444.tmp", "out/trip.asc",
+                           "out/trip.ov2", "out/report.doc", "out/.qh~33333333.tmp", "out/.qh~55555555.tmp"}) {
+    WriteFile(folder.File(name), std::string("the bytes of ") + name);
+  }
+#ifndef _WIN32
+  fs::create_directory_symlink("../home", folder.Path() / "out/link");
+#endif
+}
+
+// Puts the journal of `c` in the place of out/trip.ov2's, at `journal`.
+void Plant(const TempFolder& folder, const PlantedJournal& c, std::string& journal) {
+  std::vector<OutputSet::Entry> entries;
+  for (std::size_t i = 0; i < c.copies; ++i) entries.insert(entries.end(), c.entries.begin(), c.entries.end());
+  for (OutputSet::Entry& entry : entries) {
+    if (entry.temporary == kAbsoluteMark) entry.temporary = folder.File("home/a.txt");
+  }
+  OutputSet planter;
+  ASSERT_EQ(planter.Take({folder.File("out/trip.ov2")}, 0), OutputSet::Taken::kTaken);
+  journal = planter.Path();
+  ASSERT_TRUE(planter.Begin(entries, false));
+  planter.LeaveAsIfKilledForTest();
+  if (c.kind == Planted::kContent) return;
+  if (c.kind == Planted::kFolder) {
+    fs::remove(journal);
+    fs::create_directory(journal);
+    return;
+  }
+#ifndef _WIN32
+  if (c.kind == Planted::kOtherUser) {
+    ASSERT_EQ(chown(journal.c_str(), 12345, 12345), 0) << std::strerror(errno);
+    ASSERT_EQ(chmod(journal.c_str(), 0666), 0) << std::strerror(errno);
+    return;
+  }
+  fs::remove(journal);
+  if (c.kind == Planted::kSymlink) fs::create_symlink(folder.File("home/a.txt"), journal);
+  if (c.kind == Planted::kHardLink) fs::create_hard_link(folder.File("home/a.txt"), journal);
+  if (c.kind == Planted::kFifo) {
+    ASSERT_EQ(mkfifo(journal.c_str(), 0600), 0) << std::strerror(errno);
+  }
+#endif
+}
+
 // Journals that name what no run of this program writes for the overlay out/trip.ov2,
-// whose input is out/trip.asc, beside an earlier overlay, a report, a temporary file
-// of someone else's and, through out/link, the folder home/: each is refused, the
-// journal left, and nothing in either folder touched.
+// and journals that are not this program's files: each is refused, left as it is,
+// and nothing in either folder is touched.
 TEST(OutputSet, AJournalThisProgramDidNotWriteIsRefusedAndNothingTouched) {
   const std::string own = ".qh~55555555.tmp";
   std::vector<PlantedJournal> cases = {
       {"a temporary file up the tree", Planted::kContent, {{"trip.ov2", "../home/a.txt", ""}}, 1, false},
+      {"an absolute temporary file", Planted::kContent, {{"trip.ov2", kAbsoluteMark, ""}}, 1, false},
       {"a kept name outside the folder", Planted::kContent, {{"trip.ov2", own, "../home/a.txt"}}, 1, false},
       {"a rename across folders", Planted::kContent, {{"../home/d.txt", "../home/a.txt", ""}}, 1, false},
       // The second entry's temporary file is gone: as if the commit had begun renaming.
@@ -191,66 +241,21 @@ TEST(OutputSet, AJournalThisProgramDidNotWriteIsRefusedAndNothingTouched) {
       {"a folder", Planted::kFolder, {}, 1, true},
   };
 #ifndef _WIN32
-  cases.push_back({"an absolute temporary file", Planted::kContent, {{"trip.ov2", "", ""}}, 1, false});
   cases.push_back({"a link to a file of the user's", Planted::kSymlink, {}, 1, true});
   cases.push_back({"a second name of a file of the user's", Planted::kHardLink, {}, 1, true});
   cases.push_back({"a FIFO", Planted::kFifo, {}, 1, true});
   if (geteuid() == 0) cases.push_back({"another user's", Planted::kOtherUser, {{"trip.ov2", own, ""}}, 1, true});
 #endif
-  for (PlantedJournal& c : cases) {
+  for (const PlantedJournal& c : cases) {
     TempFolder folder;
-    fs::create_directories(folder.Path() / "out");
-    fs::create_directories(folder.Path() / "home");
-    const std::string overlay = folder.File("out/trip.ov2");
-    for (const char* name : {"home/a.txt", "home/d.txt", "home/.qh~44444444.tmp", "out/trip.asc",
-                             "out/trip.ov2", "out/report.doc", "out/.qh~33333333.tmp", "out/.qh~55555555.tmp"}) {
-      WriteFile(folder.File(name), std::string("the bytes of ") + name);
-    }
-#ifndef _WIN32
-    fs::create_directory_symlink("../home", folder.Path() / "out/link");
-#endif
-    for (OutputSet::Entry& entry : c.entries) {
-      if (entry.temporary.empty()) entry.temporary = folder.File("home/a.txt");
-    }
+    WriteBystanders(folder);
     std::string journal;
-    {
-      OutputSet planter;
-      ASSERT_EQ(planter.Take({overlay}, 0), OutputSet::Taken::kTaken) << c.name;
-      journal = planter.Path();
-      std::vector<OutputSet::Entry> entries;
-      for (std::size_t i = 0; i < c.copies; ++i) entries.insert(entries.end(), c.entries.begin(), c.entries.end());
-      ASSERT_TRUE(planter.Begin(entries, false)) << c.name;
-      planter.LeaveAsIfKilledForTest();
-    }
-    if (c.kind != Planted::kContent && c.kind != Planted::kOtherUser) fs::remove(journal);
-    switch (c.kind) {
-      case Planted::kContent:
-        break;
-      case Planted::kFolder:
-        fs::create_directory(journal);
-        break;
-#ifndef _WIN32
-      case Planted::kSymlink:
-        fs::create_symlink(folder.File("home/a.txt"), journal);
-        break;
-      case Planted::kHardLink:
-        fs::create_hard_link(folder.File("home/a.txt"), journal);
-        break;
-      case Planted::kFifo:
-        ASSERT_EQ(mkfifo(journal.c_str(), 0600), 0) << std::strerror(errno);
-        break;
-      case Planted::kOtherUser:
-        ASSERT_EQ(chown(journal.c_str(), 12345, 12345), 0) << std::strerror(errno);
-        ASSERT_EQ(chmod(journal.c_str(), 0666), 0) << std::strerror(errno);
-        break;
-#endif
-      default:
-        FAIL() << c.name << ": not on this system";
-    }
+    Plant(folder, c, journal);
+    ASSERT_FALSE(HasFatalFailure()) << c.name;
     const auto before = Snapshot(folder.Path());
     {
       OutputSet next;
-      const OutputSet::Taken taken = next.Take({overlay}, 0);
+      const OutputSet::Taken taken = next.Take({folder.File("out/trip.ov2")}, 0);
       EXPECT_EQ(taken, c.refusedAtTake ? OutputSet::Taken::kForeign : OutputSet::Taken::kTaken) << c.name;
       if (taken == OutputSet::Taken::kTaken) {
         EXPECT_EQ(next.Recover(), OutputSet::Recovery::kForeign) << c.name;
