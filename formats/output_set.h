@@ -73,7 +73,7 @@ class OutputSet {
   const std::string& Path() const { return path_; }
   // The last failure: of the journal (its path), or of an output that an interrupted
   // run's commit left to finish (its name in the folder). After kForeign: the journal's
-  // path, and what is wrong with it ("it names ../a.txt").
+  // path, and what is wrong with it ("it is a symbolic link"), or with ForeignName.
   const IoError& Error() const { return error_; }
   // The folder of the outputs, with its separator ("" for the current folder).
   const std::string& Folder() const { return folder_; }

@@ -23,7 +23,7 @@ bool ToStart(HANDLE file) {
 // is not there or is a plain file.
 const char* NotAFile(DWORD attributes) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return nullptr;
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return "it is a symbolic link";
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return "it is a link or a junction";
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return "it is not a regular file";
   return nullptr;
 }

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "formats/complete_file.h"
 #include "formats/output_set.h"
 
 namespace qh::tools {
