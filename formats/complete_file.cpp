@@ -29,6 +29,7 @@ constexpr std::size_t kDirectBytes = std::size_t{1} << 16;
 // commit waits only for the last of them.
 constexpr std::uint64_t kFlushAhead = std::uint64_t{4} << 20;
 constexpr int kNameAttempts = 8;
+constexpr std::string_view kTemporaryStart = ".qh~", kTemporaryEnd = ".tmp";
 
 std::atomic<bool> flushToDisk{true};
 
@@ -60,10 +61,21 @@ std::string TemporaryNameFor(const std::string& path) {
   bits ^= bits >> 31;
   static const char kDigits[] = "0123456789abcdef";
   std::string name(FolderPart(path));
-  name += ".qh~";
+  name += kTemporaryStart;
   for (int i = 0; i < 8; ++i, bits >>= 4) name.push_back(kDigits[bits & 15]);
-  name += ".tmp";
+  name += kTemporaryEnd;
   return name;
+}
+
+bool IsTemporaryName(std::string_view name) {
+  constexpr std::size_t kDigitCount = 8;
+  if (name.size() != kTemporaryStart.size() + kDigitCount + kTemporaryEnd.size() ||
+      !name.starts_with(kTemporaryStart) || !name.ends_with(kTemporaryEnd)) {
+    return false;
+  }
+  const std::string_view digits = name.substr(kTemporaryStart.size(), kDigitCount);
+  return std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 namespace {
@@ -89,7 +101,7 @@ bool WriteAllAt(FileHandle file, std::string_view bytes, std::uint64_t offset) {
 
 }  // namespace
 
-bool CompleteFile::Open(std::string_view path) {
+bool CompleteFile::Open(std::string_view path, OutputSet* set) {
   Abandon();
   path_.assign(path);
   reason_.clear();
@@ -107,6 +119,12 @@ bool CompleteFile::Open(std::string_view path) {
       return Fail(Failure::Create, name.size() >= temporary_files::kPathBytes
                                        ? SystemReason(ENAMETOOLONG)
                                        : std::string("too many files are being written at once"));
+    }
+    // Likewise named in the journal first: a kill leaves nothing the next run misses.
+    if (set != nullptr && !set->NoteTemporary(path_, name)) {
+      temporary_files::Drop(place);
+      failedPath_ = set->Error().path;
+      return Fail(Failure::Create, set->Error().reason);
     }
     errno = 0;
     const FileHandle file = calls.createNew(name.c_str());

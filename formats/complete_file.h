@@ -33,8 +33,9 @@ class CompleteFile {
   CompleteFile(const CompleteFile&) = delete;
   CompleteFile& operator=(const CompleteFile&) = delete;
 
-  // Starts a fresh file for `path`, dropping one still open.
-  bool Open(std::string_view path);
+  // Starts a fresh file for `path`, dropping one still open. With a locked `set`, the
+  // temporary file is named in its journal before it is made.
+  bool Open(std::string_view path, OutputSet* set = nullptr);
   bool Write(std::string_view bytes);
   // For a second thread while this one writes on: puts `bytes` at `offset` of the file
   // at once, a part that this file's own writes have not reached and will pass over
@@ -110,6 +111,8 @@ bool CommitTogether(std::initializer_list<CompleteFile*> files, OutputSet* set =
 // A fresh name for a temporary file in the folder of `path` (none of that name may exist:
 // create it exclusively, and pick another when one does).
 std::string TemporaryNameFor(const std::string& path);
+// Whether `name` (without a folder) has the shape TemporaryNameFor gives.
+bool IsTemporaryName(std::string_view name);
 
 // Whether files are flushed to the disk itself before they take their targets' places,
 // and the folders after (the start value: yes). Without it a commit is as quick as the

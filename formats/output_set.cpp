@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <string_view>
 #include <thread>
 
+#include "formats/complete_file.h"
 #include "formats/file_system.h"
 #include "formats/platform.h"
 #include "formats/spill_file.h"
@@ -28,6 +30,10 @@ constexpr std::string_view kCommit = "quillhaven journal 1 commit";
 constexpr std::string_view kRollback = "quillhaven journal 1 rollback";
 constexpr std::string_view kLast = "end";
 constexpr int kPollMilliseconds = 50;
+// A journal names at most a few files: one far larger was not written here, and is
+// not read in whole.
+constexpr std::size_t kMostJournalBytes = std::size_t{1} << 20;
+constexpr std::size_t kShownNameBytes = 255;
 
 // The name the lock goes by: one for every output that shares the name without its
 // extension, short whatever the outputs' names are.
@@ -41,6 +47,18 @@ std::string JournalName(const std::string& anyOutput) {
   std::string name = ".qh~";
   for (int i = 0; i < 16; ++i, hash >>= 4) name.push_back(kDigits[hash & 15]);
   return name + ".jnl";
+}
+
+// Whether two names in a folder are one file's: on Windows whatever their case, as the
+// journal's own name is.
+bool SameName(std::string_view a, std::string_view b) {
+#ifdef _WIN32
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerAscii(x) == LowerAscii(y);
+         });
+#else
+  return a == b;
+#endif
 }
 
 bool Exists(const std::string& path) {
@@ -86,17 +104,27 @@ bool Decode(const std::string& text, std::string_view& phase,
 
 }  // namespace
 
-OutputSet::Taken OutputSet::Take(const std::string& anyOutput, int waitMilliseconds) {
+OutputSet::Taken OutputSet::Take(const std::vector<std::string>& outputs, int waitMilliseconds) {
   Release();
   error_ = {};
+  foreignName_.clear();
+  writing_.clear();
+  const std::string anyOutput = outputs.empty() ? std::string() : outputs.front();
+  outputs_.clear();
+  for (const std::string& output : outputs) outputs_.emplace_back(FileNamePart(output));
   folder_ = std::string(FolderPart(anyOutput));
   path_ = folder_ + JournalName(anyOutput);
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
   for (;;) {
     errno = 0;
-    const lock_file::Result result = lock_file::TryLock(path_.c_str(), lock_);
+    const char* why = "";
+    const lock_file::Result result = lock_file::TryLock(path_.c_str(), lock_, why);
     if (result == lock_file::Result::kTaken) break;
+    if (result == lock_file::Result::kForeign) {
+      Foreign(why);
+      return Taken::kForeign;
+    }
     if (result == lock_file::Result::kFailed) {
       Fail(IoFailure::kCannotCreate, path_);
       return Taken::kFailed;
@@ -109,15 +137,52 @@ OutputSet::Taken OutputSet::Take(const std::string& anyOutput, int waitMilliseco
   return Taken::kTaken;
 }
 
+bool OutputSet::Trusted(const Entry& entry) {
+  const bool output = std::any_of(outputs_.begin(), outputs_.end(), [&](const std::string& name) {
+    return SameName(name, entry.target);
+  });
+  if (!output) return Foreign("not one of this run's outputs", entry.target);
+  // The temporary files' own shape admits no separator, no ".." and no other file. No
+  // second name: the target was new.
+  constexpr const char* kNotTemporary = "not a temporary file of this program";
+  if (!IsTemporaryName(entry.temporary)) return Foreign(kNotTemporary, entry.temporary);
+  if (!entry.keptAs.empty() && !IsTemporaryName(entry.keptAs)) {
+    return Foreign(kNotTemporary, entry.keptAs);
+  }
+  return true;
+}
+
+bool OutputSet::Foreign(std::string why, std::string_view name) {
+  error_ = {IoFailure::kCannotOpen, path_, std::move(why)};
+  // Enough to recognize it by: no name a system takes is longer.
+  foreignName_ = name.substr(0, kShownNameBytes);
+  LetGo();
+  return false;
+}
+
 OutputSet::Recovery OutputSet::Recover() {
   std::string text;
   std::vector<Entry> entries;
   std::string_view phase;
-  if (lock_ == kNoFile || !lock_file::ReadAll(lock_, text) || text.empty()) return Recovery::kNone;
+  if (lock_ == kNoFile || !lock_file::Read(lock_, text, kMostJournalBytes + 1) || text.empty()) {
+    return Recovery::kNone;
+  }
+  if (text.size() > kMostJournalBytes) {
+    Foreign("it is larger than 1 MiB");
+    return Recovery::kForeign;
+  }
   if (!Decode(text, phase, entries) || entries.empty()) {
     End();
     return Recovery::kNone;
   }
+  // Every entry is looked at before anything is done about any.
+  for (const Entry& entry : entries) {
+    if (!Trusted(entry)) return Recovery::kForeign;
+  }
+  return CarryOut(phase, entries);
+}
+
+OutputSet::Recovery OutputSet::CarryOut(std::string_view phase, const std::vector<Entry>& entries) {
   // Once a temporary file of a commit has taken its target's place, the set is
   // finished with the others (each was complete on the disk before the journal was
   // written); before that, nothing is replaced yet and the temporary files go, as do
@@ -165,15 +230,31 @@ bool OutputSet::Fail(IoFailure what, std::string path) {
   return false;
 }
 
-bool OutputSet::Note(const std::vector<Entry>& entries) { return Write(kWriting, entries, false); }
+bool OutputSet::NoteTemporary(const std::string& target, const std::string& temporary) {
+  Entry entry{std::string(FileNamePart(target)), std::string(FileNamePart(temporary)), {}};
+  const auto same = std::find_if(writing_.begin(), writing_.end(),
+                                 [&](const Entry& noted) { return noted.target == entry.target; });
+  // A target's earlier temporary file was dropped, or its name was taken.
+  if (same != writing_.end()) {
+    *same = std::move(entry);
+  } else {
+    writing_.push_back(std::move(entry));
+  }
+  return Write(kWriting, writing_, false);
+}
 
 bool OutputSet::Begin(const std::vector<Entry>& entries, bool flush) {
   return Write(kCommit, entries, flush);
 }
 
-void OutputSet::End() { Write(kWriting, {}, false); }
+void OutputSet::End() {
+  writing_.clear();
+  Write(kWriting, {}, false);
+}
 
-void OutputSet::LeaveAsIfKilledForTest() {
+void OutputSet::LeaveAsIfKilledForTest() { LetGo(); }
+
+void OutputSet::LetGo() {
   if (lock_ == kNoFile) return;
   lock_file::Close(lock_);
   lock_ = kNoFile;

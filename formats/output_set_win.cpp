@@ -3,11 +3,11 @@
 // holder can remove the name while it still holds it; others cannot open it then.
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "formats/file_calls_system.h"
 #include "formats/output_set.h"
-
 
 namespace qh::lock_file {
 
@@ -19,18 +19,48 @@ bool ToStart(HANDLE file) {
   return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
 }
 
+// Why a name with these attributes is not a journal this program makes; null when it
+// is not there or is a plain file.
+const char* NotAFile(DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) return nullptr;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return "it is a link or a junction";
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return "it is not a regular file";
+  return nullptr;
+}
+
+// Why the file open as `file` cannot be a journal this program made; null when it can.
+const char* NotOurs(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION facts;
+  if (GetFileInformationByHandle(file, &facts) == 0) return "it cannot be looked at";
+  if (const char* why = NotAFile(facts.dwFileAttributes)) return why;
+  if (GetFileType(file) != FILE_TYPE_DISK) return "it is not a regular file";
+  // A second name could be any file of the user's, which a rewrite would overwrite.
+  if (facts.nNumberOfLinks > 1) return "it has another name too";
+  return nullptr;
+}
+
 }  // namespace
 
-Result TryLock(const char* path, FileHandle& handle) {
+Result TryLock(const char* path, FileHandle& handle, const char*& why) {
   constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  // The name itself, never what a link or junction under it points to.
   HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
+    // A folder does not open as a file: refused as such.
+    why = NotAFile(GetFileAttributesA(path));
+    if (why != nullptr) return Result::kForeign;
     // Being removed by its holder.
     if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) return Result::kBusy;
+    SetLastError(error);
     errno = ErrnoOfLastError();
     return Result::kFailed;
+  }
+  why = NotOurs(file);
+  if (why != nullptr) {
+    CloseHandle(file);
+    return Result::kForeign;
   }
   // A byte far past the journal's end, so that the holder's own reads and writes of
   // the journal are not in the locked range.
@@ -56,17 +86,19 @@ bool Rewrite(FileHandle handle, const std::string& bytes, bool flush) {
   return !flush || FlushFileBuffers(file) != 0;
 }
 
-bool ReadAll(FileHandle handle, std::string& bytes) {
+bool Read(FileHandle handle, std::string& bytes, std::size_t most) {
   HANDLE file = HandleOf(handle);
   bytes.clear();
   if (!ToStart(file)) return false;
   char chunk[4096];
-  for (;;) {
+  while (bytes.size() < most) {
     DWORD got = 0;
-    if (ReadFile(file, chunk, sizeof chunk, &got, nullptr) == 0) return false;
-    if (got == 0) return true;
+    const auto wanted = static_cast<DWORD>(std::min(sizeof chunk, most - bytes.size()));
+    if (ReadFile(file, chunk, wanted, &got, nullptr) == 0) return false;
+    if (got == 0) break;
     bytes.append(chunk, got);
   }
+  return true;
 }
 
 void Release(const char* path, FileHandle handle) {

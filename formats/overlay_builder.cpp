@@ -13,12 +13,13 @@ OverlayBuilder::OverlayBuilder()
       [this](std::uint64_t bytes) { return file_.PassOver(bytes); });
 }
 
-bool OverlayBuilder::Open(const std::string& path, bool flat) {
+bool OverlayBuilder::Open(const std::string& path, bool flat, OutputSet* set) {
   flat_ = flat;
   points_ = 0;
   error_ = {};
   fileStart_ = writer_.BytesWritten();
-  if (!file_.Open(path)) return Failed(IoFailure::kCannotCreate, file_.Error().reason);
+  // The file's failure as it is: its path is the journal's when that failed instead.
+  if (!file_.Open(path, set)) return Failed(file_.Error());
   // Named after the overlay's temporary file, the index's spill files go with it when
   // a killed run's journal is taken up.
   index_.SpillBeyond(indexMemory_, file_.TemporaryPath());

@@ -31,7 +31,8 @@ class OverlayBuilder {
   // The index's memory budget for the next Open (bytes); 0: no limit.
   void SetIndexMemory(std::uint64_t bytes) { indexMemory_ = bytes; }
 
-  bool Open(const std::string& path, bool flat);
+  // With a locked `set`, the overlay's temporary file is named in its journal first.
+  bool Open(const std::string& path, bool flat, OutputSet* set = nullptr);
   bool Add(const AscPoint& point);
   // Writes the whole overlay to its temporary file; the target is not yet touched.
   bool Finish();

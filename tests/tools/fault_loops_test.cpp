@@ -315,7 +315,9 @@ TEST_F(FaultLoops, AKillAtAnyStepOfTheCommitIsFinishedOrRolledBackByTheNextRun) 
     Earlier(true);
     ASSERT_EQ(ConvertInChild(folder_, logs, kill).signal, SIGKILL) << what;
     OutputSet set;
-    ASSERT_EQ(set.Take(folder_.File("trip.asc"), 0), OutputSet::Taken::kTaken) << what;
+    ASSERT_EQ(set.Take({folder_.File("trip.asc"), folder_.File("trip.ov2"), folder_.File("trip.bmp")}, 0),
+              OutputSet::Taken::kTaken)
+        << what;
     EXPECT_EQ(set.Recover(), step.recovery) << what;
     set.Release();
     Outcome recovered;

@@ -2,6 +2,8 @@
 // one, or an input overwritten.
 #include "tests/tools/tools_test_support.h"
 
+#include "formats/output_set.h"
+
 namespace qh {
 namespace {
 
@@ -195,6 +197,53 @@ TEST(Tools, ASecondRunOnTheSameOutputsGivesWayToTheFirst) {
   EXPECT_EQ(Joined(Names(folder)), "in.asc in.bmp in.ov2 in.psp") << "the lock file stayed";
 }
 
+
+// A journal beside the outputs that this program did not write (here one that would
+// have a file up the tree removed) ends every tool's run with 2 and a message that
+// names it, before anything is read or written; the journal and the file stay.
+TEST(Tools, APlantedJournalEndsTheRunWithTwoAndTouchesNothing) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.Path() / "out");
+  std::filesystem::create_directory(folder.Path() / "home");
+  WriteFile(folder.File("home/a.txt"), "the user's own");
+  WriteFile(folder.File("out/trip.asc"), "1,2,\"a\"\n");
+  WriteFile(folder.File("out/trip.psp"), ThreePins());
+  WriteFile(folder.File("out/trip.ov2"), "earlier overlay");
+  std::string journal;
+  {
+    OutputSet planter;
+    ASSERT_EQ(planter.Take({folder.File("out/trip.ov2")}, 0), OutputSet::Taken::kTaken);
+    ASSERT_TRUE(planter.Begin({{"trip.ov2", "../home/a.txt", ""}}, false));
+    journal = planter.Path();
+    planter.LeaveAsIfKilledForTest();
+  }
+  const std::string planted = ReadFile(journal);
+  // As the tools name it, run in `folder`.
+  const std::string shown = "out/" + std::filesystem::path(journal).filename().string();
+  auto outputs = [&folder] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path() / "out"))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return Joined(names);
+  };
+  const std::string before = outputs();
+  const std::string commands[] = {
+      kMakeOv2 + " out/trip.asc", kPsp2Ov2 + " -q out/trip.psp",
+      kOv2 + " make out/trip.psp -o out/trip.ov2"};
+  for (const std::string& command : commands) {
+    const RunResult r = RunTool(folder, "cd " + Quote(folder.Path().string()) + " && " + command);
+    EXPECT_EQ(r.status, 2) << command << ": " << r.err;
+    EXPECT_NE(r.err.find(shown + " was not written by this program (it names ../home/a.txt, not a "
+                         "temporary file of this program): remove it, or look at what it names"),
+              std::string::npos)
+        << command << ": " << r.err;
+    EXPECT_EQ(outputs(), before) << command;
+    EXPECT_EQ(ReadFile(folder.File("home/a.txt")), "the user's own") << command;
+    EXPECT_EQ(ReadFile(folder.File("out/trip.ov2")), "earlier overlay") << command;
+    EXPECT_EQ(ReadFile(journal), planted) << command;
+  }
+}
 
 // Outputs that would overwrite an input or one another, whatever their spelling, and
 // outputs whose place holds something other than a regular file: refused with 2

@@ -71,20 +71,19 @@ int main(int argc, char** argv) {
   const std::string stem = argv[first + 1];
   const std::string names[3] = {stem + ".asc", stem + ".ov2", stem + ".bmp"};
   qh::OutputSet set;
-  if (!qh::tools::ClaimOutputs("io_floor", names[0], set)) return 2;
+  if (!qh::tools::ClaimOutputs("io_floor", {names[0], names[1], names[2]}, set)) return 2;
   std::string pattern(kChunk, '\0');
   for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>('0' + i % 43);
   if (!ReadThrough(argv[first], pattern)) return 2;
   for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>('0' + i % 43);
   qh::CompleteFile files[3];
   for (int i = 0; i < 3; ++i) {
-    if (!files[i].Open(names[i])) {
+    if (!files[i].Open(names[i], &set)) {
       std::fprintf(stderr, "io_floor: cannot write %s: %s\n", names[i].c_str(),
                    files[i].Error().reason.c_str());
       return 2;
     }
   }
-  if (!qh::tools::NoteTemporaries("io_floor", set, {&files[0], &files[1], &files[2]})) return 2;
   for (int i = 0; i < 3; ++i) {
     if (!WriteBytes(files[i], sizes[i], pattern)) {
       std::fprintf(stderr, "io_floor: cannot write %s: %s\n", names[i].c_str(),

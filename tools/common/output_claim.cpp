@@ -2,26 +2,25 @@
 
 #include <cstdio>
 
-#include "formats/file_system.h"
+#include "formats/complete_file.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/tell_failure.h"
 #include "tools/common/console_text.h"
 
 namespace qh::tools {
 
-bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
-  switch (set.Take(output, kOutputWaitMilliseconds)) {
-    case OutputSet::Taken::kTaken:
-      break;
-    case OutputSet::Taken::kBusy:
-      Print(stderr, "%s: %s is being written by another run\n", tool, Shown(output).c_str());
-      return false;
-    case OutputSet::Taken::kFailed:
-      // Its folder takes no new file (read-only, refused): that is what the user
-      // needs to hear, about the output itself.
-      TellFailure(tool, IoError{IoFailure::kCannotCreate, output, set.Error().reason});
-      return false;
-  }
+namespace {
+
+// The journal is left for the user: what is wrong with it, and where it is.
+void TellForeign(const char* tool, const OutputSet& set) {
+  const std::string why = set.ForeignName().empty()
+                              ? set.Error().reason
+                              : "it names " + Shown(set.ForeignName()) + ", " + set.Error().reason;
+  Print(stderr, "%s: %s was not written by this program (%s): remove it, or look at what it "
+               "names\n", tool, Shown(set.Path()).c_str(), why.c_str());
+}
+
+bool TellRecovery(const char* tool, const std::string& output, OutputSet& set) {
   switch (set.Recover()) {
     case OutputSet::Recovery::kNone:
       return true;
@@ -37,6 +36,9 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
       Print(stderr, "%s: %s: removed the temporary files of an interrupted run first\n",
                    tool, Shown(output).c_str());
       return true;
+    case OutputSet::Recovery::kForeign:
+      TellForeign(tool, set);
+      return false;
     case OutputSet::Recovery::kFailed:
       break;
   }
@@ -50,16 +52,25 @@ bool ClaimOutputs(const char* tool, const std::string& output, OutputSet& set) {
   return false;
 }
 
-bool NoteTemporaries(const char* tool, OutputSet& set,
-                     std::initializer_list<const CompleteFile*> files) {
-  std::vector<OutputSet::Entry> entries;
-  for (const CompleteFile* file : files) {
-    if (file == nullptr || file->TemporaryPath().empty()) continue;
-    entries.push_back({std::string(FileNamePart(file->Path())),
-                       std::string(FileNamePart(file->TemporaryPath())), std::string()});
+}  // namespace
+
+bool ClaimOutputs(const char* tool, const std::vector<std::string>& outputs, OutputSet& set) {
+  const std::string& output = outputs.front();
+  switch (set.Take(outputs, kOutputWaitMilliseconds)) {
+    case OutputSet::Taken::kTaken:
+      return TellRecovery(tool, output, set);
+    case OutputSet::Taken::kBusy:
+      Print(stderr, "%s: %s is being written by another run\n", tool, Shown(output).c_str());
+      return false;
+    case OutputSet::Taken::kForeign:
+      TellForeign(tool, set);
+      return false;
+    case OutputSet::Taken::kFailed:
+      break;
   }
-  if (set.Note(entries)) return true;
-  TellFailure(tool, set.Error());
+  // Its folder takes no new file (read-only, refused): that is what the user needs to
+  // hear, about the output itself.
+  TellFailure(tool, IoError{IoFailure::kCannotCreate, output, set.Error().reason});
   return false;
 }
 

@@ -48,7 +48,7 @@ int Convert(const std::string& input, bool flat, std::uint64_t indexMemory) {
   const std::string output = qh::ReplaceExtension(input, ".ov2");
   if (!qh::tools::MayWriteOutput(kProgram, {input}, output, "overlay")) return kExitFailed;
   qh::OutputSet set;
-  if (!qh::tools::ClaimOutputs(kProgram, output, set)) return kExitFailed;
+  if (!qh::tools::ClaimOutputs(kProgram, {output}, set)) return kExitFailed;
   qh::AscHalvesReader reader;
   if (!reader.Open(input)) {
     qh::tools::TellFailure(kProgram, reader.Error());
@@ -56,11 +56,10 @@ int Convert(const std::string& input, bool flat, std::uint64_t indexMemory) {
   }
   qh::OverlayBuilder builder;
   builder.SetIndexMemory(indexMemory);
-  if (!builder.Open(output, flat)) {
+  if (!builder.Open(output, flat, &set)) {
     qh::tools::TellFailure(kProgram, builder.Error());
     return kExitFailed;
   }
-  if (!qh::tools::NoteTemporaries(kProgram, set, {&builder.File()})) return kExitFailed;
   std::size_t skipped = 0;
   qh::AscPoint point;
   for (;;) {

@@ -43,10 +43,9 @@ int RunMake(const Options& options) {
   if (!tools::MayWriteOutput("ov2", options.inputs, options.output, "overlay")) return kExitFailed;
   if (!OutputFitsCommand(options)) return kExitFailed;
   OutputSet set;
-  if (!tools::ClaimOutputs("ov2", options.output, set)) return kExitFailed;
+  if (!tools::ClaimOutputs("ov2", {options.output}, set)) return kExitFailed;
   OverlayBuilder builder;
-  if (!builder.Open(options.output, false)) return CannotWrite(options, builder);
-  if (!tools::NoteTemporaries("ov2", set, {&builder.File()})) return kExitFailed;
+  if (!builder.Open(options.output, false, &set)) return CannotWrite(options, builder);
   const TextOptions texts{options.appendNotes, options.utf8, options.longitudeRule};
   PointFlow flow(texts, options.longitudeOffset, options.latitudeOffset, options.dedupe,
                  [&](const FlowPoint& point) { return builder.Add(point.point); });

@@ -46,11 +46,9 @@ int RunMap(const Options& options) {
   }
   if (flow.NoPointCame()) return TellNoPointCame(options.output);
   OutputSet set;
-  if (!tools::ClaimOutputs("ov2", options.output, set)) return kExitFailed;
+  if (!tools::ClaimOutputs("ov2", {options.output}, set)) return kExitFailed;
   CompleteFile file;
-  const bool opened = file.Open(options.output);
-  if (opened && !tools::NoteTemporaries("ov2", set, {&file})) return kExitFailed;  // told
-  if (!opened || !file.Write(map.Draw(MapTitle(options.inputs))) ||
+  if (!file.Open(options.output, &set) || !file.Write(map.Draw(MapTitle(options.inputs))) ||
       !CommitTogether({&file}, &set)) {
     tools::TellFailureOf("ov2", options.output, file.Error());
     return kExitFailed;

@@ -66,7 +66,7 @@ int RunRead(const Options& options) {
     return kExitFailed;
   }
   OutputSet set;
-  if (!options.output.empty() && !tools::ClaimOutputs("ov2", options.output, set)) {
+  if (!options.output.empty() && !tools::ClaimOutputs("ov2", {options.output}, set)) {
     return kExitFailed;
   }
   TextOutput output;

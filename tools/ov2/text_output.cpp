@@ -22,7 +22,7 @@ bool TextOutput::Open(const std::string& path, OutputSet* set, tools::TextBytes 
     MakeStandardOutputBinary();
     return true;
   }
-  return file_.Open(path) && (set_ == nullptr || tools::NoteTemporaries("ov2", *set_, {&file_}));
+  return file_.Open(path, set_);
 }
 
 bool TextOutput::Flush(bool always) {

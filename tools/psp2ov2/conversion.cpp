@@ -208,20 +208,20 @@ int Converter::Convert(std::size_t index) {
 
 int Converter::Start(std::size_t index, Job& job) {
   const Outputs& out = outputs_[index];
-  if (!tools::ClaimOutputs("psp2ov2", out.asc, job.set)) return kExitFailed;
+  const std::vector<std::string> written =
+      options_.ascOnly ? std::vector<std::string>{out.asc}
+                       : std::vector<std::string>{out.asc, out.ov2, out.bmp};
+  if (!tools::ClaimOutputs("psp2ov2", written, job.set)) return kExitFailed;
   if (!OpenPushpins(options_.inputs[index], job.reader, job.npins)) return kExitFailed;
   if (!OutputsCanFit(options_.inputs[index], job.npins, options_, out.asc)) return kExitFailed;
   SetFlushToDisk(!options_.noSync);
-  if (!job.asc.Open(out.asc)) {
+  if (!job.asc.Open(out.asc, &job.set)) {
     CannotWrite(job.asc);
     return kExitFailed;
   }
   job.overlay.SetIndexMemory(options_.indexMemory);
-  if (!options_.ascOnly && !job.overlay.Open(out.ov2, options_.flat)) {
+  if (!options_.ascOnly && !job.overlay.Open(out.ov2, options_.flat, &job.set)) {
     tools::TellFailure("psp2ov2", job.overlay.Error());
-    return kExitFailed;
-  }
-  if (!tools::NoteTemporaries("psp2ov2", job.set, {&job.asc, &job.overlay.File()})) {
     return kExitFailed;
   }
   return kExitOk;
@@ -388,11 +388,8 @@ int Converter::FinishOverlay(std::size_t index, Job& job) {
   }
   std::string symbol;
   if (!SymbolBytes(out.bmp, symbol)) return kExitFailed;
-  if (!job.bmp.Open(out.bmp) || !job.bmp.Write(symbol)) {
+  if (!job.bmp.Open(out.bmp, &job.set) || !job.bmp.Write(symbol)) {
     CannotWrite(job.bmp);
-    return kExitFailed;
-  }
-  if (!tools::NoteTemporaries("psp2ov2", job.set, {&job.asc, &job.overlay.File(), &job.bmp})) {
     return kExitFailed;
   }
   return kExitOk;
