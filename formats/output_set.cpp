@@ -52,13 +52,10 @@ std::string JournalName(const std::string& anyOutput) {
 // Whether two names in a folder are one file's: on Windows whatever their case, as the
 // journal's own name is.
 bool SameName(std::string_view a, std::string_view b) {
-#ifdef _WIN32
+  if (!platform::kNamesIgnoreCase) return a == b;
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return LowerAscii(x) == LowerAscii(y);
          });
-#else
-  return a == b;
-#endif
 }
 
 bool Exists(const std::string& path) {
