@@ -345,7 +345,7 @@ class LargeFaultLoops : public FaultLoops {
   std::vector<test::StoredPin> Pins() const override {
     std::vector<test::StoredPin> pins;
     std::uint64_t state = 99;
-    for (int i = 0; i < 40000; ++i) {
+    for (int i = 0; i < 80000; ++i) {
       state = state * 6364136223846793005ull + 1442695040888963407ull;
       test::StoredPin pin;
       const double latitude = static_cast<double>(state >> 40) / 16777216.0 * 170 - 85;
@@ -394,7 +394,10 @@ TEST_F(LargeFaultLoops, AFailureBesideTheOverlaysBuildLeavesAWholeOutcome) {
 // whole outcome, nothing of the index, and the reason. A failure while the pins are
 // read ends the reading there.
 TEST_F(LargeFaultLoops, AFailureOfTheIndexOnTheDiskLeavesAWholeOutcome) {
-  const std::uint64_t spilling = std::uint64_t{1} << 20;
+  // Small enough that the index's first file comes early: the reader may then be all
+  // its batches in flight ahead (a third of these pins) and still be short of the last
+  // quarter when it hears of the failure.
+  const std::uint64_t spilling = std::uint64_t{1} << 18;
   Earlier(false);
   const Outcome inMemory = Convert(folder_, {});
   ASSERT_EQ(inMemory.status, psp2ov2::kExitOk) << inMemory.messages;
