@@ -7,16 +7,18 @@
 # and no portable layer declares a system function by hand (dllimport, __stdcall):
 # its Windows half includes <windows.h> instead. Nor does a portable file ask which
 # system it is built for (_WIN32, __MINGW32__): that is for its halves (name_win.cpp,
-# name_posix.cpp) and the one header of the system's facts, formats/platform.h.
+# name_posix.cpp) and the one header of the system's facts, files/platform.h.
 set(allowed_numeric   "numeric/")
-set(allowed_formats   "numeric/;formats/")
-set(allowed_converter "numeric/;formats/;converter/;services/")
-set(allowed_tools     "numeric/;formats/;tools/;resources/symbol/;resources/land/")
+set(allowed_files     "numeric/;files/")
+set(allowed_formats   "numeric/;files/;formats/")
+set(allowed_overlay   "numeric/;files/;formats/;overlay/")
+set(allowed_converter "numeric/;files/;formats/;converter/;services/")
+set(allowed_tools     "numeric/;files/;formats/;overlay/;tools/;resources/symbol/;resources/land/")
 set(allowed_services_core  "numeric/;services/;core/")
 set(allowed_services_win32 "numeric/;services/;core/")
 
 set(failures "")
-foreach(layer numeric formats converter tools services/core services/win32)
+foreach(layer numeric files formats overlay converter tools services/core services/win32)
   string(REPLACE "/" "_" key "${layer}")
   file(GLOB_RECURSE sources "${SOURCE_DIR}/${layer}/*.cpp" "${SOURCE_DIR}/${layer}/*.h")
   foreach(source ${sources})
@@ -28,7 +30,7 @@ foreach(layer numeric formats converter tools services/core services/win32)
         list(APPEND failures "${shown}: declares a system function by hand")
       endif()
       file(STRINGS "${source}" asked REGEX "^[ \t]*#[ \t]*(if|ifdef|ifndef|elif).*(_WIN32|__MINGW32__)")
-      if(asked AND NOT shown MATCHES "_(win|posix)\\.cpp$" AND NOT shown STREQUAL "formats/platform.h")
+      if(asked AND NOT shown MATCHES "_(win|posix)\\.cpp$" AND NOT shown STREQUAL "files/platform.h")
         list(APPEND failures "${shown}: asks which system it is built for")
       endif()
     endif()

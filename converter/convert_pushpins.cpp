@@ -14,7 +14,7 @@
 #include "converter/unit_files.h"
 #include "formats/asc_reader.h"
 #include "formats/asc_writer.h"
-#include "formats/file_system.h"
+#include "files/file_system.h"
 #include "formats/pushpin_reader.h"
 #include "services/services.h"
 

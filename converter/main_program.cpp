@@ -12,7 +12,7 @@
 #include "converter/program_state.h"
 #include "converter/remembered_settings.h"
 #include "converter/report.h"
-#include "formats/file_system.h"
+#include "files/file_system.h"
 #include "services/services.h"
 
 namespace qh {

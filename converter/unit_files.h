@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "formats/complete_file.h"
-#include "formats/io_error.h"
+#include "files/complete_file.h"
+#include "files/io_error.h"
 
 namespace qh {
 

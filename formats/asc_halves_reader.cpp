@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "formats/chunk_queue.h"
-#include "formats/file_calls.h"
-#include "formats/file_system.h"
+#include "files/file_calls.h"
+#include "files/file_system.h"
 
 namespace qh {
 namespace {

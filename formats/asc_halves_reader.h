@@ -13,7 +13,7 @@
 #include <string>
 
 #include "formats/asc_reader.h"
-#include "formats/io_error.h"
+#include "files/io_error.h"
 
 namespace qh {
 

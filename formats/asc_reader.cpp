@@ -7,9 +7,9 @@
 #include <limits>
 
 #include "formats/asc_writer.h"
-#include "formats/file_calls.h"
-#include "formats/file_system.h"
-#include "formats/ov2_writer.h"
+#include "files/file_calls.h"
+#include "files/file_system.h"
+#include "formats/ov2_units.h"
 #include "numeric/ascii.h"
 
 namespace qh {

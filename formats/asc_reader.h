@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/file_calls.h"
-#include "formats/io_error.h"
+#include "files/file_calls.h"
+#include "files/io_error.h"
 
 namespace qh {
 

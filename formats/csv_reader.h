@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/io_error.h"
+#include "files/io_error.h"
 
 namespace qh {
 

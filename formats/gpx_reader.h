@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "formats/io_error.h"
+#include "files/io_error.h"
 #include "formats/xml_events.h"
 
 namespace qh {

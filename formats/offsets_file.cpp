@@ -1,12 +1,12 @@
 #include "formats/offsets_file.h"
 
-#include "formats/file_calls.h"
+#include "files/file_calls.h"
 
 #include <charconv>
 #include <system_error>
 
-#include "formats/complete_file.h"
-#include "formats/file_system.h"
+#include "files/complete_file.h"
+#include "files/file_system.h"
 #include "numeric/edit_descriptors.h"
 #include "numeric/ascii.h"
 

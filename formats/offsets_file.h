@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "formats/io_error.h"
+#include "files/io_error.h"
 
 namespace qh {
 

@@ -1,15 +1,21 @@
 #include "formats/pushpin_reader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
 
-#include "formats/file_calls.h"
-#include "formats/file_system.h"
-#include "formats/io_error.h"
-#include "formats/output_sizes.h"
+#include "files/file_calls.h"
+#include "files/file_system.h"
+#include "files/io_error.h"
 
 namespace qh {
+
+std::uint64_t PinsHeld(std::int32_t npins, std::uint64_t fileBytes) {
+  if (npins <= 0 || fileBytes < kPushpinHeaderBytes) return 0;
+  return std::min<std::uint64_t>(static_cast<std::uint64_t>(npins),
+                                 (fileBytes - kPushpinHeaderBytes) / kPinRecordLeast);
+}
 
 PushpinReader::~PushpinReader() { Close(); }
 

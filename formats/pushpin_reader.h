@@ -10,11 +10,19 @@
 #include <string>
 #include <string_view>
 
-#include "formats/file_calls.h"
-#include "formats/io_error.h"
+#include "files/file_calls.h"
+#include "files/io_error.h"
 #include "formats/text_encoding.h"
 
 namespace qh {
+
+// The shortest pin record of a pushpin file: its fixed part and three empty texts.
+inline constexpr std::uint64_t kPinRecordLeast = 32;
+inline constexpr std::uint64_t kPushpinHeaderBytes = 32;
+
+// The pins a pushpin file of `fileBytes` bytes whose header counts `npins` can hold: a
+// count beyond what the file holds is a file that ends early, not a larger output.
+std::uint64_t PinsHeld(std::int32_t npins, std::uint64_t fileBytes);
 
 // The single-precision number nearest to 57.29578, widened; not 180/pi. The fifth
 // decimal of the output depends on using exactly this factor.

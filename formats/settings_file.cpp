@@ -1,7 +1,7 @@
 #include "formats/settings_file.h"
 
-#include "formats/complete_file.h"
-#include "formats/file_system.h"
+#include "files/complete_file.h"
+#include "files/file_system.h"
 
 namespace qh {
 namespace {

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "formats/io_error.h"
+#include "files/io_error.h"
 
 namespace qh {
 

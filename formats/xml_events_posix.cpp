@@ -8,7 +8,7 @@
 #include <new>
 #include <string>
 
-#include "formats/run_both.h"
+#include "files/run_both.h"
 #include "formats/text_encoding.h"
 #include "formats/xml_events.h"
 #include "numeric/ascii.h"

@@ -15,7 +15,7 @@ fi
 # gcc's own options (-Wno-restrict) are unknown to clang: not a finding.
 status=0
 run-clang-tidy -quiet -p "$build" -j "$jobs" -extra-arg=-Wno-unknown-warning-option \
-  "^$root/(numeric|formats|converter|services|tools)/.*\.cpp$" > "$build/lint.log" 2>&1 || status=$?
+  "^$root/(numeric|files|formats|overlay|converter|services|tools)/.*\.cpp$" > "$build/lint.log" 2>&1 || status=$?
 grep -v -e '^[0-9]* warnings\? generated' -e '^Suppressed' -e '^Use -header-filter' \
         -e '^clang-tidy-14 ' -e '^$' "$build/lint.log" || true
 exit "$status"

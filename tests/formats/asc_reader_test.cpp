@@ -9,7 +9,7 @@
 
 #include "formats/asc_reader.h"
 #include "formats/asc_writer.h"
-#include "formats/ov2_writer.h"
+#include "overlay/ov2_writer.h"
 #include "tests/support/temp_folder.h"
 
 namespace qh {

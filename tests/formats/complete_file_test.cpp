@@ -1,6 +1,6 @@
 // The file that is either complete or not there: what the target holds before, during
 // and after a write, what stays beside it, and how failures are told.
-#include "formats/complete_file.h"
+#include "files/complete_file.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/file_calls.h"
+#include "files/file_calls.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/temp_folder.h"
 

@@ -1,4 +1,4 @@
-#include "formats/file_system.h"
+#include "files/file_system.h"
 
 #include <gtest/gtest.h>
 

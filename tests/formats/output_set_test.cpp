@@ -1,7 +1,7 @@
 // The lock and the journal of an output set, on each system's own calls (natively and
 // under Wine): one holder at a time, and a commit cut short is finished or undone by
 // the next holder according to how far it got.
-#include "formats/output_set.h"
+#include "files/output_set.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +18,9 @@
 #include <unistd.h>
 #endif
 
-#include "formats/complete_file.h"
-#include "formats/file_calls.h"
-#include "formats/file_system.h"
+#include "files/complete_file.h"
+#include "files/file_calls.h"
+#include "files/file_system.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/temp_folder.h"
 

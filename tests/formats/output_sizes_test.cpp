@@ -2,8 +2,9 @@
 
 #include <cstdint>
 
-#include "formats/output_sizes.h"
-#include "formats/spatial_index.h"
+#include "formats/pushpin_reader.h"
+#include "overlay/output_sizes.h"
+#include "overlay/spatial_index.h"
 
 namespace qh {
 namespace {

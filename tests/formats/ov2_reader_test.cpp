@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "formats/byte_reader.h"
-#include "formats/ov2_reader.h"
-#include "formats/ov2_writer.h"
-#include "formats/spatial_index.h"
+#include "overlay/byte_reader.h"
+#include "overlay/ov2_reader.h"
+#include "overlay/ov2_writer.h"
+#include "overlay/spatial_index.h"
 #include "tests/formats/ov2_check.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/temp_folder.h"

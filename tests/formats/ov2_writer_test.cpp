@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/ov2_writer.h"
+#include "overlay/ov2_writer.h"
 #include "tests/formats/ov2_check.h"
 
 namespace qh {

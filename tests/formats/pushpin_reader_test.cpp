@@ -1,7 +1,7 @@
 // Pushpin reader: byte layout, signed count bytes, coordinate factor, sticky failures,
 // and the real sample file.
 #include "formats/pushpin_reader.h"
-#include "formats/output_sizes.h"
+#include "overlay/output_sizes.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/overlay_builder.h"
-#include "formats/spatial_index.h"
+#include "overlay/overlay_builder.h"
+#include "overlay/spatial_index.h"
 #include "tests/formats/ov2_check.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/temp_folder.h"

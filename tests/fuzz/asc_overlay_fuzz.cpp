@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "formats/asc_reader.h"
-#include "formats/complete_file.h"
-#include "formats/overlay_builder.h"
-#include "formats/spatial_index.h"
+#include "files/complete_file.h"
+#include "overlay/overlay_builder.h"
+#include "overlay/spatial_index.h"
 #include "tests/formats/ov2_check.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/support/temp_folder.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/ov2_reader.h"
-#include "formats/ov2_writer.h"
+#include "overlay/ov2_reader.h"
+#include "overlay/ov2_writer.h"
 #include "tests/formats/ov2_check.h"
 #include "tests/fuzz/fuzz_check.h"
 

@@ -5,7 +5,7 @@
 #include <csignal>
 #include <mutex>
 
-#include "formats/file_calls.h"
+#include "files/file_calls.h"
 
 namespace qh::test {
 namespace {

@@ -17,9 +17,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "formats/complete_file.h"
-#include "formats/overlay_builder.h"
-#include "formats/output_set.h"
+#include "files/complete_file.h"
+#include "overlay/overlay_builder.h"
+#include "files/output_set.h"
 #include "tests/support/faulty_file_calls.h"
 #include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"

@@ -2,7 +2,7 @@
 // one, or an input overwritten.
 #include "tests/tools/tools_test_support.h"
 
-#include "formats/output_set.h"
+#include "files/output_set.h"
 
 namespace qh {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "formats/complete_file.h"
-#include "formats/output_set.h"
+#include "files/complete_file.h"
+#include "files/output_set.h"
 #include "tools/common/output_claim.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "formats/platform.h"
+#include "files/platform.h"
 
 namespace qh::tools {
 

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <string_view>
 
-#include "formats/file_system.h"
-#include "formats/platform.h"
+#include "files/file_system.h"
+#include "files/platform.h"
 #include "numeric/ascii.h"
 
 namespace qh::tools {

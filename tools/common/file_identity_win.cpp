@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-#include "formats/file_calls_system.h"
+#include "files/file_calls_system.h"
 #include "tools/common/file_identity.h"
 
 namespace qh::tools {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "formats/complete_file.h"
+#include "files/complete_file.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/tell_failure.h"
 #include "tools/common/console_text.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/output_set.h"
+#include "files/output_set.h"
 
 namespace qh::tools {
 

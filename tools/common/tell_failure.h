@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "formats/io_error.h"
+#include "files/io_error.h"
 
 namespace qh::tools {
 

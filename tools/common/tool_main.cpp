@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <new>
 
-#include "formats/complete_file.h"
+#include "files/complete_file.h"
 #include "tools/common/exit_status.h"
 #include "tools/common/console_text.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "formats/complete_file.h"
+#include "files/complete_file.h"
 #include "tools/helpc/help_file_writer.h"
 #include "tools/helpc/html_page.h"
 #include "tools/helpc/manual_parser.h"

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "formats/asc_halves_reader.h"
-#include "formats/overlay_builder.h"
-#include "formats/file_system.h"
+#include "overlay/overlay_builder.h"
+#include "files/file_system.h"
 #include "tools/common/exit_status.h"
 #include "tools/common/memory_option.h"
 #include "tools/common/output_claim.h"

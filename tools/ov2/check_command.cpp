@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "formats/ov2_reader.h"
+#include "overlay/ov2_reader.h"
 #include "tools/common/exit_status.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/tell_failure.h"

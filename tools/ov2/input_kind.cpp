@@ -6,12 +6,12 @@
 #include <string>
 
 #include "formats/asc_reader.h"
-#include "formats/byte_reader.h"
+#include "overlay/byte_reader.h"
 #include "formats/csv_reader.h"
 #include "formats/text_encoding.h"
-#include "formats/file_calls.h"
-#include "formats/file_system.h"
-#include "formats/output_sizes.h"
+#include "files/file_calls.h"
+#include "files/file_system.h"
+#include "formats/pushpin_reader.h"
 
 namespace qh::ov2 {
 namespace {

@@ -1,7 +1,7 @@
 // ov2: makes, reads, checks and maps TomTom overlays on the command line.
 #include <cstdio>
 
-#include "formats/complete_file.h"
+#include "files/complete_file.h"
 #include "tools/common/exit_status.h"
 #include "tools/ov2/commands.h"
 #include "tools/common/tool_main.h"

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "formats/overlay_builder.h"
+#include "overlay/overlay_builder.h"
 #include "tools/common/exit_status.h"
 #include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"

@@ -1,8 +1,8 @@
 // ov2 map: the points of every input on an overview map, as SVG.
 #include <cstdio>
 
-#include "formats/complete_file.h"
-#include "formats/file_system.h"
+#include "files/complete_file.h"
+#include "files/file_system.h"
 #include "tools/common/exit_status.h"
 #include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"

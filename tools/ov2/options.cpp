@@ -1,6 +1,6 @@
 #include "tools/ov2/options.h"
 
-#include "formats/file_system.h"
+#include "files/file_system.h"
 
 #include <string_view>
 

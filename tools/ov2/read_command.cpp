@@ -2,7 +2,7 @@
 // waypoints or CSV rows.
 #include <cstdio>
 
-#include "formats/file_system.h"
+#include "files/file_system.h"
 #include "formats/point_text_writers.h"
 #include "tools/common/exit_status.h"
 #include "tools/common/output_claim.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "formats/complete_file.h"
-#include "formats/io_error.h"
-#include "formats/output_set.h"
+#include "files/complete_file.h"
+#include "files/io_error.h"
+#include "files/output_set.h"
 #include "tools/common/console_text.h"
 
 namespace qh::ov2 {

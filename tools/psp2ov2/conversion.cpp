@@ -9,12 +9,12 @@
 #include <utility>
 
 #include "formats/asc_writer.h"
-#include "formats/io_error.h"
+#include "files/io_error.h"
 #include "formats/pushpin_reader.h"
-#include "formats/overlay_builder.h"
-#include "formats/file_system.h"
+#include "overlay/overlay_builder.h"
+#include "files/file_system.h"
 #include "resources/symbol/default_symbol.h"
-#include "formats/complete_file.h"
+#include "files/complete_file.h"
 #include "tools/common/output_claim.h"
 #include "tools/common/output_place.h"
 #include "tools/common/standard_output.h"

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "formats/complete_file.h"
-#include "formats/output_set.h"
+#include "files/complete_file.h"
+#include "files/output_set.h"
 #include "tools/common/file_identity.h"
 #include "tools/psp2ov2/options.h"
 

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <thread>
 
-#include "formats/complete_file.h"
-#include "formats/io_error.h"
-#include "formats/overlay_builder.h"
+#include "files/complete_file.h"
+#include "files/io_error.h"
+#include "overlay/overlay_builder.h"
 #include "tools/psp2ov2/batch_pipe.h"
 
 namespace qh::psp2ov2 {

@@ -7,7 +7,7 @@
 #include "tools/common/standard_output.h"
 #include "tools/psp2ov2/conversion.h"
 #include "tools/psp2ov2/exit_status.h"
-#include "formats/file_system.h"
+#include "files/file_system.h"
 #include "tools/psp2ov2/options.h"
 #include "tools/common/tool_main.h"
 

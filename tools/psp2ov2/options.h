@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "formats/asc_writer.h"
-#include "formats/overlay_builder.h"
+#include "overlay/overlay_builder.h"
 #include "formats/pushpin_reader.h"
 
 namespace qh::psp2ov2 {

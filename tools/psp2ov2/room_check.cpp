@@ -2,8 +2,9 @@
 
 #include <cstdio>
 
-#include "formats/file_system.h"
-#include "formats/output_sizes.h"
+#include "files/file_system.h"
+#include "overlay/output_sizes.h"
+#include "formats/pushpin_reader.h"
 #include "tools/common/standard_output.h"
 #include "tools/common/console_text.h"
 
