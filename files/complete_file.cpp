@@ -239,14 +239,8 @@ bool CompleteFile::FailBecauseOf(const IoError& other) {
 }
 
 void CompleteFile::DropTemporary() {
-  const FileCalls& calls = CurrentFileCalls();
-  if (file_ != kNoFile) calls.close(file_);
-  file_ = kNoFile;
   std::string().swap(buffer_);
-  if (!temporary_.empty()) calls.remove(temporary_.c_str());
-  temporary_.clear();
-  temporary_files::Drop(place_);
-  place_ = -1;
+  temporary_files::Discard(file_, temporary_, place_);
 }
 
 // The steps of a commit of several files, with what each target was before: absent,

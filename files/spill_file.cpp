@@ -141,14 +141,8 @@ std::size_t SpillFile::Read(char* into, std::size_t size) {
 }
 
 void SpillFile::Remove() {
-  const FileCalls& calls = CurrentFileCalls();
-  if (file_ != kNoFile) calls.close(file_);
-  file_ = kNoFile;
   std::string().swap(buffer_);
-  if (!path_.empty()) calls.remove(path_.c_str());
-  path_.clear();
-  temporary_files::Drop(place_);
-  place_ = -1;
+  temporary_files::Discard(file_, path_, place_);
 }
 
 bool AppendSpillRecord(SpillFile& file, std::int32_t longitude, std::int32_t latitude,

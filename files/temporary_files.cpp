@@ -45,6 +45,16 @@ void Drop(int place) {
   if (place >= 0 && place < kPlaces) places[place].state.store(kFree, std::memory_order_release);
 }
 
+void Discard(FileHandle& file, std::string& path, int& place) {
+  const FileCalls& calls = CurrentFileCalls();
+  if (file != kNoFile) calls.close(file);
+  file = kNoFile;
+  if (!path.empty()) calls.remove(path.c_str());
+  path.clear();
+  Drop(place);
+  place = -1;
+}
+
 void RemoveAll() {
   for (Place& place : places) {
     if (place.state.load(std::memory_order_acquire) == kHeld) RemoveFile(place.path);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "files/file_calls.h"
 #include "files/platform.h"
 
 namespace qh::temporary_files {
@@ -19,6 +20,9 @@ inline constexpr std::size_t kPathBytes = platform::kPathBytes;
 int Add(const std::string& path);
 // Forgets the file at `place` (it was renamed or removed); -1 is ignored.
 void Drop(int place);
+// What a writer of a temporary file does when it gives the file up: closes `file` when
+// open, removes `path` when named, and forgets its `place`; all three are left empty.
+void Discard(FileHandle& file, std::string& path, int& place);
 // Removes every file in the table with the system's own call.
 void RemoveAll();
 // Makes interrupts remove the files in the table before the process ends; an

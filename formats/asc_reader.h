@@ -33,10 +33,6 @@ enum class AscLineKind { kPoint, kSkip, kBad };
 // points into `line`.
 AscLineKind ParseAscLine(std::string_view line, AscPoint& point, std::string_view& reason);
 
-// A decimal number in the C locale's form and nothing else, with an optional sign
-// ("+" or "-", not both); no "nan" or "inf". A number too small for a double reads as
-// zero, one too large as infinity.
-bool ParseDecimal(std::string_view text, double& value);
 
 // Where the first line of `text` ends: LF, CR LF and a lone CR each end a line. The
 // line is text[0, end); the next one starts at `next` (both text.size() when no line

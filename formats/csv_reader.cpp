@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "formats/asc_reader.h"
+#include "formats/decimal_number.h"
 #include "numeric/ascii.h"
 
 namespace qh {

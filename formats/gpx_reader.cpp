@@ -6,6 +6,7 @@
 
 #include "formats/asc_reader.h"
 #include "formats/chunk_queue.h"
+#include "formats/decimal_number.h"
 #include "formats/xml_events.h"
 
 namespace qh {

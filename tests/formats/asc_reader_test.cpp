@@ -9,6 +9,7 @@
 
 #include "formats/asc_reader.h"
 #include "formats/asc_writer.h"
+#include "formats/decimal_number.h"
 #include "overlay/ov2_writer.h"
 #include "tests/support/temp_folder.h"
 

@@ -8,6 +8,7 @@
 
 #include "core/error_state.h"
 #include "formats/asc_reader.h"
+#include "formats/decimal_number.h"
 #include "services/errors.h"
 #include "services/numbers.h"
 #include "tests/fuzz/fuzz_check.h"

@@ -24,7 +24,7 @@
 #include "tests/support/pushpin_builder.h"
 #include "tests/support/temp_folder.h"
 #include "tools/psp2ov2/conversion.h"
-#include "tools/psp2ov2/exit_status.h"
+#include "tools/common/exit_status.h"
 #include "tools/psp2ov2/options.h"
 
 namespace qh {
@@ -123,7 +123,7 @@ class FaultLoops : public testing::Test {
     WriteFile(folder_.File("default_symbol.bmp"), ReadFile(QH_SOURCE_DIR "/resources/default_symbol.bmp"));
     // What a clean run writes, and how many bytes.
     const Outcome clean = Convert(folder_, {});
-    ASSERT_EQ(clean.status, psp2ov2::kExitOk) << clean.messages;
+    ASSERT_EQ(clean.status, tools::kExitOk) << clean.messages;
     total_ = clean.bytes;
     for (const char* name : kOutputs) {
       fresh_.push_back(ReadFile(folder_.File(name)));
@@ -151,7 +151,7 @@ class FaultLoops : public testing::Test {
   // After a run: either every output is new, or every one is as it was; nothing else.
   void ExpectWholeOutcome(const std::string& what, const Outcome& outcome, bool earlier,
                           const char* reason) {
-    const bool failed = outcome.status != psp2ov2::kExitOk;
+    const bool failed = outcome.status != tools::kExitOk;
     for (std::size_t i = 0; i < 3; ++i) {
       const std::string path = folder_.File(kOutputs[i]);
       if (!failed) {
@@ -176,7 +176,7 @@ class FaultLoops : public testing::Test {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(Names(folder_), expected) << what << ": " << outcome.messages;
     if (failed) {
-      EXPECT_EQ(outcome.status, psp2ov2::kExitFailed) << what;
+      EXPECT_EQ(outcome.status, tools::kExitFailed) << what;
       EXPECT_NE(outcome.messages.find(reason), std::string::npos) << what << ": " << outcome.messages;
     }
   }
@@ -195,7 +195,7 @@ TEST_F(FaultLoops, ADiskThatFillsAtAnyByteLeavesTheEarlierOutputs) {
       const Outcome outcome = Convert(folder_, {.capacity = capacity});
       const std::string what = "full after " + std::to_string(capacity) + " of " +
                                std::to_string(total_) + (earlier ? " bytes, earlier outputs" : " bytes");
-      EXPECT_EQ(outcome.status == psp2ov2::kExitOk, capacity == total_) << what;
+      EXPECT_EQ(outcome.status == tools::kExitOk, capacity == total_) << what;
       ExpectWholeOutcome(what, outcome, earlier, std::strerror(ENOSPC));
       if (HasFailure()) return;
     }
@@ -227,7 +227,7 @@ TEST_F(FaultLoops, EachRefusedCallLeavesTheEarlierOutputsOrAllTheNewOnes) {
 TEST_F(FaultLoops, AReadErrorAtAnyByteIsToldAndNothingIsWritten) {
   Earlier(false);
   const Outcome clean = Convert(folder_, {});
-  ASSERT_EQ(clean.status, psp2ov2::kExitOk) << clean.messages;
+  ASSERT_EQ(clean.status, tools::kExitOk) << clean.messages;
   ASSERT_GT(clean.read, 300u) << "the pins and the icon are read through the file calls";
   for (const bool earlier : {true, false}) {
     for (std::size_t readable = 0; readable < clean.read; ++readable) {
@@ -235,7 +235,7 @@ TEST_F(FaultLoops, AReadErrorAtAnyByteIsToldAndNothingIsWritten) {
       const Outcome outcome = Convert(folder_, {.readable = readable});
       const std::string what = "read fails after " + std::to_string(readable) + " of " +
                                std::to_string(clean.read) + (earlier ? " bytes, earlier outputs" : " bytes");
-      EXPECT_EQ(outcome.status, psp2ov2::kExitFailed) << what;
+      EXPECT_EQ(outcome.status, tools::kExitFailed) << what;
       ExpectWholeOutcome(what, outcome, earlier, std::strerror(EIO));
       if (HasFailure()) return;
     }
@@ -248,7 +248,7 @@ TEST_F(FaultLoops, OutputsAreFlushedToTheDiskUnlessNoSync) {
   for (const bool noSync : {false, true}) {
     Earlier(true);
     const Outcome outcome = Convert(folder_, {}, noSync);
-    ASSERT_EQ(outcome.status, psp2ov2::kExitOk) << outcome.messages;
+    ASSERT_EQ(outcome.status, tools::kExitOk) << outcome.messages;
     EXPECT_EQ(outcome.calls[static_cast<int>(FileCall::kSync)], noSync ? 0 : 3) << noSync;
     EXPECT_EQ(outcome.calls[static_cast<int>(FileCall::kSyncFolder)], noSync ? 0 : 1) << noSync;
   }
@@ -269,7 +269,7 @@ TEST_F(FaultLoops, AnInterruptDuringTheCommitEndsTheRunAfterIt) {
       const std::string what = std::string("SIGTERM at ") + test::FileCallName(call) + " " +
                                std::to_string(nth);
       EXPECT_EQ(end.signal, 0) << what;
-      EXPECT_EQ(end.status, psp2ov2::kExitOk) << what << ": " << end.messages;
+      EXPECT_EQ(end.status, tools::kExitOk) << what << ": " << end.messages;
       EXPECT_NE(end.messages.find("interrupted after finishing"), std::string::npos)
           << what << ": " << end.messages;
       Outcome outcome;
@@ -321,7 +321,7 @@ TEST_F(FaultLoops, AKillAtAnyStepOfTheCommitIsFinishedOrRolledBackByTheNextRun) 
     EXPECT_EQ(set.Recover(), step.recovery) << what;
     set.Release();
     Outcome recovered;
-    recovered.status = finished ? psp2ov2::kExitOk : psp2ov2::kExitFailed;
+    recovered.status = finished ? tools::kExitOk : tools::kExitFailed;
     ExpectWholeOutcome(what + ", recovered", recovered, true, "");
     // The next run of the tool says what it did, then converts as usual.
     Earlier(true);
@@ -380,7 +380,7 @@ TEST_F(LargeFaultLoops, AFailureBesideTheOverlaysBuildLeavesAWholeOutcome) {
     for (const std::size_t cut : {total_ / 3, total_ / 2, total_ * 3 / 4, total_ - 1}) {
       Earlier(earlier);
       const Outcome outcome = Convert(folder_, {.capacity = cut});
-      EXPECT_NE(outcome.status, psp2ov2::kExitOk) << "full after " << cut;
+      EXPECT_NE(outcome.status, tools::kExitOk) << "full after " << cut;
       ExpectWholeOutcome("full after " + std::to_string(cut), outcome, earlier,
                          std::strerror(ENOSPC));
     }
@@ -400,11 +400,11 @@ TEST_F(LargeFaultLoops, AFailureOfTheIndexOnTheDiskLeavesAWholeOutcome) {
   const std::uint64_t spilling = std::uint64_t{1} << 18;
   Earlier(false);
   const Outcome inMemory = Convert(folder_, {});
-  ASSERT_EQ(inMemory.status, psp2ov2::kExitOk) << inMemory.messages;
+  ASSERT_EQ(inMemory.status, tools::kExitOk) << inMemory.messages;
   Earlier(false);
   const Outcome clean = Convert(folder_, {}, false, spilling);
   ExpectWholeOutcome("spilled", clean, false, "");
-  ASSERT_EQ(clean.status, psp2ov2::kExitOk) << clean.messages;
+  ASSERT_EQ(clean.status, tools::kExitOk) << clean.messages;
   ASSERT_GT(clean.bytes, total_) << "the index did not spill";
   // All files but the icon are made before the pins are read; the index's first follows.
   const int firstOfTheIndex = inMemory.calls[static_cast<int>(FileCall::kCreate)];

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "formats/asc_reader.h"
+#include "formats/decimal_number.h"
 
 namespace qh::tools {
 

@@ -20,7 +20,7 @@
 #include "tools/common/standard_output.h"
 #include "tools/common/tell_failure.h"
 #include "tools/psp2ov2/batch_pipe.h"
-#include "tools/psp2ov2/exit_status.h"
+#include "tools/common/exit_status.h"
 #include "tools/psp2ov2/line_taker.h"
 #include "tools/psp2ov2/room_check.h"
 #include "tools/common/file_identity.h"
@@ -194,16 +194,16 @@ struct Converter::Job {
 int Converter::Convert(std::size_t index) {
   Job job(options_.longitudeRule);
   int status = Start(index, job);
-  if (status == kExitOk) status = MakeLines(index, job);
-  if (status == kExitOk) status = CheckPointsCame(index, job);
-  if (status == kExitOk && !options_.ascOnly) status = FinishOverlayBeside(index, job);
-  if (status != kExitOk) return status;
+  if (status == tools::kExitOk) status = MakeLines(index, job);
+  if (status == tools::kExitOk) status = CheckPointsCame(index, job);
+  if (status == tools::kExitOk && !options_.ascOnly) status = FinishOverlayBeside(index, job);
+  if (status != tools::kExitOk) return status;
   const bool ascOnly = options_.ascOnly;
   if (!CommitOutputs(index, job.npins, {&job.asc, ascOnly ? nullptr : &job.overlay.File(),
                                         ascOnly ? nullptr : &job.bmp}, job.set)) {
-    return kExitFailed;
+    return tools::kExitFailed;
   }
-  return job.skipped > 0 ? kExitSkipped : kExitOk;
+  return job.skipped > 0 ? tools::kExitSkipped : tools::kExitOk;
 }
 
 int Converter::Start(std::size_t index, Job& job) {
@@ -211,20 +211,20 @@ int Converter::Start(std::size_t index, Job& job) {
   const std::vector<std::string> written =
       options_.ascOnly ? std::vector<std::string>{out.asc}
                        : std::vector<std::string>{out.asc, out.ov2, out.bmp};
-  if (!tools::ClaimOutputs("psp2ov2", written, job.set)) return kExitFailed;
-  if (!OpenPushpins(options_.inputs[index], job.reader, job.npins)) return kExitFailed;
-  if (!OutputsCanFit(options_.inputs[index], job.npins, options_, out.asc)) return kExitFailed;
+  if (!tools::ClaimOutputs("psp2ov2", written, job.set)) return tools::kExitFailed;
+  if (!OpenPushpins(options_.inputs[index], job.reader, job.npins)) return tools::kExitFailed;
+  if (!OutputsCanFit(options_.inputs[index], job.npins, options_, out.asc)) return tools::kExitFailed;
   SetFlushToDisk(!options_.noSync);
   if (!job.asc.Open(out.asc, &job.set)) {
     CannotWrite(job.asc);
-    return kExitFailed;
+    return tools::kExitFailed;
   }
   job.overlay.SetIndexMemory(options_.indexMemory);
   if (!options_.ascOnly && !job.overlay.Open(out.ov2, options_.flat, &job.set)) {
     tools::TellFailure("psp2ov2", job.overlay.Error());
-    return kExitFailed;
+    return tools::kExitFailed;
   }
-  return kExitOk;
+  return tools::kExitOk;
 }
 
 namespace {
@@ -287,7 +287,7 @@ int Converter::MakeLines(std::size_t index, Job& job) {
       if (progress) std::fputc('\n', stderr);
       tools::Print(stderr, "psp2ov2: %s: %s\n", Shown(input).c_str(),
                    ReadFailure(job.reader, PinPlace(i + 1, job.npins)).c_str());
-      return kExitFailed;  // the writers drop their temporary files
+      return tools::kExitFailed;  // the writers drop their temporary files
     }
     // This thread makes the lines; the taker writes them and takes their points. The
     // line's entry is filled where it stays: copied whole from fields just stored, it
@@ -316,13 +316,13 @@ int Converter::MakeLines(std::size_t index, Job& job) {
   job.skipped = taker.Skipped();
   if (taker.Failed()) {
     tools::TellFailure("psp2ov2", taker.Error());
-    return kExitFailed;
+    return tools::kExitFailed;
   }
   if (taker.OverlayFailed()) {
     tools::TellFailure("psp2ov2", job.overlay.Error());
-    return kExitFailed;
+    return tools::kExitFailed;
   }
-  return kExitOk;
+  return tools::kExitOk;
 }
 
 namespace {
@@ -375,24 +375,24 @@ int Converter::CheckPointsCame(std::size_t index, Job& job) {
   if (points == 0 && (job.skipped > 0 || more > 0)) {
     tools::Print(stderr, "psp2ov2: %s: no pin gave a point; nothing is written\n",
                  Shown(input).c_str());
-    return kExitSkipped;
+    return tools::kExitSkipped;
   }
-  return kExitOk;
+  return tools::kExitOk;
 }
 
 int Converter::FinishOverlay(std::size_t index, Job& job) {
   const Outputs& out = outputs_[index];
   if (!job.overlay.Finish()) {
     tools::TellFailure("psp2ov2", job.overlay.Error());
-    return kExitFailed;
+    return tools::kExitFailed;
   }
   std::string symbol;
-  if (!SymbolBytes(out.bmp, symbol)) return kExitFailed;
+  if (!SymbolBytes(out.bmp, symbol)) return tools::kExitFailed;
   if (!job.bmp.Open(out.bmp, &job.set) || !job.bmp.Write(symbol)) {
     CannotWrite(job.bmp);
-    return kExitFailed;
+    return tools::kExitFailed;
   }
-  return kExitOk;
+  return tools::kExitOk;
 }
 
 bool Converter::CommitOutputs(std::size_t index, std::int32_t npins,

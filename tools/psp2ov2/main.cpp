@@ -6,7 +6,7 @@
 
 #include "tools/common/standard_output.h"
 #include "tools/psp2ov2/conversion.h"
-#include "tools/psp2ov2/exit_status.h"
+#include "tools/common/exit_status.h"
 #include "files/file_system.h"
 #include "tools/psp2ov2/options.h"
 #include "tools/common/tool_main.h"
@@ -15,6 +15,7 @@ namespace {
 
 int Run(int argc, char** argv) {
   using namespace qh::psp2ov2;
+  using namespace qh::tools;
   Options options;
   const int early = ParseOptions(argc, argv, options);
   if (early >= 0) return early;

@@ -4,7 +4,7 @@
 #include "tools/common/offset_option.h"
 #include "tools/common/standard_output.h"
 #include "quillhaven_version.h"
-#include "tools/psp2ov2/exit_status.h"
+#include "tools/common/exit_status.h"
 #include "tools/common/console_text.h"
 
 namespace qh::psp2ov2 {
@@ -76,12 +76,12 @@ bool TakesValue(std::string_view arg) {
   return arg == "-o" || arg == "--offset" || arg == "--symbol" || arg == "--memory";
 }
 
-// An option of TakesValue with its value: kGoOn, or kExitFailed when it is refused.
+// An option of TakesValue with its value: kGoOn, or tools::kExitFailed when it is refused.
 int SetValue(std::string_view arg, const char* value, Options& options) {
   if (arg == "-o") {
     if (*value == '\0') {
       tools::Print(stderr, "psp2ov2: -o takes the overlay's name, not an empty one\n");
-      return kExitFailed;
+      return tools::kExitFailed;
     }
     options.output = value;
   } else if (arg == "--symbol") {
@@ -89,7 +89,7 @@ int SetValue(std::string_view arg, const char* value, Options& options) {
   } else if (arg == "--memory") {
     if (!tools::ParseIndexMemory(value, options.indexMemory)) {
       tools::TellBadIndexMemory("psp2ov2", value);
-      return kExitFailed;
+      return tools::kExitFailed;
     }
   } else if (!tools::ParseOffset(value, options.longitudeOffset, options.latitudeOffset)) {
     if (tools::OffsetTooLarge(value)) {
@@ -100,7 +100,7 @@ int SetValue(std::string_view arg, const char* value, Options& options) {
       tools::Print(stderr, "psp2ov2: --offset takes LON,LAT in degrees (finite numbers), not %s\n",
                    tools::Shown(value).c_str());
     }
-    return kExitFailed;
+    return tools::kExitFailed;
   }
   return kGoOn;
 }
@@ -109,17 +109,17 @@ int SetValue(std::string_view arg, const char* value, Options& options) {
 int CheckInputs(const Options& options) {
   if (options.inputs.empty()) {
     PrintUsage(stderr);
-    return kExitFailed;
+    return tools::kExitFailed;
   }
   for (const std::string& input : options.inputs) {
     if (input.empty()) {
       tools::Print(stderr, "psp2ov2: an input file name is empty\n");
-      return kExitFailed;
+      return tools::kExitFailed;
     }
   }
   if (!options.output.empty() && options.inputs.size() > 1) {
     tools::Print(stderr, "psp2ov2: -o takes one input only\n");
-    return kExitFailed;
+    return tools::kExitFailed;
   }
   return kGoOn;
 }
@@ -138,19 +138,19 @@ int ParseOptions(int argc, char** argv, Options& options) {
     } else if (TakesValue(arg)) {
       if (i + 1 >= argc) {
         tools::Print(stderr, "psp2ov2: %s needs a value\n", argv[i]);
-        return kExitFailed;
+        return tools::kExitFailed;
       }
-      if (SetValue(arg, argv[++i], options) != kGoOn) return kExitFailed;
+      if (SetValue(arg, argv[++i], options) != kGoOn) return tools::kExitFailed;
     } else if (arg == "--help" || arg == "-h") {
       PrintUsage(stdout);
-      return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
+      return tools::StandardOutputDone("psp2ov2") ? tools::kExitOk : tools::kExitFailed;
     } else if (arg == "--version") {
       tools::Print(stdout, "psp2ov2 %s\n", QH_VERSION_TEXT);
-      return tools::StandardOutputDone("psp2ov2") ? kExitOk : kExitFailed;
+      return tools::StandardOutputDone("psp2ov2") ? tools::kExitOk : tools::kExitFailed;
     } else {
       tools::Print(stderr, "psp2ov2: unknown option %s\n", tools::Shown(argv[i]).c_str());
       PrintUsage(stderr);
-      return kExitFailed;
+      return tools::kExitFailed;
     }
   }
   return CheckInputs(options);
