@@ -11,7 +11,7 @@ WERROR := -DQH_WERROR=ON
 SANITIZER_ENV := ASAN_OPTIONS=exitcode=86:detect_leaks=1 \
                  UBSAN_OPTIONS=exitcode=86:print_stacktrace=1
 
-.PHONY: setup native asan fuzz-build fuzz win test test-native test-asan test-fuzz test-win lint run bench bench-big dist deb clean
+.PHONY: setup native asan fuzz-build fuzz win test test-native test-asan test-fuzz test-win lint mutants run bench bench-big dist deb clean
 
 setup:
 	@bash scripts/setup.sh
@@ -68,6 +68,11 @@ run: native win
 
 bench: native win
 	scripts/bench.sh
+
+# Fixed one-line faults planted one at a time in a copy of the tree: each must fail a
+# test. Not part of `make test` (it builds the copy once and each fault again).
+mutants: setup
+	scripts/mutants.sh build/mutants
 
 # Peak memory at 1, 10 and 50 million pins (inputs kept in build/bench-big/); not part
 # of `make test`.
