@@ -11,7 +11,7 @@ src=$work/src
 build=$work/build
 
 mutants=(
-  "numeric/edit_descriptors.cpp @@ scaled = whole + (fraction > 0.5 ? 1 : 0); @@ scaled = whole + (fraction >= 0.5 ? 1 : 0); @@ unit_tests @@ a rounding tie goes up"
+  "numeric/edit_descriptors.cpp @@ const auto above = static_cast<std::uint64_t>(rest > half); @@ const auto above = static_cast<std::uint64_t>(rest >= half); @@ unit_tests @@ an exact tie of F10.5 rounds up, not to even"
   "converter/unit_files.cpp @@ return \"access denied\"; @@ return \"cannot open file\"; @@ converter_tests @@ EACCES worded as any failed open"
   "overlay/ov2_writer.h @@ return kOv2PoiOverhead + nameBytes; } @@ return kOv2PoiOverhead + nameBytes + 1; } @@ formats_tests @@ a POI record one byte long"
   "files/output_set.cpp @@ return Write(kCommit, entries, flush); @@ return Write(kWriting, entries, flush); @@ formats_tests @@ a commit journalled as writing"
