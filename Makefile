@@ -57,9 +57,9 @@ test-asan: asan
 test-win: win
 	scripts/with-display.sh scripts/with-wineserver.sh ctest --test-dir $(WIN) --output-on-failure -j $(JOBS)
 
-# The checks of .clang-tidy over the production sources the native build compiles.
-lint: native
-	scripts/lint.sh $(NATIVE) $(JOBS)
+# The checks of .clang-tidy over the production sources both builds compile.
+lint: native win
+	scripts/lint.sh $(NATIVE) $(JOBS) $(WIN)
 
 test: test-native test-asan test-fuzz test-win lint
 
