@@ -62,7 +62,8 @@ class Bytes {
 // Shows bytes as C escapes, for the detail of a broken check.
 inline std::string Shown(std::string_view bytes) {
   std::string out = "\"";
-  for (unsigned char c : bytes) {
+  for (const char byte : bytes) {
+    const auto c = static_cast<unsigned char>(byte);
     if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
       out += static_cast<char>(c);
     } else {
