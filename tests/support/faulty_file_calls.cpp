@@ -43,20 +43,25 @@ template <class Io>
 std::ptrdiff_t Move(FileCall kind, std::size_t size, std::size_t FaultPlan::*limit,
                     std::size_t Disk::*moved, int error, Io io) {
   if (Refused(kind)) return -1;
-  std::size_t room;
+  std::size_t granted;
   {
+    // The room is taken before the call: two threads writing at once must not both
+    // be given the same last bytes (and the count then pass the limit).
     std::lock_guard lock(disk.mutex);
-    room = disk.plan.*limit - disk.*moved;
+    const std::size_t room = disk.plan.*limit - disk.*moved;
     if (room == 0 && size > 0) {
       disk.struck = true;
       errno = error;
       return -1;
     }
+    granted = size < room ? size : room;
+    disk.*moved += granted;
   }
-  const std::ptrdiff_t done = io(size < room ? size : room);
-  if (done > 0) {
+  const std::ptrdiff_t done = io(granted);
+  const std::size_t used = done > 0 ? static_cast<std::size_t>(done) : 0;
+  if (used < granted) {
     std::lock_guard lock(disk.mutex);
-    disk.*moved += static_cast<std::size_t>(done);
+    disk.*moved -= granted - used;
   }
   return done;
 }
