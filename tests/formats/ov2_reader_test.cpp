@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -25,7 +26,8 @@ struct ReadBack {
 
 // The bytes of `path` read in pieces (`error` says why the walk stopped early), or
 // `bytes` whole, when `path` is null.
-ReadBack Read(std::string_view bytes, const std::string* path = nullptr, IoError* error = nullptr) {
+ReadBack Read(std::string_view bytes, const std::string* path = nullptr, IoError* error = nullptr,
+              Ov2Reading reading = Ov2Reading::kStrict) {
   ReadBack back;
   Ov2Visitor visitor;
   visitor.point = [&](const Ov2Point& p) {
@@ -35,7 +37,8 @@ ReadBack Read(std::string_view bytes, const std::string* path = nullptr, IoError
   visitor.unknown = [&](std::size_t offset, std::uint8_t type) {
     back.unknown.emplace_back(offset, type);
   };
-  back.summary = path == nullptr ? ReadOv2(bytes, visitor) : ReadOv2File(*path, visitor, *error);
+  back.summary = path == nullptr ? ReadOv2(bytes, visitor, reading)
+                                 : ReadOv2File(*path, visitor, *error, reading);
   return back;
 }
 
@@ -262,6 +265,30 @@ TEST(Ov2Reader, EveryCutOfAnIndexedOverlayIsAFaultInsideTheCut) {
   }
 }
 
+// A download cut short, read leniently, gives the points before the cut, in order.
+TEST(Ov2Reader, EveryCutOfAnIndexedOverlayReadLenientlyGivesItsWholePoints) {
+  const std::string bytes = IndexedOverlay(45);
+  const ReadBack whole = Read(bytes);
+  for (std::size_t size = 0; size < bytes.size(); ++size) {
+    const std::string_view cut = std::string_view(bytes).substr(0, size);
+    const ReadBack strict = Read(cut);
+    const ReadBack lenient = Read(cut, nullptr, nullptr, Ov2Reading::kLenient);
+    ASSERT_LE(lenient.points.size(), whole.points.size()) << "cut at " << size;
+    EXPECT_GE(lenient.points.size(), strict.points.size()) << "cut at " << size;
+    EXPECT_TRUE(std::equal(lenient.points.begin(), lenient.points.end(), whole.points.begin()))
+        << "cut at " << size;
+    std::size_t wholePoints = 0;  // the points whose records end before the cut
+    for (std::size_t at = 0; at + 5 <= size;) {
+      ByteReader reader(std::string_view(bytes).substr(at, 5));
+      const std::uint8_t type = reader.U8();
+      const std::uint32_t length = reader.U32();
+      if (type == kOv2PoiType && at + length <= size) ++wholePoints;
+      at += type == kOv2SkipperType ? kOv2SkipperSize : length;  // into a skipper's block
+    }
+    EXPECT_EQ(lenient.points.size(), wholePoints) << "cut at " << size;
+  }
+}
+
 // The file read in pieces gives what the bytes read whole give: records across the
 // pieces' edges, records larger than a piece, long stretches passed over, faults.
 // A read that fails stops the walk with the system's reason.
@@ -290,6 +317,13 @@ TEST(Ov2Reader, ReadInPiecesFromItsFileAsWhole) {
     EXPECT_EQ(pieces.summary.blocks, whole.summary.blocks) << name;
     EXPECT_EQ(pieces.summary.fault.offset, whole.summary.fault.offset) << name;
     EXPECT_EQ(pieces.summary.fault.what, whole.summary.fault.what) << name;
+    const ReadBack lenientWhole = Read(bytes, nullptr, nullptr, Ov2Reading::kLenient);
+    const ReadBack lenientPieces = Read({}, &path, &error, Ov2Reading::kLenient);
+    EXPECT_FALSE(error) << name << ": " << error.reason;
+    EXPECT_EQ(lenientPieces.points, lenientWhole.points) << name;
+    for (std::size_t kind = 0; kind < kOv2FaultKinds; ++kind) {
+      EXPECT_EQ(lenientPieces.summary.faults[kind], lenientWhole.summary.faults[kind]) << name;
+    }
   }
   ASSERT_TRUE(test::WriteFile(path, big)) << path;
   const test::FaultyFileCalls failing({.readable = 1500000});
