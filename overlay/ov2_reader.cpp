@@ -143,8 +143,9 @@ class FileSource : public Source {
 
 class Walk {
  public:
-  Walk(std::size_t size, Source& source, const Ov2Visitor& visitor)
-      : size_(size), source_(source), visitor_(visitor) {
+  Walk(std::size_t size, Source& source, const Ov2Visitor& visitor, Ov2Reading reading)
+      : size_(size), source_(source), visitor_(visitor),
+        lenient_(reading == Ov2Reading::kLenient) {
     constexpr std::int32_t kLow = std::numeric_limits<std::int32_t>::min();
     constexpr std::int32_t kHigh = std::numeric_limits<std::int32_t>::max();
     blocks_.push_back({size, Ov2Box{kLow, kLow, kHigh, kHigh}});
@@ -153,8 +154,8 @@ class Walk {
   // The summary; `unread` when the source could not give the bytes the walk needed.
   Ov2Summary Run(bool& unread) {
     std::size_t at = 0;
-    while (!summary_.fault && !unread_) {
-      while (blocks_.size() > 1 && at == blocks_.back().end) blocks_.pop_back();
+    while (!stopped_ && !unread_) {
+      while (blocks_.size() > 1 && at >= blocks_.back().end) blocks_.pop_back();
       if (at == size_) break;
       at = Record(at);
     }
@@ -166,10 +167,9 @@ class Walk {
   // Reads the record at `at` and returns where the next one starts (into a skipper's
   // block for a skipper).
   std::size_t Record(std::size_t at) {
-    const std::size_t blockEnd = blocks_.back().end;
     if (size_ - at < kRecordHead) {
-      return Fault(at, "record cut short: " + Number(size_ - at) +
-                           " bytes left in the file, 5 needed");
+      return Junk(at, "record cut short: " + Number(size_ - at) +
+                          " bytes left in the file, 5 needed");
     }
     const std::string_view head = View(at, kRecordHead);
     if (head.empty()) return at;
@@ -177,15 +177,22 @@ class Walk {
     const std::uint8_t type = reader.U8();
     const std::uint32_t length = reader.U32();
     if (length > size_ - at) {
-      return Fault(at, "record length " + Number(length) + " points outside the file (" +
-                           Number(size_) + " bytes)");
+      std::string what = "record length " + Number(length) + " points outside the file (" +
+                         Number(size_) + " bytes)";
+      return type == kOv2SkipperType ? BadSkipper(at, std::move(what)) : Junk(at, std::move(what));
     }
-    if (length > blockEnd - at) {
-      return Fault(at, "record length " + Number(length) + " runs past its block, which ends at " +
-                           Number(blockEnd));
+    if (length > blocks_.back().end - at) {
+      // The skipper around it does not add up: its block is read as records in order.
+      if (!Fault(at, Ov2Fault::kBadSkipper, "record length " + Number(length) +
+                                                " runs past its block, which ends at " +
+                                                Number(blocks_.back().end))) {
+        return at;
+      }
+      while (blocks_.size() > 1 && at + length > blocks_.back().end) blocks_.pop_back();
     }
     if (length < kRecordHead) {
-      return Fault(at, "record length " + Number(length) + " is shorter than its own head");
+      std::string what = "record length " + Number(length) + " is shorter than its own head";
+      return type == kOv2SkipperType ? BadSkipper(at, std::move(what)) : Junk(at, std::move(what));
     }
     switch (type) {
       case kOv2SkipperType: return Skipper(at, length);
@@ -201,8 +208,8 @@ class Walk {
 
   std::size_t Skipper(std::size_t at, std::uint32_t length) {
     if (length < kOv2SkipperSize) {
-      return Fault(at, "skipper length " + Number(length) +
-                           " is shorter than the skipper (21 bytes)");
+      return BadSkipper(at, "skipper length " + Number(length) +
+                                " is shorter than the skipper (21 bytes)");
     }
     const std::string_view record = View(at, kOv2SkipperSize);
     if (record.empty()) return at;
@@ -212,10 +219,14 @@ class Walk {
     box.north = reader.I32();
     box.west = reader.I32();
     box.south = reader.I32();
-    if (box.west > box.east || box.south > box.north) return Fault(at, "skipper box is inverted");
+    if (box.west > box.east || box.south > box.north) {
+      if (!Fault(at, Ov2Fault::kInvertedBox, "skipper box is inverted")) return at;
+      box = Ov2Box{std::min(box.west, box.east), std::min(box.south, box.north),
+                   std::max(box.west, box.east), std::max(box.south, box.north)};
+    }
     // blocks_ starts with the whole file, so it holds one more than the skippers open.
     if (blocks_.size() > kOv2DeepestNesting) {
-      return Fault(at, "skippers nested more than " + Number(kOv2DeepestNesting) + " deep");
+      return BadSkipper(at, "skippers nested more than " + Number(kOv2DeepestNesting) + " deep");
     }
     const Ov2Box& outer = blocks_.back().area;
     Ov2Box area{std::max(outer.west, box.west), std::max(outer.south, box.south),
@@ -225,9 +236,24 @@ class Walk {
     return at + kOv2SkipperSize;
   }
 
+  // A skipper that does not add up. Leniently, its block is not entered (no box, no
+  // end, no nesting: memory stays bounded) and the records after its 21 bytes are read
+  // in order.
+  std::size_t BadSkipper(std::size_t at, std::string what) {
+    if (size_ - at < kOv2SkipperSize) return Junk(at, std::move(what));
+    if (!Fault(at, Ov2Fault::kBadSkipper, std::move(what))) return at;
+    const std::size_t next = at + kOv2SkipperSize;
+    while (blocks_.size() > 1 && next > blocks_.back().end) blocks_.pop_back();
+    return next;
+  }
+
   std::size_t Point(std::size_t at, std::uint32_t length, std::uint8_t type) {
     if (length < kOv2PoiOverhead) {
-      return Fault(at, "point length " + Number(length) + " is shorter than a point (14 bytes)");
+      if (!Fault(at, Ov2Fault::kShortRecord, "point length " + Number(length) +
+                                                 " is shorter than a point (14 bytes)")) {
+        return at;
+      }
+      return at + length;
     }
     const std::string_view record = View(at, length);
     if (record.empty()) return at;
@@ -237,14 +263,29 @@ class Walk {
     point.longitude = reader.I32();
     point.latitude = reader.I32();
     const std::string_view texts = record.substr(13);
-    if (texts.back() != '\0') return Fault(at, "point text does not end with a NUL");
-    const std::size_t nameEnd = texts.find('\0');
+    if (texts.back() != '\0' &&
+        !Fault(at, Ov2Fault::kTextWithoutNul, "point text does not end with a NUL")) {
+      return at;
+    }
+    const std::size_t nameEnd = std::min(texts.find('\0'), texts.size());
     point.name = texts.substr(0, nameEnd);
-    if (type == kOv2ExtendedPoiType) point.further = Further(texts.substr(nameEnd + 1));
+    if (type == kOv2ExtendedPoiType) {
+      point.further = Further(texts.substr(std::min(nameEnd + 1, texts.size())));
+    }
+    return Place(at, length, point);
+  }
+
+  // Judges where the point lies and gives it on.
+  std::size_t Place(std::size_t at, std::uint32_t length, const Ov2Point& point) {
+    if (point.longitude < -kLongitudeLimit || point.longitude > kLongitudeLimit ||
+        point.latitude < -kLatitudeLimit || point.latitude > kLatitudeLimit) {
+      return Fault(at, Ov2Fault::kOffEarth, "point lies off the Earth") ? at + length : at;
+    }
     const Ov2Box& area = blocks_.back().area;
-    if (point.longitude < area.west || point.longitude > area.east ||
-        point.latitude < area.south || point.latitude > area.north) {
-      return Fault(at, "point lies outside the box of a skipper that holds it");
+    if ((point.longitude < area.west || point.longitude > area.east ||
+         point.latitude < area.south || point.latitude > area.north) &&
+        !Fault(at, Ov2Fault::kOutsideBox, "point lies outside the box of a skipper that holds it")) {
+      return at;
     }
     ++summary_.points;
     if (visitor_.point) visitor_.point(point);
@@ -270,23 +311,42 @@ class Walk {
     return further_;
   }
 
-  std::size_t Fault(std::size_t at, std::string what) {
-    summary_.fault = {std::string(), 0, at, std::move(what)};
-    return at;
+  // Bytes from `at` on that make no record: leniently, the file ends before them.
+  std::size_t Junk(std::size_t at, std::string what) {
+    if (!Fault(at, Ov2Fault::kJunk, std::move(what))) return at;
+    summary_.faults[static_cast<std::size_t>(Ov2Fault::kJunk)] += size_ - at - 1;
+    stopped_ = true;
+    return size_;
   }
+
+  // Notes a fault; true when the walk goes on (a lenient walk), false when it stops.
+  bool Fault(std::size_t at, Ov2Fault kind, std::string what) {
+    ContentError fault{std::string(), 0, at, std::move(what)};
+    ++summary_.faults[static_cast<std::size_t>(kind)];
+    if (visitor_.fault) visitor_.fault(fault, kind);
+    if (!summary_.fault) summary_.fault = std::move(fault);
+    stopped_ = !lenient_;
+    return lenient_;
+  }
+
+  static constexpr std::int32_t kLongitudeLimit = 180 * 100000;
+  static constexpr std::int32_t kLatitudeLimit = 90 * 100000;
 
   std::size_t size_;
   Source& source_;
   const Ov2Visitor& visitor_;
+  bool lenient_;
   std::vector<OpenBlock> blocks_;
   std::string further_;
   Ov2Summary summary_;
+  bool stopped_ = false;
   bool unread_ = false;
 };
 
 }  // namespace
 
-Ov2Summary ReadOv2File(const std::string& path, const Ov2Visitor& visitor, IoError& error) {
+Ov2Summary ReadOv2File(const std::string& path, const Ov2Visitor& visitor, IoError& error,
+                       Ov2Reading reading) {
   error = {};
   PathFacts facts;
   const FileHandle file = OpenRegularFile(path, facts, error);
@@ -302,15 +362,15 @@ Ov2Summary ReadOv2File(const std::string& path, const Ov2Visitor& visitor, IoErr
   const auto size = static_cast<std::size_t>(facts.size);
   FileSource source(file, path, size);
   bool unread = false;
-  const Ov2Summary summary = Walk(size, source, visitor).Run(unread);
+  const Ov2Summary summary = Walk(size, source, visitor, reading).Run(unread);
   if (unread) error = source.Error();
   return summary;
 }
 
-Ov2Summary ReadOv2(std::string_view bytes, const Ov2Visitor& visitor) {
+Ov2Summary ReadOv2(std::string_view bytes, const Ov2Visitor& visitor, Ov2Reading reading) {
   WholeSource source(bytes);
   bool unread = false;
-  return Walk(bytes.size(), source, visitor).Run(unread);
+  return Walk(bytes.size(), source, visitor, reading).Run(unread);
 }
 
 }  // namespace qh

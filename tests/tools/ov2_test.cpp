@@ -189,7 +189,10 @@ TEST(Ov2Make, TextsAreWindows1252UnlessUtf8IsAsked) {
 struct BrokenOverlay {
   const char* name;
   std::string bytes;
-  const char* offset;  // "byte N"
+  std::string offset;  // "byte N" of the first fault
+  std::size_t points;  // what a lenient read gives
+  std::vector<const char*> warning;  // words of its warning line
+  const char* faults;  // check's count of them by kind
 };
 
 std::string Le32(std::uint32_t v) {
@@ -201,14 +204,74 @@ std::string Le32(std::uint32_t v) {
 std::vector<BrokenOverlay> BrokenOverlays(const std::string& good) {
   std::string lying = good;
   lying.replace(5, 4, Le32(0));  // the outer skipper's east edge moved to 0 degrees
+  std::string isShort = good;   // its east edge 1e-5 degree short of the point at 54
+  isShort.replace(5, 4, Le32(5399999));
   std::string outside = good;
   outside.replace(1, 4, Le32(static_cast<std::uint32_t>(good.size() + 1)));
-  return {{"truncated", good.substr(0, good.size() - 3), "byte 0"},
-          {"length outside", outside, "byte 0"},
-          {"lying skipper", lying, "byte "}};
+  const std::string junkAt = "byte " + std::to_string(good.size());
+  return {{"truncated", good.substr(0, good.size() - 3), "byte 0", 49,
+           {"did not add up and w", "bytes after the last record were passed over"},
+           "bytes after the last record"},
+          {"length outside", outside, "byte 0", 50,
+           {": 1 skipper did not add up and was passed over\n"},
+           "1 fault: 1 skipper that does not add up\n"},
+          {"junk after the last record", good + std::string("JUNK\0\1\2", 7), junkAt, 50,
+           {": 7 bytes after the last record were passed over\n"},
+           "1 fault: 7 bytes after the last record\n"},
+          {"box one unit short", isShort, "byte ", 50, {": 1 point lay outside its block's box\n"},
+           "1 fault: 1 point outside its block's box\n"},
+          // Its west edge is now east of its east edge: the corners are taken the other
+          // way round, and only the westmost point is inside.
+          {"lying skipper", lying, "byte 0", 50,
+           {": 49 points lay outside their block's box; 1 skipper box had its corners in the "
+            "other order\n"},
+           "50 faults: 49 points outside their block's box, 1 skipper box with its corners in "
+           "the other order\n"}};
 }
 
-TEST(Ov2Check, ValidOverlaysAreCountedAndBrokenOnesRefusedByCheckAndRead) {
+std::size_t Count(const std::string& text, const std::string& word) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// A broken overlay: check lists its faults (20 at most) and exits 1, a strict read
+// refuses it, a lenient read gives its points with one warning line, and make of it
+// is the repair.
+void ExpectBrokenOverlayHandled(const TempFolder& folder, const std::string& path,
+                                const BrokenOverlay& broken) {
+  const RunResult check = Ov2(folder, "check " + Quote(path));
+  EXPECT_EQ(check.status, 1) << broken.name;
+  EXPECT_EQ(check.out.find(path + ": " + broken.offset), 0u) << broken.name << ": " << check.out;
+  // The last line counts the faults; only the first 20 have lines of their own.
+  const std::size_t counted = check.out.find(path + ": ", check.out.rfind('\n', check.out.size() - 2));
+  ASSERT_NE(counted, std::string::npos) << broken.name << ": " << check.out;
+  const std::size_t faults = std::stoul(check.out.substr(counted + path.size() + 2));
+  EXPECT_EQ(Count(check.out, ": byte "), std::min<std::size_t>(faults, 20)) << broken.name << ": " << check.out;
+  EXPECT_NE(check.out.find(broken.faults), std::string::npos) << broken.name << ": " << check.out;
+  const std::string gpx = folder.File("out.gpx");
+  const RunResult strict = Ov2(folder, "read --strict " + Quote(path) + " -o " + Quote(gpx));
+  EXPECT_EQ(strict.status, 2) << broken.name;
+  EXPECT_NE(strict.err.find(broken.offset), std::string::npos) << broken.name << ": " << strict.err;
+  EXPECT_FALSE(std::filesystem::exists(gpx)) << broken.name;
+  const RunResult read = Ov2(folder, "read " + Quote(path) + " -o " + Quote(gpx));
+  EXPECT_EQ(read.status, 0) << broken.name << ": " << read.err;
+  EXPECT_EQ(Count(ReadFile(gpx), "<wpt "), broken.points) << broken.name;
+  EXPECT_EQ(Count(read.err, "\n"), 1u) << broken.name << ": " << read.err;
+  for (const char* words : broken.warning) {
+    EXPECT_NE(read.err.find(words), std::string::npos) << broken.name << ": " << read.err;
+  }
+  const std::string fixed = folder.File("fixed.ov2");
+  EXPECT_EQ(Ov2(folder, "make --strict " + Quote(path) + " -o " + Quote(fixed)).status, 2);
+  const RunResult make = Ov2(folder, "make " + Quote(path) + " -o " + Quote(fixed));
+  EXPECT_EQ(make.status, 0) << broken.name << ": " << make.err;
+  EXPECT_EQ(SortedPoints(fixed).size(), broken.points) << broken.name;
+  EXPECT_EQ(Ov2(folder, "check " + Quote(fixed)).status, 0) << broken.name;
+}
+
+TEST(Ov2Check, ValidOverlaysAreCountedAndBrokenOnesRepairedUnlessStrict) {
   TempFolder folder;
   std::string csv = "lat,lon,name\n";
   for (int i = 0; i < 50; ++i) csv += std::to_string(10 + i) + "," + std::to_string(5 + i) + ",P" + std::to_string(i) + "\n";
@@ -223,14 +286,31 @@ TEST(Ov2Check, ValidOverlaysAreCountedAndBrokenOnesRefusedByCheckAndRead) {
   for (const BrokenOverlay& broken : BrokenOverlays(ReadFile(good))) {
     const std::string path = folder.File("broken.ov2");
     WriteFile(path, broken.bytes);
-    const RunResult check = Ov2(folder, "check " + Quote(good) + " " + Quote(path));
-    EXPECT_EQ(check.status, 1) << broken.name;
-    EXPECT_NE(check.out.find(path + ": " + broken.offset), std::string::npos) << broken.name << ": " << check.out;
-    const RunResult read = Ov2(folder, "read " + Quote(path) + " -o " + Quote(folder.File("out.gpx")));
-    EXPECT_EQ(read.status, 2) << broken.name;
-    EXPECT_NE(read.err.find(broken.offset), std::string::npos) << broken.name << ": " << read.err;
-    EXPECT_FALSE(std::filesystem::exists(folder.File("out.gpx"))) << broken.name;
+    ExpectBrokenOverlayHandled(folder, path, broken);
+    std::filesystem::remove(folder.File("out.gpx"));
+    std::filesystem::remove(folder.File("fixed.ov2"));
   }
+}
+
+// A point off the Earth: check calls it a fault; read leaves it out, counts it in its
+// warning and exits 1, as for any point left out.
+TEST(Ov2Check, APointOffTheEarthIsAFaultForCheckAndLeftOutByRead) {
+  TempFolder folder;
+  const auto poi = [](std::uint32_t lon, std::uint32_t lat, const std::string& name) {
+    return std::string(1, '\2') + Le32(static_cast<std::uint32_t>(14 + name.size())) + Le32(lon) +
+           Le32(lat) + name + std::string(1, '\0');
+  };
+  const std::string overlay = poi(18000001, 100, "Off") + poi(100, 200, "On");
+  const std::string path = folder.File("earth.ov2");
+  WriteFile(path, overlay);
+  const RunResult check = Ov2(folder, "check " + Quote(path));
+  EXPECT_EQ(check.status, 1) << check.out;
+  EXPECT_NE(check.out.find(path + ": byte 0: point lies off the Earth"), std::string::npos) << check.out;
+  const RunResult read = Ov2(folder, "read " + Quote(path) + " -f csv");
+  EXPECT_EQ(read.status, 1) << read.err;
+  EXPECT_EQ(read.out, "lat,lon,name,desc\r\n0.00200,0.00100,On,\r\n");
+  EXPECT_NE(read.err.find("1 point off the Earth was left out"), std::string::npos) << read.err;
+  EXPECT_EQ(Ov2(folder, "read --strict " + Quote(path) + " -f csv").status, 2);
 }
 
 TEST(Ov2Read, OtherProgramsRecordsExtendedPointsAndUnknownTypes) {

@@ -129,7 +129,47 @@ int ReadAsc(const std::string& path, const TextOptions& options, PointSink& flow
   }
 }
 
-int ReadOverlay(const std::string& path, const TextOptions& options, PointSink& flow) {
+// How each kind of fault is counted: as check names it, and as a lenient read repaired
+// it; one and many.
+struct FaultWords {
+  const char* one;
+  const char* many;
+  const char* repairedOne;
+  const char* repairedMany;
+};
+constexpr FaultWords kFaultWords[kOv2FaultKinds] = {
+    {"point outside its block's box", "points outside their block's box",
+     "point lay outside its block's box", "points lay outside their block's box"},
+    {"skipper box with its corners in the other order",
+     "skipper boxes with their corners in the other order",
+     "skipper box had its corners in the other order",
+     "skipper boxes had their corners in the other order"},
+    {"skipper that does not add up", "skippers that do not add up",
+     "skipper did not add up and was passed over",
+     "skippers did not add up and were passed over"},
+    {"record too short for its type", "records too short for their type",
+     "record too short for its type was passed over",
+     "records too short for their type were passed over"},
+    {"text without its closing NUL", "texts without their closing NUL",
+     "text without its closing NUL ended at its record's end",
+     "texts without their closing NUL ended at their record's end"},
+    {"point off the Earth", "points off the Earth", "point off the Earth was left out",
+     "points off the Earth were left out"},
+    {"byte after the last record", "bytes after the last record",
+     "byte after the last record was passed over",
+     "bytes after the last record were passed over"},
+};
+
+// The repairs of a lenient read, in one warning line.
+void SayRepairs(const std::string& path, const Ov2Summary& summary) {
+  const std::string counts = Ov2FaultCounts(summary, true, "; ");
+  if (!counts.empty()) {
+    tools::Print(stderr, "ov2: %s: %s\n", tools::Shown(path).c_str(), counts.c_str());
+  }
+}
+
+int ReadOverlay(const std::string& path, const TextOptions& options, Ov2Reading reading,
+                PointSink& flow) {
   std::string text, name, desc;
   bool flowing = true;
   Ov2Visitor visitor;
@@ -150,10 +190,12 @@ int ReadOverlay(const std::string& path, const TextOptions& options, PointSink& 
     flow.PassedOver(1);
   };
   IoError error;
-  const Ov2Summary summary = ReadOv2File(path, visitor, error);
+  const Ov2Summary summary = ReadOv2File(path, visitor, error, reading);
   if (!flowing) return kExitFailed;
   if (error) return CannotRead(error);
-  if (summary.fault) return CannotRead(summary.fault, path);
+  if (reading == Ov2Reading::kStrict && summary.fault) return CannotRead(summary.fault, path);
+  SayRepairs(path, summary);
+  flow.Dropped(summary.Faults(Ov2Fault::kOffEarth));
   return kExitOk;
 }
 
@@ -264,11 +306,26 @@ void SayRecordPassedOver(const std::string& path, std::size_t offset, std::uint8
                static_cast<unsigned>(type));
 }
 
-int ReadInput(const std::string& path, const TextOptions& options, PointSink& flow) {
+std::string Ov2FaultCounts(const Ov2Summary& summary, bool repaired, const char* between) {
+  std::string text;
+  for (std::size_t kind = 0; kind < kOv2FaultKinds; ++kind) {
+    const std::size_t count = summary.faults[kind];
+    if (count == 0) continue;
+    const FaultWords& words = kFaultWords[kind];
+    if (!text.empty()) text += between;
+    text += std::to_string(count) + " ";
+    text += repaired ? (count == 1 ? words.repairedOne : words.repairedMany)
+                     : (count == 1 ? words.one : words.many);
+  }
+  return text;
+}
+
+int ReadInput(const std::string& path, const TextOptions& options, Ov2Reading reading,
+              PointSink& flow) {
   const InputKind kind = KindOf(path);
   if (kind == InputKind::kPushpins) return ReadPushpins(path, options, flow);
   if (kind == InputKind::kAsc) return ReadAsc(path, options, flow);
-  if (kind == InputKind::kOverlay) return ReadOverlay(path, options, flow);
+  if (kind == InputKind::kOverlay) return ReadOverlay(path, options, reading, flow);
   if (kind == InputKind::kGpx) return ReadGpxInput(path, flow);
   std::string bytes;
   IoError error;

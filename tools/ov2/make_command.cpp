@@ -53,7 +53,7 @@ int RunMake(const Options& options) {
   PipedSink sink(flow);
   for (const std::string& input : options.inputs) {
     // The overlay is made of all inputs or not at all: the builder drops its file.
-    if (ReadInput(input, texts, sink) != kExitOk) {
+    if (ReadInput(input, texts, ReadingOf(options), sink) != kExitOk) {
       if (!sink.Finish()) CannotWrite(options, builder);
       return kExitFailed;
     }

@@ -42,7 +42,7 @@ int RunMap(const Options& options) {
     return true;
   });
   for (const std::string& input : options.inputs) {
-    if (ReadInput(input, texts, flow) != kExitOk) return kExitFailed;
+    if (ReadInput(input, texts, ReadingOf(options), flow) != kExitOk) return kExitFailed;
   }
   if (flow.NoPointCame()) return TellNoPointCame(options.output);
   OutputSet set;

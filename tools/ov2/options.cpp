@@ -35,6 +35,7 @@ bool Allowed(Command command, std::string_view option) {
   }
   if (option == "--flag2-only") return command != Command::kCheck;
   if (option == "--no-sync") return command != Command::kCheck;
+  if (option == "--strict") return command != Command::kCheck;
   return false;
 }
 
@@ -100,6 +101,8 @@ bool TakeOption(std::string_view arg, std::string_view value, Options& options) 
     options.longitudeRule = LongitudeRule::kFlag2Only;
   } else if (arg == "--no-sync") {
     options.noSync = true;
+  } else if (arg == "--strict") {
+    options.strict = true;
   }
   return true;
 }
@@ -109,10 +112,11 @@ bool TakeOption(std::string_view arg, std::string_view value, Options& options) 
 void PrintUsage(std::FILE* out) {
   std::fputs(
       "Usage: ov2 make  INPUT... -o OUT.ov2 [--append-notes] [--offset LON,LAT]\n"
-      "                 [--dedupe] [--utf8] [--flag2-only]\n"
+      "                 [--dedupe] [--utf8] [--flag2-only] [--strict]\n"
       "       ov2 read  INPUT -o OUT.asc|OUT.gpx|OUT.csv  (or -f asc|gpx|csv to standard output)\n"
+      "                 [--strict]\n"
       "       ov2 check FILE.ov2...\n"
-      "       ov2 map   INPUT... -o OUT.svg\n"
+      "       ov2 map   INPUT... -o OUT.svg [--strict]\n"
       "Inputs are pushpin files (.psp), point lists (.asc), overlays (.ov2), GPX\n"
       "waypoints (.gpx) and CSV with a header naming lat, lon, name and desc (.csv);\n"
       "a file without one of these extensions is recognised by its content.\n"
@@ -121,6 +125,12 @@ void PrintUsage(std::FILE* out) {
       "  --dedupe           drop a point whose place and text equal an earlier one's\n"
       "  --utf8             overlay texts in UTF-8 (default: Windows-1252)\n"
       "  --flag2-only       the old pushpin flag rule, as psp2ov2 --flag2-only\n"
+      "  --strict           refuse an overlay with a fault, as check finds them (by\n"
+      "                     default a slightly wrong overlay is read whole: skipper\n"
+      "                     boxes are hints, a skipper that does not add up is passed\n"
+      "                     over, a text without its NUL ends at its record's end,\n"
+      "                     bytes that make no record end the file; one warning line\n"
+      "                     counts the repairs, and points off the Earth are left out)\n"
       "  --no-sync          do not wait until the output is on the disk itself (for a\n"
       "                     RAM disk; a power cut may then leave it empty or older)\n"
       "  --help, --version\n"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/pushpin_reader.h"
+#include "overlay/ov2_reader.h"
 
 namespace qh::ov2 {
 
@@ -20,9 +21,15 @@ struct Options {
   bool dedupe = false;
   bool utf8 = false;
   bool noSync = false;  // --no-sync: outputs not flushed to the disk itself
+  bool strict = false;  // --strict: an overlay with a fault is refused, not repaired
   float longitudeOffset = 0.0f, latitudeOffset = 0.0f;
   LongitudeRule longitudeRule = LongitudeRule::kZone;  // --flag2-only
 };
+
+// How read, make and map read an overlay: leniently unless --strict.
+inline Ov2Reading ReadingOf(const Options& options) {
+  return options.strict ? Ov2Reading::kStrict : Ov2Reading::kLenient;
+}
 
 void PrintUsage(std::FILE* out);
 // Returns -1 when the command line is complete, else the exit code to end with.

@@ -38,6 +38,8 @@ class PointSink {
   // route and track points, records of unknown types, pins past the header's count.
   // Inputs of nothing else give no point, and no output.
   virtual void PassedOver(std::size_t pieces) = 0;
+  // Counts points an input left out and told of itself (in one line for them all).
+  virtual void Dropped(std::size_t points) = 0;
 };
 
 class PointFlow : public PointSink {
@@ -55,14 +57,15 @@ class PointFlow : public PointSink {
   bool TakeText(const TextPoint& text, const Place& place) override;
   void LeftOut(const Place& place, std::string_view reason) override;
   void PassedOver(std::size_t pieces) override { passedOver_ += pieces; }
+  void Dropped(std::size_t points) override { dropped_ += points; }
 
   std::size_t Points() const { return points_; }
-  std::size_t Skipped() const { return skipped_; }
+  std::size_t Skipped() const { return skipped_ + dropped_; }
   std::size_t Duplicates() const { return duplicates_; }
   // The inputs held something, points left out or pieces passed over, but no point came
   // of it: an output would be empty in the place of an earlier one, so none is written.
   // (Empty inputs give an empty output, as makeov2 makes an empty overlay of an empty file.)
-  bool NoPointCame() const { return points_ == 0 && skipped_ + passedOver_ > 0; }
+  bool NoPointCame() const { return points_ == 0 && Skipped() + passedOver_ > 0; }
 
  private:
   Utf8Points utf8_;
@@ -73,6 +76,7 @@ class PointFlow : public PointSink {
   std::string line_;
   SeenPoints seen_;
   std::size_t points_ = 0, skipped_ = 0, duplicates_ = 0, passedOver_ = 0;
+  std::size_t dropped_ = 0;  // counted by the reading thread, as passedOver_
 };
 
 // Says that no point came of the inputs (PointFlow::NoPointCame), so that `output`

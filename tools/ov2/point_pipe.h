@@ -29,6 +29,7 @@ class PipedSink : public PointSink {
   // Counted in the flow at once: only this thread counts them, and they are read once
   // Finish has returned.
   void PassedOver(std::size_t pieces) override { flow_.PassedOver(pieces); }
+  void Dropped(std::size_t points) override { flow_.Dropped(points); }
   // Waits until every point sent has been taken; false when the flow failed. An
   // exception of the second thread (running out of memory) comes out here.
   bool Finish();

@@ -89,7 +89,7 @@ int RunRead(const Options& options) {
   });
   // The input is read here while a second thread makes and writes its lines.
   PipedSink sink(flow);
-  const int status = ReadInput(options.inputs.front(), texts, sink);
+  const int status = ReadInput(options.inputs.front(), texts, ReadingOf(options), sink);
   if (!sink.Finish() || status != kExitOk) return kExitFailed;
   // Nothing has reached the output yet: a file is dropped, standard output left empty.
   if (flow.NoPointCame()) return TellNoPointCame(options.output);
