@@ -356,6 +356,10 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   WriteFile(folder.File("track.gpx"), "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
                                       "<trk><trkseg><trkpt lat=\"3\" lon=\"4\"/></trkseg></trk></gpx>");
   WriteFile(folder.File("unknown.ov2"), std::string("\x09\x0a\0\0\0abcde", 10));
+  // An overlay cut after its first skipper, which a lenient read passes over.
+  std::string cut("\x01\x42\0\0\0", 5);
+  cut.resize(30, '\x07');
+  WriteFile(folder.File("cut.ov2"), cut);
   const std::string uncounted = test::PushpinBytes({test::SamplePins().front()}, 0);
   WriteFile(folder.File("uncounted.psp"), uncounted);
   for (const char* kept : {"keep.ov2", "keep.csv", "keep.svg"}) WriteFile(folder.File(kept), kept);
@@ -392,6 +396,7 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
            std::to_string(uncounted.size() - 32) + " more bytes of pins; they are not read"},
       {keep("read", "track.gpx", "keep.csv"), 1, folder.File("keep.csv") + " is not written"},
       {keep("map", "unknown.ov2", "keep.svg"), 1, folder.File("keep.svg") + " is not written"},
+      {keep("make", "cut.ov2", "keep.ov2"), 1, folder.File("keep.ov2") + " is not written"},
       // A file refused for its content: where the fault is, when the format has lines.
       {made("broken.gpx"), 2, "ov2: cannot read " + folder.File("broken.gpx") + ": line 2: "},
       {made("kml.gpx"), 2, "ov2: cannot read " + folder.File("kml.gpx") + ": the document is not GPX"},
@@ -421,7 +426,7 @@ TEST(Ov2, FailuresEndWithTwoAndTheFilesReasonAndLeaveInputsAlone) {
   for (const char* kept : {"keep.ov2", "keep.csv", "keep.svg"}) {
     EXPECT_EQ(ReadFile(folder.File(kept)), kept) << "an earlier output was replaced";
   }
-  EXPECT_EQ(folder.Entries(), 15u) << "no temporary file stays";
+  EXPECT_EQ(folder.Entries(), 16u) << "no temporary file stays";
 }
 
 #ifndef _WIN32

@@ -196,6 +196,13 @@ int ReadOverlay(const std::string& path, const TextOptions& options, Ov2Reading 
   if (reading == Ov2Reading::kStrict && summary.fault) return CannotRead(summary.fault, path);
   SayRepairs(path, summary);
   flow.Dropped(summary.Faults(Ov2Fault::kOffEarth));
+  // What a lenient read passed over is something the input held: a damaged overlay
+  // that gives no point must not leave an empty output in the place of an earlier one.
+  std::size_t repaired = 0;
+  for (std::size_t kind = 0; kind < kOv2FaultKinds; ++kind) {
+    if (kind != static_cast<std::size_t>(Ov2Fault::kOffEarth)) repaired += summary.faults[kind];
+  }
+  flow.PassedOver(repaired);
   return kExitOk;
 }
 
